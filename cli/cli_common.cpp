@@ -1,0 +1,62 @@
+#include "cli_common.h"
+
+#include <algorithm>
+
+#include "cp936.h"
+
+namespace gt7p {
+namespace cli {
+
+Args::Args(std::vector<std::string> words, std::vector<std::string> valueOptions, std::vector<std::string> flags) {
+  auto contains = [](const std::vector<std::string>& list, const std::string& w) {
+    return std::find(list.begin(), list.end(), w) != list.end();
+  };
+  bool onlyPositional = false;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if (onlyPositional || w.size() < 2 || w.compare(0, 2, "--") != 0) {
+      positional_.push_back(w);
+    } else if (w == "--") {
+      onlyPositional = true;
+    } else if (w == "--help") {
+      help_ = true;
+    } else if (contains(valueOptions, w)) {
+      if (i + 1 >= words.size()) throw UsageError{w + " needs a value"};
+      values_.emplace_back(w, words[++i]);
+    } else if (contains(flags, w)) {
+      flags_.push_back(w);
+    } else {
+      throw UsageError{"unknown option " + w};
+    }
+  }
+}
+
+bool Args::Has(const std::string& flag) const {
+  return std::find(flags_.begin(), flags_.end(), flag) != flags_.end();
+}
+
+bool Args::HasValue(const std::string& option) const {
+  for (const auto& v : values_)
+    if (v.first == option) return true;
+  return false;
+}
+
+std::string Args::Value(const std::string& option, const std::string& fallback) const {
+  std::string value = fallback;
+  for (const auto& v : values_)
+    if (v.first == option) value = v.second;  // the last one counts
+  return value;
+}
+
+void PrintText(std::ostream& out, const std::string& cp936) { out << Cp936ToUtf8(cp936); }
+
+int ReportFailure(const std::string& cp936Message) {
+  // Some failures carry no message of their own; say at least that much.
+  std::cerr << (cp936Message.empty() ? std::string("操作失败（无提示信息）") : Cp936ToUtf8(cp936Message)) << '\n';
+  return kExitFailed;
+}
+
+std::string CoreText(const std::string& utf8) { return Utf8ToCp936(utf8); }
+
+}  // namespace cli
+}  // namespace gt7p

@@ -1,0 +1,48 @@
+// Shared pieces of the gt7p-cli commands: option parsing, output in UTF-8,
+// exit codes (0 success, 1 an operation failed, 2 usage error).
+#pragma once
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace gt7p {
+namespace cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// Thrown for a usage error; main prints the message and the usage line.
+struct UsageError {
+  std::string message;
+};
+
+// Options of one command: "--name value", "--flag", and positional words.
+class Args {
+ public:
+  Args(std::vector<std::string> words, std::vector<std::string> valueOptions, std::vector<std::string> flags);
+  bool Has(const std::string& flag) const;
+  // The option's value, or `fallback` when it was not given.
+  std::string Value(const std::string& option, const std::string& fallback = std::string()) const;
+  bool HasValue(const std::string& option) const;
+  const std::vector<std::string>& positional() const { return positional_; }
+  bool help() const { return help_; }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> values_;
+  std::vector<std::string> flags_;
+  std::vector<std::string> positional_;
+  bool help_ = false;
+};
+
+// A code page 936 text of the core on a stream, as UTF-8.
+void PrintText(std::ostream& out, const std::string& cp936);
+// The system's message of a failure on stderr; returns kExitFailed.
+int ReportFailure(const std::string& cp936Message);
+
+// UTF-8 from the command line as a core text.
+std::string CoreText(const std::string& utf8);
+
+}  // namespace cli
+}  // namespace gt7p

@@ -1,0 +1,16 @@
+// The gt7p-cli commands. Each takes the words after its name and returns
+// the exit status; a usage error is thrown as UsageError.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace gt7p {
+namespace cli {
+
+int RunConvert(const std::vector<std::string>& words);
+int RunInfo(const std::vector<std::string>& words);
+int RunSample(const std::vector<std::string>& words);
+
+}  // namespace cli
+}  // namespace gt7p

@@ -1,0 +1,50 @@
+// gt7p-cli: the record conversion and the instrument link from the terminal,
+// for scripting and testing. Text on stdout and stderr is UTF-8.
+#include <exception>
+#include <iostream>
+#include <map>
+
+#include "cli_common.h"
+#include "commands.h"
+#include "cp936.h"
+#include "error.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: gt7p-cli COMMAND [OPTIONS]\n"
+    "commands:\n"
+    "  convert [--format qfx|esp] RAW [OUT]   convert a raw file to QFX or ESP\n"
+    "  info FILE                              show the header fields of a raw file\n"
+    "  sample [--index N] OUT                 write a synthetic raw file\n"
+    "Every command takes --help.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace gt7p::cli;
+  const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
+      {"convert", RunConvert},
+      {"info", RunInfo},
+      {"sample", RunSample},
+  };
+  if (argc < 2) return std::cerr << kUsage, kExitUsage;
+  const std::string name = argv[1];
+  if (name == "--help" || name == "help") return std::cout << kUsage, kExitOk;
+  auto command = commands.find(name);
+  if (command == commands.end()) {
+    std::cerr << "gt7p-cli: unknown command " << name << "\n" << kUsage;
+    return kExitUsage;
+  }
+  try {
+    return command->second(std::vector<std::string>(argv + 2, argv + argc));
+  } catch (const UsageError& e) {
+    std::cerr << "gt7p-cli " << name << ": " << e.message << (!e.message.empty() && e.message.back() == '\n' ? "" : "\n");
+    return kExitUsage;
+  } catch (const gt7p::Error& e) {
+    return ReportFailure(e.message());
+  } catch (const std::exception& e) {
+    std::cerr << "gt7p-cli " << name << ": " << e.what() << "\n";
+    return kExitFailed;
+  }
+}

@@ -1,0 +1,160 @@
+// gt7p-cli convert, info and sample: the record layer from the terminal.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "cli_common.h"
+#include "commands.h"
+#include "converter.h"
+#include "cp936.h"
+#include "error.h"
+#include "field_table.h"
+#include "record_maker.h"
+#include "text.h"
+
+namespace gt7p {
+namespace cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kConvertUsage[] =
+    "usage: gt7p-cli convert [--format qfx|esp] RAW [OUT]\n"
+    "Converts a raw (.T7P) file as the save command does. OUT defaults to RAW with\n"
+    "its extension replaced by .QFX or .ESP. RAW is left unchanged.\n";
+
+const char kInfoUsage[] =
+    "usage: gt7p-cli info FILE\n"
+    "Prints the file-header fields of a raw file, one \"name<TAB>value\" line each,\n"
+    "then an empty line and the channel-header fields of every channel.\n";
+
+const char kSampleUsage[] =
+    "usage: gt7p-cli sample [--index N] [--channels C] [--samples S] OUT\n"
+    "Writes a synthetic raw file: demo record N (1-6, default 1), optionally with\n"
+    "another channel count (1-65535) or sample count (1-65535).\n";
+
+std::string ReadHead(const fs::path& path, size_t bytes) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(bytes, '\0');
+  in.read(&head[0], static_cast<std::streamsize>(bytes));
+  head.resize(static_cast<size_t>(in.gcount()));
+  return head;
+}
+
+void PrintFields(const std::string& record, const std::vector<std::string>& entries) {
+  for (const std::string& entry : entries) {
+    FieldSpec spec = ParseFieldSpec(entry);
+    PrintText(std::cout, spec.name + "\t" + FieldText(record, spec) + "\n");
+  }
+}
+
+int ParseCount(const Args& args, const std::string& option, int fallback) {
+  if (!args.HasValue(option)) return fallback;
+  int32_t v = StrToIntDef(args.Value(option), -1);
+  if (v < 1 || v > 65535) throw UsageError{option + " takes a number from 1 to 65535"};
+  return v;
+}
+
+}  // namespace
+
+int RunConvert(const std::vector<std::string>& words) {
+  Args args(words, {"--format"}, {});
+  if (args.help()) return std::cout << kConvertUsage, kExitOk;
+  const std::string format = args.Value("--format", "qfx");
+  if (format != "qfx" && format != "esp") throw UsageError{"--format takes qfx or esp"};
+  if (args.positional().empty() || args.positional().size() > 2) throw UsageError{kConvertUsage};
+  const bool toQfx = format == "qfx";
+
+  const std::string raw = CoreText(args.positional()[0]);
+  const std::string out = args.positional().size() > 1 ? CoreText(args.positional()[1])
+                                                       : ChangeFileExt(raw, toQfx ? ".QFX" : ".ESP");
+  const fs::path rawPath = PathFromText(raw), outPath = PathFromText(out);
+  std::error_code ec;
+  if (!fs::is_regular_file(rawPath, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + raw);
+
+  // Convert a copy beside OUT; OUT appears only when the conversion succeeded.
+  fs::path dir = outPath.parent_path().empty() ? fs::path(".") : outPath.parent_path();
+  fs::path part = dir / ("." + outPath.filename().string() + ".part");
+  fs::copy_file(rawPath, part, fs::copy_options::overwrite_existing, ec);
+  if (ec) return ReportFailure(Utf8ToCp936("无法创建文件！"));
+  try {
+    if (!ConvertRawFile(TextFromPath(part), toQfx, false)) {
+      fs::remove(part, ec);
+      return ReportFailure(Utf8ToCp936("无法转换文件！"));
+    }
+  } catch (const Error& e) {
+    fs::remove(part, ec);
+    return ReportFailure(e.message());
+  }
+  fs::rename(part, outPath, ec);
+  if (ec) {
+    fs::remove(part, ec);
+    return ReportFailure(Utf8ToCp936("无法创建文件！"));
+  }
+  return kExitOk;
+}
+
+int RunInfo(const std::vector<std::string>& words) {
+  Args args(words, {}, {});
+  if (args.help()) return std::cout << kInfoUsage, kExitOk;
+  if (args.positional().size() != 1) throw UsageError{kInfoUsage};
+  const fs::path path = PathFromText(CoreText(args.positional()[0]));
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + CoreText(args.positional()[0]));
+  const uint64_t size = fs::file_size(path, ec);
+  std::string head = ReadHead(path, 10 + kHeaderRecordChars);
+  if (head.size() < 10 + static_cast<size_t>(kHeaderRecordChars)) return ReportFailure(Utf8ToCp936("数据文件不完整！"));
+  const std::string record = head.substr(10);
+  PrintFields(record, HeaderGroupZeroEntries());
+
+  // Channel count and samples as the conversion reads them.
+  auto field = [&](const char* name) {
+    for (const std::string& entry : HeaderGroupZeroEntries()) {
+      FieldSpec spec = ParseFieldSpec(entry);
+      if (spec.name == Utf8ToCp936(name)) return StrToIntDef(FieldText(record, spec), 0);
+    }
+    return 0;
+  };
+  const int channels = field("道数"), samples = field("采样点数");
+  const uint64_t channelChars = kChannelHeaderChars + 4ull * static_cast<uint64_t>(samples > 0 ? samples : 0);
+  const uint64_t declared = 10 + kHeaderRecordChars + channelChars * static_cast<uint64_t>(channels > 0 ? channels : 0);
+  std::cout << "\n";
+  PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(size) + "\n");
+  PrintText(std::cout, Utf8ToCp936("声明长度\t") + std::to_string(declared) + "\n");
+  if (size < declared) PrintText(std::cout, Utf8ToCp936("数据文件不完整！\n"));
+
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<std::string> channelEntries = HeaderGroupOneEntries();
+  for (int ch = 0; ch < channels; ++ch) {
+    uint64_t at = 10 + kHeaderRecordChars + channelChars * static_cast<uint64_t>(ch);
+    if (at + kChannelHeaderChars > size) break;
+    std::string header(kChannelHeaderChars, '\0');
+    in.seekg(static_cast<std::streamoff>(at));
+    in.read(&header[0], kChannelHeaderChars);
+    PrintText(std::cout, "\n" + Utf8ToCp936("第") + std::to_string(ch + 1) + Utf8ToCp936("道") + "\n");
+    PrintFields(header, channelEntries);
+  }
+  return kExitOk;
+}
+
+int RunSample(const std::vector<std::string>& words) {
+  Args args(words, {"--index", "--channels", "--samples"}, {});
+  if (args.help()) return std::cout << kSampleUsage, kExitOk;
+  if (args.positional().size() != 1) throw UsageError{kSampleUsage};
+  std::vector<sim::SurveyFile> demo = sim::DemoSurveyFiles();
+  int index = ParseCount(args, "--index", 1);
+  if (index > static_cast<int>(demo.size())) throw UsageError{"--index takes 1 to " + std::to_string(demo.size())};
+  sim::SurveyFile file = demo[static_cast<size_t>(index - 1)];
+  file.channels = ParseCount(args, "--channels", file.channels);
+  file.samples = ParseCount(args, "--samples", file.samples);
+  std::ofstream out(PathFromText(CoreText(args.positional()[0])), std::ios::binary | std::ios::trunc);
+  if (!out || !sim::WriteRawFile(file, out)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
+  out.close();
+  if (!out) return ReportFailure(Utf8ToCp936("写入文件失败！"));
+  return kExitOk;
+}
+
+}  // namespace cli
+}  // namespace gt7p

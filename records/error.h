@@ -1,0 +1,26 @@
+// The one failure type of the core.
+//
+// An operation that cannot go on throws Error with the system's message, a
+// code page 936 text that may be empty. Only the edges (the CLI's exit codes,
+// the window's error box) turn it into something else.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace gt7p {
+
+class Error : public std::runtime_error {
+ public:
+  explicit Error(const std::string& message = std::string()) : std::runtime_error(message) {}
+  const char* message() const noexcept { return what(); }
+};
+
+// A text that a numeric encoding cannot read as a number, or fixed hex
+// digits that are not hex.
+class ConvertError : public Error {
+ public:
+  using Error::Error;
+};
+
+}  // namespace gt7p

@@ -1,0 +1,153 @@
+#include "text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace gt7p {
+
+std::vector<std::string> SplitText(const std::string& text, char sep) {
+  return SplitText(text, std::string(1, sep));
+}
+
+std::vector<std::string> SplitText(const std::string& text, const std::string& sep) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  for (;;) {
+    size_t at = text.find(sep, start);
+    if (at == std::string::npos) {
+      pieces.push_back(text.substr(start));
+      return pieces;
+    }
+    pieces.push_back(text.substr(start, at - start));
+    start = at + sep.size();
+  }
+}
+
+std::string Trim(const std::string& text) {
+  size_t b = 0, e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= 0x20) ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 0x20) --e;
+  return text.substr(b, e - b);
+}
+
+std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to) {
+  if (from.empty()) return text;
+  std::string out;
+  size_t start = 0;
+  for (size_t at; (at = text.find(from, start)) != std::string::npos; start = at + from.size()) {
+    out.append(text, start, at - start);
+    out += to;
+  }
+  out.append(text, start, std::string::npos);
+  return out;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+int32_t StrToIntDef(const std::string& text, int32_t fallback) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return fallback;
+  int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c < '0' || c > '9') return fallback;
+    value = value * 10 + (c - '0');
+    if (value > 2147483648LL) return fallback;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX || value < INT32_MIN) return fallback;
+  return static_cast<int32_t>(value);
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+  // Validate the grammar ourselves: strtod would also take hex, "inf" and "nan".
+  size_t i = 0, n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  size_t start = i;
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t expDigits = 0;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  size_t end = i;
+  while (i < n && text[i] == ' ') ++i;
+  if (i != n) return false;
+  std::string number = text.substr(start, end - start);
+  char* stop = nullptr;
+  double v = std::strtod(number.c_str(), &stop);
+  // Overflow gives an infinity; underflow towards zero is still a number.
+  if (stop != number.c_str() + number.size() || !std::isfinite(v)) return false;
+  value = v;
+  return true;
+}
+
+std::string FormatNumber15(double value) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.15g", value);
+  // %g honours the C locale, which uses "."; nothing else to normalise.
+  return buf;
+}
+
+static unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
+
+bool SameTextCp936(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x81 && x <= 0xFE && i + 1 < a.size()) {
+      // Lead byte of a double-byte character: both bytes compare exactly.
+      if (x != y || a[i + 1] != b[i + 1]) return false;
+      ++i;
+      continue;
+    }
+    if (FoldAscii(x) != FoldAscii(y)) return false;
+  }
+  return true;
+}
+
+std::string BytesToHex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+static size_t ExtensionStart(const std::string& path) {
+  size_t dot = path.find_last_of('.');
+  size_t delimiter = path.find_last_of("/\\:");
+  if (dot == std::string::npos || (delimiter != std::string::npos && dot < delimiter)) return path.size();
+  return dot;
+}
+
+std::string ExtractFileExt(const std::string& path) { return path.substr(ExtensionStart(path)); }
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+  return path.substr(0, ExtensionStart(path)) + ext;
+}
+
+}  // namespace gt7p

@@ -1,0 +1,82 @@
+// Synthetic instrument records: file headers, channel headers and samples
+// in the instrument's hex-digit form, for the simulator's demo set, the
+// terminal demo and the benchmarks.
+//
+// Fields are placed by the header-field table (name -> offset, length,
+// template), so a record made here reads back through FormatFieldValue as
+// the values that were put in.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace gt7p {
+namespace sim {
+
+// Hex-digit text of one record (file header or channel header), edited
+// field by field. Names are UTF-8.
+class RecordBuilder {
+ public:
+  enum Group { kFileHeader = 0, kChannelHeader = 1 };
+  explicit RecordBuilder(Group group);
+
+  // Integer or fixed-point number by the field's template ("4*", "4*.*2*",
+  // "2*.*4*"); an integer field takes the value's 32-bit pattern.
+  RecordBuilder& Number(const std::string& name, double value);
+  // Code page 936 text for an "A" or "C" field; missing bytes are zeros.
+  RecordBuilder& Text(const std::string& name, const std::string& cp936);
+  // The field's characters as given (decimal digits of "B", raw hex digits).
+  RecordBuilder& Digits(const std::string& name, const std::string& digits);
+
+  const std::string& chars() const { return chars_; }
+
+ private:
+  struct Place {
+    size_t offset, length;
+    std::string templ;
+  };
+  Place Find(const std::string& name) const;
+  std::vector<std::string> entries_;
+  std::string chars_;
+};
+
+// One data file as the instrument keeps it.
+struct SurveyFile {
+  std::string name;        // 8.3 name, e.g. "ZS0001.DAT"
+  std::string placeUtf8;   // survey place, at most 18 bytes in code page 936
+  std::string timestamp;   // 14 digits, YYYYMMDDhhmmss
+  int method = 30;         // survey-method code, two decimal digits
+  int medium = 0;          // 0 coal, 1 soil, 2 rock
+  int channels = 12;
+  int samples = 1024;
+  int preTrigger = 0;
+  double intervalUs = 10.0;
+  double stepM = 1.0;      // receiver spacing
+  double velocity = 2.0;   // m/ms, for the first arrivals
+  uint32_t seed = 1;
+};
+
+// 316-digit file header.
+std::string MakeHeaderRecord(const SurveyFile& file);
+// Channel `ch` (1-based): its 64-digit channel header and its samples.
+std::string MakeChannel(const SurveyFile& file, int ch);
+// Channel data: per channel the 64-digit channel header and the samples
+// (4 hex digits each, upper case).
+std::string MakeChannelData(const SurveyFile& file);
+// The reply to a file request, as the instrument sends it: 4 status
+// characters, the header, 6 trailing characters, the channel data.
+std::string MakeFileReply(const SurveyFile& file);
+// The raw file a transfer writes from that reply: status, the 6
+// characters, the header, the channel data.
+std::string MakeRawFile(const SurveyFile& file);
+// The same, written channel by channel (for files larger than memory).
+bool WriteRawFile(const SurveyFile& file, std::ostream& out);
+
+// The demo set: realistic refraction, reflection, thickness and
+// loosened-zone surveys with 12 and 24 channels, 1024 and 2048 samples.
+std::vector<SurveyFile> DemoSurveyFiles();
+
+}  // namespace sim
+}  // namespace gt7p
