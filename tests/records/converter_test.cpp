@@ -1,0 +1,286 @@
+// The converter against a raw file built here from literal offsets, with
+// every expected value worked out by hand rather than by the converter's
+// own helpers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "converter.h"
+#include "cp936.h"
+#include "error.h"
+
+namespace gt7p {
+namespace {
+namespace fs = std::filesystem;
+
+void Put(std::string& record, size_t offset, const std::string& digits) { record.replace(offset, digits.size(), digits); }
+
+std::string HexOf(const std::string& bytes) {
+  static const char d[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) out += {d[c >> 4], d[c & 15]};
+  return out;
+}
+
+const char* const kSamples[] = {"0000", "7FFF", "8000", "FFFF", "ffff", "1a2b", "fff0"};
+const float kSampleValues[] = {0.0f, 32767.0f, -32768.0f, -1.0f, -1.0f, 6699.0f, -16.0f};
+constexpr int kSampleCount = 7;
+constexpr int kChannels = 3;
+
+std::string HeaderRecord() {
+  std::string h(316, '0');
+  Put(h, 0, "5445535430303031" "444154");  // TEST0001.DAT
+  Put(h, 36, "20061231235959");
+  Put(h, 50, "4142" + HexOf(Utf8ToCp936("淮南")));  // AB淮南, then zero bytes
+  Put(h, 86, "00FF");                               // line number 255
+  Put(h, 94, "01");                                 // trigger mode
+  Put(h, 96, "0433");                               // 4.20 V
+  Put(h, 100, "02");                                // medium
+  Put(h, 102, "03");                                // layers
+  Put(h, 104, "001240");                            // h1 18.25
+  Put(h, 116, "018000");                            // v1 1.5
+  Put(h, 140, "0180");                              // step 1.50
+  Put(h, 144, "0003");                              // channels
+  Put(h, 148, "0007");                              // samples
+  Put(h, 152, "0064");                              // 100 pre-trigger samples
+  Put(h, 156, "000A00");                            // 10.00 us
+  Put(h, 162, "000003E8");                          // 1000 us
+  Put(h, 170, "0140");                              // 1.25 us
+  Put(h, 174, "31");                                // method 31
+  Put(h, 176, "03");                                // analysis method
+  Put(h, 178, "0180");                              // K 1.50
+  Put(h, 198, "0400");                              // FFT 1024
+  Put(h, 202, "04");                                // interpolation
+  Put(h, 212, "23");                                // analysis flag 2-3
+  Put(h, 238, "FFFF80");                            // dip 65535.50
+  return h;
+}
+
+std::string ChannelHeader(int channel) {
+  std::string c(64, '0');
+  Put(c, 0, "000A80");   // distance 10.50
+  Put(c, 6, "FFFF");     // elevation 65535
+  Put(c, 10, "000" + std::to_string(channel));
+  Put(c, 14, "000A40");  // fL 10.25
+  Put(c, 20, "07D000");  // fH 2000.00
+  Put(c, 26, "1E");      // gain 30
+  Put(c, 28, "02");      // floating-gain type
+  Put(c, 34, "7FFF");    // largest sample
+  return c;
+}
+
+std::string RawFile() {
+  std::string raw = "1020" "00ABCD" + HeaderRecord();
+  for (int ch = 1; ch <= kChannels; ++ch) {
+    raw += ChannelHeader(ch);
+    for (const char* s : kSamples) raw += s;
+  }
+  return raw;
+}
+
+class ConvertRawFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/gt7p-convert-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    path_ = dir_ / "TEST0001.QFX";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Write(const std::string& content, const fs::path& p) {
+    std::ofstream(p, std::ios::binary) << content;
+  }
+  std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string Convert(bool toQfx, const std::string& raw) {
+    Write(raw, path_);
+    EXPECT_TRUE(ConvertRawFile(path_.string(), toQfx, false));
+    EXPECT_FALSE(fs::exists(dir_ / "TEST0001.___"));
+    return Read(path_);
+  }
+  // The raw file is back, unchanged, and nothing else is left.
+  void ExpectRestored(const std::string& raw) {
+    EXPECT_EQ(Read(path_), raw);
+    EXPECT_FALSE(fs::exists(dir_ / "TEST0001.___"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  }
+
+  fs::path dir_, path_;
+};
+
+uint32_t U32(const std::string& b, size_t at) {
+  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+}
+int U16(const std::string& b, size_t at) { return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8; }
+int U8(const std::string& b, size_t at) { return static_cast<uint8_t>(b[at]); }
+float F32(const std::string& b, size_t at) {
+  uint32_t bits = U32(b, at);
+  float f;
+  std::memcpy(&f, &bits, 4);
+  return f;
+}
+
+// Header fields common to both formats, at their byte offsets.
+void ExpectCommonHeader(const std::string& out) {
+  EXPECT_EQ(U8(out, 10), 3);      // fixed
+  EXPECT_EQ(U8(out, 11), 3);      // layers
+  EXPECT_EQ(U8(out, 12), 2);      // medium
+  EXPECT_EQ(U8(out, 13), 0x1F);   // method 31
+  EXPECT_EQ(U8(out, 14), 1);      // trigger mode
+  EXPECT_EQ(U8(out, 15), 3);      // analysis method
+  EXPECT_EQ(U8(out, 20), 0);
+  EXPECT_EQ(U8(out, 22), 0x32);   // "2-3" gives the code of "2"
+  EXPECT_EQ(out.substr(23, 73), "AB" + Utf8ToCp936("淮南") + std::string(12, ' ') + std::string(55, '\0'));
+  EXPECT_EQ(out.substr(96, 16), std::string("TEST0001.DAT") + std::string(4, '\0'));
+  EXPECT_EQ(out.substr(112, 16), std::string("20061231235959") + std::string(2, '\0'));
+  EXPECT_EQ(U16(out, 132), 100);  // pre-trigger samples
+  EXPECT_EQ(U16(out, 134), 42);   // 4.20 V in tenths
+  EXPECT_EQ(U16(out, 136), 1);    // K 1.50 truncated
+  EXPECT_EQ(U16(out, 146), 1024);
+  EXPECT_EQ(U16(out, 156), 3);
+  EXPECT_EQ(U16(out, 158), 255);
+  EXPECT_EQ(U16(out, 162), 7);
+  EXPECT_EQ(U32(out, 192), 3u);
+  EXPECT_EQ(U32(out, 196), 4u);
+  EXPECT_EQ(U32(out, 256), 0x3C23D70Au);  // the float nearest 0.01
+  EXPECT_EQ(U32(out, 260), 0x32C00000u);  // 1.0 - 100 x that float, not 0
+  EXPECT_EQ(F32(out, 264), 0.00125f);
+  EXPECT_EQ(F32(out, 288), 18.25f);
+  EXPECT_EQ(F32(out, 296), 1.5f);
+  EXPECT_EQ(F32(out, 312), 1.5f);
+  EXPECT_EQ(F32(out, 324), 65535.5f);
+  EXPECT_EQ(F32(out, 316), 0.0f);
+}
+
+void ExpectChannels(const std::string& out, size_t headerSize, size_t channelHeaderSize) {
+  for (int ch = 0; ch < kChannels; ++ch) {
+    size_t at = headerSize + static_cast<size_t>(ch) * (channelHeaderSize + 4 * kSampleCount);
+    SCOPED_TRACE("channel " + std::to_string(ch + 1));
+    EXPECT_EQ(U8(out, at + 0), 2);     // floating-gain type
+    EXPECT_EQ(U8(out, at + 2), 30);    // gain
+    EXPECT_EQ(U8(out, at + 5), 1);     // fixed
+    EXPECT_EQ(U16(out, at + 6), 10);   // fL 10.25 truncated
+    EXPECT_EQ(U16(out, at + 8), 2000);
+    EXPECT_EQ(U32(out, at + 20), static_cast<uint32_t>(ch + 1));
+    EXPECT_EQ(F32(out, at + 28), 65535.0f);
+    EXPECT_EQ(F32(out, at + 56), 10.5f);
+    EXPECT_EQ(F32(out, at + 60), 32767.0f);
+    for (int s = 0; s < kSampleCount; ++s) EXPECT_EQ(F32(out, at + channelHeaderSize + 4 * s), kSampleValues[s]) << s;
+  }
+}
+
+TEST_F(ConvertRawFileTest, Qfx) {
+  std::string out = Convert(true, RawFile());
+  ASSERT_EQ(out.size(), 512u + kChannels * (64 + 4 * kSampleCount));
+  EXPECT_EQ(out.substr(0, 8), "QZZDQX10");
+  EXPECT_EQ(HexOf(out.substr(128, 4)), "00024000");
+  ExpectCommonHeader(out);
+  EXPECT_EQ(out.substr(384, 128), std::string(128, '\0'));
+  ExpectChannels(out, 512, 64);
+}
+
+TEST_F(ConvertRawFileTest, Esp) {
+  std::string out = Convert(false, RawFile());
+  ASSERT_EQ(out.size(), 1024u + kChannels * (128 + 4 * kSampleCount));
+  EXPECT_EQ(out.substr(0, 8), "MSPNSJ10");
+  EXPECT_EQ(HexOf(out.substr(128, 4)), "00048000");
+  ExpectCommonHeader(out);
+  EXPECT_EQ(out.substr(384, 640), std::string(640, '\0'));
+  ExpectChannels(out, 1024, 128);
+  EXPECT_EQ(out.substr(1024 + 64, 64), std::string(64, '\0'));
+}
+
+TEST_F(ConvertRawFileTest, DemoSizesAndNoPreTrigger) {
+  // 12 channels of 1024 samples, no pre-trigger samples: the delay is 1.0 ms.
+  std::string header = HeaderRecord();
+  Put(header, 144, "000C");
+  Put(header, 148, "0400");
+  Put(header, 152, "0000");
+  std::string raw = "1020000000" + header;
+  for (int ch = 0; ch < 12; ++ch) raw += ChannelHeader(1) + std::string(4 * 1024, '0');
+  std::string esp = Convert(false, raw);
+  EXPECT_EQ(esp.size(), 51712u);
+  EXPECT_EQ(F32(esp, 260), 1.0f);
+  EXPECT_EQ(Convert(true, raw).size(), 50432u);
+}
+
+TEST_F(ConvertRawFileTest, LongerRawFileIgnoresTheRest) {
+  std::string out = Convert(true, RawFile() + "FFFFFFFF");
+  EXPECT_EQ(out.size(), 512u + kChannels * (64 + 4 * kSampleCount));
+}
+
+TEST_F(ConvertRawFileTest, RawOutputLeavesTheFileAlone) {
+  Write("not even a raw file", path_);
+  EXPECT_TRUE(ConvertRawFile(path_.string(), true, true));
+  EXPECT_EQ(Read(path_), "not even a raw file");
+}
+
+TEST_F(ConvertRawFileTest, NothingToConvert) {
+  EXPECT_FALSE(ConvertRawFile((dir_ / "missing.QFX").string(), true, false));
+  fs::create_directory(dir_ / "folder.QFX");
+  EXPECT_FALSE(ConvertRawFile((dir_ / "folder.QFX").string(), true, false));
+  EXPECT_TRUE(fs::is_directory(dir_ / "folder.QFX"));
+}
+
+TEST_F(ConvertRawFileTest, OldWorkFileIsReplaced) {
+  Write("stale", dir_ / "TEST0001.___");
+  std::string out = Convert(true, RawFile());
+  EXPECT_EQ(out.substr(0, 8), "QZZDQX10");
+}
+
+TEST_F(ConvertRawFileTest, ZeroCountsFailAndRestore) {
+  for (size_t field : {144u, 148u}) {
+    std::string raw = RawFile();
+    Put(raw, 10 + field, "0000");
+    Write(raw, path_);
+    try {
+      ConvertRawFile(path_.string(), true, false);
+      ADD_FAILURE() << "no failure for a zero count at " << field;
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.message(), "");
+    }
+    ExpectRestored(raw);
+  }
+}
+
+TEST_F(ConvertRawFileTest, TruncatedRawFileFailsAndRestores) {
+  const std::string full = RawFile();
+  for (size_t length : {size_t{0}, size_t{9}, size_t{200}, size_t{326}, size_t{400}, full.size() - 1}) {
+    std::string raw = full.substr(0, length);
+    Write(raw, path_);
+    try {
+      ConvertRawFile(path_.string(), false, false);
+      ADD_FAILURE() << "no failure for " << length << " bytes";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.message(), Utf8ToCp936("数据文件不完整！")) << length;
+    }
+    ExpectRestored(raw);
+  }
+}
+
+TEST_F(ConvertRawFileTest, EntryRulesDirectly) {
+  // A fixed hex value that is no hex, and a required column that is missing.
+  ConversionContext context;
+  std::string out;
+  EXPECT_THROW(WriteLayoutGroup({"0B,1,0,1,,,,F,1,0G,"}, "", true, context, out), ConvertError);
+  EXPECT_THROW(WriteLayoutGroup({"0B,,0,1,,,,D,,,"}, "", true, context, out), Error);
+  EXPECT_THROW(WriteLayoutGroup({"0B,1,0,1,,H,,N,,,2*"}, "", true, context, out), Error);
+  out.clear();
+  // Short fixed hex is padded with zero digits; long text is cut to the size.
+  WriteLayoutGroup({"0C,4,0,1,,,,F,1, 0102 ,", "0C,2,4,2,,,,F,,ABCD,", "0C,3,6,3,,,,D,,,", "0S,4,9,4,,,,D,,,",
+                    "0C,4,13,5,0,H,2,T,,,"},
+                   "1f", true, context, out);
+  EXPECT_EQ(HexOf(out), "01020000" "4142" "000000" "00000000" "33313636");  // T: the digits as hex text
+  // Hex digits give raw bytes: a numeric kind cannot read them.
+  EXPECT_THROW(WriteLayoutGroup({"0L,4,0,1,,,,F,1,0102,"}, "", true, context, out), ConvertError);
+}
+
+}  // namespace
+}  // namespace gt7p

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "cp936.h"
+#include "error.h"
+#include "field_format.h"
+#include "field_table.h"
+#include "text.h"
+
+namespace gt7p {
+namespace {
+
+std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+
+std::vector<int> ChunkCounts(const std::string& templ) {
+  std::vector<std::string> pieces = SplitText(templ.substr(0, templ.find(G("◇"))), '*');
+  std::vector<int> counts;
+  for (size_t i = 0; i + 1 < pieces.size(); i += 2) counts.push_back(StrToIntDef(pieces[i], 0));
+  return counts;
+}
+
+TEST(HeaderFieldTable, SplitsIntoTheTwoGroups) {
+  std::vector<std::string> zero = HeaderGroupZeroEntries(), one = HeaderGroupOneEntries();
+  ASSERT_EQ(zero.size(), 54u);
+  ASSERT_EQ(one.size(), 16u);
+  EXPECT_EQ(zero.back(), G("0H,第五层倾角,54,0,310,6,4*.*2*°"));
+  EXPECT_EQ(one.front(), G("1H,源检距,55,0,0,6,4*.*2*m"));
+  // The table ends with ";", and every entry has exactly seven columns.
+  EXPECT_EQ(HeaderFieldTable().back(), ';');
+  for (const auto* group : {&zero, &one})
+    for (const std::string& entry : *group) EXPECT_EQ(SplitText(entry, ',').size(), 7u) << Cp936ToUtf8(entry);
+}
+
+TEST(HeaderFieldTable, FieldsTileTheirRecordsAndChunksAddUp) {
+  int index = 1;
+  for (auto group : {std::make_pair(HeaderGroupZeroEntries(), kHeaderRecordChars),
+                     std::make_pair(HeaderGroupOneEntries(), kChannelHeaderChars)}) {
+    int offset = 0;
+    for (const std::string& entry : group.first) {
+      FieldSpec spec = ParseFieldSpec(entry);
+      SCOPED_TRACE(Cp936ToUtf8(entry));
+      EXPECT_EQ(spec.offset, offset);
+      EXPECT_EQ(StrToIntDef(spec.index, 0), index++);
+      int sum = 0;
+      for (int c : ChunkCounts(spec.templ)) sum += c;
+      EXPECT_EQ(sum, spec.length);
+      EXPECT_TRUE(spec.shown == "0" || spec.shown == "1");
+      offset += spec.length;
+    }
+    EXPECT_EQ(offset, group.second);
+  }
+}
+
+TEST(HeaderFieldTable, TextsSurviveTheCodePage) {
+  // A character missing from code page 936 would have become "?".
+  EXPECT_EQ(HeaderFieldTable().find('?'), std::string::npos);
+  EXPECT_EQ(Utf8ToCp936(Cp936ToUtf8(HeaderFieldTable())), HeaderFieldTable());
+  EXPECT_EQ(G("状态").size(), 4u);  // two bytes a character
+}
+
+TEST(DefaultColumns, OneLinePerFileHeaderField) {
+  const std::string columns = BuildDefaultColumns();
+  std::vector<std::string> lines = SplitText(columns, "\r\n");
+  ASSERT_EQ(lines.size(), 54u);
+  EXPECT_EQ(lines[0], G("1=1原始文件名称"));
+  EXPECT_EQ(lines[1], G("2=0存储地址"));
+  EXPECT_NE(columns.substr(columns.size() - 2), "\r\n");
+  std::vector<int> shown;
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (ColumnLineShown(lines[i])) shown.push_back(static_cast<int>(i) + 1);
+  EXPECT_EQ(shown, (std::vector<int>{1, 3, 5, 6, 11, 12, 20, 21, 22, 23, 26}));
+  EXPECT_TRUE(ColumnLineShown(G("12=1探测层数")));
+  EXPECT_FALSE(ColumnLineShown(G("10=0触发电压")));
+}
+
+TEST(FieldSpec, BadOffsetOrLengthFailsWithEmptyMessage) {
+  EXPECT_EQ(ParseFieldSpec("0H,x,1,1,4,2,2*").offset, 4);
+  for (const char* entry : {"0H,x,1,1,four,2,2*", "0H,x,1,1,4,,2*", "0H,x,1,1,-1,2,2*", "0H,x"}) {
+    try {
+      ParseFieldSpec(entry);
+      ADD_FAILURE() << entry;
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.message(), "") << entry;
+    }
+  }
+}
+
+TEST(FieldText, EditFlagAndShortRecords) {
+  std::vector<std::string> zero = HeaderGroupZeroEntries();
+  FieldSpec editFlag = ParseFieldSpec(zero[3]);
+  std::string record(kHeaderRecordChars, '0');
+  record.replace(34, 2, "00");
+  EXPECT_EQ(FieldText(record, editFlag), G("准备删除"));
+  record.replace(34, 2, "01");
+  EXPECT_EQ(FieldText(record, editFlag), G("正常"));
+  record.replace(34, 2, "02");
+  EXPECT_EQ(FieldText(record, editFlag), "2");
+  // A record that ends before the field renders as empty.
+  EXPECT_EQ(FieldText(record.substr(0, 30), editFlag), "");
+}
+
+}  // namespace
+}  // namespace gt7p
