@@ -1,0 +1,139 @@
+// gt7p-cli convert, info and sample, run as a user would run them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/gt7p-cli-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Result Run(const std::string& args) {
+    const fs::path err = dir_ / ".stderr";
+    std::string command = "cd '" + dir_.string() + "' && '" GT7P_CLI "' " + args + " 2>'" + err.string() + "'";
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) r.out.append(buf, n);
+    int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = Slurp(err);
+    fs::remove(err);
+    return r;
+  }
+  size_t FileCount() { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator())); }
+
+  fs::path dir_;
+};
+
+TEST_F(CliTest, ConvertLeavesRawAndNamesTheOutput) {
+  ASSERT_EQ(Run("sample ZS0001.T7P").status, 0);
+  const std::string raw = Slurp(dir_ / "ZS0001.T7P");
+  EXPECT_EQ(Run("convert ZS0001.T7P").status, 0);
+  EXPECT_EQ(Run("convert --format esp ZS0001.T7P").status, 0);
+  EXPECT_EQ(Run("convert --format esp ZS0001.T7P other.bin").status, 0);
+  EXPECT_EQ(Slurp(dir_ / "ZS0001.T7P"), raw);
+  EXPECT_EQ(fs::file_size(dir_ / "ZS0001.QFX"), 50432u);  // 12 channels of 1024 samples
+  EXPECT_EQ(fs::file_size(dir_ / "ZS0001.ESP"), 51712u);
+  EXPECT_EQ(Slurp(dir_ / "other.bin"), Slurp(dir_ / "ZS0001.ESP"));
+  EXPECT_EQ(FileCount(), 4u);  // no work or part files left
+}
+
+TEST_F(CliTest, FailedConversionLeavesNoOutput) {
+  ASSERT_EQ(Run("sample A.T7P").status, 0);
+  std::string raw = Slurp(dir_ / "A.T7P");
+  raw.resize(raw.size() - 100);
+  std::ofstream(dir_ / "A.T7P", std::ios::binary) << raw;
+  std::ofstream(dir_ / "keep.QFX") << "old";
+  Result r = Run("convert A.T7P keep.QFX");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "数据文件不完整！\n");
+  EXPECT_EQ(Slurp(dir_ / "keep.QFX"), "old");
+  EXPECT_EQ(Slurp(dir_ / "A.T7P"), raw);
+  EXPECT_EQ(Run("convert A.T7P").status, 1);
+  EXPECT_FALSE(fs::exists(dir_ / "A.QFX"));
+  EXPECT_EQ(FileCount(), 2u);
+  Result missing = Run("convert nothing.T7P");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "找不到文件：nothing.T7P\n");
+}
+
+TEST_F(CliTest, UsageErrors) {
+  EXPECT_EQ(Run("").status, 2);
+  EXPECT_EQ(Run("frobnicate").status, 2);
+  EXPECT_EQ(Run("convert").status, 2);
+  EXPECT_EQ(Run("convert --format segy a.T7P").status, 2);
+  EXPECT_EQ(Run("convert --bogus a.T7P").status, 2);
+  EXPECT_EQ(Run("info").status, 2);
+  EXPECT_EQ(Run("sample --index 9 x.T7P").status, 2);
+  for (const char* command : {"convert", "info", "sample"}) {
+    Result r = Run(std::string(command) + " --help");
+    EXPECT_EQ(r.status, 0) << command;
+    EXPECT_NE(r.out.find("usage: gt7p-cli"), std::string::npos) << command;
+  }
+}
+
+TEST_F(CliTest, InfoListsTheHeaderFieldsInTableOrder) {
+  ASSERT_EQ(Run("sample --index 3 SD0103.T7P").status, 0);
+  Result r = Run("info SD0103.T7P");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out);
+  std::vector<std::string> got;
+  for (std::string line; std::getline(lines, line);) got.push_back(line);
+  ASSERT_GT(got.size(), 55u);
+  EXPECT_EQ(got[0], "原始文件名称\tSD0103  .DAT");
+  EXPECT_EQ(got[3], "编辑标志\t正常");
+  EXPECT_EQ(got[4], "探测时间\t2024年04月02日14:12:05");
+  EXPECT_EQ(got[5].substr(0, got[5].find('\t')), "探测地点");
+  EXPECT_EQ(got[9], "触发电压\t4.20（≤5V）");
+  EXPECT_EQ(got[10], "探测介质\t岩");
+  EXPECT_EQ(got[19], "道数\t12");
+  EXPECT_EQ(got[20], "采样点数\t2048");
+  EXPECT_EQ(got[22], "采样间隔\t20.00μs");
+  EXPECT_EQ(got[25], "探测方法\t围岩松动圈探测");
+  EXPECT_EQ(got[53].substr(0, got[53].find('\t')), "第五层倾角");
+  for (size_t i = 0; i < 54; ++i) EXPECT_NE(got[i].find('\t'), std::string::npos) << i;
+  EXPECT_EQ(got[54], "");
+  EXPECT_NE(r.out.find("第12道\n源检距\t"), std::string::npos);
+}
+
+// Committed golden outputs: any change in the converted bytes shows here as
+// an od diff. Regenerate with tests/golden/regen.sh after a deliberate change.
+TEST_F(CliTest, GoldenOutputs) {
+  for (const char* format : {"qfx", "esp"}) {
+    const std::string ext = format == std::string("qfx") ? "QFX" : "ESP";
+    const fs::path out = dir_ / ("small." + ext);
+    ASSERT_EQ(Run(std::string("convert --format ") + format + " '" GT7P_GOLDEN "/small.T7P' '" + out.string() + "'").status, 0);
+    const fs::path golden = fs::path(GT7P_GOLDEN) / ("small." + ext);
+    if (Slurp(out) != Slurp(golden)) {
+      std::string diff = "diff <(od -Ax -tx1 '" + golden.string() + "') <(od -Ax -tx1 '" + out.string() + "') | head -20";
+      std::system(("bash -c \"" + diff + "\"").c_str());
+      ADD_FAILURE() << ext << " differs from " << golden;
+    }
+  }
+}
+
+}  // namespace
