@@ -1,0 +1,17 @@
+# Sourced by run.sh and test.sh: installs the Debian packages that are missing.
+# Needs root (or passwordless sudo) and Debian's package archive.
+gt7p_install() {
+  missing=""
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing="$missing $pkg"
+  done
+  [ -z "$missing" ] && return 0
+  echo "installing:$missing"
+  as_root=""
+  [ "$(id -u)" -eq 0 ] || as_root="sudo"
+  $as_root apt-get update -qq
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
+}
+
+GT7P_BUILD_PACKAGES="g++ cmake make libgtest-dev libbenchmark-dev"
