@@ -1,0 +1,47 @@
+// The end of one reception, shared by the receive thread that sets it and
+// the thread that waits for it.
+//
+// Held by shared_ptr: the receive thread frees itself when it ends, the
+// signal lives on for as long as anyone refers to it. Set is final and may
+// be called more than once. Nothing here throws.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+namespace gt7p {
+
+class EndSignal {
+ public:
+  void Set();
+  bool IsSet() const;
+  // Blocks until the signal is set.
+  void Wait() const;
+  // Blocks until the signal is set or `limit` has passed; true when set.
+  bool WaitFor(std::chrono::milliseconds limit) const;
+
+  // `notify` runs once, on the thread that sets the signal, or at once on
+  // the caller's thread when it is set already; it replaces an earlier one,
+  // an empty function removes it. It runs under the signal's lock, so it
+  // must not call back into this object; once NotifyOnSet returns, the
+  // function it replaced is neither running nor going to run.
+  void NotifyOnSet(std::function<void()> notify);
+
+  // Bytes the receive thread has taken from the port so far, for progress
+  // displays while waiting.
+  void AddReceived(uint64_t bytes) { received_.fetch_add(bytes, std::memory_order_relaxed); }
+  uint64_t Received() const { return received_.load(std::memory_order_relaxed); }
+
+ private:
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  bool set_ = false;
+  std::function<void()> notify_;
+  std::atomic<uint64_t> received_{0};
+};
+
+}  // namespace gt7p

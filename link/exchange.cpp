@@ -1,0 +1,216 @@
+#include "exchange.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "cp936.h"
+#include "error.h"
+#include "field_table.h"
+#include "lines.h"
+#include "reply_file.h"
+#include "text.h"
+
+namespace gt7p {
+namespace {
+
+constexpr int kFileImage = 5;
+constexpr int32_t kShortChunk = 4, kShortTimeout = 1, kLongChunk = 32;
+
+void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target) {
+  static const std::string kCardVersionError = Utf8ToCp936("读COMMEM卡版本号错误！");
+  static const std::string kVersionError = Utf8ToCp936("读版本号错误！");
+  link.SendCommand(ui, "02", kShortChunk, kShortTimeout, nullptr);
+  if (link.ReplyText() != "1020") throw Error(kCardVersionError);
+  link.SendCommand(ui, target == 0 ? "00" : "01", kShortChunk, kShortTimeout, nullptr);
+  if (link.ReplyText() != "10") throw Error(kVersionError);
+}
+
+struct ChosenSettings {
+  std::string port;
+  int32_t target = 0, delay = 0;
+  std::string columns;
+};
+
+ChosenSettings ParseCommSettings(const std::string& text) {
+  // Line breaks are masked so that the split at "," leaves the column text whole.
+  std::vector<std::string> items = SplitText(ReplaceAll(text, "\r\n", "\x01\x02"), ',');
+  items.resize(std::max<size_t>(items.size(), 4));
+  ChosenSettings chosen;
+  chosen.port = items[0];
+  chosen.target = StrToIntDef(items[1], -1);
+  chosen.delay = StrToIntDef(items[2], -1);
+  if (chosen.target == -1 || chosen.delay == -1) throw Error();
+  chosen.columns = ReplaceAll(items[3], "\x01\x02", "\r\n");
+  return chosen;
+}
+
+bool CreateCacheFile(const InstrumentLink& link, ReplyFile& cache) {
+  for (const std::string& folder : link.CacheFolders()) {
+    if (!folder.empty() && cache.Create(TextFromPath(PathFromText(folder) / kCacheFileName))) return true;
+  }
+  return false;
+}
+
+int32_t HexNumber(const std::string& digits) {
+  int32_t value = 0;
+  for (char c : digits) value = value * 16 + std::max(HexDigitValue(c), 0);
+  return value;
+}
+
+// One row per whole header record; the status column stands second.
+void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::string& columns) {
+  static const std::string kStatusCaption = Utf8ToCp936("　状态　");
+  const std::vector<std::string> fields = HeaderGroupZeroEntries();
+  const std::vector<std::string> lines = SplitLines(columns);
+  ui.ClearList();
+  for (int32_t e = 1; e <= entries; ++e) {
+    const std::string record = cache.Read(kHeaderRecordChars);
+    if (record.size() < static_cast<size_t>(kHeaderRecordChars)) break;
+    int shown = 0;
+    for (size_t k = 0; k < lines.size(); ++k) {
+      if (!ColumnLineShown(lines[k])) continue;
+      if (k >= fields.size()) throw Error();  // lines pair with fields by position
+      const FieldSpec spec = ParseFieldSpec(fields[k]);
+      const std::string text = FieldText(record, spec);
+      ++shown;
+      if (e == 1) {
+        if (shown == 2) ui.AddColumn(kStatusCaption);
+        ui.AddColumn(spec.name);
+      }
+      if (shown == 1) {
+        ui.AddRow(text, kFileImage);
+      } else {
+        if (shown == 2) ui.AppendSubItem(" ");
+        ui.AppendSubItem(text);
+      }
+    }
+    if (shown == 1) {
+      if (e == 1) ui.AddColumn(kStatusCaption);
+      ui.AppendSubItem(" ");
+    }
+  }
+}
+
+void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings) {
+  static const std::string kCancelled = Utf8ToCp936("用户取消！");
+  static const std::string kNoCache = Utf8ToCp936("无法创建缓冲池！");
+  static const std::string kExtracting = Utf8ToCp936("正在提取目录信息...");
+  static const std::string kNoDirectory = Utf8ToCp936("无法提取目录信息！");
+
+  if (settings.defaultColumns.empty()) settings.defaultColumns = BuildDefaultColumns();
+  if (settings.columnChoice.empty()) settings.columnChoice = settings.defaultColumns;
+  const std::string text = ui.EditCommSettings(settings.portName, std::to_string(settings.commTarget),
+                                               std::to_string(settings.receiveDelay), settings.columnChoice,
+                                               settings.defaultColumns);
+  if (text.empty()) throw Error(kCancelled);
+  const ChosenSettings chosen = ParseCommSettings(text);
+  if (chosen.port.empty()) return;
+
+  ReplyFile cache;
+  if (!CreateCacheFile(link, cache)) throw Error(kNoCache);
+  struct CleanUp {
+    InstrumentLink& link;
+    ReplyFile& cache;
+    ~CleanUp() {
+      const std::string path = cache.path();
+      cache.Close();
+      link.CloseCommPort();
+      std::error_code ec;
+      std::filesystem::remove(PathFromText(path), ec);
+    }
+  } cleanUp{link, cache};
+
+  if (!link.OpenCommPort(ui, chosen.port)) return;
+  Handshake(link, ui, chosen.target);
+  ui.SetStatusText(kExtracting);
+  link.SendCommand(ui, "00", kLongChunk, chosen.delay, &cache);
+
+  cache.Seek(0);
+  const std::string prefix = cache.Read(8);
+  if (prefix.size() < 8 || prefix[0] != '1') throw Error(kNoDirectory);
+  const int32_t entries = HexNumber(prefix.substr(2, 4));
+
+  // The idle status and the column fit end the refill, whatever happens in it.
+  auto endOfFill = [&ui] {
+    ui.SetStatusText("");
+    ui.FitColumns();
+  };
+  try {
+    FillList(ui, cache, entries, chosen.columns);
+    ui.ShowTargetIndicator(chosen.target == 0);
+    settings.portName = chosen.port;
+    settings.commTarget = chosen.target;
+    settings.receiveDelay = chosen.delay;
+    settings.columnChoice = chosen.columns;
+  } catch (...) {
+    try {
+      endOfFill();
+    } catch (...) {
+      // The first failure is the one to report.
+    }
+    throw;
+  }
+  endOfFill();
+}
+
+// Part of a name from the last "." after the last "\" or ":". Not
+// ExtractFileExt: a name from the instrument is no path, and "/" is a byte
+// of it like any other.
+size_t ExtensionStart(const std::string& name) {
+  size_t dot = name.find_last_of('.');
+  size_t delimiter = name.find_last_of("\\:");
+  if (dot == std::string::npos || (delimiter != std::string::npos && dot < delimiter)) return name.size();
+  return dot;
+}
+
+std::string PaddedHex(const std::string& bytes, size_t digits) {
+  std::string hex = BytesToHex(bytes);
+  if (hex.size() < digits) hex.append(digits - hex.size(), '0');
+  return hex;
+}
+
+void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings, const std::string& fileName,
+               const std::string& destPath) {
+  static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
+  Handshake(link, ui, settings.commTarget);
+  link.SendCommand(ui, "01", kShortChunk, kShortTimeout, nullptr);
+  const std::string command = FileNameCommand(fileName);
+
+  ReplyFile file;  // closed on every way out
+  if (!file.Create(destPath)) throw Error(kCantCreate);
+  link.SendCommand(ui, command, kLongChunk, settings.receiveDelay, &file);
+
+  file.Seek(0);
+  const std::string status = file.Read(4);
+  if (status.size() < 4 || status[0] != '1') throw Error();
+  // Header at 4..319 and the 6 characters after it: the raw file wants the
+  // 6 first.
+  const std::string head = file.Read(kHeaderRecordChars + 6);
+  if (head.size() == static_cast<size_t>(kHeaderRecordChars + 6)) {
+    const std::string moved = head.substr(kHeaderRecordChars) + head.substr(0, kHeaderRecordChars);
+    file.Seek(4);
+    file.Write(moved.data(), moved.size());
+  }
+  file.Close();
+}
+
+}  // namespace
+
+const char kCacheFileName[] = "GT7PCache.tmp";
+
+std::string FileNameCommand(const std::string& fileName) {
+  const size_t extStart = ExtensionStart(fileName);
+  const std::string name = Trim(fileName.substr(0, extStart).substr(0, 8));
+  const std::string ext = Trim(ReplaceAll(fileName.substr(extStart), ".", ""));
+  return PaddedHex(name, 16) + PaddedHex(ext, 6);
+}
+
+void ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings,
+                            const std::string& fileName, const std::string& destPath, bool listMode) {
+  if (listMode)
+    ListDirectory(link, ui, settings);
+  else
+    FetchFile(link, ui, settings, fileName, destPath);
+}
+
+}  // namespace gt7p

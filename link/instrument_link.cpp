@@ -1,0 +1,72 @@
+#include "instrument_link.h"
+
+#include <exception>
+#include <filesystem>
+
+#include "comm_thread.h"
+#include "cp936.h"
+#include "instrument_ui.h"
+#include "local_folders.h"
+#include "text.h"
+
+namespace gt7p {
+
+InstrumentLink::InstrumentLink() {
+  cacheFolders_.push_back(ProgramFolder());
+  std::error_code ec;
+  std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+  if (!ec) cacheFolders_.push_back(TextFromPath(temp));
+}
+
+InstrumentLink::~InstrumentLink() { CloseCommPort(); }
+
+bool InstrumentLink::OpenCommPort(InstrumentUi& ui, const std::string& portName) {
+  static const std::string kConnecting = Utf8ToCp936("正在连接端口 ");
+  static const std::string kFailed = Utf8ToCp936("连接失败");
+  ui.SetStatusText(kConnecting + portName + " ...");
+  if (!port_.Open(portName)) {
+    ui.SetStatusText(kFailed);
+    return false;
+  }
+  if (!port_.Configure()) {
+    CloseCommPort();
+    return false;
+  }
+  try {
+    if (port_.ReadLineStatus().errors) port_.Purge();
+    ui.SetStatusText("");
+  } catch (const std::exception&) {
+    CloseCommPort();
+    ui.SetStatusText("");
+    return false;
+  }
+  return true;
+}
+
+void InstrumentLink::CloseCommPort() {
+  port_.Close();
+  if (receiveEnd_ && !receiveEnd_->IsSet()) receiveEnd_->Set();
+}
+
+void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandText, int32_t chunkSize,
+                                 int32_t timeoutSeconds, ReplyFile* target) {
+  replyText_.clear();
+  commandBuffer_.resize(commandText.size());
+  for (size_t i = 0; i < commandText.size(); ++i) {
+    int digit = HexDigitValue(commandText[i]);
+    commandBuffer_[i] = static_cast<char>(digit < 0 ? 0 : digit);
+  }
+  if (receiveEnd_ && !receiveEnd_->IsSet()) receiveEnd_->Set();
+  std::shared_ptr<EndSignal> end = TCommThread::Start(port_, timeoutSeconds, chunkSize, target, &replyText_);
+  receiveEnd_ = end;
+  port_.Write(commandBuffer_.data(), commandBuffer_.size());
+  try {
+    ui.WaitForEnd(end);
+  } catch (...) {
+    end->Wait();  // the thread still holds the port and the reply
+    throw;
+  }
+  end->Wait();
+}
+
+}  // namespace gt7p

@@ -1,0 +1,63 @@
+// The serial link to the instrument: the port, the receive thread of the
+// latest command and ReplyText. One instance for the program, used from
+// one thread; calling order OpenCommPort, SendCommand..., CloseCommPort.
+//
+// Wire form: a command is a text of hex digits, each sent as one byte of
+// that value ("02" is 00h 02h; a character that is not a hex digit gives
+// 00h). A reply is one upper-case hex digit per received byte, that of its
+// low 4 bits.
+//
+// Nothing here throws a gt7p::Error; SendCommand blocks for the whole
+// reception: at least TimeoutSeconds, and for as long as bytes keep coming
+// (collecting in memory, until more than 32 characters are in).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "end_signal.h"
+#include "serial_port.h"
+
+namespace gt7p {
+
+class InstrumentUi;
+class ReplyFile;
+
+class InstrumentLink {
+ public:
+  InstrumentLink();
+  ~InstrumentLink();  // closes the port
+  InstrumentLink(const InstrumentLink&) = delete;
+  InstrumentLink& operator=(const InstrumentLink&) = delete;
+
+  // Status "正在连接端口 NAME ..." then opens and configures the port.
+  // Can't open: status "连接失败", false. Can't configure: port closed,
+  // status left as it is, false. Ready: status "" (idle), true.
+  bool OpenCommPort(InstrumentUi& ui, const std::string& portName);
+  void CloseCommPort();  // harmless when nothing is open
+  bool IsOpen() const { return port_.IsOpen(); }
+
+  // Empties ReplyText, starts a receive thread, writes the command and
+  // returns when the thread has ended (through ui.WaitForEnd). The reply is
+  // then in ReplyText (target null) or in the file from its position before
+  // the call. A failed write is not reported.
+  void SendCommand(InstrumentUi& ui, const std::string& commandText, int32_t chunkSize, int32_t timeoutSeconds,
+                   ReplyFile* target);
+  const std::string& ReplyText() const { return replyText_; }
+
+  // Folders tried in turn for the directory exchange's cache file; by
+  // default the program's own folder, then the user's temporary folder.
+  void SetCacheFolders(std::vector<std::string> folders) { cacheFolders_ = std::move(folders); }
+  const std::vector<std::string>& CacheFolders() const { return cacheFolders_; }
+
+ private:
+  SerialPort port_;
+  std::shared_ptr<EndSignal> receiveEnd_;  // of the latest receive thread
+  std::string replyText_;
+  std::string commandBuffer_;
+  std::vector<std::string> cacheFolders_;
+};
+
+}  // namespace gt7p

@@ -1,0 +1,56 @@
+// Everything the instrument exchange needs from its window, and the
+// settings the window keeps for it.
+//
+// The exchange calls these on the thread that runs it (the window's own
+// thread); none of them is called from the receive thread. Texts are code
+// page 936. An exception thrown here leaves the exchange like its own
+// errors, after its clean-up.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "end_signal.h"
+
+namespace gt7p {
+
+class InstrumentUi {
+ public:
+  virtual ~InstrumentUi() = default;
+
+  // The settings dialog: returns the CommSettings text ("port,target,delay,"
+  // then the column lines joined by CR LF), or "" when cancelled.
+  virtual std::string EditCommSettings(const std::string& portName, const std::string& target,
+                                       const std::string& delay, const std::string& columnChoice,
+                                       const std::string& defaultColumns) = 0;
+  // A blank text shows the idle text. Lets pending window messages run.
+  virtual void SetStatusText(const std::string& text) = 0;
+
+  // The file list.
+  virtual void ClearList() = 0;  // all rows and columns
+  virtual void AddColumn(const std::string& caption) = 0;
+  virtual void AddRow(const std::string& caption, int imageIndex) = 0;
+  virtual void AppendSubItem(const std::string& text) = 0;  // to the row added last
+  virtual void FitColumns() = 0;                              // the list's resize handler
+
+  // The picture and label of the instrument memory (true) or the card.
+  virtual void ShowTargetIndicator(bool isInstrument) = 0;
+
+  // Returns once `end` is set. A window runs its event loop meanwhile
+  // (without spinning: see EndSignal::NotifyOnSet); a terminal simply blocks.
+  virtual void WaitForEnd(const std::shared_ptr<EndSignal>& end) = 0;
+};
+
+// The settings of the exchange, owned by the window. A directory exchange
+// stores the port, target, delay and column choice it used once it has
+// filled the list; a transfer reads the target and delay.
+struct LinkSettings {
+  std::string portName;
+  int32_t commTarget = 0;     // 0 instrument memory, 1 memory card
+  int32_t receiveDelay = 3;   // seconds of silence that end a long reply
+  std::string columnChoice;   // column lines, CR LF between them
+  std::string defaultColumns; // built once, at the first directory exchange
+};
+
+}  // namespace gt7p

@@ -1,0 +1,17 @@
+#include <filesystem>
+
+#include "cp936.h"
+#include "local_folders.h"
+
+namespace gt7p {
+namespace fs = std::filesystem;
+
+std::string ProgramFolder() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : TextFromPath(exe.parent_path());
+}
+
+FileNameRules NativeFileNameRules() { return FileNameRules::kPosix; }
+
+}  // namespace gt7p

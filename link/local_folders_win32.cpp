@@ -1,0 +1,20 @@
+#include <windows.h>
+
+#include <filesystem>
+
+#include "cp936.h"
+#include "local_folders.h"
+
+namespace gt7p {
+
+std::string ProgramFolder() {
+  // Wide, then converted: a code page 936 trail byte can look like "\".
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::string();
+  return TextFromPath(std::filesystem::path(std::wstring(path, n)).parent_path());
+}
+
+FileNameRules NativeFileNameRules() { return FileNameRules::kWindows; }
+
+}  // namespace gt7p

@@ -1,0 +1,95 @@
+#include "save_file.h"
+
+#include <filesystem>
+
+#include "converter.h"
+#include "cp936.h"
+#include "error.h"
+#include "exchange.h"
+#include "text.h"
+
+namespace gt7p {
+namespace fs = std::filesystem;
+
+std::string SafeFileName(const std::string& name, FileNameRules rules) {
+  if (name == "." || name == "..") return "_";
+  static const std::string kWindowsReserved = "\\/:*?\"<>|";
+  std::string safe = name;
+  for (size_t i = 0; i < safe.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(safe[i]);
+    if (rules == FileNameRules::kPosix) {
+      if (c == '/' || c == '\0') safe[i] = '_';
+      continue;
+    }
+    if (c >= 0x81 && c <= 0xFE && i + 1 < safe.size()) {
+      const unsigned char trail = static_cast<unsigned char>(safe[i + 1]);
+      if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
+        ++i;
+        continue;
+      }
+    }
+    if (c < 0x20 || kWindowsReserved.find(static_cast<char>(c)) != std::string::npos) safe[i] = '_';
+  }
+  return safe;
+}
+
+std::string FileNameFromCaption(const std::string& caption) {
+  return Trim(caption.substr(0, 8)) + (caption.size() > 8 ? caption.substr(8) : std::string());
+}
+
+std::string OutputPath(const std::string& destDir, const std::string& caption, OutputFormat format) {
+  const char* ext = format == OutputFormat::kRaw ? ".T7P" : format == OutputFormat::kEsp ? ".ESP" : ".QFX";
+  const std::string name = ChangeFileExt(SafeFileName(FileNameFromCaption(caption)), ext);
+  return destDir.empty() ? name : TextFromPath(PathFromText(destDir) / PathFromText(name));
+}
+
+std::string SaveOutcomeText(SaveOutcome outcome) {
+  static const std::string kTexts[] = {Utf8ToCp936("保存完毕"), Utf8ToCp936("覆盖完毕"), Utf8ToCp936("略过"),
+                                       Utf8ToCp936("终止保存")};
+  return kTexts[static_cast<int>(outcome)];
+}
+
+SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings, const std::string& caption,
+                      const std::string& destDir, OutputFormat format,
+                      const std::function<SaveDecision(const std::string& path, bool exists)>& decide) {
+  static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
+  SavedFile saved;
+  saved.path = OutputPath(destDir, caption, format);
+  const fs::path target = PathFromText(saved.path);
+  std::error_code ec;
+  const fs::file_status there = fs::symlink_status(target, ec);
+  const bool exists = fs::exists(there) && !fs::is_directory(there);
+
+  switch (decide(saved.path, exists)) {
+    case SaveDecision::kStop:
+      saved.outcome = SaveOutcome::kStopped;
+      return saved;
+    case SaveDecision::kSkip:
+      saved.outcome = SaveOutcome::kSkipped;
+      return saved;
+    case SaveDecision::kSave:
+      break;
+  }
+  const bool toQfx = format != OutputFormat::kEsp, raw = format == OutputFormat::kRaw;
+  if (!exists) {
+    ExchangeWithInstrument(link, ui, settings, caption, saved.path, false);
+    ConvertRawFile(saved.path, toQfx, raw);  // false: the raw file stays as it came
+    saved.outcome = SaveOutcome::kSaved;
+    return saved;
+  }
+
+  const std::string part = saved.path + ".part";
+  try {
+    ExchangeWithInstrument(link, ui, settings, caption, part, false);
+    if (!ConvertRawFile(part, toQfx, raw)) throw Error(kCantCreate);
+    fs::rename(PathFromText(part), target, ec);
+    if (ec) throw Error(kCantCreate);
+  } catch (...) {
+    fs::remove(PathFromText(part), ec);
+    throw;
+  }
+  saved.outcome = SaveOutcome::kOverwritten;
+  return saved;
+}
+
+}  // namespace gt7p

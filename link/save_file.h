@@ -1,0 +1,58 @@
+// Saving one file of the instrument's directory into a destination folder:
+// the output name, the transfer, the conversion and the outcome.
+//
+// Names from the instrument are not trusted as paths: SafeFileName keeps
+// every file inside the destination folder. An existing file is replaced
+// only by a complete one: the transfer and conversion then work on a
+// temporary file beside it ("NAME.part"), renamed over the old file only
+// when both succeeded; on failure the old file stays and the temporary file
+// is removed. Where no file existed, a failed transfer leaves what it
+// received at the path (the conversion restores its input when it fails).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "instrument_link.h"
+#include "instrument_ui.h"
+#include "local_folders.h"
+
+namespace gt7p {
+
+// `name` with every byte that can't stand in a file name here replaced by
+// "_" ("." or ".." alone become "_"). Under the Windows rules a code page
+// 936 double-byte character is kept whole: its trail byte may be "\" or "|".
+std::string SafeFileName(const std::string& name, FileNameRules rules = NativeFileNameRules());
+
+enum class OutputFormat { kQfx, kEsp, kRaw };
+
+// The file name of a list caption ("ABC     .DAT"): its first 8 characters
+// trimmed, then the rest from the ninth on.
+std::string FileNameFromCaption(const std::string& caption);
+
+// destDir / the caption's safe file name, its extension replaced (or added)
+// by ".QFX", ".ESP" or ".T7P".
+std::string OutputPath(const std::string& destDir, const std::string& caption, OutputFormat format);
+
+enum class SaveDecision { kSave, kSkip, kStop };
+enum class SaveOutcome { kSaved, kOverwritten, kSkipped, kStopped };
+
+// "保存完毕", "覆盖完毕", "略过", "终止保存".
+std::string SaveOutcomeText(SaveOutcome outcome);
+
+struct SavedFile {
+  std::string path;
+  SaveOutcome outcome = SaveOutcome::kSkipped;
+};
+
+// Saves the file that `caption` names. `decide` gets the output path and
+// whether a file is there (the overwrite question); kSave transfers it
+// (ExchangeWithInstrument in transfer mode over the open port) and converts
+// it with ConvertRawFile. Errors of the transfer and conversion go on as
+// they come; a complete file that can't take the old one's place gives
+// Error "无法创建文件！".
+SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings, const std::string& caption,
+                      const std::string& destDir, OutputFormat format,
+                      const std::function<SaveDecision(const std::string& path, bool exists)>& decide);
+
+}  // namespace gt7p

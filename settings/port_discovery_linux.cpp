@@ -1,0 +1,7 @@
+#include "port_discovery.h"
+
+namespace gt7p {
+
+std::vector<std::string> ListSerialPorts() { return SysfsSerialPorts("/sys/class/tty"); }
+
+}  // namespace gt7p
