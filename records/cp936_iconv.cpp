@@ -8,9 +8,31 @@
 namespace gt7p {
 namespace {
 
-std::string Convert(const char* to, const char* from, const std::string& in, const char* replacement) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return in;
+// One conversion descriptor per direction and thread: opening one costs far
+// more than converting a list cell.
+class Descriptor {
+ public:
+  Descriptor(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Descriptor() {
+    if (ok()) iconv_close(cd_);
+  }
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+bool IsAscii(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+std::string Convert(const Descriptor& descriptor, const std::string& in, const char* replacement) {
+  if (IsAscii(in) || !descriptor.ok()) return in;
+  iconv_t cd = descriptor.get();
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // initial shift state
   std::string out;
   out.reserve(in.size() * 3 / 2 + 8);
   char* src = const_cast<char*>(in.data());
@@ -29,18 +51,19 @@ std::string Convert(const char* to, const char* from, const std::string& in, con
       --srcLeft;
     }
   }
-  iconv_close(cd);
   return out;
 }
 
 }  // namespace
 
 std::string Cp936ToUtf8(const std::string& cp936) {
-  return Convert("UTF-8", "CP936", cp936, "\xEF\xBF\xBD");
+  thread_local const Descriptor toUtf8("UTF-8", "CP936");
+  return Convert(toUtf8, cp936, "\xEF\xBF\xBD");
 }
 
 std::string Utf8ToCp936(const std::string& utf8) {
-  return Convert("CP936", "UTF-8", utf8, "?");
+  thread_local const Descriptor toCp936("CP936", "UTF-8");
+  return Convert(toCp936, utf8, "?");
 }
 
 std::filesystem::path PathFromText(const std::string& cp936) {
