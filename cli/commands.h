@@ -11,6 +11,10 @@ namespace cli {
 int RunConvert(const std::vector<std::string>& words);
 int RunInfo(const std::vector<std::string>& words);
 int RunSample(const std::vector<std::string>& words);
+int RunPorts(const std::vector<std::string>& words);
+int RunList(const std::vector<std::string>& words);
+int RunGet(const std::vector<std::string>& words);
+int RunSimulate(const std::vector<std::string>& words);
 
 }  // namespace cli
 }  // namespace gt7p

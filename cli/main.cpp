@@ -17,6 +17,10 @@ const char kUsage[] =
     "  convert [--format qfx|esp] RAW [OUT]   convert a raw file to QFX or ESP\n"
     "  info FILE                              show the header fields of a raw file\n"
     "  sample [--index N] OUT                 write a synthetic raw file\n"
+    "  ports                                  list the serial ports\n"
+    "  list --port PORT [--card] ...          read the instrument's directory\n"
+    "  get --port PORT ... (--all | NAME...)  fetch and convert files\n"
+    "  simulate [--dir DIR] [--pace]          run the instrument simulator\n"
     "Every command takes --help.\n";
 
 }  // namespace
@@ -27,6 +31,10 @@ int main(int argc, char** argv) {
       {"convert", RunConvert},
       {"info", RunInfo},
       {"sample", RunSample},
+      {"ports", RunPorts},
+      {"list", RunList},
+      {"get", RunGet},
+      {"simulate", RunSimulate},
   };
   if (argc < 2) return std::cerr << kUsage, kExitUsage;
   const std::string name = argv[1];

@@ -1,0 +1,246 @@
+// gt7p-cli ports, list and get: the instrument link from the terminal,
+// through the same exchange, naming and conversion as the window.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "cli_common.h"
+#include "commands.h"
+#include "cp936.h"
+#include "error.h"
+#include "exchange.h"
+#include "field_table.h"
+#include "instrument_link.h"
+#include "instrument_ui.h"
+#include "lines.h"
+#include "port_discovery.h"
+#include "save_file.h"
+#include "text.h"
+
+namespace gt7p {
+namespace cli {
+namespace {
+
+const char kPortsUsage[] =
+    "usage: gt7p-cli ports\n"
+    "Lists the serial ports as the settings dialog offers them, one per line.\n";
+
+const char kListUsage[] =
+    "usage: gt7p-cli list --port PORT [--card] [--delay S] [--columns default|all|I,J,...]\n"
+    "Reads the directory of the instrument memory (or of its card with --card).\n"
+    "Prints a caption line, then one line per file; cells are separated by tabs.\n"
+    "  --delay S     seconds of silence that end the directory (3-10, default 3)\n"
+    "  --columns     the default fields, all 54, or these field numbers\n";
+
+const char kGetUsage[] =
+    "usage: gt7p-cli get --port PORT [--card] [--delay S] [--format qfx|esp|t7p]\n"
+    "                    [--dest DIR] [--overwrite|--skip] (--all | NAME...)\n"
+    "Fetches files from the instrument and converts them as the save command does,\n"
+    "into DIR (default \".\", made when missing). NAME as `list` shows it, or trimmed\n"
+    "(AB.DAT). An existing file is skipped unless --overwrite. Prints one line per\n"
+    "file: PATH<TAB>outcome.\n";
+
+// The terminal as the exchange's window: the settings come from the
+// options, the list is collected, waits simply block.
+class TerminalUi : public InstrumentUi {
+ public:
+  explicit TerminalUi(std::string commSettings) : commSettings_(std::move(commSettings)) {}
+
+  std::string EditCommSettings(const std::string&, const std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+    return commSettings_;
+  }
+  void SetStatusText(const std::string&) override {}
+  void ClearList() override {
+    columns.clear();
+    rows.clear();
+  }
+  void AddColumn(const std::string& caption) override { columns.push_back(caption); }
+  void AddRow(const std::string& caption, int) override { rows.push_back({caption}); }
+  void AppendSubItem(const std::string& text) override {
+    if (!rows.empty()) rows.back().push_back(text);
+  }
+  void FitColumns() override {}
+  void ShowTargetIndicator(bool) override { listed = true; }
+
+  void WaitForEnd(const std::shared_ptr<EndSignal>& end) override {
+    if (progressLabel.empty()) return end->Wait();
+    const auto start = std::chrono::steady_clock::now();
+    bool shown = false;
+    while (!end->WaitFor(std::chrono::milliseconds(250))) {
+      const uint64_t bytes = end->Received();
+      if (bytes <= 32) continue;  // a short reply: nothing worth showing
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      std::fprintf(stderr, "\r%s  %llu B  %.0f B/s", Cp936ToUtf8(progressLabel).c_str(),
+                   static_cast<unsigned long long>(bytes), bytes / seconds);
+      shown = true;
+    }
+    if (shown) std::fputs("\r\033[K", stderr);
+  }
+
+  std::vector<std::string> columns;
+  std::vector<std::vector<std::string>> rows;
+  bool listed = false;
+  std::string progressLabel;  // set while a file transfers to a terminal
+
+ private:
+  std::string commSettings_;
+};
+
+struct PortOptions {
+  std::string port;
+  int32_t target = 0, delay = 3;
+};
+
+PortOptions ParsePortOptions(const Args& args) {
+  PortOptions o;
+  o.port = CoreText(args.Value("--port"));
+  if (o.port.empty()) throw UsageError{"--port is required"};
+  if (o.port.find(',') != std::string::npos) throw UsageError{"a port name with \",\" can't be passed on"};
+  o.target = args.Has("--card") ? 1 : 0;
+  if (args.HasValue("--delay")) {
+    o.delay = StrToIntDef(args.Value("--delay"), 0);
+    if (o.delay < 3 || o.delay > 10) throw UsageError{"--delay takes 3 to 10 seconds"};
+  }
+  return o;
+}
+
+// The column lines the settings dialog would return: "n=flagname" per
+// group-0 field.
+std::string ColumnText(const std::string& choice) {
+  const std::vector<std::string> entries = HeaderGroupZeroEntries();
+  std::vector<bool> shown(entries.size(), choice == "all");
+  if (choice == "default") {
+    for (size_t i = 0; i < entries.size(); ++i) shown[i] = ParseFieldSpec(entries[i]).shown == "1";
+  } else if (choice != "all") {
+    for (const std::string& item : SplitText(choice, ',')) {
+      int32_t n = StrToIntDef(Trim(item), 0);
+      if (n < 1 || n > static_cast<int32_t>(entries.size()))
+        throw UsageError{"--columns takes default, all or field numbers 1 to " + std::to_string(entries.size())};
+      shown[static_cast<size_t>(n - 1)] = true;
+    }
+  }
+  std::string text;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0) text += "\r\n";
+    text += std::to_string(i + 1) + "=" + (shown[i] ? "1" : "0") + ParseFieldSpec(entries[i]).name;
+  }
+  return text;
+}
+
+std::string CommSettingsText(const PortOptions& o, const std::string& columns) {
+  return o.port + "," + std::to_string(o.target) + "," + std::to_string(o.delay) + "," + columns;
+}
+
+const std::string& ConnectFailed() {
+  static const std::string text = Utf8ToCp936("连接失败");
+  return text;
+}
+
+// The directory into `ui`; false when the port could not be opened.
+bool ReadDirectory(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings) {
+  ExchangeWithInstrument(link, ui, settings, std::string(), std::string(), true);
+  return ui.listed;
+}
+
+void PrintCells(const std::vector<std::string>& cells) {
+  std::string line;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    if (i == 1) continue;  // the status column
+    if (!line.empty() || i > 0) line += "\t";
+    line += cells[i];
+  }
+  PrintText(std::cout, line + "\n");
+}
+
+}  // namespace
+
+int RunPorts(const std::vector<std::string>& words) {
+  Args args(words, {}, {});
+  if (args.help()) return std::cout << kPortsUsage, kExitOk;
+  if (!args.positional().empty()) throw UsageError{kPortsUsage};
+  for (const std::string& line : ListSerialPorts()) PrintText(std::cout, line + "\n");
+  return kExitOk;
+}
+
+int RunList(const std::vector<std::string>& words) {
+  Args args(words, {"--port", "--delay", "--columns"}, {"--card"});
+  if (args.help()) return std::cout << kListUsage, kExitOk;
+  if (!args.positional().empty()) throw UsageError{kListUsage};
+  const PortOptions o = ParsePortOptions(args);
+  const std::string columns = ColumnText(args.Value("--columns", "default"));
+
+  InstrumentLink link;
+  LinkSettings settings;
+  TerminalUi ui(CommSettingsText(o, columns));
+  if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
+  if (ui.columns.empty()) {
+    // No file, so no columns came: the captions of the chosen fields.
+    const std::vector<std::string> entries = HeaderGroupZeroEntries();
+    const std::vector<std::string> lines = SplitLines(columns);
+    for (size_t k = 0; k < lines.size() && k < entries.size(); ++k) {
+      if (ColumnLineShown(lines[k])) ui.columns.push_back(ParseFieldSpec(entries[k]).name);
+    }
+    if (ui.columns.size() > 1) ui.columns.insert(ui.columns.begin() + 1, std::string());
+  }
+  PrintCells(ui.columns);
+  for (const auto& row : ui.rows) PrintCells(row);
+  return kExitOk;
+}
+
+int RunGet(const std::vector<std::string>& words) {
+  namespace fs = std::filesystem;
+  Args args(words, {"--port", "--delay", "--format", "--dest"}, {"--card", "--overwrite", "--skip", "--all"});
+  if (args.help()) return std::cout << kGetUsage, kExitOk;
+  const PortOptions o = ParsePortOptions(args);
+  const std::string format = args.Value("--format", "qfx");
+  if (format != "qfx" && format != "esp" && format != "t7p") throw UsageError{"--format takes qfx, esp or t7p"};
+  const OutputFormat outputFormat =
+      format == "t7p" ? OutputFormat::kRaw : format == "esp" ? OutputFormat::kEsp : OutputFormat::kQfx;
+  if (args.Has("--overwrite") && args.Has("--skip")) throw UsageError{"--overwrite and --skip exclude each other"};
+  const bool all = args.Has("--all");
+  if (all == !args.positional().empty()) throw UsageError{kGetUsage};
+  const bool overwrite = args.Has("--overwrite");
+
+  const std::string dest = CoreText(args.Value("--dest", "."));
+  std::error_code ec;
+  fs::create_directories(PathFromText(dest), ec);
+  if (!fs::is_directory(PathFromText(dest), ec)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
+
+  InstrumentLink link;
+  LinkSettings settings;
+  settings.portName = o.port;
+  settings.commTarget = o.target;
+  settings.receiveDelay = o.delay;
+  TerminalUi ui(CommSettingsText(o, ColumnText("default")));
+
+  std::vector<std::string> names;
+  if (all) {
+    if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
+    for (const auto& row : ui.rows) names.push_back(row.front());
+  } else {
+    for (const std::string& name : args.positional()) names.push_back(CoreText(name));
+  }
+
+  const bool progress = isatty(STDERR_FILENO) == 1;
+  for (const std::string& name : names) {
+    if (!link.OpenCommPort(ui, settings.portName)) return ReportFailure(ConnectFailed());
+    struct ClosePort {
+      InstrumentLink& link;
+      ~ClosePort() { link.CloseCommPort(); }
+    } closePort{link};
+    ui.progressLabel = progress ? Trim(name) : std::string();
+    const SavedFile saved = SaveOneFile(link, ui, settings, name, dest, outputFormat, [&](const std::string&, bool exists) {
+      return exists && !overwrite ? SaveDecision::kSkip : SaveDecision::kSave;
+    });
+    PrintText(std::cout, saved.path + "\t" + SaveOutcomeText(saved.outcome) + "\n");
+    std::cout.flush();
+  }
+  return kExitOk;
+}
+
+}  // namespace cli
+}  // namespace gt7p
