@@ -10,79 +10,51 @@
 namespace gt7p {
 namespace {
 
-struct InstallCall {
-  void* parentWindow;
-  std::string hardwareId;
-  std::string infPath;
-  uint32_t flags;
-  int* rebootRequired;
-};
-
 class DriverBinding : public ::testing::Test {
  protected:
   void TearDown() override {
     UnloadNewDev();
     ResetDriverInstallerForTesting();
   }
-
-  DriverInstaller Recorder(int throwOnCall = -1) {
-    return [this, throwOnCall](void* parent, const char* id, const char* inf, uint32_t flags, int* reboot) {
-      calls.push_back({parent, id, inf, flags, reboot});
-      if (static_cast<int>(calls.size()) == throwOnCall) {
-        throw Error("device installer failed");
-      }
+  // Records each call as "id|inf|flags", and fails the call numbered `failing`.
+  void Install(size_t failing = 0) {
+    SetDriverInstallerForTesting([this, failing](void* parent, const char* id, const char* inf, uint32_t flags,
+                                                 int* reboot) {
+      EXPECT_EQ(parent, nullptr);
+      EXPECT_EQ(reboot, nullptr);
+      calls.push_back(std::string(id) + "|" + inf + "|" + std::to_string(flags));
+      if (calls.size() == failing) throw Error("device installer failed");
       return 1;
-    };
+    });
   }
-
-  std::vector<InstallCall> calls;
+  std::vector<std::string> calls;
 };
 
-TEST_F(DriverBinding, UpdateMakesTheBusThenThePortCallForcedWithoutWindowOrRebootFlag) {
-  SetDriverInstallerForTesting(Recorder());
+TEST_F(DriverBinding, BusDriverThenPortDriverForced) {
+  Install();
   ASSERT_TRUE(LoadNewDev());
   UpdateAdapterDrivers();
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].hardwareId, "USB\\VID_0403&PID_6001");
-  EXPECT_EQ(calls[0].infPath, "U2C\\FTDIBUS.INF");
-  EXPECT_EQ(calls[1].hardwareId, "FTDIBUS\\COMPORT&VID_0403&PID_6001");
-  EXPECT_EQ(calls[1].infPath, "U2C\\FTDIPORT.INF");
-  for (const InstallCall& call : calls) {
-    EXPECT_EQ(call.parentWindow, nullptr);
-    EXPECT_EQ(call.flags, 1u);
-    EXPECT_EQ(call.rebootRequired, nullptr);
-  }
-}
-
-TEST_F(DriverBinding, SingleCallsCanBeMadeOneByOne) {
-  SetDriverInstallerForTesting(Recorder());
-  ASSERT_TRUE(LoadNewDev());
   InstallAdapterDriver(1);
-  InstallAdapterDriver(0);
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].infPath, "U2C\\FTDIPORT.INF");
-  EXPECT_EQ(calls[1].infPath, "U2C\\FTDIBUS.INF");
-  EXPECT_THROW(InstallAdapterDriver(2), Error);
-  EXPECT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls, (std::vector<std::string>{"USB\\VID_0403&PID_6001|U2C\\FTDIBUS.INF|1",
+                                             "FTDIBUS\\COMPORT&VID_0403&PID_6001|U2C\\FTDIPORT.INF|1",
+                                             "FTDIBUS\\COMPORT&VID_0403&PID_6001|U2C\\FTDIPORT.INF|1"}));
 }
 
 TEST_F(DriverBinding, AnErrorInTheFirstCallSkipsTheSecondAndPasses) {
-  SetDriverInstallerForTesting(Recorder(1));
+  Install(1);
   ASSERT_TRUE(LoadNewDev());
   EXPECT_THROW(UpdateAdapterDrivers(), Error);
   EXPECT_EQ(calls.size(), 1u);
 }
 
-TEST_F(DriverBinding, NothingIsCalledOnceUnloadedOrWhenNoInstallerExists) {
-  SetDriverInstallerForTesting(Recorder());
+TEST_F(DriverBinding, NothingIsCalledOnceUnloadedOrWithoutInstaller) {
+  Install();
   ASSERT_TRUE(LoadNewDev());
   UnloadNewDev();
   EXPECT_THROW(UpdateAdapterDrivers(), Error);
-  EXPECT_TRUE(calls.empty());
-
   SetDriverInstallerForTesting(DriverInstaller());
   EXPECT_FALSE(LoadNewDev());
-  EXPECT_THROW(UpdateAdapterDrivers(), Error);
+  EXPECT_THROW(InstallAdapterDriver(0), Error);
   EXPECT_TRUE(calls.empty());
 }
 
