@@ -14,4 +14,6 @@ gt7p_install() {
   DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
 }
 
-GT7P_BUILD_PACKAGES="g++ cmake make libgtest-dev libbenchmark-dev"
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev"
+# A Song-style CJK font for the window's "宋体".
+GT7P_RUN_PACKAGES="fonts-arphic-uming"

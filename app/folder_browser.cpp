@@ -1,0 +1,97 @@
+#include "folder_browser.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace gt7p {
+
+TFolderBrowser::TFolderBrowser(QWidget* owner) : QDialog(owner) {
+  setWindowTitle(QString::fromUtf8("浏览文件夹"));
+  resize(360, 420);
+  lblTitle = new QLabel(QString::fromUtf8("如果目标文件夹中含有同名文件将被覆盖！\n请您选择存放数据的目标文件夹："), this);
+  lblTitle->setObjectName("lblTitle");
+  lblTitle->adjustSize();
+  lblTitle->move(12, 10);
+  imgPicture = new QLabel(this);
+  imgPicture->setGeometry(12, 12, 22, 22);
+  imgPicture->hide();
+
+  lblStatus = new QLabel(this);
+  lblStatus->setObjectName("lblStatus");
+  lblStatus->setTextFormat(Qt::PlainText);
+  model_ = new QFileSystemModel(this);
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  model_->setRootPath(QDir::rootPath());
+  tree = new QTreeView(this);
+  tree->setModel(model_);
+  for (int c = 1; c < model_->columnCount(); ++c) tree->hideColumn(c);
+  tree->header()->hide();
+  tree->setRootIndex(model_->index(QDir::rootPath()));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("确定"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("取消"));
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (!SelectedPath().isEmpty()) accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(12, 48, 12, 12);
+  layout->addWidget(lblStatus);
+  layout->addWidget(tree, 1);
+  layout->addWidget(buttons);
+
+  connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    // Only file-system folders are offered; one that has no path leaves the
+    // status line as it was.
+    QString path = model_->filePath(current);
+    if (!path.isEmpty()) lblStatus->setText(QDir::toNativeSeparators(path));
+  });
+}
+
+void TFolderBrowser::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (started_) return;
+  started_ = true;
+  emit initialized();
+}
+
+void TFolderBrowser::PaintPicture(const QPixmap& picture) {
+  imgPicture->setPixmap(picture);
+  imgPicture->show();
+}
+
+bool TFolderBrowser::SelectFolder(const QString& path) {
+  QModelIndex index = model_->index(QDir::cleanPath(path));
+  if (!index.isValid()) return false;
+  tree->setCurrentIndex(index);
+  tree->scrollTo(index);
+  return true;
+}
+
+QString TFolderBrowser::SelectedPath() const {
+  QModelIndex current = tree->currentIndex();
+  return current.isValid() ? QDir::toNativeSeparators(model_->filePath(current)) : QString();
+}
+
+void PlaceWindowOnMonitor(QWidget* window, QWidget* mainWindow) {
+  QRect frame = window->frameGeometry();
+  QScreen* screen = mainWindow ? mainWindow->screen() : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect monitor = screen->geometry();
+  int x = monitor.left() + (monitor.width() - frame.width()) / 2;
+  int y = monitor.top() + (monitor.height() - frame.height()) / 3;
+  window->move(x, y);
+}
+
+}  // namespace gt7p

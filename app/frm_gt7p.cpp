@@ -1,0 +1,590 @@
+#include "frm_gt7p.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "cp936.h"
+#include "error.h"
+#include "folder_browser.h"
+#include "frm_ow.h"
+#include "frm_setting.h"
+#include "driver_binding.h"
+#include "images.h"
+#include "local_folders.h"
+#include "port_discovery.h"
+#include "save_file.h"
+#include "text.h"
+#include "ui_text.h"
+
+namespace gt7p {
+namespace {
+
+std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+
+// The path delimiter that a folder text ends in ("\" on Windows, "/" here).
+std::string PathDelimiter() { return std::string(1, QDir::separator().toLatin1()); }
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return text;
+}
+
+constexpr int kControlBarHeight = 26;
+constexpr int kTrayLeft = 330;
+
+}  // namespace
+
+TfrmGT7P::TfrmGT7P(const std::vector<std::string>& params, std::vector<std::string> extraPorts)
+    : extraPorts_(std::move(extraPorts)) {
+  setObjectName("frmGT7P");
+  setFont(SongFont(12));
+  resize(563, 288);
+
+  auto* client = new QWidget(this);
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  cbr = new QWidget(client);
+  cbr->setObjectName("cbr");
+  cbr->setFixedHeight(kControlBarHeight);
+  tbr = new QToolBar(cbr);
+  tbr->setObjectName("tbr");
+  tbr->setMovable(false);
+  tbr->setFloatable(false);
+  tbr->setIconSize(QSize(16, 16));
+  tbr->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  tbr->setStyleSheet("QToolBar { border: 0px; spacing: 0px; }");
+  tbr->move(11, 2);
+
+  tbnRefresh = AddButton("tbnRefresh", 1, 0, "取目录信息");
+  tbnUPDir = AddButton("tbnUPDir", 2, 13, "设置通讯参数");
+  AddSeparator();  // ToolButton2
+  tbnGetFile = AddButton("tbnGetFile", 3, 11, "保存所选的文件");
+  AddSeparator();  // ToolButton1
+  tbnSelAll = AddButton("tbnSelAll", 5, 3, "全选");
+  tbnSelInv = AddButton("tbnSelInv", 6, 4, "反选");
+  AddSeparator();  // ToolButton4
+  tbnSaveToESP = AddButton("tbnSaveToESP", 0, 9, "存为超前探格式文件（ESP格式）", true);
+  tbnSaveToQFX = AddButton("tbnSaveToQFX", 0, 10, "存为旧格式文件（QFX格式）", true);
+  tbnOrgData = AddButton("tbnOrgData", 0, 8, "存为通讯格式文件（T7P格式）", true);
+  auto* separator = new QWidget(tbr);
+  separator->setFixedWidth(8);
+  tbnSelDirSpr = tbr->addWidget(separator);
+  tbnSelDir = AddButton("tbnSelDir", 4, 6, "指定目标文件夹");
+  AddSeparator();  // ToolButton5
+  tbnHelp = AddButton("tbnHelp", 7, 12, nullptr);
+  tbr->adjustSize();
+  // Exactly one format is down; pressing the one that is down keeps it down.
+  auto* formats = new QButtonGroup(this);
+  formats->setExclusive(true);
+  for (QToolButton* b : {tbnSaveToESP, tbnSaveToQFX, tbnOrgData}) formats->addButton(b);
+
+  pnlTray = new QWidget(cbr);
+  pnlTray->setObjectName("pnlTray");
+  imgMac = new QLabel(pnlTray);
+  imgMac->setObjectName("imgMac");
+  imgMac->setGeometry(0, 0, 48, 48);
+  imgMac->setPixmap(InstrumentPicture());
+  imgMac->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  imgCard = new QLabel(pnlTray);
+  imgCard->setObjectName("imgCard");
+  imgCard->setScaledContents(true);
+  imgCard->setPixmap(CardPicture());
+  lblTray = new QLabel(pnlTray);
+  lblTray->setObjectName("lblTray");
+  lblTray->setAttribute(Qt::WA_TranslucentBackground);
+  lblTray->move(40, 5);
+  cbr->installEventFilter(this);
+
+  lvw = new FileListView(client);
+  lvw->setObjectName("lvw");
+  lvw->listModel()->SetImages(ImageList());
+  connect(lvw->header(), &QHeaderView::sectionClicked, this, &TfrmGT7P::lvwColumnClick);
+  connect(lvw, &FileListView::resized, this, &TfrmGT7P::lvwResize);
+  connect(lvw, &FileListView::backspaceReleased, this, [this] {
+    // The Tag 2 command, as a click on its button; not while an exchange runs.
+    if (!busy_) tbnRefreshClick(tbnUPDir);
+  });
+
+  layout->addWidget(cbr);
+  layout->addWidget(lvw, 1);
+  setCentralWidget(client);
+
+  stbPanel = new QLabel(this);
+  stbPanel->setObjectName("stbPanel");
+  stbPanel->setTextFormat(Qt::PlainText);
+  statusBar()->setObjectName("stb");
+  statusBar()->addWidget(stbPanel, 1);
+  statusBar()->setSizeGripEnabled(true);
+
+  tmr = new QTimer(this);
+  tmr->setInterval(100);
+  connect(tmr, &QTimer::timeout, this, &TfrmGT7P::tmrTimer);
+  tmrWorking = new QTimer(this);
+  tmrWorking->setInterval(1000);
+  connect(tmrWorking, &QTimer::timeout, this, &TfrmGT7P::tmrWorkingTimer);
+
+  FormCreate(params);
+  // An error of the dialog's driver button shows in this window's error box.
+  SetSettingErrorReporter([this](const std::string& message) { ShowError(message); });
+}
+
+TfrmGT7P::~TfrmGT7P() {
+  SetSettingErrorReporter(nullptr);
+  link_.CloseCommPort();
+}
+
+QToolButton* TfrmGT7P::AddButton(const char* name, int tag, int image, const char* hint, bool checkable) {
+  auto* button = new QToolButton(tbr);
+  button->setObjectName(name);
+  button->setProperty("Tag", tag);
+  button->setIcon(ImageList()[static_cast<size_t>(image)]);
+  button->setAutoRaise(true);
+  button->setCheckable(checkable);
+  if (hint) {
+    button->setProperty("Hint", QString::fromUtf8(hint));
+    button->setToolTip(QString::fromUtf8(hint));
+  }
+  button->installEventFilter(this);
+  tbr->addWidget(button);
+  if (tag > 0) connect(button, &QToolButton::clicked, this, [this, button] { tbnRefreshClick(button); });
+  return button;
+}
+
+void TfrmGT7P::AddSeparator() {
+  auto* separator = new QWidget(tbr);
+  separator->setFixedWidth(8);
+  tbr->addWidget(separator);
+}
+
+std::string TfrmGT7P::ToolHint(QToolButton* button) const { return ToCore(button->property("Hint").toString()); }
+
+void TfrmGT7P::FormCreate(const std::vector<std::string>& params) {
+  // 1, 2
+  tbnSaveToESP->setEnabled(false);
+  tbnOrgData->setEnabled(false);
+  for (QAction* a : tbr->actions())
+    if (tbr->widgetForAction(a) == tbnUPDir) a->setVisible(false);
+  DestFolder.clear();
+  AppTitle = G("PRX4470-2 数据文件提取软件");
+  tbnSaveToQFX->setChecked(true);
+
+  // 3: a parameter counts only when the command line has that many.
+  std::string selDirHint = G("指定目标文件夹");
+  if (params.size() >= 1) {
+    DestFolder = Trim(params[0]);
+    if (!DestFolder.empty() && !EndsWith(DestFolder, PathDelimiter())) DestFolder += PathDelimiter();
+    selDirHint = G("指定目标文件夹：") + DestFolder;
+  }
+  if (params.size() >= 2 && !Trim(params[1]).empty()) AppTitle = Trim(params[1]);
+  if (params.size() >= 3 && AsciiLower(params[2]) == "esp") {
+    tbnSaveToESP->setChecked(true);
+    tbnSaveToQFX->setChecked(false);
+  }
+  if (params.size() >= 4 && AsciiLower(params[3]) == "dontseldir") {
+    tbnSelDirSpr->setVisible(false);
+    for (QAction* a : tbr->actions())
+      if (tbr->widgetForAction(a) == tbnSelDir) a->setVisible(false);
+  }
+  tbnSelDir->setProperty("Hint", FromCore(selDirHint));
+  tbnSelDir->setToolTip(FromCore(selDirHint));
+
+  // 4
+  Settings = LinkSettings();
+  SortColumn = -1;
+  PrevSortColumn = -1;
+  IdleStatusText = G("待命");
+
+  // 5: the application title is fixed here; later captions don't change it.
+  UpdateCaption();
+  ApplicationTitle = ToCore(windowTitle());
+
+  // 6
+  PaintTarget = nullptr;
+  DialogIcon = QPixmap(22, 22);
+  DialogIcon.fill(palette().color(QPalette::Window));
+  {
+    QPainter painter(&DialogIcon);
+    painter.drawPixmap(0, 0, ImageListPixmap(7, 16));
+  }
+
+  // 7: the target indicator stays hidden until a directory was read.
+  pnlTray->hide();
+  pnlTray->setGeometry(kTrayLeft, 1, frameGeometry().width() - kTrayLeft - 10, cbr->height() - 2);
+  trayRightGap_ = width() - pnlTray->geometry().right() - 1;
+  imgCard->setGeometry(imgMac->geometry());
+  imgMac->show();
+  imgCard->hide();
+  QPalette blue = lblTray->palette();
+  blue.setColor(QPalette::WindowText, Qt::blue);
+  lblTray->setPalette(blue);
+  lblTray->setText(QString::fromUtf8("仪器"));
+  stbHint();
+}
+
+void TfrmGT7P::UpdateCaption() {
+  if (DestFolder.empty())
+    setWindowTitle(FromCore(AppTitle));
+  else
+    setWindowTitle(FromCore(AppTitle + G("（") + ToolHint(tbnSelDir) + G("）")));
+}
+
+void TfrmGT7P::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  // Centred on the desktop when first shown.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect desk = screen->availableGeometry();
+    QRect frame = frameGeometry();
+    move(desk.left() + (desk.width() - frame.width()) / 2, desk.top() + (desk.height() - frame.height()) / 2);
+  }
+}
+
+void TfrmGT7P::ShowTargetIndicator(bool isInstrument) {
+  pnlTray->show();
+  imgMac->setVisible(isInstrument);
+  imgCard->setVisible(!isInstrument);
+  lblTray->setText(QString::fromUtf8(isInstrument ? "仪器目录" : "存储卡目录"));
+  lblTray->adjustSize();
+}
+
+// ---- commands ----
+
+void TfrmGT7P::tbnRefreshClick(QObject* sender) {
+  switch (sender->property("Tag").toInt()) {
+    case 1:
+      RunCommand([this] {
+        cbr->setEnabled(false);
+        struct Enable {
+          QWidget* bar;
+          ~Enable() { bar->setEnabled(true); }
+        } enableAgain{cbr};
+        ExchangeWithInstrument(link_, *this, Settings, std::string(), std::string(), true);
+      });
+      break;
+    case 2:
+      RefreshUsbSerialDriver();
+      break;
+    case 3:
+      RunCommand([this] { SaveSelectedFiles(); });
+      break;
+    case 4:
+      ChooseDestFolder();
+      break;
+    case 5:
+      lvw->selectAll();
+      break;
+    case 6:
+      if (lvw->listModel()->RowCount() > 0) {
+        QItemSelection all(lvw->listModel()->index(0, 0),
+                           lvw->listModel()->index(lvw->listModel()->RowCount() - 1, 0));
+        lvw->selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+      }
+      break;
+    case 7:
+      OpenHelp();
+      break;
+    default:
+      break;
+  }
+}
+
+void TfrmGT7P::RunCommand(const std::function<void()>& command) {
+  if (busy_) return;
+  busy_ = true;
+  std::string failure;
+  bool failed = false;
+  try {
+    command();
+  } catch (const Error& e) {
+    failed = true;
+    failure = e.message();
+  } catch (const std::exception& e) {
+    failed = true;
+    failure = Utf8ToCp936(e.what());
+  }
+  busy_ = false;
+  if (closePending_) {
+    // The window was closed meanwhile: no box, just finish closing.
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
+  if (failed) ShowError(failure);
+}
+
+void TfrmGT7P::ShowError(const std::string& message) {
+  std::string text = message;
+  // A full stop after a text whose last byte sorts after ".": every Chinese
+  // message gets one, a text ending in "." or "!" does not.
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += ".";
+  if (errorBoxHook) return errorBoxHook(text);
+  QMessageBox box(QMessageBox::Critical, FromCore(ApplicationTitle), FromCore(text), QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TfrmGT7P::RefreshUsbSerialDriver() {
+  if (!LoadNewDev()) return;
+  SetStatusText(G("正在刷新设备。。。"));
+  InstallAdapterDriver(0);
+  SetStatusText(G("正在刷新设备。。。1"));
+  InstallAdapterDriver(1);
+  SetStatusText(G("正在刷新设备。。。2"));
+  UnloadNewDev();
+  SetStatusText(G("正在刷新设备。。。3"));
+}
+
+bool TfrmGT7P::FolderExists(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  return std::filesystem::is_directory(PathFromText(path), ec);
+}
+
+void TfrmGT7P::ChooseDestFolder() {
+  std::string start = DestFolder;
+  if (start.empty()) {
+    start = ProgramFolder();
+    if (!EndsWith(start, PathDelimiter())) start += PathDelimiter();
+  }
+  std::string chosen = BrowseForDestFolder(start);
+  if (!FolderExists(chosen)) return;
+  DestFolder = chosen;
+  std::string hint = G("指定目标文件夹：") + DestFolder;
+  tbnSelDir->setProperty("Hint", FromCore(hint));
+  tbnSelDir->setToolTip(FromCore(hint));
+  UpdateCaption();
+}
+
+std::string TfrmGT7P::BrowseForDestFolder(const std::string& initialFolder) {
+  BrowseStartFolder = initialFolder;
+  TFolderBrowser browser(this);
+  connect(&browser, &TFolderBrowser::initialized, this, [this, &browser] {
+    if (BrowseStartFolder.empty()) return;
+    browser.SelectFolder(FromCore(BrowseStartFolder));
+    PlaceWindowOnMonitor(&browser, this);
+    browser.lblTitle->move(40, 10);
+    PaintTarget = &browser;
+  });
+  tmr->start();
+  PaintTarget = nullptr;
+  const bool chosen = browser.exec() == QDialog::Accepted;
+  tmr->stop();
+  PaintTarget = nullptr;
+  return chosen ? ToCore(browser.SelectedPath()) : std::string();
+}
+
+void TfrmGT7P::OpenHelp() {
+  std::string folder = ProgramFolder();
+  if (!EndsWith(folder, PathDelimiter())) folder += PathDelimiter();
+  std::string path = folder + "Help.chm";
+  for (const char* ext : {".hlp", ".mht", ".htm"}) {
+    if (std::filesystem::exists(PathFromText(path))) break;
+    path = ChangeFileExt(path, ext);
+  }
+  if (std::filesystem::exists(PathFromText(path)))
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromCore(path)));
+}
+
+// ---- saving ----
+
+void TfrmGT7P::SaveSelectedFiles() {
+  std::string dest = DestFolder, destDir = dest;
+  int saveChoice = kOverwriteThis;
+  FileListModel* model = lvw->listModel();
+  const int rows = model->RowCount();
+  if (rows == 0) return;
+  const OutputFormat format = tbnOrgData->isChecked()    ? OutputFormat::kRaw
+                              : tbnSaveToESP->isChecked() ? OutputFormat::kEsp
+                                                          : OutputFormat::kQfx;
+  for (int row = 0; row < rows && !closePending_; ++row) {
+    if (model->Row(row).imageIndex != 5 || !lvw->selectionModel()->isRowSelected(row, QModelIndex())) continue;
+    if (dest.empty() || !FolderExists(dest)) {
+      tbnRefreshClick(tbnSelDir);
+      dest = DestFolder;
+      if (dest.empty() || !FolderExists(dest)) return;
+      destDir = dest;
+    }
+    if (!EndsWith(destDir, PathDelimiter())) destDir += PathDelimiter();
+    const std::string caption = model->Row(row).caption;
+    lvw->scrollTo(model->index(row, 0));
+    SetStatusText(G("正在保存文件：") + caption + "...");
+    const bool connected = link_.OpenCommPort(*this, Settings.portName);
+    cbr->setEnabled(false);
+    bool stop = false;
+    struct CleanUp {
+      TfrmGT7P* w;
+      ~CleanUp() {
+        w->tmrWorking->stop();
+        w->cbr->setEnabled(true);
+        w->link_.CloseCommPort();
+        w->SetStatusText(std::string());
+      }
+    } cleanUp{this};
+    if (!connected) continue;
+    SavedFile saved = SaveOneFile(
+        link_, *this, Settings, caption, destDir, format, [&](const std::string& path, bool exists) {
+          if (saveChoice != kOverwriteAll && saveChoice != kSkipAll) {
+            saveChoice = kOverwriteThis;
+            if (exists) saveChoice = AskOverwrite(G("覆盖文件：") + path, AppTitle);
+          }
+          model->SetSubItem(row, 0, G("正在保存"));
+          tmrWorking->start();
+          switch (saveChoice) {
+            case kStopSaving:
+              return SaveDecision::kStop;
+            case kSkipAll:
+              return exists ? SaveDecision::kSkip : SaveDecision::kSave;
+            case kSkipThis:
+              return SaveDecision::kSkip;
+            default:
+              return SaveDecision::kSave;
+          }
+        });
+    if (saved.outcome == SaveOutcome::kStopped) {
+      SetStatusText(std::string());
+      stop = true;
+    }
+    model->SetSubItem(row, 0, SaveOutcomeText(saved.outcome));
+    if (stop) return;
+  }
+}
+
+// ---- list ----
+
+void TfrmGT7P::ClearList() {
+  lvw->listModel()->Clear();
+}
+
+void TfrmGT7P::AddColumn(const std::string& caption) { lvw->listModel()->AddColumn(caption); }
+
+void TfrmGT7P::AddRow(const std::string& caption, int imageIndex) { lvw->listModel()->AddRow(caption, imageIndex); }
+
+void TfrmGT7P::AppendSubItem(const std::string& text) { lvw->listModel()->AppendSubItem(text); }
+
+void TfrmGT7P::lvwColumnClick(int column) {
+  FileListModel* model = lvw->listModel();
+  if (column < 0 || column >= model->ColumnCount()) return;
+  PrevSortColumn = SortColumn;
+  SortColumn = column;
+  FileListModel::Column& clicked = model->ColumnAt(column);
+  model->Sort(column, clicked.tag, IsNumericCaption(CaptionWithoutMark(clicked.caption)));
+  clicked.tag = clicked.tag == 0 ? -1 : -clicked.tag;
+  if (PrevSortColumn != SortColumn && PrevSortColumn >= 0 && PrevSortColumn < model->ColumnCount()) {
+    model->SetCaption(PrevSortColumn, CaptionWithoutMark(model->ColumnAt(PrevSortColumn).caption));
+    lvw->FitColumn(PrevSortColumn);
+  }
+  model->SetCaption(column, CaptionWithoutMark(clicked.caption) + G(clicked.tag == 1 ? "↑" : "↓"));
+  lvw->FitColumn(column);
+}
+
+// ---- status line ----
+
+void TfrmGT7P::SetStatusText(const std::string& text) {
+  IdleStatusText = Trim(text).empty() ? G("待命") : text;
+  stbHint();
+  // Lets pending window messages run once, so the text is painted.
+  QCoreApplication::processEvents();
+}
+
+void TfrmGT7P::stbHint() {
+  std::string s = currentHint_.empty() ? IdleStatusText : currentHint_;
+  stbPanel->setText(FromCore("   " + s));
+}
+
+void TfrmGT7P::tmrWorkingTimer() {
+  tmrWorkingTag = (tmrWorkingTag + 1) % 5;
+  stbPanel->setText(QString("   ") + QString::fromUtf8("●●●●●").left(tmrWorkingTag + 1));
+}
+
+void TfrmGT7P::tmrTimer() {
+  if (PaintTarget) PaintTarget->PaintPicture(DialogIcon);
+}
+
+void TfrmGT7P::cbrResize() {
+  tbr->resize(cbr->width(), tbr->height());
+  // The tray is anchored to the top and right edges.
+  pnlTray->move(cbr->width() - trayRightGap_ - pnlTray->width(), pnlTray->y());
+}
+
+bool TfrmGT7P::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == cbr && event->type() == QEvent::Resize) {
+    cbrResize();
+  } else if (auto* button = qobject_cast<QToolButton*>(watched)) {
+    if (event->type() == QEvent::Enter) {
+      currentHint_ = ToolHint(button);
+      stbHint();
+    } else if (event->type() == QEvent::Leave) {
+      currentHint_.clear();
+      stbHint();
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- the exchange's window side ----
+
+std::string TfrmGT7P::EditCommSettings(const std::string& portName, const std::string& target,
+                                       const std::string& delay, const std::string& columnChoice,
+                                       const std::string& defaultColumns) {
+  if (settingsHook) return settingsHook(portName, target, delay, columnChoice, defaultColumns);
+  std::vector<std::string> extra = extraPorts_;
+  return gt7p::EditCommSettings(
+      portName, target, delay, columnChoice, defaultColumns,
+      [extra] {
+        std::vector<std::string> ports = extra;
+        for (std::string& p : ListSerialPorts()) ports.push_back(std::move(p));
+        return ports;
+      },
+      this);
+}
+
+void TfrmGT7P::WaitForEnd(const std::shared_ptr<EndSignal>& end) {
+  if (end->IsSet()) return;
+  // A local event loop keeps timers and painting going without spinning;
+  // the receive thread ends it through a queued call.
+  QEventLoop loop;
+  end->NotifyOnSet([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); });
+  loop.exec();
+  end->NotifyOnSet(nullptr);
+}
+
+void TfrmGT7P::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    // A command is still talking to the instrument: it ends first, then
+    // the window closes (RunCommand finishes the close).
+    closePending_ = true;
+    hide();
+    event->ignore();
+    return;
+  }
+  tmr->stop();
+  tmrWorking->stop();
+  link_.CloseCommPort();
+  event->accept();
+}
+
+}  // namespace gt7p

@@ -1,0 +1,122 @@
+// The main window TfrmGT7P: state of the work flow, the toolbar commands,
+// the file list, saving, the status line and the target indicator. It is
+// the window side of the instrument exchange (InstrumentUi).
+#pragma once
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "exchange.h"
+#include "file_list.h"
+#include "instrument_link.h"
+#include "instrument_ui.h"
+
+class QLabel;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace gt7p {
+
+class TFolderBrowser;
+
+class TfrmGT7P : public QMainWindow, public InstrumentUi {
+  Q_OBJECT
+ public:
+  // `params`: the four positional command-line parameters (code page 936).
+  // `extraPorts`: port entries offered before the machine's own (the
+  // built-in simulator's).
+  explicit TfrmGT7P(const std::vector<std::string>& params, std::vector<std::string> extraPorts = {});
+  ~TfrmGT7P() override;
+
+  // State of the work flow.
+  std::string DestFolder;
+  std::string IdleStatusText;
+  std::string AppTitle;
+  LinkSettings Settings;  // PortName, CommTarget, ReceiveDelay, ColumnChoice, DefaultColumns
+  int SortColumn = -1;
+  int PrevSortColumn = -1;
+  QPixmap DialogIcon;
+  TFolderBrowser* PaintTarget = nullptr;
+  std::string BrowseStartFolder;
+  std::string ApplicationTitle;  // set once at start: the error boxes' title
+
+  // Controls.
+  QWidget* cbr;
+  QToolBar* tbr;
+  QToolButton *tbnRefresh, *tbnUPDir, *tbnGetFile, *tbnSelAll, *tbnSelInv, *tbnSaveToESP, *tbnSaveToQFX,
+      *tbnOrgData, *tbnSelDir, *tbnHelp;
+  QAction* tbnSelDirSpr;
+  FileListView* lvw;
+  QLabel* stbPanel;  // panel 0 of the status bar
+  QWidget* pnlTray;
+  QLabel *imgMac, *imgCard, *lblTray;
+  QTimer *tmr, *tmrWorking;
+  int tmrWorkingTag = 0;
+
+  // Handlers.
+  void tbnRefreshClick(QObject* sender);
+  void lvwColumnClick(int column);
+  void lvwResize() { lvw->FitColumns(); }
+  void stbHint();
+  void tmrWorkingTimer();
+  void tmrTimer();
+  void cbrResize();
+  void SaveSelectedFiles();
+  std::string BrowseForDestFolder(const std::string& initialFolder);
+  static bool FolderExists(const std::string& path);
+  std::string ToolHint(QToolButton* button) const;
+
+  // InstrumentUi.
+  std::string EditCommSettings(const std::string& portName, const std::string& target, const std::string& delay,
+                               const std::string& columnChoice, const std::string& defaultColumns) override;
+  void SetStatusText(const std::string& text) override;
+  void ClearList() override;
+  void AddColumn(const std::string& caption) override;
+  void AddRow(const std::string& caption, int imageIndex) override;
+  void AppendSubItem(const std::string& text) override;
+  void FitColumns() override { lvwResize(); }
+  void ShowTargetIndicator(bool isInstrument) override;
+  void WaitForEnd(const std::shared_ptr<EndSignal>& end) override;
+
+  InstrumentLink& Link() { return link_; }
+  bool Busy() const { return busy_; }
+
+  // Seams for tests: the error box, and what the settings dialog returns.
+  std::function<void(const std::string& message)> errorBoxHook;
+  std::function<std::string(const std::string& portName, const std::string& target, const std::string& delay,
+                            const std::string& columnChoice, const std::string& defaultColumns)>
+      settingsHook;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void FormCreate(const std::vector<std::string>& params);
+  QToolButton* AddButton(const char* name, int tag, int image, const char* hint, bool checkable = false);
+  void AddSeparator();
+  void ShowError(const std::string& message);
+  void RefreshUsbSerialDriver();
+  void ChooseDestFolder();
+  void OpenHelp();
+  void UpdateCaption();
+  // Runs a command that talks to the instrument: the error box for its
+  // failure, and a close that was asked for meanwhile once it is over.
+  void RunCommand(const std::function<void()>& command);
+
+  InstrumentLink link_;
+  std::vector<std::string> extraPorts_;
+  std::string currentHint_;
+  bool busy_ = false;
+  bool closePending_ = false;
+  bool shownOnce_ = false;
+  int trayRightGap_ = 10;
+};
+
+}  // namespace gt7p

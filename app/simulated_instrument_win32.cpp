@@ -1,0 +1,7 @@
+#include "simulated_instrument.h"
+
+namespace gt7p {
+
+std::unique_ptr<SimulatedInstrument> StartSimulatedInstrument() { return nullptr; }
+
+}  // namespace gt7p

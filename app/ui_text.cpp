@@ -1,0 +1,21 @@
+#include "ui_text.h"
+
+
+#include "cp936.h"
+#include "ui_fonts.h"
+
+namespace gt7p {
+
+QString FromCore(const std::string& cp936) { return QString::fromStdString(Cp936ToUtf8(cp936)); }
+
+std::string ToCore(const QString& text) { return Utf8ToCp936(text.toStdString()); }
+
+QFont SongFont(int pixels) {
+  static const bool installed = (InstallFontSubstitutes(), true);
+  (void)installed;
+  QFont font(SongFamily());
+  font.setPixelSize(pixels);
+  return font;
+}
+
+}  // namespace gt7p

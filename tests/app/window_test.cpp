@@ -1,0 +1,274 @@
+// The main window on real widgets, offscreen: start-up from the command
+// line, the status line, the list's sorting and selection, the error box.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QEnterEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "cp936.h"
+#include "frm_gt7p.h"
+#include "ui_text.h"
+
+namespace gt7p {
+namespace {
+
+std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+bool ShownInToolbar(TfrmGT7P& w, QWidget* widget) {
+  for (QAction* a : w.tbr->actions())
+    if (w.tbr->widgetForAction(a) == widget) return a->isVisible();
+  return false;
+}
+
+std::unique_ptr<TfrmGT7P> Window(std::vector<const char*> params) {
+  std::vector<std::string> p;
+  for (const char* s : params) p.push_back(G(s));
+  return std::make_unique<TfrmGT7P>(p);
+}
+
+TEST(StartUp, NoParameters) {
+  auto w = Window({});
+  EXPECT_EQ(w->windowTitle(), Q("PRX4470-2 数据文件提取软件"));
+  EXPECT_TRUE(w->tbnSaveToQFX->isChecked());
+  EXPECT_FALSE(w->tbnSaveToESP->isChecked());
+  EXPECT_FALSE(w->tbnSaveToESP->isEnabled());
+  EXPECT_FALSE(w->tbnOrgData->isEnabled());
+  EXPECT_FALSE(ShownInToolbar(*w, w->tbnUPDir));
+  EXPECT_TRUE(ShownInToolbar(*w, w->tbnSelDir));
+  EXPECT_TRUE(w->tbnSelDirSpr->isVisible());
+  EXPECT_EQ(w->ToolHint(w->tbnSelDir), G("指定目标文件夹"));
+  EXPECT_EQ(w->DestFolder, "");
+  EXPECT_EQ(w->Settings.receiveDelay, 3);
+  EXPECT_EQ(w->SortColumn, -1);
+  EXPECT_EQ(w->stbPanel->text(), Q("   待命"));
+  EXPECT_FALSE(w->pnlTray->isVisibleTo(w.get()));
+  EXPECT_EQ(w->lblTray->text(), Q("仪器"));
+  EXPECT_EQ(w->DialogIcon.size(), QSize(22, 22));
+  EXPECT_EQ(w->tbnRefresh->property("Tag").toInt(), 1);
+  EXPECT_EQ(w->tbnHelp->toolTip(), QString());
+}
+
+TEST(StartUp, DestinationFolderAndTitle) {
+  auto w = Window({"  /data ", "  My Title "});
+  EXPECT_EQ(w->DestFolder, "/data/");
+  EXPECT_EQ(w->AppTitle, "My Title");
+  EXPECT_EQ(w->ToolHint(w->tbnSelDir), G("指定目标文件夹：/data/"));
+  EXPECT_EQ(w->windowTitle(), Q("My Title（指定目标文件夹：/data/）"));
+  EXPECT_EQ(w->ApplicationTitle, G("My Title（指定目标文件夹：/data/）"));
+  EXPECT_EQ(Window({"/data/"})->DestFolder, "/data/");
+  auto blank = Window({"   ", "  "});
+  EXPECT_EQ(blank->DestFolder, "");
+  EXPECT_EQ(blank->windowTitle(), Q("PRX4470-2 数据文件提取软件"));
+  EXPECT_EQ(blank->ToolHint(blank->tbnSelDir), G("指定目标文件夹："));
+}
+
+TEST(StartUp, FormatAndFolderLock) {
+  auto esp = Window({"", "", "ESP", "DontSelDir"});
+  EXPECT_TRUE(esp->tbnSaveToESP->isChecked());
+  EXPECT_FALSE(esp->tbnSaveToQFX->isChecked());
+  EXPECT_FALSE(ShownInToolbar(*esp, esp->tbnSelDir));
+  EXPECT_FALSE(esp->tbnSelDirSpr->isVisible());
+  // ESP is down but disabled: QFX takes over, and ESP cannot come back.
+  esp->tbnSaveToQFX->click();
+  EXPECT_TRUE(esp->tbnSaveToQFX->isChecked());
+  EXPECT_FALSE(esp->tbnSaveToESP->isChecked());
+  esp->tbnSaveToESP->click();
+  EXPECT_FALSE(esp->tbnSaveToESP->isChecked());
+  esp->tbnSaveToQFX->click();  // pressing the one that is down keeps it down
+  EXPECT_TRUE(esp->tbnSaveToQFX->isChecked());
+
+  auto other = Window({"", "", " esp", "dontseldir "});
+  EXPECT_TRUE(other->tbnSaveToQFX->isChecked());
+  EXPECT_TRUE(ShownInToolbar(*other, other->tbnSelDir));
+}
+
+TEST(StatusLine, TextsHintsAndDots) {
+  auto w = Window({"/data"});
+  w->SetStatusText("   ");
+  EXPECT_EQ(w->stbPanel->text(), Q("   待命"));
+  w->SetStatusText(G(" 正在连接端口 /dev/ttyS0 ..."));
+  EXPECT_EQ(w->stbPanel->text(), Q("    正在连接端口 /dev/ttyS0 ..."));
+  QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+  QApplication::sendEvent(w->tbnSelDir, &enter);
+  EXPECT_EQ(w->stbPanel->text(), Q("   指定目标文件夹：/data/"));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(w->tbnSelDir, &leave);
+  EXPECT_EQ(w->stbPanel->text(), Q("    正在连接端口 /dev/ttyS0 ..."));
+  QApplication::sendEvent(w->tbnHelp, &enter);  // no hint: the status text stays
+  EXPECT_EQ(w->stbPanel->text(), Q("    正在连接端口 /dev/ttyS0 ..."));
+  QStringList dots;
+  for (int i = 0; i < 6; ++i) {
+    w->tmrWorkingTimer();
+    dots << w->stbPanel->text().trimmed();
+  }
+  EXPECT_EQ(dots, QStringList({Q("●●"), Q("●●●"), Q("●●●●"), Q("●●●●●"), Q("●"), Q("●●")}));
+}
+
+TEST(Commands, CancelledRefreshShowsTheErrorAndFreesTheToolbar) {
+  auto w = Window({});
+  std::vector<std::string> boxes;
+  w->errorBoxHook = [&](const std::string& m) {
+    boxes.push_back(m);
+    EXPECT_TRUE(w->cbr->isEnabled());  // the clean-up ran before the box
+  };
+  bool cbrDisabledDuringDialog = false;
+  w->settingsHook = [&](const std::string& port, const std::string& target, const std::string& delay,
+                        const std::string& choice, const std::string& defaults) {
+    cbrDisabledDuringDialog = !w->cbr->isEnabled();
+    EXPECT_EQ(port, "");
+    EXPECT_EQ(target, "0");
+    EXPECT_EQ(delay, "3");
+    EXPECT_EQ(choice, defaults);
+    return std::string();
+  };
+  w->tbnRefresh->click();
+  EXPECT_TRUE(cbrDisabledDuringDialog);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], G("用户取消！."));
+  EXPECT_TRUE(w->cbr->isEnabled());
+  EXPECT_FALSE(w->Settings.defaultColumns.empty());  // built even though cancelled
+  // Unknown tags do nothing.
+  QObject other;
+  for (int tag : {0, 8, -1}) {
+    other.setProperty("Tag", tag);
+    w->tbnRefreshClick(&other);
+  }
+  EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST(Commands, ErrorBoxFullStopRule) {
+  auto w = Window({});
+  std::vector<std::string> boxes;
+  w->errorBoxHook = [&](const std::string& m) { boxes.push_back(m); };
+  // A target that is no number: an error with an empty message, an empty box.
+  w->settingsHook = [](auto&&...) { return std::string("port,abc,3,"); };
+  w->tbnRefresh->click();
+  // An empty port name ends quietly.
+  w->settingsHook = [](auto&&...) { return std::string(",0,3,"); };
+  w->tbnRefresh->click();
+  EXPECT_EQ(boxes, (std::vector<std::string>{""}));
+}
+
+// Fills the list as a directory listing does: caption, status, fields.
+void Fill(TfrmGT7P& w, const std::vector<std::vector<const char*>>& rows, const std::vector<const char*>& columns) {
+  w.ClearList();
+  for (const char* c : columns) w.AddColumn(G(c));
+  for (const auto& row : rows) {
+    w.AddRow(G(row[0]), 5);
+    for (size_t i = 1; i < row.size(); ++i) w.AppendSubItem(G(row[i]));
+  }
+  w.FitColumns();
+}
+
+std::vector<std::string> Column(TfrmGT7P& w, int column) {
+  std::vector<std::string> cells;
+  FileListModel* m = w.lvw->listModel();
+  for (int r = 0; r < m->RowCount(); ++r)
+    cells.push_back(column == 0 ? m->Row(r).caption : m->Row(r).subItems[static_cast<size_t>(column - 1)]);
+  return cells;
+}
+
+QString Header(TfrmGT7P& w, int column) {
+  return w.lvw->listModel()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+TEST(FileList, SortClicksAndMarks) {
+  auto w = Window({});
+  Fill(*w, {{"abc.x", " ", "900", "2006"}, {"ABD.X", " ", "1000", "2004"}, {"ab.x", " ", "80", "2005"}},
+       {"原始文件名称", "　状态　", "字节数量", "探测时间"});
+  ASSERT_EQ(w->lvw->listModel()->ColumnCount(), 4);
+  w->lvwColumnClick(2);
+  EXPECT_EQ(Column(*w, 2), (std::vector<std::string>{"80", "900", "1000"}));
+  EXPECT_EQ(Header(*w, 2), Q("字节数量↓"));
+  w->lvwColumnClick(2);
+  EXPECT_EQ(Column(*w, 2), (std::vector<std::string>{"1000", "900", "80"}));
+  EXPECT_EQ(Header(*w, 2), Q("字节数量↑"));
+  w->lvwColumnClick(3);
+  EXPECT_EQ(Column(*w, 3), (std::vector<std::string>{"2004", "2005", "2006"}));
+  EXPECT_EQ(Header(*w, 2), Q("字节数量"));
+  EXPECT_EQ(Header(*w, 3), Q("探测时间↓"));
+  EXPECT_EQ(w->SortColumn, 3);
+  EXPECT_EQ(w->PrevSortColumn, 2);
+  w->lvwColumnClick(2);  // goes on from where the column stood (1: ascending again)
+  EXPECT_EQ(Column(*w, 2), (std::vector<std::string>{"80", "900", "1000"}));
+  EXPECT_EQ(Header(*w, 2), Q("字节数量↓"));
+  w->lvwColumnClick(0);
+  EXPECT_EQ(Column(*w, 0), (std::vector<std::string>{"ab.x", "abc.x", "ABD.X"}));
+
+  // A new listing with fewer columns: fresh tags, no stale mark, no crash.
+  Fill(*w, {{"B", " "}, {"a", " "}}, {"原始文件名称", "　状态　"});
+  w->SortColumn = 3;
+  w->lvwColumnClick(1);
+  w->lvwColumnClick(0);
+  EXPECT_EQ(Column(*w, 0), (std::vector<std::string>{"a", "B"}));
+  EXPECT_EQ(Header(*w, 0), Q("原始文件名称↓"));
+}
+
+TEST(FileList, SelectionFollowsRowsAndCommands) {
+  auto w = Window({});
+  Fill(*w, {{"C", " "}, {"A", " "}, {"B", " "}}, {"原始文件名称", "　状态　"});
+  auto selected = [&] {
+    std::vector<std::string> names;
+    for (int r = 0; r < 3; ++r)
+      if (w->lvw->selectionModel()->isRowSelected(r, QModelIndex())) names.push_back(w->lvw->listModel()->Row(r).caption);
+    return names;
+  };
+  w->tbnSelAll->click();
+  EXPECT_EQ(selected().size(), 3u);
+  w->lvw->clearSelection();
+  w->lvw->selectionModel()->select(w->lvw->listModel()->index(0, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  w->lvwColumnClick(0);
+  EXPECT_EQ(selected(), (std::vector<std::string>{"C"}));  // the selection moved with its row
+  w->tbnSelInv->click();
+  EXPECT_EQ(selected(), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST(FileList, ColumnsFitCaptionOrWidestCell) {
+  auto w = Window({});
+  w->resize(900, 300);
+  w->show();
+  Fill(*w, {{"A", " ", "1"}, {"B", " ", "a much longer cell than the caption"}},
+       {"原始文件名称", "　状态　", "道数", "采样点数"});
+  QHeaderView* h = w->lvw->header();
+  EXPECT_GT(h->sectionSize(2), w->lvw->fontMetrics().horizontalAdvance("a much longer cell than the caption"));
+  EXPECT_GE(h->sectionSize(1), w->lvw->fontMetrics().horizontalAdvance(Q("　状态　")));
+  // The last column fills what is left of the list's width.
+  int total = 0;
+  for (int c = 0; c < 4; ++c) total += h->sectionSize(c);
+  EXPECT_EQ(total, w->lvw->viewport()->width());
+}
+
+TEST(TargetIndicator, ShowsMemoryOrCard) {
+  auto w = Window({});
+  w->ShowTargetIndicator(true);
+  EXPECT_TRUE(w->pnlTray->isVisibleTo(w.get()));
+  EXPECT_TRUE(w->imgMac->isVisibleTo(w.get()));
+  EXPECT_FALSE(w->imgCard->isVisibleTo(w.get()));
+  EXPECT_EQ(w->lblTray->text(), Q("仪器目录"));
+  w->ShowTargetIndicator(false);
+  EXPECT_FALSE(w->imgMac->isVisibleTo(w.get()));
+  EXPECT_TRUE(w->imgCard->isVisibleTo(w.get()));
+  EXPECT_EQ(w->lblTray->text(), Q("存储卡目录"));
+  EXPECT_EQ(w->imgCard->geometry(), w->imgMac->geometry());
+}
+
+TEST(Saving, NothingSelectedDoesNothing) {
+  auto w = Window({});
+  Fill(*w, {{"A", " "}}, {"原始文件名称", "　状态　"});
+  bool boxed = false;
+  w->errorBoxHook = [&](const std::string&) { boxed = true; };
+  w->tbnGetFile->click();  // DestFolder is empty, yet no folder question comes
+  EXPECT_FALSE(boxed);
+  EXPECT_EQ(w->lvw->listModel()->Row(0).subItems[0], " ");
+}
+
+}  // namespace
+}  // namespace gt7p

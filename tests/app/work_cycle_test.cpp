@@ -1,0 +1,246 @@
+// The whole work cycle on the real window against the simulated instrument:
+// refresh, list, save with the overwrite prompt, failures, closing during a
+// command. Each case costs the protocol's real silences (1 s per short
+// command), so the cases are kept small and run in parallel under ctest.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QToolButton>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "converter.h"
+#include "cp936.h"
+#include "field_table.h"
+#include "frm_gt7p.h"
+#include "frm_ow.h"
+#include "instrument_simulator.h"
+#include "record_maker.h"
+
+namespace gt7p {
+namespace {
+namespace fs = std::filesystem;
+
+std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+
+sim::SurveyFile Small(const char* name, int seed) {
+  sim::SurveyFile f = sim::DemoSurveyFiles()[0];
+  f.name = name;
+  f.channels = 2;
+  f.samples = 16;
+  f.seed = static_cast<uint32_t>(seed);
+  return f;
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class WorkCycle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    files_ = {Small("AB.DAT", 1), Small("CD0002.DAT", 2), Small("EF0003.DAT", 3)};
+    sim::InstrumentStores stores;
+    for (const auto& f : files_) stores.memory.push_back(sim::MakeFileReply(f));
+    stores.card.push_back(sim::MakeFileReply(Small("KA0001.DAT", 9)));
+    simulator_ = std::make_unique<sim::InstrumentSimulator>(stores);
+    char pattern[] = "/tmp/gt7p-cycle-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dest_ = pattern;
+    window_ = std::make_unique<TfrmGT7P>(std::vector<std::string>{dest_.string()});
+    window_->Link().SetCacheFolders({dest_.string()});
+    window_->errorBoxHook = [this](const std::string& m) { errors_.push_back(m); };
+    Answer(0);
+  }
+  void TearDown() override {
+    window_.reset();
+    fs::remove_all(dest_);
+  }
+
+  // The settings dialog answered with the simulator's port, `target` and a
+  // receive delay of 1 s (these tests are not about timing).
+  void Answer(int target) {
+    window_->settingsHook = [this, target](const std::string&, const std::string&, const std::string&,
+                                           const std::string& choice, const std::string&) {
+      return simulator_->PortPath() + "," + std::to_string(target) + ",1," + choice;
+    };
+  }
+  void Refresh() { window_->tbnRefresh->click(); }
+  void Select(std::vector<int> rows) {
+    window_->lvw->clearSelection();
+    for (int r : rows)
+      window_->lvw->selectionModel()->select(window_->lvw->listModel()->index(r, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  std::string Status(int row) { return window_->lvw->listModel()->Row(row).subItems[0]; }
+
+  // Answers every overwrite prompt with the button `name`; counts prompts.
+  void AnswerPrompts(const char* name) {
+    auto* timer = new QTimer(window_.get());
+    connect(timer, &QTimer::timeout, [this, name] {
+      if (auto* prompt = qobject_cast<TfrmOW*>(QApplication::activeModalWidget())) {
+        if (prompt->property("answered").toBool()) return;
+        prompt->setProperty("answered", true);
+        ++prompts_;
+        EXPECT_EQ(prompt->windowTitle().toStdString(), Cp936ToUtf8(window_->AppTitle));
+        QMetaObject::invokeMethod(prompt->findChild<QPushButton*>(name), "click", Qt::QueuedConnection);
+      }
+    });
+    timer->start(20);
+  }
+  static void connect(QTimer* t, decltype(&QTimer::timeout) s, std::function<void()> f) { QObject::connect(t, s, f); }
+
+  std::vector<sim::SurveyFile> files_;
+  std::unique_ptr<sim::InstrumentSimulator> simulator_;
+  fs::path dest_;
+  std::unique_ptr<TfrmGT7P> window_;
+  std::vector<std::string> errors_;
+  int prompts_ = 0;
+};
+
+TEST_F(WorkCycle, RefreshListsTheDirectory) {
+  Refresh();
+  EXPECT_TRUE(errors_.empty());
+  FileListModel* m = window_->lvw->listModel();
+  ASSERT_EQ(m->RowCount(), 3);
+  ASSERT_EQ(m->ColumnCount(), 12);
+  EXPECT_EQ(m->Row(0).caption, "AB      .DAT");
+  EXPECT_EQ(m->Row(0).imageIndex, 5);
+  EXPECT_EQ(Status(0), " ");
+  EXPECT_EQ(m->ColumnAt(1).caption, G("　状态　"));
+  EXPECT_EQ(m->ColumnAt(2).caption, G("字节数量"));
+  EXPECT_EQ(m->ColumnAt(11).caption, G("探测方法"));
+  EXPECT_EQ(m->Row(1).subItems[6], "2");  // 道数
+  EXPECT_EQ(window_->lblTray->text().toStdString(), "仪器目录");
+  EXPECT_EQ(window_->Settings.portName, simulator_->PortPath());
+  EXPECT_EQ(window_->Settings.receiveDelay, 1);
+  EXPECT_TRUE(window_->cbr->isEnabled());
+  EXPECT_FALSE(fs::exists(dest_ / "GT7PCache.tmp"));
+  EXPECT_EQ(window_->stbPanel->text().toStdString(), "   待命");
+
+  Answer(1);
+  Refresh();
+  ASSERT_EQ(m->RowCount(), 1);
+  EXPECT_EQ(m->Row(0).caption, "KA0001  .DAT");
+  EXPECT_EQ(window_->lblTray->text().toStdString(), "存储卡目录");
+}
+
+TEST_F(WorkCycle, SaveWritesWhatTheConverterMakes) {
+  Refresh();
+  Select({0, 2});
+  window_->tbnGetFile->click();
+  EXPECT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_.empty() ? "" : errors_[0]);
+  EXPECT_EQ(Status(0), G("保存完毕"));
+  EXPECT_EQ(Status(1), " ");
+  EXPECT_EQ(Status(2), G("保存完毕"));
+  // The same bytes as converting the instrument's file directly.
+  for (int i : {0, 2}) {
+    const std::string name = files_[static_cast<size_t>(i)].name;
+    fs::path expected = dest_ / ("expected-" + name);
+    std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[static_cast<size_t>(i)]);
+    ASSERT_TRUE(ConvertRawFile(expected.string(), true, false));
+    fs::path saved = dest_ / (name.substr(0, name.find('.')) + ".QFX");
+    EXPECT_EQ(Slurp(saved), Slurp(expected)) << saved;
+  }
+  EXPECT_EQ(prompts_, 0);
+}
+
+TEST_F(WorkCycle, OverwriteAllAsksOnce) {
+  Refresh();
+  std::ofstream(dest_ / "AB.QFX") << "old";
+  std::ofstream(dest_ / "CD0002.QFX") << "old";
+  Select({0, 1});
+  AnswerPrompts("Button1");
+  window_->tbnGetFile->click();
+  EXPECT_EQ(prompts_, 1);
+  EXPECT_EQ(Status(0), G("覆盖完毕"));
+  EXPECT_EQ(Status(1), G("覆盖完毕"));
+  EXPECT_NE(Slurp(dest_ / "CD0002.QFX"), "old");
+}
+
+TEST_F(WorkCycle, SkipAllStillSavesNewFiles) {
+  Refresh();
+  std::ofstream(dest_ / "AB.QFX") << "old";
+  std::ofstream(dest_ / "EF0003.QFX") << "old";
+  Select({0, 1, 2});
+  AnswerPrompts("Button2");
+  window_->tbnGetFile->click();
+  EXPECT_EQ(prompts_, 1);
+  EXPECT_EQ(Status(0), G("略过"));
+  EXPECT_EQ(Status(1), G("保存完毕"));
+  EXPECT_EQ(Status(2), G("略过"));
+  EXPECT_EQ(Slurp(dest_ / "EF0003.QFX"), "old");
+}
+
+TEST_F(WorkCycle, OverwriteThisAsksAgainAndSkipThisSkips) {
+  Refresh();
+  std::ofstream(dest_ / "AB.QFX") << "old";
+  std::ofstream(dest_ / "CD0002.QFX") << "old";
+  Select({0, 1});
+  AnswerPrompts("Button3");
+  window_->tbnGetFile->click();
+  EXPECT_EQ(prompts_, 2);
+  EXPECT_EQ(Status(0), G("覆盖完毕"));
+  EXPECT_EQ(Status(1), G("覆盖完毕"));
+}
+
+TEST_F(WorkCycle, StopEndsTheCommand) {
+  Refresh();
+  std::ofstream(dest_ / "AB.QFX") << "old";
+  Select({0, 1});
+  AnswerPrompts("btnOW");
+  window_->tbnGetFile->click();
+  EXPECT_EQ(prompts_, 1);
+  EXPECT_EQ(Status(0), G("终止保存"));
+  EXPECT_EQ(Status(1), " ");
+  EXPECT_FALSE(fs::exists(dest_ / "CD0002.QFX"));
+  EXPECT_EQ(Slurp(dest_ / "AB.QFX"), "old");
+  EXPECT_TRUE(window_->cbr->isEnabled());
+}
+
+TEST_F(WorkCycle, SkipThisByDefaultButton) {
+  Refresh();
+  std::ofstream(dest_ / "AB.QFX") << "old";
+  Select({0});
+  AnswerPrompts("Button4");
+  window_->tbnGetFile->click();
+  EXPECT_EQ(Status(0), G("略过"));
+  EXPECT_EQ(Slurp(dest_ / "AB.QFX"), "old");
+}
+
+TEST_F(WorkCycle, FailedHandshakeShowsTheMessage) {
+  sim::SimulatorFaults faults;
+  faults.versionReply = "1021";
+  simulator_->SetFaults(faults);
+  Refresh();
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0], G("读COMMEM卡版本号错误！."));
+  EXPECT_EQ(window_->lvw->listModel()->RowCount(), 0);
+  EXPECT_EQ(window_->Settings.portName, "");
+  EXPECT_TRUE(window_->cbr->isEnabled());
+  EXPECT_FALSE(fs::exists(dest_ / "GT7PCache.tmp"));
+}
+
+TEST_F(WorkCycle, ClosingDuringACommandEndsItCleanly) {
+  window_->show();
+  bool closedDuring = false;
+  QTimer::singleShot(300, window_.get(), [&] {
+    closedDuring = window_->Busy();
+    window_->close();
+  });
+  Refresh();
+  EXPECT_TRUE(closedDuring);
+  EXPECT_TRUE(errors_.empty());  // no box after the window is gone
+  QApplication::processEvents();
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_FALSE(window_->Link().IsOpen());
+  EXPECT_FALSE(fs::exists(dest_ / "GT7PCache.tmp"));
+}
+
+}  // namespace
+}  // namespace gt7p
