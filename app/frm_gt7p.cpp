@@ -397,16 +397,22 @@ std::string TfrmGT7P::BrowseForDestFolder(const std::string& initialFolder) {
   return chosen ? ToCore(browser.SelectedPath()) : std::string();
 }
 
-void TfrmGT7P::OpenHelp() {
-  std::string folder = ProgramFolder();
-  if (!EndsWith(folder, PathDelimiter())) folder += PathDelimiter();
-  std::string path = folder + "Help.chm";
+std::string FindHelpFile(const std::string& programFolder) {
+  std::string path = programFolder;
+  if (!EndsWith(path, PathDelimiter())) path += PathDelimiter();
+  path += "Help.chm";
   for (const char* ext : {".hlp", ".mht", ".htm"}) {
-    if (std::filesystem::exists(PathFromText(path))) break;
+    if (std::filesystem::exists(PathFromText(path))) return path;
     path = ChangeFileExt(path, ext);
   }
-  if (std::filesystem::exists(PathFromText(path)))
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromCore(path)));
+  return std::filesystem::exists(PathFromText(path)) ? path : std::string();
+}
+
+void TfrmGT7P::OpenHelp() {
+  const std::string path = FindHelpFile(ProgramFolder());
+  if (path.empty()) return;
+  if (openFileHook) return openFileHook(path);
+  QDesktopServices::openUrl(QUrl::fromLocalFile(FromCore(path)));
 }
 
 // ---- saving ----

@@ -24,6 +24,10 @@ namespace gt7p {
 
 class TFolderBrowser;
 
+// The help file in the program's folder: the first of Help.chm, Help.hlp,
+// Help.mht and Help.htm that exists, or "" when there is none.
+std::string FindHelpFile(const std::string& programFolder);
+
 class TfrmGT7P : public QMainWindow, public InstrumentUi {
   Q_OBJECT
  public:
@@ -86,8 +90,10 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   InstrumentLink& Link() { return link_; }
   bool Busy() const { return busy_; }
 
-  // Seams for tests: the error box, and what the settings dialog returns.
+  // Seams for tests: the error box, opening the help file, and what the
+  // settings dialog returns.
   std::function<void(const std::string& message)> errorBoxHook;
+  std::function<void(const std::string& path)> openFileHook;
   std::function<std::string(const std::string& portName, const std::string& target, const std::string& delay,
                             const std::string& columnChoice, const std::string& defaultColumns)>
       settingsHook;

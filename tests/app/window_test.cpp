@@ -11,7 +11,13 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <QKeyEvent>
+#include <filesystem>
+#include <fstream>
+
 #include "cp936.h"
+#include "driver_binding.h"
+#include "folder_browser.h"
 #include "frm_gt7p.h"
 #include "ui_text.h"
 
@@ -268,6 +274,104 @@ TEST(Saving, NothingSelectedDoesNothing) {
   w->tbnGetFile->click();  // DestFolder is empty, yet no folder question comes
   EXPECT_FALSE(boxed);
   EXPECT_EQ(w->lvw->listModel()->Row(0).subItems[0], " ");
+}
+
+}  // namespace
+}  // namespace gt7p
+
+namespace gt7p {
+namespace {
+
+TEST(Commands, HelpFileOrderOfPreference) {
+  char pattern[] = "/tmp/gt7p-help-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  EXPECT_EQ(FindHelpFile(dir), "");
+  std::ofstream(dir + "/Help.htm") << "x";
+  EXPECT_EQ(FindHelpFile(dir), dir + "/Help.htm");
+  std::ofstream(dir + "/Help.chm") << "x";
+  EXPECT_EQ(FindHelpFile(dir + "/"), dir + "/Help.chm");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Commands, BackspaceRunsTheDriverRefresh) {
+  auto w = Window({});
+  std::vector<std::string> calls;
+  SetDriverInstallerForTesting([&](void*, const char* id, const char*, uint32_t, int*) {
+    calls.push_back(id);
+    return 1;
+  });
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier);
+  QApplication::sendEvent(w->lvw, &release);
+  ResetDriverInstallerForTesting();
+  EXPECT_EQ(calls, (std::vector<std::string>{"USB\\VID_0403&PID_6001", "FTDIBUS\\COMPORT&VID_0403&PID_6001"}));
+  EXPECT_EQ(w->IdleStatusText, G("正在刷新设备。。。3"));
+  EXPECT_EQ(w->stbPanel->text(), Q("   正在刷新设备。。。3"));
+  // Without the installer library the command ends without a trace.
+  auto quiet = Window({});
+  QApplication::sendEvent(quiet->lvw, &release);
+  EXPECT_EQ(quiet->IdleStatusText, G("待命"));
+}
+
+// Answers the folder browser once it is up: `choose` gets the browser.
+void WhenBrowserOpens(std::function<void(TFolderBrowser&)> choose) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, choose] {
+    if (auto* browser = qobject_cast<TFolderBrowser*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      choose(*browser);
+    }
+  });
+  timer->start(20);
+}
+
+TEST(Commands, FolderChoiceChangesCaptionNotApplicationTitle) {
+  char pattern[] = "/tmp/gt7p-dest-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  auto w = Window({"/nonexistent/start"});
+  const std::string appTitle = w->ApplicationTitle;
+  bool painted = false, placed = false;
+  WhenBrowserOpens([&](TFolderBrowser& b) {
+    // The start folder does not exist; the title still moved aside for the picture.
+    QTimer::singleShot(250, &b, [&] {
+      painted = b.imgPicture->isVisible() && b.imgPicture->pos() == QPoint(12, 12) && w->PaintTarget == &b;
+      placed = b.lblTitle->pos() == QPoint(40, 10);
+      b.SelectFolder(QString::fromStdString(dir));
+      b.accept();
+    });
+  });
+  w->tbnSelDir->click();
+  EXPECT_TRUE(painted);
+  EXPECT_TRUE(placed);
+  EXPECT_EQ(w->PaintTarget, nullptr);
+  EXPECT_FALSE(w->tmr->isActive());
+  EXPECT_EQ(w->DestFolder, dir);  // as returned: no delimiter appended
+  EXPECT_EQ(w->windowTitle(), Q("PRX4470-2 数据文件提取软件（指定目标文件夹：") + QString::fromStdString(dir) + Q("）"));
+  EXPECT_EQ(w->ApplicationTitle, appTitle);
+
+  WhenBrowserOpens([](TFolderBrowser& b) { b.reject(); });
+  w->tbnSelDir->click();
+  EXPECT_EQ(w->DestFolder, dir);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Saving, MissingFolderAsksAndCancelEndsSilently) {
+  auto w = Window({"/nonexistent/dest"});
+  Fill(*w, {{"A", " "}}, {"原始文件名称", "　状态　"});
+  w->tbnSelAll->click();
+  bool asked = false, boxed = false;
+  w->errorBoxHook = [&](const std::string&) { boxed = true; };
+  WhenBrowserOpens([&](TFolderBrowser& b) {
+    asked = true;
+    b.reject();
+  });
+  w->tbnGetFile->click();
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(boxed);
+  EXPECT_EQ(w->lvw->listModel()->Row(0).subItems[0], " ");
+  EXPECT_TRUE(w->cbr->isEnabled());
 }
 
 }  // namespace
