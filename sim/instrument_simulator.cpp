@@ -27,7 +27,6 @@ using Clock = std::chrono::steady_clock;
 constexpr double kBytesPerSecond = 1920.0;
 constexpr size_t kBurst = 16;
 constexpr auto kFrameLimit = std::chrono::milliseconds(500);
-constexpr auto kNameLimit = std::chrono::seconds(5);
 
 std::string HexCount(size_t n) {
   char digits[8];
@@ -110,7 +109,6 @@ std::string ReplyFromRawFile(const std::string& raw) {
 // What the simulator's thread keeps between wake-ups.
 struct InstrumentSimulator::Session {
   enum State { kGreet, kTarget, kRequest, kName } state = kGreet;
-  Clock::time_point stateSince;
   int store = 0;
   std::string frame;  // command digits so far
   Clock::time_point frameAt;
@@ -219,7 +217,6 @@ void InstrumentSimulator::Run() {
     } else {
       log(BytesToHex(s.frame) + " ignored");
     }
-    s.stateSince = Clock::now();
   };
   auto take = [&](const char* data, size_t n) {
     {
@@ -229,9 +226,11 @@ void InstrumentSimulator::Run() {
     static const char kDigits[] = "0123456789ABCDEF";
     const Clock::time_point now = Clock::now();
     for (size_t i = 0; i < n; ++i) {
-      if (s.frame.empty() && s.state == Session::kName && now - s.stateSince > kNameLimit) s.state = Session::kGreet;
       s.frame += kDigits[data[i] & 15];
       s.frameAt = now;
+      // No name begins with a control character: a client that started
+      // over without sending the name.
+      if (s.state == Session::kName && s.frame.size() == 2 && s.frame[0] == '0') s.state = Session::kGreet;
       if (s.frame.size() == s.FrameLength()) {
         handle();
         s.frame.clear();

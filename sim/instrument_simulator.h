@@ -8,8 +8,9 @@
 //                                  one 316-digit header per file
 //   or   "01"                   -> "10", then the 22-digit file name
 //                               -> the file's reply, or "00" when unknown
-// A command is 2 bytes (22 for the name); bytes of an incomplete command
-// are dropped after 500 ms. Replies go out at once, or at 1920 bytes/s in
+// A command is 2 bytes (22 for the name; a name never begins with a
+// control character, so "0x" there is a command); bytes of an incomplete
+// command are dropped after 500 ms. Replies go out at once, or at 1920 bytes/s in
 // bursts of 16 as a UART hands them on. When the last client closes the
 // port, whatever it has not read is dropped, as a real line would lose it.
 //

@@ -1,0 +1,91 @@
+// gt7p-cli list and get against the simulator, as a user runs them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "instrument_simulator.h"
+#include "link_test_support.h"
+#include "record_maker.h"
+
+namespace gt7p {
+namespace test {
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+class CliLinkTest : public ::testing::Test {
+ protected:
+  void Start(sim::InstrumentStores stores = sim::DemoStores(), sim::SimulatorFaults faults = {}) {
+    sim::SimulatorOptions options;
+    options.faults = faults;
+    sim_.reset(new sim::InstrumentSimulator(std::move(stores), options));
+  }
+  Outcome Cli(const std::string& args) {
+    const std::string err = dir_ / ".stderr";
+    const std::string command = "'" GT7P_CLI "' " + args + " 2>'" + err + "'";
+    Outcome r;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = ReadFile(err);
+    return r;
+  }
+  std::string Port() const { return " --port " + sim_->PortPath(); }
+
+  TempDir dir_;
+  std::unique_ptr<sim::InstrumentSimulator> sim_;
+};
+
+TEST_F(CliLinkTest, ListPrintsTheChosenColumnsWithoutTheStatus) {
+  Start();
+  const Outcome r = Cli("list --card --columns 1,3" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n', r.out.find('\n') + 1) + 1),
+            "原始文件名称\t字节数量\nSD0103  .DAT\t49694\n");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliLinkTest, GetSavesSkipsAndOverwrites) {
+  sim::InstrumentStores stores;
+  stores.memory.push_back(sim::DemoStores().memory[0]);
+  Start(stores);
+  const std::string dest = dir_ / "out";
+  const std::string line = dest + "/ZS0001.QFX\t";
+  Outcome r = Cli("get --all --dest " + dest + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, line + "保存完毕\n");
+  EXPECT_TRUE(Exists(dest + "/ZS0001.QFX"));
+
+  r = Cli("get --dest " + dest + Port() + " 'ZS0001  .DAT'");
+  EXPECT_EQ(r.out, line + "略过\n");
+  r = Cli("get --overwrite --format t7p --dest " + dest + Port() + " ZS0001.DAT");
+  EXPECT_EQ(r.out, dest + "/ZS0001.T7P\t保存完毕\n");
+  EXPECT_EQ(ReadFile(dest + "/ZS0001.T7P"), sim::MakeRawFile(sim::DemoSurveyFiles()[0]));
+}
+
+TEST_F(CliLinkTest, FailuresAndUsageErrors) {
+  sim::SimulatorFaults faults;
+  faults.versionReply = "1021";
+  Start(sim::DemoStores(), faults);
+  Outcome r = Cli("list" + Port());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "读COMMEM卡版本号错误！\n");
+  r = Cli("get --port /dev/no-such-port ZS0001.DAT");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "连接失败\n");
+  for (const char* usage : {"list", "list --port x --delay 11", "list --port x --columns 0", "get --port x",
+                            "get --port x --all A.DAT", "get --port x --skip --overwrite A.DAT"}) {
+    EXPECT_EQ(Cli(usage).status, 2) << usage;
+  }
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace gt7p

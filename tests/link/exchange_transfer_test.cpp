@@ -1,0 +1,118 @@
+// The transfer of one file against the simulator: the file-name command,
+// the raw file with its header move, and the reply tests.
+#include <gtest/gtest.h>
+
+#include "error.h"
+#include "exchange.h"
+#include "instrument_simulator.h"
+#include "link_test_support.h"
+#include "record_maker.h"
+#include "text.h"
+
+namespace gt7p {
+namespace test {
+namespace {
+
+// Digits as the bytes that carry them.
+std::string Wire(const std::string& digits) {
+  std::string bytes;
+  for (char c : digits) bytes += static_cast<char>(HexDigitValue(c));
+  return bytes;
+}
+
+TEST(FileNameCommandTest, NameAndExtensionPadded) {
+  EXPECT_EQ(FileNameCommand("AB.DAT"), "4142000000000000444154");
+  EXPECT_EQ(FileNameCommand("AB      .DAT"), "4142000000000000444154");  // as the list shows it
+  EXPECT_EQ(FileNameCommand("ABCDEFGHIJ.DAT"), "4142434445464748444154");
+  EXPECT_EQ(FileNameCommand("AB"), "4142000000000000000000");
+  EXPECT_EQ(FileNameCommand(" A.LONG "), "41000000000000004C4F4E47");  // the extension is not cut
+  EXPECT_EQ(FileNameCommand("X/Y.D/T"), "582F590000000000442F54");     // "/" is a byte like any other
+}
+
+class TransferTest : public ::testing::Test {
+ protected:
+  void Start(sim::SimulatorFaults faults = {}) {
+    sim::SimulatorOptions options;
+    options.faults = faults;
+    sim_.reset(new sim::InstrumentSimulator(sim::DemoStores(), options));
+    ASSERT_TRUE(link_.OpenCommPort(ui_, sim_->PortPath()));
+    settings_.receiveDelay = 1;
+  }
+  void Fetch(const std::string& name) { ExchangeWithInstrument(link_, ui_, settings_, name, dest_, false); }
+  std::string Failure(const std::string& name, const std::string& dest = std::string()) {
+    try {
+      ExchangeWithInstrument(link_, ui_, settings_, name, dest.empty() ? dest_ : dest, false);
+    } catch (const Error& e) {
+      return e.message();
+    }
+    return "(no error)";
+  }
+
+  TempDir dir_;
+  const std::string dest_ = dir_ / "OUT.T7P";
+  std::unique_ptr<sim::InstrumentSimulator> sim_;
+  InstrumentLink link_;
+  RecordingUi ui_;
+  LinkSettings settings_;
+};
+
+TEST_F(TransferTest, RawFileHasTheSixCharactersBeforeTheHeader) {
+  Start();
+  WriteFile(dest_, std::string(200000, 'x'));  // replaced, not overwritten in place
+  Fetch("ZS0001  .DAT");
+  const sim::SurveyFile file = sim::DemoSurveyFiles()[0];
+  EXPECT_EQ(ReadFile(dest_), sim::MakeRawFile(file));
+  EXPECT_EQ(sim_->Received(), Bytes({0, 2, 0, 0, 0, 1}) + Wire("5A53303030310000444154"));
+  EXPECT_EQ(link_.ReplyText(), "");
+  EXPECT_TRUE(link_.IsOpen());  // the caller closes it
+  EXPECT_EQ(ui_.statuses.size(), 2u);  // only those of opening the port
+}
+
+TEST_F(TransferTest, CardTargetAndNoisyLine) {
+  sim::SimulatorFaults faults;
+  faults.lineNoise = true;
+  Start(faults);
+  settings_.commTarget = 1;
+  Fetch("KA0001.DAT");  // on the card only
+  EXPECT_EQ(sim_->Received().substr(0, 4), Bytes({0, 2, 0, 1}));
+  const std::string raw = ReadFile(dest_);
+  EXPECT_EQ(sim::ReplyFromRawFile(raw), sim::DemoStores().card[4]);
+}
+
+TEST_F(TransferTest, ShortRepliesStayAsReceived) {
+  sim::SimulatorFaults faults;
+  faults.cutFileAfter = 100;  // starts with "1": no error, no header move
+  Start(faults);
+  Fetch("ZS0001.DAT");
+  EXPECT_EQ(ReadFile(dest_), sim::DemoStores().memory[0].substr(0, 100));
+
+  faults.cutFileAfter = 3;
+  sim_->SetFaults(faults);
+  EXPECT_EQ(Failure("ZS0001.DAT"), "");
+  EXPECT_EQ(ReadFile(dest_), "102");
+}
+
+TEST_F(TransferTest, UnknownFileIsAFailureWithWhatCame) {
+  Start();
+  EXPECT_EQ(Failure("NONE.DAT"), "");
+  EXPECT_EQ(ReadFile(dest_), "00");  // the simulator's answer for a name it lacks
+}
+
+TEST_F(TransferTest, HandshakeFailureCreatesNoFile) {
+  sim::SimulatorFaults faults;
+  faults.memoryReply = "11";
+  Start(faults);
+  EXPECT_EQ(Failure("ZS0001.DAT"), U("读版本号错误！"));
+  EXPECT_FALSE(Exists(dest_));
+}
+
+TEST_F(TransferTest, DestinationThatCannotBeCreated) {
+  Start();
+  EXPECT_EQ(Failure("ZS0001.DAT", dir_ / "missing/OUT.T7P"), U("无法创建文件！"));
+  EXPECT_EQ(Failure("ZS0001.DAT", dir_.text()), U("无法创建文件！"));  // a folder stands there
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.path()));
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace gt7p
