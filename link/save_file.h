@@ -49,8 +49,9 @@ struct SavedFile {
 // whether a file is there (the overwrite question); kSave transfers it
 // (ExchangeWithInstrument in transfer mode over the open port) and converts
 // it with ConvertRawFile. Errors of the transfer and conversion go on as
-// they come; a complete file that can't take the old one's place gives
-// Error "无法创建文件！".
+// they come. Replacing a file, a conversion that can't run at all (false)
+// or a complete file that can't take the old one's place gives Error
+// "无法创建文件！"; for a new file that result is not looked at.
 SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings, const std::string& caption,
                       const std::string& destDir, OutputFormat format,
                       const std::function<SaveDecision(const std::string& path, bool exists)>& decide);

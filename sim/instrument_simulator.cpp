@@ -25,7 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr double kBytesPerSecond = 1920.0;
-constexpr size_t kBurst = 16;
 constexpr auto kFrameLimit = std::chrono::milliseconds(500);
 
 std::string HexCount(size_t n) {
@@ -155,6 +154,7 @@ void InstrumentSimulator::SetFaults(const SimulatorFaults& faults) {
 
 void InstrumentSimulator::Run() {
   Session s;
+  const size_t burst = std::max<size_t>(options_.paceBurst, 1);
   auto log = [this](const std::string& line) {
     if (options_.log) options_.log(line);
   };
@@ -263,7 +263,7 @@ void InstrumentSimulator::Run() {
       const double elapsed = std::chrono::duration<double>(Clock::now() - s.outSince).count();
       const size_t budget = static_cast<size_t>(elapsed * kBytesPerSecond);
       allowed = budget > s.sent ? std::min(allowed, budget - s.sent) : 0;
-      if (allowed < std::min(kBurst, s.out.size() - s.sent)) return;
+      if (allowed < std::min(burst, s.out.size() - s.sent)) return;
     }
     ssize_t n = write(pty_.master(), s.out.data() + s.sent, allowed);
     if (n > 0) s.sent += static_cast<size_t>(n);
@@ -282,7 +282,7 @@ void InstrumentSimulator::Run() {
       if (s.blocked || !options_.pace) {
         events |= POLLOUT;
       } else {
-        const size_t next = s.sent + std::min(kBurst, s.out.size() - s.sent);
+        const size_t next = s.sent + std::min(burst, s.out.size() - s.sent);
         until(s.outSince + std::chrono::microseconds(static_cast<int64_t>(next * 1e6 / kBytesPerSecond)));
       }
     }

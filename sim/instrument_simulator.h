@@ -10,8 +10,8 @@
 //                               -> the file's reply, or "00" when unknown
 // A command is 2 bytes (22 for the name; a name never begins with a
 // control character, so "0x" there is a command); bytes of an incomplete
-// command are dropped after 500 ms. Replies go out at once, or at 1920 bytes/s in
-// bursts of 16 as a UART hands them on. When the last client closes the
+// command are dropped after 500 ms. Replies go out at once, or paced at
+// 1920 bytes/s in bursts, as a UART's receive FIFO hands them on. When the last client closes the
 // port, whatever it has not read is dropped, as a real line would lose it.
 //
 // Runs its own thread from construction to destruction. Throws
@@ -43,6 +43,7 @@ struct SimulatorFaults {
 
 struct SimulatorOptions {
   bool pace = false;
+  size_t paceBurst = 16;  // bytes per burst when paced
   SimulatorFaults faults;
   std::function<void(const std::string&)> log;  // one line per command, on the simulator's thread
 };

@@ -1,8 +1,11 @@
 // gt7p-cli list and get against the simulator, as a user runs them.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "instrument_simulator.h"
 #include "link_test_support.h"
@@ -84,6 +87,32 @@ TEST_F(CliLinkTest, FailuresAndUsageErrors) {
                             "get --port x --all A.DAT", "get --port x --skip --overwrite A.DAT"}) {
     EXPECT_EQ(Cli(usage).status, 2) << usage;
   }
+}
+
+TEST_F(CliLinkTest, SimulateServesAFolderUntilTerminated) {
+  const std::string served = dir_ / "served";
+  std::filesystem::create_directories(served + "/card");
+  WriteFile(served + "/ZS0001.T7P", sim::MakeRawFile(sim::DemoSurveyFiles()[0]));
+  WriteFile(served + "/card/SD0103.T7P", sim::MakeRawFile(sim::DemoSurveyFiles()[2]));
+  WriteFile(served + "/NOTRAW.T7P", "1020");
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    execl(GT7P_CLI, GT7P_CLI, "simulate", "--dir", served.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  std::string port;
+  for (char c; read(out[0], &c, 1) == 1 && c != '\n';) port += c;
+  close(out[0]);
+  EXPECT_EQ(Cli("list --columns 1 --port " + port).out, "原始文件名称\nZS0001  .DAT\n");
+  EXPECT_EQ(Cli("list --card --columns 1 --port " + port).out, "原始文件名称\nSD0103  .DAT\n");
+  kill(child, SIGTERM);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace

@@ -40,12 +40,7 @@ class TransferTest : public ::testing::Test {
   }
   void Fetch(const std::string& name) { ExchangeWithInstrument(link_, ui_, settings_, name, dest_, false); }
   std::string Failure(const std::string& name, const std::string& dest = std::string()) {
-    try {
-      ExchangeWithInstrument(link_, ui_, settings_, name, dest.empty() ? dest_ : dest, false);
-    } catch (const Error& e) {
-      return e.message();
-    }
-    return "(no error)";
+    return FailureOf([&] { ExchangeWithInstrument(link_, ui_, settings_, name, dest.empty() ? dest_ : dest, false); });
   }
 
   TempDir dir_;

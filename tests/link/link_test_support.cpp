@@ -5,6 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "error.h"
+
 namespace gt7p {
 namespace test {
 namespace fs = std::filesystem;
@@ -52,6 +54,15 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   fs::remove_all(path_, ec);
+}
+
+std::string FailureOf(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const Error& e) {
+    return e.message();
+  }
+  return "(no error)";
 }
 
 std::string ReadFile(const std::string& path) {

@@ -58,6 +58,9 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The message of the gt7p::Error that `run` throws, or "(no error)".
+std::string FailureOf(const std::function<void()>& run);
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 bool Exists(const std::string& path);

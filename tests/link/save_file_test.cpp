@@ -61,12 +61,7 @@ class SaveTest : public ::testing::Test {
     });
   }
   std::string Failure(const std::string& caption) {
-    try {
-      Save(caption);
-    } catch (const Error& e) {
-      return e.message();
-    }
-    return "(no error)";
+    return FailureOf([&] { Save(caption); });
   }
   // What the save should give: the demo file's raw form, converted.
   std::string ExpectedQfx(size_t index) {
