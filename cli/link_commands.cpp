@@ -2,6 +2,7 @@
 // through the same exchange, naming and conversion as the window.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -68,12 +69,17 @@ class TerminalUi : public InstrumentUi {
 
   void WaitForEnd(const std::shared_ptr<EndSignal>& end) override {
     if (progressLabel.empty()) return end->Wait();
-    const auto start = std::chrono::steady_clock::now();
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastByte = start;
+    uint64_t seen = 0;
     bool shown = false;
     while (!end->WaitFor(std::chrono::milliseconds(250))) {
       const uint64_t bytes = end->Received();
       if (bytes <= 32) continue;  // a short reply: nothing worth showing
-      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      if (bytes != seen) seen = bytes, lastByte = Clock::now();
+      // The rate up to the latest byte, so the closing silence doesn't drag it down.
+      const double seconds = std::max(std::chrono::duration<double>(lastByte - start).count(), 0.001);
       std::fprintf(stderr, "\r%s  %llu B  %.0f B/s", Cp936ToUtf8(progressLabel).c_str(),
                    static_cast<unsigned long long>(bytes), bytes / seconds);
       shown = true;
