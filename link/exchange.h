@@ -1,4 +1,8 @@
 // The one operation through which the program talks to the instrument.
+// It blocks for the whole exchange, waiting through ui.WaitForEnd while each
+// reply comes in: at least 2 s of handshake, 1 s more for a file request,
+// then the reply's line time (about 1920 characters a second) and the
+// receive delay after it.
 //
 // Every exchange starts with the handshake: "02" must bring back exactly
 // "1020", else Error "读COMMEM卡版本号错误！"; then "00" (instrument memory)

@@ -45,7 +45,8 @@ struct SavedFile {
   SaveOutcome outcome = SaveOutcome::kSkipped;
 };
 
-// Saves the file that `caption` names. `decide` gets the output path and
+// Saves the file that `caption` names, blocking for the transfer (see
+// exchange.h); the port must be open. `decide` gets the output path and
 // whether a file is there (the overwrite question); kSave transfers it
 // (ExchangeWithInstrument in transfer mode over the open port) and converts
 // it with ConvertRawFile. Errors of the transfer and conversion go on as
