@@ -16,7 +16,6 @@
 #include "field_table.h"
 #include "instrument_link.h"
 #include "instrument_ui.h"
-#include "lines.h"
 #include "port_discovery.h"
 #include "save_file.h"
 #include "text.h"

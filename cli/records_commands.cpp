@@ -45,8 +45,8 @@ std::string ReadHead(const fs::path& path, size_t bytes) {
 
 void PrintFields(const std::string& record, const std::vector<std::string>& entries) {
   for (const std::string& entry : entries) {
-    FieldSpec spec = ParseFieldSpec(entry);
-    PrintText(std::cout, spec.name + "\t" + FieldText(record, spec) + "\n");
+    FieldSpec fieldSpec = ParseFieldSpec(entry);
+    PrintText(std::cout, fieldSpec.name + "\t" + FieldText(record, fieldSpec) + "\n");
   }
 }
 
@@ -112,8 +112,8 @@ int RunInfo(const std::vector<std::string>& words) {
   // Channel count and samples as the conversion reads them.
   auto field = [&](const char* name) {
     for (const std::string& entry : HeaderGroupZeroEntries()) {
-      FieldSpec spec = ParseFieldSpec(entry);
-      if (spec.name == Utf8ToCp936(name)) return StrToIntDef(FieldText(record, spec), 0);
+      FieldSpec fieldSpec = ParseFieldSpec(entry);
+      if (fieldSpec.name == Utf8ToCp936(name)) return StrToIntDef(FieldText(record, fieldSpec), 0);
     }
     return 0;
   };

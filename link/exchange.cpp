@@ -6,7 +6,6 @@
 #include "cp936.h"
 #include "error.h"
 #include "field_table.h"
-#include "lines.h"
 #include "reply_file.h"
 #include "text.h"
 
@@ -70,12 +69,12 @@ void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::st
     for (size_t k = 0; k < lines.size(); ++k) {
       if (!ColumnLineShown(lines[k])) continue;
       if (k >= fields.size()) throw Error();  // lines pair with fields by position
-      const FieldSpec spec = ParseFieldSpec(fields[k]);
-      const std::string text = FieldText(record, spec);
+      const FieldSpec fieldSpec = ParseFieldSpec(fields[k]);
+      const std::string text = FieldText(record, fieldSpec);
       ++shown;
       if (e == 1) {
         if (shown == 2) ui.AddColumn(kStatusCaption);
-        ui.AddColumn(spec.name);
+        ui.AddColumn(fieldSpec.name);
       }
       if (shown == 1) {
         ui.AddRow(text, kFileImage);

@@ -106,16 +106,16 @@ std::vector<std::string> HeaderGroupOneEntries() {
 FieldSpec ParseFieldSpec(const std::string& entry) {
   std::vector<std::string> columns = SplitText(entry.empty() ? entry : entry.substr(1), ',');
   columns.resize(7);
-  FieldSpec spec;
-  spec.kind = columns[0];
-  spec.name = columns[1];
-  spec.index = columns[2];
-  spec.shown = columns[3];
-  spec.offset = StrToIntDef(columns[4], -1);
-  spec.length = StrToIntDef(columns[5], -1);
-  if (spec.offset == -1 || spec.length == -1) throw Error();
-  spec.templ = columns[6];
-  return spec;
+  FieldSpec fieldSpec;
+  fieldSpec.kind = columns[0];
+  fieldSpec.name = columns[1];
+  fieldSpec.index = columns[2];
+  fieldSpec.shown = columns[3];
+  fieldSpec.offset = StrToIntDef(columns[4], -1);
+  fieldSpec.length = StrToIntDef(columns[5], -1);
+  if (fieldSpec.offset == -1 || fieldSpec.length == -1) throw Error();
+  fieldSpec.templ = columns[6];
+  return fieldSpec;
 }
 
 std::string BuildDefaultColumns() {
@@ -131,11 +131,11 @@ std::string BuildDefaultColumns() {
 
 bool ColumnLineShown(const std::string& line) { return line.find("=1") != std::string::npos; }
 
-std::string FieldText(const std::string& record, const FieldSpec& spec) {
+std::string FieldText(const std::string& record, const FieldSpec& fieldSpec) {
   std::string chars;
-  if (spec.offset >= 0 && static_cast<size_t>(spec.offset) < record.size())
-    chars = record.substr(static_cast<size_t>(spec.offset), static_cast<size_t>(spec.length < 0 ? 0 : spec.length));
-  return FormatFieldValue(chars, spec.kind, spec.templ);
+  if (fieldSpec.offset >= 0 && static_cast<size_t>(fieldSpec.offset) < record.size())
+    chars = record.substr(static_cast<size_t>(fieldSpec.offset), static_cast<size_t>(fieldSpec.length < 0 ? 0 : fieldSpec.length));
+  return FormatFieldValue(chars, fieldSpec.kind, fieldSpec.templ);
 }
 
 }  // namespace gt7p

@@ -46,6 +46,6 @@ bool ColumnLineShown(const std::string& line);
 
 // The field's characters cut out of `record` (fewer when the record is
 // short) rendered by FormatFieldValue.
-std::string FieldText(const std::string& record, const FieldSpec& spec);
+std::string FieldText(const std::string& record, const FieldSpec& fieldSpec);
 
 }  // namespace gt7p

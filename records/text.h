@@ -18,6 +18,10 @@ std::vector<std::string> SplitText(const std::string& text, char sep);
 // Splits at every occurrence of the multi-byte separator `sep`.
 std::vector<std::string> SplitText(const std::string& text, const std::string& sep);
 
+// Lines of a text: CR, LF or CR LF end a line; a final line break adds no
+// empty line, an empty text has none.
+std::vector<std::string> SplitLines(const std::string& text);
+
 // Removes blanks and control characters (bytes <= 20h) at both ends.
 std::string Trim(const std::string& text);
 

@@ -71,28 +71,6 @@ std::string RemoveCharCp936(const std::string& text, const std::string& ch) {
   return out;
 }
 
-// CR, LF and CR LF each end a line; a final line break adds no empty line.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        ++i;
-      }
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) {
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 std::string ItemBytes(const QVariant& data) { return data.toByteArray().toStdString(); }
 
 // The program's picture: the instrument with three traces on its screen.

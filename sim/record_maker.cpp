@@ -48,9 +48,9 @@ RecordBuilder::RecordBuilder(Group group)
 RecordBuilder::Place RecordBuilder::Find(const std::string& name) const {
   const std::string wanted = Utf8ToCp936(name);
   for (const std::string& entry : entries_) {
-    FieldSpec spec = ParseFieldSpec(entry);
-    if (spec.name == wanted)
-      return Place{static_cast<size_t>(spec.offset), static_cast<size_t>(spec.length), spec.templ};
+    FieldSpec fieldSpec = ParseFieldSpec(entry);
+    if (fieldSpec.name == wanted)
+      return Place{static_cast<size_t>(fieldSpec.offset), static_cast<size_t>(fieldSpec.length), fieldSpec.templ};
   }
   throw std::invalid_argument("no field named " + name);
 }

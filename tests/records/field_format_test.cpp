@@ -20,8 +20,8 @@ std::string Hex(const std::string& bytes) { return BytesToHex(bytes); }
 
 std::string MethodTemplate() {
   for (const std::string& entry : HeaderGroupZeroEntries()) {
-    FieldSpec spec = ParseFieldSpec(entry);
-    if (spec.name == G("探测方法")) return spec.templ;
+    FieldSpec fieldSpec = ParseFieldSpec(entry);
+    if (fieldSpec.name == G("探测方法")) return fieldSpec.templ;
   }
   return {};
 }
@@ -146,6 +146,12 @@ TEST(NumberText, ParsingAndPrinting) {
   EXPECT_EQ(StrToIntDef("2147483648", -1), -1);
   EXPECT_EQ(StrToIntDef("-2147483648", 0), INT32_MIN);
   EXPECT_EQ(StrToIntDef("12a", -1), -1);
+}
+
+TEST(TextLines, EveryLineBreakForm) {
+  EXPECT_EQ(SplitLines("a\r\nb\rc\nd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("\n\nx"), (std::vector<std::string>{"", "", "x"}));
+  EXPECT_TRUE(SplitLines("").empty());
 }
 
 }  // namespace

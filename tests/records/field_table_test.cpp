@@ -36,15 +36,15 @@ TEST(HeaderFieldTable, FieldsTileTheirRecordsAndChunksAddUp) {
                      std::make_pair(HeaderGroupOneEntries(), kChannelHeaderChars)}) {
     int offset = 0;
     for (const std::string& entry : group.first) {
-      FieldSpec spec = ParseFieldSpec(entry);
+      FieldSpec fieldSpec = ParseFieldSpec(entry);
       SCOPED_TRACE(Cp936ToUtf8(entry));
-      EXPECT_EQ(spec.offset, offset);
-      EXPECT_EQ(StrToIntDef(spec.index, 0), index++);
+      EXPECT_EQ(fieldSpec.offset, offset);
+      EXPECT_EQ(StrToIntDef(fieldSpec.index, 0), index++);
       int sum = 0;
-      for (int c : ChunkCounts(spec.templ)) sum += c;
-      EXPECT_EQ(sum, spec.length);
-      EXPECT_TRUE(spec.shown == "0" || spec.shown == "1");
-      offset += spec.length;
+      for (int c : ChunkCounts(fieldSpec.templ)) sum += c;
+      EXPECT_EQ(sum, fieldSpec.length);
+      EXPECT_TRUE(fieldSpec.shown == "0" || fieldSpec.shown == "1");
+      offset += fieldSpec.length;
     }
     EXPECT_EQ(offset, group.second);
   }

@@ -90,7 +90,7 @@ TEST(Layouts, QfxIsEspWithoutTheTails) {
 TEST(Layouts, SourceFieldsAgreeWithTheFieldTable) {
   // Every "N" entry names its field exactly as the header-field table does,
   // with the table's format part minus units (the date without separators).
-  std::map<std::pair<int, int>, FieldSpec> fields;  // (group, offset) -> spec
+  std::map<std::pair<int, int>, FieldSpec> fields;  // (group, offset) -> fieldSpec
   for (const std::string& s : HeaderGroupZeroEntries()) fields[{0, ParseFieldSpec(s).offset}] = ParseFieldSpec(s);
   for (const std::string& s : HeaderGroupOneEntries()) fields[{1, ParseFieldSpec(s).offset}] = ParseFieldSpec(s);
   LayoutGroups esp = SplitLayout(EspLayout());
