@@ -6,6 +6,7 @@
 
 #include "cli_common.h"
 #include "commands.h"
+#include "console.h"
 #include "cp936.h"
 #include "error.h"
 
@@ -36,8 +37,10 @@ int main(int argc, char** argv) {
       {"get", RunGet},
       {"simulate", RunSimulate},
   };
-  if (argc < 2) return std::cerr << kUsage, kExitUsage;
-  const std::string name = argv[1];
+  PrepareOutput();
+  const std::vector<std::string> words = CommandWords(argc, argv);
+  if (words.empty()) return std::cerr << kUsage, kExitUsage;
+  const std::string name = words[0];
   if (name == "--help" || name == "help") return std::cout << kUsage, kExitOk;
   auto command = commands.find(name);
   if (command == commands.end()) {
@@ -45,7 +48,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   try {
-    return command->second(std::vector<std::string>(argv + 2, argv + argc));
+    return command->second(std::vector<std::string>(words.begin() + 1, words.end()));
   } catch (const UsageError& e) {
     std::cerr << "gt7p-cli " << name << ": " << e.message << (!e.message.empty() && e.message.back() == '\n' ? "" : "\n");
     return kExitUsage;

@@ -76,7 +76,10 @@ int RunConvert(const std::vector<std::string>& words) {
 
   // Convert a copy beside OUT; OUT appears only when the conversion succeeded.
   fs::path dir = outPath.parent_path().empty() ? fs::path(".") : outPath.parent_path();
-  fs::path part = dir / ("." + outPath.filename().string() + ".part");
+  // Joined as paths: string() would take a Windows name through the ANSI code page.
+  fs::path part = dir / ".";
+  part += outPath.filename();
+  part += ".part";
   fs::copy_file(rawPath, part, fs::copy_options::overwrite_existing, ec);
   if (ec) return ReportFailure(Utf8ToCp936("无法创建文件！"));
   try {

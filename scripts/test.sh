@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds with warnings as errors, and runs every
 # test; then the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+# UndefinedBehaviorSanitizer; then the Windows suite under Wine. Exits
+# non-zero on any failure.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/deps.sh"
@@ -18,3 +19,6 @@ echo "== sanitized build and test"
 cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGT7P_WERROR=ON -DGT7P_SANITIZE=ON -DGT7P_BENCH=OFF >/dev/null
 cmake --build "$top/build-asan" -j"$jobs"
 ctest --test-dir "$top/build-asan" -j"$((jobs * 2))" --output-on-failure
+
+echo "== Windows suite"
+sh "$top/scripts/test-windows.sh" "$top/build-ci"

@@ -1,21 +1,18 @@
 // gt7p-cli convert, info and sample, run as a user would run them.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "cli_runner.h"
+#include "temp_dir.h"
+
 namespace {
 namespace fs = std::filesystem;
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using gt7p::test::ShellQuote;
 
 std::string Slurp(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -24,25 +21,11 @@ std::string Slurp(const fs::path& p) {
 
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/gt7p-cli-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
+  void SetUp() override { dir_ = gt7p::test::MakeTempDir("gt7p-cli-"); }
   void TearDown() override { fs::remove_all(dir_); }
 
-  Result Run(const std::string& args) {
-    const fs::path err = dir_ / ".stderr";
-    std::string command = "cd '" + dir_.string() + "' && '" GT7P_CLI "' " + args + " 2>'" + err.string() + "'";
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) r.out.append(buf, n);
-    int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = Slurp(err);
-    fs::remove(err);
-    return r;
+  gt7p::test::CliResult Run(const std::string& args) {
+    return gt7p::test::RunCliIn(dir_, fs::absolute(GT7P_CLI), args);
   }
   size_t FileCount() { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator())); }
 
@@ -68,7 +51,7 @@ TEST_F(CliTest, FailedConversionLeavesNoOutput) {
   raw.resize(raw.size() - 100);
   std::ofstream(dir_ / "A.T7P", std::ios::binary) << raw;
   std::ofstream(dir_ / "keep.QFX") << "old";
-  Result r = Run("convert A.T7P keep.QFX");
+  gt7p::test::CliResult r = Run("convert A.T7P keep.QFX");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "数据文件不完整！\n");
   EXPECT_EQ(Slurp(dir_ / "keep.QFX"), "old");
@@ -76,9 +59,20 @@ TEST_F(CliTest, FailedConversionLeavesNoOutput) {
   EXPECT_EQ(Run("convert A.T7P").status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "A.QFX"));
   EXPECT_EQ(FileCount(), 2u);
-  Result missing = Run("convert nothing.T7P");
+  gt7p::test::CliResult missing = Run("convert nothing.T7P");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "找不到文件：nothing.T7P\n");
+}
+
+// The words reach the core as code page 936 texts, and file names leave it
+// as the system's (on Windows wide) names.
+TEST_F(CliTest, ChineseFileNames) {
+  ASSERT_EQ(Run("sample " + ShellQuote("测量 一.T7P")).status, 0);
+  ASSERT_EQ(Run("convert " + ShellQuote("测量 一.T7P")).status, 0);
+  EXPECT_EQ(fs::file_size(dir_ / fs::u8path("测量 一.QFX")), 50432u);
+  gt7p::test::CliResult missing = Run("info " + ShellQuote("无此文件.T7P"));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "找不到文件：无此文件.T7P\n");
 }
 
 TEST_F(CliTest, UsageErrors) {
@@ -90,7 +84,7 @@ TEST_F(CliTest, UsageErrors) {
   EXPECT_EQ(Run("info").status, 2);
   EXPECT_EQ(Run("sample --index 9 x.T7P").status, 2);
   for (const char* command : {"convert", "info", "sample"}) {
-    Result r = Run(std::string(command) + " --help");
+    gt7p::test::CliResult r = Run(std::string(command) + " --help");
     EXPECT_EQ(r.status, 0) << command;
     EXPECT_NE(r.out.find("usage: gt7p-cli"), std::string::npos) << command;
   }
@@ -98,7 +92,7 @@ TEST_F(CliTest, UsageErrors) {
 
 TEST_F(CliTest, InfoListsTheHeaderFieldsInTableOrder) {
   ASSERT_EQ(Run("sample --index 3 SD0103.T7P").status, 0);
-  Result r = Run("info SD0103.T7P");
+  gt7p::test::CliResult r = Run("info SD0103.T7P");
   ASSERT_EQ(r.status, 0) << r.err;
   std::istringstream lines(r.out);
   std::vector<std::string> got;
@@ -120,18 +114,21 @@ TEST_F(CliTest, InfoListsTheHeaderFieldsInTableOrder) {
   EXPECT_NE(r.out.find("第12道\n源检距\t"), std::string::npos);
 }
 
-// Committed golden outputs: any change in the converted bytes shows here as
-// an od diff. Regenerate with tests/golden/regen.sh after a deliberate change.
+// Committed golden outputs: any change in the converted bytes shows here,
+// with the first byte that differs. Regenerate with tests/golden/regen.sh after a deliberate change.
 TEST_F(CliTest, GoldenOutputs) {
   for (const char* format : {"qfx", "esp"}) {
     const std::string ext = format == std::string("qfx") ? "QFX" : "ESP";
     const fs::path out = dir_ / ("small." + ext);
-    ASSERT_EQ(Run(std::string("convert --format ") + format + " '" GT7P_GOLDEN "/small.T7P' '" + out.string() + "'").status, 0);
+    const std::string raw = (fs::absolute(GT7P_GOLDEN) / "small.T7P").string();
+    ASSERT_EQ(Run(std::string("convert --format ") + format + " " + ShellQuote(raw) + " " + ShellQuote(out.string())).status, 0);
     const fs::path golden = fs::path(GT7P_GOLDEN) / ("small." + ext);
-    if (Slurp(out) != Slurp(golden)) {
-      std::string diff = "diff <(od -Ax -tx1 '" + golden.string() + "') <(od -Ax -tx1 '" + out.string() + "') | head -20";
-      std::system(("bash -c \"" + diff + "\"").c_str());
-      ADD_FAILURE() << ext << " differs from " << golden;
+    const std::string got = Slurp(out), want = Slurp(golden);
+    if (got != want) {
+      size_t at = 0;
+      while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
+      ADD_FAILURE() << ext << " differs from " << golden << " first at byte " << at << " (sizes " << got.size()
+                    << ", " << want.size() << ")";
     }
   }
 }

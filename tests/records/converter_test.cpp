@@ -11,6 +11,7 @@
 #include "converter.h"
 #include "cp936.h"
 #include "error.h"
+#include "temp_dir.h"
 
 namespace gt7p {
 namespace {
@@ -84,9 +85,7 @@ std::string RawFile() {
 class ConvertRawFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/gt7p-convert-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = test::MakeTempDir("gt7p-convert-");
     path_ = dir_ / "TEST0001.QFX";
   }
   void TearDown() override { fs::remove_all(dir_); }

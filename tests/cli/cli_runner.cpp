@@ -1,0 +1,27 @@
+#include "cli_runner.h"
+
+#include <fstream>
+
+namespace gt7p {
+namespace test {
+
+std::string ReadPipe(FILE* pipe) {
+  std::string out;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+  return out;
+}
+
+std::string TakeFile(const std::filesystem::path& path) {
+  std::string text;
+  {
+    std::ifstream in(path, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  return text;
+}
+
+}  // namespace test
+}  // namespace gt7p
