@@ -35,7 +35,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Prints the pseudo-terminal of a new simulator; its pid goes into $sims.
+# Starts simulator N (its pid into $sims, so not in a subshell) and waits
+# for its first line, the pseudo-terminal; pty N prints that.
 start_simulator() {
   "$linux_build/cli/gt7p-cli" simulate >"$work/sim$1.out" 2>"$work/sim$1.err" &
   sims="$sims $!"
@@ -43,17 +44,18 @@ start_simulator() {
     [ -s "$work/sim$1.out" ] && break
     sleep 0.1
   done
-  head -n 1 "$work/sim$1.out"
 }
+pty() { head -n 1 "$work/sim$1.out"; }
 
 # The first start makes the prefix. The simulators run before the COM port
 # is mapped: a port whose target is missing opens and then fails every call.
 wine cmd /c exit 0 >/dev/null 2>&1
 # COM3 for the round trip, COM5 for the serial port test, one more for the
 # Linux side of the round trip.
-win_pty=$(start_simulator 1)
-test_pty=$(start_simulator 2)
-linux_pty=$(start_simulator 3)
+start_simulator 1
+start_simulator 2
+start_simulator 3
+win_pty=$(pty 1) test_pty=$(pty 2) linux_pty=$(pty 3)
 [ -n "$win_pty" ] && [ -n "$test_pty" ] && [ -n "$linux_pty" ] || { echo "the simulator did not start"; exit 1; }
 ln -s "$win_pty" "$work/com3"
 ln -s "$test_pty" "$work/com5"

@@ -18,7 +18,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 
 wine "$windows_cli" ports >ports.txt
-if ! grep -q "^$GT7P_WIN_COM  (" ports.txt; then
+# The line form: port, two blanks, the device in lower case in parentheses.
+if ! grep -q "^$GT7P_WIN_COM  (\\\\device\\\\[a-z0-9]*)\$" ports.txt; then
   echo "$GT7P_WIN_COM is not among the ports:"; cat ports.txt; exit 1
 fi
 
