@@ -1,4 +1,4 @@
-#include "file_list.h"
+#include "app/file_list.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "cp936.h"
+#include "base/cp936.h"
 
 namespace gt7p {
 

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "list_sort.h"
+#include "workflow/list_sort.h"
 
 namespace gt7p {
 

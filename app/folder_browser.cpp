@@ -1,4 +1,4 @@
-#include "folder_browser.h"
+#include "app/folder_browser.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "frm_gt7p.h"
+#include "app/frm_gt7p.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,18 +21,18 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "cp936.h"
-#include "error.h"
-#include "folder_browser.h"
-#include "frm_ow.h"
-#include "frm_setting.h"
-#include "driver_binding.h"
-#include "images.h"
-#include "local_folders.h"
-#include "port_discovery.h"
-#include "save_file.h"
-#include "text.h"
-#include "ui_text.h"
+#include "app/folder_browser.h"
+#include "app/frm_ow.h"
+#include "app/images.h"
+#include "app/ui_text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/local_folders.h"
+#include "base/text.h"
+#include "settings/driver_binding.h"
+#include "settings/frm_setting.h"
+#include "settings/port_discovery.h"
+#include "workflow/save_file.h"
 
 namespace gt7p {
 namespace {

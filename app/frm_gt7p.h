@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "exchange.h"
-#include "file_list.h"
-#include "instrument_link.h"
-#include "instrument_ui.h"
+#include "app/file_list.h"
+#include "link/exchange.h"
+#include "link/instrument_link.h"
+#include "link/instrument_ui.h"
 
 class QLabel;
 class QTimer;

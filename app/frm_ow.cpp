@@ -1,12 +1,12 @@
-#include "frm_ow.h"
+#include "app/frm_ow.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "cp936.h"
-#include "images.h"
-#include "ui_text.h"
+#include "app/images.h"
+#include "app/ui_text.h"
+#include "base/cp936.h"
 
 namespace gt7p {
 

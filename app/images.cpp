@@ -1,4 +1,4 @@
-#include "images.h"
+#include "app/images.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "frm_gt7p.h"
-#include "simulated_instrument.h"
-#include "ui_text.h"
+#include "app/frm_gt7p.h"
+#include "app/simulated_instrument.h"
+#include "app/ui_text.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -1,6 +1,6 @@
-#include "cp936.h"
-#include "instrument_simulator.h"
-#include "simulated_instrument.h"
+#include "app/simulated_instrument.h"
+#include "base/cp936.h"
+#include "sim/instrument_simulator.h"
 
 namespace gt7p {
 namespace {

@@ -1,4 +1,4 @@
-#include "simulated_instrument.h"
+#include "app/simulated_instrument.h"
 
 namespace gt7p {
 

@@ -1,8 +1,8 @@
-#include "ui_text.h"
+#include "app/ui_text.h"
 
 
-#include "cp936.h"
-#include "ui_fonts.h"
+#include "base/cp936.h"
+#include "settings/ui_fonts.h"
 
 namespace gt7p {
 

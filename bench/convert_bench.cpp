@@ -8,8 +8,8 @@
 #include <fstream>
 #include <vector>
 
-#include "converter.h"
-#include "record_maker.h"
+#include "records/converter.h"
+#include "sim/record_maker.h"
 
 namespace {
 namespace fs = std::filesystem;

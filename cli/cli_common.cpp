@@ -1,8 +1,8 @@
-#include "cli_common.h"
+#include "cli/cli_common.h"
 
 #include <algorithm>
 
-#include "cp936.h"
+#include "base/cp936.h"
 
 namespace gt7p {
 namespace cli {

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "console.h"
+#include "cli/console.h"
 
 namespace gt7p {
 namespace cli {

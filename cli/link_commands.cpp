@@ -8,17 +8,17 @@
 #include <filesystem>
 #include <iostream>
 
-#include "cli_common.h"
-#include "commands.h"
-#include "cp936.h"
-#include "error.h"
-#include "exchange.h"
-#include "field_table.h"
-#include "instrument_link.h"
-#include "instrument_ui.h"
-#include "port_discovery.h"
-#include "save_file.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "link/exchange.h"
+#include "link/instrument_link.h"
+#include "link/instrument_ui.h"
+#include "records/field_table.h"
+#include "settings/port_discovery.h"
+#include "workflow/save_file.h"
 
 namespace gt7p {
 namespace cli {

@@ -4,11 +4,11 @@
 #include <iostream>
 #include <map>
 
-#include "cli_common.h"
-#include "commands.h"
-#include "console.h"
-#include "cp936.h"
-#include "error.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "cli/console.h"
 
 namespace {
 

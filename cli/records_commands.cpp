@@ -5,14 +5,14 @@
 #include <iostream>
 #include <sstream>
 
-#include "cli_common.h"
-#include "commands.h"
-#include "converter.h"
-#include "cp936.h"
-#include "error.h"
-#include "field_table.h"
-#include "record_maker.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "records/converter.h"
+#include "records/field_table.h"
+#include "sim/record_maker.h"
 
 namespace gt7p {
 namespace cli {

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "cli_common.h"
-#include "commands.h"
-#include "cp936.h"
-#include "instrument_simulator.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/text.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "sim/instrument_simulator.h"
 
 namespace gt7p {
 namespace cli {

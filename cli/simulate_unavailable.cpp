@@ -1,8 +1,8 @@
 // gt7p-cli simulate where there are no pseudo-terminals.
 #include <iostream>
 
-#include "cli_common.h"
-#include "commands.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
 
 namespace gt7p {
 namespace cli {

@@ -1,12 +1,12 @@
-#include "comm_thread.h"
+#include "link/comm_thread.h"
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
 
-#include "reply_file.h"
-#include "serial_port.h"
+#include "link/reply_file.h"
+#include "link/serial_port.h"
 
 namespace gt7p {
 namespace {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "end_signal.h"
+#include "link/end_signal.h"
 
 namespace gt7p {
 

@@ -1,4 +1,4 @@
-#include "end_signal.h"
+#include "link/end_signal.h"
 
 namespace gt7p {
 

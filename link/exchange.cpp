@@ -1,13 +1,13 @@
-#include "exchange.h"
+#include "link/exchange.h"
 
 #include <filesystem>
 #include <vector>
 
-#include "cp936.h"
-#include "error.h"
-#include "field_table.h"
-#include "reply_file.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "link/reply_file.h"
+#include "records/field_table.h"
 
 namespace gt7p {
 namespace {

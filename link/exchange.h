@@ -34,8 +34,8 @@
 
 #include <string>
 
-#include "instrument_link.h"
-#include "instrument_ui.h"
+#include "link/instrument_link.h"
+#include "link/instrument_ui.h"
 
 namespace gt7p {
 

@@ -1,13 +1,13 @@
-#include "instrument_link.h"
+#include "link/instrument_link.h"
 
 #include <exception>
 #include <filesystem>
 
-#include "comm_thread.h"
-#include "cp936.h"
-#include "instrument_ui.h"
-#include "local_folders.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/local_folders.h"
+#include "base/text.h"
+#include "link/comm_thread.h"
+#include "link/instrument_ui.h"
 
 namespace gt7p {
 

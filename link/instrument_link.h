@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "end_signal.h"
-#include "serial_port.h"
+#include "link/end_signal.h"
+#include "link/serial_port.h"
 
 namespace gt7p {
 

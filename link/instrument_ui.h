@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "end_signal.h"
+#include "link/end_signal.h"
 
 namespace gt7p {
 

@@ -1,8 +1,8 @@
-#include "reply_file.h"
+#include "link/reply_file.h"
 
 #include <filesystem>
 
-#include "cp936.h"
+#include "base/cp936.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;

@@ -14,8 +14,8 @@
 #include <linux/serial.h>
 #endif
 
-#include "cp936.h"
-#include "serial_port.h"
+#include "base/cp936.h"
+#include "link/serial_port.h"
 
 namespace gt7p {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 namespace gt7p {
 

@@ -1,4 +1,4 @@
-#include "converter.h"
+#include "records/converter.h"
 
 #include <cmath>
 #include <cstring>
@@ -6,12 +6,12 @@
 #include <fstream>
 #include <memory>
 
-#include "cp936.h"
-#include "error.h"
-#include "field_format.h"
-#include "field_table.h"
-#include "layouts.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "records/field_format.h"
+#include "records/field_table.h"
+#include "records/layouts.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "field_format.h"
+#include "records/field_format.h"
 
 #include <cmath>
 #include <cstdint>
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "cp936.h"
-#include "error.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace gt7p {
 namespace {

@@ -1,9 +1,9 @@
-#include "field_table.h"
+#include "records/field_table.h"
 
-#include "cp936.h"
-#include "error.h"
-#include "field_format.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "records/field_format.h"
 
 namespace gt7p {
 

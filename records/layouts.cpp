@@ -1,4 +1,4 @@
-#include "layouts.h"
+#include "records/layouts.h"
 
 // Entries are written out once; the two layouts share every run that they
 // have in common, and differ in the magic, the block sizes (entries 20, 21)

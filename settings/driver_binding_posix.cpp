@@ -1,10 +1,10 @@
 // No device installer outside Windows: LoadNewDev fails unless a test put
 // an installer in.
-#include "driver_binding.h"
+#include "settings/driver_binding.h"
 
 #include <optional>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace gt7p {
 namespace {

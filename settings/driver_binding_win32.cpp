@@ -1,12 +1,12 @@
 // newdev.dll bound at run time: the installer is missing on some Windows
 // editions, and a program linked against it would not start there.
-#include "driver_binding.h"
+#include "settings/driver_binding.h"
 
 #include <windows.h>
 
 #include <optional>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace gt7p {
 namespace {

@@ -1,4 +1,4 @@
-#include "frm_setting.h"
+#include "settings/frm_setting.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,11 +17,11 @@
 #include <algorithm>
 #include <exception>
 
-#include "cp936.h"
-#include "driver_binding.h"
-#include "port_discovery.h"
-#include "text.h"
-#include "ui_fonts.h"
+#include "base/cp936.h"
+#include "base/text.h"
+#include "settings/driver_binding.h"
+#include "settings/port_discovery.h"
+#include "settings/ui_fonts.h"
 
 namespace gt7p {
 namespace {

@@ -1,11 +1,11 @@
-#include "port_discovery.h"
+#include "settings/port_discovery.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
-#include "cp936.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/text.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;

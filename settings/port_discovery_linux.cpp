@@ -1,4 +1,4 @@
-#include "port_discovery.h"
+#include "settings/port_discovery.h"
 
 namespace gt7p {
 

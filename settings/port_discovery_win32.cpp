@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "port_discovery.h"
+#include "settings/port_discovery.h"
 
 namespace gt7p {
 

@@ -1,4 +1,4 @@
-#include "instrument_simulator.h"
+#include "sim/instrument_simulator.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,10 +13,10 @@
 #include <random>
 #include <stdexcept>
 
-#include "cp936.h"
-#include "field_table.h"
-#include "record_maker.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/text.h"
+#include "records/field_table.h"
+#include "sim/record_maker.h"
 
 namespace gt7p {
 namespace sim {

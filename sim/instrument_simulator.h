@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "pseudo_terminal.h"
+#include "sim/pseudo_terminal.h"
 
 namespace gt7p {
 namespace sim {

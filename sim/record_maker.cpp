@@ -1,4 +1,4 @@
-#include "record_maker.h"
+#include "sim/record_maker.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,9 +6,9 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "cp936.h"
-#include "field_table.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/text.h"
+#include "records/field_table.h"
 
 namespace gt7p {
 namespace sim {

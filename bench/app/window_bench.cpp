@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "frm_gt7p.h"
-#include "instrument_simulator.h"
-#include "record_maker.h"
+#include "app/frm_gt7p.h"
+#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
 
 namespace {
 

@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "exchange.h"
-#include "instrument_link.h"
-#include "instrument_simulator.h"
-#include "record_maker.h"
+#include "link/exchange.h"
+#include "link/instrument_link.h"
+#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cp936.h"
-#include "driver_binding.h"
-#include "folder_browser.h"
-#include "frm_gt7p.h"
-#include "ui_text.h"
+#include "app/folder_browser.h"
+#include "app/frm_gt7p.h"
+#include "app/ui_text.h"
+#include "base/cp936.h"
+#include "settings/driver_binding.h"
 
 namespace gt7p {
 namespace {

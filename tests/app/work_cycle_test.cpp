@@ -13,13 +13,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "converter.h"
-#include "cp936.h"
-#include "field_table.h"
-#include "frm_gt7p.h"
-#include "frm_ow.h"
-#include "instrument_simulator.h"
-#include "record_maker.h"
+#include "app/frm_gt7p.h"
+#include "app/frm_ow.h"
+#include "base/cp936.h"
+#include "records/converter.h"
+#include "records/field_table.h"
+#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
 
 namespace gt7p {
 namespace {

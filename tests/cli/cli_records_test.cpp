@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli_runner.h"
-#include "temp_dir.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 namespace fs = std::filesystem;

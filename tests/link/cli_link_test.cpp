@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "instrument_simulator.h"
-#include "link_test_support.h"
-#include "record_maker.h"
+#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
+#include "tests/support/link_test_support.h"
 
 namespace gt7p {
 namespace test {

@@ -2,12 +2,12 @@
 // columns, the reply tests and what every failure leaves behind.
 #include <gtest/gtest.h>
 
-#include "error.h"
-#include "exchange.h"
-#include "field_table.h"
-#include "instrument_simulator.h"
-#include "link_test_support.h"
-#include "record_maker.h"
+#include "base/error.h"
+#include "link/exchange.h"
+#include "records/field_table.h"
+#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
+#include "tests/support/link_test_support.h"
 
 namespace gt7p {
 namespace test {

@@ -2,12 +2,12 @@
 // the raw file with its header move, and the reply tests.
 #include <gtest/gtest.h>
 
-#include "error.h"
-#include "exchange.h"
-#include "instrument_simulator.h"
-#include "link_test_support.h"
-#include "record_maker.h"
-#include "text.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "link/exchange.h"
+#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
+#include "tests/support/link_test_support.h"
 
 namespace gt7p {
 namespace test {

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "link_test_support.h"
-#include "port_discovery.h"
+#include "settings/port_discovery.h"
+#include "tests/support/link_test_support.h"
 
 namespace gt7p {
 namespace test {

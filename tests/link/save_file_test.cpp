@@ -5,15 +5,15 @@
 
 #include <filesystem>
 
-#include "converter.h"
-#include "error.h"
-#include "exchange.h"
-#include "field_table.h"
-#include "instrument_simulator.h"
-#include "link_test_support.h"
-#include "record_maker.h"
-#include "save_file.h"
-#include "text.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "link/exchange.h"
+#include "records/converter.h"
+#include "records/field_table.h"
+#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
+#include "tests/support/link_test_support.h"
+#include "workflow/save_file.h"
 
 namespace gt7p {
 namespace test {

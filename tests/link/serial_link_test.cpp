@@ -11,11 +11,11 @@
 #include <random>
 #include <thread>
 
-#include "end_signal.h"
-#include "instrument_link.h"
-#include "link_test_support.h"
-#include "pseudo_terminal.h"
-#include "reply_file.h"
+#include "link/end_signal.h"
+#include "link/instrument_link.h"
+#include "link/reply_file.h"
+#include "sim/pseudo_terminal.h"
+#include "tests/support/link_test_support.h"
 
 namespace gt7p {
 namespace test {

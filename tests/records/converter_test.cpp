@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "converter.h"
-#include "cp936.h"
-#include "error.h"
-#include "temp_dir.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "records/converter.h"
+#include "tests/support/temp_dir.h"
 
 namespace gt7p {
 namespace {

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "cp936.h"
-#include "error.h"
-#include "field_format.h"
-#include "field_table.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "records/field_format.h"
+#include "records/field_table.h"
 
 namespace gt7p {
 namespace {

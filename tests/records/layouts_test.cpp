@@ -2,11 +2,11 @@
 
 #include <map>
 
-#include "converter.h"
-#include "cp936.h"
-#include "field_table.h"
-#include "layouts.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/text.h"
+#include "records/converter.h"
+#include "records/field_table.h"
+#include "records/layouts.h"
 
 namespace gt7p {
 namespace {

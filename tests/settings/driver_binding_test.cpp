@@ -1,11 +1,11 @@
-#include "driver_binding.h"
+#include "settings/driver_binding.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace gt7p {
 namespace {

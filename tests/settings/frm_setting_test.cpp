@@ -1,4 +1,4 @@
-#include "frm_setting.h"
+#include "settings/frm_setting.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 
 #include <memory>
 
-#include "cp936.h"
-#include "driver_binding.h"
-#include "error.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "settings/driver_binding.h"
 
 namespace gt7p {
 namespace {

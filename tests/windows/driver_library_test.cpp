@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "driver_binding.h"
-#include "error.h"
+#include "base/error.h"
+#include "settings/driver_binding.h"
 
 namespace gt7p {
 namespace {

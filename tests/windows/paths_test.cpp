@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cp936.h"
-#include "instrument_link.h"
-#include "local_folders.h"
-#include "reply_file.h"
-#include "save_file.h"
-#include "temp_dir.h"
+#include "base/cp936.h"
+#include "base/local_folders.h"
+#include "link/instrument_link.h"
+#include "link/reply_file.h"
+#include "tests/support/temp_dir.h"
+#include "workflow/save_file.h"
 
 namespace gt7p {
 namespace {

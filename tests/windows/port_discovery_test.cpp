@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cp936.h"
-#include "port_discovery.h"
+#include "base/cp936.h"
+#include "settings/port_discovery.h"
 
 namespace gt7p {
 namespace {

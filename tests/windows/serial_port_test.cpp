@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 namespace gt7p {
 namespace {

@@ -13,9 +13,9 @@
 #include <functional>
 #include <string>
 
-#include "instrument_link.h"
-#include "instrument_ui.h"
-#include "local_folders.h"
+#include "base/local_folders.h"
+#include "link/instrument_link.h"
+#include "link/instrument_ui.h"
 
 namespace gt7p {
 

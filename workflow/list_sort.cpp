@@ -1,9 +1,9 @@
-#include "list_sort.h"
+#include "workflow/list_sort.h"
 
 #include <cstdint>
 
-#include "cp936.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/text.h"
 
 namespace gt7p {
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "cp936.h"
-#include "local_folders.h"
+#include "base/cp936.h"
+#include "base/local_folders.h"
 
 namespace gt7p {
 

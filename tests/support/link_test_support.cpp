@@ -1,11 +1,11 @@
-#include "link_test_support.h"
+#include "tests/support/link_test_support.h"
 
 #include <stdlib.h>
 
 #include <fstream>
 #include <stdexcept>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace gt7p {
 namespace test {

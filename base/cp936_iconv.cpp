@@ -1,4 +1,4 @@
-#include "cp936.h"
+#include "base/cp936.h"
 
 #include <iconv.h>
 

@@ -1,7 +1,7 @@
 #include <filesystem>
 
-#include "cp936.h"
-#include "local_folders.h"
+#include "base/cp936.h"
+#include "base/local_folders.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;

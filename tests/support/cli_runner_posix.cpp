@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace gt7p {
 namespace test {

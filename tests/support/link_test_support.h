@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cp936.h"
-#include "instrument_ui.h"
+#include "base/cp936.h"
+#include "link/instrument_ui.h"
 
 namespace gt7p {
 namespace test {

@@ -1,4 +1,4 @@
-#include "cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 #include <fstream>
 

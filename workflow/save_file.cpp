@@ -1,12 +1,12 @@
-#include "save_file.h"
+#include "workflow/save_file.h"
 
 #include <filesystem>
 
-#include "converter.h"
-#include "cp936.h"
-#include "error.h"
-#include "exchange.h"
-#include "text.h"
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "link/exchange.h"
+#include "records/converter.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;

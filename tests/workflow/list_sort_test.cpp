@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "cp936.h"
-#include "list_sort.h"
+#include "base/cp936.h"
+#include "workflow/list_sort.h"
 
 namespace gt7p {
 namespace {
