@@ -27,6 +27,7 @@
 #include "app/ui_text.h"
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
 #include "base/local_folders.h"
 #include "base/text.h"
 #include "settings/driver_binding.h"
@@ -38,19 +39,6 @@ namespace gt7p {
 namespace {
 
 std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
-
-// The path delimiter that a folder text ends in ("\" on Windows, "/" here).
-std::string PathDelimiter() { return std::string(1, QDir::separator().toLatin1()); }
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return text;
-}
 
 constexpr int kControlBarHeight = 26;
 constexpr int kTrayLeft = 330;
@@ -197,15 +185,15 @@ void TfrmGT7P::FormCreate(const std::vector<std::string>& params) {
   std::string selDirHint = G("指定目标文件夹");
   if (params.size() >= 1) {
     DestFolder = Trim(params[0]);
-    if (!DestFolder.empty() && !EndsWith(DestFolder, PathDelimiter())) DestFolder += PathDelimiter();
+    if (!DestFolder.empty()) DestFolder = WithTrailingDelimiter(DestFolder);
     selDirHint = G("指定目标文件夹：") + DestFolder;
   }
   if (params.size() >= 2 && !Trim(params[1]).empty()) AppTitle = Trim(params[1]);
-  if (params.size() >= 3 && AsciiLower(params[2]) == "esp") {
+  if (params.size() >= 3 && LowerCaseCp936(params[2]) == "esp") {
     tbnSaveToESP->setChecked(true);
     tbnSaveToQFX->setChecked(false);
   }
-  if (params.size() >= 4 && AsciiLower(params[3]) == "dontseldir") {
+  if (params.size() >= 4 && LowerCaseCp936(params[3]) == "dontseldir") {
     tbnSelDirSpr->setVisible(false);
     for (QAction* a : tbr->actions())
       if (tbr->widgetForAction(a) == tbnSelDir) a->setVisible(false);
@@ -358,17 +346,10 @@ void TfrmGT7P::RefreshUsbSerialDriver() {
   SetStatusText(G("正在刷新设备。。。3"));
 }
 
-bool TfrmGT7P::FolderExists(const std::string& path) {
-  if (path.empty()) return false;
-  std::error_code ec;
-  return std::filesystem::is_directory(PathFromText(path), ec);
-}
-
 void TfrmGT7P::ChooseDestFolder() {
   std::string start = DestFolder;
   if (start.empty()) {
-    start = ProgramFolder();
-    if (!EndsWith(start, PathDelimiter())) start += PathDelimiter();
+    start = WithTrailingDelimiter(ProgramFolder());
   }
   std::string chosen = BrowseForDestFolder(start);
   if (!FolderExists(chosen)) return;
@@ -398,9 +379,7 @@ std::string TfrmGT7P::BrowseForDestFolder(const std::string& initialFolder) {
 }
 
 std::string FindHelpFile(const std::string& programFolder) {
-  std::string path = programFolder;
-  if (!EndsWith(path, PathDelimiter())) path += PathDelimiter();
-  path += "Help.chm";
+  std::string path = WithTrailingDelimiter(programFolder) + "Help.chm";
   for (const char* ext : {".hlp", ".mht", ".htm"}) {
     if (std::filesystem::exists(PathFromText(path))) return path;
     path = ChangeFileExt(path, ext);
@@ -434,7 +413,7 @@ void TfrmGT7P::SaveSelectedFiles() {
       if (dest.empty() || !FolderExists(dest)) return;
       destDir = dest;
     }
-    if (!EndsWith(destDir, PathDelimiter())) destDir += PathDelimiter();
+    destDir = WithTrailingDelimiter(destDir);
     const std::string caption = model->Row(row).caption;
     lvw->scrollTo(model->index(row, 0));
     SetStatusText(G("正在保存文件：") + caption + "...");

@@ -72,7 +72,6 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   void cbrResize();
   void SaveSelectedFiles();
   std::string BrowseForDestFolder(const std::string& initialFolder);
-  static bool FolderExists(const std::string& path);
   std::string ToolHint(QToolButton* button) const;
 
   // InstrumentUi.

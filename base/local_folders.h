@@ -4,16 +4,18 @@
 
 #include <string>
 
+#include "base/file_names.h"
+
 namespace gt7p {
 
 // The folder of the program's own executable file; "" when unknown.
 std::string ProgramFolder();
 
-// Which bytes cannot stand in a file name here.
-enum class FileNameRules {
-  kPosix,    // "/" and NUL
-  kWindows,  // \ / : * ? " < > | and control characters
-};
+// The file-name rules of this system.
 FileNameRules NativeFileNameRules();
+
+// The delimiter between folder and name in a path text: a backslash on Windows,
+// "/" elsewhere.
+char PathDelimiter();
 
 }  // namespace gt7p

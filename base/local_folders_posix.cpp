@@ -14,4 +14,6 @@ std::string ProgramFolder() {
 
 FileNameRules NativeFileNameRules() { return FileNameRules::kPosix; }
 
+char PathDelimiter() { return '/'; }
+
 }  // namespace gt7p

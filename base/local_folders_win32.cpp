@@ -17,4 +17,6 @@ std::string ProgramFolder() {
 
 FileNameRules NativeFileNameRules() { return FileNameRules::kWindows; }
 
+char PathDelimiter() { return '\\'; }
+
 }  // namespace gt7p

@@ -58,6 +58,21 @@ std::string ReplaceAll(const std::string& text, const std::string& from, const s
   return out;
 }
 
+namespace {
+
+std::string FoldCp936(const std::string& text, char (*fold)(char)) {
+  std::string out = text;
+  for (size_t i = 0; i < out.size(); i += CharLength(out, i)) out[i] = fold(out[i]);
+  return out;
+}
+
+}  // namespace
+
+std::string UpperCaseCp936(const std::string& text) { return FoldCp936(text, UpperAscii); }
+std::string LowerCaseCp936(const std::string& text) { return FoldCp936(text, LowerAscii); }
+
+const char kHexDigits[17] = "0123456789ABCDEF";
+
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -122,47 +137,18 @@ std::string FormatNumber15(double value) {
   return buf;
 }
 
-static unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
-}
-
 bool SameTextCp936(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 0x81 && x <= 0xFE && i + 1 < a.size()) {
-      // Lead byte of a double-byte character: both bytes compare exactly.
-      if (x != y || a[i + 1] != b[i + 1]) return false;
-      ++i;
-      continue;
-    }
-    if (FoldAscii(x) != FoldAscii(y)) return false;
-  }
-  return true;
+  return a.size() == b.size() && UpperCaseCp936(a) == UpperCaseCp936(b);
 }
 
 std::string BytesToHex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(bytes.size() * 2);
   for (unsigned char c : bytes) {
-    out += kDigits[c >> 4];
-    out += kDigits[c & 15];
+    out += kHexDigits[c >> 4];
+    out += kHexDigits[c & 15];
   }
   return out;
-}
-
-static size_t ExtensionStart(const std::string& path) {
-  size_t dot = path.find_last_of('.');
-  size_t delimiter = path.find_last_of("/\\:");
-  if (dot == std::string::npos || (delimiter != std::string::npos && dot < delimiter)) return path.size();
-  return dot;
-}
-
-std::string ExtractFileExt(const std::string& path) { return path.substr(ExtensionStart(path)); }
-
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-  return path.substr(0, ExtensionStart(path)) + ext;
 }
 
 }  // namespace gt7p

@@ -28,6 +28,28 @@ std::string Trim(const std::string& text);
 // Replaces every occurrence of `from` by `to`.
 std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to);
 
+// Code page 936: a byte from 81h to FEh leads a double-byte character
+// whose trail byte may look like anything, "\\" and ASCII letters included.
+inline bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// Bytes of the character at `at`: 2 for a lead byte with a byte after it,
+// else 1.
+inline size_t CharLength(const std::string& text, size_t at) {
+  return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+}
+
+// ASCII letters folded; every other byte as it is.
+inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The text with its ASCII letters folded; double-byte characters are kept
+// whole (their trail bytes are never folded).
+std::string UpperCaseCp936(const std::string& text);
+std::string LowerCaseCp936(const std::string& text);
+
+// The upper-case hex digit of each value 0..15.
+extern const char kHexDigits[17];
+
 // Value 0..15 of a hex digit ("0"-"9", "A"-"F", "a"-"f"), or -1.
 int HexDigitValue(char c);
 
@@ -42,18 +64,11 @@ bool ParseNumber(const std::string& text, double& value);
 // Up to 15 significant digits, "." as decimal point, no trailing zeros.
 std::string FormatNumber15(double value);
 
-// ASCII letters folded, code page 936 double-byte characters compared as
-// they stand (their trail bytes are never folded).
+// Equal but for the case of ASCII letters; double-byte characters compare
+// as they stand (their trail bytes are never folded).
 bool SameTextCp936(const std::string& a, const std::string& b);
 
 // Upper-case hex digits of each byte, high digit first ("A" gives "41").
 std::string BytesToHex(const std::string& bytes);
-
-// File-name extension: from the last "." that stands after the last path
-// delimiter ("/", "\\" or ":"), "." included; empty when there is none.
-std::string ExtractFileExt(const std::string& path);
-
-// `path` with its extension replaced by `ext` (added when it has none).
-std::string ChangeFileExt(const std::string& path, const std::string& ext);
 
 }  // namespace gt7p

@@ -7,6 +7,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/text.h"
 #include "link/reply_file.h"
 #include "link/serial_port.h"
 
@@ -48,7 +49,6 @@ TCommThread::TCommThread(SerialPort& port, int32_t timeoutSeconds, int32_t chunk
       replyText_(replyText) {}
 
 void TCommThread::Execute() {
-  static const char kDigits[] = "0123456789ABCDEF";
   const int64_t silenceMs = static_cast<int64_t>(TimeoutSeconds) * 1000;
   std::vector<char> buffer(static_cast<size_t>(ChunkSize));
   Clock::time_point last = Clock::now();
@@ -74,7 +74,7 @@ void TCommThread::Execute() {
       int32_t g = port_.Read(buffer.data(), r);
       if (g <= 0) continue;
       gotAny = true;
-      for (int32_t j = 0; j < g; ++j) buffer[static_cast<size_t>(j)] = kDigits[buffer[static_cast<size_t>(j)] & 15];
+      for (int32_t j = 0; j < g; ++j) buffer[static_cast<size_t>(j)] = kHexDigits[buffer[static_cast<size_t>(j)] & 15];
       end_->AddReceived(static_cast<uint64_t>(g));
       if (Target) {
         Target->Write(buffer.data(), static_cast<size_t>(g));

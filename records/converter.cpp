@@ -8,6 +8,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
 #include "base/text.h"
 #include "records/field_format.h"
 #include "records/field_table.h"

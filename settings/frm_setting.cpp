@@ -39,30 +39,13 @@ QString Ui(const std::string& cp936) { return QString::fromUtf8(Cp936ToUtf8(cp93
 
 std::string Core(const char* utf8) { return Utf8ToCp936(utf8); }
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
-// ASCII letters only; the two bytes of a double-byte character stay as
-// they are (a trail byte may look like a letter).
-std::string UpperCp936(const std::string& text) {
-  std::string out = text;
-  for (size_t i = 0; i < out.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(out[i]);
-    if (IsLeadByte(c) && i + 1 < out.size()) {
-      ++i;
-    } else if (c >= 'a' && c <= 'z') {
-      out[i] = static_cast<char>(c - 'a' + 'A');
-    }
-  }
-  return out;
-}
-
 // Whole characters only, so that a trail byte and the next lead byte never
 // pass for the two bytes of "◇".
 std::string RemoveCharCp936(const std::string& text, const std::string& ch) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    const size_t len = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    const size_t len = CharLength(text, i);
     if (text.compare(i, len, ch) != 0) {
       out.append(text, i, len);
     }
@@ -283,14 +266,14 @@ void TfrmSetting::FillPortList(const std::string& portName) {
     return;
   }
   // The blank keeps COM1 from matching an entry of COM10.
-  const std::string wanted = UpperCp936(portName) + ' ';
+  const std::string wanted = UpperCaseCp936(portName) + ' ';
   size_t widest = 10;
   int selected = -1;
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string& entry = entries[i];
     cbCommPort->addItem(Ui(entry), QByteArray::fromStdString(entry));
     widest = std::max(widest, entry.size());
-    if (UpperCp936(entry).compare(0, wanted.size(), wanted) == 0) {
+    if (UpperCaseCp936(entry).compare(0, wanted.size(), wanted) == 0) {
       selected = static_cast<int>(i);
     }
   }

@@ -11,23 +11,6 @@ namespace gt7p {
 namespace fs = std::filesystem;
 namespace {
 
-// ASCII letters folded; the trail byte of a double-byte character is left
-// alone (it may fall on a letter).
-std::string FoldCase(const std::string& text, bool upper) {
-  std::string out = text;
-  for (size_t i = 0; i < out.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    if (c >= 0x81 && c <= 0xFE) {
-      ++i;
-    } else if (upper && c >= 'a' && c <= 'z') {
-      out[i] = static_cast<char>(c - 32);
-    } else if (!upper && c >= 'A' && c <= 'Z') {
-      out[i] = static_cast<char>(c + 32);
-    }
-  }
-  return out;
-}
-
 std::string LinkName(const fs::path& link) {
   std::error_code ec;
   fs::path target = fs::read_symlink(link, ec);
@@ -68,11 +51,11 @@ std::string PortEntryLine(const std::string& port, const std::string& device, bo
 }
 
 std::string WindowsPortEntry(const std::string& valueName, const std::string& data) {
-  const std::string device = FoldCase(Trim(valueName), false);
-  const std::string port = FoldCase(Trim(data), true);
+  const std::string device = LowerCaseCp936(Trim(valueName));
+  const std::string port = UpperCaseCp936(Trim(data));
   const std::string head = port.substr(0, 4);
   if (head.size() < 4 || head < "COM1" || head > "COM9") return std::string();
-  return PortEntryLine(port, device, FoldCase(device, true).find("VCP") != std::string::npos);
+  return PortEntryLine(port, device, UpperCaseCp936(device).find("VCP") != std::string::npos);
 }
 
 std::vector<std::string> SysfsSerialPorts(const std::string& classDir) {
@@ -90,7 +73,7 @@ std::vector<std::string> SysfsSerialPorts(const std::string& classDir) {
   for (const std::string& name : names) {
     const fs::path device = PathFromText(classDir) / name / "device";
     const bool usbSerial = LinkName(device / "subsystem") == "usb-serial";
-    lines.push_back(PortEntryLine("/dev/" + name, FoldCase(DriverName(device), false), usbSerial));
+    lines.push_back(PortEntryLine("/dev/" + name, LowerCaseCp936(DriverName(device)), usbSerial));
   }
   return lines;
 }

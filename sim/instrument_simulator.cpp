@@ -57,7 +57,7 @@ std::vector<std::string> RepliesIn(const fs::path& dir) {
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::string ext = it->path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(ext.begin(), ext.end(), ext.begin(), UpperAscii);
     if (ext == ".T7P" && it->is_regular_file(ec)) paths.push_back(it->path());
   }
   std::sort(paths.begin(), paths.end());
@@ -223,10 +223,9 @@ void InstrumentSimulator::Run() {
       std::lock_guard<std::mutex> lock(mutex_);
       received_.append(data, n);
     }
-    static const char kDigits[] = "0123456789ABCDEF";
     const Clock::time_point now = Clock::now();
     for (size_t i = 0; i < n; ++i) {
-      s.frame += kDigits[data[i] & 15];
+      s.frame += kHexDigits[data[i] & 15];
       s.frameAt = now;
       // No name begins with a control character: a client that started
       // over without sending the name.

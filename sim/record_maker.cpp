@@ -15,9 +15,8 @@ namespace sim {
 namespace {
 
 std::string HexDigits(uint64_t value, size_t width) {
-  static const char kDigits[] = "0123456789ABCDEF";
   std::string out(width, '0');
-  for (size_t i = width; i-- > 0; value >>= 4) out[i] = kDigits[value & 15];
+  for (size_t i = width; i-- > 0; value >>= 4) out[i] = kHexDigits[value & 15];
   return out;
 }
 

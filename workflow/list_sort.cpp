@@ -10,9 +10,8 @@ namespace gt7p {
 int CompareListText(const std::string& a, const std::string& b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
-    int x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
+    // Every byte is folded, trail bytes too.
+    const int x = static_cast<unsigned char>(UpperAscii(a[i])), y = static_cast<unsigned char>(UpperAscii(b[i]));
     if (x != y) return x - y;
   }
   return static_cast<int>(a.size()) - static_cast<int>(b.size());
@@ -46,11 +45,7 @@ std::string CaptionWithoutMark(const std::string& caption) {
   if (caption.find(up) == std::string::npos && caption.find(down) == std::string::npos) return caption;
   // Drop the last character, which may be one byte or a double-byte pair.
   size_t last = 0;
-  for (size_t i = 0; i < caption.size();) {
-    last = i;
-    unsigned char c = static_cast<unsigned char>(caption[i]);
-    i += (c >= 0x81 && c <= 0xFE && i + 1 < caption.size()) ? 2 : 1;
-  }
+  for (size_t i = 0; i < caption.size(); i += CharLength(caption, i)) last = i;
   return caption.substr(0, last);
 }
 

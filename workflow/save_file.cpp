@@ -4,6 +4,8 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
+#include "base/local_folders.h"
 #include "base/text.h"
 #include "link/exchange.h"
 #include "records/converter.h"
@@ -11,35 +13,13 @@
 namespace gt7p {
 namespace fs = std::filesystem;
 
-std::string SafeFileName(const std::string& name, FileNameRules rules) {
-  if (name == "." || name == "..") return "_";
-  static const std::string kWindowsReserved = "\\/:*?\"<>|";
-  std::string safe = name;
-  for (size_t i = 0; i < safe.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(safe[i]);
-    if (rules == FileNameRules::kPosix) {
-      if (c == '/' || c == '\0') safe[i] = '_';
-      continue;
-    }
-    if (c >= 0x81 && c <= 0xFE && i + 1 < safe.size()) {
-      const unsigned char trail = static_cast<unsigned char>(safe[i + 1]);
-      if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
-        ++i;
-        continue;
-      }
-    }
-    if (c < 0x20 || kWindowsReserved.find(static_cast<char>(c)) != std::string::npos) safe[i] = '_';
-  }
-  return safe;
-}
-
 std::string FileNameFromCaption(const std::string& caption) {
   return Trim(caption.substr(0, 8)) + (caption.size() > 8 ? caption.substr(8) : std::string());
 }
 
 std::string OutputPath(const std::string& destDir, const std::string& caption, OutputFormat format) {
   const char* ext = format == OutputFormat::kRaw ? ".T7P" : format == OutputFormat::kEsp ? ".ESP" : ".QFX";
-  const std::string name = ChangeFileExt(SafeFileName(FileNameFromCaption(caption)), ext);
+  const std::string name = ChangeFileExt(SafeFileName(FileNameFromCaption(caption), NativeFileNameRules()), ext);
   return destDir.empty() ? name : TextFromPath(PathFromText(destDir) / PathFromText(name));
 }
 

@@ -13,16 +13,10 @@
 #include <functional>
 #include <string>
 
-#include "base/local_folders.h"
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
 
 namespace gt7p {
-
-// `name` with every byte that can't stand in a file name here replaced by
-// "_" ("." or ".." alone become "_"). Under the Windows rules a code page
-// 936 double-byte character is kept whole: its trail byte may be "\" or "|".
-std::string SafeFileName(const std::string& name, FileNameRules rules = NativeFileNameRules());
 
 enum class OutputFormat { kQfx, kEsp, kRaw };
 

@@ -20,20 +20,6 @@ namespace test {
 namespace {
 namespace fs = std::filesystem;
 
-TEST(SafeFileNameTest, BytesThatCannotStandInANameBecomeUnderscores) {
-  EXPECT_EQ(SafeFileName("../A/B.DAT", FileNameRules::kPosix), ".._A_B.DAT");
-  EXPECT_EQ(SafeFileName(std::string("A\0B", 3), FileNameRules::kPosix), "A_B");
-  EXPECT_EQ(SafeFileName("a\\b:c*?.DAT", FileNameRules::kPosix), "a\\b:c*?.DAT");
-  EXPECT_EQ(SafeFileName("a\\b/c:d*e?f\"g<h>i|j\x01k", FileNameRules::kWindows), "a_b_c_d_e_f_g_h_i_j_k");
-  for (FileNameRules rules : {FileNameRules::kPosix, FileNameRules::kWindows}) {
-    EXPECT_EQ(SafeFileName(".", rules), "_");
-    EXPECT_EQ(SafeFileName("..", rules), "_");
-    EXPECT_EQ(SafeFileName("...", rules), "...");
-  }
-  // A double-byte character whose trail byte is "\" or "|" stays whole.
-  EXPECT_EQ(SafeFileName("\x81\x5C\x81\x7C\\", FileNameRules::kWindows), "\x81\x5C\x81\x7C_");
-}
-
 TEST(OutputPathTest, CaptionTrimmedAndExtensionReplaced) {
   const std::string dir = "/data/out";
   EXPECT_EQ(OutputPath(dir, "ABC     .DAT", OutputFormat::kQfx), "/data/out/ABC.QFX");

@@ -134,25 +134,5 @@ TEST(EncodeFieldBytes, ByteTextAndOtherKinds) {
   EXPECT_EQ(Hex(EncodeFieldBytes("Q", "AB")), "4142");
 }
 
-TEST(NumberText, ParsingAndPrinting) {
-  double v = 0;
-  EXPECT_TRUE(ParseNumber(" -1.5e2 ", v));
-  EXPECT_EQ(v, -150);
-  EXPECT_TRUE(ParseNumber("5.", v));
-  EXPECT_FALSE(ParseNumber("1 2", v));
-  EXPECT_EQ(FormatNumber15(0.01f), "0.00999999977648258");
-  EXPECT_EQ(FormatNumber15(1.0), "1");
-  EXPECT_EQ(StrToIntDef("2147483647", -1), 2147483647);
-  EXPECT_EQ(StrToIntDef("2147483648", -1), -1);
-  EXPECT_EQ(StrToIntDef("-2147483648", 0), INT32_MIN);
-  EXPECT_EQ(StrToIntDef("12a", -1), -1);
-}
-
-TEST(TextLines, EveryLineBreakForm) {
-  EXPECT_EQ(SplitLines("a\r\nb\rc\nd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitLines("\n\nx"), (std::vector<std::string>{"", "", "x"}));
-  EXPECT_TRUE(SplitLines("").empty());
-}
-
 }  // namespace
 }  // namespace gt7p

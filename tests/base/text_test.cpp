@@ -1,0 +1,85 @@
+// The shared text and file-name rules.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "base/cp936.h"
+#include "base/file_names.h"
+#include "base/local_folders.h"
+#include "base/text.h"
+
+namespace gt7p {
+namespace {
+
+std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+
+TEST(NumberText, ParsingAndPrinting) {
+  double v = 0;
+  EXPECT_TRUE(ParseNumber(" -1.5e2 ", v));
+  EXPECT_EQ(v, -150);
+  EXPECT_TRUE(ParseNumber("5.", v));
+  EXPECT_FALSE(ParseNumber("1 2", v));
+  EXPECT_EQ(FormatNumber15(0.01f), "0.00999999977648258");
+  EXPECT_EQ(FormatNumber15(1.0), "1");
+  EXPECT_EQ(StrToIntDef("2147483647", -1), 2147483647);
+  EXPECT_EQ(StrToIntDef("2147483648", -1), -1);
+  EXPECT_EQ(StrToIntDef("-2147483648", 0), INT32_MIN);
+  EXPECT_EQ(StrToIntDef("12a", -1), -1);
+}
+
+TEST(TextLines, EveryLineBreakForm) {
+  EXPECT_EQ(SplitLines("a\r\nb\rc\nd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("\n\nx"), (std::vector<std::string>{"", "", "x"}));
+  EXPECT_TRUE(SplitLines("").empty());
+}
+
+TEST(CaseFolds, AsciiLettersOnlyAndNeverATrailByte) {
+  // 81h 61h: a double-byte character whose trail byte reads as "a".
+  const std::string wide = "\x81\x61";
+  EXPECT_EQ(UpperCaseCp936("ab" + wide + "cZ"), "AB" + wide + "CZ");
+  EXPECT_EQ(LowerCaseCp936("AB\x81\x41" "Cz"), "ab\x81\x41" "cz");
+  EXPECT_EQ(UpperCaseCp936("x\x81"), "X\x81");  // a lead byte at the end stands alone
+  EXPECT_TRUE(SameTextCp936("abc.dat", "ABC.DAT"));
+  EXPECT_TRUE(SameTextCp936(G("煤a"), G("煤A")));
+  EXPECT_FALSE(SameTextCp936(wide, "\x81\x41"));  // trail bytes compare exactly
+  EXPECT_FALSE(SameTextCp936("a" + wide, "A\x81\x41"));
+  EXPECT_FALSE(SameTextCp936("ab", "abc"));
+}
+
+TEST(HexDigits, BothWays) {
+  for (int v = 0; v < 16; ++v) {
+    EXPECT_EQ(HexDigitValue(kHexDigits[v]), v);
+    EXPECT_EQ(HexDigitValue(LowerAscii(kHexDigits[v])), v);
+  }
+  for (char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0'}) EXPECT_EQ(HexDigitValue(c), -1) << c;
+  EXPECT_EQ(BytesToHex(std::string("A\0\xFF", 3)), "4100FF");
+}
+
+TEST(SafeFileNameTest, BytesThatCannotStandInANameBecomeUnderscores) {
+  EXPECT_EQ(SafeFileName("../A/B.DAT", FileNameRules::kPosix), ".._A_B.DAT");
+  EXPECT_EQ(SafeFileName(std::string("A\0B", 3), FileNameRules::kPosix), "A_B");
+  EXPECT_EQ(SafeFileName("a\\b:c*?.DAT", FileNameRules::kPosix), "a\\b:c*?.DAT");
+  EXPECT_EQ(SafeFileName("a\\b/c:d*e?f\"g<h>i|j\x01k", FileNameRules::kWindows), "a_b_c_d_e_f_g_h_i_j_k");
+  for (FileNameRules rules : {FileNameRules::kPosix, FileNameRules::kWindows}) {
+    EXPECT_EQ(SafeFileName(".", rules), "_");
+    EXPECT_EQ(SafeFileName("..", rules), "_");
+    EXPECT_EQ(SafeFileName("...", rules), "...");
+  }
+  // A double-byte character whose trail byte is "\" or "|" stays whole.
+  EXPECT_EQ(SafeFileName("\x81\x5C\x81\x7C\\", FileNameRules::kWindows), "\x81\x5C\x81\x7C_");
+}
+
+TEST(FileNames, ExtensionsAndFolders) {
+  EXPECT_EQ(ExtractFileExt("a/b.c/d"), "");
+  EXPECT_EQ(ExtractFileExt("a\\b.c"), ".c");
+  EXPECT_EQ(ChangeFileExt("C:x", ".QFX"), "C:x.QFX");
+  EXPECT_EQ(ChangeFileExt("AB.DAT", ".QFX"), "AB.QFX");
+  EXPECT_EQ(ChangeFileExt("dir.d/AB", ".QFX"), "dir.d/AB.QFX");
+  const std::string d(1, PathDelimiter());
+  EXPECT_EQ(WithTrailingDelimiter("x"), "x" + d);
+  EXPECT_EQ(WithTrailingDelimiter("x" + d), "x" + d);
+  EXPECT_FALSE(FolderExists(""));
+}
+
+}  // namespace
+}  // namespace gt7p
