@@ -402,9 +402,9 @@ void TfrmGT7P::SaveSelectedFiles() {
   FileListModel* model = lvw->listModel();
   const int rows = model->RowCount();
   if (rows == 0) return;
-  const OutputFormat format = tbnOrgData->isChecked()    ? OutputFormat::kRaw
-                              : tbnSaveToESP->isChecked() ? OutputFormat::kEsp
-                                                          : OutputFormat::kQfx;
+  const OutputFormat& format = tbnOrgData->isChecked()    ? RawFormat()
+                               : tbnSaveToESP->isChecked() ? EspFormat()
+                                                           : QfxFormat();
   for (int row = 0; row < rows && !closePending_; ++row) {
     if (model->Row(row).imageIndex != 5 || !lvw->selectionModel()->isRowSelected(row, QModelIndex())) continue;
     if (dest.empty() || !FolderExists(dest)) {

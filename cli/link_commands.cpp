@@ -16,6 +16,7 @@
 #include "link/exchange.h"
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
+#include "records/formats.h"
 #include "records/field_table.h"
 #include "settings/port_discovery.h"
 #include "workflow/save_file.h"
@@ -35,13 +36,14 @@ const char kListUsage[] =
     "  --delay S     seconds of silence that end the directory (3-10, default 3)\n"
     "  --columns     the default fields, all 54, or these field numbers\n";
 
-const char kGetUsage[] =
-    "usage: gt7p-cli get --port PORT [--card] [--delay S] [--format qfx|esp|t7p]\n"
-    "                    [--dest DIR] [--overwrite|--skip] (--all | NAME...)\n"
-    "Fetches files from the instrument and converts them as the save command does,\n"
-    "into DIR (default \".\", made when missing). NAME as `list` shows it, or trimmed\n"
-    "(AB.DAT). An existing file is skipped unless --overwrite. Prints one line per\n"
-    "file: PATH<TAB>outcome.\n";
+std::string GetUsage() {
+  return "usage: gt7p-cli get --port PORT [--card] [--delay S] [--format " + OutputFormatNames(false) + "]\n"
+         "                    [--dest DIR] [--overwrite|--skip] (--all | NAME...)\n"
+         "Fetches files from the instrument and converts them as the save command does,\n"
+         "into DIR (default \".\", made when missing). NAME as `list` shows it, or trimmed\n"
+         "(AB.DAT). An existing file is skipped unless --overwrite. Prints one line per\n"
+         "file: PATH<TAB>outcome.\n";
+}
 
 // The terminal as the exchange's window: the settings come from the
 // options, the list is collected, waits simply block.
@@ -199,15 +201,13 @@ int RunList(const std::vector<std::string>& words) {
 int RunGet(const std::vector<std::string>& words) {
   namespace fs = std::filesystem;
   Args args(words, {"--port", "--delay", "--format", "--dest"}, {"--card", "--overwrite", "--skip", "--all"});
-  if (args.help()) return std::cout << kGetUsage, kExitOk;
+  if (args.help()) return std::cout << GetUsage(), kExitOk;
   const PortOptions o = ParsePortOptions(args);
-  const std::string format = args.Value("--format", "qfx");
-  if (format != "qfx" && format != "esp" && format != "t7p") throw UsageError{"--format takes qfx, esp or t7p"};
-  const OutputFormat outputFormat =
-      format == "t7p" ? OutputFormat::kRaw : format == "esp" ? OutputFormat::kEsp : OutputFormat::kQfx;
+  const OutputFormat* outputFormat = FindOutputFormat(args.Value("--format", OutputFormats().front().name));
+  if (!outputFormat) throw UsageError{"--format takes " + OutputFormatNames(false)};
   if (args.Has("--overwrite") && args.Has("--skip")) throw UsageError{"--overwrite and --skip exclude each other"};
   const bool all = args.Has("--all");
-  if (all == !args.positional().empty()) throw UsageError{kGetUsage};
+  if (all == !args.positional().empty()) throw UsageError{GetUsage()};
   const bool overwrite = args.Has("--overwrite");
 
   const std::string dest = CoreText(args.Value("--dest", "."));
@@ -238,7 +238,7 @@ int RunGet(const std::vector<std::string>& words) {
       ~ClosePort() { link.CloseCommPort(); }
     } closePort{link};
     ui.progressLabel = progress ? Trim(name) : std::string();
-    const SavedFile saved = SaveOneFile(link, ui, settings, name, dest, outputFormat, [&](const std::string&, bool exists) {
+    const SavedFile saved = SaveOneFile(link, ui, settings, name, dest, *outputFormat, [&](const std::string&, bool exists) {
       return exists && !overwrite ? SaveDecision::kSkip : SaveDecision::kSave;
     });
     PrintText(std::cout, saved.path + "\t" + SaveOutcomeText(saved.outcome) + "\n");

@@ -1,28 +1,39 @@
 // gt7p-cli: the record conversion and the instrument link from the terminal,
 // for scripting and testing. Text on stdout and stderr is UTF-8.
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <map>
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "records/formats.h"
 
 namespace {
 
-const char kUsage[] =
-    "usage: gt7p-cli COMMAND [OPTIONS]\n"
-    "commands:\n"
-    "  convert [--format qfx|esp] RAW [OUT]   convert a raw file to QFX or ESP\n"
-    "  info FILE                              show the header fields of a raw file\n"
-    "  sample [--index N] OUT                 write a synthetic raw file\n"
-    "  ports                                  list the serial ports\n"
-    "  list --port PORT [--card] ...          read the instrument's directory\n"
-    "  get --port PORT ... (--all | NAME...)  fetch and convert files\n"
-    "  simulate [--dir DIR] [--pace]          run the instrument simulator\n"
-    "Every command takes --help.\n";
+// The format words come from the table of output formats.
+std::string Usage() {
+  std::string converted;
+  for (const gt7p::OutputFormat& format : gt7p::OutputFormats())
+    if (format.layout) converted += (converted.empty() ? "" : " or ") + gt7p::UpperCaseCp936(format.name);
+  std::string convert = "  convert [--format " + gt7p::OutputFormatNames(true) + "] RAW [OUT]";
+  convert.resize(std::max<size_t>(convert.size() + 1, 41), ' ');
+  return "usage: gt7p-cli COMMAND [OPTIONS]\n"
+         "commands:\n" +
+         convert + "convert a raw file to " + converted +
+         "\n"
+         "  info FILE                              show the header fields of a raw file\n"
+         "  sample [--index N] OUT                 write a synthetic raw file\n"
+         "  ports                                  list the serial ports\n"
+         "  list --port PORT [--card] ...          read the instrument's directory\n"
+         "  get --port PORT ... (--all | NAME...)  fetch and convert files\n"
+         "  simulate [--dir DIR] [--pace]          run the instrument simulator\n"
+         "Every command takes --help.\n";
+}
 
 }  // namespace
 
@@ -39,12 +50,12 @@ int main(int argc, char** argv) {
   };
   PrepareOutput();
   const std::vector<std::string> words = CommandWords(argc, argv);
-  if (words.empty()) return std::cerr << kUsage, kExitUsage;
+  if (words.empty()) return std::cerr << Usage(), kExitUsage;
   const std::string name = words[0];
-  if (name == "--help" || name == "help") return std::cout << kUsage, kExitOk;
+  if (name == "--help" || name == "help") return std::cout << Usage(), kExitOk;
   auto command = commands.find(name);
   if (command == commands.end()) {
-    std::cerr << "gt7p-cli: unknown command " << name << "\n" << kUsage;
+    std::cerr << "gt7p-cli: unknown command " << name << "\n" << Usage();
     return kExitUsage;
   }
   try {

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "records/converter.h"
 #include "records/field_table.h"
+#include "records/formats.h"
 #include "sim/record_maker.h"
 
 namespace gt7p {
@@ -21,10 +22,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char kConvertUsage[] =
-    "usage: gt7p-cli convert [--format qfx|esp] RAW [OUT]\n"
-    "Converts a raw (.T7P) file as the save command does. OUT defaults to RAW with\n"
-    "its extension replaced by .QFX or .ESP. RAW is left unchanged.\n";
+std::string ConvertUsage() {
+  std::string extensions;
+  for (const OutputFormat& format : OutputFormats())
+    if (format.layout) extensions += (extensions.empty() ? "" : " or ") + format.extension;
+  return "usage: gt7p-cli convert [--format " + OutputFormatNames(true) + "] RAW [OUT]\n"
+         "Converts a raw (" + RawFormat().extension + ") file as the save command does. OUT defaults to RAW with\n"
+         "its extension replaced by " + extensions + ". RAW is left unchanged.\n";
+}
 
 const char kInfoUsage[] =
     "usage: gt7p-cli info FILE\n"
@@ -62,36 +67,25 @@ int ParseCount(const Args& args, const std::string& option, int fallback) {
 
 int RunConvert(const std::vector<std::string>& words) {
   Args args(words, {"--format"}, {});
-  if (args.help()) return std::cout << kConvertUsage, kExitOk;
-  const std::string format = args.Value("--format", "qfx");
-  if (format != "qfx" && format != "esp") throw UsageError{"--format takes qfx or esp"};
-  if (args.positional().empty() || args.positional().size() > 2) throw UsageError{kConvertUsage};
-  const bool toQfx = format == "qfx";
+  if (args.help()) return std::cout << ConvertUsage(), kExitOk;
+  const OutputFormat* format = FindOutputFormat(args.Value("--format", OutputFormats().front().name));
+  if (!format || !format->layout) throw UsageError{"--format takes " + OutputFormatNames(true)};
+  if (args.positional().empty() || args.positional().size() > 2) throw UsageError{ConvertUsage()};
 
   const std::string raw = CoreText(args.positional()[0]);
   const std::string out = args.positional().size() > 1 ? CoreText(args.positional()[1])
-                                                       : ChangeFileExt(raw, toQfx ? ".QFX" : ".ESP");
+                                                       : ChangeFileExt(raw, format->extension);
   const fs::path rawPath = PathFromText(raw), outPath = PathFromText(out);
   std::error_code ec;
   if (!fs::is_regular_file(rawPath, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + raw);
 
-  // Convert a copy beside OUT; OUT appears only when the conversion succeeded.
+  // Converted beside OUT, which appears only when the conversion succeeded.
   fs::path dir = outPath.parent_path().empty() ? fs::path(".") : outPath.parent_path();
   // Joined as paths: string() would take a Windows name through the ANSI code page.
   fs::path part = dir / ".";
   part += outPath.filename();
   part += ".part";
-  fs::copy_file(rawPath, part, fs::copy_options::overwrite_existing, ec);
-  if (ec) return ReportFailure(Utf8ToCp936("无法创建文件！"));
-  try {
-    if (!ConvertRawFile(TextFromPath(part), toQfx, false)) {
-      fs::remove(part, ec);
-      return ReportFailure(Utf8ToCp936("无法转换文件！"));
-    }
-  } catch (const Error& e) {
-    fs::remove(part, ec);
-    return ReportFailure(e.message());
-  }
+  if (!ConvertRawFileTo(raw, TextFromPath(part), *format)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
   fs::rename(part, outPath, ec);
   if (ec) {
     fs::remove(part, ec);
@@ -108,9 +102,10 @@ int RunInfo(const std::vector<std::string>& words) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + CoreText(args.positional()[0]));
   const uint64_t size = fs::file_size(path, ec);
-  std::string head = ReadHead(path, 10 + kHeaderRecordChars);
-  if (head.size() < 10 + static_cast<size_t>(kHeaderRecordChars)) return ReportFailure(Utf8ToCp936("数据文件不完整！"));
-  const std::string record = head.substr(10);
+  std::string head = ReadHead(path, kRawLeadingChars + kHeaderRecordChars);
+  if (head.size() < kRawLeadingChars + static_cast<size_t>(kHeaderRecordChars))
+    return ReportFailure(Utf8ToCp936("数据文件不完整！"));
+  const std::string record = head.substr(kRawLeadingChars);
   PrintFields(record, HeaderGroupZeroEntries());
 
   // Channel count and samples as the conversion reads them.
@@ -122,8 +117,7 @@ int RunInfo(const std::vector<std::string>& words) {
     return 0;
   };
   const int channels = field("道数"), samples = field("采样点数");
-  const uint64_t channelChars = kChannelHeaderChars + 4ull * static_cast<uint64_t>(samples > 0 ? samples : 0);
-  const uint64_t declared = 10 + kHeaderRecordChars + channelChars * static_cast<uint64_t>(channels > 0 ? channels : 0);
+  const uint64_t declared = DeclaredRawSize(channels, samples);
   std::cout << "\n";
   PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(size) + "\n");
   PrintText(std::cout, Utf8ToCp936("声明长度\t") + std::to_string(declared) + "\n");
@@ -132,7 +126,7 @@ int RunInfo(const std::vector<std::string>& words) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<std::string> channelEntries = HeaderGroupOneEntries();
   for (int ch = 0; ch < channels; ++ch) {
-    uint64_t at = 10 + kHeaderRecordChars + channelChars * static_cast<uint64_t>(ch);
+    const uint64_t at = DeclaredRawSize(ch, samples);
     if (at + kChannelHeaderChars > size) break;
     std::string header(kChannelHeaderChars, '\0');
     in.seekg(static_cast<std::streamoff>(at));

@@ -1,10 +1,11 @@
 #include "records/converter.h"
 
 #include <cmath>
-#include <cstring>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "base/cp936.h"
 #include "base/error.h"
@@ -12,37 +13,12 @@
 #include "base/text.h"
 #include "records/field_format.h"
 #include "records/field_table.h"
-#include "records/layouts.h"
+#include "records/samples.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr size_t kLeadingChars = 10;
-
-std::vector<std::string> LayoutEntries(const std::string& part) {
-  std::vector<std::string> entries = SplitText(part, ';');
-  if (!entries.empty() && entries.back().empty()) entries.pop_back();
-  return entries;
-}
-
-int32_t Required(const std::string& column) {
-  int32_t value = StrToIntDef(column, -1);
-  if (value == -1) throw Error();
-  return value;
-}
-
-std::string HexFixedBytes(const std::string& fixed, int32_t size) {
-  std::string digits = (Trim(fixed) + std::string(2 * static_cast<size_t>(size), '0')).substr(0, 2 * static_cast<size_t>(size));
-  std::string bytes;
-  for (size_t i = 0; i < digits.size(); i += 2) {
-    int hi = HexDigitValue(digits[i]), lo = HexDigitValue(digits[i + 1]);
-    if (hi < 0 || lo < 0) throw ConvertError("'" + digits.substr(i, 2) + Utf8ToCp936("' 不是有效的十六进制数"));
-    bytes += static_cast<char>(hi * 16 + lo);
-  }
-  return bytes;
-}
 
 std::string SourceChars(const std::string& record, int32_t offset, int32_t length) {
   if (offset < 0 || length < 0 || static_cast<size_t>(offset) >= record.size()) return std::string();
@@ -80,65 +56,110 @@ void ApplyHeaderRule(int32_t index, std::string& value, ConversionContext& conte
   }
 }
 
-// Hex digit values for the sample loop; -1 marks a byte that is no digit.
-struct HexTable {
-  int8_t value[256];
-  HexTable() {
-    for (int c = 0; c < 256; ++c) value[c] = static_cast<int8_t>(HexDigitValue(static_cast<char>(c)));
-  }
-};
-
-void ConvertSamples(const char* in, size_t samples, char* out) {
-  static const HexTable table;
-  for (size_t i = 0; i < samples; ++i, in += 4, out += 4) {
-    const auto* c = reinterpret_cast<const unsigned char*>(in);
-    int d0 = table.value[c[0]], d1 = table.value[c[1]], d2 = table.value[c[2]], d3 = table.value[c[3]];
-    int32_t n = (d0 | d1 | d2 | d3) < 0 ? 0 : (d0 << 12) | (d1 << 8) | (d2 << 4) | d3;
-    if (c[0] >= 0x38) n -= 65536;
-    float f = static_cast<float>(n);
-    uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    out[0] = static_cast<char>(bits);
-    out[1] = static_cast<char>(bits >> 8);
-    out[2] = static_cast<char>(bits >> 16);
-    out[3] = static_cast<char>(bits >> 24);
-  }
-}
-
 std::string IncompleteMessage() { return Utf8ToCp936("数据文件不完整！"); }
 
-// Reads exactly n bytes or fails with the incomplete-file message.
-void ReadExactly(std::ifstream& in, char* buffer, size_t n) {
-  in.read(buffer, static_cast<std::streamsize>(n));
-  if (static_cast<size_t>(in.gcount()) != n) throw Error(IncompleteMessage());
+// Whole channels at a time: large reads and writes go past the stream
+// buffers straight to the system.
+void ReadExactly(std::filebuf& in, char* buffer, size_t n) {
+  if (static_cast<size_t>(in.sgetn(buffer, static_cast<std::streamsize>(n))) != n) throw Error(IncompleteMessage());
 }
 
-void Convert(std::ifstream& in, std::ofstream& out, uint64_t inputSize, const LayoutGroups& layout) {
-  std::string record(kLeadingChars + kHeaderRecordChars, '\0');
+// Writes blocks on a thread of its own, so that writing one channel and
+// reading and converting the next run side by side. Two buffers take turns:
+// Next waits (without spinning) until the older one has been written.
+class BlockWriter {
+ public:
+  explicit BlockWriter(std::filebuf& out) : out_(out), thread_([this] { Run(); }) {}
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+  ~BlockWriter() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      abandoned_ = true;  // a failure part-way: the output goes anyway
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // The buffer to fill next; its old content is still there.
+  std::string& Next() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return queued_ < 2; });
+    return buffers_[fill_];
+  }
+  void Submit() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++queued_;
+      fill_ ^= 1;
+    }
+    changed_.notify_all();
+  }
+  // Waits until everything submitted is written; throws Error when a write failed.
+  void Finish() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      finished_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    if (failed_) throw Error(Utf8ToCp936("写入文件失败！"));
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return queued_ > 0 || finished_ || abandoned_; });
+      if (abandoned_ || queued_ == 0) return;
+      const std::string& block = buffers_[head_];
+      lock.unlock();
+      const auto size = static_cast<std::streamsize>(block.size());
+      const bool written = failed_ || out_.sputn(block.data(), size) == size;
+      lock.lock();
+      failed_ = failed_ || !written;
+      head_ ^= 1;
+      --queued_;
+      changed_.notify_all();
+    }
+  }
+
+  std::filebuf& out_;
+  std::string buffers_[2];
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int fill_ = 0, head_ = 0, queued_ = 0;
+  bool finished_ = false, abandoned_ = false, failed_ = false;
+  std::thread thread_;  // last: starts once the rest is set up
+};
+
+void Convert(std::filebuf& in, std::filebuf& out, uint64_t inputSize, const OutputLayout& layout) {
+  std::string record(kRawLeadingChars + kHeaderRecordChars, '\0');
   ReadExactly(in, &record[0], record.size());
-  record.erase(0, kLeadingChars);
+  record.erase(0, kRawLeadingChars);
 
   ConversionContext context;
-  std::string block;
-  WriteLayoutGroup(layout.header, record, true, context, block);
+  std::string header;
+  WriteLayoutGroup(layout.header, record, true, context, header);
+  if (inputSize < DeclaredRawSize(context.channelCount, context.sampleCount)) throw Error(IncompleteMessage());
 
-  const uint64_t channelBytes = kChannelHeaderChars + 4ull * static_cast<uint64_t>(context.sampleCount);
-  const uint64_t declared = kLeadingChars + kHeaderRecordChars + channelBytes * static_cast<uint64_t>(context.channelCount);
-  if (inputSize < declared) throw Error(IncompleteMessage());
-
-  out.write(block.data(), static_cast<std::streamsize>(block.size()));
-  std::string channelHeader(kChannelHeaderChars, '\0');
-  std::vector<char> raw(4 * static_cast<size_t>(context.sampleCount));
-  std::vector<char> samples(raw.size());
+  BlockWriter writer(out);
+  writer.Next() = header;
+  writer.Submit();
+  const size_t samples = static_cast<size_t>(context.sampleCount);
+  std::string channel(kChannelHeaderChars + 4 * samples, '\0');
   for (int32_t ch = 0; ch < context.channelCount; ++ch) {
-    ReadExactly(in, &channelHeader[0], channelHeader.size());
-    block.clear();
-    WriteLayoutGroup(layout.channel, channelHeader, false, context, block);
-    out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    ReadExactly(in, raw.data(), raw.size());
-    ConvertSamples(raw.data(), static_cast<size_t>(context.sampleCount), samples.data());
-    out.write(samples.data(), static_cast<std::streamsize>(samples.size()));
+    ReadExactly(in, &channel[0], channel.size());
+    header.clear();
+    WriteLayoutGroup(layout.channel, channel.substr(0, kChannelHeaderChars), false, context, header);
+    std::string& block = writer.Next();
+    block.resize(header.size() + 4 * samples);  // the same size each time: filled once
+    block.replace(0, header.size(), header);
+    ConvertSamples(channel.data() + kChannelHeaderChars, samples, &block[header.size()]);
+    writer.Submit();
   }
+  writer.Finish();
 }
 
 bool IsFile(const fs::path& path) {
@@ -146,55 +167,58 @@ bool IsFile(const fs::path& path) {
   return fs::exists(path, ec) && !fs::is_directory(path, ec);
 }
 
-}  // namespace
-
-LayoutGroups SplitLayout(const std::string& layout) {
-  LayoutGroups groups;
-  size_t boundary = layout.find(";1");
-  if (boundary == std::string::npos) {
-    groups.header = LayoutEntries(layout);
-    return groups;
-  }
-  groups.header = LayoutEntries(layout.substr(0, boundary + 1));
-  groups.channel = LayoutEntries(layout.substr(boundary + 1));
-  return groups;
+// Converts `from` into `to`, both opened here. False when either can't be
+// opened; `created` tells whether `to` was made (and is then the caller's
+// to delete on failure, as it is after an error part-way).
+bool ConvertFile(const fs::path& from, const fs::path& to, const OutputLayout& layout, bool& created) {
+  created = false;
+  std::filebuf in, out;
+  if (!in.open(from, std::ios::in | std::ios::binary)) return false;
+  if (!out.open(to, std::ios::out | std::ios::binary | std::ios::trunc)) return false;
+  created = true;
+  std::error_code ec;
+  const uint64_t inputSize = fs::file_size(from, ec);
+  if (ec) throw Error(IncompleteMessage());
+  Convert(in, out, inputSize, layout);
+  if (!out.close()) throw Error(Utf8ToCp936("写入文件失败！"));
+  return true;
 }
 
-void WriteLayoutGroup(const std::vector<std::string>& entries, const std::string& sourceRecord, bool headerPass,
+}  // namespace
+
+uint64_t DeclaredRawSize(int32_t channels, int32_t samples) {
+  const uint64_t channelChars = kChannelHeaderChars + 4ull * static_cast<uint64_t>(samples > 0 ? samples : 0);
+  return kRawLeadingChars + kHeaderRecordChars + channelChars * static_cast<uint64_t>(channels > 0 ? channels : 0);
+}
+
+void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string& sourceRecord, bool headerPass,
                       ConversionContext& context, std::string& out) {
-  for (const std::string& entry : entries) {
-    std::vector<std::string> columns = SplitText(entry.empty() ? entry : entry.substr(1), ',');
-    columns.resize(11);
-    const std::string& kind = columns[0];
-    const int32_t size = Required(columns[1]);
-    Required(columns[2]);
-    const int32_t index = Required(columns[3]);
-    const char mode = columns[7].empty() ? '\0' : columns[7][0];
-    const bool hexFlag = !columns[8].empty() && columns[8][0] == '1';
-    if (size < 0) throw Error();
-
+  for (const LayoutEntry& entry : entries) {
     std::string value;
-    if (mode == 'F') {
-      value = hexFlag ? HexFixedBytes(columns[9], size) : columns[9];
-    } else if (mode == 'N') {
-      const int32_t sourceOffset = Required(columns[4]);
-      const int32_t sourceLength = Required(columns[6]);
-      value = FormatFieldValue(SourceChars(sourceRecord, sourceOffset, sourceLength), columns[5], columns[10]);
-    } else if (mode == 'T') {
-      value = BytesToHex(SourceChars(sourceRecord, StrToIntDef(columns[4], -1), StrToIntDef(columns[6], -1)));
-    } else {
-      value = kind == "C" ? std::string() : std::string("0");
+    switch (entry.mode) {
+      case 'F':
+        value = entry.fixedValue;
+        break;
+      case 'N':
+        value = FormatFieldValue(SourceChars(sourceRecord, entry.sourceOffset, entry.sourceLength),
+                                 entry.sourceKind, entry.templ);
+        break;
+      case 'T':
+        value = BytesToHex(SourceChars(sourceRecord, entry.sourceOffset, entry.sourceLength));
+        break;
+      default:
+        value = entry.kind == "C" ? std::string() : std::string("0");
+        break;
     }
-    if (headerPass) ApplyHeaderRule(index, value, context);
-
-    std::string bytes = EncodeFieldBytes(kind, value);
-    bytes.resize(static_cast<size_t>(size), '\0');
+    if (headerPass) ApplyHeaderRule(entry.index, value, context);
+    std::string bytes = EncodeFieldBytes(entry.kind, value);
+    bytes.resize(static_cast<size_t>(entry.size), '\0');
     out += bytes;
   }
 }
 
-bool ConvertRawFile(const std::string& fileName, bool toQfx, bool rawOutput) {
-  if (rawOutput) return true;
+bool ConvertRawFile(const std::string& fileName, const OutputFormat& format) {
+  if (!format.layout) return true;
   std::error_code ec;
   const fs::path target = fs::absolute(PathFromText(fileName), ec);
   if (ec || !IsFile(target)) return false;
@@ -208,37 +232,36 @@ bool ConvertRawFile(const std::string& fileName, bool toQfx, bool rawOutput) {
     fs::remove(target, ignored);
     fs::rename(work, target, ignored);
   };
-
-  // Buffers are set before opening; libstdc++ ignores them afterwards.
-  std::unique_ptr<char[]> inBuffer(new char[1 << 16]), outBuffer(new char[1 << 16]);
-  std::ifstream in;
-  std::ofstream out;
-  in.rdbuf()->pubsetbuf(inBuffer.get(), 1 << 16);
-  out.rdbuf()->pubsetbuf(outBuffer.get(), 1 << 16);
-  in.open(work, std::ios::binary);
-  if (in) out.open(target, std::ios::binary | std::ios::trunc);
-  if (!in || !out) {
-    in.close();
-    out.close();
-    restore();
-    return false;
-  }
-
+  bool created = false;
   try {
-    const uint64_t inputSize = fs::file_size(work, ec);
-    if (ec) throw Error(IncompleteMessage());
-    Convert(in, out, inputSize, SplitLayout(toQfx ? QfxLayout() : EspLayout()));
-    out.close();
-    if (out.fail()) throw Error(Utf8ToCp936("写入文件失败！"));
+    if (!ConvertFile(work, target, *format.layout, created)) {
+      restore();
+      return false;
+    }
   } catch (...) {
-    in.close();
-    out.close();
     restore();
     throw;
   }
-  in.close();
   fs::remove(work, ec);
   return true;
+}
+
+bool ConvertRawFile(const std::string& fileName, bool toQfx, bool rawOutput) {
+  return ConvertRawFile(fileName, rawOutput ? RawFormat() : toQfx ? QfxFormat() : EspFormat());
+}
+
+bool ConvertRawFileTo(const std::string& rawName, const std::string& outName, const OutputFormat& format) {
+  if (!format.layout) return false;
+  const fs::path raw = PathFromText(rawName), out = PathFromText(outName);
+  if (!IsFile(raw)) return false;
+  bool created = false;
+  try {
+    return ConvertFile(raw, out, *format.layout, created);
+  } catch (...) {
+    std::error_code ignored;
+    if (created) fs::remove(out, ignored);
+    throw;
+  }
 }
 
 }  // namespace gt7p

@@ -1,17 +1,27 @@
-// Table-driven conversion of a downloaded raw file into ESP or QFX.
+// Table-driven conversion of a downloaded raw file into an output format.
 //
 // Raw file: 10 leading characters, the 316-digit file header, then per
 // channel its 64-digit channel header and 4 hex digits per sample (16-bit
 // two's complement, most significant digit first). Output: the layout's
 // file header, then per channel the layout's channel header and the samples
-// as little-endian 32-bit floats.
+// as little-endian 32-bit floats. Memory stays flat: one channel at a time.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "records/formats.h"
+#include "records/layouts.h"
+
 namespace gt7p {
+
+// Characters in front of the file header in a raw file.
+constexpr int kRawLeadingChars = 10;
+
+// The size a raw file declares in its header: the leading characters, the
+// file header and every channel.
+uint64_t DeclaredRawSize(int32_t channels, int32_t samples);
 
 // Filled by the header pass, read by the trace pass.
 struct ConversionContext {
@@ -21,27 +31,31 @@ struct ConversionContext {
   int32_t channelCount = 0;     // entry 39
 };
 
-// Layout entries of one group, split at ";" (the empty last piece dropped).
-struct LayoutGroups {
-  std::vector<std::string> header;
-  std::vector<std::string> channel;
-};
-LayoutGroups SplitLayout(const std::string& layout);
-
 // Writes the entries in order, appending exactly each entry's size in bytes
 // to `out`. In the header pass the index rules (22, 23, 37, 39, 45, 46, 47)
-// apply and fill `context`. Throws Error (empty message) for a required
-// column that is not a decimal integer or a count of 0 or less, and
-// ConvertError for a value a numeric kind cannot read.
-void WriteLayoutGroup(const std::vector<std::string>& entries, const std::string& sourceRecord, bool headerPass,
+// apply and fill `context`. Throws Error (empty message) for a count of 0
+// or less, and ConvertError for a value a numeric kind cannot read.
+void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string& sourceRecord, bool headerPass,
                       ConversionContext& context, std::string& out);
 
 // Converts the raw file `fileName` in place, through the work file with the
-// extension ".___". Returns true when converted, or at once when
-// `rawOutput` (raw files wanted); false when nothing could be done (the raw
-// file is as it was). On a failure part-way the output is deleted, the raw
-// file is put back under its name and the Error goes on; a raw file shorter
-// than its header declares fails with "数据文件不完整！".
+// extension ".___". Returns true when converted, or at once for a format
+// without a layout (the raw file is kept); false when nothing could be done
+// (the raw file is as it was). On a failure part-way the output is deleted,
+// the raw file is put back under its name and the Error goes on; a raw file
+// shorter than its header declares fails with "数据文件不完整！", an output
+// that can't be written with "写入文件失败！".
+bool ConvertRawFile(const std::string& fileName, const OutputFormat& format);
+
+// The same with the save loop's two flags: the raw file kept when
+// `rawOutput`, else QFX when `toQfx`, ESP otherwise.
 bool ConvertRawFile(const std::string& fileName, bool toQfx, bool rawOutput);
+
+// Converts the raw file `rawName`, which stays as it is, into a new file
+// `outName` (a file there is replaced). False when the raw file can't be
+// opened, the output can't be created or the format has no layout (nothing
+// is written); on a failure part-way the output is deleted and the Error
+// goes on, with the messages of ConvertRawFile.
+bool ConvertRawFileTo(const std::string& rawName, const std::string& outName, const OutputFormat& format);
 
 }  // namespace gt7p

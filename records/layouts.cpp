@@ -1,5 +1,9 @@
 #include "records/layouts.h"
 
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+
 // Entries are written out once; the two layouts share every run that they
 // have in common, and differ in the magic, the block sizes (entries 20, 21)
 // and the tail entries that only ESP carries (80-93, 117-125).
@@ -151,6 +155,81 @@ const std::string& QfxLayout() {
       "0C,8,0,1,,,,F,1,515A5A4451583130,;" GT7P_HEADER_2_19
       "0I,2,128,20,,,,F,,512,;"
       "0I,2,130,21,,,,F,,64,;" GT7P_HEADER_22_79 GT7P_CHANNEL_94_116;
+  return layout;
+}
+
+namespace {
+
+int32_t Required(const std::string& column) {
+  const int32_t value = StrToIntDef(column, -1);
+  if (value == -1) throw Error();
+  return value;
+}
+
+std::string HexFixedBytes(const std::string& fixed, int32_t size) {
+  const size_t digitCount = 2 * static_cast<size_t>(size);
+  const std::string digits = (Trim(fixed) + std::string(digitCount, '0')).substr(0, digitCount);
+  std::string bytes;
+  for (size_t i = 0; i < digits.size(); i += 2) {
+    const int hi = HexDigitValue(digits[i]), lo = HexDigitValue(digits[i + 1]);
+    if (hi < 0 || lo < 0) throw ConvertError("'" + digits.substr(i, 2) + Utf8ToCp936("' 不是有效的十六进制数"));
+    bytes += static_cast<char>(hi * 16 + lo);
+  }
+  return bytes;
+}
+
+std::vector<LayoutEntry> ParseEntries(const std::string& part) {
+  std::vector<std::string> pieces = SplitText(part, ';');
+  if (!pieces.empty() && pieces.back().empty()) pieces.pop_back();
+  std::vector<LayoutEntry> entries;
+  for (const std::string& piece : pieces) entries.push_back(ParseLayoutEntry(piece));
+  return entries;
+}
+
+int32_t BlockSize(const std::vector<LayoutEntry>& entries) {
+  int32_t size = 0;
+  for (const LayoutEntry& entry : entries) size += entry.size;
+  return size;
+}
+
+}  // namespace
+
+LayoutEntry ParseLayoutEntry(const std::string& text) {
+  std::vector<std::string> columns = SplitText(text.empty() ? text : text.substr(1), ',');
+  columns.resize(11);
+  LayoutEntry entry;
+  entry.group = text.empty() ? 0 : text[0] - '0';
+  entry.kind = columns[0];
+  entry.size = Required(columns[1]);
+  entry.offset = Required(columns[2]);
+  entry.index = Required(columns[3]);
+  if (entry.size < 0) throw Error();
+  entry.sourceKind = columns[5];
+  entry.mode = columns[7].empty() ? '\0' : columns[7][0];
+  if (entry.mode == 'N') {
+    entry.sourceOffset = Required(columns[4]);
+    entry.sourceLength = Required(columns[6]);
+  } else {
+    entry.sourceOffset = StrToIntDef(columns[4], -1);
+    entry.sourceLength = StrToIntDef(columns[6], -1);
+  }
+  entry.hexFlag = !columns[8].empty() && columns[8][0] == '1';
+  entry.fixedValue = entry.mode == 'F' && entry.hexFlag ? HexFixedBytes(columns[9], entry.size) : columns[9];
+  entry.templ = columns[10];
+  return entry;
+}
+
+OutputLayout ParseOutputLayout(const std::string& text) {
+  OutputLayout layout;
+  const size_t boundary = text.find(";1");
+  if (boundary == std::string::npos) {
+    layout.header = ParseEntries(text);
+  } else {
+    layout.header = ParseEntries(text.substr(0, boundary + 1));
+    layout.channel = ParseEntries(text.substr(boundary + 1));
+  }
+  layout.headerSize = BlockSize(layout.header);
+  layout.channelHeaderSize = BlockSize(layout.channel);
   return layout;
 }
 

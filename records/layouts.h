@@ -1,4 +1,5 @@
-// The two output layouts, ESP and QFX, as constant strings.
+// The two output layouts, ESP and QFX, as constant strings, and their
+// entries read once into LayoutEntry rows.
 //
 // Grammar: entries separated by ";" (the last one also followed by ";"),
 // 11 columns separated by ",": group digit and output kind, size, offset,
@@ -9,11 +10,47 @@
 // the same in code page 936.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gt7p {
 
 const std::string& EspLayout();
 const std::string& QfxLayout();
+
+// One entry, its columns read by position.
+struct LayoutEntry {
+  int group = 0;               // 0 file header, 1 channel header
+  std::string kind;            // output kind letter for EncodeFieldBytes
+  int32_t size = 0;            // bytes written
+  int32_t offset = 0;          // within the block; entries are written one after the other
+  int32_t index = 0;           // picks the header-pass rule
+  int32_t sourceOffset = -1;   // characters into the source record; -1 when not given
+  std::string sourceKind;      // kind letter for FormatFieldValue
+  int32_t sourceLength = -1;   // characters; -1 when not given
+  char mode = '\0';            // 'F' fixed, 'N' from the source, 'T' source as hex text; else zeros
+  bool hexFlag = false;        // the fixed value is hex digits, two per byte
+  std::string fixedValue;      // mode F: the value text (the bytes, when hexFlag)
+  std::string templ;           // mode N: the FormatFieldValue template
+};
+
+// Reads one entry. Throws Error (empty message) when the size, offset or
+// index, or in mode N the source offset or length, is not a decimal integer
+// other than -1, or the size is negative; ConvertError when hex fixed
+// digits are not hex. Hex fixed digits are trimmed, padded with "0" and cut
+// to two per byte of the size.
+LayoutEntry ParseLayoutEntry(const std::string& entry);
+
+struct OutputLayout {
+  std::vector<LayoutEntry> header;   // group 0
+  std::vector<LayoutEntry> channel;  // group 1
+  int32_t headerSize = 0;            // bytes of the file header
+  int32_t channelHeaderSize = 0;     // bytes of each channel header
+};
+
+// A layout string cut at its first ";1" and read entry by entry (an empty
+// last piece is no entry); throws as ParseLayoutEntry does.
+OutputLayout ParseOutputLayout(const std::string& layout);
 
 }  // namespace gt7p

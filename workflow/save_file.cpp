@@ -17,9 +17,9 @@ std::string FileNameFromCaption(const std::string& caption) {
   return Trim(caption.substr(0, 8)) + (caption.size() > 8 ? caption.substr(8) : std::string());
 }
 
-std::string OutputPath(const std::string& destDir, const std::string& caption, OutputFormat format) {
-  const char* ext = format == OutputFormat::kRaw ? ".T7P" : format == OutputFormat::kEsp ? ".ESP" : ".QFX";
-  const std::string name = ChangeFileExt(SafeFileName(FileNameFromCaption(caption), NativeFileNameRules()), ext);
+std::string OutputPath(const std::string& destDir, const std::string& caption, const OutputFormat& format) {
+  const std::string name =
+      ChangeFileExt(SafeFileName(FileNameFromCaption(caption), NativeFileNameRules()), format.extension);
   return destDir.empty() ? name : TextFromPath(PathFromText(destDir) / PathFromText(name));
 }
 
@@ -30,7 +30,7 @@ std::string SaveOutcomeText(SaveOutcome outcome) {
 }
 
 SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings, const std::string& caption,
-                      const std::string& destDir, OutputFormat format,
+                      const std::string& destDir, const OutputFormat& format,
                       const std::function<SaveDecision(const std::string& path, bool exists)>& decide) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
   SavedFile saved;
@@ -50,10 +50,9 @@ SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& sett
     case SaveDecision::kSave:
       break;
   }
-  const bool toQfx = format != OutputFormat::kEsp, raw = format == OutputFormat::kRaw;
   if (!exists) {
     ExchangeWithInstrument(link, ui, settings, caption, saved.path, false);
-    ConvertRawFile(saved.path, toQfx, raw);  // false: the raw file stays as it came
+    ConvertRawFile(saved.path, format);  // false: the raw file stays as it came
     saved.outcome = SaveOutcome::kSaved;
     return saved;
   }
@@ -61,7 +60,7 @@ SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& sett
   const std::string part = saved.path + ".part";
   try {
     ExchangeWithInstrument(link, ui, settings, caption, part, false);
-    if (!ConvertRawFile(part, toQfx, raw)) throw Error(kCantCreate);
+    if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
     fs::rename(PathFromText(part), target, ec);
     if (ec) throw Error(kCantCreate);
   } catch (...) {

@@ -15,18 +15,17 @@
 
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
+#include "records/formats.h"
 
 namespace gt7p {
-
-enum class OutputFormat { kQfx, kEsp, kRaw };
 
 // The file name of a list caption ("ABC     .DAT"): its first 8 characters
 // trimmed, then the rest from the ninth on.
 std::string FileNameFromCaption(const std::string& caption);
 
 // destDir / the caption's safe file name, its extension replaced (or added)
-// by ".QFX", ".ESP" or ".T7P".
-std::string OutputPath(const std::string& destDir, const std::string& caption, OutputFormat format);
+// by the format's.
+std::string OutputPath(const std::string& destDir, const std::string& caption, const OutputFormat& format);
 
 enum class SaveDecision { kSave, kSkip, kStop };
 enum class SaveOutcome { kSaved, kOverwritten, kSkipped, kStopped };
@@ -48,7 +47,7 @@ struct SavedFile {
 // or a complete file that can't take the old one's place gives Error
 // "无法创建文件！"; for a new file that result is not looked at.
 SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings, const std::string& caption,
-                      const std::string& destDir, OutputFormat format,
+                      const std::string& destDir, const OutputFormat& format,
                       const std::function<SaveDecision(const std::string& path, bool exists)>& decide);
 
 }  // namespace gt7p

@@ -22,14 +22,14 @@ namespace fs = std::filesystem;
 
 TEST(OutputPathTest, CaptionTrimmedAndExtensionReplaced) {
   const std::string dir = "/data/out";
-  EXPECT_EQ(OutputPath(dir, "ABC     .DAT", OutputFormat::kQfx), "/data/out/ABC.QFX");
-  EXPECT_EQ(OutputPath(dir + "/", "ABC     .DAT", OutputFormat::kEsp), "/data/out/ABC.ESP");
-  EXPECT_EQ(OutputPath(dir, "ABCDEFGH.DAT", OutputFormat::kRaw), "/data/out/ABCDEFGH.T7P");
-  EXPECT_EQ(OutputPath(dir, " AB.DAT ", OutputFormat::kQfx), "/data/out/AB.QFX");  // shorter than 9: trimmed whole
-  EXPECT_EQ(OutputPath(dir, "NOEXT", OutputFormat::kQfx), "/data/out/NOEXT.QFX");
-  EXPECT_EQ(OutputPath(dir, "../../X .DAT", OutputFormat::kQfx), "/data/out/.._.._X.QFX");
-  EXPECT_EQ(OutputPath(dir, "..", OutputFormat::kQfx), "/data/out/_.QFX");
-  EXPECT_EQ(OutputPath("", "AB.DAT", OutputFormat::kQfx), "AB.QFX");
+  EXPECT_EQ(OutputPath(dir, "ABC     .DAT", QfxFormat()), "/data/out/ABC.QFX");
+  EXPECT_EQ(OutputPath(dir + "/", "ABC     .DAT", EspFormat()), "/data/out/ABC.ESP");
+  EXPECT_EQ(OutputPath(dir, "ABCDEFGH.DAT", RawFormat()), "/data/out/ABCDEFGH.T7P");
+  EXPECT_EQ(OutputPath(dir, " AB.DAT ", QfxFormat()), "/data/out/AB.QFX");  // shorter than 9: trimmed whole
+  EXPECT_EQ(OutputPath(dir, "NOEXT", QfxFormat()), "/data/out/NOEXT.QFX");
+  EXPECT_EQ(OutputPath(dir, "../../X .DAT", QfxFormat()), "/data/out/.._.._X.QFX");
+  EXPECT_EQ(OutputPath(dir, "..", QfxFormat()), "/data/out/_.QFX");
+  EXPECT_EQ(OutputPath("", "AB.DAT", QfxFormat()), "AB.QFX");
 }
 
 class SaveTest : public ::testing::Test {
@@ -39,7 +39,7 @@ class SaveTest : public ::testing::Test {
     settings_.receiveDelay = 1;
     ASSERT_TRUE(link_.OpenCommPort(ui_, sim_->PortPath()));
   }
-  SavedFile Save(const std::string& caption, OutputFormat format = OutputFormat::kQfx,
+  SavedFile Save(const std::string& caption, const OutputFormat& format = QfxFormat(),
                  SaveDecision decision = SaveDecision::kSave) {
     return SaveOneFile(link_, ui_, settings_, caption, dir_.text(), format, [&](const std::string& path, bool exists) {
       asked_.push_back({path, exists});
@@ -84,8 +84,8 @@ TEST_F(SaveTest, NewThenOverwrittenThenSkipped) {
   EXPECT_EQ(FilesInDir(), 1u);  // no work files left beside it
 
   const size_t sent = sim_->Received().size();
-  EXPECT_EQ(Save("ZS0001  .DAT", OutputFormat::kQfx, SaveDecision::kSkip).outcome, SaveOutcome::kSkipped);
-  EXPECT_EQ(Save("ZS0001  .DAT", OutputFormat::kQfx, SaveDecision::kStop).outcome, SaveOutcome::kStopped);
+  EXPECT_EQ(Save("ZS0001  .DAT", QfxFormat(), SaveDecision::kSkip).outcome, SaveOutcome::kSkipped);
+  EXPECT_EQ(Save("ZS0001  .DAT", QfxFormat(), SaveDecision::kStop).outcome, SaveOutcome::kStopped);
   EXPECT_EQ(sim_->Received().size(), sent);  // nothing asked of the instrument
   EXPECT_EQ(asked_, (std::vector<std::pair<std::string, bool>>{{path, false}, {path, true}, {path, true}, {path, true}}));
 }
@@ -120,7 +120,7 @@ TEST_F(SaveTest, NameFromTheInstrumentStaysInTheFolder) {
   EXPECT_EQ(ui_.rows[0][0], "../../X .DAT");
 
   ASSERT_TRUE(link_.OpenCommPort(ui_, settings_.portName));
-  const SavedFile saved = Save(ui_.rows[0][0], OutputFormat::kRaw);
+  const SavedFile saved = Save(ui_.rows[0][0], RawFormat());
   EXPECT_EQ(saved.path, dir_ / ".._.._X.T7P");
   EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(saved.path)), reply);
   EXPECT_EQ(FilesInDir(), 1u);

@@ -11,6 +11,8 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "records/converter.h"
+#include "records/layouts.h"
+#include "records/samples.h"
 #include "tests/support/temp_dir.h"
 
 namespace gt7p {
@@ -264,21 +266,43 @@ TEST_F(ConvertRawFileTest, TruncatedRawFileFailsAndRestores) {
   }
 }
 
-TEST_F(ConvertRawFileTest, EntryRulesDirectly) {
-  // A fixed hex value that is no hex, and a required column that is missing.
+// The sample pass the converter uses (four at a time where the processor
+// allows) against the plain one: every pair of bytes in either half of a
+// sample, and every sample count up to a few blocks.
+TEST(SamplePass, AgreesWithTheTableForEveryCharacterPair) {
+  std::string chars;
+  for (int pair = 0; pair < 65536; ++pair) {
+    for (int half = 0; half < 2; ++half) {
+      std::string sample = half ? "7F" : "80";
+      sample.insert(half ? 0 : 2, {static_cast<char>(pair & 0xFF), static_cast<char>(pair >> 8)});
+      chars += sample;
+    }
+  }
+  const size_t samples = chars.size() / 4;
+  std::string fast(4 * samples, '\0'), plain(4 * samples, '\0');
+  ConvertSamples(chars.data(), samples, &fast[0]);
+  ConvertSamplesByTable(chars.data(), samples, &plain[0]);
+  EXPECT_TRUE(fast == plain);
+  for (size_t count = 0; count <= 9; ++count) {
+    std::string a(4 * count + 4, 'x'), b = a;
+    ConvertSamples(chars.data() + 4 * 1000, count, &a[0]);
+    ConvertSamplesByTable(chars.data() + 4 * 1000, count, &b[0]);
+    EXPECT_EQ(a, b) << count;  // nothing written past the last sample
+  }
+}
+
+TEST(WriteLayoutGroup, ModesSizesAndKinds) {
+  std::vector<LayoutEntry> entries;
+  for (const char* e : {"0C,4,0,1,,,,F,1, 0102 ,", "0C,2,4,2,,,,F,,ABCD,", "0C,3,6,3,,,,D,,,", "0S,4,9,4,,,,D,,,",
+                        "0C,4,13,5,0,H,2,T,,,"})
+    entries.push_back(ParseLayoutEntry(e));
   ConversionContext context;
   std::string out;
-  EXPECT_THROW(WriteLayoutGroup({"0B,1,0,1,,,,F,1,0G,"}, "", true, context, out), ConvertError);
-  EXPECT_THROW(WriteLayoutGroup({"0B,,0,1,,,,D,,,"}, "", true, context, out), Error);
-  EXPECT_THROW(WriteLayoutGroup({"0B,1,0,1,,H,,N,,,2*"}, "", true, context, out), Error);
-  out.clear();
-  // Short fixed hex is padded with zero digits; long text is cut to the size.
-  WriteLayoutGroup({"0C,4,0,1,,,,F,1, 0102 ,", "0C,2,4,2,,,,F,,ABCD,", "0C,3,6,3,,,,D,,,", "0S,4,9,4,,,,D,,,",
-                    "0C,4,13,5,0,H,2,T,,,"},
-                   "1f", true, context, out);
-  EXPECT_EQ(HexOf(out), "01020000" "4142" "000000" "00000000" "33313636");  // T: the digits as hex text
+  WriteLayoutGroup(entries, "1f", true, context, out);
+  // Long text is cut to the size; T writes the source digits as hex text.
+  EXPECT_EQ(HexOf(out), "01020000" "4142" "000000" "00000000" "33313636");
   // Hex digits give raw bytes: a numeric kind cannot read them.
-  EXPECT_THROW(WriteLayoutGroup({"0L,4,0,1,,,,F,1,0102,"}, "", true, context, out), ConvertError);
+  EXPECT_THROW(WriteLayoutGroup({ParseLayoutEntry("0L,4,0,1,,,,F,1,0102,")}, "", true, context, out), ConvertError);
 }
 
 }  // namespace

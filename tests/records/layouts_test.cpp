@@ -1,81 +1,57 @@
+// Properties the two layout strings must have, read through LayoutEntry.
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "base/cp936.h"
+#include "base/error.h"
 #include "base/text.h"
-#include "records/converter.h"
 #include "records/field_table.h"
+#include "records/formats.h"
 #include "records/layouts.h"
 
 namespace gt7p {
 namespace {
 
-struct Entry {
-  std::vector<std::string> columns;  // group digit dropped
-  int size() const { return StrToIntDef(columns[1], -1); }
-  int offset() const { return StrToIntDef(columns[2], -1); }
-  int index() const { return StrToIntDef(columns[3], -1); }
-};
-
-std::vector<Entry> Parse(const std::vector<std::string>& entries) {
-  std::vector<Entry> out;
-  for (const std::string& e : entries) {
-    Entry entry{SplitText(e.substr(1), ',')};
-    entry.columns.resize(11);
-    out.push_back(entry);
+// Offsets are running sums of the sizes.
+void ExpectTiled(const std::vector<LayoutEntry>& entries, int group) {
+  int32_t offset = 0;
+  for (const LayoutEntry& e : entries) {
+    EXPECT_EQ(e.offset, offset) << "entry " << e.index;
+    EXPECT_GT(e.size, 0) << "entry " << e.index;
+    EXPECT_EQ(e.group, group) << "entry " << e.index;
+    offset += e.size;
   }
-  return out;
-}
-
-// Offsets are running sums of the sizes; returns the block size.
-int CheckTiling(const std::vector<Entry>& entries) {
-  int offset = 0;
-  for (const Entry& e : entries) {
-    EXPECT_EQ(e.offset(), offset) << "entry " << e.index();
-    EXPECT_GT(e.size(), 0) << "entry " << e.index();
-    offset += e.size();
-  }
-  return offset;
 }
 
 TEST(Layouts, BlockSizesAndIndexes) {
-  LayoutGroups esp = SplitLayout(EspLayout()), qfx = SplitLayout(QfxLayout());
+  const OutputLayout esp = ParseOutputLayout(EspLayout()), qfx = ParseOutputLayout(QfxLayout());
   EXPECT_EQ(esp.header.size(), 93u);
   EXPECT_EQ(esp.channel.size(), 32u);
   EXPECT_EQ(qfx.header.size(), 79u);
   EXPECT_EQ(qfx.channel.size(), 23u);
-  EXPECT_EQ(CheckTiling(Parse(esp.header)), 1024);
-  EXPECT_EQ(CheckTiling(Parse(esp.channel)), 128);
-  EXPECT_EQ(CheckTiling(Parse(qfx.header)), 512);
-  EXPECT_EQ(CheckTiling(Parse(qfx.channel)), 64);
+  EXPECT_EQ(esp.headerSize, 1024);
+  EXPECT_EQ(esp.channelHeaderSize, 128);
+  EXPECT_EQ(qfx.headerSize, 512);
+  EXPECT_EQ(qfx.channelHeaderSize, 64);
+  for (const OutputLayout* layout : {&esp, &qfx}) {
+    ExpectTiled(layout->header, 0);
+    ExpectTiled(layout->channel, 1);
+  }
   int index = 1;
-  for (const Entry& e : Parse(esp.header)) EXPECT_EQ(e.index(), index++);
-  for (const Entry& e : Parse(esp.channel)) EXPECT_EQ(e.index(), index++);
-  for (const std::string& e : esp.header) EXPECT_EQ(e[0], '0');
-  for (const std::string& e : esp.channel) EXPECT_EQ(e[0], '1');
-}
-
-TEST(Layouts, EntriesAsWritten) {
-  std::vector<std::string> esp = SplitLayout(EspLayout()).header;
-  EXPECT_EQ(esp[0], "0C,8,0,1,,,,F,1,4D53504E534A3130,");
-  EXPECT_EQ(esp[4], "0B,1,11,5,102,H,2,N,,,2*");
-  EXPECT_EQ(esp[19], "0I,2,128,20,,,,F,,1024,");
-  EXPECT_EQ(esp[41], "0S,4,244,42,,,,D,,,");
+  for (const LayoutEntry& e : esp.header) EXPECT_EQ(e.index, index++);
+  for (const LayoutEntry& e : esp.channel) EXPECT_EQ(e.index, index++);
   EXPECT_EQ(EspLayout().back(), ';');
   EXPECT_EQ(QfxLayout().back(), ';');
 }
 
 TEST(Layouts, QfxIsEspWithoutTheTails) {
   std::map<int, std::string> esp, qfx;
-  LayoutGroups e = SplitLayout(EspLayout()), q = SplitLayout(QfxLayout());
-  for (const auto* list : {&e.header, &e.channel})
-    for (const std::string& s : *list) esp[StrToIntDef(SplitText(s, ',')[3], 0)] = s;
-  for (const auto* list : {&q.header, &q.channel})
-    for (const std::string& s : *list) qfx[StrToIntDef(SplitText(s, ',')[3], 0)] = s;
+  for (const auto& [layout, entries] : {std::make_pair(&EspLayout(), &esp), std::make_pair(&QfxLayout(), &qfx)})
+    for (const std::string& s : SplitText(*layout, ';'))
+      if (!s.empty()) (*entries)[StrToIntDef(SplitText(s, ',')[3], 0)] = s;
   for (const auto& [index, entry] : esp) {
-    bool absent = (index >= 80 && index <= 93) || index >= 117;
-    if (absent) {
+    if ((index >= 80 && index <= 93) || index >= 117) {
       EXPECT_EQ(qfx.count(index), 0u) << index;
     } else if (index == 1) {
       EXPECT_EQ(qfx[1], "0C,8,0,1,,,,F,1,515A5A4451583130,");
@@ -85,6 +61,10 @@ TEST(Layouts, QfxIsEspWithoutTheTails) {
       EXPECT_EQ(qfx[index], entry) << index;
     }
   }
+  EXPECT_EQ(esp[1], "0C,8,0,1,,,,F,1,4D53504E534A3130,");
+  EXPECT_EQ(esp[5], "0B,1,11,5,102,H,2,N,,,2*");
+  EXPECT_EQ(esp[20], "0I,2,128,20,,,,F,,1024,");
+  EXPECT_EQ(esp[42], "0S,4,244,42,,,,D,,,");
 }
 
 TEST(Layouts, SourceFieldsAgreeWithTheFieldTable) {
@@ -93,28 +73,71 @@ TEST(Layouts, SourceFieldsAgreeWithTheFieldTable) {
   std::map<std::pair<int, int>, FieldSpec> fields;  // (group, offset) -> fieldSpec
   for (const std::string& s : HeaderGroupZeroEntries()) fields[{0, ParseFieldSpec(s).offset}] = ParseFieldSpec(s);
   for (const std::string& s : HeaderGroupOneEntries()) fields[{1, ParseFieldSpec(s).offset}] = ParseFieldSpec(s);
-  LayoutGroups esp = SplitLayout(EspLayout());
+  const OutputLayout esp = ParseOutputLayout(EspLayout());
   int checked = 0;
-  for (int group = 0; group < 2; ++group) {
-    for (const Entry& e : Parse(group == 0 ? esp.header : esp.channel)) {
-      if (e.columns[7] != "N") continue;
-      auto it = fields.find({group, StrToIntDef(e.columns[4], -1)});
-      ASSERT_NE(it, fields.end()) << "entry " << e.index();
+  for (const auto* group : {&esp.header, &esp.channel}) {
+    for (const LayoutEntry& e : *group) {
+      if (e.mode != 'N') continue;
+      auto it = fields.find({e.group, e.sourceOffset});
+      ASSERT_NE(it, fields.end()) << "entry " << e.index;
       const FieldSpec& f = it->second;
-      EXPECT_EQ(e.columns[5], f.kind) << "entry " << e.index();
-      EXPECT_EQ(StrToIntDef(e.columns[6], -1), f.length) << "entry " << e.index();
-      std::string format = f.templ.substr(0, f.templ.find(Utf8ToCp936("◇")));
+      EXPECT_EQ(e.sourceKind, f.kind) << "entry " << e.index;
+      EXPECT_EQ(e.sourceLength, f.length) << "entry " << e.index;
+      const std::string format = f.templ.substr(0, f.templ.find(Utf8ToCp936("◇")));
       if (f.name == Utf8ToCp936("探测时间")) {
-        EXPECT_EQ(e.columns[10], "4**2**2**2**2**2*");
+        EXPECT_EQ(e.templ, "4**2**2**2**2**2*");
       } else {
-        EXPECT_EQ(format.compare(0, e.columns[10].size(), e.columns[10]), 0) << "entry " << e.index();
+        EXPECT_EQ(format.compare(0, e.templ.size(), e.templ), 0) << "entry " << e.index;
         // What follows is a unit text, not another chunk.
-        EXPECT_EQ(format.find('*', e.columns[10].size()), std::string::npos) << "entry " << e.index();
+        EXPECT_EQ(format.find('*', e.templ.size()), std::string::npos) << "entry " << e.index;
       }
       ++checked;
     }
   }
   EXPECT_EQ(checked, 58);
+}
+
+TEST(LayoutEntries, ColumnsReadOnce) {
+  const LayoutEntry hex = ParseLayoutEntry("0C,4,0,1,,,,F,1, 0102 ,");
+  EXPECT_EQ(hex.fixedValue, std::string("\x01\x02\0\0", 4));  // padded with zero digits
+  EXPECT_EQ(ParseLayoutEntry("0C,1,0,1,,,,F,1,4142,").fixedValue, "A");  // cut to the size
+  EXPECT_EQ(ParseLayoutEntry("0C,2,4,2,,,,F,,ABCD,").fixedValue, "ABCD");  // no hex flag: the text
+  const LayoutEntry source = ParseLayoutEntry("1S,4,56,115,0,H,6,N,,,4*.*2*");
+  EXPECT_EQ(source.group, 1);
+  EXPECT_EQ(source.kind, "S");
+  EXPECT_EQ(source.sourceOffset, 0);
+  EXPECT_EQ(source.sourceLength, 6);
+  EXPECT_EQ(source.templ, "4*.*2*");
+  EXPECT_EQ(ParseLayoutEntry("0B,1,0,1,,,,D").sourceOffset, -1);  // missing columns are empty
+}
+
+TEST(LayoutEntries, RequiredColumnsAndHexDigits) {
+  EXPECT_THROW(ParseLayoutEntry("0B,1,0,1,,,,F,1,0G,"), ConvertError);
+  for (const char* entry : {"0B,,0,1,,,,D,,,", "0B,1,x,1,,,,D,,,", "0B,1,0,-1,,,,D,,,", "0B,-2,0,1,,,,D,,,",
+                            "0B,1,0,1,,H,2,N,,,2*", "0B,1,0,1,3,H,,N,,,2*"}) {
+    try {
+      ParseLayoutEntry(entry);
+      ADD_FAILURE() << entry;
+    } catch (const ConvertError&) {
+      ADD_FAILURE() << entry;
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.message(), "") << entry;
+    }
+  }
+  EXPECT_NO_THROW(ParseLayoutEntry("0B,1,0,1,x,H,y,T,,,"));  // only mode N needs its source
+}
+
+TEST(OutputFormatTable, NamesExtensionsLayouts) {
+  ASSERT_EQ(OutputFormats().size(), 3u);
+  EXPECT_EQ(OutputFormatNames(false), "qfx|esp|t7p");
+  EXPECT_EQ(OutputFormatNames(true), "qfx|esp");
+  EXPECT_EQ(QfxFormat().extension, ".QFX");
+  EXPECT_EQ(EspFormat().extension, ".ESP");
+  EXPECT_EQ(RawFormat().extension, ".T7P");
+  EXPECT_EQ(QfxFormat().layout->headerSize, 512);
+  EXPECT_EQ(EspFormat().layout->headerSize, 1024);
+  EXPECT_EQ(RawFormat().layout, nullptr);
+  EXPECT_EQ(FindOutputFormat("QFX"), nullptr);  // the names are lower case
 }
 
 }  // namespace

@@ -44,10 +44,10 @@ TEST_F(WindowsPaths, Cp936NamesBecomeWideNames) {
 
 TEST_F(WindowsPaths, OutputPathJoinsWithBackslashAndKeepsDoubleByteNames) {
   EXPECT_EQ(NativeFileNameRules(), FileNameRules::kWindows);
-  EXPECT_EQ(OutputPath("C:\\data", "ZS0001  .DAT", OutputFormat::kQfx), "C:\\data\\ZS0001.QFX");
-  EXPECT_EQ(OutputPath("C:\\data\\", "A:B?    .DAT", OutputFormat::kEsp), "C:\\data\\A_B_.ESP");
+  EXPECT_EQ(OutputPath("C:\\data", "ZS0001  .DAT", QfxFormat()), "C:\\data\\ZS0001.QFX");
+  EXPECT_EQ(OutputPath("C:\\data\\", "A:B?    .DAT", EspFormat()), "C:\\data\\A_B_.ESP");
   const std::string caption = kTrailBackslash + "01    .DAT";
-  EXPECT_EQ(OutputPath("D:\\", caption, OutputFormat::kRaw), "D:\\" + kTrailBackslash + "01.T7P");
+  EXPECT_EQ(OutputPath("D:\\", caption, RawFormat()), "D:\\" + kTrailBackslash + "01.T7P");
 }
 
 TEST(ProgramFolder, HoldsTheRunningProgramAndTheCacheFile) {
