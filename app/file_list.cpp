@@ -5,7 +5,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
-#include <numeric>
 
 #include "base/cp936.h"
 
@@ -24,31 +23,34 @@ void FileListModel::Clear() {
   beginResetModel();
   rows_.clear();
   columns_.clear();
+  widest_.clear();
   endResetModel();
   stagedRows_.clear();
   stagedColumns_.clear();
+  stagedWidest_.clear();
   staging_ = true;
 }
 
-void FileListModel::Measure(size_t column, const std::string& text, std::vector<Column>& columns) {
-  if (!measure_ || column >= columns.size()) return;
-  columns[column].widestCell = std::max(columns[column].widestCell, measure_(text));
+void FileListModel::Measure(size_t column, const std::string& text, std::vector<int>& widest) {
+  if (!measure_ || column >= widest.size()) return;
+  widest[column] = std::max(widest[column], measure_(text));
 }
 
 void FileListModel::AddColumn(const std::string& caption) {
-  stagedColumns_.push_back(Column{caption, 0, 0});
+  stagedColumns_.push_back(ListColumn{caption, 0});
+  stagedWidest_.push_back(0);
 }
 
 void FileListModel::AddRow(const std::string& caption, int imageIndex) {
-  stagedRows_.push_back(ListRow{caption, {}, imageIndex});
-  Measure(0, caption, stagedColumns_);
+  stagedRows_.push_back(ListRow{caption, {}, imageIndex, nextId_++});
+  Measure(0, caption, stagedWidest_);
 }
 
 void FileListModel::AppendSubItem(const std::string& text) {
   if (stagedRows_.empty()) return;
   ListRow& row = stagedRows_.back();
   row.subItems.push_back(text);
-  Measure(row.subItems.size(), text, stagedColumns_);
+  Measure(row.subItems.size(), text, stagedWidest_);
 }
 
 void FileListModel::Commit() {
@@ -58,14 +60,28 @@ void FileListModel::Commit() {
   beginResetModel();
   rows_ = std::move(stagedRows_);
   columns_ = std::move(stagedColumns_);
+  widest_ = std::move(stagedWidest_);
   stagedRows_.clear();
   stagedColumns_.clear();
+  stagedWidest_.clear();
   endResetModel();
 }
 
-void FileListModel::SetCaption(int column, const std::string& caption) {
-  columns_[static_cast<size_t>(column)].caption = caption;
-  emit headerDataChanged(Qt::Horizontal, column, column);
+int FileListModel::RowOf(RowId id) const {
+  for (size_t r = 0; r < rows_.size(); ++r)
+    if (rows_[r].id == id) return static_cast<int>(r);
+  return -1;
+}
+
+std::vector<RowId> FileListModel::RowIds() const {
+  std::vector<RowId> ids;
+  ids.reserve(rows_.size());
+  for (const ListRow& row : rows_) ids.push_back(row.id);
+  return ids;
+}
+
+void FileListModel::CaptionsChanged(const std::vector<int>& columns) {
+  for (int column : columns) emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 void FileListModel::SetSubItem(int row, size_t subItem, const std::string& text) {
@@ -73,23 +89,19 @@ void FileListModel::SetSubItem(int row, size_t subItem, const std::string& text)
   if (subItem >= r.subItems.size()) return;
   r.subItems[subItem] = text;
   int column = static_cast<int>(subItem) + 1;
-  Measure(static_cast<size_t>(column), text, columns_);
+  Measure(static_cast<size_t>(column), text, widest_);
   emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
 }
 
 void FileListModel::Sort(int column, int tag, bool numeric) {
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  std::vector<int> order(rows_.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    return CompareListRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column, tag, numeric) < 0;
-  });
+  const std::vector<size_t> order = SortOrder(rows_, column, tag, numeric);
   std::vector<ListRow> sorted;
   sorted.reserve(rows_.size());
   std::vector<int> newRowOf(rows_.size());
   for (size_t i = 0; i < order.size(); ++i) {
-    sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
-    newRowOf[static_cast<size_t>(order[i])] = static_cast<int>(i);
+    sorted.push_back(std::move(rows_[order[i]]));
+    newRowOf[order[i]] = static_cast<int>(i);
   }
   rows_ = std::move(sorted);
   QModelIndexList from = persistentIndexList(), to;
@@ -165,7 +177,7 @@ void FileListView::FitColumn(int c) {
   if (c < 0 || c >= columns) return;
   const int headerMargin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header()) + 6;
   const QString caption = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-  int cell = model_->ColumnAt(c).widestCell + CellPadding();
+  int cell = model_->WidestCell(c) + CellPadding();
   if (c == 0) cell += iconSize().width() + 4;
   int width = std::max(QFontMetrics(header()->font()).horizontalAdvance(caption) + headerMargin, cell);
   if (c == columns - 1) {

@@ -18,12 +18,6 @@ namespace gt7p {
 class FileListModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  struct Column {
-    std::string caption;
-    int tag = 0;         // sort direction mark: 0 not clicked, then -1 / 1
-    int widestCell = 0;  // widest cell text in pixels, kept as rows arrive
-  };
-
   explicit FileListModel(QObject* parent = nullptr);
 
   // Rows and columns made by a listing are staged and become visible at
@@ -40,11 +34,18 @@ class FileListModel : public QAbstractTableModel {
   int RowCount() const { return static_cast<int>(rows_.size()); }
   int ColumnCount() const { return static_cast<int>(columns_.size()); }
   const ListRow& Row(int row) const { return rows_[static_cast<size_t>(row)]; }
-  Column& ColumnAt(int column) { return columns_[static_cast<size_t>(column)]; }
-  void SetCaption(int column, const std::string& caption);
+  // The row's present position, or -1 when it is gone.
+  int RowOf(RowId id) const;
+  std::vector<RowId> RowIds() const;
+  const ListColumn& ColumnAt(int column) const { return columns_[static_cast<size_t>(column)]; }
+  int WidestCell(int column) const { return widest_[static_cast<size_t>(column)]; }
+  // The columns' captions and Tags, for the sort state to change; then
+  // CaptionsChanged for those whose captions it changed.
+  std::vector<ListColumn>& Columns() { return columns_; }
+  void CaptionsChanged(const std::vector<int>& columns);
   void SetSubItem(int row, size_t subItem, const std::string& text);
 
-  // Sorts with CompareListRows, keeping selections with their rows.
+  // Sorts with lvwCompare, keeping selections with their rows.
   void Sort(int column, int tag, bool numeric);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -53,9 +54,11 @@ class FileListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
-  void Measure(size_t column, const std::string& text, std::vector<Column>& columns);
-  std::vector<Column> columns_, stagedColumns_;
+  void Measure(size_t column, const std::string& text, std::vector<int>& widest);
+  std::vector<ListColumn> columns_, stagedColumns_;
+  std::vector<int> widest_, stagedWidest_;  // widest cell text in pixels, kept as rows arrive
   std::vector<ListRow> rows_, stagedRows_;
+  RowId nextId_ = 1;
   bool staging_ = false;
   std::function<int(const std::string&)> measure_;
   std::vector<QIcon> images_;

@@ -33,12 +33,11 @@
 #include "settings/driver_binding.h"
 #include "settings/frm_setting.h"
 #include "settings/port_discovery.h"
+#include "workflow/main_window.h"
 #include "workflow/save_file.h"
 
 namespace gt7p {
 namespace {
-
-std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
 
 constexpr int kControlBarHeight = 26;
 constexpr int kTrayLeft = 330;
@@ -177,35 +176,27 @@ void TfrmGT7P::FormCreate(const std::vector<std::string>& params) {
   tbnOrgData->setEnabled(false);
   for (QAction* a : tbr->actions())
     if (tbr->widgetForAction(a) == tbnUPDir) a->setVisible(false);
-  DestFolder.clear();
-  AppTitle = G("PRX4470-2 数据文件提取软件");
   tbnSaveToQFX->setChecked(true);
 
   // 3: a parameter counts only when the command line has that many.
-  std::string selDirHint = G("指定目标文件夹");
-  if (params.size() >= 1) {
-    DestFolder = Trim(params[0]);
-    if (!DestFolder.empty()) DestFolder = WithTrailingDelimiter(DestFolder);
-    selDirHint = G("指定目标文件夹：") + DestFolder;
-  }
-  if (params.size() >= 2 && !Trim(params[1]).empty()) AppTitle = Trim(params[1]);
-  if (params.size() >= 3 && LowerCaseCp936(params[2]) == "esp") {
+  const CommandLine line = ReadCommandLine(params);
+  DestFolder = line.DestFolder;
+  AppTitle = line.AppTitle;
+  if (line.esp) {
     tbnSaveToESP->setChecked(true);
     tbnSaveToQFX->setChecked(false);
   }
-  if (params.size() >= 4 && LowerCaseCp936(params[3]) == "dontseldir") {
+  if (line.dontSelDir) {
     tbnSelDirSpr->setVisible(false);
     for (QAction* a : tbr->actions())
       if (tbr->widgetForAction(a) == tbnSelDir) a->setVisible(false);
   }
-  tbnSelDir->setProperty("Hint", FromCore(selDirHint));
-  tbnSelDir->setToolTip(FromCore(selDirHint));
+  SetSelDirHint(line.SelDirHint);
 
   // 4
   Settings = LinkSettings();
-  SortColumn = -1;
-  PrevSortColumn = -1;
-  IdleStatusText = G("待命");
+  Sort = ListSortState();
+  IdleStatusText = StatusText(std::string());
 
   // 5: the application title is fixed here; later captions don't change it.
   UpdateCaption();
@@ -234,12 +225,12 @@ void TfrmGT7P::FormCreate(const std::vector<std::string>& params) {
   stbHint();
 }
 
-void TfrmGT7P::UpdateCaption() {
-  if (DestFolder.empty())
-    setWindowTitle(FromCore(AppTitle));
-  else
-    setWindowTitle(FromCore(AppTitle + G("（") + ToolHint(tbnSelDir) + G("）")));
+void TfrmGT7P::SetSelDirHint(const std::string& hint) {
+  tbnSelDir->setProperty("Hint", FromCore(hint));
+  tbnSelDir->setToolTip(FromCore(hint));
 }
+
+void TfrmGT7P::UpdateCaption() { setWindowTitle(FromCore(WindowCaption(AppTitle, DestFolder, ToolHint(tbnSelDir)))); }
 
 void TfrmGT7P::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
@@ -276,7 +267,7 @@ void TfrmGT7P::tbnRefreshClick(QObject* sender) {
       });
       break;
     case 2:
-      RefreshUsbSerialDriver();
+      RefreshUsbSerialDriver([this](const std::string& text) { SetStatusText(text); });
       break;
     case 3:
       RunCommand([this] { SaveSelectedFiles(); });
@@ -326,37 +317,17 @@ void TfrmGT7P::RunCommand(const std::function<void()>& command) {
 }
 
 void TfrmGT7P::ShowError(const std::string& message) {
-  std::string text = message;
-  // A full stop after a text whose last byte sorts after ".": every Chinese
-  // message gets one, a text ending in "." or "!" does not.
-  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += ".";
+  const std::string text = ErrorBoxText(message);
   if (errorBoxHook) return errorBoxHook(text);
   QMessageBox box(QMessageBox::Critical, FromCore(ApplicationTitle), FromCore(text), QMessageBox::Ok, this);
   box.exec();
 }
 
-void TfrmGT7P::RefreshUsbSerialDriver() {
-  if (!LoadNewDev()) return;
-  SetStatusText(G("正在刷新设备。。。"));
-  InstallAdapterDriver(0);
-  SetStatusText(G("正在刷新设备。。。1"));
-  InstallAdapterDriver(1);
-  SetStatusText(G("正在刷新设备。。。2"));
-  UnloadNewDev();
-  SetStatusText(G("正在刷新设备。。。3"));
-}
-
 void TfrmGT7P::ChooseDestFolder() {
-  std::string start = DestFolder;
-  if (start.empty()) {
-    start = WithTrailingDelimiter(ProgramFolder());
-  }
-  std::string chosen = BrowseForDestFolder(start);
+  const std::string chosen = BrowseForDestFolder(FolderCommandStart(DestFolder, ProgramFolder()));
   if (!FolderExists(chosen)) return;
   DestFolder = chosen;
-  std::string hint = G("指定目标文件夹：") + DestFolder;
-  tbnSelDir->setProperty("Hint", FromCore(hint));
-  tbnSelDir->setToolTip(FromCore(hint));
+  SetSelDirHint(SelDirHint(DestFolder));
   UpdateCaption();
 }
 
@@ -378,15 +349,6 @@ std::string TfrmGT7P::BrowseForDestFolder(const std::string& initialFolder) {
   return chosen ? ToCore(browser.SelectedPath()) : std::string();
 }
 
-std::string FindHelpFile(const std::string& programFolder) {
-  std::string path = WithTrailingDelimiter(programFolder) + "Help.chm";
-  for (const char* ext : {".hlp", ".mht", ".htm"}) {
-    if (std::filesystem::exists(PathFromText(path))) return path;
-    path = ChangeFileExt(path, ext);
-  }
-  return std::filesystem::exists(PathFromText(path)) ? path : std::string();
-}
-
 void TfrmGT7P::OpenHelp() {
   const std::string path = FindHelpFile(ProgramFolder());
   if (path.empty()) return;
@@ -397,65 +359,51 @@ void TfrmGT7P::OpenHelp() {
 // ---- saving ----
 
 void TfrmGT7P::SaveSelectedFiles() {
-  std::string dest = DestFolder, destDir = dest;
-  int saveChoice = kOverwriteThis;
-  FileListModel* model = lvw->listModel();
-  const int rows = model->RowCount();
-  if (rows == 0) return;
-  const OutputFormat& format = tbnOrgData->isChecked()    ? RawFormat()
-                               : tbnSaveToESP->isChecked() ? EspFormat()
-                                                           : QfxFormat();
-  for (int row = 0; row < rows && !closePending_; ++row) {
-    if (model->Row(row).imageIndex != 5 || !lvw->selectionModel()->isRowSelected(row, QModelIndex())) continue;
-    if (dest.empty() || !FolderExists(dest)) {
-      tbnRefreshClick(tbnSelDir);
-      dest = DestFolder;
-      if (dest.empty() || !FolderExists(dest)) return;
-      destDir = dest;
+  // The list and the window as the save loop sees them; rows by identity.
+  class WindowRows : public SaveList {
+   public:
+    explicit WindowRows(TfrmGT7P& w) : w_(w), model_(*w.lvw->listModel()) {}
+    std::vector<RowId> RowIds() const override { return model_.RowIds(); }
+    bool SelectedFileRow(RowId id, std::string& caption) const override {
+      const int row = model_.RowOf(id);
+      if (row < 0 || model_.Row(row).imageIndex != kFileImage ||
+          !w_.lvw->selectionModel()->isRowSelected(row, QModelIndex()))
+        return false;
+      caption = model_.Row(row).caption;
+      return true;
     }
-    destDir = WithTrailingDelimiter(destDir);
-    const std::string caption = model->Row(row).caption;
-    lvw->scrollTo(model->index(row, 0));
-    SetStatusText(G("正在保存文件：") + caption + "...");
-    const bool connected = link_.OpenCommPort(*this, Settings.portName);
-    cbr->setEnabled(false);
-    bool stop = false;
-    struct CleanUp {
-      TfrmGT7P* w;
-      ~CleanUp() {
-        w->tmrWorking->stop();
-        w->cbr->setEnabled(true);
-        w->link_.CloseCommPort();
-        w->SetStatusText(std::string());
-      }
-    } cleanUp{this};
-    if (!connected) continue;
-    SavedFile saved = SaveOneFile(
-        link_, *this, Settings, caption, destDir, format, [&](const std::string& path, bool exists) {
-          if (saveChoice != kOverwriteAll && saveChoice != kSkipAll) {
-            saveChoice = kOverwriteThis;
-            if (exists) saveChoice = AskOverwrite(G("覆盖文件：") + path, AppTitle);
-          }
-          model->SetSubItem(row, 0, G("正在保存"));
-          tmrWorking->start();
-          switch (saveChoice) {
-            case kStopSaving:
-              return SaveDecision::kStop;
-            case kSkipAll:
-              return exists ? SaveDecision::kSkip : SaveDecision::kSave;
-            case kSkipThis:
-              return SaveDecision::kSkip;
-            default:
-              return SaveDecision::kSave;
-          }
-        });
-    if (saved.outcome == SaveOutcome::kStopped) {
-      SetStatusText(std::string());
-      stop = true;
+    void SetRowStatus(RowId id, const std::string& text) override {
+      const int row = model_.RowOf(id);
+      if (row >= 0) model_.SetSubItem(row, 0, text);
     }
-    model->SetSubItem(row, 0, SaveOutcomeText(saved.outcome));
-    if (stop) return;
-  }
+    void ScrollToRow(RowId id) override {
+      const int row = model_.RowOf(id);
+      if (row >= 0) w_.lvw->scrollTo(model_.index(row, 0));
+    }
+    std::string DestFolder() const override { return w_.DestFolder; }
+    void ChooseDestFolder() override { w_.tbnRefreshClick(w_.tbnSelDir); }
+    OverwriteChoice AskOverwrite(const std::string& message, const std::string& caption) override {
+      return gt7p::AskOverwrite(message, caption);
+    }
+    void SetStatusText(const std::string& text) override { w_.SetStatusText(text); }
+    void SetToolbarEnabled(bool enabled) override { w_.cbr->setEnabled(enabled); }
+    void SetWorking(bool working) override {
+      if (working)
+        w_.tmrWorking->start();
+      else
+        w_.tmrWorking->stop();
+    }
+    bool StopRequested() const override { return w_.closePending_; }
+
+   private:
+    TfrmGT7P& w_;
+    FileListModel& model_;
+  } rows(*this);
+  LinkFileSource source(link_, *this, Settings);
+  SaveJob job;
+  job.format = tbnOrgData->isChecked() ? &RawFormat() : tbnSaveToESP->isChecked() ? &EspFormat() : &QfxFormat();
+  job.appTitle = AppTitle;
+  gt7p::SaveSelectedFiles(source, rows, job);
 }
 
 // ---- list ----
@@ -472,24 +420,17 @@ void TfrmGT7P::AppendSubItem(const std::string& text) { lvw->listModel()->Append
 
 void TfrmGT7P::lvwColumnClick(int column) {
   FileListModel* model = lvw->listModel();
-  if (column < 0 || column >= model->ColumnCount()) return;
-  PrevSortColumn = SortColumn;
-  SortColumn = column;
-  FileListModel::Column& clicked = model->ColumnAt(column);
-  model->Sort(column, clicked.tag, IsNumericCaption(CaptionWithoutMark(clicked.caption)));
-  clicked.tag = clicked.tag == 0 ? -1 : -clicked.tag;
-  if (PrevSortColumn != SortColumn && PrevSortColumn >= 0 && PrevSortColumn < model->ColumnCount()) {
-    model->SetCaption(PrevSortColumn, CaptionWithoutMark(model->ColumnAt(PrevSortColumn).caption));
-    lvw->FitColumn(PrevSortColumn);
-  }
-  model->SetCaption(column, CaptionWithoutMark(clicked.caption) + G(clicked.tag == 1 ? "↑" : "↓"));
-  lvw->FitColumn(column);
+  const ListSortState::Click click = Sort.ColumnClick(column, model->Columns());
+  if (click.column < 0) return;
+  model->Sort(click.column, click.tag, click.numeric);
+  model->CaptionsChanged(click.changed);
+  for (int changed : click.changed) lvw->FitColumn(changed);
 }
 
 // ---- status line ----
 
 void TfrmGT7P::SetStatusText(const std::string& text) {
-  IdleStatusText = Trim(text).empty() ? G("待命") : text;
+  IdleStatusText = StatusText(text);
   stbHint();
   // Lets pending window messages run once, so the text is painted.
   QCoreApplication::processEvents();
@@ -532,19 +473,21 @@ bool TfrmGT7P::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- the exchange's window side ----
 
-std::string TfrmGT7P::EditCommSettings(const std::string& portName, const std::string& target,
-                                       const std::string& delay, const std::string& columnChoice,
-                                       const std::string& defaultColumns) {
-  if (settingsHook) return settingsHook(portName, target, delay, columnChoice, defaultColumns);
-  std::vector<std::string> extra = extraPorts_;
-  return gt7p::EditCommSettings(
-      portName, target, delay, columnChoice, defaultColumns,
-      [extra] {
-        std::vector<std::string> ports = extra;
-        for (std::string& p : ListSerialPorts()) ports.push_back(std::move(p));
-        return ports;
-      },
-      this);
+CommSettings TfrmGT7P::ChooseCommSettings(LinkSettings& settings) {
+  if (settingsHook) return gt7p::ChooseCommSettings(settings, settingsHook);
+  const std::vector<std::string> extra = extraPorts_;
+  return gt7p::ChooseCommSettings(settings, [this, &extra](const std::string& portName, const std::string& target,
+                                                           const std::string& delay, const std::string& columnChoice,
+                                                           const std::string& defaultColumns) {
+    return gt7p::EditCommSettings(
+        portName, target, delay, columnChoice, defaultColumns,
+        [extra] {
+          std::vector<std::string> ports = extra;
+          for (std::string& p : ListSerialPorts()) ports.push_back(std::move(p));
+          return ports;
+        },
+        this);
+  });
 }
 
 void TfrmGT7P::WaitForEnd(const std::shared_ptr<EndSignal>& end) {

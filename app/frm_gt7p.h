@@ -14,6 +14,8 @@
 #include "link/exchange.h"
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
+#include "workflow/comm_settings.h"
+#include "workflow/list_sort.h"
 
 class QLabel;
 class QTimer;
@@ -23,10 +25,6 @@ class QToolButton;
 namespace gt7p {
 
 class TFolderBrowser;
-
-// The help file in the program's folder: the first of Help.chm, Help.hlp,
-// Help.mht and Help.htm that exists, or "" when there is none.
-std::string FindHelpFile(const std::string& programFolder);
 
 class TfrmGT7P : public QMainWindow, public InstrumentUi {
   Q_OBJECT
@@ -42,8 +40,7 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   std::string IdleStatusText;
   std::string AppTitle;
   LinkSettings Settings;  // PortName, CommTarget, ReceiveDelay, ColumnChoice, DefaultColumns
-  int SortColumn = -1;
-  int PrevSortColumn = -1;
+  ListSortState Sort;     // SortColumn, PrevSortColumn
   QPixmap DialogIcon;
   TFolderBrowser* PaintTarget = nullptr;
   std::string BrowseStartFolder;
@@ -75,8 +72,7 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   std::string ToolHint(QToolButton* button) const;
 
   // InstrumentUi.
-  std::string EditCommSettings(const std::string& portName, const std::string& target, const std::string& delay,
-                               const std::string& columnChoice, const std::string& defaultColumns) override;
+  CommSettings ChooseCommSettings(LinkSettings& settings) override;
   void SetStatusText(const std::string& text) override;
   void ClearList() override;
   void AddColumn(const std::string& caption) override;
@@ -93,9 +89,7 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   // settings dialog returns.
   std::function<void(const std::string& message)> errorBoxHook;
   std::function<void(const std::string& path)> openFileHook;
-  std::function<std::string(const std::string& portName, const std::string& target, const std::string& delay,
-                            const std::string& columnChoice, const std::string& defaultColumns)>
-      settingsHook;
+  SettingsDialog settingsHook;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -107,9 +101,9 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   QToolButton* AddButton(const char* name, int tag, int image, const char* hint, bool checkable = false);
   void AddSeparator();
   void ShowError(const std::string& message);
-  void RefreshUsbSerialDriver();
   void ChooseDestFolder();
   void OpenHelp();
+  void SetSelDirHint(const std::string& hint);
   void UpdateCaption();
   // Runs a command that talks to the instrument: the error box for its
   // failure, and a close that was asked for meanwhile once it is over.

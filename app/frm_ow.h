@@ -4,20 +4,13 @@
 #include <QDialog>
 #include <string>
 
+#include "workflow/save_file.h"
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace gt7p {
-
-// The Tag of the button that closed the prompt.
-enum OverwriteChoice : unsigned char {
-  kStopSaving = 0,        // btnOW "终止通讯 &E"
-  kOverwriteAll = 1,      // Button1 "覆盖所有同名文件 &A"
-  kSkipAll = 2,           // Button2 "略过所有同名文件 &I"
-  kOverwriteThis = 3,     // Button3 "覆盖当前文件 &W"
-  kSkipThis = 4,          // Button4 "略过当前文件 &C"; also Esc, Enter and the close box
-};
 
 class TfrmOW : public QDialog {
   Q_OBJECT

@@ -58,6 +58,17 @@ std::string ReplaceAll(const std::string& text, const std::string& from, const s
   return out;
 }
 
+std::string RemoveCharCp936(const std::string& text, const std::string& character) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const size_t length = CharLength(text, i);
+    if (text.compare(i, length, character) != 0) out.append(text, i, length);
+    i += length;
+  }
+  return out;
+}
+
 namespace {
 
 std::string FoldCp936(const std::string& text, char (*fold)(char)) {

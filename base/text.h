@@ -28,6 +28,11 @@ std::string Trim(const std::string& text);
 // Replaces every occurrence of `from` by `to`.
 std::string ReplaceAll(const std::string& text, const std::string& from, const std::string& to);
 
+// Removes every occurrence of the character `character`, matched as a
+// whole character: the trail byte of one and the lead byte of the next never
+// pass for it.
+std::string RemoveCharCp936(const std::string& text, const std::string& character);
+
 // Code page 936: a byte from 81h to FEh leads a double-byte character
 // whose trail byte may look like anything, "\\" and ASCII letters included.
 inline bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }

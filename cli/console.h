@@ -16,5 +16,8 @@ std::vector<std::string> CommandWords(int argc, char** argv);
 // and a console shows the UTF-8.
 void PrepareOutput();
 
+// True when stderr is a terminal, where progress lines may be drawn.
+bool ProgressOnStderr();
+
 }  // namespace cli
 }  // namespace gt7p

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "cli/console.h"
 
 namespace gt7p {
@@ -9,6 +11,8 @@ std::vector<std::string> CommandWords(int argc, char** argv) {
 }
 
 void PrepareOutput() {}
+
+bool ProgressOnStderr() { return isatty(STDERR_FILENO) == 1; }
 
 }  // namespace cli
 }  // namespace gt7p

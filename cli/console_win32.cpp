@@ -28,6 +28,8 @@ std::vector<std::string> CommandWords(int argc, char** argv) {
   return words;
 }
 
+bool ProgressOnStderr() { return _isatty(_fileno(stderr)) != 0; }
+
 void PrepareOutput() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);

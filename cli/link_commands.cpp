@@ -1,10 +1,9 @@
 // gt7p-cli ports, list and get: the instrument link from the terminal,
 // through the same exchange, naming and conversion as the window.
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -13,12 +12,14 @@
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "link/exchange.h"
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
-#include "records/formats.h"
 #include "records/field_table.h"
+#include "records/formats.h"
 #include "settings/port_discovery.h"
+#include "workflow/comm_settings.h"
 #include "workflow/save_file.h"
 
 namespace gt7p {
@@ -49,12 +50,9 @@ std::string GetUsage() {
 // options, the list is collected, waits simply block.
 class TerminalUi : public InstrumentUi {
  public:
-  explicit TerminalUi(std::string commSettings) : commSettings_(std::move(commSettings)) {}
+  explicit TerminalUi(CommSettings commSettings) : commSettings_(std::move(commSettings)) {}
 
-  std::string EditCommSettings(const std::string&, const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-    return commSettings_;
-  }
+  CommSettings ChooseCommSettings(LinkSettings&) override { return commSettings_; }
   void SetStatusText(const std::string&) override {}
   void ClearList() override {
     columns.clear();
@@ -94,7 +92,7 @@ class TerminalUi : public InstrumentUi {
   std::string progressLabel;  // set while a file transfers to a terminal
 
  private:
-  std::string commSettings_;
+  CommSettings commSettings_;
 };
 
 struct PortOptions {
@@ -115,9 +113,8 @@ PortOptions ParsePortOptions(const Args& args) {
   return o;
 }
 
-// The column lines the settings dialog would return: "n=flagname" per
-// group-0 field.
-std::string ColumnText(const std::string& choice) {
+// The group-0 fields that --columns shows, by position.
+std::vector<bool> ShownFields(const std::string& choice) {
   const std::vector<std::string> entries = HeaderGroupZeroEntries();
   std::vector<bool> shown(entries.size(), choice == "all");
   if (choice == "default") {
@@ -130,16 +127,15 @@ std::string ColumnText(const std::string& choice) {
       shown[static_cast<size_t>(n - 1)] = true;
     }
   }
-  std::string text;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += std::to_string(i + 1) + "=" + (shown[i] ? "1" : "0") + ParseFieldSpec(entries[i]).name;
-  }
-  return text;
+  return shown;
 }
 
-std::string CommSettingsText(const PortOptions& o, const std::string& columns) {
-  return o.port + "," + std::to_string(o.target) + "," + std::to_string(o.delay) + "," + columns;
+// GT7P_TEST_SECOND_MS shortens the link's second for the tests that run
+// gt7p-cli against the simulator; nothing else sets it.
+void UseTestSecond(InstrumentLink& link) {
+  const char* ms = std::getenv("GT7P_TEST_SECOND_MS");
+  const int32_t value = ms ? StrToIntDef(ms, 0) : 0;
+  if (value > 0) link.SetSecondForTesting(value);
 }
 
 const std::string& ConnectFailed() {
@@ -178,19 +174,18 @@ int RunList(const std::vector<std::string>& words) {
   if (args.help()) return std::cout << kListUsage, kExitOk;
   if (!args.positional().empty()) throw UsageError{kListUsage};
   const PortOptions o = ParsePortOptions(args);
-  const std::string columns = ColumnText(args.Value("--columns", "default"));
+  const std::vector<bool> shown = ShownFields(args.Value("--columns", "default"));
 
   InstrumentLink link;
+  UseTestSecond(link);
   LinkSettings settings;
-  TerminalUi ui(CommSettingsText(o, columns));
+  TerminalUi ui(CommSettingsFor(o.port, o.target, o.delay, shown));
   if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
   if (ui.columns.empty()) {
     // No file, so no columns came: the captions of the chosen fields.
     const std::vector<std::string> entries = HeaderGroupZeroEntries();
-    const std::vector<std::string> lines = SplitLines(columns);
-    for (size_t k = 0; k < lines.size() && k < entries.size(); ++k) {
-      if (ColumnLineShown(lines[k])) ui.columns.push_back(ParseFieldSpec(entries[k]).name);
-    }
+    for (size_t k = 0; k < entries.size(); ++k)
+      if (shown[k]) ui.columns.push_back(ParseFieldSpec(entries[k]).name);
     if (ui.columns.size() > 1) ui.columns.insert(ui.columns.begin() + 1, std::string());
   }
   PrintCells(ui.columns);
@@ -208,7 +203,6 @@ int RunGet(const std::vector<std::string>& words) {
   if (args.Has("--overwrite") && args.Has("--skip")) throw UsageError{"--overwrite and --skip exclude each other"};
   const bool all = args.Has("--all");
   if (all == !args.positional().empty()) throw UsageError{GetUsage()};
-  const bool overwrite = args.Has("--overwrite");
 
   const std::string dest = CoreText(args.Value("--dest", "."));
   std::error_code ec;
@@ -216,11 +210,12 @@ int RunGet(const std::vector<std::string>& words) {
   if (!fs::is_directory(PathFromText(dest), ec)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
 
   InstrumentLink link;
+  UseTestSecond(link);
   LinkSettings settings;
   settings.portName = o.port;
   settings.commTarget = o.target;
   settings.receiveDelay = o.delay;
-  TerminalUi ui(CommSettingsText(o, ColumnText("default")));
+  TerminalUi ui(CommSettingsFor(o.port, o.target, o.delay, ShownFields("default")));
 
   std::vector<std::string> names;
   if (all) {
@@ -230,20 +225,54 @@ int RunGet(const std::vector<std::string>& words) {
     for (const std::string& name : args.positional()) names.push_back(CoreText(name));
   }
 
-  const bool progress = isatty(STDERR_FILENO) == 1;
-  for (const std::string& name : names) {
-    if (!link.OpenCommPort(ui, settings.portName)) return ReportFailure(ConnectFailed());
-    struct ClosePort {
-      InstrumentLink& link;
-      ~ClosePort() { link.CloseCommPort(); }
-    } closePort{link};
-    ui.progressLabel = progress ? Trim(name) : std::string();
-    const SavedFile saved = SaveOneFile(link, ui, settings, name, dest, *outputFormat, [&](const std::string&, bool exists) {
-      return exists && !overwrite ? SaveDecision::kSkip : SaveDecision::kSave;
-    });
-    PrintText(std::cout, saved.path + "\t" + SaveOutcomeText(saved.outcome) + "\n");
-    std::cout.flush();
-  }
+  // The window's save loop over the names, all selected; the choice for
+  // existing files is made before (sticky), so no prompt comes.
+  class NameList : public SaveList {
+   public:
+    NameList(const std::vector<std::string>& names, const std::string& dest) : names_(names), dest_(dest) {}
+    std::vector<RowId> RowIds() const override {
+      std::vector<RowId> ids;
+      for (size_t i = 0; i < names_.size(); ++i) ids.push_back(i);
+      return ids;
+    }
+    bool SelectedFileRow(RowId id, std::string& caption) const override {
+      caption = names_[static_cast<size_t>(id)];
+      return true;
+    }
+    void SetRowStatus(RowId, const std::string&) override {}
+    std::string DestFolder() const override { return dest_; }
+    void ChooseDestFolder() override {}
+    OverwriteChoice AskOverwrite(const std::string&, const std::string&) override { return kSkipThis; }
+    void SetStatusText(const std::string&) override {}
+    void PortNotOpened(RowId) override { throw Error(ConnectFailed()); }
+    void FileDone(RowId, const SavedFile& saved) override {
+      PrintText(std::cout, saved.path + "\t" + SaveOutcomeText(saved.outcome) + "\n");
+      std::cout.flush();
+    }
+
+   private:
+    const std::vector<std::string>& names_;
+    const std::string dest_;
+  } list(names, dest);
+
+  // Progress of each transfer on a terminal.
+  class ProgressSource : public LinkFileSource {
+   public:
+    ProgressSource(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings)
+        : LinkFileSource(link, ui, settings), ui_(ui) {}
+    void FetchRawFile(const std::string& caption, const std::string& path) override {
+      ui_.progressLabel = ProgressOnStderr() ? Trim(caption) : std::string();
+      LinkFileSource::FetchRawFile(caption, path);
+    }
+
+   private:
+    TerminalUi& ui_;
+  } source(link, ui, settings);
+
+  SaveJob job;
+  job.format = outputFormat;
+  job.saveChoice = args.Has("--overwrite") ? kOverwriteAll : kSkipAll;
+  SaveSelectedFiles(source, list, job);
   return kExitOk;
 }
 

@@ -22,9 +22,9 @@ constexpr size_t kReplyTextLimit = 32;
 
 }  // namespace
 
-std::shared_ptr<EndSignal> TCommThread::Start(SerialPort& port, int32_t timeoutSeconds, int32_t chunkSize,
-                                              ReplyFile* target, std::string* replyText) {
-  std::unique_ptr<TCommThread> thread(new TCommThread(port, timeoutSeconds, chunkSize, target, replyText));
+std::shared_ptr<EndSignal> TCommThread::Start(SerialPort& port, int32_t timeoutSeconds, int32_t secondMs,
+                                              int32_t chunkSize, ReplyFile* target, std::string* replyText) {
+  std::unique_ptr<TCommThread> thread(new TCommThread(port, timeoutSeconds, secondMs, chunkSize, target, replyText));
   std::shared_ptr<EndSignal> end = thread->end_;
   std::thread([self = thread.get()] {
     std::unique_ptr<TCommThread> owned(self);
@@ -40,16 +40,17 @@ std::shared_ptr<EndSignal> TCommThread::Start(SerialPort& port, int32_t timeoutS
   return end;
 }
 
-TCommThread::TCommThread(SerialPort& port, int32_t timeoutSeconds, int32_t chunkSize, ReplyFile* target,
-                         std::string* replyText)
+TCommThread::TCommThread(SerialPort& port, int32_t timeoutSeconds, int32_t secondMs, int32_t chunkSize,
+                         ReplyFile* target, std::string* replyText)
     : TimeoutSeconds(timeoutSeconds),
+      SecondMs(secondMs),
       ChunkSize(std::max<int32_t>(chunkSize, 1)),
       Target(target),
       port_(port),
       replyText_(replyText) {}
 
 void TCommThread::Execute() {
-  const int64_t silenceMs = static_cast<int64_t>(TimeoutSeconds) * 1000;
+  const int64_t silenceMs = static_cast<int64_t>(TimeoutSeconds) * SecondMs;
   std::vector<char> buffer(static_cast<size_t>(ChunkSize));
   Clock::time_point last = Clock::now();
   bool go = true;

@@ -1,5 +1,6 @@
 // The receive thread: one per command, reading the port until the line has
-// been silent for more than TimeoutSeconds x 1000 ms or, collecting in
+// been silent for more than TimeoutSeconds seconds (SecondMs ms each; 1000
+// but for tests) or, collecting in
 // memory, until the reply holds more than 32 characters; never otherwise.
 //
 // Every byte becomes the upper-case hex digit of its low 4 bits. Line
@@ -25,14 +26,16 @@ class TCommThread {
   // Starts reading `port` at once. `target` receives the characters, or,
   // when null, they are appended to `replyText`. Throws std::system_error
   // when no thread can be started.
-  static std::shared_ptr<EndSignal> Start(SerialPort& port, int32_t timeoutSeconds, int32_t chunkSize,
-                                          ReplyFile* target, std::string* replyText);
+  static std::shared_ptr<EndSignal> Start(SerialPort& port, int32_t timeoutSeconds, int32_t secondMs,
+                                          int32_t chunkSize, ReplyFile* target, std::string* replyText);
 
  private:
-  TCommThread(SerialPort& port, int32_t timeoutSeconds, int32_t chunkSize, ReplyFile* target, std::string* replyText);
+  TCommThread(SerialPort& port, int32_t timeoutSeconds, int32_t secondMs, int32_t chunkSize, ReplyFile* target,
+              std::string* replyText);
   void Execute();
 
   const int32_t TimeoutSeconds;
+  const int32_t SecondMs;
   const int32_t ChunkSize;
   ReplyFile* const Target;
   SerialPort& port_;

@@ -12,7 +12,6 @@
 namespace gt7p {
 namespace {
 
-constexpr int kFileImage = 5;
 constexpr int32_t kShortChunk = 4, kShortTimeout = 1, kLongChunk = 32;
 
 void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target) {
@@ -22,25 +21,6 @@ void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target) {
   if (link.ReplyText() != "1020") throw Error(kCardVersionError);
   link.SendCommand(ui, target == 0 ? "00" : "01", kShortChunk, kShortTimeout, nullptr);
   if (link.ReplyText() != "10") throw Error(kVersionError);
-}
-
-struct ChosenSettings {
-  std::string port;
-  int32_t target = 0, delay = 0;
-  std::string columns;
-};
-
-ChosenSettings ParseCommSettings(const std::string& text) {
-  // Line breaks are masked so that the split at "," leaves the column text whole.
-  std::vector<std::string> items = SplitText(ReplaceAll(text, "\r\n", "\x01\x02"), ',');
-  items.resize(std::max<size_t>(items.size(), 4));
-  ChosenSettings chosen;
-  chosen.port = items[0];
-  chosen.target = StrToIntDef(items[1], -1);
-  chosen.delay = StrToIntDef(items[2], -1);
-  if (chosen.target == -1 || chosen.delay == -1) throw Error();
-  chosen.columns = ReplaceAll(items[3], "\x01\x02", "\r\n");
-  return chosen;
 }
 
 bool CreateCacheFile(const InstrumentLink& link, ReplyFile& cache) {
@@ -57,17 +37,16 @@ int32_t HexNumber(const std::string& digits) {
 }
 
 // One row per whole header record; the status column stands second.
-void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::string& columns) {
+void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::vector<bool>& shownLines) {
   static const std::string kStatusCaption = Utf8ToCp936("　状态　");
   const std::vector<std::string> fields = HeaderGroupZeroEntries();
-  const std::vector<std::string> lines = SplitLines(columns);
   ui.ClearList();
   for (int32_t e = 1; e <= entries; ++e) {
     const std::string record = cache.Read(kHeaderRecordChars);
     if (record.size() < static_cast<size_t>(kHeaderRecordChars)) break;
     int shown = 0;
-    for (size_t k = 0; k < lines.size(); ++k) {
-      if (!ColumnLineShown(lines[k])) continue;
+    for (size_t k = 0; k < shownLines.size(); ++k) {
+      if (!shownLines[k]) continue;
       if (k >= fields.size()) throw Error();  // lines pair with fields by position
       const FieldSpec fieldSpec = ParseFieldSpec(fields[k]);
       const std::string text = FieldText(record, fieldSpec);
@@ -91,19 +70,12 @@ void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::st
 }
 
 void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings) {
-  static const std::string kCancelled = Utf8ToCp936("用户取消！");
   static const std::string kNoCache = Utf8ToCp936("无法创建缓冲池！");
   static const std::string kExtracting = Utf8ToCp936("正在提取目录信息...");
   static const std::string kNoDirectory = Utf8ToCp936("无法提取目录信息！");
 
-  if (settings.defaultColumns.empty()) settings.defaultColumns = BuildDefaultColumns();
-  if (settings.columnChoice.empty()) settings.columnChoice = settings.defaultColumns;
-  const std::string text = ui.EditCommSettings(settings.portName, std::to_string(settings.commTarget),
-                                               std::to_string(settings.receiveDelay), settings.columnChoice,
-                                               settings.defaultColumns);
-  if (text.empty()) throw Error(kCancelled);
-  const ChosenSettings chosen = ParseCommSettings(text);
-  if (chosen.port.empty()) return;
+  const CommSettings chosen = ui.ChooseCommSettings(settings);
+  if (chosen.portName.empty()) return;
 
   ReplyFile cache;
   if (!CreateCacheFile(link, cache)) throw Error(kNoCache);
@@ -119,10 +91,10 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
     }
   } cleanUp{link, cache};
 
-  if (!link.OpenCommPort(ui, chosen.port)) return;
-  Handshake(link, ui, chosen.target);
+  if (!link.OpenCommPort(ui, chosen.portName)) return;
+  Handshake(link, ui, chosen.commTarget);
   ui.SetStatusText(kExtracting);
-  link.SendCommand(ui, "00", kLongChunk, chosen.delay, &cache);
+  link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache);
 
   cache.Seek(0);
   const std::string prefix = cache.Read(8);
@@ -135,12 +107,12 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
     ui.FitColumns();
   };
   try {
-    FillList(ui, cache, entries, chosen.columns);
-    ui.ShowTargetIndicator(chosen.target == 0);
-    settings.portName = chosen.port;
-    settings.commTarget = chosen.target;
-    settings.receiveDelay = chosen.delay;
-    settings.columnChoice = chosen.columns;
+    FillList(ui, cache, entries, chosen.shown);
+    ui.ShowTargetIndicator(chosen.commTarget == 0);
+    settings.portName = chosen.portName;
+    settings.commTarget = chosen.commTarget;
+    settings.receiveDelay = chosen.receiveDelay;
+    settings.columnChoice = chosen.columnChoice;
   } catch (...) {
     try {
       endOfFill();

@@ -9,9 +9,8 @@
 // or "01" (memory card) exactly "10", else Error "读版本号错误！". Each short
 // command ends on 1 s of silence, a long reply on the receive delay.
 //
-// List mode (the directory): asks ui.EditCommSettings; "" gives Error
-// "用户取消！", a target or delay item that is not a decimal integer Error
-// with an empty message, an empty port name ends quietly. Then the cache
+// List mode (the directory): asks ui.ChooseCommSettings (its errors go on as
+// they come); an empty port name ends quietly. Then the cache
 // file "GT7PCache.tmp" (the link's cache folders in turn; none usable: Error
 // "无法创建缓冲池！"), the port (can't be opened: ends quietly, the status
 // tells), the handshake, status "正在提取目录信息...", the directory request
@@ -49,5 +48,8 @@ std::string FileNameCommand(const std::string& fileName);
 
 // The cache file's name.
 extern const char kCacheFileName[];
+
+// The image of every file row that a listing adds.
+constexpr int kFileImage = 5;
 
 }  // namespace gt7p

@@ -57,7 +57,7 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
     commandBuffer_[i] = static_cast<char>(digit < 0 ? 0 : digit);
   }
   if (receiveEnd_ && !receiveEnd_->IsSet()) receiveEnd_->Set();
-  std::shared_ptr<EndSignal> end = TCommThread::Start(port_, timeoutSeconds, chunkSize, target, &replyText_);
+  std::shared_ptr<EndSignal> end = TCommThread::Start(port_, timeoutSeconds, secondMs_, chunkSize, target, &replyText_);
   receiveEnd_ = end;
   port_.Write(commandBuffer_.data(), commandBuffer_.size());
   try {

@@ -47,6 +47,10 @@ class InstrumentLink {
                    ReplyFile* target);
   const std::string& ReplyText() const { return replyText_; }
 
+  // The length of a second in the receive thread's silences: tests shorten
+  // it so that an exchange does not wait real seconds.
+  void SetSecondForTesting(int32_t ms) { secondMs_ = ms; }
+
   // Folders tried in turn for the directory exchange's cache file; by
   // default the program's own folder, then the user's temporary folder.
   void SetCacheFolders(std::vector<std::string> folders) { cacheFolders_ = std::move(folders); }
@@ -58,6 +62,7 @@ class InstrumentLink {
   std::string replyText_;
   std::string commandBuffer_;
   std::vector<std::string> cacheFolders_;
+  int32_t secondMs_ = 1000;
 };
 
 }  // namespace gt7p

@@ -10,20 +10,33 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/end_signal.h"
 
 namespace gt7p {
 
+struct LinkSettings;
+
+// The operator's choices for one directory exchange: the settings dialog's
+// CommSettings text, read (workflow/comm_settings.h does both).
+struct CommSettings {
+  std::string portName;       // empty: the exchange ends quietly
+  int32_t commTarget = 0;     // 0 instrument memory, 1 memory card
+  int32_t receiveDelay = 3;   // seconds
+  std::string columnChoice;   // the column lines, kept as they came
+  std::vector<bool> shown;    // per column line, by position: the field is a list column
+};
+
 class InstrumentUi {
  public:
   virtual ~InstrumentUi() = default;
 
-  // The settings dialog: returns the CommSettings text ("port,target,delay,"
-  // then the column lines joined by CR LF), or "" when cancelled.
-  virtual std::string EditCommSettings(const std::string& portName, const std::string& target,
-                                       const std::string& delay, const std::string& columnChoice,
-                                       const std::string& defaultColumns) = 0;
+  // The settings for a directory exchange, asked with `settings` (which it
+  // may complete: the default column choice is built there once). Throws
+  // Error "用户取消！" when the operator cancels, Error with an empty message
+  // for an answer whose target or delay is not a decimal integer.
+  virtual CommSettings ChooseCommSettings(LinkSettings& settings) = 0;
   // A blank text shows the idle text. Lets pending window messages run.
   virtual void SetStatusText(const std::string& text) = 0;
 

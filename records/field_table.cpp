@@ -118,19 +118,6 @@ FieldSpec ParseFieldSpec(const std::string& entry) {
   return fieldSpec;
 }
 
-std::string BuildDefaultColumns() {
-  std::string text;
-  for (const std::string& entry : HeaderGroupZeroEntries()) {
-    std::vector<std::string> columns = SplitText(entry, ',');
-    columns.resize(4);
-    if (!text.empty()) text += "\r\n";
-    text += columns[2] + "=" + columns[3] + columns[1];
-  }
-  return text;
-}
-
-bool ColumnLineShown(const std::string& line) { return line.find("=1") != std::string::npos; }
-
 std::string FieldText(const std::string& record, const FieldSpec& fieldSpec) {
   std::string chars;
   if (fieldSpec.offset >= 0 && static_cast<size_t>(fieldSpec.offset) < record.size())

@@ -37,13 +37,6 @@ struct FieldSpec {
 };
 FieldSpec ParseFieldSpec(const std::string& entry);
 
-// The default column choice: "index=flagname" per group-0 entry, joined by
-// CR LF, none after the last line.
-std::string BuildDefaultColumns();
-
-// A column line selects its field when it holds "=1".
-bool ColumnLineShown(const std::string& line);
-
 // The field's characters cut out of `record` (fewer when the record is
 // short) rendered by FormatFieldValue.
 std::string FieldText(const std::string& record, const FieldSpec& fieldSpec);

@@ -22,6 +22,7 @@
 #include "settings/driver_binding.h"
 #include "settings/port_discovery.h"
 #include "settings/ui_fonts.h"
+#include "workflow/comm_settings.h"
 
 namespace gt7p {
 namespace {
@@ -36,23 +37,6 @@ ErrorReporter& DefaultErrorReporter() {
 }
 
 QString Ui(const std::string& cp936) { return QString::fromUtf8(Cp936ToUtf8(cp936).c_str()); }
-
-std::string Core(const char* utf8) { return Utf8ToCp936(utf8); }
-
-// Whole characters only, so that a trail byte and the next lead byte never
-// pass for the two bytes of "◇".
-std::string RemoveCharCp936(const std::string& text, const std::string& ch) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const size_t len = CharLength(text, i);
-    if (text.compare(i, len, ch) != 0) {
-      out.append(text, i, len);
-    }
-    i += len;
-  }
-  return out;
-}
 
 std::string ItemBytes(const QVariant& data) { return data.toByteArray().toStdString(); }
 
@@ -209,44 +193,29 @@ void TfrmSetting::Prepare(const std::string& PortName, const std::string& Target
   FillPortList(PortName);
 
   cbCommObj->clear();
-  cbCommObj->addItem(QString::fromUtf8("仪器"));
-  cbCommObj->addItem(QString::fromUtf8("存储卡"));
-  // The remainder takes the dividend's sign: -1 leaves no target selected.
-  cbCommObj->setCurrentIndex(StrToIntDef(TargetText, 0) % 2);
+  for (const std::string& entry : TargetEntries()) cbCommObj->addItem(Ui(entry));
+  cbCommObj->setCurrentIndex(TargetIndex(TargetText));
 
   cbCommTimeOut->clear();
-  int delayIndex = 0;
-  for (int seconds = 3; seconds <= 10; ++seconds) {
-    const std::string entry = std::to_string(seconds);
-    if (entry == DelayText) {
-      delayIndex = seconds - 3;
-    }
-    cbCommTimeOut->addItem(QString::fromStdString(entry));
-  }
-  cbCommTimeOut->setCurrentIndex(delayIndex);
+  for (const std::string& entry : DelayEntries()) cbCommTimeOut->addItem(Ui(entry));
+  cbCommTimeOut->setCurrentIndex(DelayIndex(DelayText));
 
   DefaultList = DefaultColumns.empty() ? ColumnChoice : DefaultColumns;
   FillColumnList(ColumnChoice);
 }
 
 std::string TfrmSetting::CommSettingsText() const {
-  const std::string entry = ItemBytes(cbCommPort->currentData());
-  std::string text = entry.substr(0, entry.find(' '));
-  text += ',';
-  text += std::to_string(cbCommObj->currentIndex());
-  text += ',';
-  text += cbCommTimeOut->currentText().toStdString();
-  text += ',';
+  CommSettings settings;
+  settings.portName = PortOfEntry(ItemBytes(cbCommPort->currentData()));
+  settings.commTarget = cbCommObj->currentIndex();
+  settings.receiveDelay = StrToIntDef(cbCommTimeOut->currentText().toStdString(), 0);
+  std::vector<ColumnLine> lines;
   for (int i = 0; i < chlbSetting->count(); ++i) {
     const QListWidgetItem* item = chlbSetting->item(i);
-    if (i > 0) {
-      text += "\r\n";
-    }
-    text += std::to_string(i + 1);
-    text += item->checkState() == Qt::Checked ? "=1" : "=0";
-    text += ItemBytes(item->data(kCaptionBytesRole));
+    lines.push_back(ColumnLine{item->checkState() == Qt::Checked, ItemBytes(item->data(kCaptionBytesRole))});
   }
-  return text;
+  settings.columnChoice = ColumnChoiceText(lines);
+  return gt7p::CommSettingsText(settings);
 }
 
 void TfrmSetting::FillPortList(const std::string& portName) {
@@ -265,36 +234,23 @@ void TfrmSetting::FillPortList(const std::string& portName) {
     cbCommPort->setPalette(boxPalette);
     return;
   }
-  // The blank keeps COM1 from matching an entry of COM10.
-  const std::string wanted = UpperCaseCp936(portName) + ' ';
-  size_t widest = 10;
-  int selected = -1;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const std::string& entry = entries[i];
-    cbCommPort->addItem(Ui(entry), QByteArray::fromStdString(entry));
-    widest = std::max(widest, entry.size());
-    if (UpperCaseCp936(entry).compare(0, wanted.size(), wanted) == 0) {
-      selected = static_cast<int>(i);
-    }
-  }
-  cbCommPort->view()->setMinimumWidth(static_cast<int>(6 * (widest + 2)));
-  cbCommPort->setCurrentIndex(selected < 0 ? 0 : selected);
+  for (const std::string& entry : entries) cbCommPort->addItem(Ui(entry), QByteArray::fromStdString(entry));
+  const PortEntryChoice choice = ChoosePortEntry(entries, portName);
+  cbCommPort->view()->setMinimumWidth(choice.dropDownWidth);
+  cbCommPort->setCurrentIndex(choice.selected);
 }
 
 void TfrmSetting::FillColumnList(const std::string& columnChoice) {
   const int topIndex = chlbSetting->verticalScrollBar()->value();
   const int selectedIndex = chlbSetting->currentRow();
   chlbSetting->clear();
-  for (const std::string& line : SplitLines(RemoveCharCp936(columnChoice, Core("◇")))) {
-    const size_t eq = line.find('=');
-    const std::string part = eq == std::string::npos ? line : line.substr(eq + 1);
-    const std::string caption = part.size() > 1 ? part.substr(1) : std::string();
-    QListWidgetItem* item = new QListWidgetItem(Ui(caption));
+  for (const ColumnLine& line : ReadColumnChoice(columnChoice)) {
+    QListWidgetItem* item = new QListWidgetItem(Ui(line.caption));
     // Not user-checkable: the control never toggles on its own (check box
     // press, space key), so only the handlers below change a mark.
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    item->setCheckState(!part.empty() && part[0] == '1' ? Qt::Checked : Qt::Unchecked);
-    item->setData(kCaptionBytesRole, QByteArray::fromStdString(caption));
+    item->setCheckState(line.shown ? Qt::Checked : Qt::Unchecked);
+    item->setData(kCaptionBytesRole, QByteArray::fromStdString(line.caption));
     chlbSetting->addItem(item);
   }
   if (selectedIndex >= 0 && selectedIndex < chlbSetting->count()) {

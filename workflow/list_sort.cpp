@@ -1,6 +1,7 @@
 #include "workflow/list_sort.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <numeric>
 
 #include "base/cp936.h"
 #include "base/text.h"
@@ -22,22 +23,31 @@ bool IsNumericCaption(const std::string& captionWithoutMark) {
   return !captionWithoutMark.empty() && numeric.find(captionWithoutMark) != std::string::npos;
 }
 
-int CompareListRows(const ListRow& a, const ListRow& b, int sortColumn, int tag, bool numericColumn) {
+int lvwCompare(const ListRow& row1, const ListRow& row2, int sortColumn, int tag, bool numericColumn) {
   int result;
   if (sortColumn == 0) {
-    result = CompareListText(a.caption, b.caption);
+    result = CompareListText(row1.caption, row2.caption);
   } else {
     const size_t k = static_cast<size_t>(sortColumn - 1);
-    int64_t r = static_cast<int64_t>(a.subItems.size()) - static_cast<int64_t>(b.subItems.size());
-    if (k < a.subItems.size() && k < b.subItems.size()) {
+    int64_t r = static_cast<int64_t>(row1.subItems.size()) - static_cast<int64_t>(row2.subItems.size());
+    if (k < row1.subItems.size() && k < row2.subItems.size()) {
       if (numericColumn)
-        r = static_cast<int64_t>(StrToIntDef(a.subItems[k], 0)) - StrToIntDef(b.subItems[k], 0);
+        r = static_cast<int64_t>(StrToIntDef(row1.subItems[k], 0)) - StrToIntDef(row2.subItems[k], 0);
       else
-        r = CompareListText(a.subItems[k], b.subItems[k]);
+        r = CompareListText(row1.subItems[k], row2.subItems[k]);
     }
     result = r > 0 ? 1 : (r < 0 ? -1 : 0);
   }
   return tag != 0 ? result * tag : result;
+}
+
+std::vector<size_t> SortOrder(const std::vector<ListRow>& rows, int sortColumn, int tag, bool numericColumn) {
+  std::vector<size_t> order(rows.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return lvwCompare(rows[a], rows[b], sortColumn, tag, numericColumn) < 0;
+  });
+  return order;
 }
 
 std::string CaptionWithoutMark(const std::string& caption) {
@@ -47,6 +57,27 @@ std::string CaptionWithoutMark(const std::string& caption) {
   size_t last = 0;
   for (size_t i = 0; i < caption.size(); i += CharLength(caption, i)) last = i;
   return caption.substr(0, last);
+}
+
+ListSortState::Click ListSortState::ColumnClick(int column, std::vector<ListColumn>& columns) {
+  static const std::string up = Utf8ToCp936("↑"), down = Utf8ToCp936("↓");
+  Click click;
+  if (column < 0 || static_cast<size_t>(column) >= columns.size()) return click;
+  PrevSortColumn = SortColumn;
+  SortColumn = column;
+  ListColumn& clicked = columns[static_cast<size_t>(column)];
+  click.column = column;
+  click.tag = clicked.tag;
+  click.numeric = IsNumericCaption(CaptionWithoutMark(clicked.caption));
+  clicked.tag = clicked.tag == 0 ? -1 : -clicked.tag;
+  if (PrevSortColumn != SortColumn && PrevSortColumn >= 0 && static_cast<size_t>(PrevSortColumn) < columns.size()) {
+    ListColumn& previous = columns[static_cast<size_t>(PrevSortColumn)];
+    previous.caption = CaptionWithoutMark(previous.caption);
+    click.changed.push_back(PrevSortColumn);
+  }
+  clicked.caption = CaptionWithoutMark(clicked.caption) + (clicked.tag == 1 ? up : down);
+  click.changed.push_back(column);
+  return click;
 }
 
 }  // namespace gt7p

@@ -12,15 +12,56 @@
 
 namespace gt7p {
 namespace fs = std::filesystem;
+namespace {
 
-std::string FileNameFromCaption(const std::string& caption) {
-  return Trim(caption.substr(0, 8)) + (caption.size() > 8 ? caption.substr(8) : std::string());
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status there = fs::symlink_status(PathFromText(path), ec);
+  return fs::exists(there) && !fs::is_directory(there);
 }
 
-std::string OutputPath(const std::string& destDir, const std::string& caption, const OutputFormat& format) {
-  const std::string name =
-      ChangeFileExt(SafeFileName(FileNameFromCaption(caption), NativeFileNameRules()), format.extension);
-  return destDir.empty() ? name : TextFromPath(PathFromText(destDir) / PathFromText(name));
+// The file's transfer and conversion; an existing file is replaced only by a
+// complete one (see the header).
+void SaveFile(FileSource& source, const std::string& caption, const std::string& path, const OutputFormat& format,
+              bool exists) {
+  static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
+  if (!exists) {
+    source.FetchRawFile(caption, path);
+    ConvertRawFile(path, format);  // false: the raw file stays as it came
+    return;
+  }
+  const std::string part = path + ".part";
+  std::error_code ec;
+  try {
+    source.FetchRawFile(caption, part);
+    if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
+    fs::rename(PathFromText(part), PathFromText(path), ec);
+    if (ec) throw Error(kCantCreate);
+  } catch (...) {
+    fs::remove(PathFromText(part), ec);
+    throw;
+  }
+}
+
+}  // namespace
+
+OverwriteChoice NextSaveChoice(OverwriteChoice saveChoice, bool exists,
+                               const std::function<OverwriteChoice()>& ask) {
+  if (saveChoice == kOverwriteAll || saveChoice == kSkipAll) return saveChoice;
+  return exists ? ask() : kOverwriteThis;
+}
+
+SaveOutcome OutcomeOf(OverwriteChoice saveChoice, bool exists) {
+  switch (saveChoice) {
+    case kStopSaving:
+      return SaveOutcome::kStopped;
+    case kSkipAll:
+      return exists ? SaveOutcome::kSkipped : SaveOutcome::kSaved;
+    case kSkipThis:
+      return SaveOutcome::kSkipped;
+    default:
+      return exists ? SaveOutcome::kOverwritten : SaveOutcome::kSaved;
+  }
 }
 
 std::string SaveOutcomeText(SaveOutcome outcome) {
@@ -29,46 +70,73 @@ std::string SaveOutcomeText(SaveOutcome outcome) {
   return kTexts[static_cast<int>(outcome)];
 }
 
-SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings, const std::string& caption,
-                      const std::string& destDir, const OutputFormat& format,
-                      const std::function<SaveDecision(const std::string& path, bool exists)>& decide) {
-  static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
-  SavedFile saved;
-  saved.path = OutputPath(destDir, caption, format);
-  const fs::path target = PathFromText(saved.path);
-  std::error_code ec;
-  const fs::file_status there = fs::symlink_status(target, ec);
-  const bool exists = fs::exists(there) && !fs::is_directory(there);
+std::string FileNameFromCaption(const std::string& caption) {
+  return Trim(caption.substr(0, 8)) + (caption.size() > 8 ? caption.substr(8) : std::string());
+}
 
-  switch (decide(saved.path, exists)) {
-    case SaveDecision::kStop:
-      saved.outcome = SaveOutcome::kStopped;
-      return saved;
-    case SaveDecision::kSkip:
-      saved.outcome = SaveOutcome::kSkipped;
-      return saved;
-    case SaveDecision::kSave:
-      break;
-  }
-  if (!exists) {
-    ExchangeWithInstrument(link, ui, settings, caption, saved.path, false);
-    ConvertRawFile(saved.path, format);  // false: the raw file stays as it came
-    saved.outcome = SaveOutcome::kSaved;
-    return saved;
-  }
+std::string OutputPath(const std::string& destDir, const std::string& caption, const OutputFormat& format) {
+  const std::string name =
+      ChangeFileExt(SafeFileName(FileNameFromCaption(caption), NativeFileNameRules()), format.extension);
+  return destDir.empty() ? name : WithTrailingDelimiter(destDir) + name;
+}
 
-  const std::string part = saved.path + ".part";
-  try {
-    ExchangeWithInstrument(link, ui, settings, caption, part, false);
-    if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
-    fs::rename(PathFromText(part), target, ec);
-    if (ec) throw Error(kCantCreate);
-  } catch (...) {
-    fs::remove(PathFromText(part), ec);
-    throw;
+bool LinkFileSource::OpenCommPort() { return link_.OpenCommPort(ui_, settings_.portName); }
+
+void LinkFileSource::CloseCommPort() { link_.CloseCommPort(); }
+
+void LinkFileSource::FetchRawFile(const std::string& caption, const std::string& path) {
+  ExchangeWithInstrument(link_, ui_, settings_, caption, path, false);
+}
+
+void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
+  static const std::string kSavingFile = Utf8ToCp936("正在保存文件："), kSaving = Utf8ToCp936("正在保存"),
+                           kOverwriteFile = Utf8ToCp936("覆盖文件：");
+  std::string dest = list.DestFolder(), destDir = dest;
+  OverwriteChoice saveChoice = job.saveChoice;
+  for (const RowId id : list.RowIds()) {
+    if (list.StopRequested()) return;
+    std::string caption;
+    if (!list.SelectedFileRow(id, caption)) continue;
+    if (dest.empty() || !FolderExists(dest)) {
+      list.ChooseDestFolder();
+      dest = list.DestFolder();
+      if (dest.empty() || !FolderExists(dest)) return;
+      destDir = dest;
+    }
+    destDir = WithTrailingDelimiter(destDir);
+    list.ScrollToRow(id);
+    list.SetStatusText(kSavingFile + caption + "...");
+    const bool connected = source.OpenCommPort();
+    list.SetToolbarEnabled(false);
+    struct CleanUp {
+      FileSource& source;
+      SaveList& list;
+      ~CleanUp() {
+        list.SetWorking(false);
+        list.SetToolbarEnabled(true);
+        source.CloseCommPort();
+        list.SetStatusText(std::string());
+      }
+    } cleanUp{source, list};
+    if (!connected) {
+      list.PortNotOpened(id);
+      continue;
+    }
+    SavedFile saved;
+    saved.path = OutputPath(destDir, caption, *job.format);
+    const bool exists = FileExists(saved.path);
+    saveChoice = NextSaveChoice(saveChoice, exists,
+                                [&] { return list.AskOverwrite(kOverwriteFile + saved.path, job.appTitle); });
+    list.SetRowStatus(id, kSaving);
+    list.SetWorking(true);
+    saved.outcome = OutcomeOf(saveChoice, exists);
+    if (saved.outcome == SaveOutcome::kStopped) list.SetStatusText(std::string());
+    if (saved.outcome == SaveOutcome::kSaved || saved.outcome == SaveOutcome::kOverwritten)
+      SaveFile(source, caption, saved.path, *job.format, exists);
+    list.SetRowStatus(id, SaveOutcomeText(saved.outcome));
+    list.FileDone(id, saved);
+    if (saved.outcome == SaveOutcome::kStopped) return;
   }
-  saved.outcome = SaveOutcome::kOverwritten;
-  return saved;
 }
 
 }  // namespace gt7p

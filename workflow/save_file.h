@@ -1,53 +1,145 @@
-// Saving one file of the instrument's directory into a destination folder:
-// the output name, the transfer, the conversion and the outcome.
+// SaveSelectedFiles, the save loop of the window and of gt7p-cli get: for
+// every selected file row, the output path, the overwrite rule (SaveChoice),
+// the transfer and conversion of one file, and the row's outcome.
 //
-// Names from the instrument are not trusted as paths: SafeFileName keeps
-// every file inside the destination folder. An existing file is replaced
-// only by a complete one: the transfer and conversion then work on a
-// temporary file beside it ("NAME.part"), renamed over the old file only
-// when both succeeded; on failure the old file stays and the temporary file
-// is removed. Where no file existed, a failed transfer leaves what it
-// received at the path (the conversion restores its input when it fails).
+// The loop runs on the caller's thread and blocks for each transfer (see
+// link/exchange.h); the list and the window around it are reached through
+// SaveList, the instrument through FileSource. Rows are addressed by their
+// RowId, so a list re-sorted while a file is saved (the window lets input
+// through during the transfer) gets each outcome in the right row.
+//
+// Names from the instrument are not trusted as paths: the file name is made
+// safe for the file system (SafeFileName), so every file stays inside the
+// destination folder. An existing file is replaced only by a complete one:
+// the transfer and conversion then work on a temporary file beside it
+// ("NAME.part"), renamed over the old file only when both succeeded; on
+// failure the old file stays and the temporary file is removed. Where no
+// file existed, a failed transfer leaves what it received at the path (the
+// conversion restores its input when it fails). Errors of the transfer and
+// the conversion go on as they come, after the file's clean-up; replacing a
+// file whose conversion can't run at all, or whose complete file can't take
+// the old one's place, gives Error "无法创建文件！".
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
 #include "records/formats.h"
+#include "workflow/list_sort.h"
 
 namespace gt7p {
+
+// The Tag of the overwrite prompt's button that closed it, and SaveChoice.
+enum OverwriteChoice : unsigned char {
+  kStopSaving = 0,     // "终止通讯 &E": save nothing more
+  kOverwriteAll = 1,   // "覆盖所有同名文件 &A": sticky
+  kSkipAll = 2,        // "略过所有同名文件 &I": sticky; new files are still saved
+  kOverwriteThis = 3,  // "覆盖当前文件 &W": this file only
+  kSkipThis = 4,       // "略过当前文件 &C": this file only; also Esc, Enter and the close box
+};
+
+// SaveChoice for the next file: 1 and 2 stay; otherwise 3, or what `ask`
+// (the overwrite prompt) answers when the file exists.
+OverwriteChoice NextSaveChoice(OverwriteChoice saveChoice, bool exists,
+                               const std::function<OverwriteChoice()>& ask);
+
+enum class SaveOutcome { kSaved, kOverwritten, kSkipped, kStopped };
+
+// What SaveChoice does to a file: 0 stops; 1 and 3 save (overwritten when
+// it exists); 2 skips a file that exists and saves one that doesn't; 4 skips.
+SaveOutcome OutcomeOf(OverwriteChoice saveChoice, bool exists);
+
+// "保存完毕", "覆盖完毕", "略过", "终止保存".
+std::string SaveOutcomeText(SaveOutcome outcome);
 
 // The file name of a list caption ("ABC     .DAT"): its first 8 characters
 // trimmed, then the rest from the ninth on.
 std::string FileNameFromCaption(const std::string& caption);
 
-// destDir / the caption's safe file name, its extension replaced (or added)
-// by the format's.
+// destDir (a delimiter appended when it has none), then the caption's safe
+// file name with its extension replaced (or added) by the format's.
 std::string OutputPath(const std::string& destDir, const std::string& caption, const OutputFormat& format);
-
-enum class SaveDecision { kSave, kSkip, kStop };
-enum class SaveOutcome { kSaved, kOverwritten, kSkipped, kStopped };
-
-// "保存完毕", "覆盖完毕", "略过", "终止保存".
-std::string SaveOutcomeText(SaveOutcome outcome);
 
 struct SavedFile {
   std::string path;
   SaveOutcome outcome = SaveOutcome::kSkipped;
 };
 
-// Saves the file that `caption` names, blocking for the transfer (see
-// exchange.h); the port must be open. `decide` gets the output path and
-// whether a file is there (the overwrite question); kSave transfers it
-// (ExchangeWithInstrument in transfer mode over the open port) and converts
-// it with ConvertRawFile. Errors of the transfer and conversion go on as
-// they come. Replacing a file, a conversion that can't run at all (false)
-// or a complete file that can't take the old one's place gives Error
-// "无法创建文件！"; for a new file that result is not looked at.
-SavedFile SaveOneFile(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings, const std::string& caption,
-                      const std::string& destDir, const OutputFormat& format,
-                      const std::function<SaveDecision(const std::string& path, bool exists)>& decide);
+// The instrument as the save loop uses it.
+class FileSource {
+ public:
+  virtual ~FileSource() = default;
+  // OpenCommPort with the stored port; false when it can't be opened (the
+  // status line has said so).
+  virtual bool OpenCommPort() = 0;
+  virtual void CloseCommPort() = 0;  // harmless when nothing is open
+  // The file a list caption names, fetched into `path` as a raw file.
+  virtual void FetchRawFile(const std::string& caption, const std::string& path) = 0;
+};
+
+// The instrument over the link: ExchangeWithInstrument in transfer mode.
+class LinkFileSource : public FileSource {
+ public:
+  LinkFileSource(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings)
+      : link_(link), ui_(ui), settings_(settings) {}
+  bool OpenCommPort() override;
+  void CloseCommPort() override;
+  void FetchRawFile(const std::string& caption, const std::string& path) override;
+
+ private:
+  InstrumentLink& link_;
+  InstrumentUi& ui_;
+  LinkSettings& settings_;
+};
+
+// The file list and the window around the save loop.
+class SaveList {
+ public:
+  virtual ~SaveList() = default;
+
+  // The rows in list order, taken once when the loop starts.
+  virtual std::vector<RowId> RowIds() const = 0;
+  // True, with the row's caption, when the row is a selected file row (the
+  // file image); false for any other row and for a row that is gone.
+  virtual bool SelectedFileRow(RowId id, std::string& caption) const = 0;
+  // The row's status cell.
+  virtual void SetRowStatus(RowId id, const std::string& text) = 0;
+  virtual void ScrollToRow(RowId) {}
+
+  virtual std::string DestFolder() const = 0;
+  // The folder command, for a destination that is empty or gone.
+  virtual void ChooseDestFolder() = 0;
+  // The overwrite prompt with its message and caption.
+  virtual OverwriteChoice AskOverwrite(const std::string& message, const std::string& caption) = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+
+  virtual void SetToolbarEnabled(bool) {}
+  virtual void SetWorking(bool) {}                  // the activity display, while a file's turn lasts
+  virtual bool StopRequested() const { return false; }  // before each row: the window is closing
+  virtual void PortNotOpened(RowId) {}              // the row is passed over
+  virtual void FileDone(RowId, const SavedFile&) {}  // after its outcome is in the status cell
+};
+
+struct SaveJob {
+  const OutputFormat* format = nullptr;   // the extension and the conversion
+  std::string appTitle;                   // the prompt's caption
+  OverwriteChoice saveChoice = kOverwriteThis;  // SaveChoice at the start
+};
+
+// SaveSelectedFiles. For each row in the order RowIds gives, when it is a
+// selected file row: makes sure of the destination folder (the folder
+// command once it is empty or gone; still none: the loop ends quietly);
+// status "正在保存文件：CAPTION..."; opens the port (not opened: the row is
+// passed over); with the toolbar disabled, applies SaveChoice (the prompt
+// "覆盖文件：PATH" for an existing file), writes "正在保存" and then the
+// outcome into the row, transferring and converting the file when it is
+// saved; closes the port, enables the toolbar and restores the idle status
+// in every case. A stop ends the loop after its row; an error ends it with
+// the row showing "正在保存".
+void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job);
 
 }  // namespace gt7p

@@ -31,10 +31,7 @@ using namespace gt7p;
 
 class QuietUi : public InstrumentUi {
  public:
-  std::string EditCommSettings(const std::string&, const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-    return std::string();
-  }
+  CommSettings ChooseCommSettings(LinkSettings&) override { return CommSettings(); }
   void SetStatusText(const std::string&) override {}
   void ClearList() override {}
   void AddColumn(const std::string&) override {}

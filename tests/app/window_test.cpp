@@ -19,12 +19,15 @@
 #include "app/frm_gt7p.h"
 #include "app/ui_text.h"
 #include "base/cp936.h"
+#include "base/file_names.h"
+#include "base/local_folders.h"
 #include "settings/driver_binding.h"
+#include "tests/support/files.h"
 
 namespace gt7p {
 namespace {
 
-std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+using test::G;
 QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 bool ShownInToolbar(TfrmGT7P& w, QWidget* widget) {
@@ -52,7 +55,7 @@ TEST(StartUp, NoParameters) {
   EXPECT_EQ(w->ToolHint(w->tbnSelDir), G("指定目标文件夹"));
   EXPECT_EQ(w->DestFolder, "");
   EXPECT_EQ(w->Settings.receiveDelay, 3);
-  EXPECT_EQ(w->SortColumn, -1);
+  EXPECT_EQ(w->Sort.SortColumn, -1);
   EXPECT_EQ(w->stbPanel->text(), Q("   待命"));
   EXPECT_FALSE(w->pnlTray->isVisibleTo(w.get()));
   EXPECT_EQ(w->lblTray->text(), Q("仪器"));
@@ -200,8 +203,8 @@ TEST(FileList, SortClicksAndMarks) {
   EXPECT_EQ(Column(*w, 3), (std::vector<std::string>{"2004", "2005", "2006"}));
   EXPECT_EQ(Header(*w, 2), Q("字节数量"));
   EXPECT_EQ(Header(*w, 3), Q("探测时间↓"));
-  EXPECT_EQ(w->SortColumn, 3);
-  EXPECT_EQ(w->PrevSortColumn, 2);
+  EXPECT_EQ(w->Sort.SortColumn, 3);
+  EXPECT_EQ(w->Sort.PrevSortColumn, 2);
   w->lvwColumnClick(2);  // goes on from where the column stood (1: ascending again)
   EXPECT_EQ(Column(*w, 2), (std::vector<std::string>{"80", "900", "1000"}));
   EXPECT_EQ(Header(*w, 2), Q("字节数量↓"));
@@ -210,7 +213,7 @@ TEST(FileList, SortClicksAndMarks) {
 
   // A new listing with fewer columns: fresh tags, no stale mark, no crash.
   Fill(*w, {{"B", " "}, {"a", " "}}, {"原始文件名称", "　状态　"});
-  w->SortColumn = 3;
+  w->Sort.SortColumn = 3;
   w->lvwColumnClick(1);
   w->lvwColumnClick(0);
   EXPECT_EQ(Column(*w, 0), (std::vector<std::string>{"a", "B"}));
@@ -282,16 +285,16 @@ TEST(Saving, NothingSelectedDoesNothing) {
 namespace gt7p {
 namespace {
 
-TEST(Commands, HelpFileOrderOfPreference) {
-  char pattern[] = "/tmp/gt7p-help-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
-  EXPECT_EQ(FindHelpFile(dir), "");
-  std::ofstream(dir + "/Help.htm") << "x";
-  EXPECT_EQ(FindHelpFile(dir), dir + "/Help.htm");
-  std::ofstream(dir + "/Help.chm") << "x";
-  EXPECT_EQ(FindHelpFile(dir + "/"), dir + "/Help.chm");
-  std::filesystem::remove_all(dir);
+TEST(Commands, HelpOpensTheFileBesideTheProgram) {
+  auto w = Window({});
+  std::vector<std::string> opened;
+  w->openFileHook = [&](const std::string& path) { opened.push_back(path); };
+  const std::string help = WithTrailingDelimiter(ProgramFolder()) + "Help.htm";
+  w->tbnHelp->click();  // none there: nothing happens
+  test::WriteFile(help, "x");
+  w->tbnHelp->click();
+  std::filesystem::remove(PathFromText(help));
+  EXPECT_EQ(opened, std::vector<std::string>{help});
 }
 
 TEST(Commands, BackspaceRunsTheDriverRefresh) {
@@ -327,9 +330,8 @@ void WhenBrowserOpens(std::function<void(TFolderBrowser&)> choose) {
 }
 
 TEST(Commands, FolderChoiceChangesCaptionNotApplicationTitle) {
-  char pattern[] = "/tmp/gt7p-dest-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  test::TempDir folder;
+  const std::string dir = folder.text();
   auto w = Window({"/nonexistent/start"});
   const std::string appTitle = w->ApplicationTitle;
   bool painted = false, placed = false;
@@ -354,7 +356,6 @@ TEST(Commands, FolderChoiceChangesCaptionNotApplicationTitle) {
   WhenBrowserOpens([](TFolderBrowser& b) { b.reject(); });
   w->tbnSelDir->click();
   EXPECT_EQ(w->DestFolder, dir);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Saving, MissingFolderAsksAndCancelEndsSilently) {

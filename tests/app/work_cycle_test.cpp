@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "app/frm_gt7p.h"
 #include "app/frm_ow.h"
@@ -20,12 +21,15 @@
 #include "records/field_table.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
+#include "tests/support/files.h"
+#include "tests/support/link_test_support.h"
+#include "tests/support/simulator.h"
 
 namespace gt7p {
 namespace {
 namespace fs = std::filesystem;
 
-std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+using test::G;
 
 sim::SurveyFile Small(const char* name, int seed) {
   sim::SurveyFile f = sim::DemoSurveyFiles()[0];
@@ -36,10 +40,7 @@ sim::SurveyFile Small(const char* name, int seed) {
   return f;
 }
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string Slurp(const fs::path& p) { return test::ReadFile(TextFromPath(p)); }
 
 class WorkCycle : public ::testing::Test {
  protected:
@@ -48,19 +49,14 @@ class WorkCycle : public ::testing::Test {
     sim::InstrumentStores stores;
     for (const auto& f : files_) stores.memory.push_back(sim::MakeFileReply(f));
     stores.card.push_back(sim::MakeFileReply(Small("KA0001.DAT", 9)));
-    simulator_ = std::make_unique<sim::InstrumentSimulator>(stores);
-    char pattern[] = "/tmp/gt7p-cycle-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dest_ = pattern;
+    simulator_ = test::StartSimulator(stores);
     window_ = std::make_unique<TfrmGT7P>(std::vector<std::string>{dest_.string()});
     window_->Link().SetCacheFolders({dest_.string()});
+    window_->Link().SetSecondForTesting(test::kTestSecondMs);
     window_->errorBoxHook = [this](const std::string& m) { errors_.push_back(m); };
     Answer(0);
   }
-  void TearDown() override {
-    window_.reset();
-    fs::remove_all(dest_);
-  }
+  void TearDown() override { window_.reset(); }
 
   // The settings dialog answered with the simulator's port, `target` and a
   // receive delay of 1 s (these tests are not about timing).
@@ -97,7 +93,8 @@ class WorkCycle : public ::testing::Test {
 
   std::vector<sim::SurveyFile> files_;
   std::unique_ptr<sim::InstrumentSimulator> simulator_;
-  fs::path dest_;
+  test::TempDir folder_;
+  const fs::path dest_ = folder_.path();
   std::unique_ptr<TfrmGT7P> window_;
   std::vector<std::string> errors_;
   int prompts_ = 0;
@@ -240,6 +237,37 @@ TEST_F(WorkCycle, ClosingDuringACommandEndsItCleanly) {
   EXPECT_FALSE(window_->isVisible());
   EXPECT_FALSE(window_->Link().IsOpen());
   EXPECT_FALSE(fs::exists(dest_ / "GT7PCache.tmp"));
+}
+
+// A click on a column header while a file transfers re-sorts the rows
+// inside the transfer's event loop; the outcome still lands in the row of
+// the file, and every selected file is saved once.
+TEST_F(WorkCycle, SortDuringSaveKeepsStatusesWithTheirRows) {
+  Refresh();
+  Select({0, 2});
+  bool sorted = false;
+  auto* timer = new QTimer(window_.get());
+  QObject::connect(timer, &QTimer::timeout, [&] {
+    if (sorted || !window_->Busy()) return;
+    for (int r = 0; r < 3; ++r) {
+      if (window_->lvw->listModel()->Row(r).subItems[0] != G("正在保存")) continue;
+      window_->lvwColumnClick(0);
+      window_->lvwColumnClick(0);  // descending: EF, CD, AB
+      sorted = true;
+      break;
+    }
+  });
+  timer->start(5);
+  AnswerPrompts("Button4");  // a row saved twice would ask
+  window_->tbnGetFile->click();
+  ASSERT_TRUE(sorted);
+  EXPECT_EQ(prompts_, 0);
+  std::map<std::string, std::string> byName;
+  for (int r = 0; r < 3; ++r) byName[window_->lvw->listModel()->Row(r).caption] = Status(r);
+  EXPECT_EQ(byName["AB      .DAT"], G("保存完毕"));
+  EXPECT_EQ(byName["CD0002  .DAT"], " ");
+  EXPECT_EQ(byName["EF0003  .DAT"], G("保存完毕"));
+  EXPECT_TRUE(fs::exists(dest_ / "EF0003.QFX"));
 }
 
 }  // namespace

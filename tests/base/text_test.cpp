@@ -7,11 +7,12 @@
 #include "base/file_names.h"
 #include "base/local_folders.h"
 #include "base/text.h"
+#include "tests/support/files.h"
 
 namespace gt7p {
 namespace {
 
-std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+using test::G;
 
 TEST(NumberText, ParsingAndPrinting) {
   double v = 0;

@@ -8,28 +8,21 @@
 #include <sstream>
 
 #include "tests/support/cli_runner.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace {
 namespace fs = std::filesystem;
 using gt7p::test::ShellQuote;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string Slurp(const fs::path& p) { return gt7p::test::ReadFile(gt7p::TextFromPath(p)); }
 
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = gt7p::test::MakeTempDir("gt7p-cli-"); }
-  void TearDown() override { fs::remove_all(dir_); }
+  gt7p::test::CliResult Run(const std::string& args) { return gt7p::test::RunCliIn(dir_, fs::absolute(GT7P_CLI), args); }
+  size_t FileCount() { return folder_.Count(); }
 
-  gt7p::test::CliResult Run(const std::string& args) {
-    return gt7p::test::RunCliIn(dir_, fs::absolute(GT7P_CLI), args);
-  }
-  size_t FileCount() { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator())); }
-
-  fs::path dir_;
+  gt7p::test::TempDir folder_;
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(CliTest, ConvertLeavesRawAndNamesTheOutput) {
@@ -112,6 +105,34 @@ TEST_F(CliTest, InfoListsTheHeaderFieldsInTableOrder) {
   for (size_t i = 0; i < 54; ++i) EXPECT_NE(got[i].find('\t'), std::string::npos) << i;
   EXPECT_EQ(got[54], "");
   EXPECT_NE(r.out.find("第12道\n源检距\t"), std::string::npos);
+}
+
+TEST_F(CliTest, InfoOfAnIncompleteFile) {
+  ASSERT_EQ(Run("sample --channels 2 --samples 8 A.T7P").status, 0);
+  std::string raw = Slurp(dir_ / "A.T7P");
+  const size_t full = raw.size();  // 326 + 2 x (64 + 32)
+  raw.resize(full - 20);           // the second channel's samples are cut, its header is whole
+  std::ofstream(dir_ / "A.T7P", std::ios::binary) << raw;
+  gt7p::test::CliResult r = Run("info A.T7P");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\n文件长度\t" + std::to_string(raw.size()) + "\n声明长度\t" + std::to_string(full) +
+                       "\n数据文件不完整！\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("第2道\n"), std::string::npos);
+  raw.resize(326 + 96 + 63);  // the second channel's header is cut: it is not shown
+  std::ofstream(dir_ / "A.T7P", std::ios::binary | std::ios::trunc) << raw;
+  r = Run("info A.T7P");
+  EXPECT_NE(r.out.find("第1道\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("第2道\n"), std::string::npos);
+}
+
+TEST_F(CliTest, DoubleDashEndsTheOptions) {
+  EXPECT_EQ(Run("sample -- --index").status, 0);  // a file named --index
+  EXPECT_TRUE(fs::exists(dir_ / "--index"));
+  EXPECT_EQ(Run("convert --format esp -- --index --help").status, 0);
+  EXPECT_EQ(fs::file_size(dir_ / "--help"), 51712u);
+  EXPECT_EQ(Run("info -- --index").status, 0);
 }
 
 // Committed golden outputs: any change in the converted bytes shows here,

@@ -5,40 +5,29 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
+#include "tests/support/cli_runner.h"
 #include "tests/support/link_test_support.h"
+#include "tests/support/simulator.h"
 
 namespace gt7p {
 namespace test {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
+using Outcome = CliResult;
 
 class CliLinkTest : public ::testing::Test {
  protected:
+  // gt7p-cli's link with the tests' short second.
+  void SetUp() override { setenv("GT7P_TEST_SECOND_MS", std::to_string(kTestSecondMs).c_str(), 1); }
   void Start(sim::InstrumentStores stores = sim::DemoStores(), sim::SimulatorFaults faults = {}) {
-    sim::SimulatorOptions options;
-    options.faults = faults;
-    sim_.reset(new sim::InstrumentSimulator(std::move(stores), options));
+    sim_ = StartSimulator(std::move(stores), faults);
   }
-  Outcome Cli(const std::string& args) {
-    const std::string err = dir_ / ".stderr";
-    const std::string command = "'" GT7P_CLI "' " + args + " 2>'" + err + "'";
-    Outcome r;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = ReadFile(err);
-    return r;
-  }
+  Outcome Cli(const std::string& args) { return RunCliIn(dir_.path(), GT7P_CLI, args); }
   std::string Port() const { return " --port " + sim_->PortPath(); }
 
   TempDir dir_;
@@ -53,6 +42,16 @@ TEST_F(CliLinkTest, ListPrintsTheChosenColumnsWithoutTheStatus) {
             "原始文件名称\t字节数量\nSD0103  .DAT\t49694\n");
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7);
   EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliLinkTest, ListWithTheDefaultColumns) {
+  Start();
+  const Outcome r = Cli("list" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+            "原始文件名称\t字节数量\t探测时间\t探测地点\t探测介质\t探测层数\t道数\t采样点数\t超前采样点数\t采样间隔\t探测方法");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 5);
+  EXPECT_NE(r.out.find("\nZS0001  .DAT\t"), std::string::npos);
 }
 
 TEST_F(CliLinkTest, GetSavesSkipsAndOverwrites) {

@@ -8,6 +8,7 @@
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 #include "tests/support/link_test_support.h"
+#include "tests/support/simulator.h"
 
 namespace gt7p {
 namespace test {
@@ -32,9 +33,8 @@ TEST(FileNameCommandTest, NameAndExtensionPadded) {
 class TransferTest : public ::testing::Test {
  protected:
   void Start(sim::SimulatorFaults faults = {}) {
-    sim::SimulatorOptions options;
-    options.faults = faults;
-    sim_.reset(new sim::InstrumentSimulator(sim::DemoStores(), options));
+    sim_ = StartSimulator(sim::DemoStores(), faults);
+    link_.SetSecondForTesting(kTestSecondMs);
     ASSERT_TRUE(link_.OpenCommPort(ui_, sim_->PortPath()));
     settings_.receiveDelay = 1;
   }
@@ -97,14 +97,14 @@ TEST_F(TransferTest, HandshakeFailureCreatesNoFile) {
   sim::SimulatorFaults faults;
   faults.memoryReply = "11";
   Start(faults);
-  EXPECT_EQ(Failure("ZS0001.DAT"), U("读版本号错误！"));
+  EXPECT_EQ(Failure("ZS0001.DAT"), G("读版本号错误！"));
   EXPECT_FALSE(Exists(dest_));
 }
 
 TEST_F(TransferTest, DestinationThatCannotBeCreated) {
   Start();
-  EXPECT_EQ(Failure("ZS0001.DAT", dir_ / "missing/OUT.T7P"), U("无法创建文件！"));
-  EXPECT_EQ(Failure("ZS0001.DAT", dir_.text()), U("无法创建文件！"));  // a folder stands there
+  EXPECT_EQ(Failure("ZS0001.DAT", dir_ / "missing/OUT.T7P"), G("无法创建文件！"));
+  EXPECT_EQ(Failure("ZS0001.DAT", dir_.text()), G("无法创建文件！"));  // a folder stands there
   EXPECT_TRUE(std::filesystem::is_directory(dir_.path()));
 }
 

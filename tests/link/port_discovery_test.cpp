@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 TEST(PortDiscoveryTest, WindowsRegistryValues) {
   EXPECT_EQ(WindowsPortEntry("\\Device\\Serial0", "COM1"), "COM1  (\\device\\serial0)");
-  EXPECT_EQ(WindowsPortEntry(" \\Device\\VCP0 ", " COM5 "), "COM5  (\\device\\vcp0)" + U(" USB转串口设备"));
+  EXPECT_EQ(WindowsPortEntry(" \\Device\\VCP0 ", " COM5 "), "COM5  (\\device\\vcp0)" + G(" USB转串口设备"));
   EXPECT_EQ(WindowsPortEntry("\\Device\\Serial2", "com3"), "COM3  (\\device\\serial2)");
   EXPECT_EQ(WindowsPortEntry("\\Device\\Serial3", "COM12"), "COM12  (\\device\\serial3)");
   for (const char* dropped : {"COM0", "COM", "LPT1", "CNCA0"}) EXPECT_EQ(WindowsPortEntry("\\Device\\X", dropped), "");
@@ -65,7 +65,7 @@ TEST(PortDiscoveryTest, SysfsRealPortsOnly) {
                                                   "/dev/ttyS0  (serial8250)",
                                                   "/dev/ttyS2  (serial)",
                                                   "/dev/ttyS10  (serial)",
-                                                  "/dev/ttyUSB0  (ftdi_sio)" + U(" USB转串口设备"),
+                                                  "/dev/ttyUSB0  (ftdi_sio)" + G(" USB转串口设备"),
                                               }));
   EXPECT_TRUE(SysfsSerialPorts(sys.ClassDir() + "/missing").empty());
 }

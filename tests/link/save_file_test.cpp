@@ -1,18 +1,19 @@
-// Saving one file: names from the instrument kept inside the folder, the
-// output name of a caption, and an existing file replaced only by a
-// complete one.
+// The save loop over the link against the simulator: what lands in the
+// folder is what the converter makes of the instrument's file, an existing
+// file is replaced only by a complete one, and a name from the instrument
+// stays inside the folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "base/error.h"
 #include "base/text.h"
 #include "link/exchange.h"
 #include "records/converter.h"
-#include "records/field_table.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 #include "tests/support/link_test_support.h"
+#include "tests/support/simulator.h"
+#include "workflow/comm_settings.h"
 #include "workflow/save_file.h"
 
 namespace gt7p {
@@ -20,44 +21,62 @@ namespace test {
 namespace {
 namespace fs = std::filesystem;
 
-TEST(OutputPathTest, CaptionTrimmedAndExtensionReplaced) {
-  const std::string dir = "/data/out";
-  EXPECT_EQ(OutputPath(dir, "ABC     .DAT", QfxFormat()), "/data/out/ABC.QFX");
-  EXPECT_EQ(OutputPath(dir + "/", "ABC     .DAT", EspFormat()), "/data/out/ABC.ESP");
-  EXPECT_EQ(OutputPath(dir, "ABCDEFGH.DAT", RawFormat()), "/data/out/ABCDEFGH.T7P");
-  EXPECT_EQ(OutputPath(dir, " AB.DAT ", QfxFormat()), "/data/out/AB.QFX");  // shorter than 9: trimmed whole
-  EXPECT_EQ(OutputPath(dir, "NOEXT", QfxFormat()), "/data/out/NOEXT.QFX");
-  EXPECT_EQ(OutputPath(dir, "../../X .DAT", QfxFormat()), "/data/out/.._.._X.QFX");
-  EXPECT_EQ(OutputPath(dir, "..", QfxFormat()), "/data/out/_.QFX");
-  EXPECT_EQ(OutputPath("", "AB.DAT", QfxFormat()), "AB.QFX");
-}
+// Every row selected, outcomes collected by caption; no prompt expected.
+class AllRows : public SaveList {
+ public:
+  explicit AllRows(std::vector<std::string> captions, std::string dest)
+      : captions_(std::move(captions)), dest_(std::move(dest)) {}
+  std::vector<RowId> RowIds() const override {
+    std::vector<RowId> ids;
+    for (size_t i = 0; i < captions_.size(); ++i) ids.push_back(i);
+    return ids;
+  }
+  bool SelectedFileRow(RowId id, std::string& caption) const override {
+    caption = captions_[static_cast<size_t>(id)];
+    return true;
+  }
+  void SetRowStatus(RowId id, const std::string& text) override { statuses[captions_[static_cast<size_t>(id)]] = text; }
+  std::string DestFolder() const override { return dest_; }
+  void ChooseDestFolder() override { ADD_FAILURE() << "folder asked for"; }
+  OverwriteChoice AskOverwrite(const std::string&, const std::string&) override {
+    ADD_FAILURE() << "prompt shown";
+    return kSkipThis;
+  }
+  void SetStatusText(const std::string&) override {}
+  void FileDone(RowId, const SavedFile& saved) override { paths.push_back(saved.path); }
 
-class SaveTest : public ::testing::Test {
+  std::map<std::string, std::string> statuses;
+  std::vector<std::string> paths;
+
+ private:
+  std::vector<std::string> captions_;
+  std::string dest_;
+};
+
+class SaveOverLinkTest : public ::testing::Test {
  protected:
   void Start(sim::InstrumentStores stores = sim::DemoStores()) {
-    sim_.reset(new sim::InstrumentSimulator(std::move(stores)));
+    sim_ = StartSimulator(std::move(stores));
+    link_.SetSecondForTesting(kTestSecondMs);
+    settings_.portName = sim_->PortPath();
     settings_.receiveDelay = 1;
-    ASSERT_TRUE(link_.OpenCommPort(ui_, sim_->PortPath()));
   }
-  SavedFile Save(const std::string& caption, const OutputFormat& format = QfxFormat(),
-                 SaveDecision decision = SaveDecision::kSave) {
-    return SaveOneFile(link_, ui_, settings_, caption, dir_.text(), format, [&](const std::string& path, bool exists) {
-      asked_.push_back({path, exists});
-      return decision;
-    });
+  AllRows Save(std::vector<std::string> captions, OverwriteChoice saveChoice = kOverwriteAll,
+               const OutputFormat& format = QfxFormat()) {
+    AllRows rows(std::move(captions), dir_.text());
+    LinkFileSource source(link_, ui_, settings_);
+    SaveJob job;
+    job.format = &format;
+    job.saveChoice = saveChoice;
+    SaveSelectedFiles(source, rows, job);
+    return rows;
   }
-  std::string Failure(const std::string& caption) {
-    return FailureOf([&] { Save(caption); });
-  }
-  // What the save should give: the demo file's raw form, converted.
+  // The demo file's raw form, converted.
   std::string ExpectedQfx(size_t index) {
     TempDir work;
     WriteFile(work / "X.T7P", sim::MakeRawFile(sim::DemoSurveyFiles()[index]));
-    EXPECT_TRUE(ConvertRawFile(work / "X.T7P", true, false));
+    EXPECT_TRUE(ConvertRawFile(work / "X.T7P", QfxFormat()));
     return ReadFile(work / "X.T7P");
-  }
-  size_t FilesInDir() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()));
   }
 
   TempDir dir_;
@@ -65,65 +84,57 @@ class SaveTest : public ::testing::Test {
   InstrumentLink link_;
   RecordingUi ui_;
   LinkSettings settings_;
-  std::vector<std::pair<std::string, bool>> asked_;
 };
 
-TEST_F(SaveTest, NewThenOverwrittenThenSkipped) {
+TEST_F(SaveOverLinkTest, NewThenOverwrittenThenSkipped) {
   Start();
   const std::string path = dir_ / "ZS0001.QFX";
-  SavedFile saved = Save("ZS0001  .DAT");
-  EXPECT_EQ(saved.path, path);
-  EXPECT_EQ(saved.outcome, SaveOutcome::kSaved);
-  EXPECT_EQ(SaveOutcomeText(saved.outcome), U("保存完毕"));
+  AllRows rows = Save({"ZS0001  .DAT"});
+  EXPECT_EQ(rows.statuses["ZS0001  .DAT"], G("保存完毕"));
+  EXPECT_EQ(rows.paths, std::vector<std::string>{path});
   EXPECT_EQ(ReadFile(path), ExpectedQfx(0));
-
   WriteFile(path, "OLD");
-  saved = Save("ZS0001  .DAT");
-  EXPECT_EQ(saved.outcome, SaveOutcome::kOverwritten);
+  EXPECT_EQ(Save({"ZS0001  .DAT"}).statuses["ZS0001  .DAT"], G("覆盖完毕"));
   EXPECT_EQ(ReadFile(path), ExpectedQfx(0));
-  EXPECT_EQ(FilesInDir(), 1u);  // no work files left beside it
-
+  EXPECT_EQ(dir_.Count(), 1u);  // no work files left beside it
   const size_t sent = sim_->Received().size();
-  EXPECT_EQ(Save("ZS0001  .DAT", QfxFormat(), SaveDecision::kSkip).outcome, SaveOutcome::kSkipped);
-  EXPECT_EQ(Save("ZS0001  .DAT", QfxFormat(), SaveDecision::kStop).outcome, SaveOutcome::kStopped);
-  EXPECT_EQ(sim_->Received().size(), sent);  // nothing asked of the instrument
-  EXPECT_EQ(asked_, (std::vector<std::pair<std::string, bool>>{{path, false}, {path, true}, {path, true}, {path, true}}));
+  EXPECT_EQ(Save({"ZS0001  .DAT"}, kSkipAll).statuses["ZS0001  .DAT"], G("略过"));
+  // The port was opened and closed for the skipped file, but nothing was asked of the instrument.
+  EXPECT_EQ(sim_->Received().size(), sent);
+  EXPECT_FALSE(link_.IsOpen());
 }
 
-TEST_F(SaveTest, FailedTransferKeepsTheExistingFile) {
+TEST_F(SaveOverLinkTest, FailedTransferKeepsTheExistingFile) {
   sim::InstrumentStores stores = sim::DemoStores();
   stores.memory[0].resize(5000);  // the instrument stops mid-way
   Start(stores);
   const std::string path = dir_ / "ZS0001.QFX";
   WriteFile(path, "OLD");
-  EXPECT_EQ(Failure("ZS0001  .DAT"), U("数据文件不完整！"));
+  EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), G("数据文件不完整！"));
   EXPECT_EQ(ReadFile(path), "OLD");
-  EXPECT_EQ(FilesInDir(), 1u);
-
+  EXPECT_EQ(dir_.Count(), 1u);
+  EXPECT_FALSE(link_.IsOpen());
   // Where no file was, what came stays (the conversion put its input back).
   fs::remove(PathFromText(path));
-  EXPECT_EQ(Failure("ZS0001  .DAT"), U("数据文件不完整！"));
+  EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), G("数据文件不完整！"));
   EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(path)), stores.memory[0]);
 }
 
-TEST_F(SaveTest, NameFromTheInstrumentStaysInTheFolder) {
+TEST_F(SaveOverLinkTest, NameFromTheInstrumentStaysInTheFolder) {
   // A header whose name field reads "../../X" with the extension "DAT".
   sim::InstrumentStores stores;
   std::string reply = sim::MakeFileReply(sim::DemoSurveyFiles()[0]);
   reply.replace(4, 22, BytesToHex(std::string("../../X\0DAT", 11)));
   stores.memory.push_back(reply);
   Start(stores);
-  link_.CloseCommPort();
-  ui_.commSettings = CommSettingsText(sim_->PortPath(), 0, 1, BuildDefaultColumns());
+  ui_.commSettings = Answer(sim_->PortPath(), 0, 1, DefaultColumns());
   ExchangeWithInstrument(link_, ui_, settings_, "", "", true);
   ASSERT_EQ(ui_.rows.size(), 1u);
   EXPECT_EQ(ui_.rows[0][0], "../../X .DAT");
-
-  ASSERT_TRUE(link_.OpenCommPort(ui_, settings_.portName));
-  const SavedFile saved = Save(ui_.rows[0][0], RawFormat());
-  EXPECT_EQ(saved.path, dir_ / ".._.._X.T7P");
-  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(saved.path)), reply);
-  EXPECT_EQ(FilesInDir(), 1u);
+  const AllRows rows = Save({ui_.rows[0][0]}, kOverwriteAll, RawFormat());
+  EXPECT_EQ(rows.paths, std::vector<std::string>{dir_ / ".._.._X.T7P"});
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(rows.paths[0])), reply);
+  EXPECT_EQ(dir_.Count(), 1u);
 }
 
 }  // namespace

@@ -90,6 +90,7 @@ class Peer {
 
 class SerialLinkTest : public ::testing::Test {
  protected:
+  void SetUp() override { link_.SetSecondForTesting(kTestSecondMs); }
   void Open(Peer& peer) { ASSERT_TRUE(link_.OpenCommPort(ui_, peer.port())); }
   void Send(const std::string& command, ReplyFile* target = nullptr, int32_t chunk = 4) {
     link_.SendCommand(ui_, command, chunk, 1, target);
@@ -131,6 +132,7 @@ TEST_F(SerialLinkTest, EachByteGivesTheDigitOfItsLowNibble) {
 }
 
 TEST_F(SerialLinkTest, SilentLineEndsAfterTheTimeOutOnly) {
+  link_.SetSecondForTesting(1000);  // the real second
   Peer peer;
   Open(peer);
   auto start = Clock::now();
@@ -204,7 +206,7 @@ TEST_F(SerialLinkTest, OpenSetsTheLineAndLeavesFlowControlAlone) {
   ASSERT_EQ(tcsetattr(peer.slave(), TCSANOW, &before), 0);
 
   Open(peer);
-  EXPECT_EQ(ui_.statuses, (std::vector<std::string>{U("正在连接端口 ") + peer.port() + " ...", ""}));
+  EXPECT_EQ(ui_.statuses, (std::vector<std::string>{G("正在连接端口 ") + peer.port() + " ...", ""}));
   termios t{};
   ASSERT_EQ(tcgetattr(peer.slave(), &t), 0);
   EXPECT_EQ(cfgetispeed(&t), speed_t(B19200));
@@ -222,7 +224,7 @@ TEST_F(SerialLinkTest, OpenSetsTheLineAndLeavesFlowControlAlone) {
 
 TEST_F(SerialLinkTest, PortsThatCannotBeUsed) {
   EXPECT_FALSE(link_.OpenCommPort(ui_, "/dev/no-such-port"));
-  EXPECT_EQ(ui_.statuses, (std::vector<std::string>{U("正在连接端口 /dev/no-such-port ..."), U("连接失败")}));
+  EXPECT_EQ(ui_.statuses, (std::vector<std::string>{G("正在连接端口 /dev/no-such-port ..."), G("连接失败")}));
   link_.CloseCommPort();
   link_.CloseCommPort();
 
@@ -230,7 +232,7 @@ TEST_F(SerialLinkTest, PortsThatCannotBeUsed) {
   ui_.statuses.clear();
   EXPECT_FALSE(link_.OpenCommPort(ui_, "/dev/null"));
   EXPECT_FALSE(link_.IsOpen());
-  EXPECT_EQ(ui_.statuses, (std::vector<std::string>{U("正在连接端口 /dev/null ...")}));
+  EXPECT_EQ(ui_.statuses, (std::vector<std::string>{G("正在连接端口 /dev/null ...")}));
 }
 
 TEST(EndSignalTest, NotifiesOnceAndNeverAfterRemoval) {

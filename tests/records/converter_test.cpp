@@ -13,7 +13,7 @@
 #include "records/converter.h"
 #include "records/layouts.h"
 #include "records/samples.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/files.h"
 
 namespace gt7p {
 namespace {
@@ -86,33 +86,20 @@ std::string RawFile() {
 
 class ConvertRawFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = test::MakeTempDir("gt7p-convert-");
-    path_ = dir_ / "TEST0001.QFX";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void Write(const std::string& content, const fs::path& p) {
-    std::ofstream(p, std::ios::binary) << content;
-  }
-  std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   std::string Convert(bool toQfx, const std::string& raw) {
-    Write(raw, path_);
-    EXPECT_TRUE(ConvertRawFile(path_.string(), toQfx, false));
-    EXPECT_FALSE(fs::exists(dir_ / "TEST0001.___"));
-    return Read(path_);
+    test::WriteFile(path_, raw);
+    EXPECT_TRUE(ConvertRawFile(path_, toQfx, false));
+    EXPECT_FALSE(test::Exists(dir_ / "TEST0001.___"));
+    return test::ReadFile(path_);
   }
   // The raw file is back, unchanged, and nothing else is left.
   void ExpectRestored(const std::string& raw) {
-    EXPECT_EQ(Read(path_), raw);
-    EXPECT_FALSE(fs::exists(dir_ / "TEST0001.___"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::ReadFile(path_), raw);
+    EXPECT_EQ(dir_.Count(), 1u);
   }
 
-  fs::path dir_, path_;
+  test::TempDir dir_;
+  const std::string path_ = dir_ / "TEST0001.QFX";
 };
 
 uint32_t U32(const std::string& b, size_t at) {
@@ -218,20 +205,28 @@ TEST_F(ConvertRawFileTest, LongerRawFileIgnoresTheRest) {
 }
 
 TEST_F(ConvertRawFileTest, RawOutputLeavesTheFileAlone) {
-  Write("not even a raw file", path_);
-  EXPECT_TRUE(ConvertRawFile(path_.string(), true, true));
-  EXPECT_EQ(Read(path_), "not even a raw file");
+  test::WriteFile(path_, "not even a raw file");
+  EXPECT_TRUE(ConvertRawFile(path_, true, true));
+  EXPECT_TRUE(ConvertRawFile(path_, RawFormat()));
+  EXPECT_EQ(test::ReadFile(path_), "not even a raw file");
 }
 
 TEST_F(ConvertRawFileTest, NothingToConvert) {
-  EXPECT_FALSE(ConvertRawFile((dir_ / "missing.QFX").string(), true, false));
-  fs::create_directory(dir_ / "folder.QFX");
-  EXPECT_FALSE(ConvertRawFile((dir_ / "folder.QFX").string(), true, false));
-  EXPECT_TRUE(fs::is_directory(dir_ / "folder.QFX"));
+  EXPECT_FALSE(ConvertRawFile(dir_ / "missing.QFX", true, false));
+  fs::create_directory(dir_.path() / "folder.QFX");
+  EXPECT_FALSE(ConvertRawFile(dir_ / "folder.QFX", true, false));
+  EXPECT_TRUE(fs::is_directory(dir_.path() / "folder.QFX"));
+  // Into a new file: a folder in the output's place stays, nothing is made.
+  test::WriteFile(path_, RawFile());
+  EXPECT_FALSE(ConvertRawFileTo(path_, dir_ / "folder.QFX", QfxFormat()));
+  EXPECT_TRUE(fs::is_directory(dir_.path() / "folder.QFX"));
+  EXPECT_FALSE(ConvertRawFileTo(dir_ / "missing.T7P", dir_ / "X.QFX", QfxFormat()));
+  EXPECT_FALSE(ConvertRawFileTo(path_, dir_ / "X.T7P", RawFormat()));
+  EXPECT_EQ(dir_.Count(), 2u);
 }
 
 TEST_F(ConvertRawFileTest, OldWorkFileIsReplaced) {
-  Write("stale", dir_ / "TEST0001.___");
+  test::WriteFile(dir_ / "TEST0001.___", "stale");
   std::string out = Convert(true, RawFile());
   EXPECT_EQ(out.substr(0, 8), "QZZDQX10");
 }
@@ -240,9 +235,9 @@ TEST_F(ConvertRawFileTest, ZeroCountsFailAndRestore) {
   for (size_t field : {144u, 148u}) {
     std::string raw = RawFile();
     Put(raw, 10 + field, "0000");
-    Write(raw, path_);
+    test::WriteFile(path_, raw);
     try {
-      ConvertRawFile(path_.string(), true, false);
+      ConvertRawFile(path_, true, false);
       ADD_FAILURE() << "no failure for a zero count at " << field;
     } catch (const Error& e) {
       EXPECT_STREQ(e.message(), "");
@@ -255,9 +250,9 @@ TEST_F(ConvertRawFileTest, TruncatedRawFileFailsAndRestores) {
   const std::string full = RawFile();
   for (size_t length : {size_t{0}, size_t{9}, size_t{200}, size_t{326}, size_t{400}, full.size() - 1}) {
     std::string raw = full.substr(0, length);
-    Write(raw, path_);
+    test::WriteFile(path_, raw);
     try {
-      ConvertRawFile(path_.string(), false, false);
+      ConvertRawFile(path_, false, false);
       ADD_FAILURE() << "no failure for " << length << " bytes";
     } catch (const Error& e) {
       EXPECT_EQ(e.message(), Utf8ToCp936("数据文件不完整！")) << length;

@@ -8,11 +8,12 @@
 #include "base/text.h"
 #include "records/field_format.h"
 #include "records/field_table.h"
+#include "tests/support/files.h"
 
 namespace gt7p {
 namespace {
 
-std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+using test::G;
 std::string Fmt(const std::string& value, const char* kind, const std::string& templ) {
   return FormatFieldValue(value, kind, templ);
 }

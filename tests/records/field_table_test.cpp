@@ -5,11 +5,12 @@
 #include "base/text.h"
 #include "records/field_format.h"
 #include "records/field_table.h"
+#include "tests/support/files.h"
 
 namespace gt7p {
 namespace {
 
-std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+using test::G;
 
 std::vector<int> ChunkCounts(const std::string& templ) {
   std::vector<std::string> pieces = SplitText(templ.substr(0, templ.find(G("◇"))), '*');
@@ -55,21 +56,6 @@ TEST(HeaderFieldTable, TextsSurviveTheCodePage) {
   EXPECT_EQ(HeaderFieldTable().find('?'), std::string::npos);
   EXPECT_EQ(Utf8ToCp936(Cp936ToUtf8(HeaderFieldTable())), HeaderFieldTable());
   EXPECT_EQ(G("状态").size(), 4u);  // two bytes a character
-}
-
-TEST(DefaultColumns, OneLinePerFileHeaderField) {
-  const std::string columns = BuildDefaultColumns();
-  std::vector<std::string> lines = SplitText(columns, "\r\n");
-  ASSERT_EQ(lines.size(), 54u);
-  EXPECT_EQ(lines[0], G("1=1原始文件名称"));
-  EXPECT_EQ(lines[1], G("2=0存储地址"));
-  EXPECT_NE(columns.substr(columns.size() - 2), "\r\n");
-  std::vector<int> shown;
-  for (size_t i = 0; i < lines.size(); ++i)
-    if (ColumnLineShown(lines[i])) shown.push_back(static_cast<int>(i) + 1);
-  EXPECT_EQ(shown, (std::vector<int>{1, 3, 5, 6, 11, 12, 20, 21, 22, 23, 26}));
-  EXPECT_TRUE(ColumnLineShown(G("12=1探测层数")));
-  EXPECT_FALSE(ColumnLineShown(G("10=0触发电压")));
 }
 
 TEST(FieldSpec, BadOffsetOrLengthFailsWithEmptyMessage) {

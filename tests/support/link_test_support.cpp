@@ -1,15 +1,13 @@
 #include "tests/support/link_test_support.h"
 
-#include <stdlib.h>
-
-#include <fstream>
-#include <stdexcept>
+#include <algorithm>
 
 #include "base/error.h"
+#include "records/field_table.h"
+#include "workflow/comm_settings.h"
 
 namespace gt7p {
 namespace test {
-namespace fs = std::filesystem;
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string bytes;
@@ -17,11 +15,13 @@ std::string Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
-std::string RecordingUi::EditCommSettings(const std::string& portName, const std::string& target,
-                                          const std::string& delay, const std::string& columnChoice,
-                                          const std::string& defaultColumns) {
-  dialogArgs = {portName, target, delay, columnChoice, defaultColumns};
-  return commSettings;
+CommSettings RecordingUi::ChooseCommSettings(LinkSettings& settings) {
+  return gt7p::ChooseCommSettings(settings, [this](const std::string& portName, const std::string& target,
+                                                   const std::string& delay, const std::string& columnChoice,
+                                                   const std::string& defaultColumns) {
+    dialogArgs = {portName, target, delay, columnChoice, defaultColumns};
+    return commSettings;
+  });
 }
 
 void RecordingUi::SetStatusText(const std::string& text) {
@@ -41,19 +41,19 @@ void RecordingUi::AddRow(const std::string& caption, int imageIndex) {
   images.push_back(imageIndex);
 }
 
-std::string CommSettingsText(const std::string& port, int target, int delay, const std::string& columns) {
-  return port + "," + std::to_string(target) + "," + std::to_string(delay) + "," + columns;
+std::string Answer(const std::string& port, int target, int delay, const std::string& columns) {
+  CommSettings settings;
+  settings.portName = port;
+  settings.commTarget = target;
+  settings.receiveDelay = delay;
+  settings.columnChoice = columns;
+  return CommSettingsText(settings);
 }
 
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "gt7p-link-XXXXXX").string();
-  if (!mkdtemp(&pattern[0])) throw std::runtime_error("no temporary folder");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
+std::string Columns(std::initializer_list<size_t> shown) {
+  std::vector<bool> flags(HeaderGroupZeroEntries().size());
+  for (size_t position : shown) flags.at(position - 1) = true;
+  return CommSettingsFor("", 0, 0, flags).columnChoice;
 }
 
 std::string FailureOf(const std::function<void()>& run) {
@@ -63,20 +63,6 @@ std::string FailureOf(const std::function<void()>& run) {
     return e.message();
   }
   return "(no error)";
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(PathFromText(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(PathFromText(path), std::ios::binary) << content;
-}
-
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(PathFromText(path), ec);
 }
 
 }  // namespace test

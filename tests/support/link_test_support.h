@@ -1,27 +1,32 @@
-// Shared pieces of the link tests: a window that records what the exchange
-// does to it, temporary folders, file helpers.
+// A window stand-in that records what the exchange does to it, a simulated
+// instrument for a test, and the short second the link tests run with.
 #pragma once
 
-#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "base/cp936.h"
+#include "link/instrument_link.h"
 #include "link/instrument_ui.h"
+#include "tests/support/files.h"
 
 namespace gt7p {
 namespace test {
 
-inline std::string U(const std::string& utf8) { return Utf8ToCp936(utf8); }
+// The link's second in tests that are not about timing: long enough for a
+// loaded machine to keep a reply going, short enough that an exchange
+// takes well under a second.
+constexpr int32_t kTestSecondMs = 200;
 
 // Bytes from a list of values, for wire comparisons.
 std::string Bytes(std::initializer_list<int> values);
 
 class RecordingUi : public InstrumentUi {
  public:
-  std::string EditCommSettings(const std::string& portName, const std::string& target, const std::string& delay,
-                               const std::string& columnChoice, const std::string& defaultColumns) override;
+  // Asks the dialog as the window does (workflow/comm_settings.h), the
+  // dialog answering `commSettings`.
+  CommSettings ChooseCommSettings(LinkSettings& settings) override;
   void SetStatusText(const std::string& text) override;
   void ClearList() override;
   void AddColumn(const std::string& caption) override { columns.push_back(caption); }
@@ -42,28 +47,14 @@ class RecordingUi : public InstrumentUi {
   std::vector<bool> targets;
 };
 
-// "port,target,delay," and the column lines.
-std::string CommSettingsText(const std::string& port, int target, int delay, const std::string& columns);
+// The dialog's answer: "port,target,delay," and the column lines.
+std::string Answer(const std::string& port, int target, int delay, const std::string& columns);
 
-// A fresh folder under the temporary folder, removed with its contents.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& path() const { return path_; }
-  std::string text() const { return TextFromPath(path_); }
-  std::string operator/(const std::string& name) const { return TextFromPath(path_ / name); }
-
- private:
-  std::filesystem::path path_;
-};
+// Column lines with only the fields at these 1-based positions shown.
+std::string Columns(std::initializer_list<size_t> shown);
 
 // The message of the gt7p::Error that `run` throws, or "(no error)".
 std::string FailureOf(const std::function<void()>& run);
-
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& content);
-bool Exists(const std::string& path);
 
 }  // namespace test
 }  // namespace gt7p

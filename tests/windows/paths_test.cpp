@@ -9,7 +9,7 @@
 #include "base/local_folders.h"
 #include "link/instrument_link.h"
 #include "link/reply_file.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/files.h"
 #include "workflow/save_file.h"
 
 namespace gt7p {
@@ -21,9 +21,8 @@ const std::string kTrailBackslash = "\x82\x5C";
 
 class WindowsPaths : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = test::MakeTempDir("gt7p-paths-"); }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  test::TempDir folder_;
+  const fs::path dir_ = folder_.path();
 };
 
 TEST_F(WindowsPaths, Cp936NamesBecomeWideNames) {

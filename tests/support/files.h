@@ -1,0 +1,40 @@
+// Temporary folders and whole files for the tests, on every platform.
+// Paths are code page 936 texts, as the core's.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "base/cp936.h"
+
+namespace gt7p {
+namespace test {
+
+// The UTF-8 text of a test as the core's code page 936 text.
+inline std::string G(const char* utf8) { return Utf8ToCp936(utf8); }
+
+// A fresh, empty folder under the system's temporary folder, removed with
+// its contents at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string text() const { return TextFromPath(path_); }
+  // A name in the folder.
+  std::string operator/(const std::string& name) const { return TextFromPath(path_ / PathFromText(name)); }
+  // Files and folders directly in it.
+  size_t Count() const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+bool Exists(const std::string& path);
+
+}  // namespace test
+}  // namespace gt7p

@@ -1,0 +1,99 @@
+// The main window's rules without the window.
+#include <gtest/gtest.h>
+
+#include "base/local_folders.h"
+#include "settings/driver_binding.h"
+#include "tests/support/files.h"
+#include "workflow/main_window.h"
+
+namespace gt7p {
+namespace {
+
+using test::G;
+
+const std::string kTitle = "PRX4470-2 数据文件提取软件";
+
+TEST(CommandLineParameters, FolderTitleFormatAndLock) {
+  const std::string d(1, PathDelimiter());
+  struct Case {
+    std::vector<const char*> params;
+    std::string folder, title, hint;
+    bool esp, locked;
+  };
+  const Case cases[] = {
+      {{}, "", kTitle, "指定目标文件夹", false, false},
+      {{"  data "}, "data" + d, kTitle, "指定目标文件夹：data" + d, false, false},
+      {{"data/"}, "data/" + std::string(d == "/" ? "" : d), kTitle, "", false, false},
+      {{"   ", "  "}, "", kTitle, "指定目标文件夹：", false, false},
+      {{"", " My Title "}, "", "My Title", "指定目标文件夹：", false, false},
+      {{"", "", "ESP", "DontSelDir"}, "", kTitle, "指定目标文件夹：", true, true},
+      {{"", "", " esp", "dontseldir "}, "", kTitle, "指定目标文件夹：", false, false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> params;
+    for (const char* p : c.params) params.push_back(G(p));
+    const CommandLine line = ReadCommandLine(params);
+    SCOPED_TRACE(c.params.empty() ? "(none)" : c.params[0]);
+    EXPECT_EQ(line.DestFolder, c.folder);
+    EXPECT_EQ(line.AppTitle, G(c.title.c_str()));
+    if (!c.hint.empty()) {
+      EXPECT_EQ(line.SelDirHint, G(c.hint.c_str()));
+    }
+    EXPECT_EQ(line.esp, c.esp);
+    EXPECT_EQ(line.dontSelDir, c.locked);
+  }
+}
+
+TEST(Caption, TitleAndFolderHint) {
+  EXPECT_EQ(WindowCaption("T", "", SelDirHint("")), "T");
+  EXPECT_EQ(WindowCaption("T", "C:\\Out", SelDirHint("C:\\Out")), G("T（指定目标文件夹：C:\\Out）"));
+}
+
+TEST(StatusAndErrorTexts, IdleTextAndFullStop) {
+  EXPECT_EQ(StatusText("  "), G("待命"));
+  EXPECT_EQ(StatusText(""), G("待命"));
+  EXPECT_EQ(StatusText(" x "), " x ");
+  const std::pair<std::string, std::string> boxes[] = {
+      {G("用户取消！"), G("用户取消！.")}, {"", ""}, {"done.", "done."}, {"stop!", "stop!"},
+      {"x-", "x-"},  // "-" sorts before "."
+      {"x/", "x/."}, {"abc", "abc."}};
+  for (const auto& [message, text] : boxes) EXPECT_EQ(ErrorBoxText(message), text) << message;
+}
+
+TEST(HelpFile, OrderOfPreference) {
+  test::TempDir dir;
+  EXPECT_EQ(FindHelpFile(dir.text()), "");
+  test::WriteFile(dir / "Help.htm", "x");
+  EXPECT_EQ(FindHelpFile(dir.text()), dir / "Help.htm");
+  test::WriteFile(dir / "Help.mht", "x");
+  EXPECT_EQ(FindHelpFile(dir.text()), dir / "Help.mht");
+  test::WriteFile(dir / "Help.chm", "x");
+  EXPECT_EQ(FindHelpFile(dir.text() + PathDelimiter()), dir / "Help.chm");
+}
+
+TEST(FolderCommand, StartsAtTheDestinationOrTheProgramFolder) {
+  EXPECT_EQ(FolderCommandStart("C:\\Out", "C:\\Prog"), "C:\\Out");
+  EXPECT_EQ(FolderCommandStart("", "prog"), "prog" + std::string(1, PathDelimiter()));
+}
+
+TEST(DriverRefresh, StatusTextsAroundTheTwoCalls) {
+  std::vector<std::string> events;
+  SetDriverInstallerForTesting([&](void*, const char* id, const char*, uint32_t, int*) {
+    events.push_back(id);
+    return 1;
+  });
+  RefreshUsbSerialDriver([&](const std::string& text) { events.push_back(text); });
+  const std::string refreshing = G("正在刷新设备。。。");
+  EXPECT_EQ(events, (std::vector<std::string>{refreshing, "USB\\VID_0403&PID_6001", refreshing + "1",
+                                              "FTDIBUS\\COMPORT&VID_0403&PID_6001", refreshing + "2",
+                                              refreshing + "3"}));
+  // Without the installer nothing happens at all.
+  events.clear();
+  SetDriverInstallerForTesting(DriverInstaller());
+  RefreshUsbSerialDriver([&](const std::string& text) { events.push_back(text); });
+  EXPECT_TRUE(events.empty());
+  ResetDriverInstallerForTesting();
+}
+
+}  // namespace
+}  // namespace gt7p

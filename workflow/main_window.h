@@ -1,0 +1,51 @@
+// The rules of the main window that need no window: what FormCreate takes
+// from the command line, the caption, the status line's idle text, the
+// error box's text, the help file, the folder command's start folder and
+// the driver refresh. Texts are code page 936.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gt7p {
+
+// What FormCreate takes from the four positional parameters (a parameter
+// counts only when the command line has that many).
+struct CommandLine {
+  std::string DestFolder;  // parameter 1 trimmed, with a trailing delimiter; empty when blank
+  std::string AppTitle;    // parameter 2 trimmed when not blank, else the default title
+  std::string SelDirHint;  // tbnSelDir's hint: "指定目标文件夹", or with "：" and DestFolder
+  bool esp = false;        // parameter 3 "esp" in any case: ESP is the output format
+  bool dontSelDir = false; // parameter 4 "dontseldir" in any case: no folder button
+};
+CommandLine ReadCommandLine(const std::vector<std::string>& params);
+
+// The hint of tbnSelDir once a folder is set: "指定目标文件夹：" + folder.
+std::string SelDirHint(const std::string& destFolder);
+
+// UpdateCaption: AppTitle, and when DestFolder is not empty "（" hint "）".
+std::string WindowCaption(const std::string& appTitle, const std::string& destFolder, const std::string& selDirHint);
+
+// SetStatusText: a blank text gives the idle text "待命".
+std::string StatusText(const std::string& text);
+
+// The error box's text: a full stop appended when the message is not empty
+// and its last byte sorts after "." (every Chinese message, not "x." or
+// "x!").
+std::string ErrorBoxText(const std::string& message);
+
+// The help file in the program's folder: the first of Help.chm, Help.hlp,
+// Help.mht and Help.htm that exists, or "" when there is none.
+std::string FindHelpFile(const std::string& programFolder);
+
+// Where the folder command opens the browser: DestFolder, or the program's
+// folder with a trailing delimiter when that is empty.
+std::string FolderCommandStart(const std::string& destFolder, const std::string& programFolder);
+
+// Tag 2, RefreshUsbSerialDriver: when the installer binds, the two driver
+// calls, with "正在刷新设备。。。" and its counts 1 to 3 as status texts;
+// nothing at all when it doesn't. Errors of the calls go on.
+void RefreshUsbSerialDriver(const std::function<void(const std::string&)>& setStatusText);
+
+}  // namespace gt7p
