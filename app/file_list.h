@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "workflow/list_sort.h"
+#include "workflow/workflow.h"
 
 namespace gt7p {
 

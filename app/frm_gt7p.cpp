@@ -30,11 +30,9 @@
 #include "base/file_names.h"
 #include "base/local_folders.h"
 #include "base/text.h"
-#include "settings/driver_binding.h"
 #include "settings/frm_setting.h"
-#include "settings/port_discovery.h"
-#include "workflow/main_window.h"
-#include "workflow/save_file.h"
+#include "settings/settings.h"
+#include "workflow/workflow.h"
 
 namespace gt7p {
 namespace {

@@ -11,11 +11,8 @@
 #include <vector>
 
 #include "app/file_list.h"
-#include "link/exchange.h"
-#include "link/instrument_link.h"
-#include "link/instrument_ui.h"
-#include "workflow/comm_settings.h"
-#include "workflow/list_sort.h"
+#include "link/link.h"
+#include "workflow/workflow.h"
 
 class QLabel;
 class QTimer;

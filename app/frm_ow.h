@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <string>
 
-#include "workflow/save_file.h"
+#include "workflow/workflow.h"
 
 class QLabel;
 class QPlainTextEdit;

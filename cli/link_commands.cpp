@@ -13,14 +13,10 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "link/exchange.h"
-#include "link/instrument_link.h"
-#include "link/instrument_ui.h"
-#include "records/field_table.h"
-#include "records/formats.h"
-#include "settings/port_discovery.h"
-#include "workflow/comm_settings.h"
-#include "workflow/save_file.h"
+#include "link/link.h"
+#include "records/records.h"
+#include "settings/settings.h"
+#include "workflow/workflow.h"
 
 namespace gt7p {
 namespace cli {

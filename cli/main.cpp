@@ -11,7 +11,7 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "records/formats.h"
+#include "records/records.h"
 
 namespace {
 

@@ -11,9 +11,7 @@
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
-#include "records/converter.h"
-#include "records/field_table.h"
-#include "records/formats.h"
+#include "records/records.h"
 #include "sim/record_maker.h"
 
 namespace gt7p {

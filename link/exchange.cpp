@@ -7,7 +7,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "link/reply_file.h"
-#include "records/field_table.h"
+#include "records/records.h"
 
 namespace gt7p {
 namespace {

@@ -8,10 +8,11 @@
 #include "base/text.h"
 #include "link/comm_thread.h"
 #include "link/instrument_ui.h"
+#include "link/serial_port.h"
 
 namespace gt7p {
 
-InstrumentLink::InstrumentLink() {
+InstrumentLink::InstrumentLink() : port_(new SerialPort) {
   cacheFolders_.push_back(ProgramFolder());
   std::error_code ec;
   std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
@@ -24,16 +25,16 @@ bool InstrumentLink::OpenCommPort(InstrumentUi& ui, const std::string& portName)
   static const std::string kConnecting = Utf8ToCp936("正在连接端口 ");
   static const std::string kFailed = Utf8ToCp936("连接失败");
   ui.SetStatusText(kConnecting + portName + " ...");
-  if (!port_.Open(portName)) {
+  if (!port_->Open(portName)) {
     ui.SetStatusText(kFailed);
     return false;
   }
-  if (!port_.Configure()) {
+  if (!port_->Configure()) {
     CloseCommPort();
     return false;
   }
   try {
-    if (port_.ReadLineStatus().errors) port_.Purge();
+    if (port_->ReadLineStatus().errors) port_->Purge();
     ui.SetStatusText("");
   } catch (const std::exception&) {
     CloseCommPort();
@@ -43,8 +44,10 @@ bool InstrumentLink::OpenCommPort(InstrumentUi& ui, const std::string& portName)
   return true;
 }
 
+bool InstrumentLink::IsOpen() const { return port_->IsOpen(); }
+
 void InstrumentLink::CloseCommPort() {
-  port_.Close();
+  port_->Close();
   if (receiveEnd_ && !receiveEnd_->IsSet()) receiveEnd_->Set();
 }
 
@@ -57,9 +60,9 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
     commandBuffer_[i] = static_cast<char>(digit < 0 ? 0 : digit);
   }
   if (receiveEnd_ && !receiveEnd_->IsSet()) receiveEnd_->Set();
-  std::shared_ptr<EndSignal> end = TCommThread::Start(port_, timeoutSeconds, secondMs_, chunkSize, target, &replyText_);
+  std::shared_ptr<EndSignal> end = TCommThread::Start(*port_, timeoutSeconds, secondMs_, chunkSize, target, &replyText_);
   receiveEnd_ = end;
-  port_.Write(commandBuffer_.data(), commandBuffer_.size());
+  port_->Write(commandBuffer_.data(), commandBuffer_.size());
   try {
     ui.WaitForEnd(end);
   } catch (...) {

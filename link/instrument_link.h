@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "link/end_signal.h"
-#include "link/serial_port.h"
 
 namespace gt7p {
 
 class InstrumentUi;
 class ReplyFile;
+class SerialPort;
 
 class InstrumentLink {
  public:
@@ -37,7 +37,7 @@ class InstrumentLink {
   // status left as it is, false. Ready: status "" (idle), true.
   bool OpenCommPort(InstrumentUi& ui, const std::string& portName);
   void CloseCommPort();  // harmless when nothing is open
-  bool IsOpen() const { return port_.IsOpen(); }
+  bool IsOpen() const;
 
   // Empties ReplyText, starts a receive thread, writes the command and
   // returns when the thread has ended (through ui.WaitForEnd). The reply is
@@ -57,7 +57,7 @@ class InstrumentLink {
   const std::vector<std::string>& CacheFolders() const { return cacheFolders_; }
 
  private:
-  SerialPort port_;
+  std::unique_ptr<SerialPort> port_;  // serial_port.h is private to link/
   std::shared_ptr<EndSignal> receiveEnd_;  // of the latest receive thread
   std::string replyText_;
   std::string commandBuffer_;

@@ -22,7 +22,7 @@
 #include "settings/driver_binding.h"
 #include "settings/port_discovery.h"
 #include "settings/ui_fonts.h"
-#include "workflow/comm_settings.h"
+#include "workflow/workflow.h"
 
 namespace gt7p {
 namespace {

@@ -15,7 +15,7 @@
 
 #include "base/cp936.h"
 #include "base/text.h"
-#include "records/field_table.h"
+#include "records/records.h"
 #include "sim/record_maker.h"
 
 namespace gt7p {

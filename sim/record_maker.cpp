@@ -8,7 +8,7 @@
 
 #include "base/cp936.h"
 #include "base/text.h"
-#include "records/field_table.h"
+#include "records/records.h"
 
 namespace gt7p {
 namespace sim {

@@ -5,7 +5,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "records/field_table.h"
+#include "records/records.h"
 
 namespace gt7p {
 namespace {

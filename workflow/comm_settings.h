@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "link/instrument_ui.h"
+#include "link/link.h"
 
 namespace gt7p {
 

@@ -5,7 +5,7 @@
 #include "base/cp936.h"
 #include "base/file_names.h"
 #include "base/text.h"
-#include "settings/driver_binding.h"
+#include "settings/settings.h"
 
 namespace gt7p {
 

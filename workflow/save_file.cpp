@@ -7,8 +7,8 @@
 #include "base/file_names.h"
 #include "base/local_folders.h"
 #include "base/text.h"
-#include "link/exchange.h"
-#include "records/converter.h"
+#include "link/link.h"
+#include "records/records.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;

@@ -26,9 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "link/instrument_link.h"
-#include "link/instrument_ui.h"
-#include "records/formats.h"
+#include "link/link.h"
+#include "records/records.h"
 #include "workflow/list_sort.h"
 
 namespace gt7p {

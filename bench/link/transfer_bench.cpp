@@ -20,8 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "link/exchange.h"
-#include "link/instrument_link.h"
+#include "link/link.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 

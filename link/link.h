@@ -1,0 +1,37 @@
+// The instrument link: the serial line to the instrument, the receive
+// thread, and the exchange through which everything else talks to the
+// instrument. Code outside link/ includes this header.
+//
+// Headers: instrument_link.h (the port and SendCommand), exchange.h
+// (ExchangeWithInstrument, the directory and the transfer of one file),
+// instrument_ui.h (what the exchange needs from its window, the settings it
+// keeps), end_signal.h (the end of a reception). Private to link/ and its
+// tests: serial_port.h (serial_posix.cpp, serial_win32.cpp), comm_thread.h
+// (TCommThread), reply_file.h.
+//
+// Threads: one thread calls everything here (the window's, or the
+// terminal's). The receive thread of the latest command is the only other;
+// until its EndSignal is set it owns the port, ReplyText and the reply file.
+// InstrumentUi is called only on the calling thread.
+//
+// Blocking: SendCommand blocks for a whole reception, waiting through
+// InstrumentUi::WaitForEnd: the reply, then a silence of the receive
+// delay (a long reply) or 1 s (a short command), or until a short reply
+// holds more than 32 characters. So an exchange takes at least 2 s of
+// handshake, 1 s more for a file request, then the reply's line time
+// (about 1920 characters a second) and the receive delay.
+//
+// Failures: InstrumentLink throws no Error (a port that can't be opened
+// gives false and the status "连接失败"). ExchangeWithInstrument throws
+// Error with "读COMMEM卡版本号错误！" or "读版本号错误！" (handshake), "无法创建缓冲池！"
+// (no cache file), "无法提取目录信息！" (a reply that is no directory),
+// "无法创建文件！" (transfer target), an empty message (a shown column
+// beyond the table, a short or failed file reply), and whatever
+// InstrumentUi::ChooseCommSettings throws ("用户取消！"). The port is closed
+// and the cache file deleted on every way out of a directory exchange.
+#pragma once
+
+#include "link/end_signal.h"
+#include "link/exchange.h"
+#include "link/instrument_link.h"
+#include "link/instrument_ui.h"

@@ -1,0 +1,21 @@
+#!/bin/sh
+# Code outside link/, records/ and workflow/ includes only their contract
+# headers (link/link.h, records/records.h, workflow/workflow.h); the
+# private headers of link/ and records/ stay inside. Tests may include any
+# header. Prints the offending lines and fails when there are any.
+# usage: include_rules.sh REPOSITORY
+set -eu
+cd "${1:?repository}"
+bad=$(
+  for folder in link records workflow; do
+    grep -rn --include='*.cpp' --include='*.h' "#include \"$folder/" \
+      app base cli link records settings sim workflow bench 2>/dev/null |
+      grep -v "^$folder/" | grep -v "#include \"$folder/$folder.h\"" || true
+  done
+)
+if [ -n "$bad" ]; then
+  echo "include a subsystem through its contract header:"
+  echo "$bad"
+  exit 1
+fi
+echo "include rules kept"

@@ -1,0 +1,26 @@
+// The rules of the main window and the settings dialog without a toolkit:
+// the window (app/, settings/frm_setting.*) and gt7p-cli are clients of
+// them. Code outside workflow/ includes this header.
+//
+// Headers: main_window.h (start-up from the command line, caption, status
+// and error texts, help file, folder command, driver refresh), list_sort.h
+// (lvwCompare and the sort state of lvwColumnClick), comm_settings.h (the
+// CommSettings and column-choice texts, the settings dialog's rules),
+// save_file.h (SaveSelectedFiles with SaveChoice).
+//
+// Threads: the caller's thread; nothing here starts one.
+//
+// Blocking: SaveSelectedFiles blocks for each file's transfer (link/link.h)
+// and for the overwrite prompt; everything else returns at once.
+//
+// Failures: ChooseCommSettings throws Error "用户取消！" for a cancelled
+// dialog and Error with an empty message for an answer whose target or
+// delay is not a number; SaveSelectedFiles passes on the errors of the
+// transfer and the conversion after each file's clean-up, and gives
+// "无法创建文件！" when a complete file can't replace an existing one.
+#pragma once
+
+#include "workflow/comm_settings.h"
+#include "workflow/list_sort.h"
+#include "workflow/main_window.h"
+#include "workflow/save_file.h"
