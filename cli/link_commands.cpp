@@ -221,34 +221,16 @@ int RunGet(const std::vector<std::string>& words) {
     for (const std::string& name : args.positional()) names.push_back(CoreText(name));
   }
 
-  // The window's save loop over the names, all selected; the choice for
-  // existing files is made before (sticky), so no prompt comes.
-  class NameList : public SaveList {
+  // The window's save loop over the names; the choice for existing files
+  // is made here, sticky, so no prompt comes.
+  class NameList : public CaptionRows {
    public:
-    NameList(const std::vector<std::string>& names, const std::string& dest) : names_(names), dest_(dest) {}
-    std::vector<RowId> RowIds() const override {
-      std::vector<RowId> ids;
-      for (size_t i = 0; i < names_.size(); ++i) ids.push_back(i);
-      return ids;
-    }
-    bool SelectedFileRow(RowId id, std::string& caption) const override {
-      caption = names_[static_cast<size_t>(id)];
-      return true;
-    }
-    void SetRowStatus(RowId, const std::string&) override {}
-    std::string DestFolder() const override { return dest_; }
-    void ChooseDestFolder() override {}
-    OverwriteChoice AskOverwrite(const std::string&, const std::string&) override { return kSkipThis; }
-    void SetStatusText(const std::string&) override {}
+    using CaptionRows::CaptionRows;
     void PortNotOpened(RowId) override { throw Error(ConnectFailed()); }
     void FileDone(RowId, const SavedFile& saved) override {
       PrintText(std::cout, saved.path + "\t" + SaveOutcomeText(saved.outcome) + "\n");
       std::cout.flush();
     }
-
-   private:
-    const std::vector<std::string>& names_;
-    const std::string dest_;
   } list(names, dest);
 
   // Progress of each transfer on a terminal.

@@ -88,6 +88,18 @@ void LinkFileSource::FetchRawFile(const std::string& caption, const std::string&
   ExchangeWithInstrument(link_, ui_, settings_, caption, path, false);
 }
 
+std::vector<RowId> CaptionRows::RowIds() const {
+  std::vector<RowId> ids;
+  for (size_t i = 0; i < captions_.size(); ++i) ids.push_back(i);
+  return ids;
+}
+
+bool CaptionRows::SelectedFileRow(RowId id, std::string& caption) const {
+  if (id >= captions_.size()) return false;
+  caption = Caption(id);
+  return true;
+}
+
 void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
   static const std::string kSavingFile = Utf8ToCp936("正在保存文件："), kSaving = Utf8ToCp936("正在保存"),
                            kOverwriteFile = Utf8ToCp936("覆盖文件：");

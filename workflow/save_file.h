@@ -123,6 +123,28 @@ class SaveList {
   virtual void FileDone(RowId, const SavedFile&) {}  // after its outcome is in the status cell
 };
 
+// Captions as the rows of a list, all selected file rows, in their order:
+// the save loop for front ends without a list (gt7p-cli get). Outcomes go
+// nowhere and no folder is asked for; the sticky choices 1 and 2 keep the
+// prompt from being asked.
+class CaptionRows : public SaveList {
+ public:
+  CaptionRows(std::vector<std::string> captions, std::string destFolder)
+      : captions_(std::move(captions)), destFolder_(std::move(destFolder)) {}
+  std::vector<RowId> RowIds() const override;
+  bool SelectedFileRow(RowId id, std::string& caption) const override;
+  void SetRowStatus(RowId, const std::string&) override {}
+  std::string DestFolder() const override { return destFolder_; }
+  void ChooseDestFolder() override {}
+  OverwriteChoice AskOverwrite(const std::string&, const std::string&) override { return kSkipThis; }
+  void SetStatusText(const std::string&) override {}
+  const std::string& Caption(RowId id) const { return captions_.at(static_cast<size_t>(id)); }
+
+ private:
+  std::vector<std::string> captions_;
+  std::string destFolder_;
+};
+
 struct SaveJob {
   const OutputFormat* format = nullptr;   // the extension and the conversion
   std::string appTitle;                   // the prompt's caption

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "base/text.h"
 #include "link/exchange.h"
@@ -22,35 +23,19 @@ namespace {
 namespace fs = std::filesystem;
 
 // Every row selected, outcomes collected by caption; no prompt expected.
-class AllRows : public SaveList {
+class AllRows : public CaptionRows {
  public:
-  explicit AllRows(std::vector<std::string> captions, std::string dest)
-      : captions_(std::move(captions)), dest_(std::move(dest)) {}
-  std::vector<RowId> RowIds() const override {
-    std::vector<RowId> ids;
-    for (size_t i = 0; i < captions_.size(); ++i) ids.push_back(i);
-    return ids;
-  }
-  bool SelectedFileRow(RowId id, std::string& caption) const override {
-    caption = captions_[static_cast<size_t>(id)];
-    return true;
-  }
-  void SetRowStatus(RowId id, const std::string& text) override { statuses[captions_[static_cast<size_t>(id)]] = text; }
-  std::string DestFolder() const override { return dest_; }
+  using CaptionRows::CaptionRows;
+  void SetRowStatus(RowId id, const std::string& text) override { statuses[Caption(id)] = text; }
   void ChooseDestFolder() override { ADD_FAILURE() << "folder asked for"; }
   OverwriteChoice AskOverwrite(const std::string&, const std::string&) override {
     ADD_FAILURE() << "prompt shown";
     return kSkipThis;
   }
-  void SetStatusText(const std::string&) override {}
   void FileDone(RowId, const SavedFile& saved) override { paths.push_back(saved.path); }
 
   std::map<std::string, std::string> statuses;
   std::vector<std::string> paths;
-
- private:
-  std::vector<std::string> captions_;
-  std::string dest_;
 };
 
 class SaveOverLinkTest : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include "records/converter.h"
 #include "records/layouts.h"
 #include "records/samples.h"
+#include "tests/support/failure.h"
 #include "tests/support/files.h"
 
 namespace gt7p {
@@ -236,12 +237,7 @@ TEST_F(ConvertRawFileTest, ZeroCountsFailAndRestore) {
     std::string raw = RawFile();
     Put(raw, 10 + field, "0000");
     test::WriteFile(path_, raw);
-    try {
-      ConvertRawFile(path_, true, false);
-      ADD_FAILURE() << "no failure for a zero count at " << field;
-    } catch (const Error& e) {
-      EXPECT_STREQ(e.message(), "");
-    }
+    EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, true, false); }), "") << field;
     ExpectRestored(raw);
   }
 }
@@ -251,12 +247,7 @@ TEST_F(ConvertRawFileTest, TruncatedRawFileFailsAndRestores) {
   for (size_t length : {size_t{0}, size_t{9}, size_t{200}, size_t{326}, size_t{400}, full.size() - 1}) {
     std::string raw = full.substr(0, length);
     test::WriteFile(path_, raw);
-    try {
-      ConvertRawFile(path_, false, false);
-      ADD_FAILURE() << "no failure for " << length << " bytes";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.message(), Utf8ToCp936("数据文件不完整！")) << length;
-    }
+    EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, false, false); }), test::G("数据文件不完整！")) << length;
     ExpectRestored(raw);
   }
 }

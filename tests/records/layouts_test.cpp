@@ -9,6 +9,7 @@
 #include "records/field_table.h"
 #include "records/formats.h"
 #include "records/layouts.h"
+#include "tests/support/failure.h"
 
 namespace gt7p {
 namespace {
@@ -114,16 +115,8 @@ TEST(LayoutEntries, ColumnsReadOnce) {
 TEST(LayoutEntries, RequiredColumnsAndHexDigits) {
   EXPECT_THROW(ParseLayoutEntry("0B,1,0,1,,,,F,1,0G,"), ConvertError);
   for (const char* entry : {"0B,,0,1,,,,D,,,", "0B,1,x,1,,,,D,,,", "0B,1,0,-1,,,,D,,,", "0B,-2,0,1,,,,D,,,",
-                            "0B,1,0,1,,H,2,N,,,2*", "0B,1,0,1,3,H,,N,,,2*"}) {
-    try {
-      ParseLayoutEntry(entry);
-      ADD_FAILURE() << entry;
-    } catch (const ConvertError&) {
-      ADD_FAILURE() << entry;
-    } catch (const Error& e) {
-      EXPECT_STREQ(e.message(), "") << entry;
-    }
-  }
+                            "0B,1,0,1,,H,2,N,,,2*", "0B,1,0,1,3,H,,N,,,2*"})
+    EXPECT_EQ(test::FailureOf([&] { ParseLayoutEntry(entry); }), "") << entry;
   EXPECT_NO_THROW(ParseLayoutEntry("0B,1,0,1,x,H,y,T,,,"));  // only mode N needs its source
 }
 

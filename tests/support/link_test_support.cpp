@@ -56,14 +56,5 @@ std::string Columns(std::initializer_list<size_t> shown) {
   return CommSettingsFor("", 0, 0, flags).columnChoice;
 }
 
-std::string FailureOf(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "(no error)";
-}
-
 }  // namespace test
 }  // namespace gt7p

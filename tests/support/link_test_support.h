@@ -9,6 +9,7 @@
 
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
+#include "tests/support/failure.h"
 #include "tests/support/files.h"
 
 namespace gt7p {
@@ -52,9 +53,6 @@ std::string Answer(const std::string& port, int target, int delay, const std::st
 
 // Column lines with only the fields at these 1-based positions shown.
 std::string Columns(std::initializer_list<size_t> shown);
-
-// The message of the gt7p::Error that `run` throws, or "(no error)".
-std::string FailureOf(const std::function<void()>& run);
 
 }  // namespace test
 }  // namespace gt7p
