@@ -1,7 +1,7 @@
 // The whole work cycle on the real window against the simulated instrument:
 // refresh, list, save with the overwrite prompt, failures, closing during a
-// command. Each case costs the protocol's real silences (1 s per short
-// command), so the cases are kept small and run in parallel under ctest.
+// command. The rules themselves are table tests (tests/workflow); here one
+// case each shows that the window applies them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -158,32 +158,6 @@ TEST_F(WorkCycle, OverwriteAllAsksOnce) {
   EXPECT_EQ(Status(0), G("覆盖完毕"));
   EXPECT_EQ(Status(1), G("覆盖完毕"));
   EXPECT_NE(Slurp(dest_ / "CD0002.QFX"), "old");
-}
-
-TEST_F(WorkCycle, SkipAllStillSavesNewFiles) {
-  Refresh();
-  std::ofstream(dest_ / "AB.QFX") << "old";
-  std::ofstream(dest_ / "EF0003.QFX") << "old";
-  Select({0, 1, 2});
-  AnswerPrompts("Button2");
-  window_->tbnGetFile->click();
-  EXPECT_EQ(prompts_, 1);
-  EXPECT_EQ(Status(0), G("略过"));
-  EXPECT_EQ(Status(1), G("保存完毕"));
-  EXPECT_EQ(Status(2), G("略过"));
-  EXPECT_EQ(Slurp(dest_ / "EF0003.QFX"), "old");
-}
-
-TEST_F(WorkCycle, OverwriteThisAsksAgainAndSkipThisSkips) {
-  Refresh();
-  std::ofstream(dest_ / "AB.QFX") << "old";
-  std::ofstream(dest_ / "CD0002.QFX") << "old";
-  Select({0, 1});
-  AnswerPrompts("Button3");
-  window_->tbnGetFile->click();
-  EXPECT_EQ(prompts_, 2);
-  EXPECT_EQ(Status(0), G("覆盖完毕"));
-  EXPECT_EQ(Status(1), G("覆盖完毕"));
 }
 
 TEST_F(WorkCycle, StopEndsTheCommand) {
