@@ -15,5 +15,6 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_names.h"
+#include "base/file_space.h"
 #include "base/local_folders.h"
 #include "base/text.h"

@@ -10,6 +10,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_names.h"
+#include "base/file_space.h"
 #include "base/text.h"
 #include "records/field_format.h"
 #include "records/field_table.h"
@@ -134,7 +135,8 @@ class BlockWriter {
   std::thread thread_;  // last: starts once the rest is set up
 };
 
-void Convert(std::filebuf& in, std::filebuf& out, uint64_t inputSize, const OutputLayout& layout) {
+void Convert(std::filebuf& in, std::filebuf& out, const fs::path& outPath, uint64_t inputSize,
+             const OutputLayout& layout) {
   std::string record(kRawLeadingChars + kHeaderRecordChars, '\0');
   ReadExactly(in, &record[0], record.size());
   record.erase(0, kRawLeadingChars);
@@ -143,11 +145,14 @@ void Convert(std::filebuf& in, std::filebuf& out, uint64_t inputSize, const Outp
   std::string header;
   WriteLayoutGroup(layout.header, record, true, context, header);
   if (inputSize < DeclaredRawSize(context.channelCount, context.sampleCount)) throw Error(IncompleteMessage());
+  const size_t samples = static_cast<size_t>(context.sampleCount);
+  ReserveFileSpace(outPath, static_cast<uint64_t>(layout.headerSize) +
+                                static_cast<uint64_t>(context.channelCount) *
+                                    (static_cast<uint64_t>(layout.channelHeaderSize) + 4ull * samples));
 
   BlockWriter writer(out);
   writer.Next() = header;
   writer.Submit();
-  const size_t samples = static_cast<size_t>(context.sampleCount);
   std::string channel(kChannelHeaderChars + 4 * samples, '\0');
   for (int32_t ch = 0; ch < context.channelCount; ++ch) {
     ReadExactly(in, &channel[0], channel.size());
@@ -179,7 +184,7 @@ bool ConvertFile(const fs::path& from, const fs::path& to, const OutputLayout& l
   std::error_code ec;
   const uint64_t inputSize = fs::file_size(from, ec);
   if (ec) throw Error(IncompleteMessage());
-  Convert(in, out, inputSize, layout);
+  Convert(in, out, to, inputSize, layout);
   if (!out.close()) throw Error(Utf8ToCp936("写入文件失败！"));
   return true;
 }
