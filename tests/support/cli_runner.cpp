@@ -1,6 +1,6 @@
 #include "tests/support/cli_runner.h"
 
-#include <fstream>
+#include "tests/support/files.h"
 
 namespace gt7p {
 namespace test {
@@ -13,11 +13,7 @@ std::string ReadPipe(FILE* pipe) {
 }
 
 std::string TakeFile(const std::filesystem::path& path) {
-  std::string text;
-  {
-    std::ifstream in(path, std::ios::binary);
-    text.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string text = ReadFile(TextFromPath(path));
   std::error_code ec;
   std::filesystem::remove(path, ec);
   return text;
