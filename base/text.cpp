@@ -162,4 +162,10 @@ std::string BytesToHex(const std::string& bytes) {
   return out;
 }
 
+std::string HexDigits(uint64_t value, size_t width) {
+  std::string out(width, '0');
+  for (size_t i = width; i-- > 0; value >>= 4) out[i] = kHexDigits[value & 15];
+  return out;
+}
+
 }  // namespace gt7p

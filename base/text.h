@@ -76,4 +76,8 @@ bool SameTextCp936(const std::string& a, const std::string& b);
 // Upper-case hex digits of each byte, high digit first ("A" gives "41").
 std::string BytesToHex(const std::string& bytes);
 
+// The lowest `width` hex digits of `value`, upper-case, most significant
+// first (255 in 4 gives "00FF").
+std::string HexDigits(uint64_t value, size_t width);
+
 }  // namespace gt7p

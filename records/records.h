@@ -1,19 +1,23 @@
 // Record layouts and conversion: the header-field table, the rendering and
-// encoding of values, the output layouts and formats, and the converter.
-// Code outside records/ includes this header.
+// encoding of values, the output layouts and formats, the converter, and
+// records read back from our files. Code outside records/ includes this
+// header.
 //
 // Headers: field_table.h (HeaderFieldTable, FieldSpec), field_format.h
 // (FormatFieldValue, EncodeFieldBytes), layouts.h (EspLayout, QfxLayout,
 // LayoutEntry), formats.h (the table of output formats), converter.h
-// (ConvertRawFile). Private to records/: samples.h (the sample pass,
-// samples_sse2.cpp or samples_plain.cpp by processor).
+// (ConvertRawFile), record_reader.h (RecordReader: a raw, QFX or ESP file,
+// its header first, then one channel at a time). Private to records/:
+// samples.h (the sample pass, samples_sse2.cpp or samples_plain.cpp by
+// processor).
 //
 // Threads: the tables are constants, parsed once on first use; every
 // function may be called from any thread. A conversion writes through a
 // thread of its own, joined before it returns.
 //
-// Blocking: only the file reading and writing of a conversion; memory stays
-// flat (one channel at a time, whatever the file's size).
+// Blocking: only the file reading and writing of a conversion or of a
+// reader; memory stays flat (one channel at a time, whatever the file's
+// size). A RecordReader belongs to one thread at a time.
 //
 // Failures: Error with an empty message for a required layout or table
 // column that is not a decimal integer and for a channel or sample count of
@@ -21,7 +25,9 @@
 // "写入文件失败！" for an output that can't be written; ConvertError for a
 // value text that a numeric kind can't read ("'X' 不是有效的数值"), hex
 // digits that are no hex and a float beyond single precision. A failed
-// conversion leaves no output and the raw file as it was.
+// conversion leaves no output and the raw file as it was. RecordReader:
+// "找不到文件：" and the path, "无法识别的文件格式！", "数据文件不完整！" and
+// "道数或采样点数为零！".
 #pragma once
 
 #include "records/converter.h"
@@ -29,3 +35,4 @@
 #include "records/field_table.h"
 #include "records/formats.h"
 #include "records/layouts.h"
+#include "records/record_reader.h"

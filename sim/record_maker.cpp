@@ -14,12 +14,6 @@ namespace gt7p {
 namespace sim {
 namespace {
 
-std::string HexDigits(uint64_t value, size_t width) {
-  std::string out(width, '0');
-  for (size_t i = width; i-- > 0; value >>= 4) out[i] = kHexDigits[value & 15];
-  return out;
-}
-
 // Counts of the template's first two chunks and whether a "." stands between.
 struct Shape {
   int whole = 0, fraction = 0;

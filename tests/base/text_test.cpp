@@ -54,6 +54,8 @@ TEST(HexDigits, BothWays) {
   }
   for (char c : {'g', 'G', '/', ':', '@', '`', ' ', '\0'}) EXPECT_EQ(HexDigitValue(c), -1) << c;
   EXPECT_EQ(BytesToHex(std::string("A\0\xFF", 3)), "4100FF");
+  EXPECT_EQ(HexDigits(255, 4), "00FF");
+  EXPECT_EQ(HexDigits(0xABC12345u, 4), "2345");  // the lowest digits only
 }
 
 TEST(SafeFileNameTest, BytesThatCannotStandInANameBecomeUnderscores) {
