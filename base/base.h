@@ -1,7 +1,7 @@
 // Shared helpers of every subsystem: the one failure type, code page 936
 // texts and their conversion at the edges, text and number rules, file
-// names, and the facts of the local system (platform files picked by the
-// build).
+// names, outputs written beside their place (output_file.h), and the facts
+// of the local system (platform files picked by the build).
 //
 // Texts are code page 936 byte strings (lengths count bytes); only the
 // edges convert (cp936.h). Nothing here holds state beyond per-thread code
@@ -9,7 +9,9 @@
 //
 // Failures: Error (error.h) is what an operation that cannot go on throws,
 // with the system's message; ConvertError for a number that can't be read.
-// The helpers here throw nothing themselves.
+// The helpers here throw nothing themselves, except WriteBeside, which
+// passes on what its writer throws and gives Error "无法创建文件！" when the
+// complete file can't take its place.
 #pragma once
 
 #include "base/cp936.h"
@@ -17,4 +19,5 @@
 #include "base/file_names.h"
 #include "base/file_space.h"
 #include "base/local_folders.h"
+#include "base/output_file.h"
 #include "base/text.h"

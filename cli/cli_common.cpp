@@ -1,8 +1,11 @@
 #include "cli/cli_common.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace gt7p {
 namespace cli {
@@ -57,6 +60,21 @@ int ReportFailure(const std::string& cp936Message) {
 }
 
 std::string CoreText(const std::string& utf8) { return Utf8ToCp936(utf8); }
+
+int IntOption(const Args& args, const std::string& option, int fallback, int low, int high) {
+  if (!args.HasValue(option)) return fallback;
+  const int32_t v = StrToIntDef(args.Value(option), low - 1);
+  if (v < low || v > high)
+    throw UsageError{option + " takes a number from " + std::to_string(low) + " to " + std::to_string(high)};
+  return v;
+}
+
+std::string ExistingFile(const std::string& utf8) {
+  const std::string path = CoreText(utf8);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(PathFromText(path), ec)) throw Error(Utf8ToCp936("找不到文件：") + path);
+  return path;
+}
 
 }  // namespace cli
 }  // namespace gt7p

@@ -44,5 +44,13 @@ int ReportFailure(const std::string& cp936Message);
 // UTF-8 from the command line as a core text.
 std::string CoreText(const std::string& utf8);
 
+// The option's whole number from `low` to `high`, or `fallback` when it
+// was not given; UsageError for anything else.
+int IntOption(const Args& args, const std::string& option, int fallback, int low, int high);
+
+// A file named on the command line, as a core text; Error "找不到文件：" and
+// the name when no file is there.
+std::string ExistingFile(const std::string& utf8);
+
 }  // namespace cli
 }  // namespace gt7p

@@ -15,6 +15,12 @@ int RunPorts(const std::vector<std::string>& words);
 int RunList(const std::vector<std::string>& words);
 int RunGet(const std::vector<std::string>& words);
 int RunSimulate(const std::vector<std::string>& words);
+int RunExport(const std::vector<std::string>& words);
+int RunPlot(const std::vector<std::string>& words);
+
+// info for a QFX or ESP file (a core-text path).
+bool IsLayoutFile(const std::string& path);
+int PrintLayoutFileInfo(const std::string& path);
 
 }  // namespace cli
 }  // namespace gt7p

@@ -26,8 +26,10 @@ std::string Usage() {
          "commands:\n" +
          convert + "convert a raw file to " + converted +
          "\n"
-         "  info FILE                              show the header fields of a raw file\n"
+         "  info FILE                              show the header fields of a raw, QFX or ESP file\n"
          "  sample [--index N] OUT                 write a synthetic raw file\n"
+         "  export --format segy|seg2 INPUT [OUT]  write a record as SEG-Y or SEG-2\n"
+         "  plot INPUT -o OUT.png [--width W] ...  draw a record's section to a PNG\n"
          "  ports                                  list the serial ports\n"
          "  list --port PORT [--card] ...          read the instrument's directory\n"
          "  get --port PORT ... (--all | NAME...)  fetch and convert files\n"
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
       {"list", RunList},
       {"get", RunGet},
       {"simulate", RunSimulate},
+      {"export", RunExport},
+      {"plot", RunPlot},
   };
   PrepareOutput();
   const std::vector<std::string> words = CommandWords(argc, argv);

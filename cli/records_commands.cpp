@@ -8,6 +8,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_names.h"
+#include "base/output_file.h"
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
@@ -32,7 +33,12 @@ std::string ConvertUsage() {
 const char kInfoUsage[] =
     "usage: gt7p-cli info FILE\n"
     "Prints the file-header fields of a raw file, one \"name<TAB>value\" line each,\n"
-    "then an empty line and the channel-header fields of every channel.\n";
+    "then an empty line and the channel-header fields of every channel.\n"
+    "For a QFX or ESP file (told by its first 8 bytes): the fields the file holds,\n"
+    "one \"name<TAB>value\" line each as the list renders them; an empty line;\n"
+    "\"文件格式\", \"文件长度\" and \"声明长度\" lines (and \"数据文件不完整！\" when\n"
+    "the file is shorter); then for every channel an empty line, \"第N道\" and\n"
+    "the channel-header fields the file holds.\n";
 
 const char kSampleUsage[] =
     "usage: gt7p-cli sample [--index N] [--channels C] [--samples S] OUT\n"
@@ -54,12 +60,6 @@ void PrintFields(const std::string& record, const std::vector<std::string>& entr
   }
 }
 
-int ParseCount(const Args& args, const std::string& option, int fallback) {
-  if (!args.HasValue(option)) return fallback;
-  int32_t v = StrToIntDef(args.Value(option), -1);
-  if (v < 1 || v > 65535) throw UsageError{option + " takes a number from 1 to 65535"};
-  return v;
-}
 
 }  // namespace
 
@@ -70,25 +70,13 @@ int RunConvert(const std::vector<std::string>& words) {
   if (!format || !format->layout) throw UsageError{"--format takes " + OutputFormatNames(true)};
   if (args.positional().empty() || args.positional().size() > 2) throw UsageError{ConvertUsage()};
 
-  const std::string raw = CoreText(args.positional()[0]);
+  const std::string raw = ExistingFile(args.positional()[0]);
   const std::string out = args.positional().size() > 1 ? CoreText(args.positional()[1])
                                                        : ChangeFileExt(raw, format->extension);
-  const fs::path rawPath = PathFromText(raw), outPath = PathFromText(out);
-  std::error_code ec;
-  if (!fs::is_regular_file(rawPath, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + raw);
 
-  // Converted beside OUT, which appears only when the conversion succeeded.
-  fs::path dir = outPath.parent_path().empty() ? fs::path(".") : outPath.parent_path();
-  // Joined as paths: string() would take a Windows name through the ANSI code page.
-  fs::path part = dir / ".";
-  part += outPath.filename();
-  part += ".part";
-  if (!ConvertRawFileTo(raw, TextFromPath(part), *format)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
-  fs::rename(part, outPath, ec);
-  if (ec) {
-    fs::remove(part, ec);
-    return ReportFailure(Utf8ToCp936("无法创建文件！"));
-  }
+  WriteBeside(out, [&](const std::string& part) {
+    if (!ConvertRawFileTo(raw, part, *format)) throw Error(Utf8ToCp936("无法创建文件！"));
+  });
   return kExitOk;
 }
 
@@ -96,9 +84,10 @@ int RunInfo(const std::vector<std::string>& words) {
   Args args(words, {}, {});
   if (args.help()) return std::cout << kInfoUsage, kExitOk;
   if (args.positional().size() != 1) throw UsageError{kInfoUsage};
-  const fs::path path = PathFromText(CoreText(args.positional()[0]));
+  const std::string file = ExistingFile(args.positional()[0]);
+  if (IsLayoutFile(file)) return PrintLayoutFileInfo(file);
+  const fs::path path = PathFromText(file);
   std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + CoreText(args.positional()[0]));
   const uint64_t size = fs::file_size(path, ec);
   std::string head = ReadHead(path, kRawLeadingChars + kHeaderRecordChars);
   if (head.size() < kRawLeadingChars + static_cast<size_t>(kHeaderRecordChars))
@@ -140,11 +129,11 @@ int RunSample(const std::vector<std::string>& words) {
   if (args.help()) return std::cout << kSampleUsage, kExitOk;
   if (args.positional().size() != 1) throw UsageError{kSampleUsage};
   std::vector<sim::SurveyFile> demo = sim::DemoSurveyFiles();
-  int index = ParseCount(args, "--index", 1);
+  int index = IntOption(args, "--index", 1, 1, 65535);
   if (index > static_cast<int>(demo.size())) throw UsageError{"--index takes 1 to " + std::to_string(demo.size())};
   sim::SurveyFile file = demo[static_cast<size_t>(index - 1)];
-  file.channels = ParseCount(args, "--channels", file.channels);
-  file.samples = ParseCount(args, "--samples", file.samples);
+  file.channels = IntOption(args, "--channels", file.channels, 1, 65535);
+  file.samples = IntOption(args, "--samples", file.samples, 1, 65535);
   std::ofstream out(PathFromText(CoreText(args.positional()[0])), std::ios::binary | std::ios::trunc);
   if (!out || !sim::WriteRawFile(file, out)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
   out.close();

@@ -7,7 +7,8 @@
 // (FormatFieldValue, EncodeFieldBytes), layouts.h (EspLayout, QfxLayout,
 // LayoutEntry), formats.h (the table of output formats), converter.h
 // (ConvertRawFile), record_reader.h (RecordReader: a raw, QFX or ESP file,
-// its header first, then one channel at a time). Private to records/:
+// its header first, then one channel at a time), record_export.h (SEG-Y and
+// SEG-2 from a RecordReader; library gt7p_export). Private to records/:
 // samples.h (the sample pass, samples_sse2.cpp or samples_plain.cpp by
 // processor).
 //
@@ -27,7 +28,9 @@
 // digits that are no hex and a float beyond single precision. A failed
 // conversion leaves no output and the raw file as it was. RecordReader:
 // "找不到文件：" and the path, "无法识别的文件格式！", "数据文件不完整！" and
-// "道数或采样点数为零！".
+// "道数或采样点数为零！". The exports: the reader's failures, "无法创建文件！",
+// "写入文件失败！", and their own messages for a record the format can't
+// hold (or, for SEG-Y, a build without segyio).
 #pragma once
 
 #include "records/converter.h"
@@ -35,4 +38,5 @@
 #include "records/field_table.h"
 #include "records/formats.h"
 #include "records/layouts.h"
+#include "records/record_export.h"
 #include "records/record_reader.h"

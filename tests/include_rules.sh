@@ -1,16 +1,18 @@
 #!/bin/sh
-# Code outside link/, records/ and workflow/ includes only their contract
-# headers (link/link.h, records/records.h, workflow/workflow.h); the
-# private headers of link/ and records/ stay inside. Tests may include any
-# header. Prints the offending lines and fails when there are any.
+# Code outside link/, records/, workflow/ and viewer/ includes only their
+# contract headers (link/link.h, records/records.h, workflow/workflow.h,
+# viewer/viewer.h, and the viewer window's viewer/frm_view.h); the private
+# headers stay inside. Tests may include any header. Prints the offending
+# lines and fails when there are any.
 # usage: include_rules.sh REPOSITORY
 set -eu
 cd "${1:?repository}"
 bad=$(
-  for folder in link records workflow; do
+  for folder in link records workflow viewer; do
     grep -rn --include='*.cpp' --include='*.h' "#include \"$folder/" \
-      app base cli link records settings sim workflow bench 2>/dev/null |
-      grep -v "^$folder/" | grep -v "#include \"$folder/$folder.h\"" || true
+      app base cli link records settings sim workflow viewer bench 2>/dev/null |
+      grep -v "^$folder/" | grep -v "#include \"$folder/$folder.h\"" |
+      grep -v '#include "viewer/frm_view.h"' || true
   done
 )
 if [ -n "$bad" ]; then

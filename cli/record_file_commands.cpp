@@ -1,0 +1,96 @@
+// gt7p-cli export and plot, and info for QFX and ESP files: records read
+// back from any of our files.
+#include <iostream>
+
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/file_names.h"
+#include "base/output_file.h"
+#include "base/text.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "records/records.h"
+#include "viewer/viewer.h"
+
+namespace gt7p {
+namespace cli {
+
+namespace {
+
+const char kExportUsage[] =
+    "usage: gt7p-cli export --format segy|seg2 INPUT [OUT]\n"
+    "Writes a raw (.T7P), QFX or ESP record as SEG-Y (revision 1) or SEG-2\n"
+    "(revision 1). OUT defaults to INPUT with the extension .sgy or .sg2; it\n"
+    "appears only when complete. SEG-Y takes at most 32767 samples per channel.\n";
+
+const char kPlotUsage[] =
+    "usage: gt7p-cli plot INPUT -o OUT.png [--width W] [--height H]\n"
+    "       (-o and --output are the same)\n"
+    "Draws the record's section as the viewer shows it (gain 1, traces\n"
+    "normalised, the instrument's analysis points marked, header fields on the\n"
+    "right) into a PNG of exactly W x H pixels (default 1600 x 1000, each 200 to\n"
+    "20000).\n";
+
+}  // namespace
+
+int RunExport(const std::vector<std::string>& words) {
+  Args args(words, {"--format"}, {});
+  if (args.help()) return std::cout << kExportUsage, kExitOk;
+  const std::string format = args.Value("--format");
+  if (format != "segy" && format != "seg2") throw UsageError{"--format takes segy or seg2"};
+  if (args.positional().empty() || args.positional().size() > 2) throw UsageError{kExportUsage};
+  const std::string input = ExistingFile(args.positional()[0]);
+  const std::string out = args.positional().size() > 1 ? CoreText(args.positional()[1])
+                                                       : ChangeFileExt(input, format == "segy" ? ".sgy" : ".sg2");
+  RecordReader reader(input);
+  WriteBeside(out, [&](const std::string& part) {
+    if (format == "segy")
+      WriteSegy(reader, part);
+    else
+      WriteSeg2(reader, part);
+  });
+  return kExitOk;
+}
+
+int RunPlot(const std::vector<std::string>& words) {
+  // "-o" is the one short option of the CLI: it stands for "--output".
+  std::vector<std::string> spelled = words;
+  for (std::string& w : spelled)
+    if (w == "-o") w = "--output";
+  Args args(spelled, {"--output", "--width", "--height"}, {});
+  if (args.help()) return std::cout << kPlotUsage, kExitOk;
+  if (args.positional().size() != 1 || !args.HasValue("--output")) throw UsageError{kPlotUsage};
+  const int width = IntOption(args, "--width", 1600, 200, 20000), height = IntOption(args, "--height", 1000, 200, 20000);
+  const std::string input = ExistingFile(args.positional()[0]);
+  WriteBeside(CoreText(args.Value("--output")),
+              [&](const std::string& part) { PlotRecordFile(input, part, width, height); });
+  return kExitOk;
+}
+
+bool IsLayoutFile(const std::string& path) { return FileFormat(path).layout != nullptr; }
+
+int PrintLayoutFileInfo(const std::string& path) {
+  RecordReader reader(path, false);
+  const RecordHeader& header = reader.header();
+  for (const FieldLine& line : HeaderFieldLines(header)) PrintText(std::cout, line.name + "\t" + line.value + "\n");
+  std::cout << "\n";
+  PrintText(std::cout, Utf8ToCp936("文件格式\t") + UpperCaseCp936(header.format->name) + "\n");
+  PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(header.fileSize) + "\n");
+  PrintText(std::cout, Utf8ToCp936("声明长度\t") + std::to_string(header.declaredSize) + "\n");
+  if (header.fileSize < header.declaredSize) PrintText(std::cout, Utf8ToCp936("数据文件不完整！\n"));
+  RecordChannel channel;
+  for (int ch = 0; ch < header.channelCount; ++ch) {
+    try {
+      reader.ReadChannel(ch, channel, false);
+    } catch (const Error&) {
+      break;  // the file ends before this channel
+    }
+    PrintText(std::cout, "\n" + Utf8ToCp936("第") + std::to_string(ch + 1) + Utf8ToCp936("道") + "\n");
+    for (const FieldLine& line : ChannelFieldLines(header, channel.header))
+      PrintText(std::cout, line.name + "\t" + line.value + "\n");
+  }
+  return kExitOk;
+}
+
+}  // namespace cli
+}  // namespace gt7p
