@@ -97,7 +97,7 @@ TimeAxis MakeTimeAxis(double firstMs, double lastMs, int pixels, int minPixels) 
   double power = std::pow(10.0, std::floor(std::log10(wanted)));
   axis.stepMs = 10 * power;
   for (double f : {1.0, 2.0, 5.0, 10.0})
-    if (f * power >= wanted) {
+    if (f * power >= wanted * (1 - 1e-9)) {  // 5 x 0.01 may fall a hair short of 0.05
       axis.stepMs = f * power;
       break;
     }

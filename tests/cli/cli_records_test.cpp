@@ -7,23 +7,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/support/cli_runner.h"
-#include "tests/support/files.h"
+#include "tests/cli/cli_test.h"
 
 namespace {
 namespace fs = std::filesystem;
+using gt7p::test::CliTest;
 using gt7p::test::ShellQuote;
-
-std::string Slurp(const fs::path& p) { return gt7p::test::ReadFile(gt7p::TextFromPath(p)); }
-
-class CliTest : public ::testing::Test {
- protected:
-  gt7p::test::CliResult Run(const std::string& args) { return gt7p::test::RunCliIn(dir_, fs::absolute(GT7P_CLI), args); }
-  size_t FileCount() { return folder_.Count(); }
-
-  gt7p::test::TempDir folder_;
-  const fs::path dir_ = folder_.path();
-};
+using gt7p::test::Slurp;
 
 TEST_F(CliTest, ConvertLeavesRawAndNamesTheOutput) {
   ASSERT_EQ(Run("sample ZS0001.T7P").status, 0);

@@ -1,0 +1,28 @@
+// The fixture of the gt7p-cli tests: the program run as a user would, in a
+// fresh folder of its own.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/cli_runner.h"
+#include "tests/support/files.h"
+
+namespace gt7p {
+namespace test {
+
+inline std::string Slurp(const std::filesystem::path& p) { return ReadFile(TextFromPath(p)); }
+
+class CliTest : public ::testing::Test {
+ protected:
+  CliResult Run(const std::string& args) { return RunCliIn(dir_, std::filesystem::absolute(GT7P_CLI), args); }
+  size_t FileCount() { return folder_.Count(); }
+
+  TempDir folder_;
+  const std::filesystem::path dir_ = folder_.path();
+};
+
+}  // namespace test
+}  // namespace gt7p

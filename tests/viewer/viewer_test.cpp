@@ -1,0 +1,134 @@
+// The viewer window on real widgets (offscreen): opening, gain by wheel,
+// keys and buttons, normalisation, marking a trace, dropping a file, and
+// the error box for a file it can't read.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QToolButton>
+#include <QUrl>
+#include <QWheelEvent>
+#include "base/cp936.h"
+#include "sim/record_maker.h"
+#include "tests/support/files.h"
+#include "viewer/frm_view.h"
+
+namespace gt7p {
+namespace {
+
+class ViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::SurveyFile file = sim::DemoSurveyFiles()[1];  // 24 channels, 16 pre-trigger samples
+    test::WriteFile(Path("ZS0002.T7P"), sim::MakeRawFile(file));
+    view_.errorBoxHook = [this](const std::string& m) { errors_.push_back(Cp936ToUtf8(m)); };
+    view_.resize(1200, 700);
+    view_.show();
+    QApplication::processEvents();
+  }
+  std::string Path(const char* name) { return dir_ / name; }
+  void Key(int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&view_, &press);
+  }
+  void Wheel(int delta) {
+    const QPointF at(100, 100);
+    QWheelEvent wheel(at, view_.pnlSection->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view_.pnlSection, &wheel);
+  }
+
+  test::TempDir dir_;
+  TfrmView view_;
+  std::vector<std::string> errors_;
+};
+
+TEST_F(ViewerTest, OpensARecordAndDrawsIt) {
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_EQ(view_.windowTitle().toStdString(), "查看波形 - ZS0002.T7P");
+  const view::Section& section = view_.section();
+  ASSERT_EQ(section.traces.size(), 24u);
+  EXPECT_EQ(section.traces[4].channelNumber, 5);
+  EXPECT_GT(section.traces[0].picks[0], 0);
+  // Decimated to the section's width, which the canvas's size decides.
+  EXPECT_EQ(section.traces[0].columns.size(), static_cast<size_t>(view_.geometry().width));
+  EXPECT_LT(view_.geometry().left + view_.geometry().width, view_.pnlSection->width());
+  EXPECT_DOUBLE_EQ(section.firstMs, -0.16);
+  // Something other than the background is painted in the traces' area.
+  const QImage image = view_.pnlSection->grab().toImage();
+  const view::SectionGeometry& g = view_.geometry();
+  int dark = 0;
+  for (int x = g.left; x < g.left + g.width; x += 3)
+    for (int y = g.top; y < g.top + g.height; y += 3) dark += qGray(image.pixel(x, y)) < 100;
+  EXPECT_GT(dark, 100);
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ViewerTest, GainByWheelKeysAndButtons) {
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_DOUBLE_EQ(view_.scaling().gain, 1);
+  Wheel(240);
+  EXPECT_DOUBLE_EQ(view_.scaling().gain, 2);
+  Wheel(60);  // half a notch: nothing yet
+  EXPECT_DOUBLE_EQ(view_.scaling().gain, 2);
+  Wheel(60);
+  EXPECT_NEAR(view_.scaling().gain, 2 * std::sqrt(2.0), 1e-9);
+  Key(Qt::Key_Minus);
+  Key(Qt::Key_Minus);
+  Key(Qt::Key_Minus);
+  EXPECT_NEAR(view_.scaling().gain, 1, 1e-9);
+  Key(Qt::Key_Plus);
+  view_.btnGainDown->click();
+  EXPECT_NEAR(view_.scaling().gain, 1, 1e-9);
+  view_.btnGainUp->click();
+  EXPECT_NEAR(view_.scaling().gain, std::sqrt(2.0), 1e-9);
+
+  EXPECT_TRUE(view_.scaling().normalise);
+  Key(Qt::Key_N);
+  EXPECT_FALSE(view_.scaling().normalise);
+  EXPECT_FALSE(view_.chkNormalise->isChecked());
+  view_.chkNormalise->click();
+  EXPECT_TRUE(view_.scaling().normalise);
+}
+
+TEST_F(ViewerTest, AClickMarksATraceAndShowsItsChannelHeader) {
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  const size_t fields = view_.section().headerLines.size();
+  const view::SectionGeometry g = view_.geometry();
+  view_.MarkTraceAt(g.left + 10, static_cast<int>(g.Baseline(6)));
+  EXPECT_EQ(view_.markedTrace(), 6);
+  const auto& lines = view_.section().headerLines;
+  ASSERT_EQ(lines.size(), fields + 2 + 16);
+  EXPECT_EQ(Cp936ToUtf8(lines[fields + 1].name), "第7道");
+  EXPECT_EQ(Cp936ToUtf8(lines[fields + 4].value), "7（1-100）");  // 道号
+  view_.MarkTraceAt(g.left + 10, static_cast<int>(g.Baseline(6)));  // again: unmarked
+  EXPECT_EQ(view_.markedTrace(), -1);
+  EXPECT_EQ(view_.section().headerLines.size(), fields);
+  view_.MarkTraceAt(2, static_cast<int>(g.Baseline(3)));  // on the labels: nothing
+  EXPECT_EQ(view_.markedTrace(), -1);
+}
+
+TEST_F(ViewerTest, DroppedFilesOpenAndBadOnesSaySo) {
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(Cp936ToUtf8(Path("ZS0002.T7P"))))});
+  QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&view_, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&view_, &drop);
+  EXPECT_EQ(view_.record().header.channelCount, 24);
+
+  test::WriteFile(Path("bad.QFX"), "not a record");
+  EXPECT_FALSE(view_.OpenFile(Path("bad.QFX")));
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0], "无法识别的文件格式！");
+  EXPECT_EQ(view_.record().header.channelCount, 24);  // what was shown stays
+  EXPECT_EQ(view_.windowTitle().toStdString(), "查看波形 - ZS0002.T7P");
+}
+
+}  // namespace
+}  // namespace gt7p
