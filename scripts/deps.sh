@@ -14,6 +14,7 @@ gt7p_install() {
   DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
 }
 
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev"
+# libsegyio-dev for SEG-Y export; python3-segyio reads it back in the tests.
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libsegyio-dev python3-segyio"
 # A Song-style CJK font for the window's "宋体".
 GT7P_RUN_PACKAGES="fonts-arphic-uming"
