@@ -128,6 +128,8 @@ void PaintSection(QPainter& painter, const Section& section, const SectionGeomet
   for (const SectionTrace& trace : section.traces) recordPeak = std::max(recordPeak, trace.peak);
   QVector<QLine> fill, wiggle;
   painter.setClipRect(g.left, g.top, g.width + 1, g.height + 1);
+  if (marked >= 0 && static_cast<size_t>(marked) < section.traces.size())
+    painter.fillRect(QRectF(g.left, g.Baseline(marked) - spacing / 2, g.width, spacing), QColor(255, 250, 205));
   for (size_t i = 0; i < section.traces.size(); ++i) {
     const SectionTrace& trace = section.traces[i];
     const double base = g.Baseline(static_cast<int>(i));
@@ -142,7 +144,6 @@ void PaintSection(QPainter& painter, const Section& section, const SectionGeomet
       if (yMax < y0) fill.append(QLine(x, y0, x, yMax));
       wiggle.append(QLine(x, yMin, x, yMax));
     }
-    if (static_cast<int>(i) == marked) painter.fillRect(QRectF(g.left, base - spacing / 2, g.width, spacing), QColor(255, 250, 205));
     painter.setPen(QPen(QColor(60, 60, 60), 1));
     painter.drawLines(fill);
     painter.setPen(QPen(Qt::black, 1));
