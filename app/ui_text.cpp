@@ -10,12 +10,6 @@ QString FromCore(const std::string& cp936) { return QString::fromStdString(Cp936
 
 std::string ToCore(const QString& text) { return Utf8ToCp936(text.toStdString()); }
 
-QFont SongFont(int pixels) {
-  static const bool installed = (InstallFontSubstitutes(), true);
-  (void)installed;
-  QFont font(SongFamily());
-  font.setPixelSize(pixels);
-  return font;
-}
+QFont SongFont(int pixels) { return SongPixelFont(pixels); }
 
 }  // namespace gt7p

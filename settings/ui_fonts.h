@@ -22,4 +22,13 @@ inline void InstallFontSubstitutes() {
                                             QStringLiteral("Noto Serif CJK SC")});
 }
 
+// "宋体" (or its stand-in) at `pixels` pixels.
+inline QFont SongPixelFont(int pixels) {
+  static const bool installed = (InstallFontSubstitutes(), true);
+  (void)installed;
+  QFont font(SongFamily());
+  font.setPixelSize(pixels);
+  return font;
+}
+
 }  // namespace gt7p

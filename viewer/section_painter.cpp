@@ -36,13 +36,7 @@ int PanelFontPixels(const Section& section, int height) {
 
 }  // namespace
 
-QFont SectionFont(int pixels) {
-  static const bool installed = (InstallFontSubstitutes(), true);
-  (void)installed;
-  QFont font(SongFamily());
-  font.setPixelSize(pixels);
-  return font;
-}
+QFont SectionFont(int pixels) { return SongPixelFont(pixels); }
 
 SectionGeometry FitSection(const Section& section, int width, int height, Frame& frame) {
   const QFontMetrics fm(SectionFont(kFontPixels));
