@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "base/file_names.h"
 #include "base/local_folders.h"
+#include "base/output_file.h"
 #include "base/text.h"
 #include "link/link.h"
 #include "records/records.h"
@@ -30,17 +31,10 @@ void SaveFile(FileSource& source, const std::string& caption, const std::string&
     ConvertRawFile(path, format);  // false: the raw file stays as it came
     return;
   }
-  const std::string part = path + ".part";
-  std::error_code ec;
-  try {
+  WriteBeside(path, [&](const std::string& part) {
     source.FetchRawFile(caption, part);
     if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
-    fs::rename(PathFromText(part), PathFromText(path), ec);
-    if (ec) throw Error(kCantCreate);
-  } catch (...) {
-    fs::remove(PathFromText(part), ec);
-    throw;
-  }
+  });
 }
 
 }  // namespace

@@ -12,8 +12,9 @@
 // safe for the file system (SafeFileName), so every file stays inside the
 // destination folder. An existing file is replaced only by a complete one:
 // the transfer and conversion then work on a temporary file beside it
-// ("NAME.part"), renamed over the old file only when both succeeded; on
-// failure the old file stays and the temporary file is removed. Where no
+// (WriteBeside, base/output_file.h), renamed over the old file only when
+// both succeeded; on failure the old file stays and the temporary file is
+// removed. Where no
 // file existed, a failed transfer leaves what it received at the path (the
 // conversion restores its input when it fails). Errors of the transfer and
 // the conversion go on as they come, after the file's clean-up; replacing a
