@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -32,6 +33,7 @@
 #include "base/text.h"
 #include "settings/frm_setting.h"
 #include "settings/settings.h"
+#include "viewer/frm_view.h"
 #include "workflow/workflow.h"
 
 namespace gt7p {
@@ -110,6 +112,8 @@ TfrmGT7P::TfrmGT7P(const std::vector<std::string>& params, std::vector<std::stri
   lvw->listModel()->SetImages(ImageList());
   connect(lvw->header(), &QHeaderView::sectionClicked, this, &TfrmGT7P::lvwColumnClick);
   connect(lvw, &FileListView::resized, this, &TfrmGT7P::lvwResize);
+  lvw->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(lvw, &QWidget::customContextMenuRequested, this, &TfrmGT7P::lvwContextMenu);
   connect(lvw, &FileListView::backspaceReleased, this, [this] {
     // The Tag 2 command, as a click on its button; not while an exchange runs.
     if (!busy_) tbnRefreshClick(tbnUPDir);
@@ -392,6 +396,7 @@ void TfrmGT7P::SaveSelectedFiles() {
         w_.tmrWorking->stop();
     }
     bool StopRequested() const override { return w_.closePending_; }
+    void FileDone(RowId id, const SavedFile& saved) override { w_.savedFiles_.FileDone(id, saved); }
 
    private:
     TfrmGT7P& w_;
@@ -408,6 +413,7 @@ void TfrmGT7P::SaveSelectedFiles() {
 
 void TfrmGT7P::ClearList() {
   lvw->listModel()->Clear();
+  savedFiles_.Clear();
 }
 
 void TfrmGT7P::AddColumn(const std::string& caption) { lvw->listModel()->AddColumn(caption); }
@@ -423,6 +429,32 @@ void TfrmGT7P::lvwColumnClick(int column) {
   model->Sort(click.column, click.tag, click.numeric);
   model->CaptionsChanged(click.changed);
   for (int changed : click.changed) lvw->FitColumn(changed);
+}
+
+void TfrmGT7P::lvwContextMenu(const QPoint& pos) {
+  const QModelIndex index = lvw->indexAt(pos);
+  if (!index.isValid()) return;
+  const std::string path = savedFiles_.PathOf(lvw->listModel()->Row(index.row()).id);
+  if (path.empty()) return;
+  QMenu menu(lvw);
+  connect(menu.addAction(QString::fromUtf8("查看波形")), &QAction::triggered, this, [this, path] { OpenViewer(path); });
+  if (menuHook) return menuHook(menu);
+  menu.exec(lvw->viewport()->mapToGlobal(pos));
+}
+
+// A viewer window of its own per file, closed with this window; a file it
+// can't read (gone since it was saved) gets this window's error box instead.
+void TfrmGT7P::OpenViewer(const std::string& path) {
+  auto* view = new TfrmView(this);
+  view->setWindowFlag(Qt::Window);
+  view->setAttribute(Qt::WA_DeleteOnClose);
+  view->errorBoxHook = [this](const std::string& message) { ShowError(message); };
+  if (!view->OpenFile(path)) {
+    delete view;
+    return;
+  }
+  view->errorBoxHook = nullptr;  // later drops report in the viewer's own box
+  view->show();
 }
 
 // ---- status line ----

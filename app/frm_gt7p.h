@@ -1,6 +1,8 @@
 // The main window TfrmGT7P: state of the work flow, the toolbar commands,
 // the file list, saving, the status line and the target indicator. It is
-// the window side of the instrument exchange (InstrumentUi).
+// the window side of the instrument exchange (InstrumentUi). A row that
+// saved a file in this run offers "查看波形" in its context menu, which opens
+// that file in the record viewer.
 #pragma once
 
 #include <QMainWindow>
@@ -15,6 +17,7 @@
 #include "workflow/workflow.h"
 
 class QLabel;
+class QMenu;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -60,6 +63,7 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   void tbnRefreshClick(QObject* sender);
   void lvwColumnClick(int column);
   void lvwResize() { lvw->FitColumns(); }
+  void lvwContextMenu(const QPoint& pos);
   void stbHint();
   void tmrWorkingTimer();
   void tmrTimer();
@@ -82,11 +86,13 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   InstrumentLink& Link() { return link_; }
   bool Busy() const { return busy_; }
 
-  // Seams for tests: the error box, opening the help file, and what the
-  // settings dialog returns.
+  // Seams for tests: the error box, opening the help file, what the
+  // settings dialog returns, and a list row's context menu (instead of
+  // showing it).
   std::function<void(const std::string& message)> errorBoxHook;
   std::function<void(const std::string& path)> openFileHook;
   SettingsDialog settingsHook;
+  std::function<void(QMenu& menu)> menuHook;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -102,11 +108,13 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   void OpenHelp();
   void SetSelDirHint(const std::string& hint);
   void UpdateCaption();
+  void OpenViewer(const std::string& path);
   // Runs a command that talks to the instrument: the error box for its
   // failure, and a close that was asked for meanwhile once it is over.
   void RunCommand(const std::function<void()>& command);
 
   InstrumentLink link_;
+  SavedRowFiles savedFiles_;
   std::vector<std::string> extraPorts_;
   std::string currentHint_;
   bool busy_ = false;

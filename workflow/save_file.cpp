@@ -137,7 +137,7 @@ void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
     list.SetWorking(true);
     saved.outcome = OutcomeOf(saveChoice, exists);
     if (saved.outcome == SaveOutcome::kStopped) list.SetStatusText(std::string());
-    if (saved.outcome == SaveOutcome::kSaved || saved.outcome == SaveOutcome::kOverwritten)
+    if (WritesFile(saved.outcome))
       SaveFile(source, caption, saved.path, *job.format, exists);
     list.SetRowStatus(id, SaveOutcomeText(saved.outcome));
     list.FileDone(id, saved);

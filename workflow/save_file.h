@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,11 @@ enum class SaveOutcome { kSaved, kOverwritten, kSkipped, kStopped };
 // it exists); 2 skips a file that exists and saves one that doesn't; 4 skips.
 SaveOutcome OutcomeOf(OverwriteChoice saveChoice, bool exists);
 
+// Whether the outcome is a file written: saved or overwritten.
+inline bool WritesFile(SaveOutcome outcome) {
+  return outcome == SaveOutcome::kSaved || outcome == SaveOutcome::kOverwritten;
+}
+
 // "保存完毕", "覆盖完毕", "略过", "终止保存".
 std::string SaveOutcomeText(SaveOutcome outcome);
 
@@ -67,6 +73,26 @@ std::string OutputPath(const std::string& destDir, const std::string& caption, c
 struct SavedFile {
   std::string path;
   SaveOutcome outcome = SaveOutcome::kSkipped;
+};
+
+// The files written in this run, by the row that wrote them (its RowId, so
+// they stay with their rows when the list is re-sorted): what the window's
+// "查看波形" opens. A row keeps the file of its latest save; a skipped or
+// stopped row adds none. Fed by SaveList::FileDone.
+class SavedRowFiles {
+ public:
+  void FileDone(RowId id, const SavedFile& saved) {
+    if (WritesFile(saved.outcome)) paths_[id] = saved.path;
+  }
+  // The file the row wrote, or empty.
+  std::string PathOf(RowId id) const {
+    const auto it = paths_.find(id);
+    return it == paths_.end() ? std::string() : it->second;
+  }
+  void Clear() { paths_.clear(); }
+
+ private:
+  std::map<RowId, std::string> paths_;
 };
 
 // The instrument as the save loop uses it.

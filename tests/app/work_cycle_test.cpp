@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QToolButton>
 #include <QPushButton>
 #include <QTimer>
@@ -24,6 +28,7 @@
 #include "tests/support/files.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/simulator.h"
+#include "viewer/frm_view.h"
 
 namespace gt7p {
 namespace {
@@ -242,6 +247,71 @@ TEST_F(WorkCycle, SortDuringSaveKeepsStatusesWithTheirRows) {
   EXPECT_EQ(byName["CD0002  .DAT"], " ");
   EXPECT_EQ(byName["EF0003  .DAT"], G("保存完毕"));
   EXPECT_TRUE(fs::exists(dest_ / "EF0003.QFX"));
+}
+
+// "查看波形" only on rows that wrote a file in this run, found by the row's
+// identity after a re-sort; it opens that file in a viewer of its own.
+// Double-click and Enter on a row still start nothing.
+TEST_F(WorkCycle, SavedRowsOpenTheirFileInTheViewer) {
+  window_->show();
+  Refresh();
+  std::ofstream(dest_ / "CD0002.QFX") << "old";
+  Select({0, 1, 2});
+  AnswerPrompts("Button4");  // CD0002 exists: skipped
+  window_->tbnGetFile->click();
+  ASSERT_EQ(Status(1), G("略过"));
+  window_->lvwColumnClick(0);
+  window_->lvwColumnClick(0);  // descending: EF, CD, AB
+  FileListModel* m = window_->lvw->listModel();
+  ASSERT_EQ(m->Row(2).caption, "AB      .DAT");
+
+  // The row's context menu as the list shows it: its entries, the first
+  // one chosen when `choose`.
+  auto menuOf = [this](int row, bool choose) {
+    std::vector<std::string> entries;
+    window_->menuHook = [&](QMenu& menu) {
+      for (QAction* a : menu.actions()) entries.push_back(a->text().toStdString());
+      if (choose && !menu.actions().isEmpty()) menu.actions().first()->trigger();
+    };
+    const QPoint at = window_->lvw->visualRect(window_->lvw->listModel()->index(row, 0)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, window_->lvw->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(window_->lvw->viewport(), &event);
+    return entries;
+  };
+  auto viewers = [this] { return window_->findChildren<TfrmView*>(); };
+
+  EXPECT_TRUE(menuOf(1, true).empty());  // skipped
+  EXPECT_EQ(menuOf(2, true), std::vector<std::string>{"查看波形"});
+  ASSERT_EQ(viewers().size(), 1);
+  const TfrmView* view = viewers().first();
+  EXPECT_EQ(view->fileName(), TextFromPath(dest_ / "AB.QFX"));
+  EXPECT_EQ(view->record().header.channelCount, 2);
+  EXPECT_TRUE(view->isVisible() && view->isWindow());
+
+  // A saved file that is gone since: the window's error box, no viewer.
+  fs::remove(dest_ / "EF0003.QFX");
+  EXPECT_EQ(menuOf(0, true), std::vector<std::string>{"查看波形"});
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0].find(G("找不到文件：")), 0u) << Cp936ToUtf8(errors_[0]);
+  EXPECT_EQ(viewers().size(), 1);
+
+  const QPoint at = window_->lvw->visualRect(m->index(2, 0)).center();
+  QMouseEvent click(QEvent::MouseButtonDblClick, at, window_->lvw->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window_->lvw->viewport(), &click);
+  for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier), release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(window_->lvw, &press);
+    QApplication::sendEvent(window_->lvw, &release);
+  }
+  QApplication::processEvents();
+  EXPECT_EQ(viewers().size(), 1);
+  EXPECT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(prompts_, 1);
+  EXPECT_EQ(m->Row(2).subItems[0], G("保存完毕"));
+
+  Refresh();  // a new listing: its rows saved nothing yet
+  EXPECT_TRUE(menuOf(0, false).empty());
 }
 
 }  // namespace

@@ -85,10 +85,17 @@ class FakeList : public SaveList {
   void SetToolbarEnabled(bool enabled) override { events.push_back(enabled ? "toolbar on" : "toolbar off"); }
   void SetWorking(bool working) override { events.push_back(working ? "working" : "idle"); }
   void PortNotOpened(RowId id) override { events.push_back("not opened " + rows_.at(id).caption); }
+  void FileDone(RowId id, const SavedFile& saved) override { files.FileDone(id, saved); }
 
   std::string Status(const std::string& caption) const {
     for (const auto& [id, row] : rows_)
       if (row.caption == caption) return row.status;
+    return "(no row)";
+  }
+  // The file the row wrote, as the window remembers it for the viewer.
+  std::string SavedPath(const std::string& caption) const {
+    for (const auto& [id, row] : rows_)
+      if (row.caption == caption) return files.PathOf(id);
     return "(no row)";
   }
 
@@ -97,6 +104,7 @@ class FakeList : public SaveList {
   int folderQuestions = 0;
   std::deque<OverwriteChoice> answers;
   std::vector<std::string> prompts, statuses, events;
+  SavedRowFiles files;
 
  private:
   std::map<RowId, Row> rows_;
@@ -224,6 +232,8 @@ TEST_F(SaveLoop, OverwriteAnswers) {
     EXPECT_EQ(list.prompts[0], G("覆盖文件：") + Path("A.QFX"));
     const bool overwritten = c.answer == kOverwriteThis || c.answer == kOverwriteAll;
     EXPECT_EQ(test::ReadFile(Path("B.QFX")) != "old", overwritten);
+    EXPECT_EQ(list.SavedPath("A.DAT"), overwritten ? Path("A.QFX") : "");  // skipped rows wrote nothing
+    EXPECT_EQ(list.SavedPath("C.DAT"), c.answer == kStopSaving ? "" : Path("C.QFX"));
     EXPECT_EQ(list.events.back(), "toolbar on");  // the clean-up ran, also after a stop
     EXPECT_EQ(source_.events.back(), "close");
   }
@@ -294,6 +304,9 @@ TEST_F(SaveLoop, RowsMovedDuringATransferKeepTheirOutcomes) {
   EXPECT_EQ(list.Status("A.DAT"), G("保存完毕"));
   EXPECT_EQ(list.Status("B.DAT"), " ");
   EXPECT_EQ(list.Status("C.DAT"), G("保存完毕"));
+  EXPECT_EQ(list.SavedPath("A.DAT"), Path("A.QFX"));
+  EXPECT_EQ(list.SavedPath("B.DAT"), "");
+  EXPECT_EQ(list.SavedPath("C.DAT"), Path("C.QFX"));
   EXPECT_EQ(source_.events, (std::vector<std::string>{"open", "fetch A.DAT", "close", "open", "fetch C.DAT", "close"}));
 }
 
