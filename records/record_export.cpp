@@ -8,7 +8,9 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_space.h"
 #include "base/text.h"
+#include "records/samples.h"
 
 namespace gt7p {
 namespace {
@@ -79,10 +81,20 @@ void AppendStrings(std::string& block, const std::vector<std::pair<std::string, 
   block.append((4 - block.size() % 4) % 4, '\0');
 }
 
-bool AllShorts(const std::vector<float>& samples) {
-  for (float s : samples)
-    if (!(s >= -32768.0f && s <= 32767.0f) || s != std::trunc(s)) return false;
-  return true;
+// The samples little-endian into `data`: 16-bit integers when every one is
+// one (returns data format code 1), else 32-bit floats (code 4).
+int EncodeSamples(const std::vector<float>& samples, std::string& data) {
+  const size_t n = samples.size();
+  data.resize(2 * n);
+  if (ShortsFromFloats(samples.data(), n, &data[0])) return 1;
+  data.resize(4 * n);
+  auto* out = reinterpret_cast<unsigned char*>(&data[0]);
+  for (size_t s = 0; s < n; ++s) {
+    uint32_t bits;
+    std::memcpy(&bits, &samples[s], sizeof bits);
+    for (int b = 0; b < 4; ++b) out[4 * s + static_cast<size_t>(b)] = static_cast<unsigned char>(bits >> (8 * b));
+  }
+  return 4;
 }
 
 std::string WriteFailed() { return Utf8ToCp936("写入文件失败！"); }
@@ -148,6 +160,11 @@ void WriteSeg2(RecordReader& reader, const std::string& path) {
   out.rdbuf()->pubsetbuf(buffer.get(), 1 << 16);
   out.open(PathFromText(path), std::ios::binary | std::ios::trunc);
   if (!out) throw Error(Utf8ToCp936("无法创建文件！"));
+  // Room for at least the 16-bit form, as the converter reserves its
+  // output's: a rename over an older file then need not wait for it.
+  ReserveFileSpace(PathFromText(path), 32 + 4ull * static_cast<uint64_t>(traces) +
+                                           static_cast<uint64_t>(traces) *
+                                               (32 + 2ull * static_cast<uint64_t>(header.sampleCount)));
 
   const uint32_t pointerBytes = 4u * static_cast<uint32_t>(traces);
   std::string block(32 + pointerBytes, '\0');
@@ -183,7 +200,7 @@ void WriteSeg2(RecordReader& reader, const std::string& path) {
   std::string data;
   for (int32_t i = 0; i < traces; ++i) {
     reader.ReadChannel(i, channel);
-    const bool shorts = AllShorts(channel.samples);
+    const int formatCode = EncodeSamples(channel.samples, data);
     const size_t ns = channel.samples.size();
     std::string trace(32, '\0');
     AppendStrings(trace, {{"CHANNEL_NUMBER", std::to_string(ChannelNumber(channel.header))},
@@ -192,27 +209,17 @@ void WriteSeg2(RecordReader& reader, const std::string& path) {
                           {"RECEIVER_LOCATION", DecimalText(SourceDistanceM(channel.header), 2)},
                           {"SAMPLE_INTERVAL", interval},
                           {"SOURCE_LOCATION", "0"}});
-    const uint64_t dataBytes = static_cast<uint64_t>(ns) * (shorts ? 2 : 4);
+    const uint64_t dataBytes = data.size();
     if (at + trace.size() + dataBytes > UINT32_MAX)
       throw Error(Utf8ToCp936("记录太大，超出 SEG-2 文件的 4 GB 上限！"));
     Put16(trace, 0, kTraceBlockId);
     Put16(trace, 2, static_cast<uint32_t>(trace.size()));
     Put32(trace, 4, static_cast<uint32_t>(dataBytes));
     Put32(trace, 8, static_cast<uint32_t>(ns));
-    trace[12] = shorts ? 1 : 4;
+    trace[12] = static_cast<char>(formatCode);
     pointers.push_back(static_cast<uint32_t>(at));
     at += trace.size() + dataBytes;
 
-    data.resize(static_cast<size_t>(dataBytes));
-    for (size_t s = 0; s < ns; ++s) {
-      if (shorts) {
-        Put16(data, 2 * s, static_cast<uint16_t>(static_cast<int16_t>(channel.samples[s])));
-      } else {
-        uint32_t bits;
-        std::memcpy(&bits, &channel.samples[s], sizeof bits);
-        Put32(data, 4 * s, bits);
-      }
-    }
     out.write(trace.data(), static_cast<std::streamsize>(trace.size()));
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     if (!out) throw Error(WriteFailed());

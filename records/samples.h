@@ -1,10 +1,12 @@
-// The sample pass of the converter (records/ only): 4 hex-digit characters
-// per sample, read as one hex number n (not hex: 0), minus 65536 when the
-// first character is "8" or above, written as a little-endian 32-bit float.
+// The sample passes (records/ only). The converter's: 4 hex-digit
+// characters per sample, read as one hex number n (not hex: 0), minus 65536
+// when the first character is "8" or above, written as a little-endian
+// 32-bit float. The SEG-2 export's: floats as little-endian 16-bit integers.
 //
-// ConvertSamples is the one the converter calls: samples_sse2.cpp on x86
-// processors, samples_plain.cpp elsewhere, picked by the build; both give
-// exactly the bytes of ConvertSamplesByTable.
+// ConvertSamples and ShortsFromFloats are the ones the callers use:
+// samples_sse2.cpp on x86 processors, samples_plain.cpp elsewhere, picked
+// by the build; they give exactly what the one-at-a-time forms of
+// samples_table.cpp give.
 #pragma once
 
 #include <cstddef>
@@ -16,5 +18,13 @@ void ConvertSamples(const char* in, size_t samples, char* out);
 
 // The same, one sample at a time through a table of character pairs.
 void ConvertSamplesByTable(const char* in, size_t samples, char* out);
+
+// `count` floats as little-endian 16-bit integers into `out` (2 bytes
+// each) when every one is a whole number from -32768 to 32767; false
+// otherwise, `out` then holding nothing of use.
+bool ShortsFromFloats(const float* in, size_t count, char* out);
+
+// The same, one float at a time.
+bool ShortsFromFloatsOneByOne(const float* in, size_t count, char* out);
 
 }  // namespace gt7p

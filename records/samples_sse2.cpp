@@ -50,4 +50,24 @@ void ConvertSamples(const char* in, size_t samples, char* out) {
   std::memcpy(out, floats, rest);
 }
 
+bool ShortsFromFloats(const float* in, size_t count, char* out) {
+  const __m128i low = _mm_set1_epi32(-32769), high = _mm_set1_epi32(32768);
+  __m128i whole = _mm_set1_epi32(-1);
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8, out += 16) {
+    const __m128 a = _mm_loadu_ps(in + i), b = _mm_loadu_ps(in + i + 4);
+    // Truncated, then back: equal only for whole numbers (never for NaN);
+    // beyond the 32-bit range the truncation gives 80000000h, out of range.
+    const __m128i ia = _mm_cvttps_epi32(a), ib = _mm_cvttps_epi32(b);
+    const __m128i exact = _mm_and_si128(_mm_castps_si128(_mm_cmpeq_ps(_mm_cvtepi32_ps(ia), a)),
+                                        _mm_castps_si128(_mm_cmpeq_ps(_mm_cvtepi32_ps(ib), b)));
+    const __m128i inRange = _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(ia, low), _mm_cmplt_epi32(ia, high)),
+                                          _mm_and_si128(_mm_cmpgt_epi32(ib, low), _mm_cmplt_epi32(ib, high)));
+    whole = _mm_and_si128(whole, _mm_and_si128(exact, inRange));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packs_epi32(ia, ib));
+  }
+  const bool rest = ShortsFromFloatsOneByOne(in + i, count - i, out);
+  return rest && _mm_movemask_epi8(whole) == 0xFFFF;
+}
+
 }  // namespace gt7p

@@ -47,4 +47,17 @@ void ConvertSamplesByTable(const char* in, size_t samples, char* out) {
   }
 }
 
+bool ShortsFromFloatsOneByOne(const float* in, size_t count, char* out) {
+  bool shorts = true;
+  for (size_t s = 0; s < count; ++s) {
+    const float v = in[s];
+    const bool inRange = v >= -32768.0f && v <= 32767.0f;  // false for NaN
+    const int32_t i = inRange ? static_cast<int32_t>(v) : 0;
+    shorts = shorts && inRange && static_cast<float>(i) == v;
+    out[2 * s] = static_cast<char>(i);
+    out[2 * s + 1] = static_cast<char>(i >> 8);
+  }
+  return shorts;
+}
+
 }  // namespace gt7p

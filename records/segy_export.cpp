@@ -10,6 +10,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_space.h"
 #include "base/text.h"
 #include "records/record_export.h"
 
@@ -72,6 +73,10 @@ void WriteSegy(RecordReader& reader, const std::string& path) {
   // segyio opens by a narrow name: the system's own form of the path.
   std::unique_ptr<segy_file, SegyCloser> fp(segy_open(PathFromText(path).string().c_str(), "w+b"));
   if (!fp) throw Error(Utf8ToCp936("无法创建文件！"));
+  // The whole size, as the converter reserves its output's.
+  ReserveFileSpace(PathFromText(path), static_cast<uint64_t>(trace0) +
+                                           static_cast<uint64_t>(header.channelCount) *
+                                               (SEGY_TRACE_HEADER_SIZE + static_cast<uint64_t>(traceBytes)));
   Check(segy_set_format(fp.get(), SEGY_IEEE_FLOAT_4_BYTE));
 
   Check(segy_write_textheader(fp.get(), 0, TextHeader(header, static_cast<int>(intervalUs)).c_str()));

@@ -63,8 +63,9 @@ void PlotRecordFile(const std::string& recordPath, const std::string& pngPath, i
     QPainter painter(&image);
     view::PaintSection(painter, section, geometry, frame, view::Scaling(), width, height);
   }
+  const QImage indexed = view::WithPalette(image);
   QImageWriter writer(QString::fromStdString(Cp936ToUtf8(pngPath)), "png");
-  if (!writer.write(image))
+  if (!writer.write(indexed.isNull() ? image : indexed))
     throw Error(Utf8ToCp936(writer.error() == QImageWriter::DeviceError ? "无法创建文件！" : "写入文件失败！"));
 }
 

@@ -27,10 +27,9 @@ std::vector<MinMax> DecimateTrace(const float* samples, size_t count, int column
     const double p1 = c + 1 == columns ? span : span * (c + 1) / columns;
     const float v1 = c + 1 == columns ? samples[count - 1] : at(p1);
     float lo = std::min(v0, v1), hi = std::max(v0, v1);
-    // Samples strictly inside the column.
-    size_t i = static_cast<size_t>(std::floor(p0)) + 1;
-    const double end = p1;
-    for (; static_cast<double>(i) < end; ++i) {
+    // Samples strictly inside the column: indexes above p0 and below p1.
+    const size_t stop = std::min(static_cast<size_t>(std::ceil(p1)), count);
+    for (size_t i = static_cast<size_t>(std::floor(p0)) + 1; i < stop; ++i) {
       lo = std::min(lo, samples[i]);
       hi = std::max(hi, samples[i]);
     }
@@ -144,8 +143,11 @@ SectionTrace MakeSectionTrace(const RecordChannel& channel, int columns) {
   SectionTrace trace;
   trace.channelNumber = ChannelNumber(channel.header);
   trace.picks = AnalysisPoints(channel.header);
-  trace.peak = PeakOf(channel.samples.data(), channel.samples.size());
   trace.columns = DecimateTrace(channel.samples.data(), channel.samples.size(), columns);
+  // The columns hold every sample's value: the peak is theirs, without
+  // another pass over the samples.
+  if (trace.columns.empty()) trace.peak = PeakOf(channel.samples.data(), channel.samples.size());
+  for (const MinMax& m : trace.columns) trace.peak = std::max({trace.peak, std::fabs(m.min), std::fabs(m.max)});
   return trace;
 }
 

@@ -6,6 +6,7 @@
 #include <QVector>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "base/cp936.h"
 #include "settings/ui_fonts.h"
@@ -179,6 +180,44 @@ void PaintSection(QPainter& painter, const Section& section, const SectionGeomet
     }
   }
   painter.restore();
+}
+
+QImage WithPalette(const QImage& image) {
+  if (image.format() != QImage::Format_RGB32) return QImage();
+  QImage indexed(image.size(), QImage::Format_Indexed8);
+  QList<QRgb> palette;
+  // Colour to palette index: open addressing in a table 16 times the
+  // palette's largest size, so that probes stay short.
+  constexpr uint32_t kSlots = 4096;
+  std::vector<int> slotIndex(kSlots, -1);
+  auto indexOf = [&](QRgb colour) {
+    uint32_t slot = (colour * 2654435761u) >> 20;
+    for (;; slot = (slot + 1) % kSlots) {
+      const int index = slotIndex[slot];
+      if (index < 0) break;
+      if (palette[index] == colour) return index;
+    }
+    if (palette.size() == 256) return -1;
+    slotIndex[slot] = static_cast<int>(palette.size());
+    palette.append(colour);
+    return slotIndex[slot];
+  };
+  QRgb last = 0;
+  int lastIndex = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    uchar* out = indexed.scanLine(y);
+    for (int x = 0; x < image.width(); ++x) {
+      if (lastIndex < 0 || in[x] != last) {  // most neighbours share their colour
+        last = in[x];
+        lastIndex = indexOf(last);
+        if (lastIndex < 0) return QImage();
+      }
+      out[x] = static_cast<uchar>(lastIndex);
+    }
+  }
+  indexed.setColorTable(palette);
+  return indexed;
 }
 
 }  // namespace view

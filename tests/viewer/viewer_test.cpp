@@ -16,6 +16,7 @@
 #include "sim/record_maker.h"
 #include "tests/support/files.h"
 #include "viewer/frm_view.h"
+#include "viewer/section_painter.h"
 
 namespace gt7p {
 namespace {
@@ -128,6 +129,24 @@ TEST_F(ViewerTest, DroppedFilesOpenAndBadOnesSaySo) {
   EXPECT_EQ(errors_[0], "无法识别的文件格式！");
   EXPECT_EQ(view_.record().header.channelCount, 24);  // what was shown stays
   EXPECT_EQ(view_.windowTitle().toStdString(), "查看波形 - ZS0002.T7P");
+}
+
+// The plot's PNG goes through a palette of the picture's own colours: every
+// pixel keeps its colour, up to 256 of them; one more and the picture is
+// written as it is.
+TEST(PlotPicture, PaletteKeepsEveryColourUpTo256) {
+  QImage image(256, 3, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  for (int x = 0; x < 255; ++x) image.setPixel(x, 0, qRgb(x, 0, 0));  // with white: 256 colours
+  for (int x = 0; x < 256; ++x) image.setPixel(x, 1, qRgb((x * 7) % 255, 0, 0));  // seen before, in another order
+  for (int x = 0; x < 256; x += 2) image.setPixel(x, 2, qRgb(0, 0, 0));  // runs broken by white
+  const QImage indexed = view::WithPalette(image);
+  ASSERT_FALSE(indexed.isNull());
+  EXPECT_EQ(indexed.colorCount(), 256);
+  EXPECT_EQ(indexed.convertToFormat(QImage::Format_RGB32), image);
+
+  image.setPixel(255, 2, qRgb(0, 255, 0));
+  EXPECT_TRUE(view::WithPalette(image).isNull());
 }
 
 }  // namespace
