@@ -1,8 +1,8 @@
 #include "base/text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace gt7p {
 
@@ -109,8 +109,41 @@ int32_t StrToIntDef(const std::string& text, int32_t fallback) {
   return static_cast<int32_t>(value);
 }
 
+namespace {
+
+// Power of ten of the leading digit of a decimal text that ParseNumber has
+// checked, saturated: tells an overflow from an underflow.
+int64_t DecimalMagnitude(const std::string& number) {
+  size_t i = number[0] == '+' || number[0] == '-' ? 1 : 0;
+  int64_t magnitude = 0;
+  bool seen = false;  // a digit other than 0
+  for (; i < number.size() && number[i] != '.' && number[i] != 'e' && number[i] != 'E'; ++i) {
+    if (seen) ++magnitude;
+    seen = seen || number[i] != '0';
+  }
+  if (i < number.size() && number[i] == '.') {
+    for (++i; !seen && i < number.size() && number[i] >= '0' && number[i] <= '9'; ++i) {
+      --magnitude;
+      seen = number[i] != '0';
+    }
+    while (i < number.size() && number[i] >= '0' && number[i] <= '9') ++i;
+  }
+  if (i < number.size()) {  // the exponent
+    ++i;
+    const bool negative = number[i] == '-';
+    if (number[i] == '+' || number[i] == '-') ++i;
+    int64_t exponent = 0;
+    for (; i < number.size(); ++i) exponent = std::min<int64_t>(exponent * 10 + (number[i] - '0'), 100000);
+    magnitude += negative ? -exponent : exponent;
+  }
+  return magnitude;
+}
+
+}  // namespace
+
 bool ParseNumber(const std::string& text, double& value) {
-  // Validate the grammar ourselves: strtod would also take hex, "inf" and "nan".
+  // The grammar is checked here; from_chars reads the digits the same way
+  // under every locale (strtod would take "," for the point under some).
   size_t i = 0, n = text.size();
   while (i < n && text[i] == ' ') ++i;
   size_t start = i;
@@ -132,20 +165,44 @@ bool ParseNumber(const std::string& text, double& value) {
   size_t end = i;
   while (i < n && text[i] == ' ') ++i;
   if (i != n) return false;
-  std::string number = text.substr(start, end - start);
-  char* stop = nullptr;
-  double v = std::strtod(number.c_str(), &stop);
-  // Overflow gives an infinity; underflow towards zero is still a number.
-  if (stop != number.c_str() + number.size() || !std::isfinite(v)) return false;
+  const std::string number = text.substr(start, end - start);
+  const char* first = number.data() + (number[0] == '+' ? 1 : 0);  // from_chars takes no "+"
+  double v = 0;
+  const std::from_chars_result r = std::from_chars(first, number.data() + number.size(), v);
+  if (r.ec == std::errc::result_out_of_range) {
+    // Too small is still a number (zero); too large is not.
+    if (DecimalMagnitude(number) >= 0) return false;
+    v = number[0] == '-' ? -0.0 : 0.0;
+  } else if (r.ec != std::errc() || r.ptr != number.data() + number.size()) {
+    return false;
+  }
   value = v;
   return true;
 }
 
+bool ParseSingle(const std::string& text, float& value) {
+  double d = 0;
+  if (!ParseNumber(text, d)) return false;
+  // Rounded once, from the decimal digits straight to single precision.
+  const std::string number = Trim(text);
+  const char* first = number.data() + (number[0] == '+' ? 1 : 0);
+  float f = 0;
+  const std::from_chars_result r = std::from_chars(first, number.data() + number.size(), f);
+  if (r.ec == std::errc::result_out_of_range) {
+    if (std::fabs(d) >= 1) return false;
+    f = std::signbit(d) ? -0.0f : 0.0f;
+  } else if (r.ec != std::errc()) {
+    return false;
+  }
+  value = f;
+  return true;
+}
+
 std::string FormatNumber15(double value) {
+  // As "%.15g" prints in the C locale, whatever the process's locale.
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.15g", value);
-  // %g honours the C locale, which uses "."; nothing else to normalise.
-  return buf;
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+  return std::string(buf, r.ptr);
 }
 
 bool SameTextCp936(const std::string& a, const std::string& b) {

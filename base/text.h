@@ -63,8 +63,14 @@ int HexDigitValue(char c);
 int32_t StrToIntDef(const std::string& text, int32_t fallback);
 
 // Decimal number: optional blanks, sign, digits with an optional "." and
-// exponent. Infinite, NaN and out-of-range texts are not numbers.
+// exponent. Infinite, NaN and too large texts are not numbers; a text too
+// small for a double reads as zero. The numbers here never follow the
+// process's locale: "." is the point under every one.
 bool ParseNumber(const std::string& text, double& value);
+
+// The same text rounded once to single precision; false also for a number
+// beyond its range (too small gives zero).
+bool ParseSingle(const std::string& text, float& value);
 
 // Up to 15 significant digits, "." as decimal point, no trailing zeros.
 std::string FormatNumber15(double value);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -162,9 +161,8 @@ std::string EncodeFieldBytes(const std::string& kind, const std::string& valueTe
     case 2:  // F
     case 3: {  // S
       NumberFromText(valueText);
-      // Rounded once, from the decimal text straight to single precision.
-      float f = std::strtof(Trim(valueText).c_str(), nullptr);
-      if (!std::isfinite(f)) throw ConvertError("'" + valueText + Utf8ToCp936("' 超出单精度数值范围"));
+      float f = 0;
+      if (!ParseSingle(valueText, f)) throw ConvertError("'" + valueText + Utf8ToCp936("' 超出单精度数值范围"));
       uint32_t bits;
       static_assert(sizeof bits == sizeof f, "IEEE 754 single precision expected");
       std::memcpy(&bits, &f, sizeof bits);

@@ -25,6 +25,7 @@
 #include "records/field_table.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/files.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/simulator.h"
@@ -150,6 +151,24 @@ TEST_F(WorkCycle, SaveWritesWhatTheConverterMakes) {
     EXPECT_EQ(Slurp(saved), Slurp(expected)) << saved;
   }
   EXPECT_EQ(prompts_, 0);
+}
+
+// Qt takes LC_NUMERIC from the environment: under a decimal comma the
+// fixed-point fields ("4.20") must still read as numbers.
+TEST_F(WorkCycle, SavesUnderADecimalCommaLocale) {
+  Refresh();
+  Select({0});
+  {
+    const test::CommaLocale comma;
+    ASSERT_FALSE(comma.name().empty()) << test::CommaLocale::Missing();
+    window_->tbnGetFile->click();
+  }
+  EXPECT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_.empty() ? "" : errors_[0]);
+  EXPECT_EQ(Status(0), G("保存完毕"));
+  fs::path expected = dest_ / "expected";
+  std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[0]);
+  ASSERT_TRUE(ConvertRawFile(expected.string(), true, false));
+  EXPECT_EQ(Slurp(dest_ / "AB.QFX"), Slurp(expected));
 }
 
 TEST_F(WorkCycle, OverwriteAllAsksOnce) {

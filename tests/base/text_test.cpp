@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 #include "base/cp936.h"
 #include "base/file_names.h"
@@ -20,6 +21,21 @@ TEST(NumberText, ParsingAndPrinting) {
   EXPECT_EQ(v, -150);
   EXPECT_TRUE(ParseNumber("5.", v));
   EXPECT_FALSE(ParseNumber("1 2", v));
+  EXPECT_FALSE(ParseNumber("0x10", v));
+  EXPECT_FALSE(ParseNumber("1e400", v));
+  EXPECT_FALSE(ParseNumber("1000e306", v));
+  EXPECT_TRUE(ParseNumber("-1e-400", v));  // too small: zero
+  EXPECT_EQ(v, 0);
+  EXPECT_TRUE(std::signbit(v));
+  EXPECT_TRUE(ParseNumber("0.00001e-320", v));
+  EXPECT_EQ(v, 0);
+  float f = 1;
+  EXPECT_FALSE(ParseSingle("3.4028236e38", f));
+  EXPECT_TRUE(ParseSingle("3.4028235e38", f));
+  EXPECT_TRUE(ParseSingle("1e-50", f));
+  EXPECT_EQ(f, 0.0f);
+  EXPECT_TRUE(ParseSingle("1e-40", f));  // subnormal, not zero
+  EXPECT_GT(f, 0.0f);
   EXPECT_EQ(FormatNumber15(0.01f), "0.00999999977648258");
   EXPECT_EQ(FormatNumber15(1.0), "1");
   EXPECT_EQ(StrToIntDef("2147483647", -1), 2147483647);

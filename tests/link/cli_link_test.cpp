@@ -11,6 +11,7 @@
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/simulator.h"
 
@@ -70,6 +71,21 @@ TEST_F(CliLinkTest, GetSavesSkipsAndOverwrites) {
   r = Cli("get --overwrite --format t7p --dest " + dest + Port() + " ZS0001.DAT");
   EXPECT_EQ(r.out, dest + "/ZS0001.T7P\t保存完毕\n");
   EXPECT_EQ(ReadFile(dest + "/ZS0001.T7P"), sim::MakeRawFile(sim::DemoSurveyFiles()[0]));
+}
+
+TEST_F(CliLinkTest, GetUnderADecimalCommaLocale) {
+  Start();
+  const std::string dest = dir_ / "out";
+  ASSERT_EQ(Cli("get --format esp --dest " + dest + Port() + " ZS0001.DAT").status, 0);
+  const std::string underC = ReadFile(dest + "/ZS0001.ESP");
+  const CommaLocale comma;
+  ASSERT_FALSE(comma.name().empty()) << CommaLocale::Missing();
+  setenv("LC_ALL", comma.name().c_str(), 1);
+  if (!comma.folder().empty()) setenv("LOCPATH", comma.folder().c_str(), 1);
+  const Outcome r = Cli("get --overwrite --format esp --dest " + dest + Port() + " ZS0001.DAT");
+  unsetenv("LC_ALL");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dest + "/ZS0001.ESP"), underC);
 }
 
 TEST_F(CliLinkTest, FailuresAndUsageErrors) {

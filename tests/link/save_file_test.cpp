@@ -12,6 +12,7 @@
 #include "records/converter.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
+#include "tests/support/comma_locale.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/simulator.h"
 #include "workflow/comm_settings.h"
@@ -103,6 +104,26 @@ TEST_F(SaveOverLinkTest, FailedTransferKeepsTheExistingFile) {
   fs::remove(PathFromText(path));
   EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), G("数据文件不完整！"));
   EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(path)), stores.memory[0]);
+}
+
+// gt7p-cli get's save loop under a locale whose decimal point is ",": the
+// same bytes as under "C", in both converted formats.
+TEST_F(SaveOverLinkTest, SameFilesUnderADecimalCommaLocale) {
+  Start();
+  std::string qfx, esp;
+  {
+    const CommaLocale comma;
+    ASSERT_FALSE(comma.name().empty()) << CommaLocale::Missing();
+    Save({"ZS0001  .DAT"});
+    qfx = ReadFile(dir_ / "ZS0001.QFX");
+    Save({"ZS0001  .DAT"}, kOverwriteAll, EspFormat());
+    esp = ReadFile(dir_ / "ZS0001.ESP");
+  }
+  EXPECT_EQ(qfx, ExpectedQfx(0));
+  TempDir work;
+  WriteFile(work / "X.T7P", sim::MakeRawFile(sim::DemoSurveyFiles()[0]));
+  ASSERT_TRUE(ConvertRawFile(work / "X.T7P", EspFormat()));
+  EXPECT_EQ(esp, ReadFile(work / "X.T7P"));
 }
 
 TEST_F(SaveOverLinkTest, NameFromTheInstrumentStaysInTheFolder) {
