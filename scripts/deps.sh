@@ -14,7 +14,8 @@ gt7p_install() {
   DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
 }
 
-# libsegyio-dev for SEG-Y export; python3-segyio reads it back in the tests.
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libsegyio-dev python3-segyio"
+# libsegyio-dev for SEG-Y export; python3-segyio reads it back in the tests;
+# locales: the sources localedef makes the tests' decimal-comma locale from.
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libsegyio-dev python3-segyio locales"
 # A Song-style CJK font for the window's "宋体".
 GT7P_RUN_PACKAGES="fonts-arphic-uming"
