@@ -1,5 +1,6 @@
 #include "records/field_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -127,7 +128,7 @@ std::string FormatFieldValue(const std::string& valueText, const std::string& ki
             int d = HexDigitValue(chunk[i]);
             if (d > 0) sum = static_cast<float>(sum + d * std::ldexp(1.0, -4 * static_cast<int>(i + 1)));
           }
-          out += FractionDigits(sum, count);
+          out += FractionDigits(sum, std::min(count, kMaxFractionPlaces));
         } else {
           out += std::to_string(HexChunkValue(chunk));
         }

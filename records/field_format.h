@@ -2,6 +2,7 @@
 // output bytes. Both are stateless and work on code page 936 byte strings.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace gt7p {
@@ -11,8 +12,11 @@ namespace gt7p {
 // character of `kind` counts) and template ("count*literal*...", optionally
 // "◇code◇label..."). Empty when any argument is empty. Never throws:
 // malformed digits read as 0, a non-numeric count skips its pair, a short
-// value gives empty chunks.
+// value gives empty chunks. A fraction shows at most kMaxFractionPlaces
+// places, so that a table's absurd count can't ask for gigabytes of zeros
+// (the built-in tables ask for 4 at most).
 std::string FormatFieldValue(const std::string& valueText, const std::string& kind, const std::string& templ);
+constexpr int32_t kMaxFractionPlaces = 64;
 
 // Encodes a value text by the trimmed kind's place in "ILFSBUC":
 //   I  decimal number truncated toward zero, lowest 16 bits, little-endian

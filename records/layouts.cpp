@@ -188,7 +188,10 @@ std::vector<LayoutEntry> ParseEntries(const std::string& part) {
 
 int32_t BlockSize(const std::vector<LayoutEntry>& entries) {
   int32_t size = 0;
-  for (const LayoutEntry& entry : entries) size += entry.size;
+  for (const LayoutEntry& entry : entries) {
+    size += entry.size;  // each at most the bound: no overflow before the test
+    if (size > kMaxLayoutBlockSize) throw Error();
+  }
   return size;
 }
 
@@ -203,7 +206,7 @@ LayoutEntry ParseLayoutEntry(const std::string& text) {
   entry.size = Required(columns[1]);
   entry.offset = Required(columns[2]);
   entry.index = Required(columns[3]);
-  if (entry.size < 0) throw Error();
+  if (entry.size < 0 || entry.size > kMaxLayoutBlockSize) throw Error();
   entry.sourceKind = columns[5];
   entry.mode = columns[7].empty() ? '\0' : columns[7][0];
   if (entry.mode == 'N') {

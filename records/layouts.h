@@ -37,10 +37,15 @@ struct LayoutEntry {
 
 // Reads one entry. Throws Error (empty message) when the size, offset or
 // index, or in mode N the source offset or length, is not a decimal integer
-// other than -1, or the size is negative; ConvertError when hex fixed
-// digits are not hex. Hex fixed digits are trimmed, padded with "0" and cut
-// to two per byte of the size.
+// other than -1, or the size is negative or above kMaxLayoutBlockSize;
+// ConvertError when hex fixed digits are not hex. Hex fixed digits are
+// trimmed, padded with "0" and cut to two per byte of the size.
 LayoutEntry ParseLayoutEntry(const std::string& entry);
+
+// The largest file or channel header a layout may describe: 64 times the
+// built-in ESP's, and a bound on what a table other than the built-in ones
+// can make a conversion allocate and write per channel.
+constexpr int32_t kMaxLayoutBlockSize = 65536;
 
 struct OutputLayout {
   std::vector<LayoutEntry> header;   // group 0
@@ -50,7 +55,8 @@ struct OutputLayout {
 };
 
 // A layout string cut at its first ";1" and read entry by entry (an empty
-// last piece is no entry); throws as ParseLayoutEntry does.
+// last piece is no entry); throws as ParseLayoutEntry does, and Error (empty
+// message) for a group whose sizes add up to more than kMaxLayoutBlockSize.
 OutputLayout ParseOutputLayout(const std::string& layout);
 
 }  // namespace gt7p

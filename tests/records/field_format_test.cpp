@@ -66,6 +66,14 @@ TEST(FormatFieldValue, FixedPointFractions) {
   EXPECT_EQ(Fmt("12", "H", "1*x.*1*"), "1x.1");  // "x." ends in its first "."
 }
 
+TEST(FormatFieldValue, AbsurdFractionCountIsBounded) {
+  // A table other than the built-in one could ask for any count; the places
+  // stop at kMaxFractionPlaces instead of growing with it.
+  const std::string text = Fmt("0480", "H", "2*.*100000000*m");
+  EXPECT_EQ(text, "4.5" + std::string(kMaxFractionPlaces - 1, '0') + "m");
+  EXPECT_EQ(Fmt("0001", "H", "2*.*2147483647*").size(), 2u + kMaxFractionPlaces);
+}
+
 TEST(FormatFieldValue, IntegersAndText) {
   EXPECT_EQ(Fmt("00FF", "H", "4*"), "255");
   EXPECT_EQ(Fmt("0xyz", "H", "4*"), "0");

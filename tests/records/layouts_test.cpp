@@ -120,6 +120,20 @@ TEST(LayoutEntries, RequiredColumnsAndHexDigits) {
   EXPECT_NO_THROW(ParseLayoutEntry("0B,1,0,1,x,H,y,T,,,"));  // only mode N needs its source
 }
 
+TEST(LayoutEntries, AbsurdSizesAreRefused) {
+  const std::string most = std::to_string(kMaxLayoutBlockSize);
+  EXPECT_EQ(ParseLayoutEntry("0C," + most + ",0,1,,,,F,1,41,").fixedValue.size(),
+            static_cast<size_t>(kMaxLayoutBlockSize));
+  for (const std::string& entry :
+       {std::string("0C,2147483647,0,1,,,,F,1,00,"), "0C," + std::to_string(kMaxLayoutBlockSize + 1) + ",0,1,,,,D,,,"})
+    EXPECT_EQ(test::FailureOf([&] { ParseLayoutEntry(entry); }), "") << entry;
+  // Entries each within the bound that add up beyond it, in either group.
+  const std::string half = "C," + std::to_string(kMaxLayoutBlockSize / 2 + 1) + ",0,1,,,,D,,,;";
+  EXPECT_EQ(test::FailureOf([&] { ParseOutputLayout("0" + half + "0" + half); }), "");
+  EXPECT_EQ(test::FailureOf([&] { ParseOutputLayout("0B,1,0,1,,,,D,,,;1" + half + "1" + half); }), "");
+  EXPECT_EQ(ParseOutputLayout("0" + half + "1" + half).channelHeaderSize, kMaxLayoutBlockSize / 2 + 1);
+}
+
 TEST(OutputFormatTable, NamesExtensionsLayouts) {
   ASSERT_EQ(OutputFormats().size(), 3u);
   EXPECT_EQ(OutputFormatNames(false), "qfx|esp|t7p");
