@@ -329,9 +329,10 @@ bool TfrmSetting::chlbSettingKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TfrmSetting::eventFilter(QObject* watched, QEvent* event) {
-  // A double click's second press comes as a press too, then as a
-  // double-click event: only presses count.
-  if (watched == chlbSetting->viewport() && event->type() == QEvent::MouseButtonPress) {
+  // A double click's second press comes as a double-click event instead of
+  // a press: it toggles like one.
+  if (watched == chlbSetting->viewport() &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     chlbSettingMouseDown(mouse->button(), mouse->position().toPoint());
   } else if (watched == chlbSetting && event->type() == QEvent::KeyPress) {
