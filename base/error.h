@@ -23,4 +23,13 @@ class ConvertError : public Error {
   using Error::Error;
 };
 
+// The work under way was given up on request (the window closing, Ctrl-C or
+// SIGTERM in gt7p-cli), not for a failure: nothing shows it in a box, and
+// gt7p-cli exits with the signal's status. It leaves through the same
+// clean-up as every Error.
+class Aborted : public Error {
+ public:
+  using Error::Error;
+};
+
 }  // namespace gt7p

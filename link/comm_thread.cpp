@@ -55,8 +55,12 @@ void TCommThread::Execute() {
   Clock::time_point last = Clock::now();
   bool go = true;
   while (go) {
-    if (MsSince(last) > silenceMs) break;
+    if (port_.Interrupted() || MsSince(last) > silenceMs) break;
     LineStatus status = port_.ReadLineStatus();
+    if (status.gone) {
+      end_->MarkLineGone();  // not silence: nothing more can come
+      break;
+    }
     if (status.errors) {
       port_.Purge();
       last = Clock::now();
@@ -73,7 +77,12 @@ void TCommThread::Execute() {
     bool gotAny = false;
     for (int32_t i = 0; i < k; ++i) {
       int32_t g = port_.Read(buffer.data(), r);
-      if (g <= 0) continue;
+      if (g < 0) {
+        end_->MarkLineGone();
+        go = false;
+        break;
+      }
+      if (g == 0) continue;
       gotAny = true;
       for (int32_t j = 0; j < g; ++j) buffer[static_cast<size_t>(j)] = kHexDigits[buffer[static_cast<size_t>(j)] & 15];
       end_->AddReceived(static_cast<uint64_t>(g));
@@ -89,7 +98,7 @@ void TCommThread::Execute() {
     }
     if (gotAny) {
       last = Clock::now();
-    } else {
+    } else if (go) {
       // Counted but unreadable (a line gone bad): wait as on an empty pass
       // rather than read again at once.
       port_.WaitForInput(left);

@@ -1,7 +1,9 @@
 // The receive thread: one per command, reading the port until the line has
 // been silent for more than TimeoutSeconds seconds (SecondMs ms each; 1000
-// but for tests) or, collecting in
-// memory, until the reply holds more than 32 characters; never otherwise.
+// but for tests) or, collecting in memory, until the reply holds more than
+// 32 characters. It also ends at once when the line is gone (a hang-up or an
+// I/O error: EndSignal::LineGone) and when the port is interrupted (an
+// abort); never otherwise.
 //
 // Every byte becomes the upper-case hex digit of its low 4 bits. Line
 // errors are cleared and restart the silence. The thread blocks on the port

@@ -36,12 +36,18 @@ class EndSignal {
   void AddReceived(uint64_t bytes) { received_.fetch_add(bytes, std::memory_order_relaxed); }
   uint64_t Received() const { return received_.load(std::memory_order_relaxed); }
 
+  // Set by the receive thread before the signal when the line went away
+  // (a hang-up, an I/O error) rather than falling silent.
+  void MarkLineGone() { lineGone_.store(true); }
+  bool LineGone() const { return lineGone_.load(); }
+
  private:
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   bool set_ = false;
   std::function<void()> notify_;
   std::atomic<uint64_t> received_{0};
+  std::atomic<bool> lineGone_{false};
 };
 
 }  // namespace gt7p

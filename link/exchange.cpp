@@ -6,6 +6,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "link/directory_reply.h"
 #include "link/reply_file.h"
 #include "records/records.h"
 
@@ -30,49 +31,9 @@ bool CreateCacheFile(const InstrumentLink& link, ReplyFile& cache) {
   return false;
 }
 
-int32_t HexNumber(const std::string& digits) {
-  int32_t value = 0;
-  for (char c : digits) value = value * 16 + std::max(HexDigitValue(c), 0);
-  return value;
-}
-
-// One row per whole header record; the status column stands second.
-void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::vector<bool>& shownLines) {
-  static const std::string kStatusCaption = Utf8ToCp936("　状态　");
-  const std::vector<std::string> fields = HeaderGroupZeroEntries();
-  ui.ClearList();
-  for (int32_t e = 1; e <= entries; ++e) {
-    const std::string record = cache.Read(kHeaderRecordChars);
-    if (record.size() < static_cast<size_t>(kHeaderRecordChars)) break;
-    int shown = 0;
-    for (size_t k = 0; k < shownLines.size(); ++k) {
-      if (!shownLines[k]) continue;
-      if (k >= fields.size()) throw Error();  // lines pair with fields by position
-      const FieldSpec fieldSpec = ParseFieldSpec(fields[k]);
-      const std::string text = FieldText(record, fieldSpec);
-      ++shown;
-      if (e == 1) {
-        if (shown == 2) ui.AddColumn(kStatusCaption);
-        ui.AddColumn(fieldSpec.name);
-      }
-      if (shown == 1) {
-        ui.AddRow(text, kFileImage);
-      } else {
-        if (shown == 2) ui.AppendSubItem(" ");
-        ui.AppendSubItem(text);
-      }
-    }
-    if (shown == 1) {
-      if (e == 1) ui.AddColumn(kStatusCaption);
-      ui.AppendSubItem(" ");
-    }
-  }
-}
-
 void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings) {
   static const std::string kNoCache = Utf8ToCp936("无法创建缓冲池！");
   static const std::string kExtracting = Utf8ToCp936("正在提取目录信息...");
-  static const std::string kNoDirectory = Utf8ToCp936("无法提取目录信息！");
 
   const CommSettings chosen = ui.ChooseCommSettings(settings);
   if (chosen.portName.empty()) return;
@@ -95,11 +56,9 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
   Handshake(link, ui, chosen.commTarget);
   ui.SetStatusText(kExtracting);
   link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache);
-
-  cache.Seek(0);
-  const std::string prefix = cache.Read(8);
-  if (prefix.size() < 8 || prefix[0] != '1') throw Error(kNoDirectory);
-  const int32_t entries = HexNumber(prefix.substr(2, 4));
+  // The line went away mid-way: a directory cut short is none.
+  if (link.LineGone()) throw Error(NoDirectoryMessage());
+  const int32_t entries = DirectoryEntryCount(cache);
 
   // The idle status and the column fit end the refill, whatever happens in it.
   auto endOfFill = [&ui] {
@@ -143,6 +102,7 @@ std::string PaddedHex(const std::string& bytes, size_t digits) {
 void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings, const std::string& fileName,
                const std::string& destPath) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
+  static const std::string kIncomplete = Utf8ToCp936("数据文件不完整！");
   Handshake(link, ui, settings.commTarget);
   link.SendCommand(ui, "01", kShortChunk, kShortTimeout, nullptr);
   const std::string command = FileNameCommand(fileName);
@@ -150,6 +110,8 @@ void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& setti
   ReplyFile file;  // closed on every way out
   if (!file.Create(destPath)) throw Error(kCantCreate);
   link.SendCommand(ui, command, kLongChunk, settings.receiveDelay, &file);
+  // The line went away mid-way: whatever came is not the whole file.
+  if (link.LineGone()) throw Error(kIncomplete);
 
   file.Seek(0);
   const std::string status = file.Read(4);

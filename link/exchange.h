@@ -15,7 +15,8 @@
 // "无法创建缓冲池！"), the port (can't be opened: ends quietly, the status
 // tells), the handshake, status "正在提取目录信息...", the directory request
 // "00" into the cache. A reply shorter than 8 characters or not starting
-// with "1" gives Error "无法提取目录信息！"; else the list is refilled (one row
+// with "1", or one that the line's going away cut off, gives Error
+// "无法提取目录信息！"; else the list is refilled (one row
 // per whole 316-character header, image 5; a shown column line beyond the
 // table's group 0 gives Error with an empty message) and the settings used
 // are stored. The port is closed and the cache file deleted on every way
@@ -25,10 +26,14 @@
 // Transfer mode (one file): the port must be open (the caller opens and
 // closes it). Handshake with the stored target, "01", the file-name command
 // of `fileName` with the reply into a new file at `destPath` (can't be
-// created: Error "无法创建文件！"; a file there is replaced). A reply shorter
-// than 4 characters or not starting with "1" gives Error with an empty
-// message, the file keeping what came. A reply of 326 characters or more has
-// its 6 characters after the header moved in front of it.
+// created: Error "无法创建文件！"; a file there is replaced). A reply that
+// the line's going away cut off gives Error "数据文件不完整！", one shorter
+// than 4 characters or not starting with "1" Error with an empty message;
+// the file keeps what came. A reply of 326 characters or more has its 6
+// characters after the header moved in front of it.
+//
+// An aborted link (InstrumentLink::Abort) ends either mode with Aborted
+// from the SendCommand under way, through the same clean-up.
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/cp936.h"
+#include "base/error.h"
 #include "base/local_folders.h"
 #include "base/text.h"
 #include "link/comm_thread.h"
@@ -51,9 +52,16 @@ void InstrumentLink::CloseCommPort() {
   if (receiveEnd_ && !receiveEnd_->IsSet()) receiveEnd_->Set();
 }
 
+void InstrumentLink::Abort() { port_->Interrupt(); }
+
+bool InstrumentLink::AbortRequested() const { return port_->Interrupted(); }
+
 void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandText, int32_t chunkSize,
                                  int32_t timeoutSeconds, ReplyFile* target) {
+  static const std::string kAborted = Utf8ToCp936("通讯已中止！");
+  if (AbortRequested()) throw Aborted(kAborted);
   replyText_.clear();
+  lineGone_ = false;
   commandBuffer_.resize(commandText.size());
   for (size_t i = 0; i < commandText.size(); ++i) {
     int digit = HexDigitValue(commandText[i]);
@@ -70,6 +78,8 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
     throw;
   }
   end->Wait();
+  lineGone_ = end->LineGone();
+  if (AbortRequested()) throw Aborted(kAborted);
 }
 
 }  // namespace gt7p

@@ -7,9 +7,11 @@
 // 00h). A reply is one upper-case hex digit per received byte, that of its
 // low 4 bits.
 //
-// Nothing here throws a gt7p::Error; SendCommand blocks for the whole
-// reception: at least TimeoutSeconds, and for as long as bytes keep coming
-// (collecting in memory, until more than 32 characters are in).
+// SendCommand blocks for the whole reception: at least TimeoutSeconds, and
+// for as long as bytes keep coming (collecting in memory, until more than
+// 32 characters are in), unless the line goes away (a hang-up or an I/O
+// error ends it at once) or the link is aborted. The only Error thrown here
+// is Aborted ("通讯已中止！"), by SendCommand once Abort was called.
 #pragma once
 
 #include <cstdint>
@@ -42,10 +44,21 @@ class InstrumentLink {
   // Empties ReplyText, starts a receive thread, writes the command and
   // returns when the thread has ended (through ui.WaitForEnd). The reply is
   // then in ReplyText (target null) or in the file from its position before
-  // the call. A failed write is not reported.
+  // the call. A failed write is not reported. Throws Aborted, before it
+  // writes anything or once the receive thread has ended, when the link
+  // has been aborted.
   void SendCommand(InstrumentUi& ui, const std::string& commandText, int32_t chunkSize, int32_t timeoutSeconds,
                    ReplyFile* target);
   const std::string& ReplyText() const { return replyText_; }
+  // The last reception ended because the line went away, not on silence.
+  bool LineGone() const { return lineGone_; }
+
+  // Gives up the exchange under way; from any thread (the window closing, a
+  // signal's watcher). A reception under way ends at once (its thread wakes
+  // from its wait), and SendCommand throws Aborted from then on: the
+  // exchange leaves through its clean-up. Final for this link.
+  void Abort();
+  bool AbortRequested() const;
 
   // The length of a second in the receive thread's silences: tests shorten
   // it so that an exchange does not wait real seconds.
@@ -63,6 +76,7 @@ class InstrumentLink {
   std::string commandBuffer_;
   std::vector<std::string> cacheFolders_;
   int32_t secondMs_ = 1000;
+  bool lineGone_ = false;
 };
 
 }  // namespace gt7p

@@ -5,9 +5,10 @@
 // Headers: instrument_link.h (the port and SendCommand), exchange.h
 // (ExchangeWithInstrument, the directory and the transfer of one file),
 // instrument_ui.h (what the exchange needs from its window, the settings it
-// keeps), end_signal.h (the end of a reception). Private to link/ and its
-// tests: serial_port.h (serial_posix.cpp, serial_win32.cpp), comm_thread.h
-// (TCommThread), reply_file.h.
+// keeps), end_signal.h (the end of a reception). Private to link/, its
+// tests and fuzz targets: serial_port.h (serial_posix.cpp,
+// serial_win32.cpp), comm_thread.h (TCommThread), reply_file.h,
+// directory_reply.h.
 //
 // Threads: one thread calls everything here (the window's, or the
 // terminal's). The receive thread of the latest command is the only other;
@@ -19,16 +20,21 @@
 // delay (a long reply) or 1 s (a short command), or until a short reply
 // holds more than 32 characters. So an exchange takes at least 2 s of
 // handshake, 1 s more for a file request, then the reply's line time
-// (about 1920 characters a second) and the receive delay.
+// (about 1920 characters a second) and the receive delay. A line that goes
+// away (a hang-up, an I/O error) ends the reception at once, and so does
+// InstrumentLink::Abort, callable from any thread.
 //
-// Failures: InstrumentLink throws no Error (a port that can't be opened
-// gives false and the status "连接失败"). ExchangeWithInstrument throws
-// Error with "读COMMEM卡版本号错误！" or "读版本号错误！" (handshake), "无法创建缓冲池！"
-// (no cache file), "无法提取目录信息！" (a reply that is no directory),
-// "无法创建文件！" (transfer target), an empty message (a shown column
-// beyond the table, a short or failed file reply), and whatever
+// Failures: InstrumentLink throws only Aborted ("通讯已中止！", from
+// SendCommand once the link was aborted); a port that can't be opened gives
+// false and the status "连接失败". ExchangeWithInstrument throws Error with
+// "读COMMEM卡版本号错误！" or "读版本号错误！" (handshake), "无法创建缓冲池！" (no cache
+// file), "无法提取目录信息！" (a reply that is no directory, or cut off by the
+// line going away), "无法创建文件！" (transfer target), "数据文件不完整！" (a file
+// reply cut off by the line going away), an empty message (a shown column
+// beyond the table, a short or failed file reply), Aborted, and whatever
 // InstrumentUi::ChooseCommSettings throws ("用户取消！"). The port is closed
-// and the cache file deleted on every way out of a directory exchange.
+// and the cache file deleted on every way out of a directory exchange; the
+// transfer's file is closed on every way out.
 #pragma once
 
 #include "link/end_signal.h"

@@ -13,10 +13,17 @@
 //   - Write is bounded by about 10 ms per byte plus 1 s; its outcome is not
 //     reported (the reply tells).
 //   - WaitForInput blocks up to `maxMs` for input (POSIX: poll on the port;
-//     Windows: a short sleep). It may return early; it never spins.
+//     Windows: a short sleep). It may return early (input, a line gone, an
+//     interrupt); it never spins.
+//   - A line that is gone (a USB adapter pulled, the far end of a
+//     pseudo-terminal closed: POSIX a hang-up or I/O error, Windows a
+//     failing ClearCommError or ReadFile) shows as LineStatus::gone and a
+//     Read of -1; nothing more can come from it.
+//   - Interrupt, from any thread, makes every wait return at once, from
+//     then on (POSIX: a pipe polled beside the port).
 // Nothing throws. One thread may read (ReadLineStatus, WaitForInput, Read)
 // while another writes; Open, Configure and Close are not called while a
-// reader runs.
+// reader runs; Interrupt and Interrupted may be called at any time.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +36,7 @@ namespace gt7p {
 struct LineStatus {
   bool errors = false;    // framing, overrun, parity or break since the last call
   uint32_t waiting = 0;   // bytes in the input queue
+  bool gone = false;      // hung up or failing: nothing more will come
 };
 
 class SerialPort {
@@ -48,9 +56,13 @@ class SerialPort {
   // The purge with no queue named: discards nothing, resets the error state.
   void Purge();
   void WaitForInput(int32_t maxMs);
-  // Up to `count` bytes into `buffer`; 0 when none came or the read failed.
+  // Up to `count` bytes into `buffer`; 0 when none came, -1 when the line is
+  // gone.
   int32_t Read(char* buffer, int32_t count);
   void Write(const char* data, size_t count);
+
+  void Interrupt();
+  bool Interrupted() const;
 
  private:
   struct Impl;

@@ -7,8 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
-#include <thread>
 
 #if defined(__linux__)
 #include <linux/serial.h>
@@ -26,13 +26,17 @@ int64_t MsUntil(Clock::time_point deadline) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
 }
 
-// Waits for `events` up to `ms`. False when the wait can bring nothing
-// (hang-up, error): the caller then stops instead of polling again at once.
-bool PollFor(int fd, short events, int64_t ms) {
+constexpr short kGone = POLLHUP | POLLERR | POLLNVAL;
+
+// Waits for `events` up to `ms`: 1 ready, 0 not yet (time-out, a signal),
+// -1 the line is gone (a hung-up tty also reads as ready, so that is told
+// first).
+int PollFor(int fd, short events, int64_t ms) {
   pollfd p{fd, events, 0};
-  int r = poll(&p, 1, static_cast<int>(ms));
-  if (r < 0) return errno == EINTR;
-  return r == 0 || (p.revents & events) != 0;
+  const int r = poll(&p, 1, static_cast<int>(ms));
+  if (r <= 0) return 0;
+  if (p.revents & kGone) return -1;
+  return (p.revents & events) != 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -41,6 +45,10 @@ struct SerialPort::Impl {
   int fd = -1;
   bool haveCounters = false;
   uint64_t errorCount = 0;  // sum of the driver's error counters last seen
+  // Interrupt writes one byte that nobody reads: every poll beside it
+  // returns at once from then on.
+  int wake[2] = {-1, -1};
+  std::atomic<bool> interrupted{false};
 
   // The driver's error counters where it keeps them (real UARTs and most
   // USB adapters do, pseudo-terminals don't).
@@ -57,8 +65,19 @@ struct SerialPort::Impl {
   }
 };
 
-SerialPort::SerialPort() : impl_(new Impl) {}
-SerialPort::~SerialPort() { Close(); }
+SerialPort::SerialPort() : impl_(new Impl) {
+  if (pipe(impl_->wake) != 0) return;  // then interrupts are seen at the next pass only
+  for (int end : impl_->wake) {
+    fcntl(end, F_SETFD, FD_CLOEXEC);
+    fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
+  }
+}
+
+SerialPort::~SerialPort() {
+  Close();
+  for (int end : impl_->wake)
+    if (end >= 0) close(end);
+}
 
 bool SerialPort::Open(const std::string& name) {
   Close();
@@ -112,38 +131,47 @@ LineStatus SerialPort::ReadLineStatus() {
     status.errors = count != impl_->errorCount;
     impl_->errorCount = count;
   }
+  // A hung-up tty fails the count (EIO) and polls as hung up.
   int waiting = 0;
-  if (ioctl(impl_->fd, FIONREAD, &waiting) == 0 && waiting > 0) status.waiting = static_cast<uint32_t>(waiting);
+  if (ioctl(impl_->fd, FIONREAD, &waiting) != 0 || PollFor(impl_->fd, POLLIN, 0) < 0) {
+    status.gone = true;
+    return status;
+  }
+  if (waiting > 0) status.waiting = static_cast<uint32_t>(waiting);
   return status;
 }
 
 void SerialPort::Purge() {}  // the error state was cleared when it was read
 
 void SerialPort::WaitForInput(int32_t maxMs) {
-  if (maxMs <= 0) return;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(maxMs);
-  if (impl_->fd < 0 || !PollFor(impl_->fd, POLLIN, maxMs)) {
-    // Nothing can arrive (no port, hung-up line): let the silence run out.
-    int64_t left = MsUntil(deadline);
-    if (left > 0) std::this_thread::sleep_for(std::chrono::milliseconds(left));
-  }
+  if (maxMs <= 0 || Interrupted()) return;
+  // A closed port (fd -1) is left out by poll: only an interrupt ends the wait early.
+  pollfd p[2] = {{impl_->fd, POLLIN, 0}, {impl_->wake[0], POLLIN, 0}};
+  poll(p, 2, maxMs);
 }
 
 int32_t SerialPort::Read(char* buffer, int32_t count) {
   if (impl_->fd < 0 || count <= 0) return 0;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(count + 1);
   int32_t got = 0;
+  bool gone = false;
   while (got < count) {
     ssize_t n = read(impl_->fd, buffer + got, static_cast<size_t>(count - got));
     if (n > 0) {
       got += static_cast<int32_t>(n);
       continue;
     }
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;
-    int64_t left = MsUntil(deadline);
-    if (left <= 0 || !PollFor(impl_->fd, POLLIN, left)) break;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+      gone = true;
+      break;
+    }
+    const int64_t left = MsUntil(deadline);
+    if (left <= 0) break;
+    const int ready = PollFor(impl_->fd, POLLIN, left);
+    if (ready < 0) gone = true;
+    if (ready <= 0) break;
   }
-  return got;
+  return got > 0 ? got : gone ? -1 : 0;
 }
 
 void SerialPort::Write(const char* data, size_t count) {
@@ -158,8 +186,16 @@ void SerialPort::Write(const char* data, size_t count) {
     }
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return;
     int64_t left = MsUntil(deadline);
-    if (left <= 0 || !PollFor(impl_->fd, POLLOUT, left)) return;
+    if (left <= 0 || PollFor(impl_->fd, POLLOUT, left) < 0) return;
   }
 }
+
+void SerialPort::Interrupt() {
+  if (impl_->interrupted.exchange(true)) return;
+  const char byte = 1;
+  if (impl_->wake[1] >= 0) (void)!write(impl_->wake[1], &byte, 1);
+}
+
+bool SerialPort::Interrupted() const { return impl_->interrupted.load(); }
 
 }  // namespace gt7p

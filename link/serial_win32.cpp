@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "link/serial_port.h"
 
@@ -10,6 +11,7 @@ namespace gt7p {
 
 struct SerialPort::Impl {
   HANDLE handle = INVALID_HANDLE_VALUE;
+  std::atomic<bool> interrupted{false};
 };
 
 SerialPort::SerialPort() : impl_(new Impl) {}
@@ -54,10 +56,14 @@ LineStatus SerialPort::ReadLineStatus() {
   LineStatus status;
   DWORD errors = 0;
   COMSTAT comstat{};
-  if (impl_->handle != INVALID_HANDLE_VALUE && ClearCommError(impl_->handle, &errors, &comstat)) {
-    status.errors = errors != 0;
-    status.waiting = comstat.cbInQue;
+  if (impl_->handle == INVALID_HANDLE_VALUE) return status;
+  // A removed device (a USB adapter pulled) fails every call on its handle.
+  if (!ClearCommError(impl_->handle, &errors, &comstat)) {
+    status.gone = true;
+    return status;
   }
+  status.errors = errors != 0;
+  status.waiting = comstat.cbInQue;
   return status;
 }
 
@@ -67,14 +73,15 @@ void SerialPort::Purge() {
 
 void SerialPort::WaitForInput(int32_t maxMs) {
   // A synchronous handle has no wait with a time-out; a short sleep keeps an
-  // empty pass from spinning and costs at most 5 ms of latency.
-  if (maxMs > 0) Sleep(static_cast<DWORD>(std::min<int32_t>(maxMs, 5)));
+  // empty pass from spinning and costs at most 5 ms of latency (an
+  // interrupt included).
+  if (maxMs > 0 && !Interrupted()) Sleep(static_cast<DWORD>(std::min<int32_t>(maxMs, 5)));
 }
 
 int32_t SerialPort::Read(char* buffer, int32_t count) {
   DWORD got = 0;
   if (impl_->handle == INVALID_HANDLE_VALUE || count <= 0) return 0;
-  if (!ReadFile(impl_->handle, buffer, static_cast<DWORD>(count), &got, nullptr)) return 0;
+  if (!ReadFile(impl_->handle, buffer, static_cast<DWORD>(count), &got, nullptr)) return -1;
   return static_cast<int32_t>(got);
 }
 
@@ -82,5 +89,9 @@ void SerialPort::Write(const char* data, size_t count) {
   DWORD written = 0;
   if (impl_->handle != INVALID_HANDLE_VALUE) WriteFile(impl_->handle, data, static_cast<DWORD>(count), &written, nullptr);
 }
+
+void SerialPort::Interrupt() { impl_->interrupted.store(true); }
+
+bool SerialPort::Interrupted() const { return impl_->interrupted.load(); }
 
 }  // namespace gt7p

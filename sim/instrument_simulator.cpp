@@ -113,7 +113,8 @@ struct InstrumentSimulator::Session {
   Clock::time_point frameAt;
   std::string out;    // bytes of the reply being sent
   size_t sent = 0;
-  Clock::time_point outSince;
+  size_t hangUpAt = std::string::npos;  // of `out`: the line goes away there
+  Clock::time_point outSince, lastWrite;
   bool blocked = false;  // the client's queue is full
   int clients = 0;
   std::mt19937 noise{20240315};
@@ -167,6 +168,7 @@ void InstrumentSimulator::Run() {
     s.sent = 0;
     s.outSince = Clock::now();
     s.blocked = false;
+    s.hangUpAt = std::string::npos;
   };
   auto directory = [&](const std::vector<std::string>& files, const SimulatorFaults& faults) {
     if (!faults.directoryReply.empty()) return faults.directoryReply;
@@ -213,6 +215,7 @@ void InstrumentSimulator::Run() {
       log("01 -> 10");
     } else if (was == Session::kName) {
       reply(fileReply(files, faults), faults.lineNoise);
+      if (faults.hangUpAfter >= 0) s.hangUpAt = std::min(s.out.size(), static_cast<size_t>(faults.hangUpAfter));
       log(Cp936ToUtf8(NameKey(s.frame)) + " -> " + std::to_string(s.out.size()) + " bytes");
     } else {
       log(BytesToHex(s.frame) + " ignored");
@@ -256,16 +259,33 @@ void InstrumentSimulator::Run() {
       pty_.DiscardUnread();
     }
   };
+  // The line goes away once the client has what was sent before (or has
+  // left it unread for a while): a test sees the bytes, then the hang-up.
+  // Written bytes reach the client's queue a moment later, so it waits that
+  // moment first.
+  auto hangUpDue = [&] {
+    const auto since = Clock::now() - s.lastWrite;
+    return s.sent >= s.hangUpAt && since > std::chrono::milliseconds(50) && (pty_.Unread() == 0 || since > kFrameLimit);
+  };
   auto writeDue = [&] {
-    size_t allowed = s.out.size() - s.sent;
+    if (s.sent >= s.hangUpAt) {
+      if (!hangUpDue()) return;
+      log("line gone after " + std::to_string(s.sent) + " bytes");
+      pty_.HangUp();
+      s.out.clear();
+      s.sent = 0;
+      return;
+    }
+    const size_t limit = std::min(s.out.size(), s.hangUpAt);
+    size_t allowed = limit - s.sent;
     if (options_.pace) {
       const double elapsed = std::chrono::duration<double>(Clock::now() - s.outSince).count();
       const size_t budget = static_cast<size_t>(elapsed * kBytesPerSecond);
       allowed = budget > s.sent ? std::min(allowed, budget - s.sent) : 0;
-      if (allowed < std::min(burst, s.out.size() - s.sent)) return;
+      if (allowed < std::min(burst, limit - s.sent)) return;
     }
     ssize_t n = write(pty_.master(), s.out.data() + s.sent, allowed);
-    if (n > 0) s.sent += static_cast<size_t>(n);
+    if (n > 0) s.sent += static_cast<size_t>(n), s.lastWrite = Clock::now();
     s.blocked = n < 0 && errno == EAGAIN;
   };
 
@@ -277,7 +297,9 @@ void InstrumentSimulator::Run() {
       int ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count()) + 1;
       timeout = timeout < 0 ? std::max(ms, 0) : std::min(timeout, std::max(ms, 0));
     };
-    if (s.Sending()) {
+    if (s.Sending() && s.sent >= s.hangUpAt) {
+      timeout = hangUpDue() ? 0 : 5;  // the line goes away now, or once the client has read
+    } else if (s.Sending()) {
       if (s.blocked || !options_.pace) {
         events |= POLLOUT;
       } else {
@@ -286,6 +308,7 @@ void InstrumentSimulator::Run() {
       }
     }
     if (!s.frame.empty()) until(s.frameAt + kFrameLimit);
+    // A hung-up line is left out (fd -1): only the stop remains.
     pollfd fds[3] = {{pty_.master(), events, 0}, {stopPipe_[0], POLLIN, 0}, {watch_, POLLIN, 0}};
     if (poll(fds, watch_ >= 0 ? 3 : 2, timeout) < 0 && errno != EINTR) break;
     if (fds[1].revents) break;

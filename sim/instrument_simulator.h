@@ -38,6 +38,8 @@ struct SimulatorFaults {
   int directoryLeftOut = 0;           // headers left out, the count unchanged
   std::string directoryReply;         // when not empty: sent instead of the directory
   int64_t cutFileAfter = -1;          // file replies stop after this many characters
+  int64_t hangUpAfter = -1;           // the line goes away (the pseudo-terminal closes)
+                                      // after this many characters of a file reply
   bool lineNoise = false;             // random high nibbles on every byte sent
 };
 

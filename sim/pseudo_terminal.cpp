@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,12 +32,23 @@ PseudoTerminal::PseudoTerminal() {
   tcsetattr(slave_, TCSANOW, &t);
 }
 
-PseudoTerminal::~PseudoTerminal() {
-  close(slave_);
-  close(master_);
+PseudoTerminal::~PseudoTerminal() { HangUp(); }
+
+void PseudoTerminal::DiscardUnread() {
+  if (slave_ >= 0) tcflush(slave_, TCIFLUSH);
 }
 
-void PseudoTerminal::DiscardUnread() { tcflush(slave_, TCIFLUSH); }
+size_t PseudoTerminal::Unread() const {
+  int unread = 0;
+  if (slave_ < 0 || ioctl(slave_, FIONREAD, &unread) != 0 || unread < 0) return 0;
+  return static_cast<size_t>(unread);
+}
+
+void PseudoTerminal::HangUp() {
+  if (slave_ >= 0) close(slave_);
+  if (master_ >= 0) close(master_);
+  slave_ = master_ = -1;
+}
 
 }  // namespace sim
 }  // namespace gt7p

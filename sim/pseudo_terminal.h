@@ -26,6 +26,11 @@ class PseudoTerminal {
 
   // Drops what the master wrote and the client has not read yet.
   void DiscardUnread();
+  // Bytes the master wrote that no client has read yet.
+  size_t Unread() const;
+  // Closes both ends, as a line that goes away: the clients' ends hang up.
+  void HangUp();
+  bool HungUp() const { return master_ < 0; }
 
  private:
   int master_ = -1;

@@ -1,0 +1,32 @@
+// Reading a directory reply out of the cache file: the parsing half of the
+// directory exchange (exchange.cpp), on its own for the tests and the fuzz
+// target. Private to link/.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/instrument_ui.h"
+#include "link/reply_file.h"
+
+namespace gt7p {
+
+// "无法提取目录信息！": the reply is no directory, or was cut off.
+const std::string& NoDirectoryMessage();
+
+// The entry count of the reply in `cache`, read from its start: the prefix
+// is 8 characters, the first "1", the count the 4 hex digits at 2 to 5.
+// Throws Error "无法提取目录信息！" for a reply that is no directory. Leaves
+// `cache` at the first header.
+int32_t DirectoryEntryCount(ReplyFile& cache);
+
+// The list refilled from the headers that follow: one row per whole
+// 316-character header (image 5), up to `entries`; its first shown field as
+// the caption, the status cell " ", the further shown fields; the columns
+// with the first row, "　状态　" second. `shownLines` pairs with the table's
+// group-0 fields by position; a shown line beyond them throws Error with an
+// empty message.
+void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::vector<bool>& shownLines);
+
+}  // namespace gt7p
