@@ -532,10 +532,13 @@ void TfrmGT7P::WaitForEnd(const std::shared_ptr<EndSignal>& end) {
 
 void TfrmGT7P::closeEvent(QCloseEvent* event) {
   if (busy_) {
-    // A command is still talking to the instrument: it ends first, then
-    // the window closes (RunCommand finishes the close).
+    // A command is talking to the instrument: it gives up at once and leaves
+    // through its clean-up (port closed, cache and work files removed), and
+    // RunCommand then closes the window for good, without an error box. The
+    // window stays until then (milliseconds): a window closed while hidden
+    // would not end the program.
     closePending_ = true;
-    hide();
+    link_.Abort();
     event->ignore();
     return;
   }

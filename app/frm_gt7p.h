@@ -110,7 +110,8 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   void UpdateCaption();
   void OpenViewer(const std::string& path);
   // Runs a command that talks to the instrument: the error box for its
-  // failure, and a close that was asked for meanwhile once it is over.
+  // failure, and a close that was asked for meanwhile (which aborted the
+  // link) once it is over.
   void RunCommand(const std::function<void()>& command);
 
   InstrumentLink link_;

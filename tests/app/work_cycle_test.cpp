@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <QPushButton>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -221,20 +223,87 @@ TEST_F(WorkCycle, FailedHandshakeShowsTheMessage) {
   EXPECT_FALSE(fs::exists(dest_ / "GT7PCache.tmp"));
 }
 
-TEST_F(WorkCycle, ClosingDuringACommandEndsItCleanly) {
-  window_->show();
-  bool closedDuring = false;
-  QTimer::singleShot(300, window_.get(), [&] {
-    closedDuring = window_->Busy();
-    window_->close();
+// Closing the window while the instrument talks: the exchange gives up at
+// once, its files and the port go, no box shows, and the application's
+// event loop ends, as the program does. Each case stands in a silence of
+// several seconds that the close must not wait out.
+class ClosingWindow : public WorkCycle {
+ protected:
+  // The window in the application's own loop, as the program runs it;
+  // `start` begins the command. Returns the ms from the close to the loop's
+  // end, or -1 when the loop did not end by itself.
+  int64_t RunUntilClosed(const std::function<void()>& start, const std::function<bool()>& closeNow) {
+    window_->show();
+    QTimer::singleShot(0, window_.get(), start);
+    Clock::time_point closedAt;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (window_->Busy() && closeNow()) {
+        watch.stop();
+        closedAt = Clock::now();
+        window_->close();
+      }
+    });
+    watch.start(10);
+    QTimer::singleShot(30000, [] { QApplication::exit(1); });  // never reached when closing works
+    if (QApplication::exec() != 0) return -1;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt).count();
+  }
+  void AnswerDelay(int seconds) {
+    window_->settingsHook = [this, seconds](const std::string&, const std::string&, const std::string&,
+                                            const std::string& choice, const std::string&) {
+      return simulator_->PortPath() + ",0," + std::to_string(seconds) + "," + choice;
+    };
+  }
+  using Clock = std::chrono::steady_clock;
+};
+
+TEST_F(ClosingWindow, DuringTheDirectory) {
+  window_->Link().SetSecondForTesting(500);
+  AnswerDelay(10);  // 5 s of silence end the directory
+  bool cacheThere = false;
+  const int64_t ms = RunUntilClosed([this] { Refresh(); }, [&] {
+    if (window_->stbPanel->text().indexOf(QString::fromUtf8("正在提取目录信息")) < 0) return false;
+    cacheThere = fs::exists(dest_ / "GT7PCache.tmp");
+    return true;
   });
-  Refresh();
-  EXPECT_TRUE(closedDuring);
-  EXPECT_TRUE(errors_.empty());  // no box after the window is gone
-  QApplication::processEvents();
+  ASSERT_GE(ms, 0) << "the program did not end";
+  EXPECT_LT(ms, 3000);
+  EXPECT_TRUE(cacheThere);
+  EXPECT_TRUE(errors_.empty());  // no box for a window that is closing
   EXPECT_FALSE(window_->isVisible());
   EXPECT_FALSE(window_->Link().IsOpen());
   EXPECT_FALSE(fs::exists(dest_ / "GT7PCache.tmp"));
+  EXPECT_EQ(window_->lvw->listModel()->RowCount(), 0);
+}
+
+TEST_F(ClosingWindow, DuringATransferThatReplacesAFile) {
+  Refresh();
+  std::atomic<bool> transferring{false};
+  sim::SimulatorOptions options;
+  options.log = [&](const std::string& line) {
+    if (line.find(".DAT -> ") != std::string::npos) transferring = true;
+  };
+  sim::InstrumentStores stores;
+  for (const auto& f : files_) stores.memory.push_back(sim::MakeFileReply(f));
+  simulator_ = std::make_unique<sim::InstrumentSimulator>(stores, options);
+  window_->Settings.portName = simulator_->PortPath();
+  window_->Settings.receiveDelay = 10;  // 5 s of silence end the file
+  window_->Link().SetSecondForTesting(500);
+  std::ofstream(dest_ / "AB.QFX") << "old";
+  Select({0, 1});
+  AnswerPrompts("Button1");
+  const int64_t ms = RunUntilClosed([this] { window_->tbnGetFile->click(); }, [&] { return transferring.load(); });
+  ASSERT_GE(ms, 0) << "the program did not end";
+  EXPECT_LT(ms, 3000);
+  EXPECT_TRUE(errors_.empty());
+  EXPECT_FALSE(window_->Link().IsOpen());
+  EXPECT_EQ(Slurp(dest_ / "AB.QFX"), "old");
+  EXPECT_FALSE(fs::exists(dest_ / "CD0002.QFX"));
+  EXPECT_EQ(Status(1), " ");  // the second file's turn never came
+  size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(dest_)) files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 1u) << "a work file was left";
 }
 
 // A click on a column header while a file transfers re-sorts the rows
