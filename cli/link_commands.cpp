@@ -13,6 +13,7 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/interrupt.h"
 #include "link/link.h"
 #include "records/records.h"
 #include "settings/settings.h"
@@ -174,6 +175,7 @@ int RunList(const std::vector<std::string>& words) {
 
   InstrumentLink link;
   UseTestSecond(link);
+  const InterruptWatch interrupts([&link] { link.Abort(); });
   LinkSettings settings;
   TerminalUi ui(CommSettingsFor(o.port, o.target, o.delay, shown));
   if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
@@ -207,6 +209,7 @@ int RunGet(const std::vector<std::string>& words) {
 
   InstrumentLink link;
   UseTestSecond(link);
+  const InterruptWatch interrupts([&link] { link.Abort(); });
   LinkSettings settings;
   settings.portName = o.port;
   settings.commTarget = o.target;

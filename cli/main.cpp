@@ -11,6 +11,7 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/interrupt.h"
 #include "records/records.h"
 
 namespace {
@@ -62,15 +63,17 @@ int main(int argc, char** argv) {
     std::cerr << "gt7p-cli: unknown command " << name << "\n" << Usage();
     return kExitUsage;
   }
+  int status = kExitFailed;
   try {
-    return command->second(std::vector<std::string>(words.begin() + 1, words.end()));
+    status = command->second(std::vector<std::string>(words.begin() + 1, words.end()));
   } catch (const UsageError& e) {
     std::cerr << "gt7p-cli " << name << ": " << e.message << (!e.message.empty() && e.message.back() == '\n' ? "" : "\n");
-    return kExitUsage;
+    status = kExitUsage;
   } catch (const gt7p::Error& e) {
-    return ReportFailure(e.message());
+    status = ReportFailure(e.message());
   } catch (const std::exception& e) {
     std::cerr << "gt7p-cli " << name << ": " << e.what() << "\n";
-    return kExitFailed;
   }
+  // An interrupt ends with its own status, whatever the command made of it.
+  return InterruptStatus() != 0 ? InterruptStatus() : status;
 }

@@ -1,12 +1,16 @@
 // gt7p-cli list and get against the simulator, as a user runs them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
@@ -128,6 +132,98 @@ TEST_F(CliLinkTest, SimulateServesAFolderUntilTerminated) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// gt7p-cli interrupted while it talks to a paced simulator (a demo file
+// takes 26 s, its silence 10 s more): it leaves through the exchange's
+// clean-up at once and exits with the signal's status.
+class CliInterruptTest : public ::testing::Test {
+ protected:
+  // The simulator, telling when a reply of the kind `marker` begins.
+  void Start(const std::string& marker, sim::InstrumentStores stores = sim::DemoStores()) {
+    sim::SimulatorOptions options;
+    options.pace = true;
+    options.log = [this, marker](const std::string& line) {
+      if (line.find(marker) != std::string::npos) replying_ = true;
+    };
+    sim_ = std::make_unique<sim::InstrumentSimulator>(std::move(stores), options);
+  }
+  // Runs `cli` with `args` in the test's folder, sends `signo` once the
+  // reply has begun, and returns the exit status (-1: killed, or not ended
+  // within 10 s) and the ms from the signal to the end.
+  std::pair<int, int64_t> Interrupt(const std::string& cli, std::vector<std::string> args, int signo) {
+    // Only async-signal-safe calls between fork and exec: the simulator's
+    // thread may hold a lock.
+    std::vector<char*> argv{const_cast<char*>(cli.c_str())};
+    for (std::string& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    const std::string folder = dir_.path().string(), err = dir_ / ".stderr";
+    const pid_t child = fork();
+    if (child == 0) {
+      const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd < 0 || dup2(fd, STDERR_FILENO) < 0 || chdir(folder.c_str()) != 0) _exit(127);
+      execv(cli.c_str(), argv.data());
+      _exit(127);
+    }
+    using Clock = std::chrono::steady_clock;
+    for (Clock::time_point start = Clock::now(); !replying_ && Clock::now() - start < std::chrono::seconds(10);)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const Clock::time_point sent = Clock::now();
+    kill(child, signo);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+      if (Clock::now() - sent > std::chrono::seconds(10)) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        return {-1, -1};
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count();
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ms};
+  }
+  std::string Stderr() { return ReadFile(dir_ / ".stderr"); }
+
+  TempDir dir_;
+  std::unique_ptr<sim::InstrumentSimulator> sim_;
+  std::atomic<bool> replying_{false};
+};
+
+TEST_F(CliInterruptTest, CtrlCDuringATransferKeepsTheOldFile) {
+  Start(".DAT -> ");
+  std::filesystem::create_directory(dir_.path() / "out");
+  WriteFile(dir_ / "out/ZS0001.QFX", "OLD");
+  const auto [status, ms] = Interrupt(GT7P_CLI, {"get", "--overwrite", "--delay", "10", "--dest", "out", "--port",
+                                                 sim_->PortPath(), "ZS0001.DAT", "ZS0002.DAT"}, SIGINT);
+  EXPECT_EQ(status, 130) << Stderr();
+  EXPECT_LT(ms, 5000);
+  EXPECT_EQ(Stderr(), "通讯已中止！\n");
+  EXPECT_EQ(ReadFile(dir_ / "out/ZS0001.QFX"), "OLD");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 1) << "a work file was left";
+}
+
+TEST_F(CliInterruptTest, SigtermDuringTheDirectoryRemovesTheCacheFile) {
+  // A copy of gt7p-cli of its own, so that its cache file (in its folder)
+  // is no other test's.
+  std::filesystem::create_directory(dir_.path() / "bin");
+  const std::string cli = dir_ / "bin/gt7p-cli";
+  std::filesystem::copy_file(GT7P_CLI, cli);
+  sim::InstrumentStores stores;
+  for (int i = 0; i < 40; ++i) stores.memory.push_back(sim::DemoStores().memory[0]);  // 6 s of directory
+  Start("-> directory", stores);
+  bool cacheThere = false;
+  std::thread look([&] {
+    while (!replying_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    cacheThere = Exists(dir_ / "bin/GT7PCache.tmp");
+  });
+  const auto [status, ms] = Interrupt(cli, {"list", "--delay", "10", "--port", sim_->PortPath()}, SIGTERM);
+  look.join();
+  EXPECT_EQ(status, 143) << Stderr();
+  EXPECT_LT(ms, 5000);
+  EXPECT_TRUE(cacheThere);
+  EXPECT_FALSE(Exists(dir_ / "bin/GT7PCache.tmp"));
 }
 
 }  // namespace
