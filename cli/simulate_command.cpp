@@ -27,6 +27,8 @@ const char kSimulateUsage[] =
     "  --memory-reply DIGITS     reply to \"00\"/\"01\" (default 10)\n"
     "  --leave-out N             leave N headers out of the directory\n"
     "  --cut-file N              stop every file reply after N characters\n"
+    "  --hang-up N               close the line after N characters of a file reply\n"
+    "                            (as a USB adapter pulled); serves no more\n"
     "  --noise                   random high nibbles on every byte sent\n";
 
 int64_t CountOption(const Args& args, const std::string& option) {
@@ -38,7 +40,7 @@ int64_t CountOption(const Args& args, const std::string& option) {
 }  // namespace
 
 int RunSimulate(const std::vector<std::string>& words) {
-  Args args(words, {"--dir", "--version-reply", "--memory-reply", "--leave-out", "--cut-file"},
+  Args args(words, {"--dir", "--version-reply", "--memory-reply", "--leave-out", "--cut-file", "--hang-up"},
             {"--pace", "--verbose", "--noise"});
   if (args.help()) return std::cout << kSimulateUsage, kExitOk;
   if (!args.positional().empty()) throw UsageError{kSimulateUsage};
@@ -49,6 +51,7 @@ int RunSimulate(const std::vector<std::string>& words) {
   options.faults.memoryReply = args.Value("--memory-reply", options.faults.memoryReply);
   if (args.HasValue("--leave-out")) options.faults.directoryLeftOut = static_cast<int>(CountOption(args, "--leave-out"));
   if (args.HasValue("--cut-file")) options.faults.cutFileAfter = CountOption(args, "--cut-file");
+  if (args.HasValue("--hang-up")) options.faults.hangUpAfter = CountOption(args, "--hang-up");
   options.faults.lineNoise = args.Has("--noise");
   if (args.Has("--verbose")) options.log = [](const std::string& line) { std::cerr << line << std::endl; };
 

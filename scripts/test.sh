@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what is missing, builds with warnings as errors, and runs every
 # test; then the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer; then the Windows suite under Wine. Exits
-# non-zero on any failure.
+# UndefinedBehaviorSanitizer; then each fuzz target for 30 s
+# (GT7P_FUZZ_SECONDS); then the Windows suite under Wine. Exits non-zero on
+# any failure.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/deps.sh"
@@ -30,6 +31,9 @@ cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGT7P_WERROR=ON -
   -DGT7P_LOCALE_DIR="$locales" >/dev/null
 cmake --build "$top/build-asan" -j"$jobs"
 ctest --test-dir "$top/build-asan" -j"$((jobs * 2))" --output-on-failure
+
+echo "== fuzzing"
+sh "$top/scripts/fuzz.sh" "${GT7P_FUZZ_SECONDS:-30}"
 
 echo "== Windows suite"
 sh "$top/scripts/test-windows.sh" "$top/build-ci"

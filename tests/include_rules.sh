@@ -2,8 +2,8 @@
 # Code outside link/, records/, workflow/ and viewer/ includes only their
 # contract headers (link/link.h, records/records.h, workflow/workflow.h,
 # viewer/viewer.h, and the viewer window's viewer/frm_view.h); the private
-# headers stay inside. Tests may include any header. Prints the offending
-# lines and fails when there are any.
+# headers stay inside. Tests and fuzz targets may include any header. Prints
+# the offending lines and fails when there are any.
 # usage: include_rules.sh REPOSITORY
 set -eu
 cd "${1:?repository}"

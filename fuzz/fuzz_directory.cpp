@@ -1,0 +1,120 @@
+// The directory reply as the exchange reads it out of the cache file, and
+// what the save loop makes of each listed name: the file-name command and
+// the output path. Input: one character choosing the shown columns ("0"
+// the defaults, "1" all, else only the name), then the reply. A reply is
+// either no directory (Error "无法提取目录信息！") or a list of whole rows; a
+// name always gives a command of hex digit pairs and a path that stays in
+// the destination folder.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/error.h"
+#include "base/file_names.h"
+#include "base/text.h"
+#include "fuzz/fuzz_support.h"
+#include "link/directory_reply.h"
+#include "link/exchange.h"
+#include "link/reply_file.h"
+#include "records/field_table.h"
+#include "records/formats.h"
+#include "workflow/save_file.h"
+
+namespace {
+
+class Rows : public gt7p::InstrumentUi {
+ public:
+  gt7p::CommSettings ChooseCommSettings(gt7p::LinkSettings&) override { return {}; }
+  void SetStatusText(const std::string&) override {}
+  void ClearList() override { rows.clear(), columns = 0; }
+  void AddColumn(const std::string&) override { ++columns; }
+  void AddRow(const std::string& caption, int image) override {
+    FUZZ_CHECK(image == gt7p::kFileImage);
+    rows.push_back({caption});
+  }
+  void AppendSubItem(const std::string& text) override {
+    FUZZ_CHECK(!rows.empty());
+    rows.back().push_back(text);
+  }
+  void FitColumns() override {}
+  void ShowTargetIndicator(bool) override {}
+  void WaitForEnd(const std::shared_ptr<gt7p::EndSignal>&) override {}
+
+  std::vector<std::vector<std::string>> rows;
+  size_t columns = 0;
+};
+
+// No byte that can't stand in a name under `rules`, a double-byte character
+// under the Windows rules counting whole; never "." or "..".
+void CheckSafe(const std::string& name, gt7p::FileNameRules rules) {
+  FUZZ_CHECK(name != "." && name != "..");
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (rules == gt7p::FileNameRules::kPosix) {
+      FUZZ_CHECK(c != '/' && c != '\0');
+      continue;
+    }
+    if (gt7p::CharLength(name, i) == 2) {
+      const unsigned char trail = static_cast<unsigned char>(name[i + 1]);
+      if (trail >= 0x40 && trail != 0x7F && trail <= 0xFE) {
+        ++i;
+        continue;
+      }
+    }
+    FUZZ_CHECK(c >= 0x20 && std::string("\\/:*?\"<>|").find(static_cast<char>(c)) == std::string::npos);
+  }
+}
+
+void CheckName(const std::string& caption) {
+  const std::string command = gt7p::FileNameCommand(caption);
+  FUZZ_CHECK(command.size() >= 22 && command.size() % 2 == 0);
+  for (char c : command) FUZZ_CHECK(gt7p::HexDigitValue(c) >= 0 && gt7p::UpperAscii(c) == c);
+  const std::string name = gt7p::FileNameFromCaption(caption);
+  for (gt7p::FileNameRules rules : {gt7p::FileNameRules::kPosix, gt7p::FileNameRules::kWindows})
+    CheckSafe(gt7p::SafeFileName(name, rules), rules);
+  const std::string dest = gt7p::fuzz::WorkFolder() + "/dest/";
+  const std::string path = gt7p::OutputPath(dest, caption, gt7p::QfxFormat());
+  FUZZ_CHECK(path.compare(0, dest.size(), dest) == 0);
+  const std::string file = path.substr(dest.size());
+  FUZZ_CHECK(file.find('/') == std::string::npos && file.find('\0') == std::string::npos);
+  FUZZ_CHECK(gt7p::ExtractFileExt(file) == ".QFX");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static const size_t fields = gt7p::HeaderGroupZeroEntries().size();
+  std::vector<bool> shown(fields, data[0] == '1');
+  if (data[0] == '0') {
+    for (size_t k = 0; k < fields; ++k)
+      shown[k] = gt7p::ParseFieldSpec(gt7p::HeaderGroupZeroEntries()[k]).shown == "1";
+  }
+  shown[0] = true;  // the name is the caption
+
+  static const std::string path = gt7p::fuzz::WorkFolder() + "/GT7PCache.tmp";
+  gt7p::ReplyFile cache;
+  FUZZ_CHECK(cache.Create(path));
+  cache.Write(reinterpret_cast<const char*>(data) + 1, size - 1);
+  Rows ui;
+  int32_t entries = 0;
+  try {
+    entries = gt7p::DirectoryEntryCount(cache);
+  } catch (const gt7p::Error& e) {
+    FUZZ_CHECK(std::string(e.message()) == gt7p::NoDirectoryMessage());
+    return 0;
+  }
+  FUZZ_CHECK(entries >= 0 && entries <= 0xFFFF);
+  gt7p::FillList(ui, cache, entries, shown);
+  const size_t whole = (size - 1 - 8) / gt7p::kHeaderRecordChars;
+  FUZZ_CHECK(ui.rows.size() == std::min<size_t>(whole, static_cast<size_t>(entries)));
+  size_t count = 0;
+  for (bool s : shown) count += s ? 1 : 0;
+  for (const auto& row : ui.rows) {
+    FUZZ_CHECK(row.size() == count + 1);  // the status cell besides
+    FUZZ_CHECK(row[1] == " ");
+    CheckName(row[0]);
+  }
+  return 0;
+}
