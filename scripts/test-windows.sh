@@ -35,13 +35,16 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Starts simulator N (its pid into $sims, so not in a subshell) and waits
-# for its first line, the pseudo-terminal; pty N prints that.
+# Starts simulator N with the options after N (its pid into $sims, so not
+# in a subshell) and waits for its first line, the pseudo-terminal; pty N
+# prints that.
 start_simulator() {
-  "$linux_build/cli/gt7p-cli" simulate >"$work/sim$1.out" 2>"$work/sim$1.err" &
+  n=$1
+  shift
+  "$linux_build/cli/gt7p-cli" simulate "$@" >"$work/sim$n.out" 2>"$work/sim$n.err" &
   sims="$sims $!"
   for _ in $(seq 50); do
-    [ -s "$work/sim$1.out" ] && break
+    [ -s "$work/sim$n.out" ] && break
     sleep 0.1
   done
 }
@@ -51,16 +54,23 @@ pty() { head -n 1 "$work/sim$1.out"; }
 # is mapped: a port whose target is missing opens and then fails every call.
 wine cmd /c exit 0 >/dev/null 2>&1
 # COM3 for the round trip, COM5 for the serial port test, one more for the
-# Linux side of the round trip.
+# Linux side of the round trip; COM7 hangs up mid-file and COM8 is paced as
+# the line, for the early ends.
 start_simulator 1
 start_simulator 2
 start_simulator 3
-win_pty=$(pty 1) test_pty=$(pty 2) linux_pty=$(pty 3)
-[ -n "$win_pty" ] && [ -n "$test_pty" ] && [ -n "$linux_pty" ] || { echo "the simulator did not start"; exit 1; }
+start_simulator 4 --hang-up 400
+start_simulator 5 --pace
+win_pty=$(pty 1) test_pty=$(pty 2) linux_pty=$(pty 3) hangup_pty=$(pty 4) paced_pty=$(pty 5)
+[ -n "$win_pty" ] && [ -n "$test_pty" ] && [ -n "$linux_pty" ] && [ -n "$hangup_pty" ] && [ -n "$paced_pty" ] ||
+  { echo "the simulator did not start"; exit 1; }
 ln -s "$win_pty" "$work/com3"
 ln -s "$test_pty" "$work/com5"
-wine reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$work/com3" /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$work/com5" /f >/dev/null 2>&1
+ln -s "$hangup_pty" "$work/com7"
+ln -s "$paced_pty" "$work/com8"
+for com in 3 5 7 8; do
+  wine reg add 'HKLM\Software\Wine\Ports' /v "COM$com" /d "$work/com$com" /f >/dev/null 2>&1
+done
 wineserver -k
 wineserver -w
 # One server for all tests: a server started per test costs ~3 s, and its
@@ -69,4 +79,5 @@ wineserver -p >/dev/null 2>&1
 wine cmd /c exit 0 >/dev/null 2>&1
 
 GT7P_WIN_COM=COM3 GT7P_WIN_TEST_COM=COM5 GT7P_LINUX_SIM=$linux_pty \
+  GT7P_WIN_HANGUP_COM=COM7 GT7P_WIN_PACED_COM=COM8 \
   ctest --test-dir "$win_build" -j"$((jobs * 2))" --output-on-failure

@@ -245,7 +245,10 @@ class ClosingWindow : public WorkCycle {
       }
     });
     watch.start(10);
-    QTimer::singleShot(30000, [] { QApplication::exit(1); });  // never reached when closing works
+    QTimer watchdog;  // never fires when closing works
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(1); });
+    watchdog.start(30000);
     if (QApplication::exec() != 0) return -1;
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt).count();
   }
