@@ -8,10 +8,13 @@
 // page converters; every function may be called from any thread.
 //
 // Failures: Error (error.h) is what an operation that cannot go on throws,
-// with the system's message; ConvertError for a number that can't be read.
-// The helpers here throw nothing themselves, except WriteBeside, which
-// passes on what its writer throws and gives Error "无法创建文件！" when the
-// complete file can't take its place.
+// with the system's message; ConvertError for a number that can't be read;
+// Aborted for work given up on request (the window closing, Ctrl-C). The
+// helpers here throw nothing themselves, except WriteBeside, which passes on
+// what its writer throws and gives Error "无法创建文件！" when the complete
+// file can't take its place.
+//
+// Numbers: read and printed with "." as the point under every locale.
 #pragma once
 
 #include "base/cp936.h"

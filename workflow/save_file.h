@@ -187,7 +187,10 @@ struct SaveJob {
 // outcome into the row, transferring and converting the file when it is
 // saved; closes the port, enables the toolbar and restores the idle status
 // in every case. A stop ends the loop after its row; an error ends it with
-// the row showing "正在保存".
+// the row showing "正在保存". An aborted link ends it the same way: Aborted
+// from the transfer under way leaves through the file's clean-up (a work
+// file removed, the port closed), and StopRequested ends it before the next
+// row.
 void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job);
 
 }  // namespace gt7p

@@ -16,8 +16,9 @@
 // Failures: ChooseCommSettings throws Error "用户取消！" for a cancelled
 // dialog and Error with an empty message for an answer whose target or
 // delay is not a number; SaveSelectedFiles passes on the errors of the
-// transfer and the conversion after each file's clean-up, and gives
-// "无法创建文件！" when a complete file can't replace an existing one.
+// transfer and the conversion after each file's clean-up (Aborted among
+// them, when the link was aborted), and gives "无法创建文件！" when a complete
+// file can't replace an existing one.
 #pragma once
 
 #include "workflow/comm_settings.h"
