@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "bench/link/quiet_ui.h"
 #include "link/link.h"
 #include "sim/pseudo_terminal.h"
 
@@ -25,18 +26,7 @@ namespace {
 using namespace gt7p;
 using Clock = std::chrono::steady_clock;
 
-class QuietUi : public InstrumentUi {
- public:
-  CommSettings ChooseCommSettings(LinkSettings&) override { return CommSettings(); }
-  void SetStatusText(const std::string&) override {}
-  void ClearList() override {}
-  void AddColumn(const std::string&) override {}
-  void AddRow(const std::string&, int) override {}
-  void AppendSubItem(const std::string&) override {}
-  void FitColumns() override {}
-  void ShowTargetIndicator(bool) override {}
-  void WaitForEnd(const std::shared_ptr<EndSignal>& end) override { end->Wait(); }
-};
+using bench::QuietUi;
 
 double CpuMs() {
   rusage u{};

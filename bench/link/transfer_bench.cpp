@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/link/quiet_ui.h"
 #include "link/link.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
@@ -28,18 +29,7 @@ namespace {
 
 using namespace gt7p;
 
-class QuietUi : public InstrumentUi {
- public:
-  CommSettings ChooseCommSettings(LinkSettings&) override { return CommSettings(); }
-  void SetStatusText(const std::string&) override {}
-  void ClearList() override {}
-  void AddColumn(const std::string&) override {}
-  void AddRow(const std::string&, int) override {}
-  void AppendSubItem(const std::string&) override {}
-  void FitColumns() override {}
-  void ShowTargetIndicator(bool) override {}
-  void WaitForEnd(const std::shared_ptr<EndSignal>& end) override { end->Wait(); }
-};
+using bench::QuietUi;
 
 double CpuSeconds() {
   rusage u{};

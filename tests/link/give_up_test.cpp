@@ -25,12 +25,6 @@ namespace gt7p {
 namespace test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int64_t MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
 // CPU time of the whole process (the receive thread included), in ms.
 int64_t ProcessCpuMs() {
   timespec t{};

@@ -21,12 +21,6 @@ namespace gt7p {
 namespace test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int64_t MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
 // The far end of the line: logs what the client sends and answers each
 // read with `answer(bytes)`. The line starts cooked, as a terminal would,
 // so that only the client's own settings make it raw.

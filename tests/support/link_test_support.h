@@ -2,6 +2,8 @@
 // instrument for a test, and the short second the link tests run with.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +21,13 @@ namespace test {
 // loaded machine to keep a reply going, short enough that an exchange
 // takes well under a second.
 constexpr int32_t kTestSecondMs = 200;
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds since `start`, for the tests that bound how long a wait lasts.
+inline int64_t MsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
 
 // Bytes from a list of values, for wire comparisons.
 std::string Bytes(std::initializer_list<int> values);
