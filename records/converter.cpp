@@ -31,9 +31,14 @@ void ApplyHeaderRule(int32_t index, std::string& value, ConversionContext& conte
     case 22:
       context.preTriggerCount = NumberFromText(value);
       break;
-    case 23:
-      value = std::to_string(static_cast<long long>(std::trunc(NumberFromText(value) * 10)));
+    case 23: {
+      // Tenths of a volt. A value beyond 64 bits (only from a table other
+      // than the built-in one) is written as a number all the same: "I"
+      // keeps its lowest bits.
+      const double tenths = std::trunc(NumberFromText(value) * 10);
+      value = std::fabs(tenths) < 9.0e18 ? std::to_string(static_cast<long long>(tenths)) : FormatNumber15(tenths);
       break;
+    }
     case 37:
       context.sampleCount = StrToIntDef(value, 0);
       if (context.sampleCount <= 0) throw Error();

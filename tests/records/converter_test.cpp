@@ -320,5 +320,17 @@ TEST(WriteLayoutGroup, ModesSizesAndKinds) {
   EXPECT_THROW(WriteLayoutGroup({ParseLayoutEntry("0L,4,0,1,,,,F,1,0102,")}, "", true, context, out), ConvertError);
 }
 
+// Entry 23's tenths of a volt from a field far wider than the trigger
+// voltage's: no overflow, the lowest 16 bits of the truncated value.
+TEST(WriteLayoutGroup, TriggerVoltageRuleTakesAnyFiniteValue) {
+  ConversionContext context;
+  std::string out;
+  WriteLayoutGroup({ParseLayoutEntry("0I,2,0,23,0,H,8,N,,,8*")}, "7FFFFFFF", true, context, out);
+  EXPECT_EQ(HexOf(out), "F6FF");  // 21474836470 = 0x4FFFFFFF6
+  out.clear();
+  WriteLayoutGroup({ParseLayoutEntry("0I,2,0,23,0,C,2,F,,1e300,")}, "", true, context, out);
+  EXPECT_EQ(out.size(), 2u);
+}
+
 }  // namespace
 }  // namespace gt7p
