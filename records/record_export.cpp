@@ -31,8 +31,8 @@ enum : int {
 };
 
 std::string Digits(const RecordHeader& header, int tableIndex) {
-  const FieldSpec spec = TableField(tableIndex);
-  return header.headerRecord.substr(static_cast<size_t>(spec.offset), static_cast<size_t>(spec.length));
+  const FieldSpec fieldSpec = TableField(tableIndex);
+  return header.headerRecord.substr(static_cast<size_t>(fieldSpec.offset), static_cast<size_t>(fieldSpec.length));
 }
 
 // "DD/MMM/YYYY" and "HH:MM:SS" of the survey time; empty when the digits

@@ -163,10 +163,10 @@ std::vector<bool> HeldFields(const std::vector<std::string>& entries,
                              const std::vector<std::pair<int32_t, int32_t>>* recovered) {
   std::vector<bool> held;
   for (const std::string& entry : entries) {
-    const FieldSpec spec = ParseFieldSpec(entry);
+    const FieldSpec fieldSpec = ParseFieldSpec(entry);
     bool is = recovered == nullptr;
     if (recovered)
-      for (const auto& r : *recovered) is = is || (r.first == spec.offset && r.second == spec.length);
+      for (const auto& r : *recovered) is = is || (r.first == fieldSpec.offset && r.second == fieldSpec.length);
     held.push_back(is);
   }
   return held;
@@ -336,8 +336,8 @@ static std::vector<FieldLine> Lines(const std::vector<std::string>& entries, con
   std::vector<FieldLine> lines;
   for (size_t i = 0; i < entries.size(); ++i) {
     if (i < held.size() && !held[i]) continue;
-    const FieldSpec spec = ParseFieldSpec(entries[i]);
-    lines.push_back({spec.name, FieldText(record, spec)});
+    const FieldSpec fieldSpec = ParseFieldSpec(entries[i]);
+    lines.push_back({fieldSpec.name, FieldText(record, fieldSpec)});
   }
   return lines;
 }
@@ -351,24 +351,24 @@ std::vector<FieldLine> ChannelFieldLines(const RecordHeader& header, const std::
 }
 
 FieldSpec TableField(int tableIndex) {
-  static const std::vector<FieldSpec> specs = [] {
+  static const std::vector<FieldSpec> fieldSpecs = [] {
     std::vector<FieldSpec> out;
     for (const auto& entries : {HeaderGroupZeroEntries(), HeaderGroupOneEntries()})
       for (const std::string& entry : entries) out.push_back(ParseFieldSpec(entry));
     return out;
   }();
-  for (const FieldSpec& spec : specs)
-    if (StrToIntDef(spec.index, -1) == tableIndex) return spec;
+  for (const FieldSpec& fieldSpec : fieldSpecs)
+    if (StrToIntDef(fieldSpec.index, -1) == tableIndex) return fieldSpec;
   throw Error();
 }
 
 std::string PlainFieldValue(const std::string& record, int tableIndex) {
-  FieldSpec spec = TableField(tableIndex);
-  auto pairs = TemplatePairs(spec.templ);
+  FieldSpec fieldSpec = TableField(tableIndex);
+  auto pairs = TemplatePairs(fieldSpec.templ);
   if (!pairs.empty()) pairs.back().second.clear();
-  spec.templ.clear();
-  for (const auto& pair : pairs) spec.templ += std::to_string(pair.first) + "*" + pair.second + "*";
-  return FieldText(record, spec);
+  fieldSpec.templ.clear();
+  for (const auto& pair : pairs) fieldSpec.templ += std::to_string(pair.first) + "*" + pair.second + "*";
+  return FieldText(record, fieldSpec);
 }
 
 int32_t ChannelNumber(const std::string& channelHeader) {
