@@ -59,21 +59,51 @@ std::string WindowsPortEntry(const std::string& valueName, const std::string& da
 }
 
 std::vector<std::string> SysfsSerialPorts(const std::string& classDir) {
-  std::vector<std::string> names;
+  // The serial device classes a field PC may have. The 8250 driver makes
+  // ttyS names whether or not a UART is there, so those need one. An
+  // rfcomm port is bound before its link is up, and only a connected one
+  // has a device behind it.
+  struct PortClass {
+    const char* prefix;
+    bool needsDevice;
+    bool needsUart;
+    bool adapter;          // a USB-to-serial adapter whatever its bus
+    const char* noDriver;  // shown when no driver owns the device
+  };
+  static const PortClass kClasses[] = {
+      {"ttyS", true, true, false, ""},
+      {"ttyUSB", true, false, false, ""},
+      {"ttyACM", true, false, false, ""},
+      {"ttyAMA", true, false, false, ""},  // on-board UARTs of ARM boards
+      {"ttymxc", true, false, false, ""},
+      {"ttyXRUSB", true, false, true, ""},  // Exar's driver: on the usb bus itself
+      {"rfcomm", false, false, false, "bluetooth"},
+  };
+  struct Found {
+    std::string name;
+    const PortClass* portClass;
+  };
+  std::vector<Found> found;
   std::error_code ec;
   for (fs::directory_iterator it(PathFromText(classDir), ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    const bool uart = name.rfind("ttyS", 0) == 0;
-    if (!uart && name.rfind("ttyUSB", 0) != 0 && name.rfind("ttyACM", 0) != 0) continue;
-    if (!fs::exists(it->path() / "device", ec) || (uart && !HasUart(it->path()))) continue;
-    names.push_back(name);
+    const PortClass* portClass = nullptr;
+    for (const PortClass& c : kClasses)
+      if (name.rfind(c.prefix, 0) == 0) portClass = &c;
+    if (!portClass) continue;
+    std::error_code exists;
+    if (portClass->needsDevice && !fs::exists(it->path() / "device", exists)) continue;
+    if (portClass->needsUart && !HasUart(it->path())) continue;
+    found.push_back({name, portClass});
   }
-  std::sort(names.begin(), names.end(), NameBefore);
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return NameBefore(a.name, b.name); });
   std::vector<std::string> lines;
-  for (const std::string& name : names) {
-    const fs::path device = PathFromText(classDir) / name / "device";
-    const bool usbSerial = LinkName(device / "subsystem") == "usb-serial";
-    lines.push_back(PortEntryLine("/dev/" + name, LowerCaseCp936(DriverName(device)), usbSerial));
+  for (const Found& port : found) {
+    const fs::path device = PathFromText(classDir) / port.name / "device";
+    const bool adapter = port.portClass->adapter || LinkName(device / "subsystem") == "usb-serial";
+    std::string driver = LowerCaseCp936(DriverName(device));
+    if (driver.empty()) driver = port.portClass->noDriver;
+    lines.push_back(PortEntryLine("/dev/" + port.name, driver, adapter));
   }
   return lines;
 }

@@ -25,10 +25,12 @@ std::string PortEntryLine(const std::string& port, const std::string& device, bo
 // and "COM9". Marked as an adapter when the device name holds "VCP".
 std::string WindowsPortEntry(const std::string& valueName, const std::string& data);
 
-// Entries of a sysfs tty class folder (/sys/class/tty): ttyUSB* and ttyACM*
-// with a device behind them, ttyS* only with a UART present; in name order,
-// as /dev paths. The device shown is the driver; adapters on the usb-serial
-// bus are marked.
+// Entries of a sysfs tty class folder (/sys/class/tty), in name order, as
+// /dev paths: ttyUSB*, ttyACM*, ttyAMA*, ttymxc* and ttyXRUSB* with a
+// device behind them, ttyS* only with a UART present, and every bound
+// Bluetooth rfcomm*. The device shown is the driver ("bluetooth" for an
+// rfcomm port without one); adapters on the usb-serial bus and ttyXRUSB*
+// are marked.
 std::vector<std::string> SysfsSerialPorts(const std::string& classDir);
 
 }  // namespace gt7p

@@ -70,6 +70,26 @@ TEST(PortDiscoveryTest, SysfsRealPortsOnly) {
   EXPECT_TRUE(SysfsSerialPorts(sys.ClassDir() + "/missing").empty());
 }
 
+TEST(PortDiscoveryTest, SysfsFieldPcClasses) {
+  FakeSysfs sys;
+  sys.Port("ttyAMA0", "amba", "uart-pl011");
+  sys.Port("ttymxc1", "platform", "imx-uart");
+  sys.Port("ttyXRUSB0", "usb", "xr_usb_serial");
+  sys.Port("hci0:12", "bluetooth", "btusb");
+  sys.Tty("rfcomm0", {}, nullptr);  // bound, link not up: no device yet
+  sys.Tty("rfcomm1", sys.root() / "devices" / "hci0:12", nullptr);
+  sys.Tty("ttyAMA1", {}, nullptr);  // gone
+  sys.Tty("ttyprintk", {}, nullptr);
+  sys.Tty("ptmx", {}, nullptr);
+  EXPECT_EQ(SysfsSerialPorts(sys.ClassDir()), (std::vector<std::string>{
+                                                  "/dev/rfcomm0  (bluetooth)",
+                                                  "/dev/rfcomm1  (btusb)",
+                                                  "/dev/ttyAMA0  (uart-pl011)",
+                                                  "/dev/ttyXRUSB0  (xr_usb_serial)" + G(" USB转串口设备"),
+                                                  "/dev/ttymxc1  (imx-uart)",
+                                              }));
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace gt7p
