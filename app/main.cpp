@@ -1,11 +1,13 @@
 // Program start: the application object, the main window, the message loop.
 //
-//   gt7p [DEST_FOLDER [TITLE [esp [dontseldir]]]] [--simulate]
+//   gt7p [DEST_FOLDER [TITLE [esp [dontseldir]]]] [--simulate] [--port PATH]...
 //   gt7p --view [FILE]
 //
-// --simulate starts the built-in simulated instrument on a pseudo-terminal
-// and offers its port first in the settings dialog. --view shows the record
-// viewer alone, with FILE (.T7P, .QFX or .ESP) or empty for a dropped file.
+// --simulate starts the built-in simulated instrument on a pseudo-terminal;
+// --port offers PATH (a device, a pseudo-terminal, a COM port Windows does
+// not list). These ports come first in the settings dialog. --view shows
+// the record viewer alone, with FILE (.T7P, .QFX or .ESP) or empty for a
+// dropped file.
 #include <QApplication>
 #include <memory>
 #include <string>
@@ -15,6 +17,7 @@
 #include "app/simulated_instrument.h"
 #include "app/ui_text.h"
 #include "viewer/frm_view.h"
+#include "workflow/workflow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -25,18 +28,14 @@ int main(int argc, char** argv) {
     if (args.size() >= 3) view.OpenFile(gt7p::ToCore(args[2]));
     return app.exec();
   }
-  std::vector<std::string> params;
-  bool simulate = false;
-  for (const QString& arg : app.arguments().mid(1)) {
-    if (arg == "--simulate")
-      simulate = true;
-    else
-      params.push_back(gt7p::ToCore(arg));
-  }
+  std::vector<std::string> texts;
+  for (const QString& arg : args.mid(1)) texts.push_back(gt7p::ToCore(arg));
+  const gt7p::ProgramArguments parsed = gt7p::ReadProgramArguments(texts);
   std::vector<std::string> extraPorts;
+  for (const std::string& port : parsed.ports) extraPorts.push_back(gt7p::NamedPortEntry(port));
   std::unique_ptr<gt7p::SimulatedInstrument> instrument;
-  if (simulate && (instrument = gt7p::StartSimulatedInstrument())) extraPorts.push_back(instrument->PortEntry());
-  gt7p::TfrmGT7P window(params, extraPorts);
+  if (parsed.simulate && (instrument = gt7p::StartSimulatedInstrument())) extraPorts.push_back(instrument->PortEntry());
+  gt7p::TfrmGT7P window(parsed.params, extraPorts);
   window.show();
   return app.exec();
 }

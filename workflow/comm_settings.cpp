@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "records/records.h"
+#include "settings/settings.h"
 
 namespace gt7p {
 namespace {
@@ -136,5 +137,20 @@ PortEntryChoice ChoosePortEntry(const std::vector<std::string>& entries, const s
 }
 
 std::string PortOfEntry(const std::string& entry) { return entry.substr(0, entry.find(' ')); }
+
+std::string NamedPortEntry(const std::string& port) {
+  static const std::string kNamed = Utf8ToCp936("命令行指定");
+  return PortEntryLine(port, kNamed, false);
+}
+
+std::vector<std::string> OfferedPorts(const std::vector<std::string>& first, const std::vector<std::string>& machine) {
+  std::vector<std::string> ports = first;
+  for (const std::string& entry : machine) {
+    const std::string port = PortOfEntry(entry);
+    if (std::none_of(first.begin(), first.end(), [&](const std::string& e) { return PortOfEntry(e) == port; }))
+      ports.push_back(entry);
+  }
+  return ports;
+}
 
 }  // namespace gt7p

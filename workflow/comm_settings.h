@@ -91,4 +91,12 @@ PortEntryChoice ChoosePortEntry(const std::vector<std::string>& entries, const s
 // The port name of an entry: its text up to the first blank.
 std::string PortOfEntry(const std::string& entry);
 
+// The entry of a port named on the command line: "PATH  (命令行指定)".
+std::string NamedPortEntry(const std::string& port);
+
+// What the dialog offers: `first` (the ports named on the command line and
+// the simulator's, in that order), then the machine's own entries except
+// those whose port is already offered.
+std::vector<std::string> OfferedPorts(const std::vector<std::string>& first, const std::vector<std::string>& machine);
+
 }  // namespace gt7p

@@ -9,6 +9,20 @@
 
 namespace gt7p {
 
+ProgramArguments ReadProgramArguments(const std::vector<std::string>& args) {
+  ProgramArguments parsed;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--simulate") {
+      parsed.simulate = true;
+    } else if (args[i] == "--port") {
+      if (i + 1 < args.size()) parsed.ports.push_back(args[++i]);
+    } else {
+      parsed.params.push_back(args[i]);
+    }
+  }
+  return parsed;
+}
+
 CommandLine ReadCommandLine(const std::vector<std::string>& params) {
   CommandLine line;
   line.AppTitle = Utf8ToCp936("PRX4470-2 数据文件提取软件");

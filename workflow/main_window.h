@@ -10,6 +10,18 @@
 
 namespace gt7p {
 
+// The window program's arguments, the program's name left off:
+//   gt7p [DEST [TITLE [esp [dontseldir]]]] [--simulate] [--port PATH]...
+// The options may stand anywhere; the rest are the positional parameters,
+// in order. A "--port" with nothing after it is dropped; its value is
+// taken as it stands, even when it looks like an option.
+struct ProgramArguments {
+  std::vector<std::string> params;  // for ReadCommandLine
+  bool simulate = false;            // --simulate: the built-in simulated instrument
+  std::vector<std::string> ports;   // --port PATH, in the order given
+};
+ProgramArguments ReadProgramArguments(const std::vector<std::string>& args);
+
 // What FormCreate takes from the four positional parameters (a parameter
 // counts only when the command line has that many).
 struct CommandLine {

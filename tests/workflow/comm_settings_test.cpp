@@ -132,5 +132,17 @@ TEST(SettingDialogRules, PortEntryMatch) {
   EXPECT_EQ(PortOfEntry("COM1"), "COM1");
 }
 
+TEST(SettingDialogRules, NamedPortsComeFirstWithoutRepeats) {
+  const std::string named = NamedPortEntry("/dev/ttyUSB0");
+  EXPECT_EQ(named, G("/dev/ttyUSB0  (命令行指定)"));
+  const std::vector<std::string> machine = {"/dev/ttyS0  (serial8250)", G("/dev/ttyUSB0  (ftdi_sio) USB转串口设备"),
+                                            "/dev/ttyUSB01  (ftdi_sio)"};
+  EXPECT_EQ(OfferedPorts({named, "/dev/pts/3  (sim)"}, machine),
+            (std::vector<std::string>{named, "/dev/pts/3  (sim)", "/dev/ttyS0  (serial8250)", "/dev/ttyUSB01  (ftdi_sio)"}));
+  EXPECT_EQ(OfferedPorts({}, machine), machine);
+  // The named port is chosen when the settings name it.
+  EXPECT_EQ(ChoosePortEntry(OfferedPorts({named}, machine), "/dev/ttyUSB0").selected, 0);
+}
+
 }  // namespace
 }  // namespace gt7p

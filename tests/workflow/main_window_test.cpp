@@ -44,6 +44,20 @@ TEST(CommandLineParameters, FolderTitleFormatAndLock) {
   }
 }
 
+TEST(ProgramArguments, OptionsAnywhereParametersInOrder) {
+  ProgramArguments parsed = ReadProgramArguments(
+      {"--port", "/dev/pts/7", "D:\\Out", "--simulate", "Title", "--port", "COM7", "esp", "dontseldir"});
+  EXPECT_EQ(parsed.params, (std::vector<std::string>{"D:\\Out", "Title", "esp", "dontseldir"}));
+  EXPECT_TRUE(parsed.simulate);
+  EXPECT_EQ(parsed.ports, (std::vector<std::string>{"/dev/pts/7", "COM7"}));
+
+  parsed = ReadProgramArguments({"", "  ", "--port"});  // blanks stay parameters; a bare --port is dropped
+  EXPECT_EQ(parsed.params, (std::vector<std::string>{"", "  "}));
+  EXPECT_FALSE(parsed.simulate);
+  EXPECT_TRUE(parsed.ports.empty());
+  EXPECT_EQ(ReadProgramArguments({"--port", "--simulate"}).ports, (std::vector<std::string>{"--simulate"}));
+}
+
 TEST(Caption, TitleAndFolderHint) {
   EXPECT_EQ(WindowCaption("T", "", SelDirHint("")), "T");
   EXPECT_EQ(WindowCaption("T", "C:\\Out", SelDirHint("C:\\Out")), G("T（指定目标文件夹：C:\\Out）"));
