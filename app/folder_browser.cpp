@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -50,7 +51,16 @@ TFolderBrowser::TFolderBrowser(QWidget* owner) : QDialog(owner) {
   layout->addWidget(tree, 1);
   layout->addWidget(buttons);
 
+  // The model reads folders on a thread and inserts their rows as they
+  // come, pushing the start folder down; it is brought back into view until
+  // the operator moves the selection or scrolls.
+  connect(model_, &QFileSystemModel::rowsInserted, this, &TFolderBrowser::KeepStartInView, Qt::QueuedConnection);
+  connect(model_, &QFileSystemModel::layoutChanged, this, &TFolderBrowser::KeepStartInView, Qt::QueuedConnection);
+  connect(model_, &QFileSystemModel::directoryLoaded, this, &TFolderBrowser::KeepStartInView, Qt::QueuedConnection);
+  connect(tree->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { start_ = QPersistentModelIndex(); });
+
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    if (current != start_) start_ = QPersistentModelIndex();
     // Only file-system folders are offered; one that has no path leaves the
     // status line as it was.
     QString path = model_->filePath(current);
@@ -73,9 +83,14 @@ void TFolderBrowser::PaintPicture(const QPixmap& picture) {
 bool TFolderBrowser::SelectFolder(const QString& path) {
   QModelIndex index = model_->index(QDir::cleanPath(path));
   if (!index.isValid()) return false;
+  start_ = index;
   tree->setCurrentIndex(index);
   tree->scrollTo(index);
   return true;
+}
+
+void TFolderBrowser::KeepStartInView() {
+  if (start_.isValid() && tree->currentIndex() == start_) tree->scrollTo(start_);
 }
 
 QString TFolderBrowser::SelectedPath() const {

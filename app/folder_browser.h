@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPersistentModelIndex>
 #include <functional>
 #include <string>
 
@@ -36,7 +37,10 @@ class TFolderBrowser : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void KeepStartInView();
+
   QFileSystemModel* model_;
+  QPersistentModelIndex start_;  // the start folder, while it is to be kept in view
   bool started_ = false;
 };
 

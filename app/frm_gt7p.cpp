@@ -138,6 +138,9 @@ TfrmGT7P::TfrmGT7P(const std::vector<std::string>& params, std::vector<std::stri
   connect(tmrWorking, &QTimer::timeout, this, &TfrmGT7P::tmrWorkingTimer);
 
   FormCreate(params);
+  // Narrowed further, the target indicator (anchored to the right edge)
+  // would slide over the toolbar and take its clicks.
+  setMinimumWidth(tbr->x() + tbr->sizeHint().width() + pnlTray->width() + trayRightGap_);
   // An error of the dialog's driver button shows in this window's error box.
   SetSettingErrorReporter([this](const std::string& message) { ShowError(message); });
 }
@@ -352,7 +355,7 @@ std::string TfrmGT7P::BrowseForDestFolder(const std::string& initialFolder) {
 }
 
 void TfrmGT7P::OpenHelp() {
-  const std::string path = FindHelpFile(ProgramFolder());
+  const std::string path = FindHelpFileIn({ProgramFolder(), InstalledDataFolder()});
   if (path.empty()) return;
   if (openFileHook) return openFileHook(path);
   QDesktopServices::openUrl(QUrl::fromLocalFile(FromCore(path)));
@@ -511,11 +514,7 @@ CommSettings TfrmGT7P::ChooseCommSettings(LinkSettings& settings) {
                                                            const std::string& defaultColumns) {
     return gt7p::EditCommSettings(
         portName, target, delay, columnChoice, defaultColumns,
-        [extra] {
-          std::vector<std::string> ports = extra;
-          for (std::string& p : ListSerialPorts()) ports.push_back(std::move(p));
-          return ports;
-        },
+        [extra] { return OfferedPorts(extra, ListSerialPorts()); },
         this);
   });
 }

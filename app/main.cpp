@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/frm_gt7p.h"
+#include "app/qt_translation.h"
 #include "app/simulated_instrument.h"
 #include "app/ui_text.h"
 #include "viewer/frm_view.h"
@@ -21,6 +22,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  gt7p::InstallQtTranslation(app);
   const QStringList args = app.arguments();
   if (args.size() >= 2 && args[1] == "--view") {
     gt7p::TfrmView view;

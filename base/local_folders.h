@@ -11,6 +11,12 @@ namespace gt7p {
 // The folder of the program's own executable file; "" when unknown.
 std::string ProgramFolder();
 
+// Where a package installs the program's data (its manual): on Linux
+// PREFIX/share/gt7p for a program in PREFIX/bin; "" on Windows, where
+// everything ships beside the program, and when the program's folder is
+// unknown.
+std::string InstalledDataFolder();
+
 // The file-name rules of this system.
 FileNameRules NativeFileNameRules();
 

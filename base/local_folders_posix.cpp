@@ -12,6 +12,12 @@ std::string ProgramFolder() {
   return ec ? std::string() : TextFromPath(exe.parent_path());
 }
 
+std::string InstalledDataFolder() {
+  const std::string program = ProgramFolder();
+  if (program.empty()) return std::string();
+  return TextFromPath(PathFromText(program).parent_path() / "share" / "gt7p");
+}
+
 FileNameRules NativeFileNameRules() { return FileNameRules::kPosix; }
 
 char PathDelimiter() { return '/'; }

@@ -15,6 +15,8 @@ std::string ProgramFolder() {
   return TextFromPath(std::filesystem::path(std::wstring(path, n)).parent_path());
 }
 
+std::string InstalledDataFolder() { return std::string(); }
+
 FileNameRules NativeFileNameRules() { return FileNameRules::kWindows; }
 
 char PathDelimiter() { return '\\'; }

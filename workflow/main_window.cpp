@@ -61,6 +61,15 @@ std::string FindHelpFile(const std::string& programFolder) {
   return std::filesystem::exists(PathFromText(path)) ? path : std::string();
 }
 
+std::string FindHelpFileIn(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    std::string path = FindHelpFile(folder);
+    if (!path.empty()) return path;
+  }
+  return std::string();
+}
+
 std::string FolderCommandStart(const std::string& destFolder, const std::string& programFolder) {
   return destFolder.empty() ? WithTrailingDelimiter(programFolder) : destFolder;
 }

@@ -51,6 +51,12 @@ std::string ErrorBoxText(const std::string& message);
 // Help.mht and Help.htm that exists, or "" when there is none.
 std::string FindHelpFile(const std::string& programFolder);
 
+// The help file the help button opens: FindHelpFile in each of `folders`
+// in turn (the program's folder first, then where a package puts the
+// manual), the first folder that holds one deciding; empty names are
+// skipped. "" when none has one.
+std::string FindHelpFileIn(const std::vector<std::string>& folders);
+
 // Where the folder command opens the browser: DestFolder, or the program's
 // folder with a trailing delimiter when that is empty.
 std::string FolderCommandStart(const std::string& destFolder, const std::string& programFolder);

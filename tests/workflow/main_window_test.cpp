@@ -85,6 +85,17 @@ TEST(HelpFile, OrderOfPreference) {
   EXPECT_EQ(FindHelpFile(dir.text() + PathDelimiter()), dir / "Help.chm");
 }
 
+TEST(HelpFile, TheProgramFolderBeforeTheInstalledManual) {
+  test::TempDir program, installed;
+  const std::vector<std::string> folders = {"", program.text(), installed.text()};
+  EXPECT_EQ(FindHelpFileIn(folders), "");
+  test::WriteFile(installed / "Help.chm", "x");
+  EXPECT_EQ(FindHelpFileIn(folders), installed / "Help.chm");
+  // A lesser kind in the program's folder still comes first.
+  test::WriteFile(program / "Help.htm", "x");
+  EXPECT_EQ(FindHelpFileIn(folders), program / "Help.htm");
+}
+
 TEST(FolderCommand, StartsAtTheDestinationOrTheProgramFolder) {
   EXPECT_EQ(FolderCommandStart("C:\\Out", "C:\\Prog"), "C:\\Out");
   EXPECT_EQ(FolderCommandStart("", "prog"), "prog" + std::string(1, PathDelimiter()));

@@ -1,0 +1,107 @@
+// What an operator meets around the work cycle: Qt's own texts in Chinese,
+// a window that cannot be narrowed over its toolbar, a folder browser that
+// shows its start folder and every drive.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <filesystem>
+
+#include "app/folder_browser.h"
+#include "app/frm_gt7p.h"
+#include "tests/support/files.h"
+
+namespace gt7p {
+namespace {
+namespace fs = std::filesystem;
+
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// qt_test_main installs the translation as the program's start does.
+TEST(WindowAids, QtButtonsSpeakChinese) {
+  QMessageBox question(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
+  EXPECT_TRUE(question.button(QMessageBox::Yes)->text().startsWith(Q("是"))) << question.button(QMessageBox::Yes)->text().toStdString();
+  EXPECT_TRUE(question.button(QMessageBox::No)->text().startsWith(Q("否")));
+
+  // The window's real error box: one button, 确定.
+  TfrmGT7P w({});
+  w.settingsHook = [](auto&&...) { return std::string(); };  // cancelled: "用户取消！"
+  QStringList buttons;
+  QString text;
+  auto* timer = new QTimer(&w);
+  QObject::connect(timer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      text = box->text();
+      for (QAbstractButton* b : box->buttons()) buttons << b->text();
+      box->accept();
+    }
+  });
+  timer->start(20);
+  w.tbnRefresh->click();
+  EXPECT_EQ(text, Q("用户取消！."));
+  EXPECT_EQ(buttons, QStringList{Q("确定")});
+}
+
+TEST(WindowAids, NarrowedWindowKeepsTheIndicatorOffTheToolbar) {
+  for (std::vector<std::string> params : {std::vector<std::string>{}, {"", "", "", "dontseldir"}}) {
+    TfrmGT7P w(params);
+    w.show();
+    w.ShowTargetIndicator(false);
+    w.resize(120, 288);
+    QApplication::processEvents();
+    int toolbarRight = 0;
+    for (QToolButton* b : w.tbr->findChildren<QToolButton*>())
+      if (b->isVisible()) toolbarRight = std::max(toolbarRight, b->mapTo(w.cbr, QPoint(b->width(), 0)).x());
+    EXPECT_GT(toolbarRight, 200);
+    EXPECT_GE(w.pnlTray->x(), toolbarRight);
+    EXPECT_LE(w.minimumWidth(), 563);  // the designed size is allowed
+  }
+}
+
+// The start folder deep in a long listing: once the folders above it have
+// been read, the selected folder is in view.
+TEST(WindowAids, FolderBrowserScrollsToTheStartFolder) {
+  const test::TempDir dir;  // removed after the browser: on Windows the model watches through open handles
+  const fs::path& base = dir.path();
+  for (int i = 0; i < 80; ++i) fs::create_directory(base / ("d" + std::to_string(100 + i)));
+  const fs::path start = base / "d175" / "inner";
+  fs::create_directory(start);
+  {
+    QWidget owner;
+    TFolderBrowser browser(&owner);
+    auto* model = qobject_cast<QFileSystemModel*>(browser.tree->model());
+    ASSERT_NE(model, nullptr);
+    // The model reads folders on a thread and inserts their rows later,
+    // which pushes a selection made early down and out of view.
+    QStringList loaded;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded,
+                     [&](const QString& path) { loaded << QDir::cleanPath(path); });
+    browser.show();
+    ASSERT_TRUE(browser.SelectFolder(QString::fromStdWString(start.wstring())));
+    const QString listing = QDir::cleanPath(QString::fromStdWString(base.wstring()));
+    QElapsedTimer clock;
+    clock.start();
+    while (!loaded.contains(listing) && clock.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(loaded.contains(listing)) << loaded.join(" ").toStdString();
+    for (int i = 0; i < 10; ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const QModelIndex current = browser.tree->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_TRUE(browser.tree->viewport()->rect().contains(browser.tree->visualRect(current)))
+        << browser.tree->visualRect(current).y() << " of " << browser.tree->viewport()->height();
+    EXPECT_EQ(QDir::cleanPath(QDir::fromNativeSeparators(browser.SelectedPath())),
+              QDir::cleanPath(QString::fromStdWString(start.wstring())));
+    browser.close();
+  }
+}
+
+}  // namespace
+}  // namespace gt7p
