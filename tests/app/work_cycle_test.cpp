@@ -1,10 +1,13 @@
 // The whole work cycle on the real window against the simulated instrument:
 // refresh, list, save with the overwrite prompt, failures, closing during a
 // command. The rules themselves are table tests (tests/workflow); here one
-// case each shows that the window applies them.
+// case each shows that the window applies them. On Windows the instrument
+// is a simulator behind a COM port (tests/support/cycle_instrument.h), and
+// the cases take turns at it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,7 +16,6 @@
 #include <QToolButton>
 #include <QPushButton>
 #include <QTimer>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -25,12 +27,12 @@
 #include "base/cp936.h"
 #include "records/converter.h"
 #include "records/field_table.h"
-#include "sim/instrument_simulator.h"
+#include "settings/frm_setting.h"
 #include "sim/record_maker.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/cycle_instrument.h"
 #include "tests/support/files.h"
 #include "tests/support/link_test_support.h"
-#include "tests/support/simulator.h"
 #include "viewer/frm_view.h"
 
 namespace gt7p {
@@ -39,30 +41,24 @@ namespace fs = std::filesystem;
 
 using test::G;
 
-sim::SurveyFile Small(const char* name, int seed) {
-  sim::SurveyFile f = sim::DemoSurveyFiles()[0];
-  f.name = name;
-  f.channels = 2;
-  f.samples = 16;
-  f.seed = static_cast<uint32_t>(seed);
-  return f;
-}
-
 std::string Slurp(const fs::path& p) { return test::ReadFile(TextFromPath(p)); }
 
 class WorkCycle : public ::testing::Test {
  protected:
-  void SetUp() override {
-    files_ = {Small("AB.DAT", 1), Small("CD0002.DAT", 2), Small("EF0003.DAT", 3)};
-    sim::InstrumentStores stores;
-    for (const auto& f : files_) stores.memory.push_back(sim::MakeFileReply(f));
-    stores.card.push_back(sim::MakeFileReply(Small("KA0001.DAT", 9)));
-    simulator_ = test::StartSimulator(stores);
-    window_ = std::make_unique<TfrmGT7P>(std::vector<std::string>{dest_.string()});
-    window_->Link().SetCacheFolders({dest_.string()});
-    window_->Link().SetSecondForTesting(test::kTestSecondMs);
+  void SetUp() override { Start(false); }
+  // `namedPort`: the instrument's port given as with --port, not through
+  // the settings hook.
+  void Start(bool faultyHandshake, bool namedPort = false) {
+    window_.reset();
+    instrument_ = test::StartCycleInstrument(faultyHandshake);
+    if (!instrument_) GTEST_SKIP() << "no instrument mapped to a COM port (run scripts/test-windows.sh)";
+    std::vector<std::string> extraPorts;
+    if (namedPort) extraPorts.push_back(NamedPortEntry(instrument_->Port()));
+    window_ = std::make_unique<TfrmGT7P>(std::vector<std::string>{folder_.text()}, extraPorts);
+    window_->Link().SetCacheFolders({folder_.text()});
+    window_->Link().SetSecondForTesting(instrument_->SecondMs());
     window_->errorBoxHook = [this](const std::string& m) { errors_.push_back(m); };
-    Answer(0);
+    if (!namedPort) Answer(0);
   }
   void TearDown() override { window_.reset(); }
 
@@ -71,7 +67,7 @@ class WorkCycle : public ::testing::Test {
   void Answer(int target) {
     window_->settingsHook = [this, target](const std::string&, const std::string&, const std::string&,
                                            const std::string& choice, const std::string&) {
-      return simulator_->PortPath() + "," + std::to_string(target) + ",1," + choice;
+      return instrument_->Port() + "," + std::to_string(target) + ",1," + choice;
     };
   }
   void Refresh() { window_->tbnRefresh->click(); }
@@ -99,8 +95,8 @@ class WorkCycle : public ::testing::Test {
   }
   static void connect(QTimer* t, decltype(&QTimer::timeout) s, std::function<void()> f) { QObject::connect(t, s, f); }
 
-  std::vector<sim::SurveyFile> files_;
-  std::unique_ptr<sim::InstrumentSimulator> simulator_;
+  const std::vector<sim::SurveyFile> files_ = test::CycleMemoryFiles();
+  std::unique_ptr<test::CycleInstrument> instrument_;
   test::TempDir folder_;
   const fs::path dest_ = folder_.path();
   std::unique_ptr<TfrmGT7P> window_;
@@ -122,7 +118,7 @@ TEST_F(WorkCycle, RefreshListsTheDirectory) {
   EXPECT_EQ(m->ColumnAt(11).caption, G("探测方法"));
   EXPECT_EQ(m->Row(1).subItems[6], "2");  // 道数
   EXPECT_EQ(window_->lblTray->text().toStdString(), "仪器目录");
-  EXPECT_EQ(window_->Settings.portName, simulator_->PortPath());
+  EXPECT_EQ(window_->Settings.portName, instrument_->Port());
   EXPECT_EQ(window_->Settings.receiveDelay, 1);
   EXPECT_TRUE(window_->cbr->isEnabled());
   EXPECT_FALSE(fs::exists(dest_ / "GT7PCache.tmp"));
@@ -148,7 +144,7 @@ TEST_F(WorkCycle, SaveWritesWhatTheConverterMakes) {
     const std::string name = files_[static_cast<size_t>(i)].name;
     fs::path expected = dest_ / ("expected-" + name);
     std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[static_cast<size_t>(i)]);
-    ASSERT_TRUE(ConvertRawFile(expected.string(), true, false));
+    ASSERT_TRUE(ConvertRawFile(TextFromPath(expected), true, false));
     fs::path saved = dest_ / (name.substr(0, name.find('.')) + ".QFX");
     EXPECT_EQ(Slurp(saved), Slurp(expected)) << saved;
   }
@@ -169,7 +165,7 @@ TEST_F(WorkCycle, SavesUnderADecimalCommaLocale) {
   EXPECT_EQ(Status(0), G("保存完毕"));
   fs::path expected = dest_ / "expected";
   std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[0]);
-  ASSERT_TRUE(ConvertRawFile(expected.string(), true, false));
+  ASSERT_TRUE(ConvertRawFile(TextFromPath(expected), true, false));
   EXPECT_EQ(Slurp(dest_ / "AB.QFX"), Slurp(expected));
 }
 
@@ -210,10 +206,36 @@ TEST_F(WorkCycle, SkipThisByDefaultButton) {
   EXPECT_EQ(Slurp(dest_ / "AB.QFX"), "old");
 }
 
+// The port named on the command line is offered first and selected; the
+// real dialog's answer reaches the instrument through it (a pseudo-terminal
+// here, a COM port Wine maps on Windows).
+TEST_F(WorkCycle, NamedPortThroughTheSettingsDialog) {
+  Start(false, true);
+  if (IsSkipped()) return;
+  QStringList offered;
+  auto* timer = new QTimer(window_.get());
+  QObject::connect(timer, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<TfrmSetting*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      for (int i = 0; i < dialog->cbCommPort->count(); ++i) offered << dialog->cbCommPort->itemText(i);
+      EXPECT_EQ(dialog->cbCommPort->currentIndex(), 0);
+      dialog->cbCommTimeOut->setCurrentIndex(0);  // 3 s, the shortest
+      QMetaObject::invokeMethod(dialog->btnSetting, "click", Qt::QueuedConnection);
+    }
+  });
+  timer->start(20);
+  Refresh();
+  ASSERT_FALSE(offered.isEmpty());
+  EXPECT_EQ(offered[0].toStdString(), Cp936ToUtf8(NamedPortEntry(instrument_->Port())));
+  EXPECT_EQ(offered.filter(QString::fromStdString(Cp936ToUtf8(instrument_->Port())) + " ").size(), 1);
+  EXPECT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_.empty() ? "" : errors_[0]);
+  EXPECT_EQ(window_->lvw->listModel()->RowCount(), 3);
+  EXPECT_EQ(window_->Settings.portName, instrument_->Port());
+}
+
 TEST_F(WorkCycle, FailedHandshakeShowsTheMessage) {
-  sim::SimulatorFaults faults;
-  faults.versionReply = "1021";
-  simulator_->SetFaults(faults);
+  Start(true);
+  if (IsSkipped()) return;
   Refresh();
   ASSERT_EQ(errors_.size(), 1u);
   EXPECT_EQ(errors_[0], G("读COMMEM卡版本号错误！."));
@@ -255,7 +277,7 @@ class ClosingWindow : public WorkCycle {
   void AnswerDelay(int seconds) {
     window_->settingsHook = [this, seconds](const std::string&, const std::string&, const std::string&,
                                             const std::string& choice, const std::string&) {
-      return simulator_->PortPath() + ",0," + std::to_string(seconds) + "," + choice;
+      return instrument_->Port() + ",0," + std::to_string(seconds) + "," + choice;
     };
   }
   using Clock = std::chrono::steady_clock;
@@ -282,21 +304,13 @@ TEST_F(ClosingWindow, DuringTheDirectory) {
 
 TEST_F(ClosingWindow, DuringATransferThatReplacesAFile) {
   Refresh();
-  std::atomic<bool> transferring{false};
-  sim::SimulatorOptions options;
-  options.log = [&](const std::string& line) {
-    if (line.find(".DAT -> ") != std::string::npos) transferring = true;
-  };
-  sim::InstrumentStores stores;
-  for (const auto& f : files_) stores.memory.push_back(sim::MakeFileReply(f));
-  simulator_ = std::make_unique<sim::InstrumentSimulator>(stores, options);
-  window_->Settings.portName = simulator_->PortPath();
   window_->Settings.receiveDelay = 10;  // 5 s of silence end the file
   window_->Link().SetSecondForTesting(500);
   std::ofstream(dest_ / "AB.QFX") << "old";
   Select({0, 1});
   AnswerPrompts("Button1");
-  const int64_t ms = RunUntilClosed([this] { window_->tbnGetFile->click(); }, [&] { return transferring.load(); });
+  const int64_t ms =
+      RunUntilClosed([this] { window_->tbnGetFile->click(); }, [this] { return instrument_->FileRequested(); });
   ASSERT_GE(ms, 0) << "the program did not end";
   EXPECT_LT(ms, 3000);
   EXPECT_TRUE(errors_.empty());

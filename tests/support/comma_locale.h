@@ -1,7 +1,8 @@
-// A locale whose decimal point is "," (de_DE, fr_FR or ru_RU, UTF-8), as a
-// window gets from its environment: the system's own, or the one that
-// scripts/test.sh makes under GT7P_LOCALE_DIR when the system has none.
-// POSIX only (comma_locale.cpp).
+// A locale whose decimal point is ",". POSIX (comma_locale_posix.cpp): de_DE,
+// fr_FR or ru_RU, UTF-8, as a window gets from its environment: the
+// system's own, or the one that scripts/test.sh makes under
+// GT7P_LOCALE_DIR when the system has none. Windows
+// (comma_locale_win32.cpp): the C runtime's German or French locale.
 #pragma once
 
 #include <string>
@@ -26,6 +27,9 @@ class CommaLocale {
   static std::string Missing();
 
  private:
+  // Switches to `name`; true when it is there and its point is ",".
+  static bool Take(const char* name);
+
   std::string name_, folder_;
 };
 
