@@ -15,7 +15,8 @@ gt7p_install() {
 }
 
 # libsegyio-dev for SEG-Y export; python3-segyio reads it back in the tests;
-# locales: the sources localedef makes the tests' decimal-comma locale from.
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libsegyio-dev python3-segyio locales"
-# A Song-style CJK font for the window's "宋体".
-GT7P_RUN_PACKAGES="fonts-arphic-uming"
+# locales: the sources localedef makes the tests' decimal-comma locale from;
+# qt6-translations-l10n: Qt's own texts in Chinese, compiled in.
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libsegyio-dev python3-segyio locales qt6-translations-l10n"
+# A Song-style CJK font for the window's "宋体"; xdg-open for the help button.
+GT7P_RUN_PACKAGES="fonts-arphic-uming xdg-utils"

@@ -1,0 +1,75 @@
+#!/bin/sh
+# Installs dist/gt7p_*_amd64.deb into a fresh Debian root (debootstrap,
+# minbase; kept in $GT7P_CACHE/deb-root for the next run) with apt, so that
+# only the package's declared dependencies are there; then runs
+# gt7p-cli --help and starts the window on the host's Xvfb, and checks that
+# it maps its window and finds its manual. Needs root.
+# usage: check-deb.sh [DEB]
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/scripts/deps.sh"
+gt7p_install debootstrap xvfb x11-utils
+deb=${1:-$(ls "$top"/dist/gt7p_*_amd64.deb | tail -n 1)}
+cache=${GT7P_CACHE:-/var/cache/gt7p}
+base=$cache/deb-root
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+
+if [ ! -f "$base/.gt7p-complete" ]; then
+  echo "== debootstrap $codename (minbase) into $base"
+  rm -rf "$base"
+  debootstrap --variant=minbase "$codename" "$base" http://deb.debian.org/debian >"$cache/debootstrap.log" 2>&1 ||
+    { tail -n 20 "$cache/debootstrap.log"; exit 1; }
+  touch "$base/.gt7p-complete"
+fi
+
+# A copy per run: the cached root stays clean.
+root=$(mktemp -d /var/tmp/gt7p-deb-XXXXXX)
+display=:$((90 + $$ % 9))
+xvfb=""
+cleanup() {
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  for m in tmp/.X11-unix dev/pts dev proc sys; do umount "$root/$m" 2>/dev/null || true; done
+  rm -rf "$root"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+cp -a "$base/." "$root/"
+for m in proc sys dev dev/pts; do mount --bind "/$m" "$root/$m"; done
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+cp "$deb" "$root/tmp/gt7p.deb"
+
+echo "== apt-get install ./$(basename "$deb") in the fresh root"
+chroot "$root" sh -c 'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./tmp/gt7p.deb' \
+  >"$root/../$(basename "$root").apt.log" 2>&1 || { tail -n 30 "$root/../$(basename "$root").apt.log"; exit 1; }
+rm -f "$root/../$(basename "$root").apt.log"
+echo "installed: $(chroot "$root" dpkg-query -W -f='${Package} ${Version}' gt7p);" \
+  "$(chroot "$root" dpkg-query -W -f='${binary:Package}\n' | wc -l) packages in the root"
+
+echo "== gt7p-cli --help"
+chroot "$root" gt7p-cli --help | head -n 3
+
+echo "== gt7p on Xvfb $display"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+mkdir -p "$root/tmp/.X11-unix"
+mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+chroot "$root" env DISPLAY="$display" HOME=/tmp gt7p "/tmp" >"$root/tmp/gt7p.log" 2>&1 &
+window=$!
+title=""
+for _ in $(seq 100); do
+  id=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep PRX4470 | awk '{print $1}' | head -n 1)
+  if [ -n "$id" ]; then
+    title=$(DISPLAY=$display xprop -id "$id" _NET_WM_NAME | sed 's/^[^=]*= //')
+    break
+  fi
+  sleep 0.2
+done
+kill "$window" 2>/dev/null || true
+wait "$window" 2>/dev/null || true
+if [ -z "$title" ]; then
+  echo "the window did not appear:"; cat "$root/tmp/gt7p.log"; exit 1
+fi
+echo "window: $title"
+[ -f "$root/usr/share/gt7p/Help.htm" ] && echo "manual: /usr/share/gt7p/Help.htm"
+echo "ok"
