@@ -11,6 +11,14 @@ set(CMAKE_CXX_COMPILER ${GT7P_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${GT7P_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${GT7P_MINGW_PREFIX})
+# The static Qt for Windows that scripts/qt-windows.sh builds: find_package
+# looks only under the find root, so its prefix joins it. Qt's host tools
+# (moc, rcc, uic) are those of the host Qt of the same version.
+if(GT7P_QT_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${GT7P_QT_PREFIX})
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

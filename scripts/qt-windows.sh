@@ -7,7 +7,8 @@
 # configuration changes: the source comes through a private deb-src list.
 #
 # usage: qt-windows.sh           prints the prefix (last line of output)
-# env:   GT7P_CACHE              cache folder (default /var/cache/gt7p)
+# env:   GT7P_CACHE              cache folder (default /var/cache/gt7p); the
+#                                prefix is GT7P_CACHE/qt-VERSION-mingw64-static
 #        GT7P_QT_JOBS            build jobs (default: the number of cores)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,6 +21,11 @@ upver=${debver%%+*}
 upver=${upver%%-*}
 prefix="$cache/qt-$upver-mingw64-static"
 marker="$prefix/.gt7p-complete"
+mkdir -p "$cache"
+# One build at a time: a second run (package.sh beside test-windows.sh)
+# waits here and then finds the prefix complete.
+exec 9>"$cache/qt-$upver.lock"
+flock 9
 
 # The pieces the project links against: a prefix without any of them is
 # an interrupted build and is made again.
@@ -54,11 +60,13 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
 aptopts="-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts=$work/apt/sources \
   -o Dir::State::Lists=$work/apt/lists -o Dir::Cache=$work/apt/cache -o Debug::NoLocking=1"
+# apt checks the files against the signed Sources index; the .dsc's own
+# signature (its maker's key is in no keyring here) and the patches' warnings
+# only go to the log.
 # shellcheck disable=SC2086
-apt-get $aptopts update -qq
-# shellcheck disable=SC2086
-(cd "$work" && apt-get $aptopts source --download-only "qt6-base=$debver")
-(cd "$work" && dpkg-source -x ./qt6-base_*.dsc src >/dev/null)
+(cd "$work" && apt-get $aptopts update -qq && apt-get $aptopts source --download-only "qt6-base=$debver" &&
+  dpkg-source -x ./qt6-base_*.dsc src) >"$work/source.log" 2>&1 || { tail -n 20 "$work/source.log"; exit 1; }
+echo "$(du -sh "$work"/qt6-base_*.orig.tar.* | cut -f1) of source"
 
 echo "== configure (static, x86_64-w64-mingw32)"
 cat >"$work/toolchain.cmake" <<'EOF'

@@ -29,6 +29,8 @@ namespace {
 
 using test::G;
 QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+// The folder delimiter the window appends: "\" on Windows, "/" elsewhere.
+const std::string kSep(1, PathDelimiter());
 
 bool ShownInToolbar(TfrmGT7P& w, QWidget* widget) {
   for (QAction* a : w.tbr->actions())
@@ -66,11 +68,11 @@ TEST(StartUp, NoParameters) {
 
 TEST(StartUp, DestinationFolderAndTitle) {
   auto w = Window({"  /data ", "  My Title "});
-  EXPECT_EQ(w->DestFolder, "/data/");
+  EXPECT_EQ(w->DestFolder, "/data" + kSep);
   EXPECT_EQ(w->AppTitle, "My Title");
-  EXPECT_EQ(w->ToolHint(w->tbnSelDir), G("指定目标文件夹：/data/"));
-  EXPECT_EQ(w->windowTitle(), Q("My Title（指定目标文件夹：/data/）"));
-  EXPECT_EQ(w->ApplicationTitle, G("My Title（指定目标文件夹：/data/）"));
+  EXPECT_EQ(w->ToolHint(w->tbnSelDir), G("指定目标文件夹：/data") + kSep);
+  EXPECT_EQ(w->windowTitle(), Q("My Title（指定目标文件夹：/data") + QString::fromStdString(kSep) + Q("）"));
+  EXPECT_EQ(w->ApplicationTitle, G("My Title（指定目标文件夹：/data") + kSep + G("）"));
 }
 
 TEST(StartUp, FormatAndFolderLock) {
@@ -97,7 +99,7 @@ TEST(StatusLine, TextsHintsAndDots) {
   EXPECT_EQ(w->stbPanel->text(), Q("    正在连接端口 /dev/ttyS0 ..."));
   QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
   QApplication::sendEvent(w->tbnSelDir, &enter);
-  EXPECT_EQ(w->stbPanel->text(), Q("   指定目标文件夹：/data/"));
+  EXPECT_EQ(w->stbPanel->text(), Q("   指定目标文件夹：/data") + QString::fromStdString(kSep));
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(w->tbnSelDir, &leave);
   EXPECT_EQ(w->stbPanel->text(), Q("    正在连接端口 /dev/ttyS0 ..."));
@@ -301,9 +303,12 @@ TEST(Commands, BackspaceRunsTheDriverRefresh) {
   EXPECT_EQ(calls, (std::vector<std::string>{"USB\\VID_0403&PID_6001", "FTDIBUS\\COMPORT&VID_0403&PID_6001"}));
   EXPECT_EQ(w->IdleStatusText, G("正在刷新设备。。。3"));
   EXPECT_EQ(w->stbPanel->text(), Q("   正在刷新设备。。。3"));
-  // Without the installer library the command ends without a trace.
+  // Without the installer library (as everywhere but Windows) the command
+  // ends without a trace.
   auto quiet = Window({});
+  SetDriverInstallerForTesting(DriverInstaller());
   QApplication::sendEvent(quiet->lvw, &release);
+  ResetDriverInstallerForTesting();
   EXPECT_EQ(quiet->IdleStatusText, G("待命"));
 }
 
