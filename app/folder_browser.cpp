@@ -31,12 +31,14 @@ TFolderBrowser::TFolderBrowser(QWidget* owner) : QDialog(owner) {
   lblStatus->setTextFormat(Qt::PlainText);
   model_ = new QFileSystemModel(this);
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-  model_->setRootPath(QDir::rootPath());
   tree = new QTreeView(this);
   tree->setModel(model_);
   for (int c = 1; c < model_->columnCount(); ++c) tree->hideColumn(c);
   tree->header()->hide();
-  tree->setRootIndex(model_->index(QDir::rootPath()));
+  // The tree starts above the drives (the model's empty root lists them:
+  // C:, D:, … on Windows, "/" here), so that a folder on any drive, and a
+  // drive itself, can be shown and chosen.
+  model_->setRootPath(QString());
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QString::fromUtf8("确定"));
   buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("取消"));

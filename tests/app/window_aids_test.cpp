@@ -103,5 +103,19 @@ TEST(WindowAids, FolderBrowserScrollsToTheStartFolder) {
   }
 }
 
+// Every drive can be shown and chosen (on Windows C: and, under Wine, Z:).
+TEST(WindowAids, FolderBrowserReachesEveryDrive) {
+  QWidget owner;
+  TFolderBrowser browser(&owner);
+  browser.show();
+  for (const QFileInfo& drive : QDir::drives()) {
+    ASSERT_TRUE(browser.SelectFolder(drive.absolutePath())) << drive.absolutePath().toStdString();
+    const QRect shown = browser.tree->visualRect(browser.tree->currentIndex());
+    EXPECT_TRUE(shown.isValid() && browser.tree->viewport()->rect().intersects(shown))
+        << drive.absolutePath().toStdString();
+    EXPECT_EQ(QDir::fromNativeSeparators(browser.SelectedPath()), drive.absolutePath());
+  }
+}
+
 }  // namespace
 }  // namespace gt7p
