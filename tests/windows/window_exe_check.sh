@@ -81,18 +81,46 @@ mkdir "$work/win" "$work/linux"
 dest=$(winepath -w "$work/win")
 start "$dest" --port "$GT7P_WIN_EXE_COM"
 id=$(window "$title" 300) || { echo "the window did not open"; cat "$work/gt7p.log"; exit 1; }
-eval "$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print "x=" $NF} /Absolute upper-left Y/ {print "y=" $NF}')"
+# Where the window (or dialog) $1 stands, once it stays put (the window
+# centres itself after it first shows): "x y".
+place() {
+  last=""
+  for _ in $(seq 20); do
+    now=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')
+    [ "$now" = "$last" ] && break
+    last=$now
+    sleep 0.2
+  done
+  echo "$now"
+}
+set -- $(place "$id")
+x=$1 y=$2
 click() { xdotool mousemove $((x + $1)) $((y + 13)) click 1; }
-click 22   # 取目录信息
-dialog=$(window "设置通讯参数" 100) || { echo "no settings dialog"; exit 1; }
-eval "$(xwininfo -id "$dialog" | awk '/Absolute upper-left X/ {print "dx=" $NF} /Absolute upper-left Y/ {print "dy=" $NF}')"
-xdotool mousemove $((dx + 100)) $((dy + 30)) key Return   # the keys go where the pointer is
+# A click or key that lands before the window takes input is lost: each
+# step is repeated until its effect shows.
+dialog=""
+for _ in 1 2 3; do
+  click 22   # 取目录信息
+  dialog=$(window "设置通讯参数" 50) && break
+done
+[ -n "$dialog" ] || { echo "no settings dialog"; exit 1; }
+set -- $(place "$dialog")
+for _ in 1 2 3; do
+  xdotool mousemove $(($1 + 100)) $(($2 + 30)) key Return   # keys go where the pointer is
+  sleep 0.5
+  xwininfo -root -tree | grep -qF '"设置通讯参数' || break
+done
 # The directory exchange keeps its cache file beside the program.
 cache="$(dirname "$exe")/GT7PCache.tmp"
 for _ in $(seq 100); do [ -e "$cache" ] && break; sleep 0.1; done
 for _ in $(seq 300); do [ -e "$cache" ] || break; sleep 0.1; done
-click 84   # 全选
-click 53   # 保存所选的文件
+for _ in 1 2 3; do
+  click 84   # 全选
+  click 53   # 保存所选的文件
+  # The first file is made at the start of its transfer, within seconds.
+  for _ in $(seq 100); do [ -n "$(ls "$work/win")" ] && break; sleep 0.1; done
+  [ -n "$(ls "$work/win")" ] && break
+done
 
 "$cycle_simulator" >"$work/sim.out" 2>/dev/null &
 sim=$!
