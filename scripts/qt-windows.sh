@@ -6,7 +6,8 @@
 # only prints it. Installs what is missing. Nothing in the system's apt
 # configuration changes: the source comes through a private deb-src list.
 #
-# usage: qt-windows.sh           prints the prefix (last line of output)
+# usage: qt-windows.sh           prints the prefix on stdout, progress on
+#                                stderr
 # env:   GT7P_CACHE              cache folder (default /var/cache/gt7p); the
 #                                prefix is GT7P_CACHE/qt-VERSION-mingw64-static
 #        GT7P_QT_JOBS            build jobs (default: the number of cores)
@@ -38,7 +39,7 @@ complete() {
 }
 
 if complete; then
-  echo "Qt $upver for Windows: cached"
+  echo "Qt $upver for Windows: cached ($prefix)" >&2
   echo "$prefix"
   exit 0
 fi
@@ -47,7 +48,7 @@ work="$cache/work-$upver"
 rm -rf "$work" "$prefix"
 mkdir -p "$work/apt/lists/partial" "$work/apt/sources" "$work/apt/cache/archives/partial"
 
-echo "== Debian's source of qt6-base $debver"
+echo "== Debian's source of qt6-base $debver" >&2
 # A private deb-src list, lists folder and cache: apt's own configuration
 # stays as it is.
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
@@ -65,10 +66,10 @@ aptopts="-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts=$work/apt/so
 # only go to the log.
 # shellcheck disable=SC2086
 (cd "$work" && apt-get $aptopts update -qq && apt-get $aptopts source --download-only "qt6-base=$debver" &&
-  dpkg-source -x ./qt6-base_*.dsc src) >"$work/source.log" 2>&1 || { tail -n 20 "$work/source.log"; exit 1; }
-echo "$(du -sh "$work"/qt6-base_*.orig.tar.* | cut -f1) of source"
+  dpkg-source -x ./qt6-base_*.dsc src) >"$work/source.log" 2>&1 || { tail -n 20 "$work/source.log" >&2; exit 1; }
+echo "$(du -sh "$work"/qt6-base_*.orig.tar.* | cut -f1) of source" >&2
 
-echo "== configure (static, x86_64-w64-mingw32)"
+echo "== configure (static, x86_64-w64-mingw32)" >&2
 cat >"$work/toolchain.cmake" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -89,15 +90,15 @@ mkdir -p "$work/build"
   -no-feature-tabletevent -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype -qt-harfbuzz -qt-pcre \
   -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
   -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >"$work/configure.log" 2>&1) ||
-  { tail -n 40 "$work/configure.log"; exit 1; }
+  { tail -n 40 "$work/configure.log" >&2; exit 1; }
 
-echo "== build (about 25 min on 2 cores)"
+echo "== build (about 30 min on 2 cores; log: $work/build.log)" >&2
 start=$(date +%s)
 nice -n 10 cmake --build "$work/build" --parallel "${GT7P_QT_JOBS:-$(nproc)}" >"$work/build.log" 2>&1 ||
-  { tail -n 40 "$work/build.log"; exit 1; }
+  { tail -n 40 "$work/build.log" >&2; exit 1; }
 cmake --install "$work/build" >/dev/null
 echo "$debver" >"$marker"
-complete || { echo "the Qt prefix $prefix lacks a library the project needs"; exit 1; }
-echo "built in $(( $(date +%s) - start )) s; $(du -sh "$prefix" | cut -f1) installed"
+complete || { echo "the Qt prefix $prefix lacks a library the project needs" >&2; exit 1; }
+echo "built in $(( $(date +%s) - start )) s; $(du -sh "$prefix" | cut -f1) installed" >&2
 rm -rf "$work"
 echo "$prefix"
