@@ -105,14 +105,16 @@ for _ in 1 2 3; do
 done
 [ -n "$dialog" ] || { echo "no settings dialog"; exit 1; }
 set -- $(place "$dialog")
-for _ in 1 2 3; do
+for _ in 1 2 3 4 5; do
   xdotool mousemove $(($1 + 100)) $(($2 + 30)) key Return   # keys go where the pointer is
   sleep 0.5
   xwininfo -root -tree | grep -qF '"设置通讯参数' || break
 done
+xwininfo -root -tree | grep -qF '"设置通讯参数' && { echo "the settings dialog did not take Enter"; exit 1; }
 # The directory exchange keeps its cache file beside the program.
 cache="$(dirname "$exe")/GT7PCache.tmp"
 for _ in $(seq 100); do [ -e "$cache" ] && break; sleep 0.1; done
+[ -e "$cache" ] || echo "(no directory exchange seen)"
 for _ in $(seq 300); do [ -e "$cache" ] || break; sleep 0.1; done
 for _ in 1 2 3; do
   click 84   # 全选
@@ -120,6 +122,7 @@ for _ in 1 2 3; do
   # The first file is made at the start of its transfer, within seconds.
   for _ in $(seq 100); do [ -n "$(ls "$work/win")" ] && break; sleep 0.1; done
   [ -n "$(ls "$work/win")" ] && break
+  echo "(no file after the save click)"
 done
 
 "$cycle_simulator" >"$work/sim.out" 2>/dev/null &
