@@ -15,8 +15,10 @@
 namespace gt7p {
 namespace {
 
-// Fonts need a GUI application; a terminal has no display, so the
-// offscreen platform serves unless one was chosen.
+// Fonts need a GUI application; a terminal has no display, so the minimal
+// platform with the system's fonts serves unless one was chosen (fontconfig
+// here, as offscreen has; the system's font list on Windows, where
+// offscreen would look only in a fonts folder beside Qt).
 // Qt's own notes (a missing runtime folder and the like) are not the
 // system's messages: the terminal gets only those.
 void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -29,7 +31,7 @@ void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) 
 std::unique_ptr<QGuiApplication> EnsureApplication() {
   if (QCoreApplication::instance()) return nullptr;
   qInstallMessageHandler(QuietQt);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "minimal:enable_fonts");
   static int argc = 1;
   static char name[] = "gt7p-cli";
   static char* argv[] = {name, nullptr};

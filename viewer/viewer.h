@@ -3,7 +3,7 @@
 // knowing Qt. Code outside viewer/ includes this header, or frm_view.h for
 // the viewer window (Qt). Private to viewer/: section_painter.h (QPainter).
 //
-// Threads: the caller's. The plot makes a GUI application (offscreen) when
+// Threads: the caller's. The plot makes a GUI application (no display) when
 // the process has none, so it runs on the main thread of a program without
 // one; the window belongs to the GUI thread.
 //
