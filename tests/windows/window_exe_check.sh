@@ -1,10 +1,10 @@
 #!/bin/sh
 # gt7p.exe itself under Wine on an X server, as an operator starts it:
-# the caption for four command lines (read off the X window), and one work
-# cycle by mouse and keys (refresh with the dialog's defaults, select all,
-# save) against the cycle simulator on a COM port, whose files must equal
-# byte for byte what the Linux build's gt7p-cli saves from the same
-# instrument.
+# the caption for four command lines (read off the X window), the record
+# viewer of "gt7p --view FILE" with a Chinese file name, and one work cycle
+# by mouse and keys (refresh with the dialog's defaults, select all, save)
+# against the cycle simulator on a COM port, whose files must equal byte for
+# byte what the Linux build's gt7p-cli saves from the same instrument.
 # usage: window_exe_check.sh GT7P_EXE LINUX_CLI CYCLE_SIMULATOR
 # Environment (scripts/test-windows.sh): DISPLAY, WINEPREFIX, LC_ALL (a
 # zh_CN locale), GT7P_WIN_EXE_COM (the COM port mapped to a cycle simulator).
@@ -41,12 +41,14 @@ start() {
   wine "$exe" "$@" >>"$work/gt7p.log" 2>&1 &
   app=$!
 }
+# Ends the program whose window's name begins with $1 (default: the main
+# window's title).
 stop() {
   kill "$app" 2>/dev/null || true
   wait "$app" 2>/dev/null || true
   app=""
   # Gone from the screen before the next start is looked for.
-  for _ in $(seq 50); do xwininfo -root -tree | grep -qF "\"$title" || break; sleep 0.1; done
+  for _ in $(seq 50); do xwininfo -root -tree | grep -qF "\"${1:-$title}" || break; sleep 0.1; done
 }
 
 status=0
@@ -74,6 +76,17 @@ check_caption "$title"
 check_caption "$title（指定目标文件夹：D:\\勘探数据\\）" 'D:\勘探数据'
 check_caption "$title" '   '
 check_caption "勘探 二队（指定目标文件夹：C:\\Out\\）" 'C:\Out' ' 勘探 二队 ' ESP dontseldir
+
+# The viewer alone, on a record whose name is Chinese: its caption names
+# the file once it is read (a file it can't read gets an error box instead).
+"$linux_cli" sample "$work/勘探 记录.T7P" >/dev/null
+start --view "$(winepath -w "$work/勘探 记录.T7P")"
+if window "查看波形 - 勘探 记录.T7P" 300 >/dev/null; then
+  echo "viewer ok: 查看波形 - 勘探 记录.T7P"
+else
+  echo "no viewer window with the record:"; xwininfo -root -tree | grep '"' | head; cat "$work/gt7p.log"; status=1
+fi
+stop "查看波形"
 
 # The work cycle. The toolbar's buttons sit at fixed places in the client
 # area (the window has no frame without a window manager).
@@ -119,7 +132,7 @@ for _ in $(seq 300); do [ -e "$cache" ] || break; sleep 0.1; done
 for _ in 1 2 3; do
   click 84   # 全选
   click 53   # 保存所选的文件
-  # The first file is made at the start of its transfer, within seconds.
+  # The first file's work file is made as its transfer starts, within seconds.
   for _ in $(seq 100); do [ -n "$(ls "$work/win")" ] && break; sleep 0.1; done
   [ -n "$(ls "$work/win")" ] && break
   echo "(no file after the save click)"
@@ -131,7 +144,7 @@ for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
 "$linux_cli" get --port "$(head -n 1 "$work/sim.out")" --delay 3 --all --dest "$work/linux" >/dev/null
 count=$(ls "$work/linux" | wc -l)
 [ "$count" -gt 0 ] || { echo "the Linux side saved nothing"; exit 1; }
-# New files are written in place: equal once the last one is complete.
+# Each file takes its name once complete: equal once the last one is there.
 same=""
 for _ in $(seq 120); do
   if [ "$(ls "$work/win" | wc -l)" -eq "$count" ] && diff -r "$work/linux" "$work/win" >/dev/null; then same=1; break; fi
