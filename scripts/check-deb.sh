@@ -2,13 +2,14 @@
 # Installs dist/gt7p_*_amd64.deb into a fresh Debian root (debootstrap,
 # minbase; kept in $GT7P_CACHE/deb-root for the next run) with apt, so that
 # only the package's declared dependencies are there; then runs
-# gt7p-cli --help and starts the window on the host's Xvfb, and checks that
+# gt7p-cli --help, draws a sample record with gt7p-cli plot (no display),
+# and starts the window on the host's Xvfb, and checks that
 # it maps its window and finds its manual. Needs root.
 # usage: check-deb.sh [DEB]
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/deps.sh"
-gt7p_install debootstrap xvfb x11-utils
+gt7p_install debootstrap xvfb x11-utils file
 deb=${1:-$(ls "$top"/dist/gt7p_*_amd64.deb | tail -n 1)}
 cache=${GT7P_CACHE:-/var/cache/gt7p}
 base=$cache/deb-root
@@ -45,8 +46,11 @@ rm -f "$root/../$(basename "$root").apt.log"
 echo "installed: $(chroot "$root" dpkg-query -W -f='${Package} ${Version}' gt7p);" \
   "$(chroot "$root" dpkg-query -W -f='${binary:Package}\n' | wc -l) packages in the root"
 
-echo "== gt7p-cli --help"
+echo "== gt7p-cli --help, sample, plot"
 chroot "$root" gt7p-cli --help | head -n 3
+chroot "$root" gt7p-cli sample /tmp/s.T7P
+chroot "$root" gt7p-cli plot /tmp/s.T7P -o /tmp/s.png --width 800 --height 500
+echo "plot: $(file -b "$root/tmp/s.png")"
 
 echo "== gt7p on Xvfb $display"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
