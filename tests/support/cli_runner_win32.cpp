@@ -24,12 +24,19 @@ CliResult RunCliIn(const std::filesystem::path& dir, const std::filesystem::path
   // The wide pipe: a narrow one would pass the words in the ANSI code page.
   const std::wstring command = L"cd /d \"" + dir.wstring() + L"\" && \"" + cli.wstring() + L"\" " + Wide(args) +
                                L" 2>\"" + err.wstring() + L"\"";
+  // cmd answers 9009 when it could not start the program at all; under Wine on a
+  // loaded machine that happened once in a few thousand runs. Such a start is tried again.
+  constexpr int kCouldNotStart = 9009;
   CliResult r;
-  FILE* pipe = _wpopen(command.c_str(), L"rb");
-  if (pipe == nullptr) return r;
-  r.out = ReadPipe(pipe);
-  r.status = _pclose(pipe);
-  r.err = TakeFile(err);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    r = CliResult();
+    FILE* pipe = _wpopen(command.c_str(), L"rb");
+    if (pipe == nullptr) return r;
+    r.out = ReadPipe(pipe);
+    r.status = _pclose(pipe);
+    r.err = TakeFile(err);
+    if (r.status != kCouldNotStart || !r.out.empty()) break;
+  }
   return r;
 }
 
