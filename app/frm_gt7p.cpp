@@ -329,19 +329,19 @@ void TfrmGT7P::ShowError(const std::string& message) {
 }
 
 void TfrmGT7P::ChooseDestFolder() {
-  const std::string chosen = BrowseForDestFolder(FolderCommandStart(DestFolder, ProgramFolder()));
+  const std::filesystem::path chosen = BrowseForDestFolder(FolderCommandStart(DestFolder, ProgramFolder()));
   if (!FolderExists(chosen)) return;
   DestFolder = chosen;
   SetSelDirHint(SelDirHint(DestFolder));
   UpdateCaption();
 }
 
-std::string TfrmGT7P::BrowseForDestFolder(const std::string& initialFolder) {
+std::filesystem::path TfrmGT7P::BrowseForDestFolder(const std::filesystem::path& initialFolder) {
   BrowseStartFolder = initialFolder;
   TFolderBrowser browser(this);
   connect(&browser, &TFolderBrowser::initialized, this, [this, &browser] {
     if (BrowseStartFolder.empty()) return;
-    browser.SelectFolder(FromCore(BrowseStartFolder));
+    browser.SelectFolder(FromPath(BrowseStartFolder));
     PlaceWindowOnMonitor(&browser, this);
     browser.lblTitle->move(40, 10);
     PaintTarget = &browser;
@@ -351,14 +351,14 @@ std::string TfrmGT7P::BrowseForDestFolder(const std::string& initialFolder) {
   const bool chosen = browser.exec() == QDialog::Accepted;
   tmr->stop();
   PaintTarget = nullptr;
-  return chosen ? ToCore(browser.SelectedPath()) : std::string();
+  return chosen ? ToPath(browser.SelectedPath()) : std::filesystem::path();
 }
 
 void TfrmGT7P::OpenHelp() {
-  const std::string path = FindHelpFileIn({ProgramFolder(), InstalledDataFolder()});
+  const std::filesystem::path path = FindHelpFileIn({ProgramFolder(), InstalledDataFolder()});
   if (path.empty()) return;
   if (openFileHook) return openFileHook(path);
-  QDesktopServices::openUrl(QUrl::fromLocalFile(FromCore(path)));
+  QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
 }
 
 // ---- saving ----
@@ -385,7 +385,7 @@ void TfrmGT7P::SaveSelectedFiles() {
       const int row = model_.RowOf(id);
       if (row >= 0) w_.lvw->scrollTo(model_.index(row, 0));
     }
-    std::string DestFolder() const override { return w_.DestFolder; }
+    std::filesystem::path DestFolder() const override { return w_.DestFolder; }
     void ChooseDestFolder() override { w_.tbnRefreshClick(w_.tbnSelDir); }
     OverwriteChoice AskOverwrite(const std::string& message, const std::string& caption) override {
       return gt7p::AskOverwrite(message, caption);
@@ -437,7 +437,7 @@ void TfrmGT7P::lvwColumnClick(int column) {
 void TfrmGT7P::lvwContextMenu(const QPoint& pos) {
   const QModelIndex index = lvw->indexAt(pos);
   if (!index.isValid()) return;
-  const std::string path = savedFiles_.PathOf(lvw->listModel()->Row(index.row()).id);
+  const std::filesystem::path path = savedFiles_.PathOf(lvw->listModel()->Row(index.row()).id);
   if (path.empty()) return;
   QMenu menu(lvw);
   connect(menu.addAction(QString::fromUtf8("查看波形")), &QAction::triggered, this, [this, path] { OpenViewer(path); });
@@ -447,7 +447,7 @@ void TfrmGT7P::lvwContextMenu(const QPoint& pos) {
 
 // A viewer window of its own per file, closed with this window; a file it
 // can't read (gone since it was saved) gets this window's error box instead.
-void TfrmGT7P::OpenViewer(const std::string& path) {
+void TfrmGT7P::OpenViewer(const std::filesystem::path& path) {
   auto* view = new TfrmView(this);
   view->setWindowFlag(Qt::Window);
   view->setAttribute(Qt::WA_DeleteOnClose);

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,21 +30,21 @@ class TFolderBrowser;
 class TfrmGT7P : public QMainWindow, public InstrumentUi {
   Q_OBJECT
  public:
-  // `params`: the four positional command-line parameters (code page 936).
+  // `params`: the four positional command-line parameters (UTF-8).
   // `extraPorts`: port entries offered before the machine's own (the
   // built-in simulator's).
   explicit TfrmGT7P(const std::vector<std::string>& params, std::vector<std::string> extraPorts = {});
   ~TfrmGT7P() override;
 
   // State of the work flow.
-  std::string DestFolder;
+  std::filesystem::path DestFolder;
   std::string IdleStatusText;
   std::string AppTitle;
   LinkSettings Settings;  // PortName, CommTarget, ReceiveDelay, ColumnChoice, DefaultColumns
   ListSortState Sort;     // SortColumn, PrevSortColumn
   QPixmap DialogIcon;
   TFolderBrowser* PaintTarget = nullptr;
-  std::string BrowseStartFolder;
+  std::filesystem::path BrowseStartFolder;
   std::string ApplicationTitle;  // set once at start: the error boxes' title
 
   // Controls.
@@ -69,7 +70,7 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   void tmrTimer();
   void cbrResize();
   void SaveSelectedFiles();
-  std::string BrowseForDestFolder(const std::string& initialFolder);
+  std::filesystem::path BrowseForDestFolder(const std::filesystem::path& initialFolder);
   std::string ToolHint(QToolButton* button) const;
 
   // InstrumentUi.
@@ -90,7 +91,7 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   // settings dialog returns, and a list row's context menu (instead of
   // showing it).
   std::function<void(const std::string& message)> errorBoxHook;
-  std::function<void(const std::string& path)> openFileHook;
+  std::function<void(const std::filesystem::path& path)> openFileHook;
   SettingsDialog settingsHook;
   std::function<void(QMenu& menu)> menuHook;
 
@@ -108,7 +109,7 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   void OpenHelp();
   void SetSelDirHint(const std::string& hint);
   void UpdateCaption();
-  void OpenViewer(const std::string& path);
+  void OpenViewer(const std::filesystem::path& path);
   // Runs a command that talks to the instrument: the error box for its
   // failure, and a close that was asked for meanwhile (which aborted the
   // link) once it is over.

@@ -17,6 +17,7 @@
 #include "app/qt_translation.h"
 #include "app/simulated_instrument.h"
 #include "app/ui_text.h"
+#include "base/cp936.h"
 #include "viewer/frm_view.h"
 #include "workflow/workflow.h"
 
@@ -27,14 +28,14 @@ int main(int argc, char** argv) {
   if (args.size() >= 2 && args[1] == "--view") {
     gt7p::TfrmView view;
     view.show();
-    if (args.size() >= 3) view.OpenFile(gt7p::ToCore(args[2]));
+    if (args.size() >= 3) view.OpenFile(gt7p::ToPath(args[2]));
     return app.exec();
   }
-  std::vector<std::string> texts;
-  for (const QString& arg : args.mid(1)) texts.push_back(gt7p::ToCore(arg));
-  const gt7p::ProgramArguments parsed = gt7p::ReadProgramArguments(texts);
+  std::vector<std::string> words;  // UTF-8: the folder is kept whole
+  for (const QString& arg : args.mid(1)) words.push_back(arg.toStdString());
+  const gt7p::ProgramArguments parsed = gt7p::ReadProgramArguments(words);
   std::vector<std::string> extraPorts;
-  for (const std::string& port : parsed.ports) extraPorts.push_back(gt7p::NamedPortEntry(port));
+  for (const std::string& port : parsed.ports) extraPorts.push_back(gt7p::NamedPortEntry(gt7p::Utf8ToCp936(port)));
   std::unique_ptr<gt7p::SimulatedInstrument> instrument;
   if (parsed.simulate && (instrument = gt7p::StartSimulatedInstrument())) extraPorts.push_back(instrument->PortEntry());
   gt7p::TfrmGT7P window(parsed.params, extraPorts);

@@ -15,8 +15,17 @@ namespace gt7p {
 std::string Cp936ToUtf8(const std::string& cp936);
 std::string Utf8ToCp936(const std::string& utf8);
 
-// A path text of the core as the operating system's path, and back.
+// A code page 936 text (a name from the instrument) as a path, and a path
+// as a code page 936 text for showing it in a message, a caption or a
+// prompt. A path need not fit code page 936 ("d😀", "Björn"): its text then
+// shows "?" where a character has no place, so a path is kept and handed on
+// as a path, never as its text.
 std::filesystem::path PathFromText(const std::string& cp936);
 std::string TextFromPath(const std::filesystem::path& path);
+
+// A path from UTF-8 (a command-line word, a toolkit's text) and back, with
+// every character kept; on POSIX the bytes are the path's as they are.
+inline std::filesystem::path PathFromUtf8(const std::string& utf8) { return std::filesystem::u8path(utf8); }
+inline std::string Utf8FromPath(const std::filesystem::path& path) { return path.u8string(); }
 
 }  // namespace gt7p

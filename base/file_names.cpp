@@ -1,9 +1,8 @@
 #include "base/file_names.h"
 
+#include <algorithm>
 #include <filesystem>
 
-#include "base/cp936.h"
-#include "base/local_folders.h"
 #include "base/text.h"
 
 namespace gt7p {
@@ -14,6 +13,26 @@ size_t ExtensionStart(const std::string& path) {
   size_t delimiter = path.find_last_of("/\\:");
   if (dot == std::string::npos || (delimiter != std::string::npos && dot < delimiter)) return path.size();
   return dot;
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// The names Windows takes for devices, whatever extension follows.
+bool IsWindowsDeviceName(const std::string& stem) {
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  const std::string upper = UpperCaseCp936(stem);
+  for (const char* device : kDevices)
+    if (upper == device) return true;
+  return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+         upper[3] >= '1' && upper[3] <= '9';
+}
+
+void MapWindowsNames(std::string& safe) {
+  const size_t base = std::min(safe.find('.'), safe.size());
+  size_t stem = base;
+  while (stem > 0 && safe[stem - 1] == ' ') --stem;
+  if (IsWindowsDeviceName(safe.substr(0, stem))) safe.insert(stem, "_");
+  if (!safe.empty() && (safe.back() == '.' || safe.back() == ' ')) safe.back() = '_';
 }
 
 }  // namespace
@@ -31,7 +50,7 @@ std::string SafeFileName(const std::string& name, FileNameRules rules) {
   for (size_t i = 0; i < safe.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(safe[i]);
     if (rules == FileNameRules::kPosix) {
-      if (c == '/' || c == '\0') safe[i] = '_';
+      if (c == '/' || IsControl(c)) safe[i] = '_';
       continue;
     }
     if (CharLength(safe, i) == 2) {
@@ -41,20 +60,16 @@ std::string SafeFileName(const std::string& name, FileNameRules rules) {
         continue;
       }
     }
-    if (c < 0x20 || kWindowsReserved.find(static_cast<char>(c)) != std::string::npos) safe[i] = '_';
+    if (IsControl(c) || kWindowsReserved.find(static_cast<char>(c)) != std::string::npos) safe[i] = '_';
   }
+  if (rules == FileNameRules::kWindows) MapWindowsNames(safe);
   return safe;
 }
 
-std::string WithTrailingDelimiter(const std::string& folder) {
-  if (!folder.empty() && folder.back() == PathDelimiter()) return folder;
-  return folder + PathDelimiter();
-}
-
-bool FolderExists(const std::string& path) {
+bool FolderExists(const std::filesystem::path& path) {
   if (path.empty()) return false;
   std::error_code ec;
-  return std::filesystem::is_directory(PathFromText(path), ec);
+  return std::filesystem::is_directory(path, ec);
 }
 
 }  // namespace gt7p

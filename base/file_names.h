@@ -1,15 +1,16 @@
-// File names and folder texts: the rules are pure text; FolderExists looks
-// at the file system. Texts are code page 936. Nothing throws.
+// File names: the rules are pure text (code page 936); FolderExists looks
+// at the file system. Nothing throws.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace gt7p {
 
 // Which bytes cannot stand in a file name.
 enum class FileNameRules {
-  kPosix,    // "/" and NUL
-  kWindows,  // \ / : * ? " < > | and control characters
+  kPosix,    // "/" and control characters (NUL, LF, TAB, ESC ... and DEL)
+  kWindows,  // \ / : * ? " < > |, control characters; device names; a final dot or blank
 };
 
 // File-name extension: from the last "." that stands after the last path
@@ -19,16 +20,17 @@ std::string ExtractFileExt(const std::string& path);
 // `path` with its extension replaced by `ext` (added when it has none).
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 
-// `name` with every byte that can't stand in a file name under `rules`
-// replaced by "_" ("." or ".." alone become "_"). Under the Windows rules a
-// double-byte character is kept whole: its trail byte may be "\" or "|".
+// `name` as a file name that names a file of its own in the folder it is
+// put in: every byte that can't stand in a file name under `rules` becomes
+// "_" ("." or ".." alone become "_"). Under the Windows rules a double-byte
+// character is kept whole (its trail byte may be "\\" or "|"); a name whose
+// part before its first "." is a device name (CON, PRN, AUX, NUL, COM1-9,
+// LPT1-9, CONIN$, CONOUT$; any case, blanks after it ignored) gets "_"
+// after that part ("CON.QFX" gives "CON_.QFX"), and a final "." or blank,
+// which Windows would drop, becomes "_".
 std::string SafeFileName(const std::string& name, FileNameRules rules);
 
-// `folder` followed by the local path delimiter, unless it ends in one
-// already (an empty text gets one too).
-std::string WithTrailingDelimiter(const std::string& folder);
-
 // True when a folder stands at `path`; false for an empty path.
-bool FolderExists(const std::string& path);
+bool FolderExists(const std::filesystem::path& path);
 
 }  // namespace gt7p

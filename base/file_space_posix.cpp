@@ -7,7 +7,7 @@ namespace gt7p {
 
 bool ReserveFileSpace(const std::filesystem::path& path, uint64_t bytes) {
 #if defined(__linux__)
-  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   const bool reserved = fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0;
   close(fd);

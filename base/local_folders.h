@@ -1,27 +1,23 @@
 // Facts of the local system that differ by platform (local_folders_posix.cpp,
-// local_folders_win32.cpp). Texts are code page 936. Nothing throws.
+// local_folders_win32.cpp). Nothing throws.
 #pragma once
 
-#include <string>
+#include <filesystem>
 
 #include "base/file_names.h"
 
 namespace gt7p {
 
-// The folder of the program's own executable file; "" when unknown.
-std::string ProgramFolder();
+// The folder of the program's own executable file; empty when unknown.
+std::filesystem::path ProgramFolder();
 
 // Where a package installs the program's data (its manual): on Linux
-// PREFIX/share/gt7p for a program in PREFIX/bin; "" on Windows, where
+// PREFIX/share/gt7p for a program in PREFIX/bin; empty on Windows, where
 // everything ships beside the program, and when the program's folder is
 // unknown.
-std::string InstalledDataFolder();
+std::filesystem::path InstalledDataFolder();
 
 // The file-name rules of this system.
 FileNameRules NativeFileNameRules();
-
-// The delimiter between folder and name in a path text: a backslash on Windows,
-// "/" elsewhere.
-char PathDelimiter();
 
 }  // namespace gt7p

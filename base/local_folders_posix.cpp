@@ -1,25 +1,22 @@
 #include <filesystem>
 
-#include "base/cp936.h"
 #include "base/local_folders.h"
 
 namespace gt7p {
 namespace fs = std::filesystem;
 
-std::string ProgramFolder() {
+fs::path ProgramFolder() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : TextFromPath(exe.parent_path());
+  return ec ? fs::path() : exe.parent_path();
 }
 
-std::string InstalledDataFolder() {
-  const std::string program = ProgramFolder();
-  if (program.empty()) return std::string();
-  return TextFromPath(PathFromText(program).parent_path() / "share" / "gt7p");
+std::filesystem::path InstalledDataFolder() {
+  const std::filesystem::path program = ProgramFolder();
+  if (program.empty()) return program;
+  return program.parent_path() / "share" / "gt7p";
 }
 
 FileNameRules NativeFileNameRules() { return FileNameRules::kPosix; }
-
-char PathDelimiter() { return '/'; }
 
 }  // namespace gt7p

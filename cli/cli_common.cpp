@@ -5,6 +5,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/native_file.h"
 #include "base/text.h"
 
 namespace gt7p {
@@ -59,7 +60,48 @@ int ReportFailure(const std::string& cp936Message) {
   return kExitFailed;
 }
 
+int ReportFailure(const Error& failure) {
+  if (const auto* write = dynamic_cast<const WriteError*>(&failure)) {
+    std::cerr << Cp936ToUtf8(write->message()) << " (" << SystemReasonText(write->reason()) << ")\n";
+    return kExitFailed;
+  }
+  return ReportFailure(std::string(failure.message()));
+}
+
+std::string EscapeControls(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x";
+      out += kHexDigits[byte >> 4];
+      out += kHexDigits[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string UnescapeControls(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 &&
+        HexDigitValue(text[i + 3]) >= 0) {
+      out += static_cast<char>(HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]));
+      i += 3;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+void PrintPath(std::ostream& out, const std::filesystem::path& path) { out << EscapeControls(Utf8FromPath(path)); }
+
 std::string CoreText(const std::string& utf8) { return Utf8ToCp936(utf8); }
+
+std::filesystem::path PathArg(const std::string& utf8) { return PathFromUtf8(utf8); }
 
 int IntOption(const Args& args, const std::string& option, int fallback, int low, int high) {
   if (!args.HasValue(option)) return fallback;
@@ -69,11 +111,17 @@ int IntOption(const Args& args, const std::string& option, int fallback, int low
   return v;
 }
 
-std::string ExistingFile(const std::string& utf8) {
-  const std::string path = CoreText(utf8);
+std::filesystem::path ExistingFile(const std::string& utf8) {
+  const std::filesystem::path path = PathArg(utf8);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(PathFromText(path), ec)) throw Error(Utf8ToCp936("找不到文件：") + path);
+  if (!std::filesystem::is_regular_file(path, ec)) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
   return path;
+}
+
+void RefuseSameFile(const std::filesystem::path& input, const std::filesystem::path& out, const char* outName) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(input, out, ec))
+    throw UsageError{std::string(outName) + " is the input file itself; name another file (the input is left unchanged)"};
 }
 
 }  // namespace cli

@@ -2,9 +2,12 @@
 // exit codes (0 success, 1 an operation failed, 2 usage error).
 #pragma once
 
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "base/error.h"
 
 namespace gt7p {
 namespace cli {
@@ -40,17 +43,37 @@ class Args {
 void PrintText(std::ostream& out, const std::string& cp936);
 // The system's message of a failure on stderr; returns kExitFailed.
 int ReportFailure(const std::string& cp936Message);
+// The same for an Error; a WriteError with the system's reason after it.
+int ReportFailure(const Error& failure);
+
+// A text from the instrument (or a file) for the terminal: control
+// characters as "\xHH", so that no name can move the cursor, clear the
+// screen or break a line or a column. Both code page 936 and UTF-8 texts
+// pass: no byte of a multi-byte character is below 20h.
+std::string EscapeControls(const std::string& text);
+// The "\xHH" of EscapeControls back as bytes, for names typed as `list`
+// shows them.
+std::string UnescapeControls(const std::string& text);
+
+// A path on a stream exactly (UTF-8), control characters escaped.
+void PrintPath(std::ostream& out, const std::filesystem::path& path);
 
 // UTF-8 from the command line as a core text.
 std::string CoreText(const std::string& utf8);
+// A path from the command line, every character kept.
+std::filesystem::path PathArg(const std::string& utf8);
 
 // The option's whole number from `low` to `high`, or `fallback` when it
 // was not given; UsageError for anything else.
 int IntOption(const Args& args, const std::string& option, int fallback, int low, int high);
 
-// A file named on the command line, as a core text; Error "找不到文件：" and
-// the name when no file is there.
-std::string ExistingFile(const std::string& utf8);
+// A file named on the command line; Error "找不到文件：" and the name when no
+// file is there.
+std::filesystem::path ExistingFile(const std::string& utf8);
+
+// UsageError when `out` is `input` itself (one name, or two for one file:
+// a link, a case variant on Windows): an output never replaces its input.
+void RefuseSameFile(const std::filesystem::path& input, const std::filesystem::path& out, const char* outName);
 
 }  // namespace cli
 }  // namespace gt7p

@@ -2,6 +2,7 @@
 // the exit status; a usage error is thrown as UsageError.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,9 @@ int RunSimulate(const std::vector<std::string>& words);
 int RunExport(const std::vector<std::string>& words);
 int RunPlot(const std::vector<std::string>& words);
 
-// info for a QFX or ESP file (a core-text path).
-bool IsLayoutFile(const std::string& path);
-int PrintLayoutFileInfo(const std::string& path);
+// info for a QFX or ESP file.
+bool IsLayoutFile(const std::filesystem::path& path);
+int PrintLayoutFileInfo(const std::filesystem::path& path);
 
 }  // namespace cli
 }  // namespace gt7p

@@ -30,7 +30,8 @@ const char kPortsUsage[] =
 const char kListUsage[] =
     "usage: gt7p-cli list --port PORT [--card] [--delay S] [--columns default|all|I,J,...]\n"
     "Reads the directory of the instrument memory (or of its card with --card).\n"
-    "Prints a caption line, then one line per file; cells are separated by tabs.\n"
+    "Prints a caption line, then one line per file; cells are separated by tabs,\n"
+    "control characters in them shown as \\xHH.\n"
     "  --delay S     seconds of silence that end the directory (3-10, default 3)\n"
     "  --columns     the default fields, all 54, or these field numbers\n";
 
@@ -38,9 +39,11 @@ std::string GetUsage() {
   return "usage: gt7p-cli get --port PORT [--card] [--delay S] [--format " + OutputFormatNames(false) + "]\n"
          "                    [--dest DIR] [--overwrite|--skip] (--all | NAME...)\n"
          "Fetches files from the instrument and converts them as the save command does,\n"
-         "into DIR (default \".\", made when missing). NAME as `list` shows it, or trimmed\n"
-         "(AB.DAT). An existing file is skipped unless --overwrite. Prints one line per\n"
-         "file: PATH<TAB>outcome.\n";
+         "into DIR (default \".\", made when missing). NAME as `list` shows it (\\xHH\n"
+         "for a control character), or trimmed (AB.DAT). An existing file is skipped\n"
+         "unless --overwrite. Prints one line per file: PATH<TAB>outcome. A file whose\n"
+         "name maps to the output file of another one fetched before it (AB/.DAT and\n"
+         "AB_.DAT, XY.DAT and XY.BAK) is not saved (重名未保存), and the exit status is 1.\n";
 }
 
 // The terminal as the exchange's window: the settings come from the
@@ -151,7 +154,7 @@ void PrintCells(const std::vector<std::string>& cells) {
   for (size_t i = 0; i < cells.size(); ++i) {
     if (i == 1) continue;  // the status column
     if (!line.empty() || i > 0) line += "\t";
-    line += cells[i];
+    line += EscapeControls(cells[i]);
   }
   PrintText(std::cout, line + "\n");
 }
@@ -202,14 +205,18 @@ int RunGet(const std::vector<std::string>& words) {
   const bool all = args.Has("--all");
   if (all == !args.positional().empty()) throw UsageError{GetUsage()};
 
-  const std::string dest = CoreText(args.Value("--dest", "."));
+  const fs::path dest = PathArg(args.Value("--dest", "."));
   std::error_code ec;
-  fs::create_directories(PathFromText(dest), ec);
-  if (!fs::is_directory(PathFromText(dest), ec)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
+  fs::create_directories(dest, ec);
+  if (!fs::is_directory(dest, ec)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
 
   InstrumentLink link;
   UseTestSecond(link);
-  const InterruptWatch interrupts([&link] { link.Abort(); });
+  // The conversion of a fetched file gives up too.
+  const InterruptWatch interrupts([&link] {
+    link.Abort();
+    AbortWork();
+  });
   LinkSettings settings;
   settings.portName = o.port;
   settings.commTarget = o.target;
@@ -221,7 +228,7 @@ int RunGet(const std::vector<std::string>& words) {
     if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
     for (const auto& row : ui.rows) names.push_back(row.front());
   } else {
-    for (const std::string& name : args.positional()) names.push_back(CoreText(name));
+    for (const std::string& name : args.positional()) names.push_back(UnescapeControls(CoreText(name)));
   }
 
   // The window's save loop over the names; the choice for existing files
@@ -230,10 +237,13 @@ int RunGet(const std::vector<std::string>& words) {
    public:
     using CaptionRows::CaptionRows;
     void PortNotOpened(RowId) override { throw Error(ConnectFailed()); }
-    void FileDone(RowId, const SavedFile& saved) override {
-      PrintText(std::cout, saved.path + "\t" + SaveOutcomeText(saved.outcome) + "\n");
+    void FileDone(RowId id, const SavedFile& saved) override {
+      PrintPath(std::cout, saved.path);
+      PrintText(std::cout, "\t" + SaveOutcomeText(saved.outcome) + "\n");
       std::cout.flush();
+      if (saved.outcome == SaveOutcome::kSameName) sameName.push_back({Caption(id), saved});
     }
+    std::vector<std::pair<std::string, SavedFile>> sameName;  // the files not saved for their names
   } list(names, dest);
 
   // Progress of each transfer on a terminal.
@@ -241,7 +251,7 @@ int RunGet(const std::vector<std::string>& words) {
    public:
     ProgressSource(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings)
         : LinkFileSource(link, ui, settings), ui_(ui) {}
-    void FetchRawFile(const std::string& caption, const std::string& path) override {
+    void FetchRawFile(const std::string& caption, const fs::path& path) override {
       ui_.progressLabel = ProgressOnStderr() ? Trim(caption) : std::string();
       LinkFileSource::FetchRawFile(caption, path);
     }
@@ -254,7 +264,13 @@ int RunGet(const std::vector<std::string>& words) {
   job.format = outputFormat;
   job.saveChoice = args.Has("--overwrite") ? kOverwriteAll : kSkipAll;
   SaveSelectedFiles(source, list, job);
-  return kExitOk;
+  for (const auto& [caption, saved] : list.sameName) {
+    std::cerr << Cp936ToUtf8(EscapeControls(Trim(caption) + Utf8ToCp936(" 与 ") + Trim(saved.sameNameAs) +
+                                            Utf8ToCp936(" 的输出文件同名，未保存：")));
+    PrintPath(std::cerr, saved.path);
+    std::cerr << "\n";
+  }
+  return list.sameName.empty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace cli

@@ -69,8 +69,11 @@ int main(int argc, char** argv) {
   } catch (const UsageError& e) {
     std::cerr << "gt7p-cli " << name << ": " << e.message << (!e.message.empty() && e.message.back() == '\n' ? "" : "\n");
     status = kExitUsage;
+  } catch (const gt7p::Aborted& e) {
+    // An interrupt: the status says it; a message only where the link has one.
+    if (*e.message()) ReportFailure(e.message());
   } catch (const gt7p::Error& e) {
-    status = ReportFailure(e.message());
+    status = ReportFailure(e);
   } catch (const std::exception& e) {
     std::cerr << "gt7p-cli " << name << ": " << e.what() << "\n";
   }

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "records/records.h"
 #include "viewer/viewer.h"
 
@@ -39,11 +40,14 @@ int RunExport(const std::vector<std::string>& words) {
   const std::string format = args.Value("--format");
   if (format != "segy" && format != "seg2") throw UsageError{"--format takes segy or seg2"};
   if (args.positional().empty() || args.positional().size() > 2) throw UsageError{kExportUsage};
-  const std::string input = ExistingFile(args.positional()[0]);
-  const std::string out = args.positional().size() > 1 ? CoreText(args.positional()[1])
-                                                       : ChangeFileExt(input, format == "segy" ? ".sgy" : ".sg2");
+  const std::filesystem::path input = ExistingFile(args.positional()[0]);
+  const std::filesystem::path out =
+      args.positional().size() > 1 ? PathArg(args.positional()[1])
+                                   : std::filesystem::path(input).replace_extension(format == "segy" ? ".sgy" : ".sg2");
+  RefuseSameFile(input, out, "OUT");
+  const InterruptWatch interrupts([] { AbortWork(); });
   RecordReader reader(input);
-  WriteBeside(out, [&](const std::string& part) {
+  WriteBeside(out, [&](const std::filesystem::path& part) {
     if (format == "segy")
       WriteSegy(reader, part);
     else
@@ -61,18 +65,20 @@ int RunPlot(const std::vector<std::string>& words) {
   if (args.help()) return std::cout << kPlotUsage, kExitOk;
   if (args.positional().size() != 1 || !args.HasValue("--output")) throw UsageError{kPlotUsage};
   const int width = IntOption(args, "--width", 1600, 200, 20000), height = IntOption(args, "--height", 1000, 200, 20000);
-  const std::string input = ExistingFile(args.positional()[0]);
-  WriteBeside(CoreText(args.Value("--output")),
-              [&](const std::string& part) { PlotRecordFile(input, part, width, height); });
+  const std::filesystem::path input = ExistingFile(args.positional()[0]), out = PathArg(args.Value("--output"));
+  RefuseSameFile(input, out, "-o");
+  const InterruptWatch interrupts([] { AbortWork(); });
+  WriteBeside(out, [&](const std::filesystem::path& part) { PlotRecordFile(input, part, width, height); });
   return kExitOk;
 }
 
-bool IsLayoutFile(const std::string& path) { return FileFormat(path).layout != nullptr; }
+bool IsLayoutFile(const std::filesystem::path& path) { return FileFormat(path).layout != nullptr; }
 
-int PrintLayoutFileInfo(const std::string& path) {
+int PrintLayoutFileInfo(const std::filesystem::path& path) {
   RecordReader reader(path, false);
   const RecordHeader& header = reader.header();
-  for (const FieldLine& line : HeaderFieldLines(header)) PrintText(std::cout, line.name + "\t" + line.value + "\n");
+  for (const FieldLine& line : HeaderFieldLines(header))
+    PrintText(std::cout, line.name + "\t" + EscapeControls(line.value) + "\n");
   std::cout << "\n";
   PrintText(std::cout, Utf8ToCp936("文件格式\t") + UpperCaseCp936(header.format->name) + "\n");
   PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(header.fileSize) + "\n");
@@ -87,7 +93,7 @@ int PrintLayoutFileInfo(const std::string& path) {
     }
     PrintText(std::cout, "\n" + Utf8ToCp936("第") + std::to_string(ch + 1) + Utf8ToCp936("道") + "\n");
     for (const FieldLine& line : ChannelFieldLines(header, channel.header))
-      PrintText(std::cout, line.name + "\t" + line.value + "\n");
+      PrintText(std::cout, line.name + "\t" + EscapeControls(line.value) + "\n");
   }
   return kExitOk;
 }

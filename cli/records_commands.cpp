@@ -1,4 +1,5 @@
 // gt7p-cli convert, info and sample: the record layer from the terminal.
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "records/records.h"
 #include "sim/record_maker.h"
 
@@ -27,7 +29,8 @@ std::string ConvertUsage() {
     if (format.layout) extensions += (extensions.empty() ? "" : " or ") + format.extension;
   return "usage: gt7p-cli convert [--format " + OutputFormatNames(true) + "] RAW [OUT]\n"
          "Converts a raw (" + RawFormat().extension + ") file as the save command does. OUT defaults to RAW with\n"
-         "its extension replaced by " + extensions + ". RAW is left unchanged.\n";
+         "its extension replaced by " + extensions + "; it appears only when complete. RAW is left\n"
+         "unchanged: an OUT that is RAW itself is refused.\n";
 }
 
 const char kInfoUsage[] =
@@ -56,7 +59,7 @@ std::string ReadHead(const fs::path& path, size_t bytes) {
 void PrintFields(const std::string& record, const std::vector<std::string>& entries) {
   for (const std::string& entry : entries) {
     FieldSpec fieldSpec = ParseFieldSpec(entry);
-    PrintText(std::cout, fieldSpec.name + "\t" + FieldText(record, fieldSpec) + "\n");
+    PrintText(std::cout, fieldSpec.name + "\t" + EscapeControls(FieldText(record, fieldSpec)) + "\n");
   }
 }
 
@@ -70,11 +73,13 @@ int RunConvert(const std::vector<std::string>& words) {
   if (!format || !format->layout) throw UsageError{"--format takes " + OutputFormatNames(true)};
   if (args.positional().empty() || args.positional().size() > 2) throw UsageError{ConvertUsage()};
 
-  const std::string raw = ExistingFile(args.positional()[0]);
-  const std::string out = args.positional().size() > 1 ? CoreText(args.positional()[1])
-                                                       : ChangeFileExt(raw, format->extension);
+  const fs::path raw = ExistingFile(args.positional()[0]);
+  const fs::path out = args.positional().size() > 1 ? PathArg(args.positional()[1])
+                                                     : fs::path(raw).replace_extension(format->extension);
+  RefuseSameFile(raw, out, "OUT");
 
-  WriteBeside(out, [&](const std::string& part) {
+  const InterruptWatch interrupts([] { AbortWork(); });
+  WriteBeside(out, [&](const fs::path& part) {
     if (!ConvertRawFileTo(raw, part, *format)) throw Error(Utf8ToCp936("无法创建文件！"));
   });
   return kExitOk;
@@ -84,9 +89,8 @@ int RunInfo(const std::vector<std::string>& words) {
   Args args(words, {}, {});
   if (args.help()) return std::cout << kInfoUsage, kExitOk;
   if (args.positional().size() != 1) throw UsageError{kInfoUsage};
-  const std::string file = ExistingFile(args.positional()[0]);
-  if (IsLayoutFile(file)) return PrintLayoutFileInfo(file);
-  const fs::path path = PathFromText(file);
+  const fs::path path = ExistingFile(args.positional()[0]);
+  if (IsLayoutFile(path)) return PrintLayoutFileInfo(path);
   std::error_code ec;
   const uint64_t size = fs::file_size(path, ec);
   std::string head = ReadHead(path, kRawLeadingChars + kHeaderRecordChars);
@@ -134,10 +138,16 @@ int RunSample(const std::vector<std::string>& words) {
   sim::SurveyFile file = demo[static_cast<size_t>(index - 1)];
   file.channels = IntOption(args, "--channels", file.channels, 1, 65535);
   file.samples = IntOption(args, "--samples", file.samples, 1, 65535);
-  std::ofstream out(PathFromText(CoreText(args.positional()[0])), std::ios::binary | std::ios::trunc);
-  if (!out || !sim::WriteRawFile(file, out)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
-  out.close();
-  if (!out) return ReportFailure(Utf8ToCp936("写入文件失败！"));
+  const InterruptWatch interrupts([] { AbortWork(); });
+  WriteBeside(PathArg(args.positional()[0]), [&](const fs::path& part) {
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    if (!out) throw Error(Utf8ToCp936("无法创建文件！"));
+    errno = 0;
+    const bool written = sim::WriteRawFile(file, out);
+    out.close();
+    // The stream keeps no reason; the failed write left it in errno.
+    if (!written || !out) throw WriteError(std::error_code(errno ? errno : EIO, std::generic_category()));
+  });
   return kExitOk;
 }
 

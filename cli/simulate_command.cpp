@@ -57,9 +57,9 @@ int RunSimulate(const std::vector<std::string>& words) {
 
   sim::InstrumentStores stores;
   if (args.HasValue("--dir")) {
-    const std::string dir = CoreText(args.Value("--dir"));
+    const std::filesystem::path dir = PathArg(args.Value("--dir"));
     std::error_code ec;
-    if (!std::filesystem::is_directory(PathFromText(dir), ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + dir);
+    if (!std::filesystem::is_directory(dir, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + TextFromPath(dir));
     stores = sim::StoresFromFolder(dir);
   } else {
     stores = sim::DemoStores();

@@ -45,14 +45,17 @@ class Rows : public gt7p::InstrumentUi {
   size_t columns = 0;
 };
 
-// No byte that can't stand in a name under `rules`, a double-byte character
-// under the Windows rules counting whole; never "." or "..".
+// No byte that can't stand in a name under `rules` (no control character
+// under either), a double-byte character under the Windows rules counting
+// whole; never "." or ".."; under the Windows rules no final dot or blank.
 void CheckSafe(const std::string& name, gt7p::FileNameRules rules) {
   FUZZ_CHECK(name != "." && name != "..");
+  if (rules == gt7p::FileNameRules::kWindows && !name.empty())
+    FUZZ_CHECK(name.back() != '.' && name.back() != ' ');
   for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
     if (rules == gt7p::FileNameRules::kPosix) {
-      FUZZ_CHECK(c != '/' && c != '\0');
+      FUZZ_CHECK(c != '/' && c >= 0x20 && c != 0x7F);
       continue;
     }
     if (gt7p::CharLength(name, i) == 2) {
@@ -74,7 +77,7 @@ void CheckName(const std::string& caption) {
   for (gt7p::FileNameRules rules : {gt7p::FileNameRules::kPosix, gt7p::FileNameRules::kWindows})
     CheckSafe(gt7p::SafeFileName(name, rules), rules);
   const std::string dest = gt7p::fuzz::WorkFolder() + "/dest/";
-  const std::string path = gt7p::OutputPath(dest, caption, gt7p::QfxFormat());
+  const std::string path = gt7p::OutputPath(dest, caption, gt7p::QfxFormat()).string();
   FUZZ_CHECK(path.compare(0, dest.size(), dest) == 0);
   const std::string file = path.substr(dest.size());
   FUZZ_CHECK(file.find('/') == std::string::npos && file.find('\0') == std::string::npos);

@@ -25,10 +25,15 @@ void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target) {
 }
 
 bool CreateCacheFile(const InstrumentLink& link, ReplyFile& cache) {
-  for (const std::string& folder : link.CacheFolders()) {
-    if (!folder.empty() && cache.Create(TextFromPath(PathFromText(folder) / kCacheFileName))) return true;
+  for (const std::filesystem::path& folder : link.CacheFolders()) {
+    if (!folder.empty() && cache.Create(folder / kCacheFileName)) return true;
   }
   return false;
+}
+
+// Written to the system; a failed write (a full disk) fails the exchange.
+void CheckWritten(ReplyFile& file) {
+  if (!file.Flush()) throw WriteError(file.error());
 }
 
 void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings) {
@@ -44,11 +49,8 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
     InstrumentLink& link;
     ReplyFile& cache;
     ~CleanUp() {
-      const std::string path = cache.path();
-      cache.Close();
       link.CloseCommPort();
-      std::error_code ec;
-      std::filesystem::remove(PathFromText(path), ec);
+      cache.Remove();  // this run's cache only, whatever stands at its name now
     }
   } cleanUp{link, cache};
 
@@ -56,6 +58,7 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
   Handshake(link, ui, chosen.commTarget);
   ui.SetStatusText(kExtracting);
   link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache);
+  CheckWritten(cache);
   // The line went away mid-way: a directory cut short is none.
   if (link.LineGone()) throw Error(NoDirectoryMessage());
   const int32_t entries = DirectoryEntryCount(cache);
@@ -100,7 +103,7 @@ std::string PaddedHex(const std::string& bytes, size_t digits) {
 }
 
 void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings, const std::string& fileName,
-               const std::string& destPath) {
+               const std::filesystem::path& destPath) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
   static const std::string kIncomplete = Utf8ToCp936("数据文件不完整！");
   Handshake(link, ui, settings.commTarget);
@@ -110,6 +113,7 @@ void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& setti
   ReplyFile file;  // closed on every way out
   if (!file.Create(destPath)) throw Error(kCantCreate);
   link.SendCommand(ui, command, kLongChunk, settings.receiveDelay, &file);
+  CheckWritten(file);
   // The line went away mid-way: whatever came is not the whole file.
   if (link.LineGone()) throw Error(kIncomplete);
 
@@ -124,7 +128,7 @@ void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& setti
     file.Seek(4);
     file.Write(moved.data(), moved.size());
   }
-  file.Close();
+  if (!file.Close()) throw WriteError(file.error());
 }
 
 }  // namespace
@@ -139,7 +143,7 @@ std::string FileNameCommand(const std::string& fileName) {
 }
 
 void ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings,
-                            const std::string& fileName, const std::string& destPath, bool listMode) {
+                            const std::string& fileName, const std::filesystem::path& destPath, bool listMode) {
   if (listMode)
     ListDirectory(link, ui, settings);
   else

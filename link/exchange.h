@@ -11,8 +11,12 @@
 //
 // List mode (the directory): asks ui.ChooseCommSettings (its errors go on as
 // they come); an empty port name ends quietly. Then the cache
-// file "GT7PCache.tmp" (the link's cache folders in turn; none usable: Error
-// "无法创建缓冲池！"), the port (can't be opened: ends quietly, the status
+// file "GT7PCache.tmp" in the first of the link's cache folders where it can
+// be made afresh: one left there by a run that ended without its clean-up
+// is removed, but not one that another running program holds (POSIX: its
+// lock; Windows: it can't be deleted while open), and the new one is made
+// only where nothing stands (never through a link), so two runs never share
+// a cache file; none can be made: Error "无法创建缓冲池！". Then the port (can't be opened: ends quietly, the status
 // tells), the handshake, status "正在提取目录信息...", the directory request
 // "00" into the cache. A reply shorter than 8 characters or not starting
 // with "1", or one that the line's going away cut off, gives Error
@@ -20,22 +24,27 @@
 // per whole 316-character header, image 5; a shown column line beyond the
 // table's group 0 gives Error with an empty message) and the settings used
 // are stored. The port is closed and the cache file deleted on every way
-// out; the list and the settings are left as they were by every failure
-// before the refill.
+// out (this run's file, not one another run made at the name since); the
+// list and the settings are left as they were by every failure before the
+// refill. A cache that can't be written (a full disk) gives WriteError
+// ("写入文件失败！").
 //
 // Transfer mode (one file): the port must be open (the caller opens and
 // closes it). Handshake with the stored target, "01", the file-name command
-// of `fileName` with the reply into a new file at `destPath` (can't be
-// created: Error "无法创建文件！"; a file there is replaced). A reply that
-// the line's going away cut off gives Error "数据文件不完整！", one shorter
-// than 4 characters or not starting with "1" Error with an empty message;
-// the file keeps what came. A reply of 326 characters or more has its 6
+// of `fileName` with the reply into a new file at `destPath` (a file or
+// link there is removed first and the file made only where nothing stands;
+// can't be made: Error "无法创建文件！"). A reply that can't be written (a
+// full disk) gives WriteError ("写入文件失败！"), one that the line's going
+// away cut off Error "数据文件不完整！", one shorter than 4 characters or not
+// starting with "1" Error with an empty message; the file keeps what came
+// (the save loop works on a temporary file and removes it). A reply of 326 characters or more has its 6
 // characters after the header moved in front of it.
 //
 // An aborted link (InstrumentLink::Abort) ends either mode with Aborted
 // from the SendCommand under way, through the same clean-up.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "link/instrument_link.h"
@@ -44,7 +53,7 @@
 namespace gt7p {
 
 void ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings,
-                            const std::string& fileName, const std::string& destPath, bool listMode);
+                            const std::string& fileName, const std::filesystem::path& destPath, bool listMode);
 
 // The 22-digit file-name command for a name as the list shows it
 // ("AB      .DAT" or "AB.DAT"): the name's first 8 bytes and the extension,

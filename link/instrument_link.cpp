@@ -17,7 +17,7 @@ InstrumentLink::InstrumentLink() : port_(new SerialPort) {
   cacheFolders_.push_back(ProgramFolder());
   std::error_code ec;
   std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
-  if (!ec) cacheFolders_.push_back(TextFromPath(temp));
+  if (!ec) cacheFolders_.push_back(temp);
 }
 
 InstrumentLink::~InstrumentLink() { CloseCommPort(); }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,15 +67,15 @@ class InstrumentLink {
 
   // Folders tried in turn for the directory exchange's cache file; by
   // default the program's own folder, then the user's temporary folder.
-  void SetCacheFolders(std::vector<std::string> folders) { cacheFolders_ = std::move(folders); }
-  const std::vector<std::string>& CacheFolders() const { return cacheFolders_; }
+  void SetCacheFolders(std::vector<std::filesystem::path> folders) { cacheFolders_ = std::move(folders); }
+  const std::vector<std::filesystem::path>& CacheFolders() const { return cacheFolders_; }
 
  private:
   std::unique_ptr<SerialPort> port_;  // serial_port.h is private to link/
   std::shared_ptr<EndSignal> receiveEnd_;  // of the latest receive thread
   std::string replyText_;
   std::string commandBuffer_;
-  std::vector<std::string> cacheFolders_;
+  std::vector<std::filesystem::path> cacheFolders_;
   int32_t secondMs_ = 1000;
   bool lineGone_ = false;
 };

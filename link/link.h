@@ -28,7 +28,8 @@
 // SendCommand once the link was aborted); a port that can't be opened gives
 // false and the status "连接失败". ExchangeWithInstrument throws Error with
 // "读COMMEM卡版本号错误！" or "读版本号错误！" (handshake), "无法创建缓冲池！" (no cache
-// file), "无法提取目录信息！" (a reply that is no directory, or cut off by the
+// file), WriteError "写入文件失败！" (the cache or the transfer's file can't be
+// written), "无法提取目录信息！" (a reply that is no directory, or cut off by the
 // line going away), "无法创建文件！" (transfer target), "数据文件不完整！" (a file
 // reply cut off by the line going away), an empty message (a shown column
 // beyond the table, a short or failed file reply), Aborted, and whatever

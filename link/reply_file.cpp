@@ -1,43 +1,49 @@
 #include "link/reply_file.h"
 
-#include <filesystem>
-
-#include "base/cp936.h"
-
 namespace gt7p {
-namespace fs = std::filesystem;
+namespace {
 
-bool ReplyFile::Create(const std::string& path) {
+constexpr size_t kBufferBytes = 64 * 1024;
+
+}  // namespace
+
+bool ReplyFile::Create(const std::filesystem::path& path) {
   Close();
-  const fs::path p = PathFromText(path);
-  std::error_code ec;
-  // fs::remove would also take an empty folder of that name.
-  if (fs::is_directory(fs::symlink_status(p, ec))) return false;
-  fs::remove(p, ec);
-  stream_.open(p, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
-  if (!stream_.is_open()) return false;
-  path_ = path;
-  return true;
+  pending_.clear();
+  return NativeFile::RemoveUnused(path) && file_.CreateNew(path);
 }
 
-void ReplyFile::Close() {
-  if (stream_.is_open()) stream_.close();
-  stream_.clear();
+bool ReplyFile::Close() {
+  if (!file_.IsOpen()) return !WriteFailed();
+  Flush();
+  return file_.Close();
 }
 
-void ReplyFile::Write(const char* data, size_t size) { stream_.write(data, static_cast<std::streamsize>(size)); }
+void ReplyFile::Remove() {
+  pending_.clear();
+  file_.RemoveAndClose();
+}
+
+void ReplyFile::Write(const char* data, size_t size) {
+  pending_.append(data, size);
+  if (pending_.size() >= kBufferBytes) Flush();
+}
+
+bool ReplyFile::Flush() {
+  if (!pending_.empty() && file_.IsOpen()) file_.Write(pending_.data(), pending_.size());
+  pending_.clear();
+  return !WriteFailed();
+}
 
 void ReplyFile::Seek(uint64_t position) {
-  stream_.clear();
-  stream_.seekg(static_cast<std::streamoff>(position));
-  stream_.seekp(static_cast<std::streamoff>(position));
+  Flush();
+  file_.Seek(position);
 }
 
 std::string ReplyFile::Read(size_t count) {
+  Flush();
   std::string text(count, '\0');
-  stream_.read(&text[0], static_cast<std::streamsize>(count));
-  text.resize(static_cast<size_t>(stream_.gcount()));
-  stream_.clear();
+  text.resize(file_.Read(&text[0], count));
   return text;
 }
 

@@ -2,12 +2,17 @@
 // file of a transfer. Opened for reading and writing; the receive thread
 // writes at the current position, the exchange reads and moves pieces once
 // reception has ended. Not thread-safe: the two sides take turns.
-// Nothing throws; failed reads come back short.
+// Writes are buffered and go to the system when the buffer fills, and
+// before any Seek, Read or Close; a failed write (a full disk) is kept for
+// WriteFailed. Nothing throws; failed reads come back short.
 #pragma once
 
 #include <cstdint>
-#include <fstream>
+#include <filesystem>
 #include <string>
+#include <system_error>
+
+#include "base/native_file.h"
 
 namespace gt7p {
 
@@ -18,22 +23,31 @@ class ReplyFile {
   ReplyFile& operator=(const ReplyFile&) = delete;
   ~ReplyFile() { Close(); }
 
-  // Deletes any file at `path` (a code page 936 path text) and creates it
-  // empty. False when it can't be created (a folder stands there, the
-  // folder is missing or not writable).
-  bool Create(const std::string& path);
-  void Close();
-  bool IsOpen() const { return stream_.is_open(); }
-  const std::string& path() const { return path_; }
+  // Removes a file or link at `path` unless another running program holds
+  // it as its own (NativeFile::RemoveUnused), then makes a new empty file
+  // where nothing stands (NativeFile::CreateNew). False when it can't be
+  // made: a folder or a file in use stands there, the folder is missing or
+  // not writable.
+  bool Create(const std::filesystem::path& path);
+  // Closes; false when a write failed, now or before.
+  bool Close();
+  // Deletes the file this made (not one put at its name since) and closes.
+  void Remove();
+  bool IsOpen() const { return file_.IsOpen(); }
+  const std::filesystem::path& path() const { return file_.path(); }
 
   void Write(const char* data, size_t size);  // at the current position
+  // Sends what is buffered to the system; false once a write has failed.
+  bool Flush();
+  bool WriteFailed() const { return !file_.WritesOk(); }
+  const std::error_code& error() const { return file_.error(); }
   void Seek(uint64_t position);
   // Up to `count` characters from the current position.
   std::string Read(size_t count);
 
  private:
-  std::fstream stream_;
-  std::string path_;
+  NativeFile file_;
+  std::string pending_;  // written, not yet sent to the system
 };
 
 }  // namespace gt7p

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -11,6 +10,7 @@
 #include "base/error.h"
 #include "base/file_names.h"
 #include "base/file_space.h"
+#include "base/native_file.h"
 #include "base/text.h"
 #include "records/field_format.h"
 #include "records/field_table.h"
@@ -64,10 +64,9 @@ void ApplyHeaderRule(int32_t index, std::string& value, ConversionContext& conte
 
 std::string IncompleteMessage() { return Utf8ToCp936("数据文件不完整！"); }
 
-// Whole channels at a time: large reads and writes go past the stream
-// buffers straight to the system.
-void ReadExactly(std::filebuf& in, char* buffer, size_t n) {
-  if (static_cast<size_t>(in.sgetn(buffer, static_cast<std::streamsize>(n))) != n) throw Error(IncompleteMessage());
+// Whole channels at a time, straight to the system.
+void ReadExactly(NativeFile& in, char* buffer, size_t n) {
+  if (in.Read(buffer, n) != n) throw Error(IncompleteMessage());
 }
 
 // Writes blocks on a thread of its own, so that writing one channel and
@@ -75,7 +74,7 @@ void ReadExactly(std::filebuf& in, char* buffer, size_t n) {
 // Next waits (without spinning) until the older one has been written.
 class BlockWriter {
  public:
-  explicit BlockWriter(std::filebuf& out) : out_(out), thread_([this] { Run(); }) {}
+  explicit BlockWriter(NativeFile& out) : out_(out), thread_([this] { Run(); }) {}
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;
   ~BlockWriter() {
@@ -102,7 +101,7 @@ class BlockWriter {
     }
     changed_.notify_all();
   }
-  // Waits until everything submitted is written; throws Error when a write failed.
+  // Waits until everything submitted is written; throws WriteError when a write failed.
   void Finish() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -110,7 +109,7 @@ class BlockWriter {
     }
     changed_.notify_all();
     thread_.join();
-    if (failed_) throw Error(Utf8ToCp936("写入文件失败！"));
+    if (!out_.WritesOk()) throw WriteError(out_.error());
   }
 
  private:
@@ -121,27 +120,26 @@ class BlockWriter {
       if (abandoned_ || queued_ == 0) return;
       const std::string& block = buffers_[head_];
       lock.unlock();
-      const auto size = static_cast<std::streamsize>(block.size());
-      const bool written = failed_ || out_.sputn(block.data(), size) == size;
+      out_.Write(block.data(), block.size());  // after a failure: nothing more goes
       lock.lock();
-      failed_ = failed_ || !written;
       head_ ^= 1;
       --queued_;
       changed_.notify_all();
     }
   }
 
-  std::filebuf& out_;
+  NativeFile& out_;
   std::string buffers_[2];
   std::mutex mutex_;
   std::condition_variable changed_;
   int fill_ = 0, head_ = 0, queued_ = 0;
-  bool finished_ = false, abandoned_ = false, failed_ = false;
+  bool finished_ = false, abandoned_ = false;
   std::thread thread_;  // last: starts once the rest is set up
 };
 
-void Convert(std::filebuf& in, std::filebuf& out, const fs::path& outPath, uint64_t inputSize,
-             const OutputLayout& layout) {
+void Convert(NativeFile& in, NativeFile& out, const OutputLayout& layout) {
+  uint64_t inputSize = 0;
+  if (!in.Size(inputSize)) throw Error(IncompleteMessage());
   std::string record(kRawLeadingChars + kHeaderRecordChars, '\0');
   ReadExactly(in, &record[0], record.size());
   record.erase(0, kRawLeadingChars);
@@ -151,15 +149,16 @@ void Convert(std::filebuf& in, std::filebuf& out, const fs::path& outPath, uint6
   WriteLayoutGroup(layout.header, record, true, context, header);
   if (inputSize < DeclaredRawSize(context.channelCount, context.sampleCount)) throw Error(IncompleteMessage());
   const size_t samples = static_cast<size_t>(context.sampleCount);
-  ReserveFileSpace(outPath, static_cast<uint64_t>(layout.headerSize) +
-                                static_cast<uint64_t>(context.channelCount) *
-                                    (static_cast<uint64_t>(layout.channelHeaderSize) + 4ull * samples));
+  ReserveFileSpace(out.path(), static_cast<uint64_t>(layout.headerSize) +
+                                   static_cast<uint64_t>(context.channelCount) *
+                                       (static_cast<uint64_t>(layout.channelHeaderSize) + 4ull * samples));
 
   BlockWriter writer(out);
   writer.Next() = header;
   writer.Submit();
   std::string channel(kChannelHeaderChars + 4 * samples, '\0');
   for (int32_t ch = 0; ch < context.channelCount; ++ch) {
+    ThrowIfWorkAborted();
     ReadExactly(in, &channel[0], channel.size());
     header.clear();
     WriteLayoutGroup(layout.channel, channel.substr(0, kChannelHeaderChars), false, context, header);
@@ -177,21 +176,16 @@ bool IsFile(const fs::path& path) {
   return fs::exists(path, ec) && !fs::is_directory(path, ec);
 }
 
-// Converts `from` into `to`, both opened here. False when either can't be
-// opened; `created` tells whether `to` was made (and is then the caller's
-// to delete on failure, as it is after an error part-way).
-bool ConvertFile(const fs::path& from, const fs::path& to, const OutputLayout& layout, bool& created) {
-  created = false;
-  std::filebuf in, out;
-  if (!in.open(from, std::ios::in | std::ios::binary)) return false;
-  if (!out.open(to, std::ios::out | std::ios::binary | std::ios::trunc)) return false;
-  created = true;
-  std::error_code ec;
-  const uint64_t inputSize = fs::file_size(from, ec);
-  if (ec) throw Error(IncompleteMessage());
-  Convert(in, out, to, inputSize, layout);
-  if (!out.close()) throw Error(Utf8ToCp936("写入文件失败！"));
-  return true;
+// Converts `in` into `out`, both open; on any failure the output is deleted
+// and the Error goes on.
+void ConvertFile(NativeFile& in, NativeFile& out, const OutputLayout& layout) {
+  try {
+    Convert(in, out, layout);
+    if (!out.Close()) throw WriteError(out.error());
+  } catch (...) {
+    out.RemoveAndClose();
+    throw;
+  }
 }
 
 }  // namespace
@@ -227,51 +221,51 @@ void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string
   }
 }
 
-bool ConvertRawFile(const std::string& fileName, const OutputFormat& format) {
+bool ConvertRawFile(const fs::path& fileName, const OutputFormat& format) {
   if (!format.layout) return true;
   std::error_code ec;
-  const fs::path target = fs::absolute(PathFromText(fileName), ec);
+  const fs::path target = fs::absolute(fileName, ec);
   if (ec || !IsFile(target)) return false;
-  const fs::path work = PathFromText(ChangeFileExt(TextFromPath(target), ".___"));
-  if (fs::exists(work, ec) && !fs::remove(work, ec)) return false;
+  fs::path work = target;
+  work.replace_extension(".___");
+  // A work file or link left there goes first; remove never follows a link.
+  if (fs::exists(fs::symlink_status(work, ec)) && !fs::remove(work, ec)) return false;
   fs::rename(target, work, ec);
   if (ec) return false;
 
+  NativeFile in, out;
   auto restore = [&] {
     std::error_code ignored;
-    fs::remove(target, ignored);
+    in.Close();
     fs::rename(work, target, ignored);
   };
-  bool created = false;
+  // The output only where the rename left the name free: nothing put there
+  // since is written through.
+  if (!in.OpenRead(work) || !out.CreateNew(target)) {
+    restore();
+    return false;
+  }
   try {
-    if (!ConvertFile(work, target, *format.layout, created)) {
-      restore();
-      return false;
-    }
+    ConvertFile(in, out, *format.layout);
   } catch (...) {
     restore();
     throw;
   }
+  in.Close();
   fs::remove(work, ec);
   return true;
 }
 
-bool ConvertRawFile(const std::string& fileName, bool toQfx, bool rawOutput) {
+bool ConvertRawFile(const fs::path& fileName, bool toQfx, bool rawOutput) {
   return ConvertRawFile(fileName, rawOutput ? RawFormat() : toQfx ? QfxFormat() : EspFormat());
 }
 
-bool ConvertRawFileTo(const std::string& rawName, const std::string& outName, const OutputFormat& format) {
-  if (!format.layout) return false;
-  const fs::path raw = PathFromText(rawName), out = PathFromText(outName);
-  if (!IsFile(raw)) return false;
-  bool created = false;
-  try {
-    return ConvertFile(raw, out, *format.layout, created);
-  } catch (...) {
-    std::error_code ignored;
-    if (created) fs::remove(out, ignored);
-    throw;
-  }
+bool ConvertRawFileTo(const fs::path& rawName, const fs::path& outName, const OutputFormat& format) {
+  if (!format.layout || !IsFile(rawName)) return false;
+  NativeFile in, out;
+  if (!in.OpenRead(rawName) || !out.CreateReplacing(outName)) return false;
+  ConvertFile(in, out, *format.layout);
+  return true;
 }
 
 }  // namespace gt7p

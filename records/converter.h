@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,23 +40,29 @@ void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string
                       ConversionContext& context, std::string& out);
 
 // Converts the raw file `fileName` in place, through the work file with the
-// extension ".___". Returns true when converted, or at once for a format
-// without a layout (the raw file is kept); false when nothing could be done
-// (the raw file is as it was). On a failure part-way the output is deleted,
-// the raw file is put back under its name and the Error goes on; a raw file
-// shorter than its header declares fails with "数据文件不完整！", an output
-// that can't be written with "写入文件失败！".
-bool ConvertRawFile(const std::string& fileName, const OutputFormat& format);
+// extension ".___" (one left there before is deleted; the raw file is
+// renamed to it). The output is made only where the rename left the name
+// free (NativeFile::CreateNew), so nothing put there meanwhile is written
+// through. Returns true when converted, or at once for a format without a
+// layout (the raw file is kept); false when nothing could be done (the raw
+// file is as it was). On a failure part-way the output is deleted, the raw
+// file is put back under its name and the Error goes on; a raw file shorter
+// than its header declares fails with "数据文件不完整！", an output that can't
+// be written with WriteError ("写入文件失败！"), an aborted work (AbortWork)
+// with Aborted.
+bool ConvertRawFile(const std::filesystem::path& fileName, const OutputFormat& format);
 
 // The same with the save loop's two flags: the raw file kept when
 // `rawOutput`, else QFX when `toQfx`, ESP otherwise.
-bool ConvertRawFile(const std::string& fileName, bool toQfx, bool rawOutput);
+bool ConvertRawFile(const std::filesystem::path& fileName, bool toQfx, bool rawOutput);
 
 // Converts the raw file `rawName`, which stays as it is, into a new file
-// `outName` (a file there is replaced). False when the raw file can't be
-// opened, the output can't be created or the format has no layout (nothing
-// is written); on a failure part-way the output is deleted and the Error
-// goes on, with the messages of ConvertRawFile.
-bool ConvertRawFileTo(const std::string& rawName, const std::string& outName, const OutputFormat& format);
+// `outName` (a file or link there is deleted first, NativeFile::
+// CreateReplacing). False when the raw file can't be opened, the output
+// can't be created or the format has no layout (nothing is written); on a
+// failure part-way the output is deleted and the Error goes on, with the
+// messages of ConvertRawFile. `outName` must not name the raw file.
+bool ConvertRawFileTo(const std::filesystem::path& rawName, const std::filesystem::path& outName,
+                      const OutputFormat& format);
 
 }  // namespace gt7p

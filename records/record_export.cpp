@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_space.h"
+#include "base/native_file.h"
 #include "base/text.h"
 #include "records/samples.h"
 
@@ -97,8 +97,6 @@ int EncodeSamples(const std::vector<float>& samples, std::string& data) {
   return 4;
 }
 
-std::string WriteFailed() { return Utf8ToCp936("写入文件失败！"); }
-
 }  // namespace
 
 std::string AsciiSafe(const std::string& cp936) {
@@ -148,23 +146,22 @@ std::vector<std::pair<std::string, std::string>> SurveySummary(const RecordHeade
   };
 }
 
-void WriteSeg2(RecordReader& reader, const std::string& path) {
+void WriteSeg2(RecordReader& reader, const std::filesystem::path& path) {
   const RecordHeader& header = reader.header();
   const int32_t traces = header.channelCount;
   if (traces > kMaxTraces)
     throw Error(Utf8ToCp936("SEG-2 文件最多 ") + std::to_string(kMaxTraces) + Utf8ToCp936(" 道，本记录有 ") +
                 std::to_string(traces) + Utf8ToCp936(" 道！"));
 
-  std::unique_ptr<char[]> buffer(new char[1 << 16]);
-  std::ofstream out;
-  out.rdbuf()->pubsetbuf(buffer.get(), 1 << 16);
-  out.open(PathFromText(path), std::ios::binary | std::ios::trunc);
-  if (!out) throw Error(Utf8ToCp936("无法创建文件！"));
+  NativeFile out;
+  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
+  auto write = [&out](const std::string& bytes) {
+    if (!out.Write(bytes.data(), bytes.size())) throw WriteError(out.error());
+  };
   // Room for at least the 16-bit form, as the converter reserves its
   // output's: a rename over an older file then need not wait for it.
-  ReserveFileSpace(PathFromText(path), 32 + 4ull * static_cast<uint64_t>(traces) +
-                                           static_cast<uint64_t>(traces) *
-                                               (32 + 2ull * static_cast<uint64_t>(header.sampleCount)));
+  ReserveFileSpace(path, 32 + 4ull * static_cast<uint64_t>(traces) +
+                             static_cast<uint64_t>(traces) * (32 + 2ull * static_cast<uint64_t>(header.sampleCount)));
 
   const uint32_t pointerBytes = 4u * static_cast<uint32_t>(traces);
   std::string block(32 + pointerBytes, '\0');
@@ -189,7 +186,7 @@ void WriteSeg2(RecordReader& reader, const std::string& path) {
   strings.emplace_back("TRACE_SORT", "AS_ACQUIRED");
   strings.emplace_back("UNITS", "METERS");
   AppendStrings(block, strings);
-  out.write(block.data(), static_cast<std::streamsize>(block.size()));
+  write(block);
 
   // The first sample's time, in seconds, from the exact decimal values.
   const std::string delay = DecimalText(FirstSampleMs(header) * 0.001, 9);
@@ -220,19 +217,17 @@ void WriteSeg2(RecordReader& reader, const std::string& path) {
     pointers.push_back(static_cast<uint32_t>(at));
     at += trace.size() + dataBytes;
 
-    out.write(trace.data(), static_cast<std::streamsize>(trace.size()));
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    if (!out) throw Error(WriteFailed());
+    write(trace);
+    write(data);
   }
 
   // A trace's format, and so its size, is known once it is read: the
   // pointers go in last.
   std::string table(pointerBytes, '\0');
   for (size_t i = 0; i < pointers.size(); ++i) Put32(table, 4 * i, pointers[i]);
-  out.seekp(32);
-  out.write(table.data(), static_cast<std::streamsize>(table.size()));
-  out.close();
-  if (!out) throw Error(WriteFailed());
+  if (!out.Seek(32)) throw WriteError(out.error());
+  write(table);
+  if (!out.Close()) throw WriteError(out.error());
 }
 
 }  // namespace gt7p

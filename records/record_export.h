@@ -14,11 +14,14 @@
 // when every sample of the channel is one, else 32-bit floats (code 4). At
 // most 16383 channels (the trace pointer sub-block's limit).
 //
-// Both write to `path` (a core text) and throw Error with the system's
-// message on failure; the caller writes through a temporary file. Where
-// the program was built without segyio, WriteSegy throws Error saying so.
+// Both write to `path` (the caller's temporary file, which SEG-2 replaces
+// with a file of its own making) and throw Error with the system's message
+// on failure (WriteError for a write that failed); the caller writes
+// through a temporary file. Where the program was built without segyio,
+// WriteSegy throws Error saying so.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,8 +30,8 @@
 
 namespace gt7p {
 
-void WriteSegy(RecordReader& reader, const std::string& path);
-void WriteSeg2(RecordReader& reader, const std::string& path);
+void WriteSegy(RecordReader& reader, const std::filesystem::path& path);
+void WriteSeg2(RecordReader& reader, const std::filesystem::path& path);
 
 // The survey's values as ASCII key/value pairs, for the SEG-Y text header
 // and the SEG-2 NOTE: the file name, the survey date and time, the place

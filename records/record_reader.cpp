@@ -212,18 +212,17 @@ std::string Incomplete() { return Utf8ToCp936("数据文件不完整！"); }
 
 }  // namespace
 
-const OutputFormat& FileFormat(const std::string& path) {
-  std::ifstream in(PathFromText(path), std::ios::binary);
+const OutputFormat& FileFormat(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
   const OutputFormat* format = FormatOfMagic(ReadMagic(in));
   return format ? *format : RawFormat();
 }
 
-RecordReader::RecordReader(const std::string& path, bool wholeFile) {
-  const fs::path file = PathFromText(path);
+RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) throw Error(Utf8ToCp936("找不到文件：") + path);
+  if (!fs::is_regular_file(file, ec)) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(file));
   in_.open(file, std::ios::binary);
-  if (!in_) throw Error(Utf8ToCp936("找不到文件：") + path);
+  if (!in_) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(file));
   header_.fileSize = fs::file_size(file, ec);
 
   const OutputFormat* format = FormatOfMagic(ReadMagic(in_));
@@ -284,6 +283,7 @@ RecordReader::RecordReader(const std::string& path, bool wholeFile) {
 RecordReader::~RecordReader() = default;
 
 void RecordReader::ReadChannel(int index, RecordChannel& channel, bool withSamples) {
+  ThrowIfWorkAborted();
   if (index < 0 || index >= header_.channelCount) throw Error(Incomplete());
   const uint64_t at = dataStart_ + channelBytes_ * static_cast<uint64_t>(index);
   if (at != position_) {
@@ -318,7 +318,7 @@ void RecordReader::ReadChannel(int index, RecordChannel& channel, bool withSampl
   FloatsInPlace(channel.samples.data(), count);
 }
 
-Record ReadRecord(const std::string& path) {
+Record ReadRecord(const fs::path& path) {
   RecordReader reader(path);
   Record record;
   record.header = reader.header();

@@ -23,6 +23,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -58,17 +59,19 @@ struct RecordChannel {
 
 class RecordReader {
  public:
-  // `path` is a core (code page 936) text. Without `wholeFile` only the
+  // Without `wholeFile` only the
   // file header must be there: a short file, or one whose header declares
   // no data, opens, and ReadChannel fails for a channel that is missing.
-  explicit RecordReader(const std::string& path, bool wholeFile = true);
+  explicit RecordReader(const std::filesystem::path& path, bool wholeFile = true);
   RecordReader(const RecordReader&) = delete;
   RecordReader& operator=(const RecordReader&) = delete;
   ~RecordReader();
 
   const RecordHeader& header() const { return header_; }
 
-  // Channel `index` (0-based); its samples only when `withSamples`.
+  // Channel `index` (0-based); its samples only when `withSamples`. Aborted
+  // once the work was aborted (AbortWork): the exports and the plot read
+  // through here.
   void ReadChannel(int index, RecordChannel& channel, bool withSamples = true);
 
  private:
@@ -83,13 +86,13 @@ class RecordReader {
 // The format a file's first 8 bytes name: the row whose layout's magic they
 // are, RawFormat() for anything else (RecordReader then tells whether it is
 // one).
-const OutputFormat& FileFormat(const std::string& path);
+const OutputFormat& FileFormat(const std::filesystem::path& path);
 
 struct Record {
   RecordHeader header;
   std::vector<RecordChannel> channels;
 };
-Record ReadRecord(const std::string& path);
+Record ReadRecord(const std::filesystem::path& path);
 
 // Time of the first sample in milliseconds: the sample delay less the
 // pre-trigger samples, in double precision.

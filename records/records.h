@@ -23,14 +23,19 @@
 // Failures: Error with an empty message for a required layout or table
 // column that is not a decimal integer and for a channel or sample count of
 // 0 or less; "数据文件不完整！" for a raw file shorter than it declares;
-// "写入文件失败！" for an output that can't be written; ConvertError for a
-// value text that a numeric kind can't read ("'X' 不是有效的数值"), hex
-// digits that are no hex and a float beyond single precision. A failed
-// conversion leaves no output and the raw file as it was. RecordReader:
-// "找不到文件：" and the path, "无法识别的文件格式！", "数据文件不完整！" and
-// "道数或采样点数为零！". The exports: the reader's failures, "无法创建文件！",
-// "写入文件失败！", and their own messages for a record the format can't
-// hold (or, for SEG-Y, a build without segyio).
+// WriteError ("写入文件失败！", with the system's reason) for an output that
+// can't be written; ConvertError for a value text that a numeric kind
+// can't read ("'X' 不是有效的数值"), hex digits that are no hex and a float
+// beyond single precision; Aborted (empty message) between channels once
+// the work was aborted (AbortWork). A failed conversion leaves no output
+// and the raw file as it was. RecordReader: "找不到文件：" and the path,
+// "无法识别的文件格式！", "数据文件不完整！" and "道数或采样点数为零！". The
+// exports: the reader's failures, "无法创建文件！", WriteError, and their own
+// messages for a record the format can't hold (or, for SEG-Y, a build
+// without segyio).
+//
+// Paths are std::filesystem::path; outputs are made by NativeFile (never
+// through a link), except SEG-Y, which segyio opens by name.
 #pragma once
 
 #include "records/converter.h"

@@ -2,6 +2,7 @@
 // fields, the EBCDIC text header and the samples; we choose the values.
 #include <segyio/segy.h>
 
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +26,7 @@ std::string TooLarge(const char* what, long long value) {
 }
 
 void Check(int err) {
-  if (err != SEGY_OK) throw Error(Utf8ToCp936("写入文件失败！"));
+  if (err != SEGY_OK) throw WriteError(std::error_code(errno, std::generic_category()));
 }
 
 struct SegyCloser {
@@ -57,7 +58,7 @@ std::string TextHeader(const RecordHeader& header, int intervalUs) {
 
 }  // namespace
 
-void WriteSegy(RecordReader& reader, const std::string& path) {
+void WriteSegy(RecordReader& reader, const std::filesystem::path& path) {
   const RecordHeader& header = reader.header();
   if (header.sampleCount > kMaxShort) throw Error(TooLarge("每道采样点数", header.sampleCount));
   if (header.channelCount > kMaxShort) throw Error(TooLarge("道数", header.channelCount));
@@ -71,12 +72,12 @@ void WriteSegy(RecordReader& reader, const std::string& path) {
     throw Error(Utf8ToCp936("记录太大，超出本程序 SEG-Y 文件的大小上限！"));
 
   // segyio opens by a narrow name: the system's own form of the path.
-  std::unique_ptr<segy_file, SegyCloser> fp(segy_open(PathFromText(path).string().c_str(), "w+b"));
+  std::unique_ptr<segy_file, SegyCloser> fp(segy_open(path.string().c_str(), "w+b"));
   if (!fp) throw Error(Utf8ToCp936("无法创建文件！"));
   // The whole size, as the converter reserves its output's.
-  ReserveFileSpace(PathFromText(path), static_cast<uint64_t>(trace0) +
-                                           static_cast<uint64_t>(header.channelCount) *
-                                               (SEGY_TRACE_HEADER_SIZE + static_cast<uint64_t>(traceBytes)));
+  ReserveFileSpace(path, static_cast<uint64_t>(trace0) +
+                             static_cast<uint64_t>(header.channelCount) *
+                                 (SEGY_TRACE_HEADER_SIZE + static_cast<uint64_t>(traceBytes)));
   Check(segy_set_format(fp.get(), SEGY_IEEE_FLOAT_4_BYTE));
 
   Check(segy_write_textheader(fp.get(), 0, TextHeader(header, static_cast<int>(intervalUs)).c_str()));
@@ -130,7 +131,7 @@ void WriteSegy(RecordReader& reader, const std::string& path) {
     Check(segy_from_native(SEGY_IEEE_FLOAT_4_BYTE, samples, channel.samples.data()));
     Check(segy_writetrace(fp.get(), i, channel.samples.data(), trace0, traceBytes));
   }
-  if (segy_close(fp.release()) != SEGY_OK) throw Error(Utf8ToCp936("写入文件失败！"));
+  Check(segy_close(fp.release()));
 }
 
 }  // namespace gt7p

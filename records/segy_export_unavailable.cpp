@@ -5,7 +5,7 @@
 
 namespace gt7p {
 
-void WriteSegy(RecordReader&, const std::string&) {
+void WriteSegy(RecordReader&, const std::filesystem::path&) {
   throw Error(Utf8ToCp936("本程序构建时没有 segyio 库，不能导出 SEG-Y；请改用 SEG-2 格式！"));
 }
 

@@ -92,8 +92,7 @@ InstrumentStores DemoStores() {
   return stores;
 }
 
-InstrumentStores StoresFromFolder(const std::string& dir) {
-  const fs::path root = PathFromText(dir);
+InstrumentStores StoresFromFolder(const fs::path& root) {
   return InstrumentStores{RepliesIn(root), RepliesIn(root / "card")};
 }
 

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -61,7 +62,7 @@ struct InstrumentStores {
 InstrumentStores DemoStores();
 // The raw files (*.T7P) of `dir` for memory and of `dir`/card for the card,
 // in name order; files too short or not hex are passed over.
-InstrumentStores StoresFromFolder(const std::string& dir);
+InstrumentStores StoresFromFolder(const std::filesystem::path& dir);
 // A raw file (status, 6 characters, header, data) back in reply order
 // (status, header, 6 characters, data); "" when it is not one.
 std::string ReplyFromRawFile(const std::string& raw);

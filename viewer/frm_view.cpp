@@ -68,7 +68,7 @@ TfrmView::TfrmView(QWidget* parent) : QWidget(parent) {
 
 TfrmView::~TfrmView() = default;
 
-bool TfrmView::OpenFile(const std::string& path) {
+bool TfrmView::OpenFile(const std::filesystem::path& path) {
   Record record;
   try {
     record = ReadRecord(path);
@@ -81,7 +81,7 @@ bool TfrmView::OpenFile(const std::string& path) {
   marked_ = -1;
   section_ = view::Section();
   section_.header = record_.header;
-  section_.fileName = TextFromPath(PathFromText(path).filename());
+  section_.fileName = TextFromPath(path.filename());
   view::TimeSpan(section_.header, section_.firstMs, section_.lastMs);
   section_.traces.resize(record_.channels.size());
   for (size_t i = 0; i < record_.channels.size(); ++i) {
@@ -92,7 +92,7 @@ bool TfrmView::OpenFile(const std::string& path) {
   }
   UpdateHeaderLines();
   laidOutWidth_ = laidOutHeight_ = -1;
-  setWindowTitle(Ui("查看波形 - ") + QString::fromStdString(Cp936ToUtf8(section_.fileName)));
+  setWindowTitle(Ui("查看波形 - ") + QString::fromStdString(Utf8FromPath(path.filename())));
   pnlSection->update();
   return true;
 }
@@ -164,9 +164,9 @@ void TfrmView::keyPressEvent(QKeyEvent* event) {
   }
 }
 
-static std::string DroppedFile(const QMimeData* mime) {
-  if (!mime || !mime->hasUrls() || mime->urls().isEmpty() || !mime->urls().first().isLocalFile()) return std::string();
-  return Utf8ToCp936(mime->urls().first().toLocalFile().toStdString());
+static std::filesystem::path DroppedFile(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls() || mime->urls().isEmpty() || !mime->urls().first().isLocalFile()) return {};
+  return PathFromUtf8(mime->urls().first().toLocalFile().toStdString());
 }
 
 void TfrmView::dragEnterEvent(QDragEnterEvent* event) {
@@ -174,7 +174,7 @@ void TfrmView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TfrmView::dropEvent(QDropEvent* event) {
-  const std::string path = DroppedFile(event->mimeData());
+  const std::filesystem::path path = DroppedFile(event->mimeData());
   if (path.empty()) return;
   event->acceptProposedAction();
   OpenFile(path);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -27,14 +28,14 @@ class TfrmView : public QWidget {
   explicit TfrmView(QWidget* parent = nullptr);
   ~TfrmView() override;
 
-  // Reads the whole record (a core-text path); on failure shows the
+  // Reads the whole record; on failure shows the
   // system's message and keeps what was shown. Returns whether it opened.
-  bool OpenFile(const std::string& path);
+  bool OpenFile(const std::filesystem::path& path);
 
   const Record& record() const { return record_; }
   const view::Scaling& scaling() const { return scaling_; }
   int markedTrace() const { return marked_; }
-  std::string fileName() const { return path_; }
+  std::filesystem::path fileName() const { return path_; }
 
   // Controls.
   QToolButton *btnGainDown, *btnGainUp;
@@ -69,7 +70,7 @@ class TfrmView : public QWidget {
   void ShowError(const std::string& message);
 
   Record record_;
-  std::string path_;
+  std::filesystem::path path_;
   view::Section section_;
   view::SectionGeometry geometry_;
   view::Frame frame_;

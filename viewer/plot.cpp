@@ -40,13 +40,14 @@ std::unique_ptr<QGuiApplication> EnsureApplication() {
 
 }  // namespace
 
-void PlotRecordFile(const std::string& recordPath, const std::string& pngPath, int width, int height) {
+void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesystem::path& pngPath, int width,
+                    int height) {
   RecordReader reader(recordPath);
   auto app = EnsureApplication();
 
   view::Section section;
   section.header = reader.header();
-  section.fileName = TextFromPath(PathFromText(recordPath).filename());
+  section.fileName = TextFromPath(recordPath.filename());
   section.headerLines = HeaderFieldLines(section.header);
   view::TimeSpan(section.header, section.firstMs, section.lastMs);
   section.traces.resize(static_cast<size_t>(section.header.channelCount));
@@ -66,7 +67,7 @@ void PlotRecordFile(const std::string& recordPath, const std::string& pngPath, i
     view::PaintSection(painter, section, geometry, frame, view::Scaling(), width, height);
   }
   const QImage indexed = view::WithPalette(image);
-  QImageWriter writer(QString::fromStdString(Cp936ToUtf8(pngPath)), "png");
+  QImageWriter writer(QString::fromStdString(Utf8FromPath(pngPath)), "png");
   if (!writer.write(indexed.isNull() ? image : indexed))
     throw Error(Utf8ToCp936(writer.error() == QImageWriter::DeviceError ? "无法创建文件！" : "写入文件失败！"));
 }

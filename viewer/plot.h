@@ -4,15 +4,16 @@
 // unavailable.
 #pragma once
 
-#include <string>
+#include <filesystem>
 
 namespace gt7p {
 
 // Reads the record at `recordPath` one channel at a time and writes its
 // section, as the viewer draws it with gain 1 and trace normalisation, to
-// `pngPath` as a PNG of exactly `width` x `height` pixels (both core texts).
+// `pngPath` as a PNG of exactly `width` x `height` pixels.
 // Throws Error: the reader's failures, "无法创建文件！" or
 // "写入文件失败！".
-void PlotRecordFile(const std::string& recordPath, const std::string& pngPath, int width, int height);
+void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesystem::path& pngPath, int width,
+                    int height);
 
 }  // namespace gt7p

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "base/cp936.h"
-#include "base/file_names.h"
 #include "base/text.h"
 #include "settings/settings.h"
 
@@ -28,19 +27,23 @@ CommandLine ReadCommandLine(const std::vector<std::string>& params) {
   line.AppTitle = Utf8ToCp936("PRX4470-2 数据文件提取软件");
   line.SelDirHint = Utf8ToCp936("指定目标文件夹");
   if (params.size() >= 1) {
-    line.DestFolder = Trim(params[0]);
-    if (!line.DestFolder.empty()) line.DestFolder = WithTrailingDelimiter(line.DestFolder);
+    // Trim's blanks and control characters are single bytes in UTF-8 too.
+    const std::string folder = Trim(params[0]);
+    if (!folder.empty()) line.DestFolder = PathFromUtf8(folder) / "";
     line.SelDirHint = SelDirHint(line.DestFolder);
   }
-  if (params.size() >= 2 && !Trim(params[1]).empty()) line.AppTitle = Trim(params[1]);
+  if (params.size() >= 2 && !Trim(params[1]).empty()) line.AppTitle = Utf8ToCp936(Trim(params[1]));
   line.esp = params.size() >= 3 && LowerCaseCp936(params[2]) == "esp";
   line.dontSelDir = params.size() >= 4 && LowerCaseCp936(params[3]) == "dontseldir";
   return line;
 }
 
-std::string SelDirHint(const std::string& destFolder) { return Utf8ToCp936("指定目标文件夹：") + destFolder; }
+std::string SelDirHint(const std::filesystem::path& destFolder) {
+  return Utf8ToCp936("指定目标文件夹：") + TextFromPath(destFolder);
+}
 
-std::string WindowCaption(const std::string& appTitle, const std::string& destFolder, const std::string& selDirHint) {
+std::string WindowCaption(const std::string& appTitle, const std::filesystem::path& destFolder,
+                          const std::string& selDirHint) {
   if (destFolder.empty()) return appTitle;
   return appTitle + Utf8ToCp936("（") + selDirHint + Utf8ToCp936("）");
 }
@@ -52,26 +55,28 @@ std::string ErrorBoxText(const std::string& message) {
   return message;
 }
 
-std::string FindHelpFile(const std::string& programFolder) {
-  std::string path = WithTrailingDelimiter(programFolder) + "Help.chm";
+std::filesystem::path FindHelpFile(const std::filesystem::path& programFolder) {
+  std::filesystem::path path = programFolder / "Help.chm";
+  std::error_code ec;
   for (const char* ext : {".hlp", ".mht", ".htm"}) {
-    if (std::filesystem::exists(PathFromText(path))) return path;
-    path = ChangeFileExt(path, ext);
+    if (std::filesystem::exists(path, ec)) return path;
+    path.replace_extension(ext);
   }
-  return std::filesystem::exists(PathFromText(path)) ? path : std::string();
+  return std::filesystem::exists(path, ec) ? path : std::filesystem::path();
 }
 
-std::string FindHelpFileIn(const std::vector<std::string>& folders) {
-  for (const std::string& folder : folders) {
+std::filesystem::path FindHelpFileIn(const std::vector<std::filesystem::path>& folders) {
+  for (const std::filesystem::path& folder : folders) {
     if (folder.empty()) continue;
-    std::string path = FindHelpFile(folder);
+    std::filesystem::path path = FindHelpFile(folder);
     if (!path.empty()) return path;
   }
-  return std::string();
+  return std::filesystem::path();
 }
 
-std::string FolderCommandStart(const std::string& destFolder, const std::string& programFolder) {
-  return destFolder.empty() ? WithTrailingDelimiter(programFolder) : destFolder;
+std::filesystem::path FolderCommandStart(const std::filesystem::path& destFolder,
+                                         const std::filesystem::path& programFolder) {
+  return destFolder.empty() ? programFolder / "" : destFolder;
 }
 
 void RefreshUsbSerialDriver(const std::function<void(const std::string&)>& setStatusText) {

@@ -1,9 +1,11 @@
 // The rules of the main window that need no window: what FormCreate takes
 // from the command line, the caption, the status line's idle text, the
 // error box's text, the help file, the folder command's start folder and
-// the driver refresh. Texts are code page 936.
+// the driver refresh. Texts are code page 936; folders and files are paths,
+// shown in a text through TextFromPath.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,10 +24,11 @@ struct ProgramArguments {
 };
 ProgramArguments ReadProgramArguments(const std::vector<std::string>& args);
 
-// What FormCreate takes from the four positional parameters (a parameter
-// counts only when the command line has that many).
+// What FormCreate takes from the four positional parameters, given as UTF-8
+// (a parameter counts only when the command line has that many). The
+// folder is taken as the path it names, every character kept.
 struct CommandLine {
-  std::string DestFolder;  // parameter 1 trimmed, with a trailing delimiter; empty when blank
+  std::filesystem::path DestFolder;  // parameter 1 trimmed, with a trailing delimiter; empty when blank
   std::string AppTitle;    // parameter 2 trimmed when not blank, else the default title
   std::string SelDirHint;  // tbnSelDir's hint: "指定目标文件夹", or with "：" and DestFolder
   bool esp = false;        // parameter 3 "esp" in any case: ESP is the output format
@@ -34,10 +37,11 @@ struct CommandLine {
 CommandLine ReadCommandLine(const std::vector<std::string>& params);
 
 // The hint of tbnSelDir once a folder is set: "指定目标文件夹：" + folder.
-std::string SelDirHint(const std::string& destFolder);
+std::string SelDirHint(const std::filesystem::path& destFolder);
 
 // UpdateCaption: AppTitle, and when DestFolder is not empty "（" hint "）".
-std::string WindowCaption(const std::string& appTitle, const std::string& destFolder, const std::string& selDirHint);
+std::string WindowCaption(const std::string& appTitle, const std::filesystem::path& destFolder,
+                          const std::string& selDirHint);
 
 // SetStatusText: a blank text gives the idle text "待命".
 std::string StatusText(const std::string& text);
@@ -48,18 +52,19 @@ std::string StatusText(const std::string& text);
 std::string ErrorBoxText(const std::string& message);
 
 // The help file in the program's folder: the first of Help.chm, Help.hlp,
-// Help.mht and Help.htm that exists, or "" when there is none.
-std::string FindHelpFile(const std::string& programFolder);
+// Help.mht and Help.htm that exists, or empty when there is none.
+std::filesystem::path FindHelpFile(const std::filesystem::path& programFolder);
 
 // The help file the help button opens: FindHelpFile in each of `folders`
 // in turn (the program's folder first, then where a package puts the
 // manual), the first folder that holds one deciding; empty names are
-// skipped. "" when none has one.
-std::string FindHelpFileIn(const std::vector<std::string>& folders);
+// skipped. Empty when none has one.
+std::filesystem::path FindHelpFileIn(const std::vector<std::filesystem::path>& folders);
 
 // Where the folder command opens the browser: DestFolder, or the program's
 // folder with a trailing delimiter when that is empty.
-std::string FolderCommandStart(const std::string& destFolder, const std::string& programFolder);
+std::filesystem::path FolderCommandStart(const std::filesystem::path& destFolder,
+                                         const std::filesystem::path& programFolder);
 
 // Tag 2, RefreshUsbSerialDriver: when the installer binds, the two driver
 // calls, with "正在刷新设备。。。" and its counts 1 to 3 as status texts;

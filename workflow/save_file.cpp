@@ -15,27 +15,39 @@ namespace gt7p {
 namespace fs = std::filesystem;
 namespace {
 
-bool FileExists(const std::string& path) {
+bool FileExists(const fs::path& path) {
   std::error_code ec;
-  const fs::file_status there = fs::symlink_status(PathFromText(path), ec);
+  const fs::file_status there = fs::symlink_status(path, ec);
   return fs::exists(there) && !fs::is_directory(there);
 }
 
-// The file's transfer and conversion; an existing file is replaced only by a
-// complete one (see the header).
-void SaveFile(FileSource& source, const std::string& caption, const std::string& path, const OutputFormat& format,
-              bool exists) {
+// The file's transfer and conversion, complete or not at all (see the header).
+void SaveFile(FileSource& source, const std::string& caption, const fs::path& path, const OutputFormat& format) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
-  if (!exists) {
-    source.FetchRawFile(caption, path);
-    ConvertRawFile(path, format);  // false: the raw file stays as it came
-    return;
-  }
-  WriteBeside(path, [&](const std::string& part) {
+  WriteBeside(path, [&](const fs::path& part) {
     source.FetchRawFile(caption, part);
     if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
   });
 }
+
+// The files written in this run, by the caption they came from.
+class WrittenFiles {
+ public:
+  void Add(const fs::path& path, const std::string& caption) { files_.push_back({path, caption}); }
+  // The caption of another file already written at `path`'s file, or null.
+  // Compared as files: one name in two spellings (case on Windows, a
+  // link) is one file.
+  const std::string* OtherAt(const fs::path& path, const std::string& caption) const {
+    for (const auto& file : files_) {
+      std::error_code ec;
+      if (file.second != caption && fs::equivalent(file.first, path, ec)) return &file.second;
+    }
+    return nullptr;
+  }
+
+ private:
+  std::vector<std::pair<fs::path, std::string>> files_;
+};
 
 }  // namespace
 
@@ -60,7 +72,7 @@ SaveOutcome OutcomeOf(OverwriteChoice saveChoice, bool exists) {
 
 std::string SaveOutcomeText(SaveOutcome outcome) {
   static const std::string kTexts[] = {Utf8ToCp936("保存完毕"), Utf8ToCp936("覆盖完毕"), Utf8ToCp936("略过"),
-                                       Utf8ToCp936("终止保存")};
+                                       Utf8ToCp936("终止保存"), Utf8ToCp936("重名未保存")};
   return kTexts[static_cast<int>(outcome)];
 }
 
@@ -68,17 +80,17 @@ std::string FileNameFromCaption(const std::string& caption) {
   return Trim(caption.substr(0, 8)) + (caption.size() > 8 ? caption.substr(8) : std::string());
 }
 
-std::string OutputPath(const std::string& destDir, const std::string& caption, const OutputFormat& format) {
+fs::path OutputPath(const fs::path& destDir, const std::string& caption, const OutputFormat& format) {
   const std::string name =
       ChangeFileExt(SafeFileName(FileNameFromCaption(caption), NativeFileNameRules()), format.extension);
-  return destDir.empty() ? name : WithTrailingDelimiter(destDir) + name;
+  return destDir / PathFromText(name);
 }
 
 bool LinkFileSource::OpenCommPort() { return link_.OpenCommPort(ui_, settings_.portName); }
 
 void LinkFileSource::CloseCommPort() { link_.CloseCommPort(); }
 
-void LinkFileSource::FetchRawFile(const std::string& caption, const std::string& path) {
+void LinkFileSource::FetchRawFile(const std::string& caption, const fs::path& path) {
   ExchangeWithInstrument(link_, ui_, settings_, caption, path, false);
 }
 
@@ -97,8 +109,9 @@ bool CaptionRows::SelectedFileRow(RowId id, std::string& caption) const {
 void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
   static const std::string kSavingFile = Utf8ToCp936("正在保存文件："), kSaving = Utf8ToCp936("正在保存"),
                            kOverwriteFile = Utf8ToCp936("覆盖文件：");
-  std::string dest = list.DestFolder(), destDir = dest;
+  fs::path dest = list.DestFolder();
   OverwriteChoice saveChoice = job.saveChoice;
+  WrittenFiles written;
   for (const RowId id : list.RowIds()) {
     if (list.StopRequested()) return;
     std::string caption;
@@ -107,9 +120,7 @@ void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
       list.ChooseDestFolder();
       dest = list.DestFolder();
       if (dest.empty() || !FolderExists(dest)) return;
-      destDir = dest;
     }
-    destDir = WithTrailingDelimiter(destDir);
     list.ScrollToRow(id);
     list.SetStatusText(kSavingFile + caption + "...");
     const bool connected = source.OpenCommPort();
@@ -129,16 +140,26 @@ void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
       continue;
     }
     SavedFile saved;
-    saved.path = OutputPath(destDir, caption, *job.format);
+    saved.path = OutputPath(dest, caption, *job.format);
     const bool exists = FileExists(saved.path);
-    saveChoice = NextSaveChoice(saveChoice, exists,
-                                [&] { return list.AskOverwrite(kOverwriteFile + saved.path, job.appTitle); });
+    const std::string* other = exists ? written.OtherAt(saved.path, caption) : nullptr;
+    if (other) {
+      // Saving it would lose the earlier file, asking would invite that.
+      saved.outcome = SaveOutcome::kSameName;
+      saved.sameNameAs = *other;
+    } else {
+      saveChoice = NextSaveChoice(saveChoice, exists, [&] {
+        return list.AskOverwrite(kOverwriteFile + TextFromPath(saved.path), job.appTitle);
+      });
+      saved.outcome = OutcomeOf(saveChoice, exists);
+    }
     list.SetRowStatus(id, kSaving);
     list.SetWorking(true);
-    saved.outcome = OutcomeOf(saveChoice, exists);
     if (saved.outcome == SaveOutcome::kStopped) list.SetStatusText(std::string());
-    if (WritesFile(saved.outcome))
-      SaveFile(source, caption, saved.path, *job.format, exists);
+    if (WritesFile(saved.outcome)) {
+      SaveFile(source, caption, saved.path, *job.format);
+      written.Add(saved.path, caption);
+    }
     list.SetRowStatus(id, SaveOutcomeText(saved.outcome));
     list.FileDone(id, saved);
     if (saved.outcome == SaveOutcome::kStopped) return;

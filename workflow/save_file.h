@@ -9,20 +9,28 @@
 // through during the transfer) gets each outcome in the right row.
 //
 // Names from the instrument are not trusted as paths: the file name is made
-// safe for the file system (SafeFileName), so every file stays inside the
-// destination folder. An existing file is replaced only by a complete one:
-// the transfer and conversion then work on a temporary file beside it
-// (WriteBeside, base/output_file.h), renamed over the old file only when
-// both succeeded; on failure the old file stays and the temporary file is
-// removed. Where no
-// file existed, a failed transfer leaves what it received at the path (the
-// conversion restores its input when it fails). Errors of the transfer and
-// the conversion go on as they come, after the file's clean-up; replacing a
-// file whose conversion can't run at all, or whose complete file can't take
-// the old one's place, gives Error "无法创建文件！".
+// safe for the file system (SafeFileName: no delimiter, no control
+// character, on Windows no device name), so every file stays inside the
+// destination folder, which is used as the path it is (one code page 936
+// can't hold included). Every saved file is complete or absent: the
+// transfer and the conversion work on a temporary file beside it
+// (WriteBeside, base/output_file.h), which takes the final name only when
+// both succeeded; after any failure (a cut line, an abort, a full disk, a
+// name the instrument doesn't serve) the final name holds what it held
+// before (nothing, or the old file) and the temporary file is gone. Errors
+// of the transfer and the conversion go on as they come, after the file's
+// clean-up; a conversion that can't run at all (ConvertRawFile false), or a
+// complete file that can't take its place, gives Error "无法创建文件！".
+//
+// Two files of one run whose names map to one output file ("AB/.DAT" and
+// "AB_.DAT"; "XY.DAT" and "XY.BAK"; on Windows also names that differ only
+// in case): the later one is not saved and not asked about; its row shows
+// "重名未保存" and the earlier file stays. Files of the same name (a name
+// listed twice) are the same file and follow the overwrite rule.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -48,7 +56,7 @@ enum OverwriteChoice : unsigned char {
 OverwriteChoice NextSaveChoice(OverwriteChoice saveChoice, bool exists,
                                const std::function<OverwriteChoice()>& ask);
 
-enum class SaveOutcome { kSaved, kOverwritten, kSkipped, kStopped };
+enum class SaveOutcome { kSaved, kOverwritten, kSkipped, kStopped, kSameName };
 
 // What SaveChoice does to a file: 0 stops; 1 and 3 save (overwritten when
 // it exists); 2 skips a file that exists and saves one that doesn't; 4 skips.
@@ -59,20 +67,22 @@ inline bool WritesFile(SaveOutcome outcome) {
   return outcome == SaveOutcome::kSaved || outcome == SaveOutcome::kOverwritten;
 }
 
-// "保存完毕", "覆盖完毕", "略过", "终止保存".
+// "保存完毕", "覆盖完毕", "略过", "终止保存", "重名未保存".
 std::string SaveOutcomeText(SaveOutcome outcome);
 
 // The file name of a list caption ("ABC     .DAT"): its first 8 characters
 // trimmed, then the rest from the ninth on.
 std::string FileNameFromCaption(const std::string& caption);
 
-// destDir (a delimiter appended when it has none), then the caption's safe
-// file name with its extension replaced (or added) by the format's.
-std::string OutputPath(const std::string& destDir, const std::string& caption, const OutputFormat& format);
+// destDir, then the caption's safe file name with its extension replaced
+// (or added) by the format's.
+std::filesystem::path OutputPath(const std::filesystem::path& destDir, const std::string& caption,
+                                 const OutputFormat& format);
 
 struct SavedFile {
-  std::string path;
+  std::filesystem::path path;
   SaveOutcome outcome = SaveOutcome::kSkipped;
+  std::string sameNameAs;  // kSameName: the caption of the earlier file at `path`
 };
 
 // The files written in this run, by the row that wrote them (its RowId, so
@@ -85,14 +95,14 @@ class SavedRowFiles {
     if (WritesFile(saved.outcome)) paths_[id] = saved.path;
   }
   // The file the row wrote, or empty.
-  std::string PathOf(RowId id) const {
+  std::filesystem::path PathOf(RowId id) const {
     const auto it = paths_.find(id);
-    return it == paths_.end() ? std::string() : it->second;
+    return it == paths_.end() ? std::filesystem::path() : it->second;
   }
   void Clear() { paths_.clear(); }
 
  private:
-  std::map<RowId, std::string> paths_;
+  std::map<RowId, std::filesystem::path> paths_;
 };
 
 // The instrument as the save loop uses it.
@@ -104,7 +114,7 @@ class FileSource {
   virtual bool OpenCommPort() = 0;
   virtual void CloseCommPort() = 0;  // harmless when nothing is open
   // The file a list caption names, fetched into `path` as a raw file.
-  virtual void FetchRawFile(const std::string& caption, const std::string& path) = 0;
+  virtual void FetchRawFile(const std::string& caption, const std::filesystem::path& path) = 0;
 };
 
 // The instrument over the link: ExchangeWithInstrument in transfer mode.
@@ -114,7 +124,7 @@ class LinkFileSource : public FileSource {
       : link_(link), ui_(ui), settings_(settings) {}
   bool OpenCommPort() override;
   void CloseCommPort() override;
-  void FetchRawFile(const std::string& caption, const std::string& path) override;
+  void FetchRawFile(const std::string& caption, const std::filesystem::path& path) override;
 
  private:
   InstrumentLink& link_;
@@ -136,7 +146,7 @@ class SaveList {
   virtual void SetRowStatus(RowId id, const std::string& text) = 0;
   virtual void ScrollToRow(RowId) {}
 
-  virtual std::string DestFolder() const = 0;
+  virtual std::filesystem::path DestFolder() const = 0;
   // The folder command, for a destination that is empty or gone.
   virtual void ChooseDestFolder() = 0;
   // The overwrite prompt with its message and caption.
@@ -156,12 +166,12 @@ class SaveList {
 // prompt from being asked.
 class CaptionRows : public SaveList {
  public:
-  CaptionRows(std::vector<std::string> captions, std::string destFolder)
+  CaptionRows(std::vector<std::string> captions, std::filesystem::path destFolder)
       : captions_(std::move(captions)), destFolder_(std::move(destFolder)) {}
   std::vector<RowId> RowIds() const override;
   bool SelectedFileRow(RowId id, std::string& caption) const override;
   void SetRowStatus(RowId, const std::string&) override {}
-  std::string DestFolder() const override { return destFolder_; }
+  std::filesystem::path DestFolder() const override { return destFolder_; }
   void ChooseDestFolder() override {}
   OverwriteChoice AskOverwrite(const std::string&, const std::string&) override { return kSkipThis; }
   void SetStatusText(const std::string&) override {}
@@ -169,7 +179,7 @@ class CaptionRows : public SaveList {
 
  private:
   std::vector<std::string> captions_;
-  std::string destFolder_;
+  std::filesystem::path destFolder_;
 };
 
 struct SaveJob {
@@ -183,9 +193,10 @@ struct SaveJob {
 // command once it is empty or gone; still none: the loop ends quietly);
 // status "正在保存文件：CAPTION..."; opens the port (not opened: the row is
 // passed over); with the toolbar disabled, applies SaveChoice (the prompt
-// "覆盖文件：PATH" for an existing file), writes "正在保存" and then the
-// outcome into the row, transferring and converting the file when it is
-// saved; closes the port, enables the toolbar and restores the idle status
+// "覆盖文件：PATH" for an existing file; PATH as a code page 936 text, with
+// "?" for what it can't hold), writes "正在保存" and then the outcome into
+// the row, transferring and converting the file when it is saved (a file
+// whose name maps to one saved earlier in the run: "重名未保存", see above); closes the port, enables the toolbar and restores the idle status
 // in every case. A stop ends the loop after its row; an error ends it with
 // the row showing "正在保存". An aborted link ends it the same way: Aborted
 // from the transfer under way leaves through the file's clean-up (a work

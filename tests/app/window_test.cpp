@@ -30,7 +30,7 @@ namespace {
 using test::G;
 QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 // The folder delimiter the window appends: "\" on Windows, "/" elsewhere.
-const std::string kSep(1, PathDelimiter());
+const std::string kSep(1, static_cast<char>(std::filesystem::path::preferred_separator));
 
 bool ShownInToolbar(TfrmGT7P& w, QWidget* widget) {
   for (QAction* a : w.tbr->actions())
@@ -39,9 +39,8 @@ bool ShownInToolbar(TfrmGT7P& w, QWidget* widget) {
 }
 
 std::unique_ptr<TfrmGT7P> Window(std::vector<const char*> params) {
-  std::vector<std::string> p;
-  for (const char* s : params) p.push_back(G(s));
-  return std::make_unique<TfrmGT7P>(p);
+  // The window's parameters are UTF-8, as the program takes them from its command line.
+  return std::make_unique<TfrmGT7P>(std::vector<std::string>(params.begin(), params.end()));
 }
 
 TEST(StartUp, NoParameters) {
@@ -280,14 +279,14 @@ namespace {
 
 TEST(Commands, HelpOpensTheFileBesideTheProgram) {
   auto w = Window({});
-  std::vector<std::string> opened;
-  w->openFileHook = [&](const std::string& path) { opened.push_back(path); };
-  const std::string help = WithTrailingDelimiter(ProgramFolder()) + "Help.htm";
+  std::vector<std::filesystem::path> opened;
+  w->openFileHook = [&](const std::filesystem::path& path) { opened.push_back(path); };
+  const std::filesystem::path help = ProgramFolder() / "Help.htm";
   w->tbnHelp->click();  // none there: nothing happens
   test::WriteFile(help, "x");
   w->tbnHelp->click();
-  std::filesystem::remove(PathFromText(help));
-  EXPECT_EQ(opened, std::vector<std::string>{help});
+  std::filesystem::remove(help);
+  EXPECT_EQ(opened, std::vector<std::filesystem::path>{help});
 }
 
 TEST(Commands, BackspaceRunsTheDriverRefresh) {

@@ -41,7 +41,7 @@ namespace fs = std::filesystem;
 
 using test::G;
 
-std::string Slurp(const fs::path& p) { return test::ReadFile(TextFromPath(p)); }
+std::string Slurp(const fs::path& p) { return test::ReadFile(p); }
 
 class WorkCycle : public ::testing::Test {
  protected:
@@ -54,8 +54,8 @@ class WorkCycle : public ::testing::Test {
     if (!instrument_) GTEST_SKIP() << "no instrument mapped to a COM port (run scripts/test-windows.sh)";
     std::vector<std::string> extraPorts;
     if (namedPort) extraPorts.push_back(NamedPortEntry(instrument_->Port()));
-    window_ = std::make_unique<TfrmGT7P>(std::vector<std::string>{folder_.text()}, extraPorts);
-    window_->Link().SetCacheFolders({folder_.text()});
+    window_ = std::make_unique<TfrmGT7P>(std::vector<std::string>{Utf8FromPath(folder_.path())}, extraPorts);
+    window_->Link().SetCacheFolders({folder_.path()});
     window_->Link().SetSecondForTesting(instrument_->SecondMs());
     window_->errorBoxHook = [this](const std::string& m) { errors_.push_back(m); };
     if (!namedPort) Answer(0);
@@ -144,7 +144,7 @@ TEST_F(WorkCycle, SaveWritesWhatTheConverterMakes) {
     const std::string name = files_[static_cast<size_t>(i)].name;
     fs::path expected = dest_ / ("expected-" + name);
     std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[static_cast<size_t>(i)]);
-    ASSERT_TRUE(ConvertRawFile(TextFromPath(expected), true, false));
+    ASSERT_TRUE(ConvertRawFile(expected, true, false));
     fs::path saved = dest_ / (name.substr(0, name.find('.')) + ".QFX");
     EXPECT_EQ(Slurp(saved), Slurp(expected)) << saved;
   }
@@ -165,7 +165,7 @@ TEST_F(WorkCycle, SavesUnderADecimalCommaLocale) {
   EXPECT_EQ(Status(0), G("保存完毕"));
   fs::path expected = dest_ / "expected";
   std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[0]);
-  ASSERT_TRUE(ConvertRawFile(TextFromPath(expected), true, false));
+  ASSERT_TRUE(ConvertRawFile(expected, true, false));
   EXPECT_EQ(Slurp(dest_ / "AB.QFX"), Slurp(expected));
 }
 
@@ -389,7 +389,7 @@ TEST_F(WorkCycle, SavedRowsOpenTheirFileInTheViewer) {
   EXPECT_EQ(menuOf(2, true), std::vector<std::string>{"查看波形"});
   ASSERT_EQ(viewers().size(), 1);
   const TfrmView* view = viewers().first();
-  EXPECT_EQ(view->fileName(), TextFromPath(dest_ / "AB.QFX"));
+  EXPECT_EQ(view->fileName(), dest_ / "AB.QFX");
   EXPECT_EQ(view->record().header.channelCount, 2);
   EXPECT_TRUE(view->isVisible() && view->isWindow());
 

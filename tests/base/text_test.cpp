@@ -82,10 +82,29 @@ TEST(SafeFileNameTest, BytesThatCannotStandInANameBecomeUnderscores) {
   for (FileNameRules rules : {FileNameRules::kPosix, FileNameRules::kWindows}) {
     EXPECT_EQ(SafeFileName(".", rules), "_");
     EXPECT_EQ(SafeFileName("..", rules), "_");
-    EXPECT_EQ(SafeFileName("...", rules), "...");
   }
+  EXPECT_EQ(SafeFileName("...", FileNameRules::kPosix), "...");
+  EXPECT_EQ(SafeFileName("...", FileNameRules::kWindows), ".._");  // Windows would drop the final dots
   // A double-byte character whose trail byte is "\" or "|" stays whole.
   EXPECT_EQ(SafeFileName("\x81\x5C\x81\x7C\\", FileNameRules::kWindows), "\x81\x5C\x81\x7C_");
+}
+
+// A name from the instrument must not carry a line break, a tab or an
+// escape sequence into a file name, nor name a device on Windows.
+TEST(SafeFileNameTest, ControlCharactersDeviceNamesAndFinalDots) {
+  for (FileNameRules rules : {FileNameRules::kPosix, FileNameRules::kWindows}) {
+    EXPECT_EQ(SafeFileName("A\nB\tC\x1B[2J\x7F.DAT", rules), "A_B_C_[2J_.DAT");
+  }
+  const std::pair<const char*, const char*> windows[] = {
+      {"CON", "CON_"},        {"con.QFX", "con_.QFX"}, {"NUL.DAT", "NUL_.DAT"},   {"Aux.T7P", "Aux_.T7P"},
+      {"PRN", "PRN_"},        {"COM1.QFX", "COM1_.QFX"}, {"lpt9.ESP", "lpt9_.ESP"}, {"CON  .DAT", "CON_  .DAT"},
+      {"CONIN$.X", "CONIN$_.X"}, {"COM0.QFX", "COM0.QFX"}, {"COM10.QFX", "COM10.QFX"}, {"CONX.QFX", "CONX.QFX"},
+      {"X.CON", "X.CON"},     {"AB.", "AB_"},          {"AB ", "AB_"},           {"A.B. .", "A.B. _"},
+  };
+  for (const auto& [name, safe] : windows) {
+    EXPECT_EQ(SafeFileName(name, FileNameRules::kWindows), safe) << name;
+    EXPECT_EQ(SafeFileName(name, FileNameRules::kPosix), name);  // these are ordinary names there
+  }
 }
 
 TEST(FileNames, ExtensionsAndFolders) {
@@ -94,9 +113,6 @@ TEST(FileNames, ExtensionsAndFolders) {
   EXPECT_EQ(ChangeFileExt("C:x", ".QFX"), "C:x.QFX");
   EXPECT_EQ(ChangeFileExt("AB.DAT", ".QFX"), "AB.QFX");
   EXPECT_EQ(ChangeFileExt("dir.d/AB", ".QFX"), "dir.d/AB.QFX");
-  const std::string d(1, PathDelimiter());
-  EXPECT_EQ(WithTrailingDelimiter("x"), "x" + d);
-  EXPECT_EQ(WithTrailingDelimiter("x" + d), "x" + d);
   EXPECT_FALSE(FolderExists(""));
 }
 

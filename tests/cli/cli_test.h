@@ -13,7 +13,7 @@
 namespace gt7p {
 namespace test {
 
-inline std::string Slurp(const std::filesystem::path& p) { return ReadFile(TextFromPath(p)); }
+inline std::string Slurp(const std::filesystem::path& p) { return ReadFile(p); }
 
 class CliTest : public ::testing::Test {
  protected:

@@ -103,7 +103,7 @@ TEST(LineGone, TransferCutOffIsAnIncompleteFile) {
 
 class AbortTest : public ::testing::Test {
  protected:
-  void SetUp() override { link_.SetCacheFolders({dir_.text()}); }
+  void SetUp() override { link_.SetCacheFolders({dir_.path()}); }
   // The simulator, paced as the line (a demo file takes about 26 s), telling
   // when a file's reply begins.
   void Start(std::function<void()> onFileReply = nullptr) {
@@ -167,14 +167,29 @@ TEST_F(AbortTest, DirectoryLeavesThroughItsCleanUp) {
   EXPECT_EQ(settings_.portName, "");  // nothing stored
 }
 
-// The save loop as gt7p-cli get runs it: an abort during a transfer that
-// replaces a file leaves the old file and no work file, and closes the port.
+// The save loop as gt7p-cli get runs it: an abort during a transfer leaves
+// the name as it was (the old file, or none) and no temporary file, and
+// closes the port.
+TEST_F(AbortTest, SaveLoopLeavesNoNewFile) {
+  std::unique_ptr<Later> abort;
+  Start([&] { abort = std::make_unique<Later>(300, [this] { link_.Abort(); }); });
+  link_.SetSecondForTesting(500);
+  CaptionRows rows({"ZS0001  .DAT"}, dir_.path());
+  LinkFileSource source(link_, ui_, settings_);
+  SaveJob job;
+  job.format = &QfxFormat();
+  EXPECT_EQ(FailureOf([&] { SaveSelectedFiles(source, rows, job); }), AbortedText());
+  abort.reset();
+  EXPECT_FALSE(link_.IsOpen());
+  EXPECT_EQ(dir_.Count(), 0u);
+}
+
 TEST_F(AbortTest, SaveLoopKeepsTheOldFileAndClosesThePort) {
   std::unique_ptr<Later> abort;
   Start([&] { abort = std::make_unique<Later>(300, [this] { link_.Abort(); }); });
   link_.SetSecondForTesting(500);
   WriteFile(dir_ / "ZS0001.QFX", "OLD");
-  CaptionRows rows({"ZS0001  .DAT", "ZS0002  .DAT"}, dir_.text());
+  CaptionRows rows({"ZS0001  .DAT", "ZS0002  .DAT"}, dir_.path());
   LinkFileSource source(link_, ui_, settings_);
   SaveJob job;
   job.format = &QfxFormat();

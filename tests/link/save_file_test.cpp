@@ -36,7 +36,7 @@ class AllRows : public CaptionRows {
   void FileDone(RowId, const SavedFile& saved) override { paths.push_back(saved.path); }
 
   std::map<std::string, std::string> statuses;
-  std::vector<std::string> paths;
+  std::vector<fs::path> paths;
 };
 
 class SaveOverLinkTest : public ::testing::Test {
@@ -49,7 +49,7 @@ class SaveOverLinkTest : public ::testing::Test {
   }
   AllRows Save(std::vector<std::string> captions, OverwriteChoice saveChoice = kOverwriteAll,
                const OutputFormat& format = QfxFormat()) {
-    AllRows rows(std::move(captions), dir_.text());
+    AllRows rows(std::move(captions), dir_.path());
     LinkFileSource source(link_, ui_, settings_);
     SaveJob job;
     job.format = &format;
@@ -74,10 +74,10 @@ class SaveOverLinkTest : public ::testing::Test {
 
 TEST_F(SaveOverLinkTest, NewThenOverwrittenThenSkipped) {
   Start();
-  const std::string path = dir_ / "ZS0001.QFX";
+  const fs::path path = dir_ / "ZS0001.QFX";
   AllRows rows = Save({"ZS0001  .DAT"});
   EXPECT_EQ(rows.statuses["ZS0001  .DAT"], G("保存完毕"));
-  EXPECT_EQ(rows.paths, std::vector<std::string>{path});
+  EXPECT_EQ(rows.paths, std::vector<fs::path>{path});
   EXPECT_EQ(ReadFile(path), ExpectedQfx(0));
   WriteFile(path, "OLD");
   EXPECT_EQ(Save({"ZS0001  .DAT"}).statuses["ZS0001  .DAT"], G("覆盖完毕"));
@@ -90,20 +90,44 @@ TEST_F(SaveOverLinkTest, NewThenOverwrittenThenSkipped) {
   EXPECT_FALSE(link_.IsOpen());
 }
 
-TEST_F(SaveOverLinkTest, FailedTransferKeepsTheExistingFile) {
-  sim::InstrumentStores stores = sim::DemoStores();
-  stores.memory[0].resize(5000);  // the instrument stops mid-way
-  Start(stores);
-  const std::string path = dir_ / "ZS0001.QFX";
-  WriteFile(path, "OLD");
-  EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), G("数据文件不完整！"));
-  EXPECT_EQ(ReadFile(path), "OLD");
-  EXPECT_EQ(dir_.Count(), 1u);
-  EXPECT_FALSE(link_.IsOpen());
-  // Where no file was, what came stays (the conversion put its input back).
-  fs::remove(PathFromText(path));
-  EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), G("数据文件不完整！"));
-  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(path)), stores.memory[0]);
+// A save that fails leaves the final name as it was, a new file's as much
+// as an old one's, and no temporary file beside it.
+TEST_F(SaveOverLinkTest, FailedSaveLeavesTheNameAsItWas) {
+  struct Case {
+    const char* what;
+    const char* caption;
+    int64_t cutAfter, hangUpAfter;
+    const char* failure;
+    bool raw;  // the raw format fails too (a quiet end of a reply is no failure there)
+  };
+  const Case cases[] = {
+      {"the instrument stops mid-way", "ZS0001  .DAT", 5000, -1, "数据文件不完整！", false},
+      {"the line goes away", "ZS0001  .DAT", -1, 5000, "数据文件不完整！", true},
+      {"a name the instrument doesn't serve", "ZZ0009  .DAT", -1, -1, "", true},
+  };
+  Start();
+  ui_.onStatus = [](const std::string& status) { EXPECT_NE(status, G("连接失败")); };
+  for (const Case& c : cases) {
+    sim::SimulatorFaults faults;
+    faults.cutFileAfter = c.cutAfter;
+    faults.hangUpAfter = c.hangUpAfter;
+    for (const OutputFormat* format : {&QfxFormat(), &RawFormat()}) {
+      if (format == &RawFormat() && !c.raw) continue;
+      for (const bool existed : {false, true}) {
+        SCOPED_TRACE(std::string(c.what) + (existed ? ", replacing a file, " : ", a new file, ") + format->name);
+        sim_ = StartSimulator(sim::DemoStores(), faults);  // a line gone stays gone
+        settings_.portName = sim_->PortPath();
+        const fs::path path = OutputPath(dir_.path(), c.caption, *format);
+        if (existed) WriteFile(path, "OLD");
+        EXPECT_EQ(FailureOf([&] { Save({c.caption}, kOverwriteAll, *format); }), G(c.failure));
+        EXPECT_EQ(Exists(path), existed);
+        EXPECT_EQ(ReadFile(path), existed ? "OLD" : "");
+        EXPECT_EQ(dir_.Count(), existed ? 1u : 0u) << "a temporary file was left";
+        EXPECT_FALSE(link_.IsOpen());
+        fs::remove(path);
+      }
+    }
+  }
 }
 
 // gt7p-cli get's save loop under a locale whose decimal point is ",": the
@@ -138,7 +162,7 @@ TEST_F(SaveOverLinkTest, NameFromTheInstrumentStaysInTheFolder) {
   ASSERT_EQ(ui_.rows.size(), 1u);
   EXPECT_EQ(ui_.rows[0][0], "../../X .DAT");
   const AllRows rows = Save({ui_.rows[0][0]}, kOverwriteAll, RawFormat());
-  EXPECT_EQ(rows.paths, std::vector<std::string>{dir_ / ".._.._X.T7P"});
+  EXPECT_EQ(rows.paths, std::vector<fs::path>{dir_ / ".._.._X.T7P"});
   EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(rows.paths[0])), reply);
   EXPECT_EQ(dir_.Count(), 1u);
 }

@@ -33,18 +33,16 @@ size_t TempDir::Count() const {
   return static_cast<size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(PathFromText(path), std::ios::binary);
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(PathFromText(path), std::ios::binary) << content;
-}
+void WriteFile(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
 
-bool Exists(const std::string& path) {
+bool Exists(const fs::path& path) {
   std::error_code ec;
-  return fs::exists(PathFromText(path), ec);
+  return fs::exists(fs::symlink_status(path, ec));
 }
 
 }  // namespace test

@@ -1,5 +1,4 @@
 // Temporary folders and whole files for the tests, on every platform.
-// Paths are code page 936 texts, as the core's.
 #pragma once
 
 #include <filesystem>
@@ -23,8 +22,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::string text() const { return TextFromPath(path_); }
-  // A name in the folder.
-  std::string operator/(const std::string& name) const { return TextFromPath(path_ / PathFromText(name)); }
+  // A name in the folder; `name` is a code page 936 text, as the core's.
+  std::filesystem::path operator/(const std::string& name) const { return path_ / PathFromText(name); }
   // Files and folders directly in it.
   size_t Count() const;
 
@@ -32,9 +31,9 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& content);
-bool Exists(const std::string& path);
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& content);
+bool Exists(const std::filesystem::path& path);
 
 }  // namespace test
 }  // namespace gt7p

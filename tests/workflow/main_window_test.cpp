@@ -1,7 +1,9 @@
 // The main window's rules without the window.
 #include <gtest/gtest.h>
 
-#include "base/local_folders.h"
+#include <filesystem>
+
+#include "base/cp936.h"
 #include "settings/driver_binding.h"
 #include "tests/support/files.h"
 #include "workflow/main_window.h"
@@ -14,7 +16,7 @@ using test::G;
 const std::string kTitle = "PRX4470-2 数据文件提取软件";
 
 TEST(CommandLineParameters, FolderTitleFormatAndLock) {
-  const std::string d(1, PathDelimiter());
+  const std::string d(1, std::filesystem::path::preferred_separator);
   struct Case {
     std::vector<const char*> params;
     std::string folder, title, hint;
@@ -23,18 +25,16 @@ TEST(CommandLineParameters, FolderTitleFormatAndLock) {
   const Case cases[] = {
       {{}, "", kTitle, "指定目标文件夹", false, false},
       {{"  data "}, "data" + d, kTitle, "指定目标文件夹：data" + d, false, false},
-      {{"data/"}, "data/" + std::string(d == "/" ? "" : d), kTitle, "", false, false},
+      {{"data/"}, "data/", kTitle, "", false, false},
       {{"   ", "  "}, "", kTitle, "指定目标文件夹：", false, false},
       {{"", " My Title "}, "", "My Title", "指定目标文件夹：", false, false},
       {{"", "", "ESP", "DontSelDir"}, "", kTitle, "指定目标文件夹：", true, true},
       {{"", "", " esp", "dontseldir "}, "", kTitle, "指定目标文件夹：", false, false},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> params;
-    for (const char* p : c.params) params.push_back(G(p));
-    const CommandLine line = ReadCommandLine(params);
+    const CommandLine line = ReadCommandLine(std::vector<std::string>(c.params.begin(), c.params.end()));
     SCOPED_TRACE(c.params.empty() ? "(none)" : c.params[0]);
-    EXPECT_EQ(line.DestFolder, c.folder);
+    EXPECT_EQ(line.DestFolder, std::filesystem::u8path(c.folder));
     EXPECT_EQ(line.AppTitle, G(c.title.c_str()));
     if (!c.hint.empty()) {
       EXPECT_EQ(line.SelDirHint, G(c.hint.c_str()));
@@ -56,6 +56,17 @@ TEST(ProgramArguments, OptionsAnywhereParametersInOrder) {
   EXPECT_FALSE(parsed.simulate);
   EXPECT_TRUE(parsed.ports.empty());
   EXPECT_EQ(ReadProgramArguments({"--port", "--simulate"}).ports, (std::vector<std::string>{"--simulate"}));
+}
+
+// The parameters come as UTF-8; a folder that code page 936 can't hold is
+// taken as it is, and only its text in the hint shows "?".
+TEST(CommandLineParameters, FolderBeyondCodePage936IsKeptWhole) {
+  const std::string folder = "/data/d\xF0\x9F\x98\x80/Bj\xC3\xB6rn";  // "d😀", "Björn"
+  const CommandLine line = ReadCommandLine({folder, "\xE6\xA0\x87\xE9\xA2\x98"});  // "标题"
+  EXPECT_EQ(Utf8FromPath(line.DestFolder), folder + std::string(1, std::filesystem::path::preferred_separator));
+  EXPECT_EQ(line.AppTitle, G("标题"));
+  EXPECT_EQ(line.SelDirHint.substr(0, G("指定目标文件夹：/data/d").size()), G("指定目标文件夹：/data/d"));
+  EXPECT_NE(line.SelDirHint.find('?'), std::string::npos);
 }
 
 TEST(Caption, TitleAndFolderHint) {
@@ -82,13 +93,13 @@ TEST(HelpFile, OrderOfPreference) {
   test::WriteFile(dir / "Help.mht", "x");
   EXPECT_EQ(FindHelpFile(dir.text()), dir / "Help.mht");
   test::WriteFile(dir / "Help.chm", "x");
-  EXPECT_EQ(FindHelpFile(dir.text() + PathDelimiter()), dir / "Help.chm");
+  EXPECT_EQ(FindHelpFile(dir.path() / ""), dir / "Help.chm");
 }
 
 TEST(HelpFile, TheProgramFolderBeforeTheInstalledManual) {
   test::TempDir program, installed;
-  const std::vector<std::string> folders = {"", program.text(), installed.text()};
-  EXPECT_EQ(FindHelpFileIn(folders), "");
+  const std::vector<std::filesystem::path> folders = {"", program.path(), installed.path()};
+  EXPECT_EQ(FindHelpFileIn(folders), std::filesystem::path());
   test::WriteFile(installed / "Help.chm", "x");
   EXPECT_EQ(FindHelpFileIn(folders), installed / "Help.chm");
   // A lesser kind in the program's folder still comes first.
@@ -98,7 +109,7 @@ TEST(HelpFile, TheProgramFolderBeforeTheInstalledManual) {
 
 TEST(FolderCommand, StartsAtTheDestinationOrTheProgramFolder) {
   EXPECT_EQ(FolderCommandStart("C:\\Out", "C:\\Prog"), "C:\\Out");
-  EXPECT_EQ(FolderCommandStart("", "prog"), "prog" + std::string(1, PathDelimiter()));
+  EXPECT_EQ(FolderCommandStart("", "prog"), std::filesystem::path("prog") / "");
 }
 
 TEST(DriverRefresh, StatusTextsAroundTheTwoCalls) {

@@ -36,15 +36,17 @@ class FakeSource : public FileSource {
     return opens;
   }
   void CloseCommPort() override { events.push_back("close"); }
-  void FetchRawFile(const std::string& caption, const std::string& path) override {
+  void FetchRawFile(const std::string& caption, const std::filesystem::path& path) override {
     events.push_back("fetch " + caption);
     if (onFetch) onFetch(caption);
     test::WriteFile(path, RawFileOf(FileNameFromCaption(caption)));
+    if (onFetched) onFetched(path);
     if (failing == caption) throw Error("broken");
   }
   bool opens = true;
   std::string failing;
   std::function<void(const std::string&)> onFetch;
+  std::function<void(const std::filesystem::path&)> onFetched;  // the file the raw data went to
   std::vector<std::string> events;
 };
 
@@ -69,7 +71,7 @@ class FakeList : public SaveList {
     return row.selected && row.file;
   }
   void SetRowStatus(RowId id, const std::string& text) override { rows_.at(id).status = text; }
-  std::string DestFolder() const override { return dest; }
+  std::filesystem::path DestFolder() const override { return dest; }
   void ChooseDestFolder() override {
     ++folderQuestions;
     dest = chosenFolder;
@@ -93,14 +95,14 @@ class FakeList : public SaveList {
     return "(no row)";
   }
   // The file the row wrote, as the window remembers it for the viewer.
-  std::string SavedPath(const std::string& caption) const {
+  std::filesystem::path SavedPath(const std::string& caption) const {
     for (const auto& [id, row] : rows_)
       if (row.caption == caption) return files.PathOf(id);
     return "(no row)";
   }
 
   std::vector<RowId> order;
-  std::string dest, chosenFolder;
+  std::filesystem::path dest, chosenFolder;
   int folderQuestions = 0;
   std::deque<OverwriteChoice> answers;
   std::vector<std::string> prompts, statuses, events;
@@ -121,10 +123,10 @@ class SaveLoop : public ::testing::Test {
   }
   FakeList List(std::vector<FakeList::Row> rows) {
     FakeList list(std::move(rows));
-    list.dest = dir_.text();
+    list.dest = dir_.path();
     return list;
   }
-  std::string Path(const std::string& name) const { return dir_ / name; }
+  std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
 
   test::TempDir dir_;
   FakeSource source_;
@@ -154,15 +156,17 @@ TEST(SaveChoiceRule, NextChoiceAndOutcome) {
 }
 
 TEST(OutputPathRule, CaptionTrimmedAndExtensionReplaced) {
-  const std::string d(1, PathDelimiter());
-  EXPECT_EQ(OutputPath("out", "ABC     .DAT", QfxFormat()), "out" + d + "ABC.QFX");
-  EXPECT_EQ(OutputPath("out" + d, "ABC     .DAT", EspFormat()), "out" + d + "ABC.ESP");
-  EXPECT_EQ(OutputPath("out", "ABCDEFGH.DAT", RawFormat()), "out" + d + "ABCDEFGH.T7P");
-  EXPECT_EQ(OutputPath("out", " AB.DAT ", QfxFormat()), "out" + d + "AB.QFX");  // shorter than 9: trimmed whole
-  EXPECT_EQ(OutputPath("out", "NOEXT", QfxFormat()), "out" + d + "NOEXT.QFX");
-  EXPECT_EQ(OutputPath("out", "../../X .DAT", QfxFormat()), "out" + d + ".._.._X.QFX");
-  EXPECT_EQ(OutputPath("out", "..", QfxFormat()), "out" + d + "_.QFX");
-  EXPECT_EQ(OutputPath("", "AB.DAT", QfxFormat()), "AB.QFX");
+  const std::filesystem::path out = "out";
+  auto text = [](const std::filesystem::path& path) { return TextFromPath(path); };
+  EXPECT_EQ(text(OutputPath(out, "ABC     .DAT", QfxFormat())), text(out / "ABC.QFX"));
+  EXPECT_EQ(text(OutputPath(out / "", "ABC     .DAT", EspFormat())), text(out / "ABC.ESP"));
+  EXPECT_EQ(text(OutputPath(out, "ABCDEFGH.DAT", RawFormat())), text(out / "ABCDEFGH.T7P"));
+  EXPECT_EQ(text(OutputPath(out, " AB.DAT ", QfxFormat())), text(out / "AB.QFX"));  // shorter than 9: trimmed whole
+  EXPECT_EQ(text(OutputPath(out, "NOEXT", QfxFormat())), text(out / "NOEXT.QFX"));
+  EXPECT_EQ(text(OutputPath(out, "../../X .DAT", QfxFormat())), text(out / ".._.._X.QFX"));
+  EXPECT_EQ(text(OutputPath(out, "..", QfxFormat())), text(out / "_.QFX"));
+  EXPECT_EQ(text(OutputPath("", "AB.DAT", QfxFormat())), "AB.QFX");
+  EXPECT_EQ(text(OutputPath(out, G("测量    .DAT"), QfxFormat())), text(out / PathFromText(G("测量.QFX"))));
 }
 
 TEST_F(SaveLoop, NewFilesAreConvertedAndMarked) {
@@ -221,7 +225,7 @@ TEST_F(SaveLoop, OverwriteAnswers) {
     test::WriteFile(Path("A.QFX"), "old");
     test::WriteFile(Path("B.QFX"), "old");
     std::error_code ec;
-    std::filesystem::remove(PathFromText(Path("C.QFX")), ec);
+    std::filesystem::remove(Path("C.QFX"), ec);
     FakeList list = List({{"A.DAT"}, {"B.DAT"}, {"C.DAT"}});
     list.answers = {c.answer, c.answer};
     Save(list);
@@ -229,11 +233,11 @@ TEST_F(SaveLoop, OverwriteAnswers) {
     EXPECT_EQ(list.Status("B.DAT"), G(c.statuses[1]));
     EXPECT_EQ(list.Status("C.DAT"), G(c.statuses[2]));
     ASSERT_EQ(list.prompts.size(), c.prompts);
-    EXPECT_EQ(list.prompts[0], G("覆盖文件：") + Path("A.QFX"));
+    EXPECT_EQ(list.prompts[0], G("覆盖文件：") + TextFromPath(Path("A.QFX")));
     const bool overwritten = c.answer == kOverwriteThis || c.answer == kOverwriteAll;
     EXPECT_EQ(test::ReadFile(Path("B.QFX")) != "old", overwritten);
     EXPECT_EQ(list.SavedPath("A.DAT"), overwritten ? Path("A.QFX") : "");  // skipped rows wrote nothing
-    EXPECT_EQ(list.SavedPath("C.DAT"), c.answer == kStopSaving ? "" : Path("C.QFX"));
+    EXPECT_EQ(list.SavedPath("C.DAT"), c.answer == kStopSaving ? std::filesystem::path() : Path("C.QFX"));
     EXPECT_EQ(list.events.back(), "toolbar on");  // the clean-up ran, also after a stop
     EXPECT_EQ(source_.events.back(), "close");
   }
@@ -260,7 +264,7 @@ TEST_F(SaveLoop, MissingFolderIsAskedForAndACancelEndsQuietly) {
   EXPECT_EQ(list.folderQuestions, 1);
   EXPECT_TRUE(source_.events.empty());
   EXPECT_EQ(list.Status("A.DAT"), " ");
-  list.chosenFolder = dir_.text();
+  list.chosenFolder = dir_.path();
   Save(list);
   EXPECT_EQ(list.folderQuestions, 2);
   EXPECT_EQ(list.Status("B.DAT"), G("保存完毕"));
