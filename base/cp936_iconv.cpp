@@ -29,7 +29,9 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
-std::string Convert(const Descriptor& descriptor, const std::string& in, const char* replacement) {
+// `fromUtf8`: a character that can't be converted is one "?", whatever
+// its length in UTF-8.
+std::string Convert(const Descriptor& descriptor, const std::string& in, const char* replacement, bool fromUtf8) {
   if (IsAscii(in) || !descriptor.ok()) return in;
   iconv_t cd = descriptor.get();
   iconv(cd, nullptr, nullptr, nullptr, nullptr);  // initial shift state
@@ -47,8 +49,10 @@ std::string Convert(const Descriptor& descriptor, const std::string& in, const c
       if (errno == E2BIG) continue;
       // Invalid or incomplete sequence: replace one byte and go on.
       out += replacement;
-      ++src;
-      --srcLeft;
+      do {
+        ++src;
+        --srcLeft;
+      } while (fromUtf8 && srcLeft > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80);
     }
   }
   return out;
@@ -58,12 +62,12 @@ std::string Convert(const Descriptor& descriptor, const std::string& in, const c
 
 std::string Cp936ToUtf8(const std::string& cp936) {
   thread_local const Descriptor toUtf8("UTF-8", "CP936");
-  return Convert(toUtf8, cp936, "\xEF\xBF\xBD");
+  return Convert(toUtf8, cp936, "\xEF\xBF\xBD", false);
 }
 
 std::string Utf8ToCp936(const std::string& utf8) {
   thread_local const Descriptor toCp936("CP936", "UTF-8");
-  return Convert(toCp936, utf8, "?");
+  return Convert(toCp936, utf8, "?", true);
 }
 
 std::filesystem::path PathFromText(const std::string& cp936) {

@@ -49,7 +49,7 @@ class NativeFile {
 
   // Closes; false when a write failed, now or before.
   bool Close();
-  // Deletes the file this holds (not one put at its name since), then closes.
+  // Deletes the file this made (not one put at its name since), then closes.
   void RemoveAndClose();
 
   // Removes the link or file at `path` unless a running program holds it

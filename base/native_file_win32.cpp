@@ -116,12 +116,7 @@ void NativeFile::RemoveAndClose() {
   // Deleted through the handle: the file this holds, whatever its name now is.
   FILE_DISPOSITION_INFO dispose{};
   dispose.DeleteFile = TRUE;
-  if (!SetFileInformationByHandle(Handle(handle_), FileDispositionInfo, &dispose, sizeof dispose)) {
-    CloseHandle(Handle(handle_));
-    handle_ = kNone;
-    DeleteFileW(path_.c_str());
-    return;
-  }
+  SetFileInformationByHandle(Handle(handle_), FileDispositionInfo, &dispose, sizeof dispose);
   CloseHandle(Handle(handle_));
   handle_ = kNone;
 }

@@ -265,7 +265,8 @@ int RunGet(const std::vector<std::string>& words) {
   job.saveChoice = args.Has("--overwrite") ? kOverwriteAll : kSkipAll;
   SaveSelectedFiles(source, list, job);
   for (const auto& [caption, saved] : list.sameName) {
-    std::cerr << Cp936ToUtf8(EscapeControls(Trim(caption) + Utf8ToCp936(" 与 ") + Trim(saved.sameNameAs) +
+    std::cerr << Cp936ToUtf8(EscapeControls(FileNameFromCaption(caption) + Utf8ToCp936(" 与 ") +
+                                            FileNameFromCaption(saved.sameNameAs) +
                                             Utf8ToCp936(" 的输出文件同名，未保存：")));
     PrintPath(std::cerr, saved.path);
     std::cerr << "\n";

@@ -151,6 +151,27 @@ TEST_F(WorkCycle, SaveWritesWhatTheConverterMakes) {
   EXPECT_EQ(prompts_, 0);
 }
 
+// A destination folder from the command line that code page 936 can't hold
+// is the folder the files go to; only the caption shows "?" for what its
+// text can't hold.
+TEST_F(WorkCycle, SavesIntoAFolderBeyondCodePage936) {
+  const fs::path odd = dest_ / fs::u8path("d\xF0\x9F\x98\x80 Bj\xC3\xB6rn");
+  ASSERT_TRUE(fs::create_directory(odd));
+  window_ = std::make_unique<TfrmGT7P>(std::vector<std::string>{Utf8FromPath(odd)});
+  window_->Link().SetCacheFolders({dest_});
+  window_->Link().SetSecondForTesting(instrument_->SecondMs());
+  window_->errorBoxHook = [this](const std::string& m) { errors_.push_back(m); };
+  Answer(0);
+  Refresh();
+  Select({0});
+  window_->tbnGetFile->click();
+  EXPECT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_.empty() ? "" : errors_[0]);
+  EXPECT_EQ(Status(0), G("保存完毕"));
+  EXPECT_TRUE(fs::is_regular_file(odd / "AB.QFX"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dest_), {}), 1);  // nothing beside it under another name
+  EXPECT_NE(window_->windowTitle().toStdString().find("d? Bj?rn"), std::string::npos);
+}
+
 // Qt takes LC_NUMERIC from the environment: under a decimal comma the
 // fixed-point fields ("4.20") must still read as numbers.
 TEST_F(WorkCycle, SavesUnderADecimalCommaLocale) {

@@ -1,26 +1,39 @@
-// Outputs written beside their place: the old file stays until a complete
-// one takes its place, and nothing is left beside it either way.
+// Outputs written beside their place and the files that must not be taken
+// over: the old file stays until a complete one takes its place, nothing is
+// left beside it either way, nothing planted at a temporary name is written
+// through, and a file in use is left to its owner.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <stdexcept>
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/native_file.h"
 #include "base/output_file.h"
 #include "tests/support/failure.h"
 #include "tests/support/files.h"
 
 namespace gt7p {
 namespace {
+namespace fs = std::filesystem;
+
+// A link at `at` to `target`; false where the system won't make one.
+bool Link(const fs::path& target, const fs::path& at) {
+  std::error_code ec;
+  fs::create_symlink(target, at, ec);
+  return !ec;
+}
 
 TEST(WriteBeside, ReplacesOnlyWithACompleteFile) {
   test::TempDir dir;
-  const std::string out = dir / test::G("输出.bin");
+  const fs::path out = dir / test::G("输出.bin");
   test::WriteFile(out, "old");
 
-  std::string part;
+  fs::path part;
   EXPECT_THROW(WriteBeside(out,
-                           [&](const std::string& p) {
+                           [&](const fs::path& p) {
                              part = p;
                              test::WriteFile(p, "half");
                              throw std::runtime_error("stopped");
@@ -29,21 +42,111 @@ TEST(WriteBeside, ReplacesOnlyWithACompleteFile) {
   EXPECT_EQ(test::ReadFile(out), "old");
   EXPECT_FALSE(test::Exists(part));
   EXPECT_NE(part, out);
-  EXPECT_EQ(PathFromText(part).parent_path(), PathFromText(out).parent_path());
+  EXPECT_EQ(part.parent_path(), out.parent_path());
 
-  WriteBeside(out, [](const std::string& p) { test::WriteFile(p, "new"); });
+  WriteBeside(out, [](const fs::path& p) { test::WriteFile(p, "new"); });
   EXPECT_EQ(test::ReadFile(out), "new");
   EXPECT_EQ(dir.Count(), 1u);
 }
 
 TEST(WriteBeside, APlaceThatCannotBeTakenSaysSo) {
   test::TempDir dir;
-  const std::string out = dir / "taken";
-  std::filesystem::create_directory(PathFromText(out));
-  test::WriteFile(out + "/inside", "x");  // a folder that is not empty: no rename over it
-  EXPECT_EQ(test::FailureOf([&] { WriteBeside(out, [](const std::string& p) { test::WriteFile(p, "new"); }); }),
+  const fs::path out = dir / "taken";
+  fs::create_directory(out);
+  test::WriteFile(out / "inside", "x");  // a folder that is not empty: no rename over it
+  EXPECT_EQ(test::FailureOf([&] { WriteBeside(out, [](const fs::path& p) { test::WriteFile(p, "new"); }); }),
             Utf8ToCp936("无法创建文件！"));
   EXPECT_EQ(dir.Count(), 1u);
+}
+
+// The temporary file's name can't be guessed, and the writer gets a file
+// that was made for it: a link planted at the name it used to have is
+// never followed.
+TEST(WriteBeside, TemporaryNameCannotBePlanted) {
+  test::TempDir dir;
+  const fs::path out = dir / "OUT.QFX", victim = dir / "victim";
+  test::WriteFile(victim, "precious");
+  const bool linked = Link(victim, dir / ".OUT.QFX.part");
+  std::set<fs::path> parts;
+  for (int i = 0; i < 3; ++i) {
+    WriteBeside(out, [&](const fs::path& part) {
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(part)));
+      EXPECT_EQ(test::ReadFile(part), "");  // made for this write
+      parts.insert(part);
+      test::WriteFile(part, "new");
+    });
+  }
+  EXPECT_EQ(parts.size(), 3u);
+  EXPECT_EQ(test::ReadFile(out), "new");
+  EXPECT_EQ(test::ReadFile(victim), "precious");
+  EXPECT_EQ(dir.Count(), linked ? 3u : 2u);
+}
+
+TEST(NativeFile, CreateNewOnlyWhereNothingStands) {
+  test::TempDir dir;
+  const fs::path victim = dir / "victim", path = dir / "new";
+  test::WriteFile(victim, "precious");
+  NativeFile file;
+  EXPECT_FALSE(file.CreateNew(victim));
+  if (Link(victim, path)) {
+    EXPECT_FALSE(file.CreateNew(path));
+    if (Link(dir / "nowhere", dir / "dangling")) {
+      EXPECT_FALSE(file.CreateNew(dir / "dangling"));
+    }
+    // Replacing takes the link away and makes a file of its own there.
+    ASSERT_TRUE(file.CreateReplacing(path));
+    EXPECT_TRUE(file.Write("x", 1));
+    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
+    EXPECT_EQ(test::ReadFile(path), "x");
+  }
+  EXPECT_EQ(test::ReadFile(victim), "precious");
+  fs::create_directory(dir / "folder");
+  EXPECT_FALSE(file.CreateReplacing(dir / "folder"));
+  EXPECT_TRUE(fs::is_directory(dir / "folder"));
+}
+
+// The cache's rule: what a run left behind goes; what a running program
+// holds stays, and its owner's clean-up takes only its own file.
+TEST(NativeFile, RemoveUnusedLeavesAFileInUse) {
+  test::TempDir dir;
+  const fs::path path = dir / "GT7PCache.tmp";
+  test::WriteFile(path, "left over");
+  EXPECT_TRUE(NativeFile::RemoveUnused(path));
+  EXPECT_FALSE(test::Exists(path));
+  EXPECT_TRUE(NativeFile::RemoveUnused(path));  // nothing there: nothing to do
+
+  NativeFile held;
+  ASSERT_TRUE(held.CreateNew(path));
+  ASSERT_TRUE(held.Write("mine", 4));
+  EXPECT_FALSE(NativeFile::RemoveUnused(path));
+  EXPECT_TRUE(test::Exists(path));
+  held.RemoveAndClose();
+  EXPECT_FALSE(test::Exists(path));
+
+  const fs::path victim = dir / "victim";
+  test::WriteFile(victim, "precious");
+  if (Link(victim, path)) {
+    EXPECT_TRUE(NativeFile::RemoveUnused(path));  // the link, not what it points at
+    EXPECT_EQ(test::ReadFile(victim), "precious");
+  }
+}
+
+TEST(NativeFile, RemoveAndCloseTakesOnlyItsOwnFile) {
+  test::TempDir dir;
+  const fs::path path = dir / "work", moved = dir / "moved";
+  NativeFile mine;
+  ASSERT_TRUE(mine.CreateNew(path));
+  std::error_code ec;
+  fs::rename(path, moved, ec);
+  if (ec) {  // Windows: the name can't move while the file is held
+    mine.RemoveAndClose();
+    EXPECT_FALSE(test::Exists(path));
+    return;
+  }
+  test::WriteFile(path, "someone else's");
+  mine.RemoveAndClose();
+  EXPECT_EQ(test::ReadFile(path), "someone else's");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "tests/cli/cli_test.h"
 
@@ -45,6 +46,39 @@ TEST_F(CliTest, FailedConversionLeavesNoOutput) {
   gt7p::test::CliResult missing = Run("convert nothing.T7P");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "找不到文件：nothing.T7P\n");
+}
+
+// An output never replaces its input: OUT that names RAW, by default or by
+// another name for the same file, is refused and RAW stays as it was.
+TEST_F(CliTest, OutputThatIsTheInputIsRefused) {
+  ASSERT_EQ(Run("sample raw.QFX").status, 0);
+  ASSERT_EQ(Run("sample A.T7P").status, 0);
+  const std::string raw = Slurp(dir_ / "raw.QFX");
+  std::error_code ec;
+  fs::create_hard_link(dir_ / "A.T7P", dir_ / "B.QFX", ec);
+  const bool linked = !ec;
+  std::vector<std::string> commands = {"convert raw.QFX", "convert A.T7P A.T7P", "convert --format esp A.T7P ./A.T7P",
+                                       "export --format seg2 A.T7P A.T7P", "plot A.T7P -o A.T7P"};
+  if (linked) commands.push_back("convert A.T7P B.QFX");
+  for (const std::string& command : commands) {
+    const gt7p::test::CliResult r = Run(command);
+    EXPECT_EQ(r.status, 2) << command;
+    EXPECT_NE(r.err.find("the input file itself"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(Slurp(dir_ / "raw.QFX"), raw);
+  EXPECT_EQ(Slurp(dir_ / "A.T7P"), raw);
+  EXPECT_EQ(FileCount(), linked ? 3u : 2u);
+}
+
+// Names that code page 936 can't hold reach the file system as they are.
+TEST_F(CliTest, NamesBeyondCodePage936) {
+  const std::string strasse = "Stra\xC3\x9F" "e.T7P", smile = "d\xF0\x9F\x98\x80.QFX";
+  ASSERT_EQ(Run("sample " + ShellQuote(strasse)).status, 0);
+  const gt7p::test::CliResult r = Run("convert " + ShellQuote(strasse) + " " + ShellQuote(smile));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(dir_ / fs::u8path(smile)), 50432u);
+  EXPECT_EQ(Run("info " + ShellQuote(smile)).status, 0);
+  EXPECT_EQ(FileCount(), 2u);  // nothing under a name with "?" in it
 }
 
 // The words reach the core as code page 936 texts, and file names leave it

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "sim/instrument_simulator.h"
+#include "base/text.h"
 #include "sim/record_maker.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/comma_locale.h"
@@ -75,6 +77,56 @@ TEST_F(CliLinkTest, GetSavesSkipsAndOverwrites) {
   r = Cli("get --overwrite --format t7p --dest " + dest + Port() + " ZS0001.DAT");
   EXPECT_EQ(r.out, dest + "/ZS0001.T7P\t保存完毕\n");
   EXPECT_EQ(ReadFile(dest + "/ZS0001.T7P"), sim::MakeRawFile(sim::DemoSurveyFiles()[0]));
+}
+
+// A folder that code page 936 can't hold is made and used as it is named.
+TEST_F(CliLinkTest, GetIntoAFolderBeyondCodePage936) {
+  Start();
+  for (const char* name : {"d\xF0\x9F\x98\x80", "Bj\xC3\xB6rn", "Stra\xC3\x9F" "e"}) {
+    const std::filesystem::path dest = dir_.path() / "out" / std::filesystem::u8path(name);
+    const Outcome r = Cli("get --dest " + ShellQuote(dest.string()) + Port() + " ZS0001.DAT");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dest.string() + "/ZS0001.QFX\t保存完毕\n");
+    EXPECT_TRUE(Exists(dest / "ZS0001.QFX")) << name;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 3);  // no "d????"
+}
+
+// Control characters in a name from the instrument reach neither a file
+// name nor the terminal as they are; `get` takes the name as `list` shows it.
+TEST_F(CliLinkTest, ControlCharactersInNamesAreShownEscaped) {
+  sim::InstrumentStores stores;
+  std::string reply = sim::MakeFileReply(sim::DemoSurveyFiles()[0]);
+  reply.replace(4, 22, BytesToHex(std::string("A\nB\tC\x1B[\0DAT", 11)));
+  stores.memory.push_back(reply);
+  Start(stores);
+  Outcome r = Cli("list --columns 1" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "原始文件名称\nA\\x0AB\\x09C\\x1B[ .DAT\n");
+  r = Cli("get --format t7p --dest out" + Port() + " " + ShellQuote("A\\x0AB\\x09C\\x1B[ .DAT"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "out/A_B_C_[.T7P\t保存完毕\n");
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A_B_C_[.T7P")), reply);
+}
+
+// Two names for one output file: the first is saved, the second reported
+// and not saved, and the exit status tells.
+TEST_F(CliLinkTest, GetReportsTwoFilesForOneName) {
+  sim::InstrumentStores stores;
+  for (const char* name : {"XY.DAT", "XY.BAK", "AB/.DAT", "AB_.DAT"}) {
+    sim::SurveyFile file = sim::DemoSurveyFiles()[0];
+    file.name = name;
+    stores.memory.push_back(sim::MakeFileReply(file));
+  }
+  Start(stores);
+  const Outcome r = Cli("get --all --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "out/XY.T7P\t保存完毕\nout/XY.T7P\t重名未保存\nout/AB_.T7P\t保存完毕\nout/AB_.T7P\t重名未保存\n");
+  EXPECT_EQ(r.err, "XY.BAK 与 XY.DAT 的输出文件同名，未保存：out/XY.T7P\n"
+                   "AB_.DAT 与 AB/.DAT 的输出文件同名，未保存：out/AB_.T7P\n");
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/XY.T7P")), stores.memory[0]);
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/AB_.T7P")), stores.memory[2]);
 }
 
 TEST_F(CliLinkTest, GetUnderADecimalCommaLocale) {
@@ -149,9 +201,11 @@ class CliInterruptTest : public ::testing::Test {
     sim_ = std::make_unique<sim::InstrumentSimulator>(std::move(stores), options);
   }
   // Runs `cli` with `args` in the test's folder, sends `signo` once the
-  // reply has begun, and returns the exit status (-1: killed, or not ended
-  // within 10 s) and the ms from the signal to the end.
-  std::pair<int, int64_t> Interrupt(const std::string& cli, std::vector<std::string> args, int signo) {
+  // reply has begun (or, with `ready`, once that says so), and returns the
+  // exit status (-1: killed, or not ended within 10 s) and the ms from the
+  // signal to the end.
+  std::pair<int, int64_t> Interrupt(const std::string& cli, std::vector<std::string> args, int signo,
+                                    const std::function<bool()>& ready = nullptr) {
     // Only async-signal-safe calls between fork and exec: the simulator's
     // thread may hold a lock.
     std::vector<char*> argv{const_cast<char*>(cli.c_str())};
@@ -166,9 +220,14 @@ class CliInterruptTest : public ::testing::Test {
       _exit(127);
     }
     using Clock = std::chrono::steady_clock;
-    for (Clock::time_point start = Clock::now(); !replying_ && Clock::now() - start < std::chrono::seconds(10);)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (ready) {
+      for (Clock::time_point start = Clock::now(); !ready() && Clock::now() - start < std::chrono::seconds(10);)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } else {
+      for (Clock::time_point start = Clock::now(); !replying_ && Clock::now() - start < std::chrono::seconds(10);)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
     const Clock::time_point sent = Clock::now();
     kill(child, signo);
     int status = 0;
@@ -201,6 +260,23 @@ TEST_F(CliInterruptTest, CtrlCDuringATransferKeepsTheOldFile) {
   EXPECT_EQ(Stderr(), "通讯已中止！\n");
   EXPECT_EQ(ReadFile(dir_ / "out/ZS0001.QFX"), "OLD");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 1) << "a work file was left";
+}
+
+// Ctrl-C while a large record converts: the conversion gives up between
+// channels, and neither the output nor its temporary file is left.
+TEST_F(CliInterruptTest, CtrlCDuringAConversionLeavesNoOutput) {
+  ASSERT_EQ(RunCliIn(dir_.path(), GT7P_CLI, "sample --channels 300 --samples 65535 big.T7P").status, 0);
+  auto temporary = [this] {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+      if (entry.path().extension() == ".part") return true;
+    return false;
+  };
+  const auto [status, ms] = Interrupt(GT7P_CLI, {"convert", "big.T7P", "big.QFX"}, SIGINT, temporary);
+  EXPECT_EQ(status, 130) << Stderr();
+  EXPECT_LT(ms, 5000);
+  EXPECT_EQ(Stderr(), "");
+  EXPECT_FALSE(Exists(dir_ / "big.QFX"));
+  EXPECT_FALSE(temporary());
 }
 
 TEST_F(CliInterruptTest, SigtermDuringTheDirectoryRemovesTheCacheFile) {

@@ -2,8 +2,11 @@
 // columns, the reply tests and what every failure leaves behind.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/error.h"
 #include "link/exchange.h"
+#include "link/reply_file.h"
 #include "records/field_table.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
@@ -18,7 +21,7 @@ namespace {
 class ListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    link_.SetCacheFolders({cacheDir_.text()});
+    link_.SetCacheFolders({cacheDir_.path()});
     link_.SetSecondForTesting(kTestSecondMs);
   }
   void Start(sim::InstrumentStores stores = sim::DemoStores(), sim::SimulatorFaults faults = {}) {
@@ -187,9 +190,9 @@ TEST_F(ListTest, ShownLineBeyondTheTableFailsAfterTheClear) {
 TEST_F(ListTest, CacheFileFallsBackToTheNextFolder) {
   Start();
   TempDir second;
-  const std::string notAFolder = cacheDir_ / "plain-file";
+  const std::filesystem::path notAFolder = cacheDir_ / "plain-file";
   WriteFile(notAFolder, "x");
-  link_.SetCacheFolders({"", notAFolder, second.text()});
+  link_.SetCacheFolders({"", notAFolder, second.path()});
   bool inSecond = false;
   ui_.onStatus = [&](const std::string& s) {
     if (s == G("正在提取目录信息...")) inSecond = Exists(second / kCacheFileName);
@@ -203,6 +206,43 @@ TEST_F(ListTest, CacheFileFallsBackToTheNextFolder) {
   ui_.statuses.clear();
   EXPECT_EQ(Failure(), G("无法创建缓冲池！"));
   EXPECT_TRUE(ui_.statuses.empty());  // no port was opened
+}
+
+// Another run's cache file (held as this run holds its own) is never opened,
+// emptied or removed: this run takes the next folder, or fails when there
+// is none. A cache file that no run holds is a left-over and goes.
+TEST_F(ListTest, CacheFileOfAnotherRunIsLeftAlone) {
+  Start();
+  TempDir second;
+  ReplyFile other;
+  ASSERT_TRUE(other.Create(cacheDir_ / kCacheFileName));
+  other.Write("another run's directory", 23);
+  ASSERT_TRUE(other.Flush());
+  link_.SetCacheFolders({cacheDir_.path(), second.path()});
+  List();
+  EXPECT_EQ(ui_.rows.size(), 4u);
+  EXPECT_EQ(ReadFile(cacheDir_ / kCacheFileName), "another run's directory");
+  EXPECT_FALSE(Exists(second / kCacheFileName));
+
+  link_.SetCacheFolders({cacheDir_.path()});
+  EXPECT_EQ(Failure(), G("无法创建缓冲池！"));
+  EXPECT_EQ(ReadFile(cacheDir_ / kCacheFileName), "another run's directory");
+
+  other.Close();  // that run ended without its clean-up
+  List();
+  EXPECT_FALSE(Exists(cacheDir_ / kCacheFileName));
+}
+
+// A link planted at the cache file's name is taken away, never written through.
+TEST_F(ListTest, LinkAtTheCacheNameIsNotFollowed) {
+  Start();
+  const std::filesystem::path victim = cacheDir_ / "victim";
+  WriteFile(victim, "precious");
+  std::filesystem::create_symlink(victim, cacheDir_ / kCacheFileName);
+  List();
+  EXPECT_EQ(ui_.rows.size(), 4u);
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_FALSE(Exists(cacheDir_ / kCacheFileName));
 }
 
 }  // namespace

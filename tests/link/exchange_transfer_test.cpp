@@ -2,6 +2,8 @@
 // the raw file with its header move, and the reply tests.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/error.h"
 #include "base/text.h"
 #include "link/exchange.h"
@@ -39,12 +41,12 @@ class TransferTest : public ::testing::Test {
     settings_.receiveDelay = 1;
   }
   void Fetch(const std::string& name) { ExchangeWithInstrument(link_, ui_, settings_, name, dest_, false); }
-  std::string Failure(const std::string& name, const std::string& dest = std::string()) {
+  std::string Failure(const std::string& name, const std::filesystem::path& dest = {}) {
     return FailureOf([&] { ExchangeWithInstrument(link_, ui_, settings_, name, dest.empty() ? dest_ : dest, false); });
   }
 
   TempDir dir_;
-  const std::string dest_ = dir_ / "OUT.T7P";
+  const std::filesystem::path dest_ = dir_ / "OUT.T7P";
   std::unique_ptr<sim::InstrumentSimulator> sim_;
   InstrumentLink link_;
   RecordingUi ui_;
@@ -104,7 +106,7 @@ TEST_F(TransferTest, HandshakeFailureCreatesNoFile) {
 TEST_F(TransferTest, DestinationThatCannotBeCreated) {
   Start();
   EXPECT_EQ(Failure("ZS0001.DAT", dir_ / "missing/OUT.T7P"), G("无法创建文件！"));
-  EXPECT_EQ(Failure("ZS0001.DAT", dir_.text()), G("无法创建文件！"));  // a folder stands there
+  EXPECT_EQ(Failure("ZS0001.DAT", dir_.path()), G("无法创建文件！"));  // a folder stands there
   EXPECT_TRUE(std::filesystem::is_directory(dir_.path()));
 }
 

@@ -101,7 +101,7 @@ class ConvertRawFileTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  const std::string path_ = dir_ / "TEST0001.QFX";
+  const std::filesystem::path path_ = dir_ / "TEST0001.QFX";
 };
 
 uint32_t U32(const std::string& b, size_t at) {

@@ -109,16 +109,16 @@ std::map<std::string, std::string> AsMap(const std::vector<FieldLine>& lines) {
 
 class RecordReaderTest : public ::testing::Test {
  protected:
-  std::string Write(const std::string& name, const std::string& content) {
+  fs::path Write(const std::string& name, const std::string& content) {
     test::WriteFile(dir_ / name, content);
     return dir_ / name;
   }
-  std::string Converted(const std::string& name, const OutputFormat& format) {
-    const std::string path = Write(name, RawFile());
+  fs::path Converted(const std::string& name, const OutputFormat& format) {
+    const fs::path path = Write(name, RawFile());
     EXPECT_TRUE(ConvertRawFile(path, format));
     return path;
   }
-  static std::string ReadFailure(const std::string& path) {
+  static std::string ReadFailure(const fs::path& path) {
     return Cp936ToUtf8(test::FailureOf([&] { ReadRecord(path); }));
   }
 
@@ -207,8 +207,8 @@ TEST_F(RecordReaderTest, QfxAndEspGiveBackTheRawValues) {
 
 // The 8-byte magic decides, whatever the extension says.
 TEST_F(RecordReaderTest, FormatByContentNotName) {
-  const std::string qfx = Converted("B.QFX", QfxFormat());
-  fs::rename(PathFromText(qfx), PathFromText(dir_ / "B.T7P"));
+  const fs::path qfx = Converted("B.QFX", QfxFormat());
+  fs::rename(qfx, dir_ / "B.T7P");
   EXPECT_EQ(RecordReader(dir_ / "B.T7P").header().format, &QfxFormat());
   EXPECT_EQ(&FileFormat(dir_ / "B.T7P"), &QfxFormat());
   EXPECT_EQ(RecordReader(Write("C.ESP", RawFile())).header().format, &RawFormat());
@@ -239,7 +239,7 @@ TEST_F(RecordReaderTest, Failures) {
   std::string noChannels = raw;
   noChannels.replace(10 + 144, 4, "0000");
   EXPECT_EQ(ReadFailure(Write("none.T7P", noChannels)), "道数或采样点数为零！");
-  EXPECT_EQ(ReadFailure(dir_ / "missing.QFX"), "找不到文件：" + Cp936ToUtf8(dir_ / "missing.QFX"));
+  EXPECT_EQ(ReadFailure(dir_ / "missing.QFX"), "找不到文件：" + Cp936ToUtf8(TextFromPath(dir_ / "missing.QFX")));
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class ViewerTest : public ::testing::Test {
     view_.show();
     QApplication::processEvents();
   }
-  std::string Path(const char* name) { return dir_ / name; }
+  std::filesystem::path Path(const char* name) { return dir_ / name; }
   void Key(int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(&view_, &press);
@@ -115,7 +115,7 @@ TEST_F(ViewerTest, AClickMarksATraceAndShowsItsChannelHeader) {
 
 TEST_F(ViewerTest, DroppedFilesOpenAndBadOnesSaySo) {
   QMimeData mime;
-  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(Cp936ToUtf8(Path("ZS0002.T7P"))))});
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(Utf8FromPath(Path("ZS0002.T7P"))))});
   QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&view_, &enter);
   EXPECT_TRUE(enter.isAccepted());

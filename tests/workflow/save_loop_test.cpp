@@ -298,6 +298,81 @@ TEST_F(SaveLoop, ErrorEndsTheLoopAfterTheCleanUp) {
   EXPECT_EQ(source_.events.back(), "close");
 }
 
+// A failed file leaves nothing under its name, a new one as much as one that
+// replaces an old file.
+TEST_F(SaveLoop, FailedNewFileLeavesNothing) {
+  source_.failing = "B.DAT";
+  FakeList list = List({{"A.DAT"}, {"B.DAT"}});
+  EXPECT_EQ(test::FailureOf([&] { Save(list); }), "broken");
+  EXPECT_EQ(list.Status("B.DAT"), G("正在保存"));
+  EXPECT_FALSE(test::Exists(Path("B.QFX")));
+  EXPECT_EQ(dir_.Count(), 1u);  // A.QFX, and no temporary file
+}
+
+// The conversion can't even start (its work file's name is taken by a
+// folder that can't be deleted): a failure, not raw text saved as QFX.
+TEST_F(SaveLoop, ConversionThatCannotStartFails) {
+  for (const bool existed : {false, true}) {
+    SCOPED_TRACE(existed ? "replacing" : "new");
+    if (existed) test::WriteFile(Path("A.QFX"), "old");
+    std::vector<std::filesystem::path> blocks;
+    source_.onFetched = [&](const std::filesystem::path& raw) {
+      std::filesystem::path work = raw;
+      work.replace_extension(".___");
+      std::filesystem::create_directories(work / "busy");
+      blocks.push_back(work);
+    };
+    FakeList list = List({{"A.DAT"}, {"B.DAT"}});
+    list.answers = {kOverwriteThis};
+    EXPECT_EQ(test::FailureOf([&] { Save(list); }), G("无法创建文件！"));
+    EXPECT_EQ(list.Status("A.DAT"), G("正在保存"));
+    EXPECT_EQ(list.Status("B.DAT"), " ");
+    EXPECT_EQ(test::ReadFile(Path("A.QFX")), existed ? "old" : "");
+    EXPECT_EQ(test::Exists(Path("A.QFX")), existed);
+    ASSERT_EQ(blocks.size(), 1u);
+    std::filesystem::remove_all(blocks[0]);
+    EXPECT_EQ(dir_.Count(), existed ? 1u : 0u);  // no temporary file
+  }
+}
+
+// Two files of one run whose names map to one output file: the first is
+// kept, the second is not saved and says why; nothing is asked about it.
+TEST_F(SaveLoop, TwoFilesForOneNameKeepTheFirst) {
+  test::WriteFile(Path("XY.QFX"), "old");  // from an earlier run: the prompt's business
+  FakeList list = List({{"AB/     .DAT"}, {"AB_     .DAT"}, {"XY      .DAT"}, {"XY      .BAK"}, {"XY      .DAT"}});
+  list.answers = {kOverwriteThis, kOverwriteThis};
+  Save(list);
+  EXPECT_EQ(list.Status("AB/     .DAT"), G("保存完毕"));
+  EXPECT_EQ(list.Status("AB_     .DAT"), G("重名未保存"));
+  EXPECT_EQ(list.Status("XY      .BAK"), G("重名未保存"));
+  // The same name twice is one file: the overwrite rule, and a second prompt.
+  EXPECT_EQ(list.prompts.size(), 2u);
+  EXPECT_EQ(list.SavedPath("AB_     .DAT"), "");
+  // AB_.QFX holds what the converter made of AB/.DAT's raw file.
+  test::TempDir work;
+  test::WriteFile(work / "X.QFX", RawFileOf("AB/.DAT"));
+  ASSERT_TRUE(ConvertRawFile(work / "X.QFX", QfxFormat()));
+  EXPECT_EQ(test::ReadFile(Path("AB_.QFX")), test::ReadFile(work / "X.QFX"));
+  EXPECT_EQ(source_.events, (std::vector<std::string>{"open", "fetch AB/     .DAT", "close", "open", "close", "open",
+                                                      "fetch XY      .DAT", "close", "open", "close", "open",
+                                                      "fetch XY      .DAT", "close"}));
+  EXPECT_EQ(dir_.Count(), 2u);
+}
+
+// Names that are devices on Windows, or end in a dot: each becomes a file
+// of its own that holds what was saved.
+TEST_F(SaveLoop, DeviceNamesSaveAsFiles) {
+  FakeList list = List({{"CON     .DAT"}, {"nul     .DAT"}, {"AUX"}, {"COM1    .DAT"}, {"LPT1    .   "}});
+  Save(list);
+  for (const char* caption : {"CON     .DAT", "nul     .DAT", "AUX", "COM1    .DAT", "LPT1    .   "}) {
+    EXPECT_EQ(list.Status(caption), G("保存完毕")) << caption;
+    EXPECT_TRUE(std::filesystem::is_regular_file(list.SavedPath(caption))) << caption;
+  }
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) files += entry.is_regular_file();
+  EXPECT_EQ(files, 5u);
+}
+
 // The window lets input through while a file transfers: a click on a
 // column header re-sorts the rows. Each outcome still lands in its row, and
 // the rows are visited in the order they had at the start.
