@@ -17,8 +17,11 @@
 // dialog and Error with an empty message for an answer whose target or
 // delay is not a number; SaveSelectedFiles passes on the errors of the
 // transfer and the conversion after each file's clean-up (Aborted among
-// them, when the link was aborted), and gives "无法创建文件！" when a complete
-// file can't replace an existing one.
+// them, when the link was aborted; WriteError "写入文件失败！" for a full
+// disk), and gives "无法创建文件！" when a conversion can't start or a
+// complete file can't take its place. After any of them the file's name
+// holds what it held before. A file whose name maps to one saved earlier in
+// the run is no failure: its row shows "重名未保存".
 #pragma once
 
 #include "workflow/comm_settings.h"

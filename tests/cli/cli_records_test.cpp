@@ -70,6 +70,21 @@ TEST_F(CliTest, OutputThatIsTheInputIsRefused) {
   EXPECT_EQ(FileCount(), linked ? 3u : 2u);
 }
 
+// A link planted where the output's temporary file used to be written is
+// never written through: the temporary name can't be guessed, and the file
+// is made where nothing stood.
+TEST_F(CliTest, PlantedTemporaryNameIsNotFollowed) {
+  ASSERT_EQ(Run("sample A.T7P").status, 0);
+  std::ofstream(dir_ / "victim") << "precious";
+  std::error_code ec;
+  fs::create_symlink(dir_ / "victim", dir_ / ".OUT.QFX.part", ec);
+  if (ec) GTEST_SKIP() << "no links here";
+  EXPECT_EQ(Run("convert A.T7P OUT.QFX").status, 0);
+  EXPECT_EQ(Slurp(dir_ / "victim"), "precious");
+  EXPECT_EQ(fs::file_size(dir_ / "OUT.QFX"), 50432u);
+  EXPECT_EQ(FileCount(), 4u);
+}
+
 // Names that code page 936 can't hold reach the file system as they are.
 TEST_F(CliTest, NamesBeyondCodePage936) {
   const std::string strasse = "Stra\xC3\x9F" "e.T7P", smile = "d\xF0\x9F\x98\x80.QFX";

@@ -271,7 +271,15 @@ TEST_F(CliInterruptTest, CtrlCDuringAConversionLeavesNoOutput) {
       if (entry.path().extension() == ".part") return true;
     return false;
   };
-  const auto [status, ms] = Interrupt(GT7P_CLI, {"convert", "big.T7P", "big.QFX"}, SIGINT, temporary);
+  // The conversion takes some 40 ms: a signal that came after its end (the
+  // program then exits 0) is no verdict, and the case runs again.
+  std::pair<int, int64_t> outcome;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::filesystem::remove(dir_ / "big.QFX");
+    outcome = Interrupt(GT7P_CLI, {"convert", "big.T7P", "big.QFX"}, SIGINT, temporary);
+    if (outcome.first != 0) break;
+  }
+  const auto [status, ms] = outcome;
   EXPECT_EQ(status, 130) << Stderr();
   EXPECT_LT(ms, 5000);
   EXPECT_EQ(Stderr(), "");

@@ -231,6 +231,13 @@ TEST_F(ConvertRawFileTest, OldWorkFileIsReplaced) {
   test::WriteFile(dir_ / "TEST0001.___", "stale");
   std::string out = Convert(true, RawFile());
   EXPECT_EQ(out.substr(0, 8), "QZZDQX10");
+  // A link at the work file's name goes the same way; what it points at stays.
+  test::WriteFile(dir_ / "victim", "precious");
+  std::error_code ec;
+  std::filesystem::create_symlink(dir_ / "victim", dir_ / "TEST0001.___", ec);
+  if (ec) return;  // no links here
+  EXPECT_EQ(Convert(false, RawFile()).substr(0, 8), "MSPNSJ10");
+  EXPECT_EQ(test::ReadFile(dir_ / "victim"), "precious");
 }
 
 TEST_F(ConvertRawFileTest, ZeroCountsFailAndRestore) {
