@@ -33,6 +33,10 @@ class NativeFile {
   bool CreateNew(const std::filesystem::path& path);
   // Deletes a file or link at `path` (never a folder) and then CreateNew.
   bool CreateReplacing(const std::filesystem::path& path);
+  // CreateNew at `stem` followed by eight random letters and digits and
+  // `suffix`, another draw when that name is taken; false when none can be
+  // made (the folder is missing or not writable).
+  bool CreateUnique(const std::filesystem::path& stem, const std::string& suffix);
   bool OpenRead(const std::filesystem::path& path);
   bool IsOpen() const { return handle_ != kNone; }
   const std::filesystem::path& path() const { return path_; }

@@ -24,9 +24,14 @@ void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target) {
   if (link.ReplyText() != "10") throw Error(kVersionError);
 }
 
+// The cache file's own name in the first folder that takes it; where other
+// runs hold them all, a name of this run's own ("GT7PCache.XXXXXXXX.tmp").
 bool CreateCacheFile(const InstrumentLink& link, ReplyFile& cache) {
   for (const std::filesystem::path& folder : link.CacheFolders()) {
     if (!folder.empty() && cache.Create(folder / kCacheFileName)) return true;
+  }
+  for (const std::filesystem::path& folder : link.CacheFolders()) {
+    if (!folder.empty() && cache.CreateUnique(folder / "GT7PCache.", ".tmp")) return true;
   }
   return false;
 }

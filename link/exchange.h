@@ -14,9 +14,11 @@
 // file "GT7PCache.tmp" in the first of the link's cache folders where it can
 // be made afresh: one left there by a run that ended without its clean-up
 // is removed, but not one that another running program holds (POSIX: its
-// lock; Windows: it can't be deleted while open), and the new one is made
-// only where nothing stands (never through a link), so two runs never share
-// a cache file; none can be made: Error "无法创建缓冲池！". Then the port (can't be opened: ends quietly, the status
+// lock; Windows: it can't be deleted while open); where other runs hold it
+// in every folder, "GT7PCache.XXXXXXXX.tmp" (random) in the first folder
+// that takes one. It is made only where nothing stands (never through a
+// link), so two runs never share a cache file; none can be made: Error
+// "无法创建缓冲池！". Then the port (can't be opened: ends quietly, the status
 // tells), the handshake, status "正在提取目录信息...", the directory request
 // "00" into the cache. A reply shorter than 8 characters or not starting
 // with "1", or one that the line's going away cut off, gives Error

@@ -13,6 +13,12 @@ bool ReplyFile::Create(const std::filesystem::path& path) {
   return NativeFile::RemoveUnused(path) && file_.CreateNew(path);
 }
 
+bool ReplyFile::CreateUnique(const std::filesystem::path& stem, const std::string& suffix) {
+  Close();
+  pending_.clear();
+  return file_.CreateUnique(stem, suffix);
+}
+
 bool ReplyFile::Close() {
   if (!file_.IsOpen()) return !WriteFailed();
   Flush();

@@ -29,6 +29,9 @@ class ReplyFile {
   // made: a folder or a file in use stands there, the folder is missing or
   // not writable.
   bool Create(const std::filesystem::path& path);
+  // A new empty file at `stem`, eight random characters and `suffix`
+  // (NativeFile::CreateUnique).
+  bool CreateUnique(const std::filesystem::path& stem, const std::string& suffix);
   // Closes; false when a write failed, now or before.
   bool Close();
   // Deletes the file this made (not one put at its name since) and closes.
