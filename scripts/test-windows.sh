@@ -29,7 +29,7 @@ if [ ! -x "$linux_build/cli/gt7p-cli" ] || [ ! -x "$linux_build/tests/support/cy
   cmake --build "$linux_build" -j"$jobs" --target gt7p-cli cycle_simulator
 fi
 cmake -S "$top" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON -DGT7P_BENCH=OFF -DGT7P_QT_PREFIX="$qt" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON -DGT7P_GUI=ON -DGT7P_BENCH=OFF -DGT7P_QT_PREFIX="$qt" \
   -DGT7P_GTEST_SOURCE=/usr/src/googletest -DGT7P_LINUX_CLI="$linux_build/cli/gt7p-cli" >/dev/null
 cmake --build "$win_build" -j"$jobs"
 

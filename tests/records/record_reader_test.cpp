@@ -23,10 +23,10 @@ constexpr int kSamples = 9;
 // Field digits placed by name, so the test reads like the header it builds.
 void Put(std::string& record, const char* name, const std::string& digits, bool channel = false) {
   for (const std::string& entry : channel ? HeaderGroupOneEntries() : HeaderGroupZeroEntries()) {
-    FieldSpec spec = ParseFieldSpec(entry);
-    if (spec.name != Utf8ToCp936(name)) continue;
-    ASSERT_EQ(digits.size(), static_cast<size_t>(spec.length)) << name;
-    record.replace(static_cast<size_t>(spec.offset), digits.size(), digits);
+    FieldSpec fieldSpec = ParseFieldSpec(entry);
+    if (fieldSpec.name != Utf8ToCp936(name)) continue;
+    ASSERT_EQ(digits.size(), static_cast<size_t>(fieldSpec.length)) << name;
+    record.replace(static_cast<size_t>(fieldSpec.offset), digits.size(), digits);
     return;
   }
   FAIL() << "no field " << name;
