@@ -44,6 +44,15 @@ TEST(NumberText, ParsingAndPrinting) {
   EXPECT_EQ(StrToIntDef("12a", -1), -1);
 }
 
+// A character code page 936 lacks is one "?" on every system: never a
+// look-alike ("ö" as "o"), never one "?" per UTF-16 half.
+TEST(Cp936Text, WhatTheCodePageLacksIsOneQuestionMark) {
+  const std::string utf8 = "\xE6\xB5\x8B Bj\xC3\xB6rn d\xF0\x9F\x98\x80";  // "测 Björn d😀"
+  const std::string want = "\xB2\xE2 Bj?rn d?";
+  EXPECT_EQ(Utf8ToCp936(utf8), want);
+  EXPECT_EQ(TextFromPath(PathFromUtf8(utf8)), want);
+}
+
 TEST(TextLines, EveryLineBreakForm) {
   EXPECT_EQ(SplitLines("a\r\nb\rc\nd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitLines("\n\nx"), (std::vector<std::string>{"", "", "x"}));
