@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -8,11 +10,34 @@ namespace gt7p {
 namespace test {
 namespace {
 
+// The simulator serves one test after another: the rest of a reply that an
+// earlier test gave up on (closing the window mid-transfer) may still be on
+// the line and would pass for the start of this test's first reply. It is
+// read away until the line has been quiet for 200 ms.
+void DrainLine(const std::string& port) {
+  const std::wstring name = L"\\\\.\\" + std::wstring(port.begin(), port.end());
+  HANDLE line = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (line == INVALID_HANDLE_VALUE) return;
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;  // with these two: at once when bytes wait, else up to 100 ms for one
+  timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+  timeouts.ReadTotalTimeoutConstant = 100;
+  SetCommTimeouts(line, &timeouts);
+  char buffer[4096];
+  for (int quiet = 0; quiet < 2;) {
+    DWORD got = 0;
+    if (!ReadFile(line, buffer, sizeof buffer, &got, nullptr)) break;
+    quiet = got == 0 ? quiet + 1 : 0;
+  }
+  CloseHandle(line);
+}
+
 // A COM port that Wine maps to a simulator on the Linux side, which writes
 // one line per command into a log file.
 class ComPortInstrument : public CycleInstrument {
  public:
   ComPortInstrument(std::string port, std::string log) : port_(std::move(port)), log_(std::move(log)) {
+    DrainLine(port_);
     logStart_ = Log().size();  // the simulator serves one test after another
   }
   std::string Port() const override { return port_; }
