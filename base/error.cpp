@@ -15,8 +15,6 @@ WriteError::WriteError(std::error_code reason) : Error(Utf8ToCp936("写入文件
 
 void AbortWork() { workAborted = true; }
 
-bool WorkAborted() { return workAborted; }
-
 void ThrowIfWorkAborted() {
   if (workAborted) throw Aborted();
 }

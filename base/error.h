@@ -49,7 +49,6 @@ class Aborted : public Error {
 // a record is converted, exported or plotted): the long loops ask between
 // their pieces, and WriteBeside asks before an output takes its place.
 void AbortWork();  // from any thread
-bool WorkAborted();
 void ThrowIfWorkAborted();  // Aborted with an empty message
 
 }  // namespace gt7p

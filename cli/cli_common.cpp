@@ -73,9 +73,7 @@ std::string EscapeControls(const std::string& text) {
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) {
-      out += "\\x";
-      out += kHexDigits[byte >> 4];
-      out += kHexDigits[byte & 15];
+      out += "\\x" + HexDigits(byte, 2);
     } else {
       out += c;
     }

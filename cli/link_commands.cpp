@@ -115,15 +115,15 @@ PortOptions ParsePortOptions(const Args& args) {
 
 // The group-0 fields that --columns shows, by position.
 std::vector<bool> ShownFields(const std::string& choice) {
-  const std::vector<std::string> entries = HeaderGroupZeroEntries();
-  std::vector<bool> shown(entries.size(), choice == "all");
+  const std::vector<FieldSpec>& fields = HeaderGroupZeroFields();
+  std::vector<bool> shown(fields.size(), choice == "all");
   if (choice == "default") {
-    for (size_t i = 0; i < entries.size(); ++i) shown[i] = ParseFieldSpec(entries[i]).shown == "1";
+    for (size_t i = 0; i < fields.size(); ++i) shown[i] = fields[i].shown == "1";
   } else if (choice != "all") {
     for (const std::string& item : SplitText(choice, ',')) {
       int32_t n = StrToIntDef(Trim(item), 0);
-      if (n < 1 || n > static_cast<int32_t>(entries.size()))
-        throw UsageError{"--columns takes default, all or field numbers 1 to " + std::to_string(entries.size())};
+      if (n < 1 || n > static_cast<int32_t>(fields.size()))
+        throw UsageError{"--columns takes default, all or field numbers 1 to " + std::to_string(fields.size())};
       shown[static_cast<size_t>(n - 1)] = true;
     }
   }
@@ -184,9 +184,9 @@ int RunList(const std::vector<std::string>& words) {
   if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
   if (ui.columns.empty()) {
     // No file, so no columns came: the captions of the chosen fields.
-    const std::vector<std::string> entries = HeaderGroupZeroEntries();
-    for (size_t k = 0; k < entries.size(); ++k)
-      if (shown[k]) ui.columns.push_back(ParseFieldSpec(entries[k]).name);
+    const std::vector<FieldSpec>& fields = HeaderGroupZeroFields();
+    for (size_t k = 0; k < fields.size(); ++k)
+      if (shown[k]) ui.columns.push_back(fields[k].name);
     if (ui.columns.size() > 1) ui.columns.insert(ui.columns.begin() + 1, std::string());
   }
   PrintCells(ui.columns);

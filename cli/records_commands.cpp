@@ -56,9 +56,8 @@ std::string ReadHead(const fs::path& path, size_t bytes) {
   return head;
 }
 
-void PrintFields(const std::string& record, const std::vector<std::string>& entries) {
-  for (const std::string& entry : entries) {
-    FieldSpec fieldSpec = ParseFieldSpec(entry);
+void PrintFields(const std::string& record, const std::vector<FieldSpec>& fields) {
+  for (const FieldSpec& fieldSpec : fields) {
     PrintText(std::cout, fieldSpec.name + "\t" + EscapeControls(FieldText(record, fieldSpec)) + "\n");
   }
 }
@@ -97,12 +96,11 @@ int RunInfo(const std::vector<std::string>& words) {
   if (head.size() < kRawLeadingChars + static_cast<size_t>(kHeaderRecordChars))
     return ReportFailure(Utf8ToCp936("数据文件不完整！"));
   const std::string record = head.substr(kRawLeadingChars);
-  PrintFields(record, HeaderGroupZeroEntries());
+  PrintFields(record, HeaderGroupZeroFields());
 
   // Channel count and samples as the conversion reads them.
   auto field = [&](const char* name) {
-    for (const std::string& entry : HeaderGroupZeroEntries()) {
-      FieldSpec fieldSpec = ParseFieldSpec(entry);
+    for (const FieldSpec& fieldSpec : HeaderGroupZeroFields()) {
       if (fieldSpec.name == Utf8ToCp936(name)) return StrToIntDef(FieldText(record, fieldSpec), 0);
     }
     return 0;
@@ -115,7 +113,6 @@ int RunInfo(const std::vector<std::string>& words) {
   if (size < declared) PrintText(std::cout, Utf8ToCp936("数据文件不完整！\n"));
 
   std::ifstream in(path, std::ios::binary);
-  const std::vector<std::string> channelEntries = HeaderGroupOneEntries();
   for (int ch = 0; ch < channels; ++ch) {
     const uint64_t at = DeclaredRawSize(ch, samples);
     if (at + kChannelHeaderChars > size) break;
@@ -123,7 +120,7 @@ int RunInfo(const std::vector<std::string>& words) {
     in.seekg(static_cast<std::streamoff>(at));
     in.read(&header[0], kChannelHeaderChars);
     PrintText(std::cout, "\n" + Utf8ToCp936("第") + std::to_string(ch + 1) + Utf8ToCp936("道") + "\n");
-    PrintFields(header, channelEntries);
+    PrintFields(header, HeaderGroupOneFields());
   }
   return kExitOk;
 }

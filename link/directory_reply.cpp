@@ -22,7 +22,7 @@ int32_t HexNumber(const std::string& digits) {
 
 void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::vector<bool>& shownLines) {
   static const std::string kStatusCaption = Utf8ToCp936("　状态　");
-  const std::vector<std::string> fields = HeaderGroupZeroEntries();
+  const std::vector<FieldSpec>& fields = HeaderGroupZeroFields();
   ui.ClearList();
   for (int32_t e = 1; e <= entries; ++e) {
     const std::string record = cache.Read(kHeaderRecordChars);
@@ -31,7 +31,7 @@ void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::ve
     for (size_t k = 0; k < shownLines.size(); ++k) {
       if (!shownLines[k]) continue;
       if (k >= fields.size()) throw Error();  // lines pair with fields by position
-      const FieldSpec fieldSpec = ParseFieldSpec(fields[k]);
+      const FieldSpec& fieldSpec = fields[k];
       const std::string text = FieldText(record, fieldSpec);
       ++shown;
       if (e == 1) {

@@ -61,7 +61,6 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
   static const std::string kAborted = Utf8ToCp936("通讯已中止！");
   if (AbortRequested()) throw Aborted(kAborted);
   replyText_.clear();
-  lineGone_ = false;
   commandBuffer_.resize(commandText.size());
   for (size_t i = 0; i < commandText.size(); ++i) {
     int digit = HexDigitValue(commandText[i]);
@@ -78,7 +77,6 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
     throw;
   }
   end->Wait();
-  lineGone_ = end->LineGone();
   if (AbortRequested()) throw Aborted(kAborted);
 }
 

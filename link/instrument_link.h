@@ -52,7 +52,7 @@ class InstrumentLink {
                    ReplyFile* target);
   const std::string& ReplyText() const { return replyText_; }
   // The last reception ended because the line went away, not on silence.
-  bool LineGone() const { return lineGone_; }
+  bool LineGone() const { return receiveEnd_ && receiveEnd_->LineGone(); }
 
   // Gives up the exchange under way; from any thread (the window closing, a
   // signal's watcher). A reception under way ends at once (its thread wakes
@@ -77,7 +77,6 @@ class InstrumentLink {
   std::string commandBuffer_;
   std::vector<std::filesystem::path> cacheFolders_;
   int32_t secondMs_ = 1000;
-  bool lineGone_ = false;
 };
 
 }  // namespace gt7p

@@ -13,11 +13,6 @@
 namespace gt7p {
 namespace {
 
-const std::string& EnumMark() {
-  static const std::string mark = Utf8ToCp936("◇");
-  return mark;
-}
-
 // Digits after "0." of `value` (0 <= value <= 1) formatted with `places`
 // decimals, halves rounded away from zero, from the exact binary value. A
 // value that rounds up to 1 gives only zeros: the "1." falls outside the
@@ -87,6 +82,12 @@ uint32_t LowBits(double value, int bits) {
 }
 
 }  // namespace
+
+const std::string& EnumMark() {
+  static const std::string mark = Utf8ToCp936("◇");
+  return mark;
+}
+
 
 double NumberFromText(const std::string& text) {
   double value = 0;

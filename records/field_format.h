@@ -16,6 +16,9 @@ namespace gt7p {
 // places, so that a table's absurd count can't ask for gigabytes of zeros
 // (the built-in tables ask for 4 at most).
 std::string FormatFieldValue(const std::string& valueText, const std::string& kind, const std::string& templ);
+
+// "◇", which starts a template's enumeration part (code page 936).
+const std::string& EnumMark();
 constexpr int32_t kMaxFractionPlaces = 64;
 
 // Encodes a value text by the trimmed kind's place in "ILFSBUC":

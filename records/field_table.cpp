@@ -118,6 +118,23 @@ FieldSpec ParseFieldSpec(const std::string& entry) {
   return fieldSpec;
 }
 
+static std::vector<FieldSpec> ParseAll(const std::vector<std::string>& entries) {
+  std::vector<FieldSpec> fields;
+  fields.reserve(entries.size());
+  for (const std::string& entry : entries) fields.push_back(ParseFieldSpec(entry));
+  return fields;
+}
+
+const std::vector<FieldSpec>& HeaderGroupZeroFields() {
+  static const std::vector<FieldSpec> fields = ParseAll(HeaderGroupZeroEntries());
+  return fields;
+}
+
+const std::vector<FieldSpec>& HeaderGroupOneFields() {
+  static const std::vector<FieldSpec> fields = ParseAll(HeaderGroupOneEntries());
+  return fields;
+}
+
 std::string FieldText(const std::string& record, const FieldSpec& fieldSpec) {
   std::string chars;
   if (fieldSpec.offset >= 0 && static_cast<size_t>(fieldSpec.offset) < record.size())

@@ -37,6 +37,10 @@ struct FieldSpec {
 };
 FieldSpec ParseFieldSpec(const std::string& entry);
 
+// The group-0 and group-1 entries parsed once, in table order.
+const std::vector<FieldSpec>& HeaderGroupZeroFields();
+const std::vector<FieldSpec>& HeaderGroupOneFields();
+
 // The field's characters cut out of `record` (fewer when the record is
 // short) rendered by FormatFieldValue.
 std::string FieldText(const std::string& record, const FieldSpec& fieldSpec);

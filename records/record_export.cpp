@@ -1,7 +1,7 @@
 #include "records/record_export.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -112,9 +112,9 @@ std::string AsciiSafe(const std::string& cp936) {
 }
 
 std::string DecimalText(double value, int places) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", places, value);
-  std::string text = buf;
+  char buf[512];  // a double's integer part has at most 309 digits
+  const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, places).ptr;
+  std::string text(buf, end);
   if (text.find('.') != std::string::npos) {
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();

@@ -21,7 +21,7 @@ constexpr size_t kMagicBytes = 8;
 
 // The (count, literal) pairs of a template's format part.
 std::vector<std::pair<int32_t, std::string>> TemplatePairs(const std::string& templ) {
-  std::vector<std::string> pieces = SplitText(templ.substr(0, templ.find(Utf8ToCp936("◇"))), '*');
+  std::vector<std::string> pieces = SplitText(templ.substr(0, templ.find(EnumMark())), '*');
   std::vector<std::pair<int32_t, std::string>> pairs;
   for (size_t p = 0; p + 1 < pieces.size(); p += 2) pairs.emplace_back(StrToIntDef(pieces[p], -1), pieces[p + 1]);
   return pairs;
@@ -159,11 +159,10 @@ std::vector<std::pair<int32_t, int32_t>> RecoverSource(const std::vector<LayoutE
   return recovered;
 }
 
-std::vector<bool> HeldFields(const std::vector<std::string>& entries,
+std::vector<bool> HeldFields(const std::vector<FieldSpec>& fields,
                              const std::vector<std::pair<int32_t, int32_t>>* recovered) {
   std::vector<bool> held;
-  for (const std::string& entry : entries) {
-    const FieldSpec fieldSpec = ParseFieldSpec(entry);
+  for (const FieldSpec& fieldSpec : fields) {
     bool is = recovered == nullptr;
     if (recovered)
       for (const auto& r : *recovered) is = is || (r.first == fieldSpec.offset && r.second == fieldSpec.length);
@@ -241,11 +240,11 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
     in_.read(block.data(), headerBytes);
     if (in_.gcount() != headerBytes) throw Error(Incomplete());
     const auto recovered = RecoverSource(layout_->header, block.data(), true, header_.headerRecord);
-    header_.headerHeld = HeldFields(HeaderGroupZeroEntries(), &recovered);
+    header_.headerHeld = HeldFields(HeaderGroupZeroFields(), &recovered);
     std::string probe(kChannelHeaderChars, '0');
     std::vector<char> zeros(static_cast<size_t>(layout_->channelHeaderSize));
     const auto channelRecovered = RecoverSource(layout_->channel, zeros.data(), false, probe);
-    header_.channelHeld = HeldFields(HeaderGroupOneEntries(), &channelRecovered);
+    header_.channelHeld = HeldFields(HeaderGroupOneFields(), &channelRecovered);
     dataStart_ = static_cast<uint64_t>(headerBytes);
     channelHeaderBytes_ = static_cast<uint64_t>(layout_->channelHeaderSize);
   } else {
@@ -257,8 +256,8 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
       if (HexDigitValue(c) < 0) throw Error(Utf8ToCp936("无法识别的文件格式！"));
     if (head.size() < kRawLeadingChars + kHeaderRecordChars) throw Error(Incomplete());
     header_.headerRecord = head.substr(kRawLeadingChars);
-    header_.headerHeld = HeldFields(HeaderGroupZeroEntries(), nullptr);
-    header_.channelHeld = HeldFields(HeaderGroupOneEntries(), nullptr);
+    header_.headerHeld = HeldFields(HeaderGroupZeroFields(), nullptr);
+    header_.channelHeld = HeldFields(HeaderGroupOneFields(), nullptr);
     dataStart_ = kRawLeadingChars + kHeaderRecordChars;
     channelHeaderBytes_ = kChannelHeaderChars;
   }
@@ -331,34 +330,29 @@ double FirstSampleMs(const RecordHeader& header) {
   return (header.sampleDelayUs - header.preTriggerCount * header.intervalUs) * 0.001;
 }
 
-static std::vector<FieldLine> Lines(const std::vector<std::string>& entries, const std::vector<bool>& held,
+static std::vector<FieldLine> Lines(const std::vector<FieldSpec>& fields, const std::vector<bool>& held,
                                     const std::string& record) {
   std::vector<FieldLine> lines;
-  for (size_t i = 0; i < entries.size(); ++i) {
+  for (size_t i = 0; i < fields.size(); ++i) {
     if (i < held.size() && !held[i]) continue;
-    const FieldSpec fieldSpec = ParseFieldSpec(entries[i]);
+    const FieldSpec& fieldSpec = fields[i];
     lines.push_back({fieldSpec.name, FieldText(record, fieldSpec)});
   }
   return lines;
 }
 
 std::vector<FieldLine> HeaderFieldLines(const RecordHeader& header) {
-  return Lines(HeaderGroupZeroEntries(), header.headerHeld, header.headerRecord);
+  return Lines(HeaderGroupZeroFields(), header.headerHeld, header.headerRecord);
 }
 
 std::vector<FieldLine> ChannelFieldLines(const RecordHeader& header, const std::string& channelHeader) {
-  return Lines(HeaderGroupOneEntries(), header.channelHeld, channelHeader);
+  return Lines(HeaderGroupOneFields(), header.channelHeld, channelHeader);
 }
 
 FieldSpec TableField(int tableIndex) {
-  static const std::vector<FieldSpec> fieldSpecs = [] {
-    std::vector<FieldSpec> out;
-    for (const auto& entries : {HeaderGroupZeroEntries(), HeaderGroupOneEntries()})
-      for (const std::string& entry : entries) out.push_back(ParseFieldSpec(entry));
-    return out;
-  }();
-  for (const FieldSpec& fieldSpec : fieldSpecs)
-    if (StrToIntDef(fieldSpec.index, -1) == tableIndex) return fieldSpec;
+  for (const auto* fields : {&HeaderGroupZeroFields(), &HeaderGroupOneFields()})
+    for (const FieldSpec& fieldSpec : *fields)
+      if (StrToIntDef(fieldSpec.index, -1) == tableIndex) return fieldSpec;
   throw Error();
 }
 

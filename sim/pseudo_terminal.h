@@ -30,7 +30,6 @@ class PseudoTerminal {
   size_t Unread() const;
   // Closes both ends, as a line that goes away: the clients' ends hang up.
   void HangUp();
-  bool HungUp() const { return master_ < 0; }
 
  private:
   int master_ = -1;

@@ -35,13 +35,12 @@ uint32_t Lcg(uint32_t& state) {
 }  // namespace
 
 RecordBuilder::RecordBuilder(Group group)
-    : entries_(group == kFileHeader ? HeaderGroupZeroEntries() : HeaderGroupOneEntries()),
+    : fields_(group == kFileHeader ? HeaderGroupZeroFields() : HeaderGroupOneFields()),
       chars_(group == kFileHeader ? kHeaderRecordChars : kChannelHeaderChars, '0') {}
 
 RecordBuilder::Place RecordBuilder::Find(const std::string& name) const {
   const std::string wanted = Utf8ToCp936(name);
-  for (const std::string& entry : entries_) {
-    FieldSpec fieldSpec = ParseFieldSpec(entry);
+  for (const FieldSpec& fieldSpec : fields_) {
     if (fieldSpec.name == wanted)
       return Place{static_cast<size_t>(fieldSpec.offset), static_cast<size_t>(fieldSpec.length), fieldSpec.templ};
   }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "records/records.h"
+
 namespace gt7p {
 namespace sim {
 
@@ -38,7 +40,7 @@ class RecordBuilder {
     std::string templ;
   };
   Place Find(const std::string& name) const;
-  std::vector<std::string> entries_;
+  const std::vector<FieldSpec>& fields_;
   std::string chars_;
 };
 

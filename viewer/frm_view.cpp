@@ -83,15 +83,10 @@ bool TfrmView::OpenFile(const std::filesystem::path& path) {
   section_.header = record_.header;
   section_.fileName = TextFromPath(path.filename());
   view::TimeSpan(section_.header, section_.firstMs, section_.lastMs);
-  section_.traces.resize(record_.channels.size());
-  for (size_t i = 0; i < record_.channels.size(); ++i) {
-    view::SectionTrace& trace = section_.traces[i];
-    trace.channelNumber = ChannelNumber(record_.channels[i].header);
-    trace.picks = AnalysisPoints(record_.channels[i].header);
-    trace.peak = view::PeakOf(record_.channels[i].samples.data(), record_.channels[i].samples.size());
-  }
+  section_.traces.resize(record_.channels.size());  // made by Relayout, for the columns it finds
   UpdateHeaderLines();
   laidOutWidth_ = laidOutHeight_ = -1;
+  geometry_.width = -1;
   setWindowTitle(Ui("查看波形 - ") + QString::fromStdString(Utf8FromPath(path.filename())));
   pnlSection->update();
   return true;
@@ -116,11 +111,11 @@ void TfrmView::Relayout(int width, int height) {
   if (record_.channels.empty() || (width == laidOutWidth_ && height == laidOutHeight_)) return;
   const int oldColumns = geometry_.width;
   geometry_ = view::FitSection(section_, width, height, frame_);
-  if (geometry_.width != oldColumns || laidOutWidth_ < 0)
-    for (size_t i = 0; i < record_.channels.size(); ++i) {
-      const std::vector<float>& s = record_.channels[i].samples;
-      section_.traces[i].columns = view::DecimateTrace(s.data(), s.size(), geometry_.width);
-    }
+  // The traces are decimated anew only for other columns (a new record
+  // included); a marked trace changes the panel's lines, not the traces.
+  if (geometry_.width != oldColumns)
+    for (size_t i = 0; i < record_.channels.size(); ++i)
+      section_.traces[i] = view::MakeSectionTrace(record_.channels[i], geometry_.width);
   laidOutWidth_ = width;
   laidOutHeight_ = height;
 }

@@ -22,8 +22,7 @@ std::string ColumnLineText(const std::string& n, bool shown, const std::string& 
 
 std::string DefaultColumns() {
   std::string text;
-  for (const std::string& entry : HeaderGroupZeroEntries()) {
-    const FieldSpec fieldSpec = ParseFieldSpec(entry);
+  for (const FieldSpec& fieldSpec : HeaderGroupZeroFields()) {
     if (!text.empty()) text += "\r\n";
     text += ColumnLineText(fieldSpec.index, fieldSpec.shown == "1", fieldSpec.name);
   }
@@ -77,10 +76,10 @@ CommSettings CommSettingsFor(const std::string& portName, int32_t commTarget, in
   settings.commTarget = commTarget;
   settings.receiveDelay = receiveDelay;
   std::vector<ColumnLine> lines;
-  const std::vector<std::string> entries = HeaderGroupZeroEntries();
-  for (size_t i = 0; i < entries.size(); ++i) {
+  const std::vector<FieldSpec>& fields = HeaderGroupZeroFields();
+  for (size_t i = 0; i < fields.size(); ++i) {
     const bool shown = i < shownFields.size() && shownFields[i];
-    lines.push_back(ColumnLine{shown, ParseFieldSpec(entries[i]).name});
+    lines.push_back(ColumnLine{shown, fields[i].name});
     settings.shown.push_back(shown);
   }
   settings.columnChoice = ColumnChoiceText(lines);
