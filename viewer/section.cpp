@@ -57,8 +57,10 @@ void TimeSpan(const RecordHeader& header, double& firstMs, double& lastMs) {
 }
 
 std::optional<double> PickTimeMs(const RecordHeader& header, int32_t value) {
-  if (value < 1 || value > header.sampleCount) return std::nullopt;
-  return SampleTimeMs(header, value - 1);
+  // Counted as the picks table counts them, at the table's time.
+  const int32_t index = PickSampleIndex(value, header.sampleCount);
+  if (index < 0) return std::nullopt;
+  return RecordSampleTimes(header).AtMs(index);
 }
 
 double SectionGeometry::TimeToX(double ms) const {

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "base/text.h"
+#include "records/records.h"
 #include "tests/cli/cli_test.h"
 #include "tests/records/standard_readers.h"
 #include "tests/records/test_records.h"
@@ -167,6 +168,54 @@ TEST_F(CliExportTest, FailuresLeaveNoOutput) {
   EXPECT_EQ(Run("plot cut.T7P").status, 2);
   EXPECT_EQ(Run("plot cut.T7P -o x.png --width 10").status, 2);
   for (const char* command : {"export", "plot"}) EXPECT_EQ(Run(std::string(command) + " --help").status, 0);
+}
+
+// The simulator's t0 is the sample at or just before its first arrival
+// (0.5 ms + distance / 1.8 m/ms in demo record 2), counted from 1; channels
+// whose arrival lies beyond the record have no point.
+TEST_F(CliExportTest, PicksTableOfRawRecords) {
+  ASSERT_EQ(Run("sample --index 2 a.T7P").status, 0);
+  ASSERT_EQ(Run("sample --index 4 b.T7P").status, 0);
+  gt7p::test::CliResult r = Run("picks a.T7P b.T7P");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.rfind("file,channel,distance_m,layer,sample,time_ms\r\na.T7P,1,1,t0,122,1.05\r\n", 0), 0u);
+  const std::vector<gt7p::PickRow> rows = gt7p::ParsePicksTable(r.out);
+  int fromA = 0;
+  for (const gt7p::PickRow& row : rows) {
+    if (row.file != "a.T7P") continue;
+    ++fromA;
+    const double arrivalMs = 0.5 + row.distanceM / 1.8;
+    EXPECT_EQ(row.layer, 0);
+    EXPECT_EQ(row.distanceM, row.channel);  // 1 m spacing
+    EXPECT_DOUBLE_EQ(row.timeMs, (row.sample - 1 - 16) * 0.01);  // 16 before the trigger
+    EXPECT_LE(row.timeMs, arrivalMs + 1e-9) << row.channel;
+    EXPECT_GT(row.timeMs + 0.01, arrivalMs) << row.channel;
+  }
+  EXPECT_EQ(fromA, 17);  // channel 18 arrives at 10.5 ms, after the last sample (10.07 ms)
+  EXPECT_GT(rows.size(), 17u);
+
+  ASSERT_EQ(Run("picks a.T7P b.T7P -o p.csv").status, 0);
+  EXPECT_EQ(Slurp(dir_ / "p.csv"), r.out);
+
+  // QFX and ESP hold no points; a point beyond the samples is no row.
+  ASSERT_EQ(Run("convert a.T7P").status, 0);
+  r = Run("picks a.T7P a.QFX -o q.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "a.QFX：QFX 文件不含解析点 t0..t5，只有原始文件（.T7P）含有！\n");
+  EXPECT_FALSE(fs::exists(dir_ / "q.csv"));
+  gt7p::test::TestRecord record;
+  record.channels[1].points = {3, 0, 0, 0, 9, 0};  // 8 samples: t4 lies beyond
+  gt7p::test::WriteFile(dir_ / "x.T7P", gt7p::test::RawFileOf(record));
+  r = Run("picks x.T7P");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "file,channel,distance_m,layer,sample,time_ms\r\nx.T7P,2,2,t0,3,0.02\r\n");
+  EXPECT_EQ(r.err, "x.T7P：1 个解析点超出采样点数，未列出\n");
+
+  EXPECT_EQ(Run("picks").status, 2);
+  EXPECT_EQ(Run("picks a.T7P -o a.T7P").status, 2);
+  EXPECT_EQ(Run("picks missing.T7P").err, "找不到文件：missing.T7P\n");
+  EXPECT_EQ(Run("picks --help").status, 0);
 }
 
 // The PNG's size from its IHDR chunk (big-endian width and height).
