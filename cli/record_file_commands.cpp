@@ -90,9 +90,7 @@ int RunPicks(const std::vector<std::string>& words) {
   std::vector<PickRow> rows;
   for (size_t i = 0; i < inputs.size(); ++i) {
     RecordReader reader(inputs[i]);
-    if (!HoldsPicks(reader.header()))
-      throw Error(TextFromPath(inputs[i]) + Utf8ToCp936("：") + UpperCaseCp936(reader.header().format->name) +
-                  Utf8ToCp936(" 文件不含解析点 t0..t5，只有原始文件（.T7P）含有！"));
+    RequirePicks(reader.header(), TextFromPath(inputs[i]));
     int outside = 0;
     const std::vector<PickRow> picks = RecordPicks(reader, args.positional()[i], &outside);
     rows.insert(rows.end(), picks.begin(), picks.end());

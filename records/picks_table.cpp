@@ -110,6 +110,12 @@ bool HoldsPicks(const RecordHeader& header) {
   return at < header.channelHeld.size() && header.channelHeld[at];
 }
 
+void RequirePicks(const RecordHeader& header, const std::string& fileCp936) {
+  if (HoldsPicks(header)) return;
+  throw Error(fileCp936 + Utf8ToCp936("：") + UpperCaseCp936(header.format->name) +
+              Utf8ToCp936(" 文件不含解析点 t0..t5，只有原始文件（.T7P）含有！"));
+}
+
 std::vector<PickRow> RecordPicks(RecordReader& reader, const std::string& fileUtf8, int* outside) {
   const RecordHeader& header = reader.header();
   std::vector<PickRow> rows;

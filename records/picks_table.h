@@ -70,6 +70,9 @@ PickRow MakePickRow(const RecordHeader& header, const std::string& channelHeader
 // Whether the record's file holds the instrument's points: raw files do,
 // QFX and ESP files don't.
 bool HoldsPicks(const RecordHeader& header);
+// Error "NAME：QFX 文件不含解析点 t0..t5，只有原始文件（.T7P）含有！" (the
+// file's text, its format) unless the record's file holds the points.
+void RequirePicks(const RecordHeader& header, const std::string& fileCp936);
 
 // The instrument's points of a record, channel by channel in file order and
 // t0 to t5 within a channel (channel headers only; no samples are read).

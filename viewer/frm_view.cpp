@@ -5,7 +5,11 @@
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -16,6 +20,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/output_file.h"
 #include "viewer/section_painter.h"
 
 namespace gt7p {
@@ -40,7 +45,16 @@ TfrmView::TfrmView(QWidget* parent) : QWidget(parent) {
   chkNormalise->setChecked(scaling_.normalise);
   chkNormalise->setToolTip(Ui("每道按其最大绝对值归一（N）"));
   lblHint = new QLabel(Ui("滚轮或 +/− 调整增益，单击一道显示其道头，拖入 .T7P、.QFX 或 .ESP 文件打开"), this);
-  for (QWidget* w : std::initializer_list<QWidget*>{btnGainDown, btnGainUp, chkNormalise, lblHint}) {
+  btnExport = new QToolButton(this);
+  btnExport->setText(Ui("导出"));
+  btnExport->setPopupMode(QToolButton::InstantPopup);
+  btnExport->setEnabled(false);
+  auto* exportMenu = new QMenu(btnExport);
+  actExportSegy = exportMenu->addAction(Ui("导出 SEG-Y…"));
+  actExportSeg2 = exportMenu->addAction(Ui("导出 SEG-2…"));
+  actExportPicks = exportMenu->addAction(Ui("导出拾取表…"));
+  btnExport->setMenu(exportMenu);
+  for (QWidget* w : std::initializer_list<QWidget*>{btnGainDown, btnGainUp, chkNormalise, btnExport, lblHint}) {
     w->setFont(view::SectionFont(13));
     w->setFocusPolicy(Qt::NoFocus);  // the keys belong to the section
   }
@@ -52,6 +66,8 @@ TfrmView::TfrmView(QWidget* parent) : QWidget(parent) {
   bar->addWidget(btnGainUp);
   bar->addSpacing(8);
   bar->addWidget(chkNormalise);
+  bar->addSpacing(8);
+  bar->addWidget(btnExport);
   bar->addSpacing(16);
   bar->addWidget(lblHint, 1);
   auto* layout = new QVBoxLayout(this);
@@ -63,6 +79,9 @@ TfrmView::TfrmView(QWidget* parent) : QWidget(parent) {
   connect(btnGainDown, &QToolButton::clicked, this, [this] { btnGainDownClick(); });
   connect(btnGainUp, &QToolButton::clicked, this, [this] { btnGainUpClick(); });
   connect(chkNormalise, &QCheckBox::clicked, this, [this](bool checked) { chkNormaliseClick(checked); });
+  connect(actExportSegy, &QAction::triggered, this, [this] { ExportClick(ExportKind::kSegy); });
+  connect(actExportSeg2, &QAction::triggered, this, [this] { ExportClick(ExportKind::kSeg2); });
+  connect(actExportPicks, &QAction::triggered, this, [this] { ExportClick(ExportKind::kPicks); });
   setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -88,6 +107,7 @@ bool TfrmView::OpenFile(const std::filesystem::path& path) {
   laidOutWidth_ = laidOutHeight_ = -1;
   geometry_.width = -1;
   setWindowTitle(Ui("查看波形 - ") + QString::fromStdString(Utf8FromPath(path.filename())));
+  btnExport->setEnabled(true);
   pnlSection->update();
   return true;
 }
@@ -173,6 +193,45 @@ void TfrmView::dropEvent(QDropEvent* event) {
   if (path.empty()) return;
   event->acceptProposedAction();
   OpenFile(path);
+}
+
+void TfrmView::ExportClick(ExportKind kind) {
+  if (path_.empty()) return;
+  static const struct {
+    const char *extension, *filter;
+  } kKinds[] = {{".sgy", "SEG-Y (*.sgy *.segy)"}, {".sg2", "SEG-2 (*.sg2 *.dat)"}, {".csv", "CSV (*.csv)"}};
+  const auto& k = kKinds[static_cast<int>(kind)];
+  const std::filesystem::path suggested = std::filesystem::path(path_).replace_extension(k.extension);
+  std::filesystem::path out;
+  if (saveDialogHook) {
+    out = saveDialogHook(kind, suggested);
+  } else {
+    const QString chosen = QFileDialog::getSaveFileName(this, windowTitle(), QString::fromStdString(Utf8FromPath(suggested)),
+                                                        Ui(k.filter));
+    if (!chosen.isEmpty()) out = PathFromUtf8(chosen.toStdString());
+  }
+  if (out.empty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    std::error_code ec;
+    if (std::filesystem::equivalent(out, path_, ec)) throw Error(Utf8ToCp936("不能覆盖正在查看的文件！"));
+    RecordReader reader(path_);
+    WriteBeside(out, [&](const std::filesystem::path& part) {
+      if (kind == ExportKind::kSegy) {
+        WriteSegy(reader, part);
+      } else if (kind == ExportKind::kSeg2) {
+        WriteSeg2(reader, part);
+      } else {
+        RequirePicks(reader.header(), TextFromPath(path_.filename()));
+        WritePicksTable(part, RecordPicks(reader, Utf8FromPath(path_.filename())));
+      }
+    });
+    QApplication::restoreOverrideCursor();
+    lblHint->setText(Ui("已导出：") + QString::fromStdString(Utf8FromPath(out)));
+  } catch (const Error& e) {
+    QApplication::restoreOverrideCursor();
+    ShowError(e.message());
+  }
 }
 
 void TfrmView::ShowError(const std::string& message) {

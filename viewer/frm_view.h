@@ -4,7 +4,9 @@
 //
 // Gain: mouse wheel, "+" and "-" keys or the buttons, 3 dB a step; "N" or
 // the check box switches trace normalisation. A click on a trace marks it
-// and adds its channel header to the fields.
+// and adds its channel header to the fields. The export button's menu
+// writes the open record's file as SEG-Y, SEG-2 or the picks table
+// (records/records.h), through a save dialog.
 #pragma once
 
 #include <QWidget>
@@ -14,6 +16,7 @@
 
 #include "viewer/section.h"
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QToolButton;
@@ -45,6 +48,17 @@ class TfrmView : public QWidget {
 
   // Seam for tests: the error box.
   std::function<void(const std::string& message)> errorBoxHook;
+
+  // Export: "导出 SEG-Y…", "导出 SEG-2…", "导出拾取表…" in btnExport's menu.
+  enum class ExportKind { kSegy, kSeg2, kPicks };
+  QToolButton* btnExport;
+  QAction *actExportSegy, *actExportSeg2, *actExportPicks;
+  // Asks for the output's name (suggested: the record's with the format's
+  // extension) and writes the open record's file there, complete or not at
+  // all; a failure shows the system's message in the error box.
+  void ExportClick(ExportKind kind);
+  // Seam for tests: the save dialog; an empty path is a cancel.
+  std::function<std::filesystem::path(ExportKind kind, const std::filesystem::path& suggested)> saveDialogHook;
 
   // Handlers.
   void btnGainDownClick() { StepGain(-1); }

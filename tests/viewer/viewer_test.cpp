@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include "base/cp936.h"
+#include "records/records.h"
 #include "sim/record_maker.h"
 #include "tests/support/files.h"
 #include "viewer/frm_view.h"
@@ -129,6 +130,52 @@ TEST_F(ViewerTest, DroppedFilesOpenAndBadOnesSaySo) {
   EXPECT_EQ(errors_[0], "无法识别的文件格式！");
   EXPECT_EQ(view_.record().header.channelCount, 24);  // what was shown stays
   EXPECT_EQ(view_.windowTitle().toStdString(), "查看波形 - ZS0002.T7P");
+}
+
+// The export menu writes what gt7p-cli export and picks write, through the
+// same records/ code; the picks of a QFX file and the viewed file itself
+// are refused in the error box; a cancelled dialog writes nothing.
+TEST_F(ViewerTest, ExportMenuWritesSegySeg2AndThePicksTable) {
+  EXPECT_FALSE(view_.btnExport->isEnabled());
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_TRUE(view_.btnExport->isEnabled());
+  EXPECT_EQ(view_.actExportSegy->text().toStdString(), "导出 SEG-Y…");
+  EXPECT_EQ(view_.actExportSeg2->text().toStdString(), "导出 SEG-2…");
+  EXPECT_EQ(view_.actExportPicks->text().toStdString(), "导出拾取表…");
+  std::vector<std::filesystem::path> suggested;
+  std::filesystem::path answer;
+  view_.saveDialogHook = [&](TfrmView::ExportKind, const std::filesystem::path& name) {
+    suggested.push_back(name);
+    return answer;
+  };
+
+  answer = Path("out.sgy");
+  view_.actExportSegy->trigger();
+  answer = Path("out.sg2");
+  view_.actExportSeg2->trigger();
+  answer = Path("out.csv");
+  view_.actExportPicks->trigger();
+  answer.clear();
+  view_.actExportSegy->trigger();
+  ASSERT_TRUE(errors_.empty()) << errors_[0];
+  EXPECT_EQ(suggested, (std::vector<std::filesystem::path>{Path("ZS0002.sgy"), Path("ZS0002.sg2"), Path("ZS0002.csv"),
+                                                           Path("ZS0002.sgy")}));
+  RecordReader reader(Path("ZS0002.T7P"));
+  WriteSegy(reader, Path("want.sgy"));
+  WriteSeg2(reader, Path("want.sg2"));
+  EXPECT_EQ(test::ReadFile(Path("out.sgy")), test::ReadFile(Path("want.sgy")));
+  EXPECT_EQ(test::ReadFile(Path("out.sg2")), test::ReadFile(Path("want.sg2")));
+  EXPECT_EQ(ReadPicksTable(Path("out.csv")), RecordPicks(reader, "ZS0002.T7P"));
+  EXPECT_EQ(dir_.Count(), 6u);  // the record, three exports, two made here: no part file
+
+  answer = Path("ZS0002.T7P");
+  view_.actExportSeg2->trigger();
+  ASSERT_TRUE(ConvertRawFile(Path("ZS0002.T7P"), QfxFormat()) && view_.OpenFile(Path("ZS0002.T7P")));
+  answer = Path("qfx.csv");
+  view_.actExportPicks->trigger();
+  EXPECT_EQ(errors_, (std::vector<std::string>{"不能覆盖正在查看的文件！",
+                                               "ZS0002.T7P：QFX 文件不含解析点 t0..t5，只有原始文件（.T7P）含有！"}));
+  EXPECT_FALSE(test::Exists(Path("qfx.csv")));
 }
 
 // The plot's PNG goes through a palette of the picture's own colours: every
