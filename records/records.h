@@ -34,11 +34,12 @@
 // and the raw file as it was. RecordReader: "找不到文件：" and the path,
 // "无法识别的文件格式！", "数据文件不完整！" and "道数或采样点数为零！". The
 // exports: the reader's failures, "无法创建文件！", WriteError, and their own
-// messages for a record the format can't hold (or, for SEG-Y, a build
-// without segyio).
+// messages for a record the format can't hold. The picks table:
+// "拾取表格式不对（第N行）！" for a text that is no such table, and the
+// message of RequirePicks for a file without the points.
 //
 // Paths are std::filesystem::path; outputs are made by NativeFile (never
-// through a link), except SEG-Y, which segyio opens by name.
+// through a link).
 #pragma once
 
 #include "records/converter.h"
