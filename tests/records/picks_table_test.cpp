@@ -55,10 +55,13 @@ TEST_F(PicksOfRecords, RowsOfARawRecordOnTheExportsTimeAxis) {
   r.channels[0].distanceDigits = "001240";      // 18.25 m
   r.channels[2].points = {0, 0, 0, 0, 0, 17};
   r.channels[2].number = 9;
-  RecordReader reader(Write("A.T7P", r));
-  ASSERT_TRUE(HoldsPicks(reader.header()));
   int outside = 0;
-  const std::vector<PickRow> rows = RecordPicks(reader, "A.T7P", &outside);
+  std::vector<PickRow> rows;
+  {
+    RecordReader reader(Write("A.T7P", r));  // closed before the conversion below (Windows)
+    ASSERT_TRUE(HoldsPicks(reader.header()));
+    rows = RecordPicks(reader, "A.T7P", &outside);
+  }
   EXPECT_EQ(outside, 1);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(PicksTableText(rows),
@@ -73,6 +76,7 @@ TEST_F(PicksOfRecords, RowsOfARawRecordOnTheExportsTimeAxis) {
   r.preTrigger = 3;
   RecordReader quarter(Write("Q.T7P", r));
   const std::vector<PickRow> q = RecordPicks(quarter, "Q.T7P");
+  ASSERT_EQ(q.size(), 3u);
   EXPECT_EQ(q[0].timeMs, -0.00075);
   EXPECT_EQ(PicksTableLine(q[0]), "Q.T7P,1,18.25,t0,1,-0.00075\r\n");
 
