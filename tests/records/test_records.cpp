@@ -27,7 +27,7 @@ TestRecord::TestRecord() {
 }
 
 int16_t SampleValue(int channel, int sample) {
-  return static_cast<int16_t>((channel * 7919 + sample * 104729) % 65536 - 32768);
+  return static_cast<int16_t>((channel * 7919LL + sample * 104729LL) % 65536 - 32768);
 }
 
 std::string RawFileOf(const TestRecord& r) {
