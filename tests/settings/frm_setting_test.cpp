@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -80,8 +81,8 @@ TEST(SettingDialog, TabOrderAndAccelerators) {
   TfrmSetting& d = s.d;
   // Tab from the OK button runs through the controls and skips btnInsU2C.
   EXPECT_EQ(QApplication::focusWidget(), d.btnSetting);
-  const std::vector<QWidget*> order = {d.btnCancel,     d.cbCommPort,  d.cbCommObj, d.cbCommTimeOut,
-                                       d.btnGetDefList, d.chlbSetting, d.btnSetting};
+  const std::vector<QWidget*> order = {d.btnCancel,     d.cbCommPort,  d.cbCommObj,          d.cbCommTimeOut,
+                                       d.btnGetDefList, d.chlbSetting, d.chkEndWhenComplete, d.btnSetting};
   for (QWidget* next : order) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), next);
