@@ -97,6 +97,27 @@ TEST(SettingDialog, TabOrderAndAccelerators) {
   }
 }
 
+// The check box of the reply's end: checked unless the settings asked for
+// full silences; its answer is taken on OK only.
+TEST(SettingDialog, EndWhenCompleteCheckBox) {
+  auto run = [](bool fullSilence, bool click, bool ok) {
+    QTimer::singleShot(0, [=] {
+      auto* dialog = qobject_cast<TfrmSetting*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->chkEndWhenComplete->isChecked(), !fullSilence);
+      if (click) dialog->chkEndWhenComplete->click();
+      (ok ? dialog->btnSetting : dialog->btnCancel)->click();
+    });
+    bool value = fullSilence;
+    EditCommSettings("COM3", "0", "3", kTwoColumns, std::string(), Fixed(kPorts), nullptr, &value);
+    return value;
+  };
+  EXPECT_TRUE(run(false, true, true));
+  EXPECT_FALSE(run(true, true, true));
+  EXPECT_TRUE(run(true, false, true));
+  EXPECT_FALSE(run(false, true, false));  // cancelled
+}
+
 TEST(SettingDialog, EnterReturnsTheChoicesTheDialogOpenedWith) {
   EXPECT_EQ(RunDialog([](TfrmSetting& d) {
               EXPECT_EQ(d.cbCommPort->currentIndex(), 1);
