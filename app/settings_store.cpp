@@ -7,14 +7,15 @@
 namespace gt7p {
 namespace {
 
-// In QSettings' default format: the tests point it, and its paths, at a
-// folder of their own; the program never changes them.
+// In QSettings' default format (the native one: the constructors without a
+// format would take it whatever the default): the tests point it, and its
+// paths, at a folder of their own; the program never changes them.
 const char kOrganisation[] = "gt7p", kApplication[] = "gt7p", kGroup[] = "comm";
 
 }  // namespace
 
 StoredSettings LoadStoredSettings() {
-  QSettings store(QSettings::UserScope, kOrganisation, kApplication);
+  QSettings store(QSettings::defaultFormat(), QSettings::UserScope, kOrganisation, kApplication);
   store.beginGroup(kGroup);
   auto text = [&store](const char* key) { return ToCore(store.value(key).toString()); };
   StoredSettings stored;
@@ -29,7 +30,7 @@ StoredSettings LoadStoredSettings() {
 }
 
 void SaveStoredSettings(const StoredSettings& stored) {
-  QSettings store(QSettings::UserScope, kOrganisation, kApplication);
+  QSettings store(QSettings::defaultFormat(), QSettings::UserScope, kOrganisation, kApplication);
   store.beginGroup(kGroup);
   store.setValue("port", FromCore(stored.port));
   store.setValue("target", FromCore(stored.target));

@@ -283,7 +283,7 @@ TEST_F(WorkCycle, SettingsSurviveARestart) {
   EXPECT_FALSE(again.Settings.autoDetectPort);
   // Where the README says: HKCU\Software\gt7p\gt7p, or gt7p/gt7p.conf in the
   // user's configuration folder (the tests' own folder here).
-  QSettings store(QSettings::UserScope, "gt7p", "gt7p");
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, "gt7p", "gt7p");
   const QString where = store.fileName();
   EXPECT_TRUE(where == "\\HKEY_CURRENT_USER\\Software\\gt7p\\gt7p" || where.endsWith("/gt7p/gt7p.conf"))
       << where.toStdString();
