@@ -15,7 +15,7 @@ work=$(mktemp -d)
 pids=""
 cleanup() {
   for pid in $pids; do kill "$pid" 2>/dev/null || true; done
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -51,9 +51,12 @@ place() {
   done
   echo "$now"
 }
-# Drives the window of title $1 through a listing and a save, and takes it
-# into $2 in the middle of the first file.
+# Drives the window of title $1 through a listing and a save into the
+# folder $3, and takes it into $2 in the middle of the first file. A click
+# that lands before the window takes input is lost: each step is repeated
+# until its effect shows.
 shoot() {
+  out=$3
   id=$(window "$1") || { echo "no window"; exit 1; }
   set -- "$1" "$2" $(place "$id")
   x=$3 y=$4 w=$5 h=$6
@@ -67,8 +70,13 @@ shoot() {
   xdotool mousemove $(($1 + 100)) $(($2 + 30)) key Return
   set -- "$5" "$6"
   sleep 3   # the directory: 4 entries, under a second on the line
-  xdotool mousemove $((x + 84)) $((y + 13)) click 1   # 全选
-  xdotool mousemove $((x + 53)) $((y + 13)) click 1   # 保存所选的文件
+  for _ in 1 2 3 4 5; do
+    xdotool mousemove $((x + 84)) $((y + 13)) click 1   # 全选
+    xdotool mousemove $((x + 53)) $((y + 13)) click 1   # 保存所选的文件
+    # The first file's temporary file is made as its transfer starts.
+    for _ in $(seq 30); do [ -n "$(ls -A "$out")" ] && break; sleep 0.1; done
+    [ -n "$(ls -A "$out")" ] && break
+  done
   xdotool mousemove $((x + w / 2)) $((y + h - 60))    # off the toolbar: no hint over the status
   sleep 8
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2"
@@ -79,7 +87,7 @@ mkdir "$work/linux-out" "$work/config"
 XDG_CONFIG_HOME="$work/config" "$linux_build/app/gt7p" "$work/linux-out" --port "$pty" >"$work/linux.log" 2>&1 &
 pids="$pids $!"
 linux_app=$!
-shoot "PRX4470-2" "$top/docs/transfer-progress-linux.png"
+shoot "PRX4470-2" "$top/docs/transfer-progress-linux.png" "$work/linux-out"
 kill "$linux_app"
 
 [ -x "$win_build/app/gt7p.exe" ] || { echo "no $win_build/app/gt7p.exe: Linux only"; exit 0; }
@@ -89,9 +97,9 @@ export LC_ALL=zh_CN.UTF-8 WINEPREFIX="$work/wine" WINEDEBUG=-all
 wine cmd /c exit 0 >/dev/null 2>&1
 ln -s "$pty" "$work/com3"
 wine reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$work/com3" /f >/dev/null 2>&1
-wineserver -k
-wineserver -w
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
 mkdir "$work/win-out"
 wine "$win_build/app/gt7p.exe" "$(winepath -w "$work/win-out")" --port COM3 >"$work/win.log" 2>&1 &
 pids="$pids $!"
-shoot "PRX4470-2" "$top/docs/transfer-progress-windows.png"
+shoot "PRX4470-2" "$top/docs/transfer-progress-windows.png" "$work/win-out"
