@@ -53,6 +53,13 @@ std::string Args::Value(const std::string& option, const std::string& fallback) 
   return value;
 }
 
+std::vector<std::string> Args::Values(const std::string& option) const {
+  std::vector<std::string> values;
+  for (const auto& v : values_)
+    if (v.first == option) values.push_back(v.second);
+  return values;
+}
+
 void PrintText(std::ostream& out, const std::string& cp936) { out << Cp936ToUtf8(cp936); }
 
 int ReportFailure(const std::string& cp936Message) {

@@ -28,6 +28,8 @@ class Args {
   bool Has(const std::string& flag) const;
   // The option's value, or `fallback` when it was not given.
   std::string Value(const std::string& option, const std::string& fallback = std::string()) const;
+  // Every value of an option that may be given more than once, in order.
+  std::vector<std::string> Values(const std::string& option) const;
   bool HasValue(const std::string& option) const;
   const std::vector<std::string>& positional() const { return positional_; }
   bool help() const { return help_; }

@@ -181,6 +181,70 @@ TEST_F(CliLinkTest, FailuresAndUsageErrors) {
   }
 }
 
+// Digits that follow a file within the guard belong to it: the raw file
+// keeps them, and the next file of the run starts clean.
+TEST_F(CliLinkTest, DigitsJustAfterAFileStayWithIt) {
+  sim::InstrumentStores stores;
+  stores.memory = {sim::DemoStores().memory[0], sim::DemoStores().memory[1]};
+  sim::SimulatorFaults faults;
+  faults.trailingDigits = "0123456789ABCDEF01234567";
+  faults.trailingAfterMs = 150;
+  Start(stores, faults);
+  const Outcome r = Cli("get --all --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "out/ZS0001.T7P\t保存完毕\nout/ZS0002.T7P\t保存完毕\n");
+  for (int i : {0, 1})
+    EXPECT_EQ(ReadFile(dir_ / ("out/ZS000" + std::to_string(i + 1) + ".T7P")),
+              sim::MakeRawFile(sim::DemoSurveyFiles()[static_cast<size_t>(i)]) + faults.trailingDigits);
+}
+
+// --port auto: the other --port entries first; the one that answers wrongly
+// gets "02" and nothing more; stderr says what was tried, unless --quiet.
+// --full-silence changes nothing but the time taken.
+TEST_F(CliLinkTest, PortAutoTakesTheInstrumentAndSaysWhatItTried) {
+  sim::SimulatorFaults wrong;
+  wrong.versionReply = "1021";
+  const auto liar = StartSimulator(sim::DemoStores(), wrong);
+  Start();
+  const std::string direct = Cli("list --columns 1" + Port()).out;
+  ASSERT_NE(direct, "");
+  Outcome r = Cli("list --columns 1 --port auto --port " + liar->PortPath() + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, direct);
+  EXPECT_EQ(r.err, "自动检测：" + liar->PortPath() + " 应答错误，" + sim_->PortPath() + " 找到仪器\n");
+  EXPECT_EQ(liar->Received(), Bytes({0, 2}));
+  r = Cli("list --quiet --full-silence --columns 1 --port auto --port " + liar->PortPath() + Port());
+  EXPECT_EQ(r.out, direct);
+  EXPECT_EQ(r.err, "");
+  r = Cli("get --all --quiet --port auto --port /dev/gt7p-no-such-port --port " + liar->PortPath());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("未找到仪器！已试：/dev/gt7p-no-such-port 无法打开，" + liar->PortPath() + " 应答错误", 0), 0u)
+      << r.err;
+}
+
+// On a terminal a line is redrawn in place while the directory and each
+// file come in; --quiet draws none. (script(1) gives gt7p-cli a terminal.)
+TEST_F(CliLinkTest, ProgressOnATerminalOnly) {
+  sim::SurveyFile small = sim::DemoSurveyFiles()[0];
+  small.channels = 2;
+  small.samples = 256;  // 2502 characters, 1.3 s on the line
+  sim::SimulatorOptions options;
+  options.pace = true;
+  sim_ = std::make_unique<sim::InstrumentSimulator>(sim::InstrumentStores{{sim::MakeFileReply(small)}, {}}, options);
+  auto onTerminal = [this](const std::string& args) {
+    return RunCliIn(dir_.path(), "script", "-qec " + ShellQuote(std::string(GT7P_CLI) + " " + args) + " /dev/null");
+  };
+  Outcome r = onTerminal("get --all --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("\r\033[KZS0001.DAT  "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("% "), std::string::npos);
+  EXPECT_NE(r.out.find("KB/s"), std::string::npos);
+  EXPECT_NE(r.out.find("out/ZS0001.T7P\t保存完毕"), std::string::npos);
+  r = onTerminal("get --all --quiet --overwrite --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.find("KB/s"), std::string::npos) << r.out;
+}
+
 TEST_F(CliLinkTest, SimulateServesAFolderUntilTerminated) {
   const std::string served = dir_ / "served";
   std::filesystem::create_directories(served + "/card");
