@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/about_box.h"
 #include "app/folder_browser.h"
 #include "app/frm_ow.h"
 #include "app/images.h"
@@ -129,6 +130,7 @@ TfrmGT7P::TfrmGT7P(const std::vector<std::string>& params, std::vector<std::stri
   statusBar()->setObjectName("stb");
   statusBar()->addWidget(stbPanel, 1);
   statusBar()->setSizeGripEnabled(true);
+  OfferAboutBox(this, {cbr, statusBar()});
 
   tmr = new QTimer(this);
   tmr->setInterval(100);
