@@ -68,6 +68,9 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "Copyright © 2026 ${PUBLISHER}"
 !define MUI_ICON "gt7p.ico"
 !define MUI_UNICON "gt7p.ico"
 !define MUI_ABORTWARNING
+; The progress pages stay until Next, so that their details can be read.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_WELCOMEPAGE_TEXT "此程序将把 ${PRODUCT} ${VERSION} 安装到您的计算机上：从地震勘探仪经串口读取数据文件，保存为 QFX 或 ESP 格式，并查看记录的波形。$\r$\n$\r$\n已安装较早的版本时，新版本安装在原来的位置，您的通讯设置等保持不变。$\r$\n$\r$\n$_CLICK"
 !define MUI_FINISHPAGE_TEXT "${PRODUCT} 已安装到您的计算机上。$\r$\n$\r$\n从“开始”菜单的“${PRODUCT}”启动程序；双击 .T7P、.QFX 或 .ESP 文件可查看其波形。$\r$\n$\r$\n单击“完成”关闭此向导。"
