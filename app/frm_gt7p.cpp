@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -20,12 +21,14 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <chrono>
 #include <filesystem>
 
 #include "app/about_box.h"
 #include "app/folder_browser.h"
 #include "app/frm_ow.h"
 #include "app/images.h"
+#include "app/settings_store.h"
 #include "app/ui_text.h"
 #include "base/cp936.h"
 #include "base/error.h"
@@ -129,6 +132,22 @@ TfrmGT7P::TfrmGT7P(const std::vector<std::string>& params, std::vector<std::stri
   stbPanel->setTextFormat(Qt::PlainText);
   statusBar()->setObjectName("stb");
   statusBar()->addWidget(stbPanel, 1);
+  lblTransfer = new QLabel(this);
+  lblTransfer->setObjectName("lblTransfer");
+  lblTransfer->setTextFormat(Qt::PlainText);
+  pbrTransfer = new QProgressBar(this);
+  pbrTransfer->setObjectName("pbrTransfer");
+  pbrTransfer->setRange(0, 100);
+  pbrTransfer->setFixedWidth(90);
+  pbrTransfer->setMaximumHeight(16);
+  lblPort = new QLabel(this);
+  lblPort->setObjectName("lblPort");
+  lblPort->setTextFormat(Qt::PlainText);
+  statusBar()->addPermanentWidget(lblTransfer);
+  statusBar()->addPermanentWidget(pbrTransfer);
+  statusBar()->addPermanentWidget(lblPort);
+  HideProgress();
+  lblPort->hide();
   statusBar()->setSizeGripEnabled(true);
   OfferAboutBox(this, {cbr, statusBar()});
 
@@ -200,8 +219,8 @@ void TfrmGT7P::FormCreate(const std::vector<std::string>& params) {
   }
   SetSelDirHint(line.SelDirHint);
 
-  // 4
-  Settings = LinkSettings();
+  // 4: the communication settings of the last run, where they are sound.
+  Settings = RestoreLinkSettings(LoadStoredSettings());
   Sort = ListSortState();
   IdleStatusText = StatusText(std::string());
 
@@ -271,6 +290,9 @@ void TfrmGT7P::tbnRefreshClick(QObject* sender) {
           ~Enable() { bar->setEnabled(true); }
         } enableAgain{cbr};
         ExchangeWithInstrument(link_, *this, Settings, std::string(), std::string(), true);
+        // Whatever the exchange stored (nothing changes when it ended quietly).
+        SaveStoredSettings(StoreLinkSettings(Settings));
+        ShowPort();
       });
       break;
     case 2:
@@ -315,6 +337,7 @@ void TfrmGT7P::RunCommand(const std::function<void()>& command) {
     failure = Utf8ToCp936(e.what());
   }
   busy_ = false;
+  HideProgress();
   if (closePending_) {
     // The window was closed meanwhile: no box, just finish closing.
     QTimer::singleShot(0, this, &QWidget::close);
@@ -509,16 +532,48 @@ bool TfrmGT7P::eventFilter(QObject* watched, QEvent* event) {
 // ---- the exchange's window side ----
 
 CommSettings TfrmGT7P::ChooseCommSettings(LinkSettings& settings) {
-  if (settingsHook) return gt7p::ChooseCommSettings(settings, settingsHook);
-  const std::vector<std::string> extra = extraPorts_;
-  return gt7p::ChooseCommSettings(settings, [this, &extra](const std::string& portName, const std::string& target,
-                                                           const std::string& delay, const std::string& columnChoice,
-                                                           const std::string& defaultColumns) {
-    return gt7p::EditCommSettings(
-        portName, target, delay, columnChoice, defaultColumns,
-        [extra] { return OfferedPorts(extra, ListSerialPorts()); },
-        this);
-  });
+  CommSettings chosen;
+  if (settingsHook) {
+    chosen = gt7p::ChooseCommSettings(settings, settingsHook);
+  } else {
+    const std::vector<std::string> extra = extraPorts_;
+    bool fullSilence = settings.fullSilence;
+    chosen = gt7p::ChooseCommSettings(
+        settings, [this, &extra, &fullSilence](const std::string& portName, const std::string& target,
+                                               const std::string& delay, const std::string& columnChoice,
+                                               const std::string& defaultColumns) {
+          return gt7p::EditCommSettings(
+              portName, target, delay, columnChoice, defaultColumns,
+              [extra] { return WithAutoDetectEntry(OfferedPorts(extra, ListSerialPorts())); }, this, &fullSilence);
+        });
+    chosen.fullSilence = fullSilence;
+  }
+  // "自动检测": the ports the dialog offers, in its order.
+  PortDetection detection;
+  chosen = ResolveAutoDetect(chosen, link_, *this, DetectionCandidates({}, OfferedPorts(extraPorts_, ListSerialPorts())),
+                             &detection);
+  if (chosen.autoDetectPort) detectionReport_ = DetectionReport(detection);
+  return chosen;
+}
+
+void TfrmGT7P::ShowPort() {
+  if (Settings.portName.empty()) return;
+  lblPort->setText(FromCore(Settings.portName + (Settings.autoDetectPort ? Utf8ToCp936("（自动检测）") : "")));
+  lblPort->setToolTip(Settings.autoDetectPort ? FromCore(Utf8ToCp936("已试：") + detectionReport_) : QString());
+  lblPort->show();
+}
+
+void TfrmGT7P::ShowProgress(const EndSignal& end, double seconds) {
+  progress_.Update(end.Received(), end.Declared(), seconds);
+  pbrTransfer->setValue(std::max(progress_.Percent(), 0));
+  lblTransfer->setText(FromCore(StatusBarProgressText(progress_)));
+  pbrTransfer->show();
+  lblTransfer->show();
+}
+
+void TfrmGT7P::HideProgress() {
+  pbrTransfer->hide();
+  lblTransfer->hide();
 }
 
 void TfrmGT7P::WaitForEnd(const std::shared_ptr<EndSignal>& end) {
@@ -526,9 +581,22 @@ void TfrmGT7P::WaitForEnd(const std::shared_ptr<EndSignal>& end) {
   // A local event loop keeps timers and painting going without spinning;
   // the receive thread ends it through a queued call.
   QEventLoop loop;
+  // A directory or file: its progress, from the receive thread's counts.
+  QTimer progressTick;
+  const auto start = std::chrono::steady_clock::now();
+  auto showProgress = [this, &end, start] {
+    ShowProgress(*end, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  };
+  if (end->LongReply()) {
+    progress_ = TransferProgress();
+    showProgress();
+    connect(&progressTick, &QTimer::timeout, this, showProgress);
+    progressTick.start(200);
+  }
   end->NotifyOnSet([&loop] { QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection); });
   loop.exec();
   end->NotifyOnSet(nullptr);
+  if (end->LongReply()) showProgress();  // the final count; the bar stays until the command ends
 }
 
 void TfrmGT7P::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,13 @@
 // the window side of the instrument exchange (InstrumentUi). A row that
 // saved a file in this run offers "查看波形" in its context menu, which opens
 // that file in the record viewer.
+//
+// Beyond the status panel, the status bar shows while a directory or a file
+// comes in a progress bar (the share of the declared length) and its text
+// (characters received, time left), and after a listing the port it used
+// (found by auto-detection: which ports were tried, in its tool tip). The
+// communication settings are kept between runs (app/settings_store.h): the
+// window starts with them and stores them after every listing.
 #pragma once
 
 #include <QMainWindow>
@@ -19,6 +26,7 @@
 
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -55,6 +63,9 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   QAction* tbnSelDirSpr;
   FileListView* lvw;
   QLabel* stbPanel;  // panel 0 of the status bar
+  QProgressBar* pbrTransfer;  // while a long reply comes in
+  QLabel* lblTransfer;        // its characters and time left
+  QLabel* lblPort;            // the port of the latest listing
   QWidget* pnlTray;
   QLabel *imgMac, *imgCard, *lblTray;
   QTimer *tmr, *tmrWorking;
@@ -110,6 +121,9 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   void SetSelDirHint(const std::string& hint);
   void UpdateCaption();
   void OpenViewer(const std::filesystem::path& path);
+  void ShowProgress(const EndSignal& end, double seconds);
+  void HideProgress();
+  void ShowPort();
   // Runs a command that talks to the instrument: the error box for its
   // failure, and a close that was asked for meanwhile (which aborted the
   // link) once it is over.
@@ -118,6 +132,8 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   InstrumentLink link_;
   SavedRowFiles savedFiles_;
   std::vector<std::string> extraPorts_;
+  TransferProgress progress_;
+  std::string detectionReport_;  // of the latest auto-detection
   std::string currentHint_;
   bool busy_ = false;
   bool closePending_ = false;

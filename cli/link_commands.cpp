@@ -27,32 +27,44 @@ const char kPortsUsage[] =
     "usage: gt7p-cli ports\n"
     "Lists the serial ports as the settings dialog offers them, one per line.\n";
 
-const char kListUsage[] =
-    "usage: gt7p-cli list --port PORT [--card] [--delay S] [--columns default|all|I,J,...]\n"
-    "Reads the directory of the instrument memory (or of its card with --card).\n"
-    "Prints a caption line, then one line per file; cells are separated by tabs,\n"
-    "control characters in them shown as \\xHH.\n"
-    "  --delay S     seconds of silence that end the directory (3-10, default 3)\n"
-    "  --columns     the default fields, all 54, or these field numbers\n";
+// The options every command that talks to the instrument takes.
+const char kLinkOptions[] =
+    "  --port PORT   the instrument's serial port; \"auto\" tries each port the machine\n"
+    "                lists and the other --port entries (first) with the handshake\n"
+    "                and takes the one that answers as the instrument\n"
+    "  --delay S     seconds of silence that bridge a pause in a reply (3-10, default 3)\n"
+    "  --full-silence  every reply ends on its silence (1 s, or S after the directory\n"
+    "                and each file) instead of shortly after it is complete\n"
+    "  --quiet       no progress line and no auto-detection report on stderr\n";
+
+std::string ListUsage() {
+  return std::string("usage: gt7p-cli list --port PORT|auto [--card] [--delay S] [--full-silence] [--quiet]\n"
+                     "                     [--columns default|all|I,J,...]\n"
+                     "Reads the directory of the instrument memory (or of its card with --card).\n"
+                     "Prints a caption line, then one line per file; cells are separated by tabs,\n"
+                     "control characters and \"\\\" in them shown as \\xHH.\n") +
+         kLinkOptions + "  --columns     the default fields, all 54, or these field numbers\n";
+}
 
 std::string GetUsage() {
-  return "usage: gt7p-cli get --port PORT [--card] [--delay S] [--format " + OutputFormatNames(false) + "]\n"
-         "                    [--dest DIR] [--overwrite|--skip] (--all | NAME...)\n"
+  return "usage: gt7p-cli get --port PORT|auto [--card] [--delay S] [--full-silence] [--quiet]\n"
+         "                    [--format " + OutputFormatNames(false) + "] [--dest DIR] [--overwrite|--skip]\n"
+         "                    (--all | NAME...)\n"
          "Fetches files from the instrument and converts them as the save command does,\n"
          "into DIR (default \".\", made when missing). NAME as `list` shows it (\\xHH\n"
-         "for a control character), or trimmed (AB.DAT). An existing file is skipped\n"
-         "unless --overwrite. Prints one line per file: PATH<TAB>outcome. A file whose\n"
-         "name maps to the output file of another one fetched before it (AB/.DAT and\n"
-         "AB_.DAT, XY.DAT and XY.BAK) is not saved (重名未保存), and the exit status is 1.\n";
+         "for a control character or \"\\\"), or trimmed (AB.DAT). An existing file\n"
+         "is skipped unless --overwrite. Prints one line per file: PATH<TAB>outcome.\n"
+         "A file whose name maps to the output file of another one fetched before it\n"
+         "(AB/.DAT and AB_.DAT, XY.DAT and XY.BAK) is not saved (重名未保存), and the\n"
+         "exit status is 1.\n" +
+         kLinkOptions;
 }
 
 // The terminal as the exchange's window: the settings come from the
 // options, the list is collected, waits simply block.
 class TerminalUi : public InstrumentUi {
  public:
-  explicit TerminalUi(CommSettings commSettings) : commSettings_(std::move(commSettings)) {}
-
-  CommSettings ChooseCommSettings(LinkSettings&) override { return commSettings_; }
+  CommSettings ChooseCommSettings(LinkSettings&) override { return commSettings; }
   void SetStatusText(const std::string&) override {}
   void ClearList() override {
     columns.clear();
@@ -66,21 +78,18 @@ class TerminalUi : public InstrumentUi {
   void FitColumns() override {}
   void ShowTargetIndicator(bool) override { listed = true; }
 
+  // A long reply draws one line, redrawn in place, while a progress label
+  // is set (stderr a terminal, no --quiet); the line goes when it ends.
   void WaitForEnd(const std::shared_ptr<EndSignal>& end) override {
-    if (progressLabel.empty()) return end->Wait();
+    if (progressLabel.empty() || !end->LongReply()) return end->Wait();
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
-    Clock::time_point lastByte = start;
-    uint64_t seen = 0;
+    TransferProgress progress;
     bool shown = false;
     while (!end->WaitFor(std::chrono::milliseconds(250))) {
-      const uint64_t bytes = end->Received();
-      if (bytes <= 32) continue;  // a short reply: nothing worth showing
-      if (bytes != seen) seen = bytes, lastByte = Clock::now();
-      // The rate up to the latest byte, so the closing silence doesn't drag it down.
-      const double seconds = std::max(std::chrono::duration<double>(lastByte - start).count(), 0.001);
-      std::fprintf(stderr, "\r%s  %llu B  %.0f B/s", Cp936ToUtf8(progressLabel).c_str(),
-                   static_cast<unsigned long long>(bytes), bytes / seconds);
+      progress.Update(end->Received(), end->Declared(), std::chrono::duration<double>(Clock::now() - start).count());
+      if (progress.Received() == 0) continue;
+      std::fprintf(stderr, "\r\033[K%s", Cp936ToUtf8(EscapeControls(TerminalProgressLine(progressLabel, progress))).c_str());
       shown = true;
     }
     if (shown) std::fputs("\r\033[K", stderr);
@@ -89,28 +98,49 @@ class TerminalUi : public InstrumentUi {
   std::vector<std::string> columns;
   std::vector<std::vector<std::string>> rows;
   bool listed = false;
-  std::string progressLabel;  // set while a file transfers to a terminal
-
- private:
-  CommSettings commSettings_;
+  std::string progressLabel;  // set while a long reply comes in, to a terminal
+  CommSettings commSettings;  // what the options chose
 };
 
 struct PortOptions {
-  std::string port;
+  std::string port;                // empty with auto-detection, until a port is found
+  std::vector<std::string> named;  // the other --port entries, tried first
+  bool autoDetect = false;
   int32_t target = 0, delay = 3;
+  bool fullSilence = false, quiet = false;
 };
 
 PortOptions ParsePortOptions(const Args& args) {
   PortOptions o;
-  o.port = CoreText(args.Value("--port"));
-  if (o.port.empty()) throw UsageError{"--port is required"};
-  if (o.port.find(',') != std::string::npos) throw UsageError{"a port name with \",\" can't be passed on"};
+  for (const std::string& value : args.Values("--port")) {
+    const std::string port = CoreText(value);
+    if (port.find(',') != std::string::npos) throw UsageError{"a port name with \",\" can't be passed on"};
+    if (port == "auto")
+      o.autoDetect = true;
+    else if (!port.empty())
+      o.named.push_back(port);
+  }
+  if (!o.autoDetect && !o.named.empty()) o.port = o.named.back();  // the last one counts
+  if (!o.autoDetect && o.port.empty()) throw UsageError{"--port is required"};
   o.target = args.Has("--card") ? 1 : 0;
   if (args.HasValue("--delay")) {
     o.delay = StrToIntDef(args.Value("--delay"), 0);
     if (o.delay < 3 || o.delay > 10) throw UsageError{"--delay takes 3 to 10 seconds"};
   }
+  o.fullSilence = args.Has("--full-silence");
+  o.quiet = args.Has("--quiet");
   return o;
+}
+
+// With --port auto, the port that answers as the instrument, and on stderr
+// (without --quiet) which ports were tried. Error "未找到仪器！已试：…" when
+// none does.
+void FindPort(InstrumentLink& link, InstrumentUi& ui, PortOptions& o) {
+  if (!o.autoDetect) return;
+  const PortDetection detection = DetectInstrumentPort(link, ui, DetectionCandidates(o.named, ListSerialPorts()));
+  if (detection.port.empty()) throw Error(Utf8ToCp936("未找到仪器！已试：") + DetectionReport(detection));
+  if (!o.quiet) std::cerr << Cp936ToUtf8(EscapeControls(Utf8ToCp936("自动检测：") + DetectionReport(detection))) << "\n";
+  o.port = detection.port;
 }
 
 // The group-0 fields that --columns shows, by position.
@@ -143,8 +173,12 @@ const std::string& ConnectFailed() {
   return text;
 }
 
+// Whether a progress line may be drawn: on a terminal, without --quiet.
+bool ShowProgress(const PortOptions& o) { return !o.quiet && ProgressOnStderr(); }
+
 // The directory into `ui`; false when the port could not be opened.
-bool ReadDirectory(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings) {
+bool ReadDirectory(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings, const PortOptions& o) {
+  ui.progressLabel = ShowProgress(o) ? Utf8ToCp936("目录") : std::string();
   ExchangeWithInstrument(link, ui, settings, std::string(), std::string(), true);
   return ui.listed;
 }
@@ -170,18 +204,21 @@ int RunPorts(const std::vector<std::string>& words) {
 }
 
 int RunList(const std::vector<std::string>& words) {
-  Args args(words, {"--port", "--delay", "--columns"}, {"--card"});
-  if (args.help()) return std::cout << kListUsage, kExitOk;
-  if (!args.positional().empty()) throw UsageError{kListUsage};
-  const PortOptions o = ParsePortOptions(args);
+  Args args(words, {"--port", "--delay", "--columns"}, {"--card", "--full-silence", "--quiet"});
+  if (args.help()) return std::cout << ListUsage(), kExitOk;
+  if (!args.positional().empty()) throw UsageError{ListUsage()};
+  PortOptions o = ParsePortOptions(args);
   const std::vector<bool> shown = ShownFields(args.Value("--columns", "default"));
 
   InstrumentLink link;
   UseTestSecond(link);
   const InterruptWatch interrupts([&link] { link.Abort(); });
   LinkSettings settings;
-  TerminalUi ui(CommSettingsFor(o.port, o.target, o.delay, shown));
-  if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
+  TerminalUi ui;
+  FindPort(link, ui, o);
+  ui.commSettings = CommSettingsFor(o.port, o.target, o.delay, shown);
+  ui.commSettings.fullSilence = o.fullSilence;
+  if (!ReadDirectory(link, ui, settings, o)) return ReportFailure(ConnectFailed());
   if (ui.columns.empty()) {
     // No file, so no columns came: the captions of the chosen fields.
     const std::vector<FieldSpec>& fields = HeaderGroupZeroFields();
@@ -196,9 +233,10 @@ int RunList(const std::vector<std::string>& words) {
 
 int RunGet(const std::vector<std::string>& words) {
   namespace fs = std::filesystem;
-  Args args(words, {"--port", "--delay", "--format", "--dest"}, {"--card", "--overwrite", "--skip", "--all"});
+  Args args(words, {"--port", "--delay", "--format", "--dest"},
+            {"--card", "--overwrite", "--skip", "--all", "--full-silence", "--quiet"});
   if (args.help()) return std::cout << GetUsage(), kExitOk;
-  const PortOptions o = ParsePortOptions(args);
+  PortOptions o = ParsePortOptions(args);
   const OutputFormat* outputFormat = FindOutputFormat(args.Value("--format", OutputFormats().front().name));
   if (!outputFormat) throw UsageError{"--format takes " + OutputFormatNames(false)};
   if (args.Has("--overwrite") && args.Has("--skip")) throw UsageError{"--overwrite and --skip exclude each other"};
@@ -217,15 +255,19 @@ int RunGet(const std::vector<std::string>& words) {
     link.Abort();
     AbortWork();
   });
+  TerminalUi ui;
+  FindPort(link, ui, o);
   LinkSettings settings;
   settings.portName = o.port;
   settings.commTarget = o.target;
   settings.receiveDelay = o.delay;
-  TerminalUi ui(CommSettingsFor(o.port, o.target, o.delay, ShownFields("default")));
+  settings.fullSilence = o.fullSilence;
+  ui.commSettings = CommSettingsFor(o.port, o.target, o.delay, ShownFields("default"));
+  ui.commSettings.fullSilence = o.fullSilence;
 
   std::vector<std::string> names;
   if (all) {
-    if (!ReadDirectory(link, ui, settings)) return ReportFailure(ConnectFailed());
+    if (!ReadDirectory(link, ui, settings, o)) return ReportFailure(ConnectFailed());
     for (const auto& row : ui.rows) names.push_back(row.front());
   } else {
     for (const std::string& name : args.positional()) names.push_back(UnescapeControls(CoreText(name)));
@@ -249,16 +291,17 @@ int RunGet(const std::vector<std::string>& words) {
   // Progress of each transfer on a terminal.
   class ProgressSource : public LinkFileSource {
    public:
-    ProgressSource(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings)
-        : LinkFileSource(link, ui, settings), ui_(ui) {}
+    ProgressSource(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings, bool show)
+        : LinkFileSource(link, ui, settings), ui_(ui), show_(show) {}
     void FetchRawFile(const std::string& caption, const fs::path& path) override {
-      ui_.progressLabel = ProgressOnStderr() ? Trim(caption) : std::string();
+      ui_.progressLabel = show_ ? FileNameFromCaption(caption) : std::string();
       LinkFileSource::FetchRawFile(caption, path);
     }
 
    private:
     TerminalUi& ui_;
-  } source(link, ui, settings);
+    const bool show_;
+  } source(link, ui, settings, ShowProgress(o));
 
   SaveJob job;
   job.format = outputFormat;

@@ -29,7 +29,10 @@ const char kSimulateUsage[] =
     "  --cut-file N              stop every file reply after N characters\n"
     "  --hang-up N               close the line after N characters of a file reply\n"
     "                            (as a USB adapter pulled); serves no more\n"
-    "  --noise                   random high nibbles on every byte sent\n";
+    "  --noise                   random high nibbles on every byte sent\n"
+    "  --pause-file N --pause-ms MS   pause every file reply for MS after N characters\n"
+    "  --trailing DIGITS --trailing-after MS   send DIGITS MS after every file reply\n"
+    "  --endless                 directory and file replies never end\n";
 
 int64_t CountOption(const Args& args, const std::string& option) {
   int32_t n = StrToIntDef(args.Value(option), -1);
@@ -40,8 +43,10 @@ int64_t CountOption(const Args& args, const std::string& option) {
 }  // namespace
 
 int RunSimulate(const std::vector<std::string>& words) {
-  Args args(words, {"--dir", "--version-reply", "--memory-reply", "--leave-out", "--cut-file", "--hang-up"},
-            {"--pace", "--verbose", "--noise"});
+  Args args(words,
+            {"--dir", "--version-reply", "--memory-reply", "--leave-out", "--cut-file", "--hang-up", "--pause-file",
+             "--pause-ms", "--trailing", "--trailing-after"},
+            {"--pace", "--verbose", "--noise", "--endless"});
   if (args.help()) return std::cout << kSimulateUsage, kExitOk;
   if (!args.positional().empty()) throw UsageError{kSimulateUsage};
 
@@ -53,6 +58,12 @@ int RunSimulate(const std::vector<std::string>& words) {
   if (args.HasValue("--cut-file")) options.faults.cutFileAfter = CountOption(args, "--cut-file");
   if (args.HasValue("--hang-up")) options.faults.hangUpAfter = CountOption(args, "--hang-up");
   options.faults.lineNoise = args.Has("--noise");
+  if (args.HasValue("--pause-file")) options.faults.pauseFileAt = CountOption(args, "--pause-file");
+  if (args.HasValue("--pause-ms")) options.faults.pauseMs = static_cast<int32_t>(CountOption(args, "--pause-ms"));
+  options.faults.trailingDigits = args.Value("--trailing");
+  if (args.HasValue("--trailing-after"))
+    options.faults.trailingAfterMs = static_cast<int32_t>(CountOption(args, "--trailing-after"));
+  options.faults.endlessReplies = args.Has("--endless");
   if (args.Has("--verbose")) options.log = [](const std::string& line) { std::cerr << line << std::endl; };
 
   sim::InstrumentStores stores;

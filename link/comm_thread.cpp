@@ -22,9 +22,9 @@ constexpr size_t kReplyTextLimit = 32;
 
 }  // namespace
 
-std::shared_ptr<EndSignal> TCommThread::Start(SerialPort& port, int32_t timeoutSeconds, int32_t secondMs,
-                                              int32_t chunkSize, ReplyFile* target, std::string* replyText) {
-  std::unique_ptr<TCommThread> thread(new TCommThread(port, timeoutSeconds, secondMs, chunkSize, target, replyText));
+std::shared_ptr<EndSignal> TCommThread::Start(SerialPort& port, int64_t silenceMs, int32_t chunkSize,
+                                              const ReplyEnd& replyEnd, ReplyFile* target, std::string* replyText) {
+  std::unique_ptr<TCommThread> thread(new TCommThread(port, silenceMs, chunkSize, replyEnd, target, replyText));
   std::shared_ptr<EndSignal> end = thread->end_;
   std::thread([self = thread.get()] {
     std::unique_ptr<TCommThread> owned(self);
@@ -40,22 +40,57 @@ std::shared_ptr<EndSignal> TCommThread::Start(SerialPort& port, int32_t timeoutS
   return end;
 }
 
-TCommThread::TCommThread(SerialPort& port, int32_t timeoutSeconds, int32_t secondMs, int32_t chunkSize,
+TCommThread::TCommThread(SerialPort& port, int64_t silenceMs, int32_t chunkSize, const ReplyEnd& replyEnd,
                          ReplyFile* target, std::string* replyText)
-    : TimeoutSeconds(timeoutSeconds),
-      SecondMs(secondMs),
+    : SilenceMs(silenceMs),
       ChunkSize(std::max<int32_t>(chunkSize, 1)),
       Target(target),
+      replyEnd_(replyEnd),
       port_(port),
-      replyText_(replyText) {}
+      replyText_(replyText),
+      declared_(replyEnd.chars) {
+  end_->SetDeclared(declared_);
+  if (target) end_->MarkLongReply();
+}
+
+bool TCommThread::Take(const char* chars, size_t count) {
+  const size_t headChars = replyEnd_.headChars;
+  if (declared_ == 0 && replyEnd_.fromHead && received_ < headChars) {
+    head_.append(chars, std::min<size_t>(count, headChars - static_cast<size_t>(received_)));
+    if (head_.size() == headChars) {
+      declared_ = replyEnd_.fromHead(head_);
+      end_->SetDeclared(declared_);
+      head_ = std::string();
+    }
+  }
+  size_t taken = count;
+  if (replyEnd_.runOnLimit > 0 && declared_ > 0) {
+    const uint64_t limit = declared_ + replyEnd_.runOnLimit;
+    if (received_ + count > limit) taken = static_cast<size_t>(limit - std::min(limit, received_));
+  }
+  received_ += taken;
+  end_->AddReceived(taken);
+  if (Target)
+    Target->Write(chars, taken);
+  else
+    replyText_->append(chars, taken);
+  return taken == count;
+}
 
 void TCommThread::Execute() {
-  const int64_t silenceMs = static_cast<int64_t>(TimeoutSeconds) * SecondMs;
   std::vector<char> buffer(static_cast<size_t>(ChunkSize));
+  // The quiet that ends the reception: the silence, or the guard once the
+  // declared length is in.
+  auto quietLimit = [this]() -> int64_t {
+    if (replyEnd_.guardMs > 0 && declared_ > 0 && received_ >= declared_)
+      return std::min<int64_t>(replyEnd_.guardMs, SilenceMs);
+    return SilenceMs;
+  };
   Clock::time_point last = Clock::now();
   bool go = true;
   while (go) {
-    if (port_.Interrupted() || MsSince(last) > silenceMs) break;
+    const int64_t quietMs = quietLimit();
+    if (port_.Interrupted() || MsSince(last) > quietMs) break;
     LineStatus status = port_.ReadLineStatus();
     if (status.gone) {
       end_->MarkLineGone();  // not silence: nothing more can come
@@ -66,7 +101,7 @@ void TCommThread::Execute() {
       last = Clock::now();
     }
     // The wait runs 1 ms past the limit, so the next pass ends it.
-    const int32_t left = static_cast<int32_t>(std::max<int64_t>(silenceMs - MsSince(last) + 1, 1));
+    const int32_t left = static_cast<int32_t>(std::max<int64_t>(quietMs - MsSince(last) + 1, 1));
     if (status.waiting == 0) {
       port_.WaitForInput(left);
       continue;
@@ -85,15 +120,14 @@ void TCommThread::Execute() {
       if (g == 0) continue;
       gotAny = true;
       for (int32_t j = 0; j < g; ++j) buffer[static_cast<size_t>(j)] = kHexDigits[buffer[static_cast<size_t>(j)] & 15];
-      end_->AddReceived(static_cast<uint64_t>(g));
-      if (Target) {
-        Target->Write(buffer.data(), static_cast<size_t>(g));
-      } else {
-        replyText_->append(buffer.data(), static_cast<size_t>(g));
-        if (replyText_->size() > kReplyTextLimit) {
-          go = false;
-          break;
-        }
+      if (!Take(buffer.data(), static_cast<size_t>(g))) {
+        end_->MarkRanOn();  // nothing more is read: the rest would only fill the disk
+        go = false;
+        break;
+      }
+      if (!Target && replyText_->size() > kReplyTextLimit) {
+        go = false;
+        break;
       }
     }
     if (gotAny) {

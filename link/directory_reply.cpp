@@ -59,9 +59,13 @@ const std::string& NoDirectoryMessage() {
 
 int32_t DirectoryEntryCount(ReplyFile& cache) {
   cache.Seek(0);
-  const std::string prefix = cache.Read(8);
-  if (prefix.size() < 8 || prefix[0] != '1') throw Error(NoDirectoryMessage());
+  const std::string prefix = cache.Read(kDirectoryPrefixChars);
+  if (prefix.size() < kDirectoryPrefixChars || prefix[0] != '1') throw Error(NoDirectoryMessage());
   return HexNumber(prefix.substr(2, 4));
+}
+
+uint64_t DirectoryReplyLength(const std::string& head) {
+  return kDirectoryPrefixChars + static_cast<uint64_t>(kHeaderRecordChars) * HexNumber(head.substr(2, 4));
 }
 
 }  // namespace gt7p

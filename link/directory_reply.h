@@ -15,6 +15,13 @@ namespace gt7p {
 // "无法提取目录信息！": the reply is no directory, or was cut off.
 const std::string& NoDirectoryMessage();
 
+// Characters before the first header: "1", one more, the count, two more.
+constexpr size_t kDirectoryPrefixChars = 8;
+
+// The length a directory reply declares, from its prefix (`head`, 8
+// characters): the prefix and one header per entry of its count.
+uint64_t DirectoryReplyLength(const std::string& head);
+
 // The entry count of the reply in `cache`, read from its start: the prefix
 // is 8 characters, the first "1", the count the 4 hex digits at 2 to 5.
 // Throws Error "无法提取目录信息！" for a reply that is no directory. Leaves

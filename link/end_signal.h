@@ -31,15 +31,27 @@ class EndSignal {
   // function it replaced is neither running nor going to run.
   void NotifyOnSet(std::function<void()> notify);
 
-  // Bytes the receive thread has taken from the port so far, for progress
-  // displays while waiting.
+  // Bytes the receive thread has taken from the port so far, and the
+  // length the reply declares once that is known (0 before), for progress
+  // displays while waiting. A long reply is one collected into a file (a
+  // directory, a data file): the one worth a progress display.
   void AddReceived(uint64_t bytes) { received_.fetch_add(bytes, std::memory_order_relaxed); }
   uint64_t Received() const { return received_.load(std::memory_order_relaxed); }
+  void SetDeclared(uint64_t chars) { declared_.store(chars, std::memory_order_relaxed); }
+  uint64_t Declared() const { return declared_.load(std::memory_order_relaxed); }
+  void MarkLongReply() { longReply_.store(true); }
+  bool LongReply() const { return longReply_.load(); }
 
   // Set by the receive thread before the signal when the line went away
   // (a hang-up, an I/O error) rather than falling silent.
   void MarkLineGone() { lineGone_.store(true); }
   bool LineGone() const { return lineGone_.load(); }
+
+  // Set by the receive thread before the signal when the reply ran on past
+  // its declared length by more than the bound it was given: it stopped
+  // reading there, and the reply is refused.
+  void MarkRanOn() { ranOn_.store(true); }
+  bool RanOn() const { return ranOn_.load(); }
 
  private:
   mutable std::mutex mutex_;
@@ -47,7 +59,10 @@ class EndSignal {
   bool set_ = false;
   std::function<void()> notify_;
   std::atomic<uint64_t> received_{0};
+  std::atomic<uint64_t> declared_{0};
+  std::atomic<bool> longReply_{false};
   std::atomic<bool> lineGone_{false};
+  std::atomic<bool> ranOn_{false};
 };
 
 }  // namespace gt7p

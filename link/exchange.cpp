@@ -15,13 +15,38 @@ namespace {
 
 constexpr int32_t kShortChunk = 4, kShortTimeout = 1, kLongChunk = 32;
 
-void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target) {
+const char kVersionReply[] = "1020", kMemoryReply[] = "10";
+
+// How a reply ends (link/reply_end.h): `chars` declared, or read from the
+// head by `fromHead`; on the guard unless the operator wants full silences.
+// Only a reply into a file needs the run-on bound: one in memory stops at
+// 32 characters anyway.
+ReplyEnd EndOf(bool fullSilence, uint64_t chars, size_t headChars = 0,
+               uint64_t (*fromHead)(const std::string&) = nullptr) {
+  ReplyEnd end;
+  end.chars = chars;
+  end.headChars = headChars;
+  end.fromHead = fromHead;
+  end.guardMs = fullSilence ? 0 : kReplyGuardMs;
+  end.runOnLimit = fromHead ? kRunOnLimit : 0;
+  return end;
+}
+
+// A file reply: as long as the raw file its header (at 4 to 319) declares.
+uint64_t FileReplyLength(const std::string& head) { return DeclaredRawSize(head.substr(4, kHeaderRecordChars)); }
+
+void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target, bool fullSilence) {
   static const std::string kCardVersionError = Utf8ToCp936("读COMMEM卡版本号错误！");
   static const std::string kVersionError = Utf8ToCp936("读版本号错误！");
-  link.SendCommand(ui, "02", kShortChunk, kShortTimeout, nullptr);
-  if (link.ReplyText() != "1020") throw Error(kCardVersionError);
-  link.SendCommand(ui, target == 0 ? "00" : "01", kShortChunk, kShortTimeout, nullptr);
-  if (link.ReplyText() != "10") throw Error(kVersionError);
+  link.SendCommand(ui, "02", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 4));
+  if (link.ReplyText() != kVersionReply) throw Error(kCardVersionError);
+  link.SendCommand(ui, target == 0 ? "00" : "01", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 2));
+  if (link.ReplyText() != kMemoryReply) throw Error(kVersionError);
+}
+
+const std::string& RanOnMessage() {
+  static const std::string text = Utf8ToCp936("仪器发送的数据超出声明的长度！");
+  return text;
 }
 
 // The cache file's own name in the first folder that takes it; where other
@@ -60,13 +85,15 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
   } cleanUp{link, cache};
 
   if (!link.OpenCommPort(ui, chosen.portName)) return;
-  Handshake(link, ui, chosen.commTarget);
+  Handshake(link, ui, chosen.commTarget, chosen.fullSilence);
   ui.SetStatusText(kExtracting);
-  link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache);
+  link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache,
+                   EndOf(chosen.fullSilence, 0, kDirectoryPrefixChars, DirectoryReplyLength));
   CheckWritten(cache);
   // The line went away mid-way: a directory cut short is none.
   if (link.LineGone()) throw Error(NoDirectoryMessage());
   const int32_t entries = DirectoryEntryCount(cache);
+  if (link.RanOn()) throw Error(RanOnMessage());
 
   // The idle status and the column fit end the refill, whatever happens in it.
   auto endOfFill = [&ui] {
@@ -80,6 +107,8 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
     settings.commTarget = chosen.commTarget;
     settings.receiveDelay = chosen.receiveDelay;
     settings.columnChoice = chosen.columnChoice;
+    settings.fullSilence = chosen.fullSilence;
+    settings.autoDetectPort = chosen.autoDetectPort;
   } catch (...) {
     try {
       endOfFill();
@@ -111,16 +140,19 @@ void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& setti
                const std::filesystem::path& destPath) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
   static const std::string kIncomplete = Utf8ToCp936("数据文件不完整！");
-  Handshake(link, ui, settings.commTarget);
-  link.SendCommand(ui, "01", kShortChunk, kShortTimeout, nullptr);
+  Handshake(link, ui, settings.commTarget, settings.fullSilence);
+  // Nobody looks at this reply: it may end on the guard once it has begun.
+  link.SendCommand(ui, "01", kShortChunk, kShortTimeout, nullptr, EndOf(settings.fullSilence, 1));
   const std::string command = FileNameCommand(fileName);
 
   ReplyFile file;  // closed on every way out
   if (!file.Create(destPath)) throw Error(kCantCreate);
-  link.SendCommand(ui, command, kLongChunk, settings.receiveDelay, &file);
+  link.SendCommand(ui, command, kLongChunk, settings.receiveDelay, &file,
+                   EndOf(settings.fullSilence, 0, 4 + kHeaderRecordChars, FileReplyLength));
   CheckWritten(file);
   // The line went away mid-way: whatever came is not the whole file.
   if (link.LineGone()) throw Error(kIncomplete);
+  if (link.RanOn()) throw Error(RanOnMessage());
 
   file.Seek(0);
   const std::string status = file.Read(4);
@@ -139,6 +171,19 @@ void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& setti
 }  // namespace
 
 const char kCacheFileName[] = "GT7PCache.tmp";
+
+ProbeOutcome ProbeInstrument(InstrumentLink& link, InstrumentUi& ui, const std::string& portName) {
+  if (!link.OpenCommPort(ui, portName)) return ProbeOutcome::kNotOpened;
+  struct Close {
+    InstrumentLink& link;
+    ~Close() { link.CloseCommPort(); }
+  } close{link};
+  ReplyEnd end = EndOf(false, 4);
+  end.silenceMs = kProbeSilenceMs;
+  link.SendCommand(ui, "02", kShortChunk, kShortTimeout, nullptr, end);
+  if (link.ReplyText() == kVersionReply) return ProbeOutcome::kInstrument;
+  return link.ReplyText().empty() ? ProbeOutcome::kSilent : ProbeOutcome::kWrongReply;
+}
 
 std::string FileNameCommand(const std::string& fileName) {
   const size_t extStart = ExtensionStart(fileName);

@@ -1,16 +1,30 @@
 // The one operation through which the program talks to the instrument.
 // It blocks for the whole exchange, waiting through ui.WaitForEnd while each
-// reply comes in: at least 2 s of handshake, 1 s more for a file request,
-// then the reply's line time (about 1920 characters a second) and the
-// receive delay after it.
+// reply comes in. Each reply ends when it is complete: its declared length
+// in ("1020" and "10" of the handshake; the directory by its count; a file
+// by its header's channel count and samples per channel), then a guard of
+// kReplyGuardMs of quiet, so an exchange costs its line time (about 1920
+// characters a second) and a guard per reply. A pause before the end is
+// bridged by the reply's silence; a reply that stops short, or has no
+// declared length, ends on that silence: 1 s for a short command, the
+// receive delay for a long reply. With LinkSettings::fullSilence every
+// reply ends on its silence alone: at least 2 s of handshake, 1 s more for
+// a file request, the receive delay after the directory or file.
 //
 // Every exchange starts with the handshake: "02" must bring back exactly
 // "1020", else Error "读COMMEM卡版本号错误！"; then "00" (instrument memory)
-// or "01" (memory card) exactly "10", else Error "读版本号错误！". Each short
-// command ends on 1 s of silence, a long reply on the receive delay.
+// or "01" (memory card) exactly "10", else Error "读版本号错误！". A few
+// characters more within the guard are part of the reply (and fail it).
+//
+// A directory or file reply may run on past its declared length by at most
+// kRunOnLimit characters: one more and reception stops, nothing more is
+// written, and the exchange fails with Error "仪器发送的数据超出声明的长度！"
+// (the list and settings left as they were; the transfer's file keeps what
+// came, for the caller to remove).
 //
 // List mode (the directory): asks ui.ChooseCommSettings (its errors go on as
-// they come); an empty port name ends quietly. Then the cache
+// they come; the port it answers is the one used, found by ProbeInstrument
+// when the operator asked for that); an empty port name ends quietly. Then the cache
 // file "GT7PCache.tmp" in the first of the link's cache folders where it can
 // be made afresh: one left there by a run that ended without its clean-up
 // is removed, but not one that another running program holds (POSIX: its
@@ -25,7 +39,8 @@
 // "无法提取目录信息！"; else the list is refilled (one row
 // per whole 316-character header, image 5; a shown column line beyond the
 // table's group 0 gives Error with an empty message) and the settings used
-// are stored. The port is closed and the cache file deleted on every way
+// are stored (fullSilence and autoDetectPort with them). The port is closed
+// and the cache file deleted on every way
 // out (this run's file, not one another run made at the name since); the
 // list and the settings are left as they were by every failure before the
 // refill. A cache that can't be written (a full disk) gives WriteError
@@ -67,5 +82,29 @@ extern const char kCacheFileName[];
 
 // The image of every file row that a listing adds.
 constexpr int kFileImage = 5;
+
+// The quiet that ends a complete reply: long enough for a few characters
+// more from the instrument and for a USB adapter's latency (16 ms), short
+// beside the second or the receive delay it replaces.
+constexpr int32_t kReplyGuardMs = 250;
+
+// Characters a directory or file reply may carry past its declared length:
+// an instrument's trailing characters are a handful; 4096 (about 2 s on the
+// line, 4 KB on disk) is far beyond them, and bounds what an instrument that
+// never stops sending can write.
+constexpr uint64_t kRunOnLimit = 4096;
+
+// Auto-detection's look at one port: opened (or not), the first handshake
+// command "02" with kProbeSilenceMs (of the link's second) of silence
+// instead of a whole second, the port closed again. Nothing else is ever
+// sent to a port, whatever it answers. Only Aborted is thrown.
+constexpr int32_t kProbeSilenceMs = 500;
+enum class ProbeOutcome {
+  kNotOpened,   // can't be opened or configured (in use, gone)
+  kSilent,      // no answer
+  kWrongReply,  // an answer other than "1020"
+  kInstrument,  // "1020"
+};
+ProbeOutcome ProbeInstrument(InstrumentLink& link, InstrumentUi& ui, const std::string& portName);
 
 }  // namespace gt7p

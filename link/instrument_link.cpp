@@ -57,7 +57,7 @@ void InstrumentLink::Abort() { port_->Interrupt(); }
 bool InstrumentLink::AbortRequested() const { return port_->Interrupted(); }
 
 void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandText, int32_t chunkSize,
-                                 int32_t timeoutSeconds, ReplyFile* target) {
+                                 int32_t timeoutSeconds, ReplyFile* target, const ReplyEnd& replyEnd) {
   static const std::string kAborted = Utf8ToCp936("通讯已中止！");
   if (AbortRequested()) throw Aborted(kAborted);
   replyText_.clear();
@@ -67,7 +67,10 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
     commandBuffer_[i] = static_cast<char>(digit < 0 ? 0 : digit);
   }
   if (receiveEnd_ && !receiveEnd_->IsSet()) receiveEnd_->Set();
-  std::shared_ptr<EndSignal> end = TCommThread::Start(*port_, timeoutSeconds, secondMs_, chunkSize, target, &replyText_);
+  const int64_t silenceMs = replyEnd.silenceMs > 0
+                                ? static_cast<int64_t>(replyEnd.silenceMs) * secondMs_ / 1000
+                                : static_cast<int64_t>(timeoutSeconds) * secondMs_;
+  std::shared_ptr<EndSignal> end = TCommThread::Start(*port_, silenceMs, chunkSize, replyEnd, target, &replyText_);
   receiveEnd_ = end;
   port_->Write(commandBuffer_.data(), commandBuffer_.size());
   try {

@@ -10,8 +10,10 @@
 // SendCommand blocks for the whole reception: at least TimeoutSeconds, and
 // for as long as bytes keep coming (collecting in memory, until more than
 // 32 characters are in), unless the line goes away (a hang-up or an I/O
-// error ends it at once) or the link is aborted. The only Error thrown here
-// is Aborted ("通讯已中止！"), by SendCommand once Abort was called.
+// error ends it at once) or the link is aborted. A reply with a declared
+// length (ReplyEnd) ends sooner: on its guard of quiet once it is complete,
+// and at its bound when it runs on. The only Error thrown here is Aborted
+// ("通讯已中止！"), by SendCommand once Abort was called.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "link/end_signal.h"
+#include "link/reply_end.h"
 
 namespace gt7p {
 
@@ -47,12 +50,15 @@ class InstrumentLink {
   // then in ReplyText (target null) or in the file from its position before
   // the call. A failed write is not reported. Throws Aborted, before it
   // writes anything or once the receive thread has ended, when the link
-  // has been aborted.
+  // has been aborted. `replyEnd` as reply_end.h says; by default the
+  // silence alone ends the reply.
   void SendCommand(InstrumentUi& ui, const std::string& commandText, int32_t chunkSize, int32_t timeoutSeconds,
-                   ReplyFile* target);
+                   ReplyFile* target, const ReplyEnd& replyEnd = ReplyEnd());
   const std::string& ReplyText() const { return replyText_; }
   // The last reception ended because the line went away, not on silence.
   bool LineGone() const { return receiveEnd_ && receiveEnd_->LineGone(); }
+  // The last reply ran on past its declared length and bound, and was cut there.
+  bool RanOn() const { return receiveEnd_ && receiveEnd_->RanOn(); }
 
   // Gives up the exchange under way; from any thread (the window closing, a
   // signal's watcher). A reception under way ends at once (its thread wakes
@@ -62,8 +68,10 @@ class InstrumentLink {
   bool AbortRequested() const;
 
   // The length of a second in the receive thread's silences: tests shorten
-  // it so that an exchange does not wait real seconds.
+  // it so that an exchange does not wait real seconds. The guard of a
+  // complete reply is real time: it never exceeds the silence it cuts short.
   void SetSecondForTesting(int32_t ms) { secondMs_ = ms; }
+  int32_t SecondMs() const { return secondMs_; }
 
   // Folders tried in turn for the directory exchange's cache file; by
   // default the program's own folder, then the user's temporary folder.

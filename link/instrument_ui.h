@@ -26,6 +26,8 @@ struct CommSettings {
   int32_t receiveDelay = 3;   // seconds
   std::string columnChoice;   // the column lines, kept as they came
   std::vector<bool> shown;    // per column line, by position: the field is a list column
+  bool fullSilence = false;   // every reply ends on its silence alone (see LinkSettings)
+  bool autoDetectPort = false;  // portName was found by trying the ports
 };
 
 class InstrumentUi {
@@ -64,6 +66,14 @@ struct LinkSettings {
   int32_t receiveDelay = 3;   // seconds of silence that end a long reply
   std::string columnChoice;   // column lines, CR LF between them
   std::string defaultColumns; // built once, at the first directory exchange
+  // Every reply ends on its silence alone (the receive delay after a long
+  // one, 1 s after a short one), the link's first timing; by default a
+  // reply whose length is known ends on a short guard of quiet once it is
+  // complete (link/reply_end.h).
+  bool fullSilence = false;
+  // The operator asked for the port to be found by trying them; portName
+  // is the one found.
+  bool autoDetectPort = false;
 };
 
 }  // namespace gt7p

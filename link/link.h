@@ -5,7 +5,8 @@
 // Headers: instrument_link.h (the port and SendCommand), exchange.h
 // (ExchangeWithInstrument, the directory and the transfer of one file),
 // instrument_ui.h (what the exchange needs from its window, the settings it
-// keeps), end_signal.h (the end of a reception). Private to link/, its
+// keeps), end_signal.h (the end of a reception, and its progress),
+// reply_end.h (when a reply with a declared length ends). Private to link/, its
 // tests and fuzz targets: serial_port.h (serial_posix.cpp,
 // serial_win32.cpp), comm_thread.h (TCommThread), reply_file.h,
 // directory_reply.h.
@@ -18,11 +19,13 @@
 // Blocking: SendCommand blocks for a whole reception, waiting through
 // InstrumentUi::WaitForEnd: the reply, then a silence of the receive
 // delay (a long reply) or 1 s (a short command), or until a short reply
-// holds more than 32 characters. So an exchange takes at least 2 s of
-// handshake, 1 s more for a file request, then the reply's line time
-// (about 1920 characters a second) and the receive delay. A line that goes
-// away (a hang-up, an I/O error) ends the reception at once, and so does
-// InstrumentLink::Abort, callable from any thread.
+// holds more than 32 characters. The exchange gives each reply its
+// declared length, and a complete one ends on a guard of 250 ms instead
+// (unless LinkSettings::fullSilence): an exchange takes the replies' line
+// time (about 1920 characters a second) and a guard per reply, about 1 s
+// for a file. A line that goes away (a hang-up, an I/O error) ends the
+// reception at once, and so does InstrumentLink::Abort, callable from any
+// thread.
 //
 // Failures: InstrumentLink throws only Aborted ("通讯已中止！", from
 // SendCommand once the link was aborted); a port that can't be opened gives
@@ -31,7 +34,8 @@
 // file), WriteError "写入文件失败！" (the cache or the transfer's file can't be
 // written), "无法提取目录信息！" (a reply that is no directory, or cut off by the
 // line going away), "无法创建文件！" (transfer target), "数据文件不完整！" (a file
-// reply cut off by the line going away), an empty message (a shown column
+// reply cut off by the line going away), "仪器发送的数据超出声明的长度！" (a
+// directory or file reply running on past its bound), an empty message (a shown column
 // beyond the table, a short or failed file reply), Aborted, and whatever
 // InstrumentUi::ChooseCommSettings throws ("用户取消！"). The port is closed
 // and the cache file deleted on every way out of a directory exchange; the

@@ -26,6 +26,21 @@ std::string SourceChars(const std::string& record, int32_t offset, int32_t lengt
   return record.substr(static_cast<size_t>(offset), static_cast<size_t>(length));
 }
 
+// An entry's value text before the header pass's rules.
+std::string EntryValue(const LayoutEntry& entry, const std::string& sourceRecord) {
+  switch (entry.mode) {
+    case 'F':
+      return entry.fixedValue;
+    case 'N':
+      return FormatFieldValue(SourceChars(sourceRecord, entry.sourceOffset, entry.sourceLength), entry.sourceKind,
+                              entry.templ);
+    case 'T':
+      return BytesToHex(SourceChars(sourceRecord, entry.sourceOffset, entry.sourceLength));
+    default:
+      return entry.kind == "C" ? std::string() : std::string("0");
+  }
+}
+
 void ApplyHeaderRule(int32_t index, std::string& value, ConversionContext& context) {
   switch (index) {
     case 22:
@@ -171,6 +186,16 @@ void Convert(NativeFile& in, NativeFile& out, const OutputLayout& layout) {
   writer.Finish();
 }
 
+// A raw file kept as it came is whole: at least as long as its header declares.
+void CheckWholeRawFile(const fs::path& path) {
+  NativeFile in;
+  uint64_t size = 0;
+  if (!in.OpenRead(path) || !in.Size(size)) throw Error(IncompleteMessage());
+  std::string head(kRawLeadingChars + kHeaderRecordChars, '\0');
+  ReadExactly(in, &head[0], head.size());
+  if (size < DeclaredRawSize(head.substr(kRawLeadingChars))) throw Error(IncompleteMessage());
+}
+
 bool IsFile(const fs::path& path) {
   std::error_code ec;
   return fs::exists(path, ec) && !fs::is_directory(path, ec);
@@ -195,25 +220,19 @@ uint64_t DeclaredRawSize(int32_t channels, int32_t samples) {
   return kRawLeadingChars + kHeaderRecordChars + channelChars * static_cast<uint64_t>(channels > 0 ? channels : 0);
 }
 
+uint64_t DeclaredRawSize(const std::string& headerRecord) {
+  int32_t channels = 0, samples = 0;
+  for (const LayoutEntry& entry : QfxFormat().layout->header) {
+    if (entry.index == 37) samples = StrToIntDef(EntryValue(entry, headerRecord), 0);
+    if (entry.index == 39) channels = StrToIntDef(EntryValue(entry, headerRecord), 0);
+  }
+  return DeclaredRawSize(channels, samples);
+}
+
 void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string& sourceRecord, bool headerPass,
                       ConversionContext& context, std::string& out) {
   for (const LayoutEntry& entry : entries) {
-    std::string value;
-    switch (entry.mode) {
-      case 'F':
-        value = entry.fixedValue;
-        break;
-      case 'N':
-        value = FormatFieldValue(SourceChars(sourceRecord, entry.sourceOffset, entry.sourceLength),
-                                 entry.sourceKind, entry.templ);
-        break;
-      case 'T':
-        value = BytesToHex(SourceChars(sourceRecord, entry.sourceOffset, entry.sourceLength));
-        break;
-      default:
-        value = entry.kind == "C" ? std::string() : std::string("0");
-        break;
-    }
+    std::string value = EntryValue(entry, sourceRecord);
     if (headerPass) ApplyHeaderRule(entry.index, value, context);
     std::string bytes = EncodeFieldBytes(entry.kind, value);
     bytes.resize(static_cast<size_t>(entry.size), '\0');
@@ -222,7 +241,10 @@ void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string
 }
 
 bool ConvertRawFile(const fs::path& fileName, const OutputFormat& format) {
-  if (!format.layout) return true;
+  if (!format.layout) {
+    CheckWholeRawFile(fileName);
+    return true;
+  }
   std::error_code ec;
   const fs::path target = fs::absolute(fileName, ec);
   if (ec || !IsFile(target)) return false;

@@ -23,6 +23,11 @@ constexpr int kRawLeadingChars = 10;
 // The size a raw file declares in its header: the leading characters, the
 // file header and every channel.
 uint64_t DeclaredRawSize(int32_t channels, int32_t samples);
+// The same from the 316-digit file header itself, its channel count and
+// samples per channel read as the conversion reads them (a count that is no
+// positive number counts 0). A file reply from the instrument is as long
+// as the raw file it becomes.
+uint64_t DeclaredRawSize(const std::string& headerRecord);
 
 // Filled by the header pass, read by the trace pass.
 struct ConversionContext {
@@ -49,7 +54,9 @@ void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string
 // file is put back under its name and the Error goes on; a raw file shorter
 // than its header declares fails with "数据文件不完整！", an output that can't
 // be written with WriteError ("写入文件失败！"), an aborted work (AbortWork)
-// with Aborted.
+// with Aborted. A raw file that is kept must be whole all the same: one
+// shorter than its header declares (or too short to hold a header) fails
+// with "数据文件不完整！" and stays as it is.
 bool ConvertRawFile(const std::filesystem::path& fileName, const OutputFormat& format);
 
 // The same with the save loop's two flags: the raw file kept when

@@ -118,5 +118,6 @@ wine cmd /c exit 0 >/dev/null 2>&1
 GT7P_WIN_COM=COM3 GT7P_WIN_TEST_COM=COM5 GT7P_LINUX_SIM=$(pty 3) \
   GT7P_WIN_HANGUP_COM=COM7 GT7P_WIN_PACED_COM=COM8 \
   GT7P_WIN_CYCLE_COM=COM6 GT7P_WIN_CYCLE_LOG=$(winepath -w "$work/sim6.out") GT7P_WIN_FAULTY_COM=COM4 \
+  GT7P_WIN_FAULTY_LOG="$work/sim7.out" \
   GT7P_WIN_EXE_COM=COM9 \
   ctest --test-dir "$win_build" -j"$((jobs * 2))" --output-on-failure

@@ -1,6 +1,7 @@
 #include "settings/frm_setting.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -140,6 +141,12 @@ TfrmSetting::TfrmSetting(PortLister listPorts, QWidget* parent)
   chlbSetting->setSelectionMode(QAbstractItemView::SingleSelection);
   chlbSetting->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 
+  chkEndWhenComplete = new QCheckBox(QString::fromUtf8("收全即止"), this);
+  chkEndWhenComplete->setGeometry(16, 192, 78, 18);
+  chkEndWhenComplete->setChecked(true);
+  chkEndWhenComplete->setToolTip(
+      QString::fromUtf8("应答收全后稍候即结束接收，不等满接收延时；\n取消勾选则每次都等满延时"));
+
   btnInsU2C = MakeButton(this, "更新USB转串口驱动", 24, 220, 129);
   btnInsU2C->setFocusPolicy(Qt::ClickFocus);  // not reached with Tab
   btnSetting = MakeButton(this, "通讯 &S", 192, 220, 68);
@@ -157,6 +164,7 @@ TfrmSetting::TfrmSetting(PortLister listPorts, QWidget* parent)
   setTabOrder(cbCommObj, cbCommTimeOut);
   setTabOrder(cbCommTimeOut, btnGetDefList);
   setTabOrder(btnGetDefList, chlbSetting);
+  setTabOrder(chlbSetting, chkEndWhenComplete);
   btnSetting->setFocus();
 
   chlbSetting->viewport()->installEventFilter(this);
@@ -356,9 +364,10 @@ QWidget* TfrmSetting::MessageOwner() {
 std::string EditCommSettings(const std::string& PortName, const std::string& TargetText,
                              const std::string& DelayText, const std::string& ColumnChoice,
                              const std::string& DefaultColumns, const PortLister& listPorts,
-                             QWidget* parent) {
+                             QWidget* parent, bool* fullSilence) {
   TfrmSetting dialog(listPorts, parent);
   dialog.Prepare(PortName, TargetText, DelayText, ColumnChoice, DefaultColumns);
+  if (fullSilence) dialog.chkEndWhenComplete->setChecked(!*fullSilence);
   if (const QScreen* screen = dialog.screen()) {
     const QRect desktop = screen->virtualGeometry();
     dialog.move(desktop.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
@@ -367,6 +376,7 @@ std::string EditCommSettings(const std::string& PortName, const std::string& Tar
   if (dialog.exec() != QDialog::Accepted) {
     return std::string();
   }
+  if (fullSilence) *fullSilence = !dialog.chkEndWhenComplete->isChecked();
   return dialog.CommSettingsText();
 }
 

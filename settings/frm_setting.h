@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -28,10 +29,12 @@ using PortLister = std::function<std::vector<std::string>()>;
 // by ",", then the check list's column lines ("n=fcaption", n the 1-based
 // position) joined by CR LF. Returns "" when the dialog was cancelled or
 // closed. An empty `listPorts` lists the machine's serial ports.
+// `fullSilence`, when given, sets the check box chkEndWhenComplete (checked
+// when false) and takes its answer on OK.
 std::string EditCommSettings(const std::string& PortName, const std::string& TargetText,
                              const std::string& DelayText, const std::string& ColumnChoice,
                              const std::string& DefaultColumns, const PortLister& listPorts = PortLister(),
-                             QWidget* parent = nullptr);
+                             QWidget* parent = nullptr, bool* fullSilence = nullptr);
 
 // How an error that leaves a button's handler is shown (the application's
 // error box); the message is code page 936. Applies to dialogs created after
@@ -87,6 +90,9 @@ class TfrmSetting : public QDialog {
   QPushButton* btnGetDefList;
   QListWidget* chlbSetting;
   QPushButton* btnInsU2C;
+  // Checked (the default): a reply ends shortly after it is complete;
+  // unchecked: every reply waits out its whole silence.
+  QCheckBox* chkEndWhenComplete;
   QPushButton* btnSetting;
   QPushButton* btnCancel;
 

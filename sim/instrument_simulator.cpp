@@ -113,6 +113,12 @@ struct InstrumentSimulator::Session {
   std::string out;    // bytes of the reply being sent
   size_t sent = 0;
   size_t hangUpAt = std::string::npos;  // of `out`: the line goes away there
+  size_t pauseAt = std::string::npos;   // of `out`: a pause there
+  std::chrono::milliseconds pause{0};
+  Clock::time_point resumeAt;           // the end of a pause under way
+  std::string trailing;                 // bytes to follow `out` once it is sent,
+  std::chrono::milliseconds trailingAfter{0};  //   this long after its last byte
+  bool endless = false;                 // `out` grows for as long as it is read
   Clock::time_point outSince, lastWrite;
   bool blocked = false;  // the client's queue is full
   int clients = 0;
@@ -168,6 +174,15 @@ void InstrumentSimulator::Run() {
     s.outSince = Clock::now();
     s.blocked = false;
     s.hangUpAt = std::string::npos;
+    s.pauseAt = std::string::npos;
+    s.resumeAt = Clock::time_point();
+    s.trailing.clear();
+    s.endless = false;
+  };
+  auto wire = [](const std::string& digits) {
+    std::string bytes;
+    for (char c : digits) bytes += static_cast<char>(std::max(HexDigitValue(c), 0));
+    return bytes;
   };
   auto directory = [&](const std::vector<std::string>& files, const SimulatorFaults& faults) {
     if (!faults.directoryReply.empty()) return faults.directoryReply;
@@ -207,6 +222,7 @@ void InstrumentSimulator::Run() {
       log(s.frame + " -> " + faults.memoryReply + (s.store == 0 ? " (instrument memory)" : " (card)"));
     } else if (was == Session::kRequest && s.frame == "00") {
       reply(directory(files, faults), faults.lineNoise);
+      s.endless = faults.endlessReplies;
       log("00 -> directory, " + std::to_string(files.size()) + " files, " + std::to_string(s.out.size()) + " bytes");
     } else if (was == Session::kRequest && s.frame == "01") {
       reply("10", faults.lineNoise);
@@ -215,6 +231,13 @@ void InstrumentSimulator::Run() {
     } else if (was == Session::kName) {
       reply(fileReply(files, faults), faults.lineNoise);
       if (faults.hangUpAfter >= 0) s.hangUpAt = std::min(s.out.size(), static_cast<size_t>(faults.hangUpAfter));
+      if (faults.pauseFileAt >= 0 && static_cast<size_t>(faults.pauseFileAt) < s.out.size()) {
+        s.pauseAt = static_cast<size_t>(faults.pauseFileAt);
+        s.pause = std::chrono::milliseconds(faults.pauseMs);
+      }
+      s.trailing = wire(faults.trailingDigits);
+      s.trailingAfter = std::chrono::milliseconds(faults.trailingAfterMs);
+      s.endless = faults.endlessReplies;
       log(Cp936ToUtf8(NameKey(s.frame)) + " -> " + std::to_string(s.out.size()) + " bytes");
     } else {
       log(BytesToHex(s.frame) + " ignored");
@@ -275,7 +298,14 @@ void InstrumentSimulator::Run() {
       s.sent = 0;
       return;
     }
-    const size_t limit = std::min(s.out.size(), s.hangUpAt);
+    const Clock::time_point now = Clock::now();
+    if (s.sent == s.pauseAt) {
+      s.resumeAt = now + s.pause;
+      s.outSince += s.pause;  // a paced line goes on at its rate afterwards
+      s.pauseAt = std::string::npos;
+    }
+    if (now < s.resumeAt) return;
+    const size_t limit = std::min({s.out.size(), s.hangUpAt, s.pauseAt});
     size_t allowed = limit - s.sent;
     if (options_.pace) {
       const double elapsed = std::chrono::duration<double>(Clock::now() - s.outSince).count();
@@ -288,7 +318,22 @@ void InstrumentSimulator::Run() {
     s.blocked = n < 0 && errno == EAGAIN;
   };
 
+  // What follows a reply once it is sent: more of an endless one, the
+  // trailing digits once their time has come.
+  auto extend = [&] {
+    if (s.Sending() || s.out.empty() || s.hangUpAt != std::string::npos) return;
+    if (s.endless) {
+      s.out.append(4096, '\0');
+    } else if (!s.trailing.empty() && Clock::now() >= s.lastWrite + s.trailingAfter) {
+      s.out += s.trailing;
+      s.trailing.clear();
+      s.outSince = Clock::now() - std::chrono::microseconds(static_cast<int64_t>(s.sent * 1e6 / kBytesPerSecond));
+      log("trailing " + std::to_string(s.out.size() - s.sent) + " bytes");
+    }
+  };
+
   for (;;) {
+    extend();
     const Clock::time_point now = Clock::now();
     int timeout = -1;
     short events = POLLIN;
@@ -296,8 +341,11 @@ void InstrumentSimulator::Run() {
       int ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count()) + 1;
       timeout = timeout < 0 ? std::max(ms, 0) : std::min(timeout, std::max(ms, 0));
     };
+    if (!s.Sending() && !s.trailing.empty() && !s.out.empty()) until(s.lastWrite + s.trailingAfter);
     if (s.Sending() && s.sent >= s.hangUpAt) {
       timeout = hangUpDue() ? 0 : 5;  // the line goes away now, or once the client has read
+    } else if (s.Sending() && (now < s.resumeAt || s.sent == s.pauseAt)) {
+      until(s.sent == s.pauseAt ? now : s.resumeAt);
     } else if (s.Sending()) {
       if (s.blocked || !options_.pace) {
         events |= POLLOUT;

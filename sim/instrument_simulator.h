@@ -13,6 +13,9 @@
 // command are dropped after 500 ms. Replies go out at once, or paced at
 // 1920 bytes/s in bursts, as a UART's receive FIFO hands them on. When the last client closes the
 // port, whatever it has not read is dropped, as a real line would lose it.
+// Faults (SimulatorFaults) bend the replies for tests: other handshake
+// replies, cut or paused files, digits after a file, a line that hangs up,
+// replies that never end.
 //
 // Runs its own thread from construction to destruction. Throws
 // std::runtime_error when no pseudo-terminal can be had.
@@ -42,6 +45,11 @@ struct SimulatorFaults {
   int64_t hangUpAfter = -1;           // the line goes away (the pseudo-terminal closes)
                                       // after this many characters of a file reply
   bool lineNoise = false;             // random high nibbles on every byte sent
+  int64_t pauseFileAt = -1;           // file replies pause after this many characters
+  int32_t pauseMs = 0;                //   for this long
+  std::string trailingDigits;         // sent after a whole file reply,
+  int32_t trailingAfterMs = 0;        //   this long after its last character
+  bool endlessReplies = false;        // directory and file replies never end: "0" after "0"
 };
 
 struct SimulatorOptions {

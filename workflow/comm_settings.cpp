@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "records/records.h"
 #include "settings/settings.h"
+#include "workflow/port_detect.h"
 
 namespace gt7p {
 namespace {
@@ -90,11 +91,14 @@ CommSettings ChooseCommSettings(LinkSettings& settings, const SettingsDialog& ed
   static const std::string kCancelled = Utf8ToCp936("用户取消！");
   if (settings.defaultColumns.empty()) settings.defaultColumns = DefaultColumns();
   if (settings.columnChoice.empty()) settings.columnChoice = settings.defaultColumns;
-  const std::string text =
-      editCommSettings(settings.portName, std::to_string(settings.commTarget), std::to_string(settings.receiveDelay),
-                       settings.columnChoice, settings.defaultColumns);
+  const std::string text = editCommSettings(settings.autoDetectPort ? AutoDetectPortName() : settings.portName,
+                                            std::to_string(settings.commTarget),
+                                            std::to_string(settings.receiveDelay), settings.columnChoice,
+                                            settings.defaultColumns);
   if (text.empty()) throw Error(kCancelled);
-  return ParseCommSettings(text);
+  CommSettings chosen = ParseCommSettings(text);
+  chosen.fullSilence = settings.fullSilence;  // the dialog's check box, where there is one, says otherwise
+  return chosen;
 }
 
 const std::vector<std::string>& TargetEntries() {

@@ -61,9 +61,10 @@ using SettingsDialog = std::function<std::string(const std::string&, const std::
                                                  const std::string&, const std::string&)>;
 
 // The first steps of a directory exchange: DefaultColumns built once, an
-// empty ColumnChoice filled from it, the dialog opened with `settings`, its
-// answer read. Throws Error "用户取消！" for the empty answer, and as
-// ParseCommSettings does.
+// empty ColumnChoice filled from it, the dialog opened with `settings` (the
+// port "自动检测" when the port was found by auto-detection), its answer
+// read; fullSilence is carried over. Throws Error "用户取消！" for the empty
+// answer, and as ParseCommSettings does.
 CommSettings ChooseCommSettings(LinkSettings& settings, const SettingsDialog& editCommSettings);
 
 // The dialog's boxes: the target entries ("仪器", "存储卡") and the delay

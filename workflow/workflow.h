@@ -6,16 +6,21 @@
 // and error texts, help file, folder command, driver refresh), list_sort.h
 // (lvwCompare and the sort state of lvwColumnClick), comm_settings.h (the
 // CommSettings and column-choice texts, the settings dialog's rules),
-// save_file.h (SaveSelectedFiles with SaveChoice).
+// save_file.h (SaveSelectedFiles with SaveChoice), port_detect.h (the
+// instrument's port found by trying them), stored_settings.h (what is taken
+// back of the settings kept between runs), transfer_progress.h (percentage,
+// rate and time left of a reception).
 //
 // Threads: the caller's thread; nothing here starts one.
 //
 // Blocking: SaveSelectedFiles blocks for each file's transfer (link/link.h)
-// and for the overwrite prompt; everything else returns at once.
+// and for the overwrite prompt, DetectInstrumentPort for a probe of each
+// port; everything else returns at once.
 //
 // Failures: ChooseCommSettings throws Error "用户取消！" for a cancelled
 // dialog and Error with an empty message for an answer whose target or
-// delay is not a number; SaveSelectedFiles passes on the errors of the
+// delay is not a number; ResolveAutoDetect Error "未找到仪器！已试：…" when no
+// port answers as the instrument; SaveSelectedFiles passes on the errors of the
 // transfer and the conversion after each file's clean-up (Aborted among
 // them, when the link was aborted; WriteError "写入文件失败！" for a full
 // disk), and gives "无法创建文件！" when a conversion can't start or a
@@ -27,4 +32,7 @@
 #include "workflow/comm_settings.h"
 #include "workflow/list_sort.h"
 #include "workflow/main_window.h"
+#include "workflow/port_detect.h"
 #include "workflow/save_file.h"
+#include "workflow/stored_settings.h"
+#include "workflow/transfer_progress.h"

@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
     QuietUi ui;
     LinkSettings settings;
     settings.receiveDelay = delay;
+    settings.fullSilence = true;  // the silences' timing that `expected` counts
     if (!link.OpenCommPort(ui, port)) {
       std::fprintf(stderr, "can't open %s\n", port.c_str());
       break;

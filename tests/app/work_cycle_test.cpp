@@ -14,7 +14,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QToolButton>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -252,6 +254,74 @@ TEST_F(WorkCycle, NamedPortThroughTheSettingsDialog) {
   EXPECT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_.empty() ? "" : errors_[0]);
   EXPECT_EQ(window_->lvw->listModel()->RowCount(), 3);
   EXPECT_EQ(window_->Settings.portName, instrument_->Port());
+}
+
+// The settings of a listing come back in the next window (its initial
+// state), kept in the native store: the registry on Windows.
+TEST_F(WorkCycle, SettingsSurviveARestart) {
+  QSettings::setDefaultFormat(QSettings::NativeFormat);
+  struct Back {
+    ~Back() { QSettings::setDefaultFormat(QSettings::IniFormat); }
+  } back;
+  const std::string columns = test::Columns({1, 3});
+  window_->settingsHook = [this, columns](const std::string&, const std::string&, const std::string&,
+                                          const std::string&, const std::string&) {
+    return instrument_->Port() + ",1,5," + columns;
+  };
+  window_->Settings.fullSilence = true;  // as the dialog's check box leaves it
+  Refresh();
+  ASSERT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_[0]);
+  ASSERT_EQ(window_->lvw->listModel()->RowCount(), 1);  // the card's
+  window_.reset();
+
+  const TfrmGT7P again(std::vector<std::string>{Utf8FromPath(folder_.path())});
+  EXPECT_EQ(again.Settings.portName, instrument_->Port());
+  EXPECT_EQ(again.Settings.commTarget, 1);
+  EXPECT_EQ(again.Settings.receiveDelay, 5);
+  EXPECT_EQ(again.Settings.columnChoice, columns);
+  EXPECT_TRUE(again.Settings.fullSilence);
+  EXPECT_FALSE(again.Settings.autoDetectPort);
+  // Where the README says: HKCU\Software\gt7p\gt7p, or gt7p/gt7p.conf in the
+  // user's configuration folder (the tests' own folder here).
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, "gt7p", "gt7p");
+  const QString where = store.fileName();
+  EXPECT_TRUE(where == "\\HKEY_CURRENT_USER\\Software\\gt7p\\gt7p" || where.endsWith("/gt7p/gt7p.conf"))
+      << where.toStdString();
+  EXPECT_EQ(store.value("comm/delay").toString().toStdString(), "5");
+  store.clear();
+}
+
+// "自动检测": the ports are tried as the dialog offers them (the one named on
+// the command line first) and the listing uses the one that answers; the
+// status bar names it. While the directory and the file came in, the
+// progress bar showed; its text keeps the last count once it is gone.
+TEST_F(WorkCycle, AutoDetectedPortAndProgress) {
+  Start(false, true);
+  if (IsSkipped()) return;
+  window_->settingsHook = [](const std::string&, const std::string&, const std::string&, const std::string& choice,
+                             const std::string&) { return AutoDetectPortName() + ",0,1," + choice; };
+  bool barShown = false;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] { barShown = barShown || !window_->pbrTransfer->isHidden(); });
+  look.start(5);
+  Refresh();
+  ASSERT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_[0]);
+  EXPECT_EQ(window_->lvw->listModel()->RowCount(), 3);
+  EXPECT_EQ(window_->Settings.portName, instrument_->Port());
+  EXPECT_TRUE(window_->Settings.autoDetectPort);
+  EXPECT_EQ(window_->lblPort->text().toStdString(), Cp936ToUtf8(instrument_->Port()) + "（自动检测）");
+  EXPECT_EQ(window_->lblPort->toolTip().toStdString(), "已试：" + Cp936ToUtf8(instrument_->Port()) + " 找到仪器");
+  EXPECT_TRUE(barShown);
+  EXPECT_TRUE(window_->pbrTransfer->isHidden());
+  EXPECT_EQ(window_->lblTransfer->text().toStdString(), "已收 956/956 字符  剩余 0 秒");  // 8 + 3 x 316
+
+  barShown = false;
+  Select({0});
+  window_->tbnGetFile->click();
+  EXPECT_EQ(Status(0), G("保存完毕"));
+  EXPECT_TRUE(barShown);
+  const std::string size = std::to_string(sim::MakeRawFile(files_[0]).size());
+  EXPECT_EQ(window_->lblTransfer->text().toStdString(), "已收 " + size + "/" + size + " 字符  剩余 0 秒");
 }
 
 TEST_F(WorkCycle, FailedHandshakeShowsTheMessage) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "sim/instrument_simulator.h"
@@ -109,6 +110,26 @@ TEST_F(CliLinkTest, ControlCharactersInNamesAreShownEscaped) {
   EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A_B_C_[.T7P")), reply);
 }
 
+// "\\" in a name shows as \x5C, so that the text `list` shows names one
+// file only, the one `get` then fetches: "A\x41B" is not "AAB".
+TEST_F(CliLinkTest, BackslashesInNamesAreShownEscaped) {
+  sim::InstrumentStores stores;
+  for (const char* name : {"A\\x41B.DAT", "AAB.DAT"}) {
+    sim::SurveyFile file = sim::DemoSurveyFiles()[0];
+    file.name = name;
+    stores.memory.push_back(sim::MakeFileReply(file));
+  }
+  Start(stores);
+  Outcome r = Cli("list --columns 1" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "原始文件名称\nA\\x5Cx41B  .DAT\nAAB     .DAT\n");
+  r = Cli("get --format t7p --dest out" + Port() + " " + ShellQuote("A\\x5Cx41B  .DAT"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "out/A\\x5Cx41B.T7P\t保存完毕\n");  // the path, escaped alike
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A\\x41B.T7P")), stores.memory[0]);
+  EXPECT_FALSE(Exists(dir_ / "out/AAB.T7P"));
+}
+
 // Two names for one output file: the first is saved, the second reported
 // and not saved, and the exit status tells.
 TEST_F(CliLinkTest, GetReportsTwoFilesForOneName) {
@@ -158,6 +179,70 @@ TEST_F(CliLinkTest, FailuresAndUsageErrors) {
                             "get --port x --all A.DAT", "get --port x --skip --overwrite A.DAT"}) {
     EXPECT_EQ(Cli(usage).status, 2) << usage;
   }
+}
+
+// Digits that follow a file within the guard belong to it: the raw file
+// keeps them, and the next file of the run starts clean.
+TEST_F(CliLinkTest, DigitsJustAfterAFileStayWithIt) {
+  sim::InstrumentStores stores;
+  stores.memory = {sim::DemoStores().memory[0], sim::DemoStores().memory[1]};
+  sim::SimulatorFaults faults;
+  faults.trailingDigits = "0123456789ABCDEF01234567";
+  faults.trailingAfterMs = 150;
+  Start(stores, faults);
+  const Outcome r = Cli("get --all --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "out/ZS0001.T7P\t保存完毕\nout/ZS0002.T7P\t保存完毕\n");
+  for (int i : {0, 1})
+    EXPECT_EQ(ReadFile(dir_ / ("out/ZS000" + std::to_string(i + 1) + ".T7P")),
+              sim::MakeRawFile(sim::DemoSurveyFiles()[static_cast<size_t>(i)]) + faults.trailingDigits);
+}
+
+// --port auto: the other --port entries first; the one that answers wrongly
+// gets "02" and nothing more; stderr says what was tried, unless --quiet.
+// --full-silence changes nothing but the time taken.
+TEST_F(CliLinkTest, PortAutoTakesTheInstrumentAndSaysWhatItTried) {
+  sim::SimulatorFaults wrong;
+  wrong.versionReply = "1021";
+  const auto liar = StartSimulator(sim::DemoStores(), wrong);
+  Start();
+  const std::string direct = Cli("list --columns 1" + Port()).out;
+  ASSERT_NE(direct, "");
+  Outcome r = Cli("list --columns 1 --port auto --port " + liar->PortPath() + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, direct);
+  EXPECT_EQ(r.err, "自动检测：" + liar->PortPath() + " 应答错误，" + sim_->PortPath() + " 找到仪器\n");
+  EXPECT_EQ(liar->Received(), Bytes({0, 2}));
+  r = Cli("list --quiet --full-silence --columns 1 --port auto --port " + liar->PortPath() + Port());
+  EXPECT_EQ(r.out, direct);
+  EXPECT_EQ(r.err, "");
+  r = Cli("get --all --quiet --port auto --port /dev/gt7p-no-such-port --port " + liar->PortPath());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("未找到仪器！已试：/dev/gt7p-no-such-port 无法打开，" + liar->PortPath() + " 应答错误", 0), 0u)
+      << r.err;
+}
+
+// On a terminal a line is redrawn in place while the directory and each
+// file come in; --quiet draws none. (script(1) gives gt7p-cli a terminal.)
+TEST_F(CliLinkTest, ProgressOnATerminalOnly) {
+  sim::SurveyFile small = sim::DemoSurveyFiles()[0];
+  small.channels = 2;
+  small.samples = 256;  // 2502 characters, 1.3 s on the line
+  sim::SimulatorOptions options;
+  options.pace = true;
+  sim_ = std::make_unique<sim::InstrumentSimulator>(sim::InstrumentStores{{sim::MakeFileReply(small)}, {}}, options);
+  auto onTerminal = [this](const std::string& args) {
+    return RunCliIn(dir_.path(), "script", "-qec " + ShellQuote(std::string(GT7P_CLI) + " " + args) + " /dev/null");
+  };
+  Outcome r = onTerminal("get --all --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("\r\033[KZS0001.DAT  "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("% "), std::string::npos);
+  EXPECT_NE(r.out.find("KB/s"), std::string::npos);
+  EXPECT_NE(r.out.find("out/ZS0001.T7P\t保存完毕"), std::string::npos);
+  r = onTerminal("get --all --quiet --overwrite --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.find("KB/s"), std::string::npos) << r.out;
 }
 
 TEST_F(CliLinkTest, SimulateServesAFolderUntilTerminated) {
@@ -249,17 +334,43 @@ class CliInterruptTest : public ::testing::Test {
   std::atomic<bool> replying_{false};
 };
 
-TEST_F(CliInterruptTest, CtrlCDuringATransferKeepsTheOldFile) {
+// Ctrl-C, and SIGHUP from a terminal that was closed, alike.
+TEST_F(CliInterruptTest, CtrlCOrHangUpDuringATransferKeepsTheOldFile) {
+  for (const auto& [signo, exitStatus] : {std::pair{SIGINT, 130}, std::pair{SIGHUP, 129}}) {
+    SCOPED_TRACE(signo);
+    replying_ = false;
+    Start(".DAT -> ");
+    std::filesystem::create_directory(dir_.path() / "out");
+    WriteFile(dir_ / "out/ZS0001.QFX", "OLD");
+    const auto [status, ms] = Interrupt(GT7P_CLI, {"get", "--overwrite", "--delay", "10", "--dest", "out", "--port",
+                                                   sim_->PortPath(), "ZS0001.DAT", "ZS0002.DAT"}, signo);
+    EXPECT_EQ(status, exitStatus) << Stderr();
+    EXPECT_LT(ms, 5000);
+    EXPECT_EQ(Stderr(), "通讯已中止！\n");
+    EXPECT_EQ(ReadFile(dir_ / "out/ZS0001.QFX"), "OLD");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 1) << "a work file was left";
+  }
+}
+
+// A run killed outright (SIGKILL, the power) can't clean up: the next run
+// into the folder removes what it left.
+TEST_F(CliInterruptTest, TheNextRunRemovesWhatAKilledRunLeft) {
   Start(".DAT -> ");
-  std::filesystem::create_directory(dir_.path() / "out");
-  WriteFile(dir_ / "out/ZS0001.QFX", "OLD");
-  const auto [status, ms] = Interrupt(GT7P_CLI, {"get", "--overwrite", "--delay", "10", "--dest", "out", "--port",
-                                                 sim_->PortPath(), "ZS0001.DAT", "ZS0002.DAT"}, SIGINT);
-  EXPECT_EQ(status, 130) << Stderr();
-  EXPECT_LT(ms, 5000);
-  EXPECT_EQ(Stderr(), "通讯已中止！\n");
-  EXPECT_EQ(ReadFile(dir_ / "out/ZS0001.QFX"), "OLD");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 1) << "a work file was left";
+  const std::filesystem::path out = dir_.path() / "out";
+  std::filesystem::create_directory(out);
+  auto names = [&] {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(out)) found.insert(entry.path().extension());
+    return found;
+  };
+  EXPECT_EQ(Interrupt(GT7P_CLI, {"get", "--delay", "10", "--dest", "out", "--port", sim_->PortPath(), "ZS0001.DAT"},
+                      SIGKILL).first, -1);
+  EXPECT_EQ(names(), std::set<std::string>{".part"});
+  setenv("GT7P_TEST_SECOND_MS", std::to_string(kTestSecondMs).c_str(), 1);
+  const auto simulator = StartSimulator();
+  const Outcome r = RunCliIn(dir_.path(), GT7P_CLI, "get --dest out --port " + simulator->PortPath() + " ZS0002.DAT");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(names(), std::set<std::string>{".QFX"});
 }
 
 // Ctrl-C while a large record converts: the conversion gives up between

@@ -98,10 +98,13 @@ TEST_F(SaveOverLinkTest, FailedSaveLeavesTheNameAsItWas) {
     const char* caption;
     int64_t cutAfter, hangUpAfter;
     const char* failure;
-    bool raw;  // the raw format fails too (a quiet end of a reply is no failure there)
+    bool raw;  // the raw format fails too
   };
+  // A reply that stops short of its header's declared length is no file in
+  // any format, the raw one kept as it came included.
   const Case cases[] = {
-      {"the instrument stops mid-way", "ZS0001  .DAT", 5000, -1, "数据文件不完整！", false},
+      {"the instrument stops mid-way", "ZS0001  .DAT", 5000, -1, "数据文件不完整！", true},
+      {"the instrument stops within the header", "ZS0001  .DAT", 200, -1, "数据文件不完整！", true},
       {"the line goes away", "ZS0001  .DAT", -1, 5000, "数据文件不完整！", true},
       {"a name the instrument doesn't serve", "ZZ0009  .DAT", -1, -1, "", true},
   };

@@ -206,11 +206,12 @@ TEST_F(ConvertRawFileTest, LongerRawFileIgnoresTheRest) {
   EXPECT_EQ(out.size(), 512u + kChannels * (64 + 4 * kSampleCount));
 }
 
-TEST_F(ConvertRawFileTest, RawOutputLeavesTheFileAlone) {
-  test::WriteFile(path_, "not even a raw file");
+TEST_F(ConvertRawFileTest, RawOutputLeavesAWholeFileAlone) {
+  const std::string raw = RawFile() + "0123";  // what runs on past the declared end stays too
+  test::WriteFile(path_, raw);
   EXPECT_TRUE(ConvertRawFile(path_, true, true));
   EXPECT_TRUE(ConvertRawFile(path_, RawFormat()));
-  EXPECT_EQ(test::ReadFile(path_), "not even a raw file");
+  EXPECT_EQ(test::ReadFile(path_), raw);
 }
 
 TEST_F(ConvertRawFileTest, NothingToConvert) {
@@ -250,13 +251,18 @@ TEST_F(ConvertRawFileTest, ZeroCountsFailAndRestore) {
   }
 }
 
+// Short of what the header declares (or of a header): a failure in every
+// format, the raw one kept as it came included, and the file as it was.
 TEST_F(ConvertRawFileTest, TruncatedRawFileFailsAndRestores) {
   const std::string full = RawFile();
   for (size_t length : {size_t{0}, size_t{9}, size_t{200}, size_t{326}, size_t{400}, full.size() - 1}) {
     std::string raw = full.substr(0, length);
-    test::WriteFile(path_, raw);
-    EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, false, false); }), test::G("数据文件不完整！")) << length;
-    ExpectRestored(raw);
+    for (const OutputFormat* format : {&QfxFormat(), &EspFormat(), &RawFormat()}) {
+      test::WriteFile(path_, raw);
+      EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, *format); }), test::G("数据文件不完整！"))
+          << length << " " << format->name;
+      ExpectRestored(raw);
+    }
   }
 }
 

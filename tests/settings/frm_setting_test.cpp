@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -80,8 +81,8 @@ TEST(SettingDialog, TabOrderAndAccelerators) {
   TfrmSetting& d = s.d;
   // Tab from the OK button runs through the controls and skips btnInsU2C.
   EXPECT_EQ(QApplication::focusWidget(), d.btnSetting);
-  const std::vector<QWidget*> order = {d.btnCancel,     d.cbCommPort,  d.cbCommObj, d.cbCommTimeOut,
-                                       d.btnGetDefList, d.chlbSetting, d.btnSetting};
+  const std::vector<QWidget*> order = {d.btnCancel,     d.cbCommPort,  d.cbCommObj,          d.cbCommTimeOut,
+                                       d.btnGetDefList, d.chlbSetting, d.chkEndWhenComplete, d.btnSetting};
   for (QWidget* next : order) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), next);
@@ -94,6 +95,27 @@ TEST(SettingDialog, TabOrderAndAccelerators) {
     QTest::keyClick(&d, key, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), target);
   }
+}
+
+// The check box of the reply's end: checked unless the settings asked for
+// full silences; its answer is taken on OK only.
+TEST(SettingDialog, EndWhenCompleteCheckBox) {
+  auto run = [](bool fullSilence, bool click, bool ok) {
+    QTimer::singleShot(0, [=] {
+      auto* dialog = qobject_cast<TfrmSetting*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->chkEndWhenComplete->isChecked(), !fullSilence);
+      if (click) dialog->chkEndWhenComplete->click();
+      (ok ? dialog->btnSetting : dialog->btnCancel)->click();
+    });
+    bool value = fullSilence;
+    EditCommSettings("COM3", "0", "3", kTwoColumns, std::string(), Fixed(kPorts), nullptr, &value);
+    return value;
+  };
+  EXPECT_TRUE(run(false, true, true));
+  EXPECT_FALSE(run(true, true, true));
+  EXPECT_TRUE(run(true, false, true));
+  EXPECT_FALSE(run(false, true, false));  // cancelled
 }
 
 TEST(SettingDialog, EnterReturnsTheChoicesTheDialogOpenedWith) {

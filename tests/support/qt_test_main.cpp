@@ -1,8 +1,14 @@
 // GoogleTest main for tests on real widgets: one QApplication for the run,
-// with Qt's own texts in Chinese as the program has them.
+// with Qt's own texts in Chinese as the program has them, and settings kept
+// in a folder of the run's own: QSettings' default format becomes INI there,
+// and the native format's user paths point there too, so that no test reads
+// or writes the user's own store (a test that wants the registry on Windows
+// asks for the native format).
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include "app/qt_translation.h"
 
@@ -10,6 +16,10 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
   gt7p::InstallQtTranslation(app);
+  QTemporaryDir settingsFolder;
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  for (QSettings::Format format : {QSettings::IniFormat, QSettings::NativeFormat})
+    QSettings::setPath(format, QSettings::UserScope, settingsFolder.path());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
