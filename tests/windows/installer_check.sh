@@ -54,7 +54,7 @@ dir='C:\测量工具\gt7p'
 inst=$c/测量工具/gt7p
 menu="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/数据文件提取软件"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\gt7p'
-settings_key='HKCU\Software\gt7p\gt7p\viewer'
+settings_key='HKCU\Software\gt7p\gt7p\comm'
 # The IT department's tool folder; another program's record type .ESP.
 mkdir "$c/测量工具"
 wine reg add 'HKLM\Software\Classes\.ESP' /ve /d OtherApp.ESP /f >/dev/null
@@ -82,7 +82,8 @@ files before
 echo "== $old into $dir, then $version over it"
 wine "$work/setup-$old.exe" /S "/D=$dir" || fail "setup $old /S: exit $?"
 [ "$(value "$uninstall_key" DisplayVersion)" = "$old" ] || fail "no uninstall entry of $old"
-wine reg add "$settings_key" /v upgradeCheck /d 留下 /f >/dev/null
+# As the window leaves them (app/settings_store.h): the port of the last run.
+wine reg add "$settings_key" /v port /d COM5 /f >/dev/null
 mkdir "$inst/U2C"
 echo driver >"$inst/U2C/FTDIBUS.INF"
 wine "$work/setup-$version.exe" /S || fail "setup $version /S: exit $?"
@@ -93,7 +94,7 @@ done
 [ -f "$inst/uninstall.exe" ] || fail "no uninstall.exe"
 [ "$(cat "$inst/U2C/FTDIBUS.INF" 2>/dev/null)" = driver ] || fail "the upgrade lost U2C"
 registry installed
-grep -qF '[HKEY_CURRENT_USER\Software\gt7p\gt7p\viewer]|"upgradeCheck"="留下"' "$work/installed.reg" ||
+grep -qxF '[HKEY_CURRENT_USER\Software\gt7p\gt7p\comm]|"port"="COM5"' "$work/installed.reg" ||
   fail "the upgrade lost the remembered settings"
 entry=$(grep -F '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\gt7p]|' "$work/installed.reg" | cut -d'|' -f2-)
 for line in '"DisplayName"="数据文件提取软件"' "\"DisplayVersion\"=\"$version\"" '"Publisher"="gt7p maintainers"' \
@@ -167,7 +168,7 @@ ours after | grep -vF '[HKEY_CURRENT_USER\Software\gt7p\gt7p' >"$work/after.ours
 if ! diff "$work/before.ours" "$work/after.ours" >"$work/keys.diff"; then
   fail "keys of ours before the installation (<) and after the uninstallation (>):"; cat "$work/keys.diff"
 fi
-grep -qF '"upgradeCheck"="留下"' "$work/after.reg" || fail "the uninstaller removed the remembered settings"
+grep -qxF '[HKEY_CURRENT_USER\Software\gt7p\gt7p\comm]|"port"="COM5"' "$work/after.reg" || fail "the uninstaller removed the remembered settings"
 # What the installer made is gone; the operator's U2C stays (and with it
 # the folder that holds it); nothing else is new but the uninstaller's own
 # copy in the temporary folder, which Windows deletes at the next start.
