@@ -24,6 +24,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/about_box.h"
 #include "app/folder_browser.h"
 #include "app/frm_ow.h"
 #include "app/images.h"
@@ -148,6 +149,7 @@ TfrmGT7P::TfrmGT7P(const std::vector<std::string>& params, std::vector<std::stri
   HideProgress();
   lblPort->hide();
   statusBar()->setSizeGripEnabled(true);
+  OfferAboutBox(this, {cbr, statusBar()});
 
   tmr = new QTimer(this);
   tmr->setInterval(100);

@@ -2,7 +2,7 @@
 // texts and their conversion at the edges, text and number rules, file
 // names, files made exclusively (native_file.h), outputs written beside
 // their place (output_file.h), and the facts of the local system (platform
-// files picked by the build).
+// files picked by the build), the program's version (version.h).
 //
 // Texts are code page 936 byte strings (lengths count bytes); only the
 // edges convert (cp936.h). Every function may be called from any thread.
@@ -40,3 +40,4 @@
 #include "base/native_file.h"
 #include "base/output_file.h"
 #include "base/text.h"
+#include "base/version.h"

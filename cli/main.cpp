@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/native_file.h"
 #include "base/text.h"
+#include "base/version.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/console.h"
@@ -37,7 +38,7 @@ std::string Usage() {
          "  list --port PORT [--card] ...          read the instrument's directory\n"
          "  get --port PORT ... (--all | NAME...)  fetch and convert files\n"
          "  simulate [--dir DIR] [--pace]          run the instrument simulator\n"
-         "Every command takes --help.\n";
+         "Every command takes --help; gt7p-cli --version prints the version.\n";
 }
 
 }  // namespace
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
   if (words.empty()) return std::cerr << Usage(), kExitUsage;
   const std::string name = words[0];
   if (name == "--help" || name == "help") return std::cout << Usage(), kExitOk;
+  if (name == "--version") return std::cout << gt7p::VersionText("gt7p-cli"), kExitOk;
   auto command = commands.find(name);
   if (command == commands.end()) {
     std::cerr << "gt7p-cli: unknown command " << name << "\n" << Usage();

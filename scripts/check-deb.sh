@@ -4,7 +4,9 @@
 # only the package's declared dependencies are there; then runs
 # gt7p-cli --help, draws a sample record with gt7p-cli plot (no display),
 # and starts the window on the host's Xvfb, and checks that
-# it maps its window and finds its manual. Needs root.
+# it maps its window and finds its manual; then that the record types are
+# known (xdg-mime names the viewer's desktop entry for each) and that
+# xdg-open of a .QFX starts the viewer with that file. Needs root.
 # usage: check-deb.sh [DEB]
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,7 +29,9 @@ fi
 root=$(mktemp -d /var/tmp/gt7p-deb-XXXXXX)
 display=:$((90 + $$ % 9))
 xvfb=""
+opener=""
 cleanup() {
+  [ -n "$opener" ] && kill -- "-$opener" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   for m in tmp/.X11-unix dev/pts dev proc sys; do umount "$root/$m" 2>/dev/null || true; done
   rm -rf "$root"
@@ -76,4 +80,30 @@ if [ -z "$title" ]; then
 fi
 echo "window: $title"
 [ -f "$root/usr/share/gt7p/Help.htm" ] && echo "manual: /usr/share/gt7p/Help.htm"
+
+echo "== record types: xdg-mime, xdg-open"
+for type in t7p qfx esp; do
+  app=$(chroot "$root" env HOME=/tmp xdg-mime query default "application/x-gt7p-$type")
+  [ "$app" = gt7p-view.desktop ] || { echo "default for application/x-gt7p-$type: '$app'"; exit 1; }
+done
+echo "default application of the three types: gt7p-view.desktop"
+chroot "$root" gt7p-cli convert /tmp/s.T7P /tmp/s.QFX >/dev/null
+echo "/tmp/s.QFX: $(chroot "$root" env HOME=/tmp xdg-mime query filetype /tmp/s.QFX)"
+# As the file manager's double-click: xdg-open runs the entry's command
+# and waits for it. In a session of its own, so that its process group
+# (xdg-open and the viewer) can be ended as one.
+setsid chroot "$root" env DISPLAY="$display" HOME=/tmp xdg-open /tmp/s.QFX >"$root/tmp/open.log" 2>&1 &
+opener=$!
+seen=""
+for _ in $(seq 100); do
+  if DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -qF '"查看波形 - s.QFX"'; then seen=1; break; fi
+  sleep 0.2
+done
+kill -- "-$opener" 2>/dev/null || true
+wait "$opener" 2>/dev/null || true
+opener=""
+if [ -z "$seen" ]; then
+  echo "xdg-open /tmp/s.QFX did not open the viewer:"; cat "$root/tmp/open.log"; exit 1
+fi
+echo "xdg-open: 查看波形 - s.QFX"
 echo "ok"

@@ -1,10 +1,17 @@
 #!/bin/sh
-# Writes the two packages into dist/:
+# Writes the three packages into dist/:
 #   gt7p-windows-x64.zip   gt7p.exe, gt7p-cli.exe, Help.htm and a Chinese
 #                          read-me in one folder gt7p/; statically linked,
 #                          it runs wherever it is unpacked
+#   gt7p-setup-VERSION-x64.exe
+#                          the same four files as a Windows setup program
+#                          (packaging/gt7p-setup.nsi, made with NSIS):
+#                          Program Files\gt7p, Start menu, record types,
+#                          uninstaller
 #   gt7p_VERSION_amd64.deb /usr/bin/gt7p, /usr/bin/gt7p-cli, the manual in
-#                          /usr/share/gt7p, a desktop entry and its icon
+#                          /usr/share/gt7p, the desktop entries of the
+#                          window and the viewer, the icon, the record types
+# VERSION is the top CMakeLists.txt's project VERSION.
 # Installs what is missing and builds what is needed: the Qt for Windows
 # once per machine (scripts/qt-windows.sh, cached outside the checkout),
 # then release builds in build-pkg/ and build-win-pkg/.
@@ -12,7 +19,7 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/deps.sh"
 # shellcheck disable=SC2086
-gt7p_install $GT7P_BUILD_PACKAGES g++-mingw-w64-x86-64 dpkg-dev zip
+gt7p_install $GT7P_BUILD_PACKAGES g++-mingw-w64-x86-64 dpkg-dev zip nsis
 jobs=$(nproc)
 dist=$top/dist
 mkdir -p "$dist"
@@ -41,6 +48,12 @@ x86_64-w64-mingw32-strip "$stage/gt7p/gt7p.exe" "$stage/gt7p/gt7p-cli.exe"
 { printf '\357\273\277'; sed 's/$/\r/' "$top/packaging/README-windows.txt"; } >"$stage/gt7p/README.txt"
 rm -f "$dist/gt7p-windows-x64.zip"
 (cd "$stage" && zip -q -r -X -9 "$dist/gt7p-windows-x64.zip" gt7p)
+
+echo "== Windows setup program"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$top/build-win-pkg/CMakeCache.txt")
+rm -f "$dist"/gt7p-setup-*-x64.exe
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage/gt7p" \
+  -DOUTFILE="$dist/gt7p-setup-$version-x64.exe" "$top/packaging/gt7p-setup.nsi"
 
 echo "== dist/"
 ls -l "$dist"

@@ -17,7 +17,7 @@ win_build=$top/build-win
 cache=${GT7P_CACHE:-/var/cache/gt7p}
 . "$top/scripts/deps.sh"
 gt7p_install g++ cmake make g++-mingw-w64-x86-64 googletest wine wine64 locales qt6-base-dev qt6-translations-l10n \
-  xvfb x11-utils xdotool
+  xvfb x11-utils xdotool nsis python3
 jobs=$(nproc)
 
 echo "== Qt for Windows"

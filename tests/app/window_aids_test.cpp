@@ -1,22 +1,26 @@
 // What an operator meets around the work cycle: Qt's own texts in Chinese,
 // a window that cannot be narrowed over its toolbar, a folder browser that
-// shows its start folder and every drive.
+// shows its start folder and every drive, the about box.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <filesystem>
 
+#include "app/about_box.h"
 #include "app/folder_browser.h"
 #include "app/frm_gt7p.h"
+#include "tests/support/cli_runner.h"
 #include "tests/support/files.h"
 
 namespace gt7p {
@@ -115,6 +119,38 @@ TEST(WindowAids, FolderBrowserReachesEveryDrive) {
         << drive.absolutePath().toStdString();
     EXPECT_EQ(QDir::fromNativeSeparators(browser.SelectedPath()), drive.absolutePath());
   }
+}
+
+// Right-click on the toolbar strip or the status line offers the about
+// box; it says what `gt7p-cli --version` says, with the build's version.
+TEST(WindowAids, AboutBoxSaysWhatTheCliSays) {
+  const test::TempDir dir;
+  const test::CliResult cli = test::RunCliIn(dir.path(), fs::absolute(GT7P_CLI), "--version");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  const QStringList cliLines = QString::fromStdString(cli.out).trimmed().split('\n');
+  ASSERT_EQ(cliLines.size(), 3) << cli.out;
+  EXPECT_EQ(cliLines[0], Q("gt7p-cli " GT7P_PROJECT_VERSION));
+
+  TfrmGT7P w({});
+  for (QWidget* owner : {w.cbr, static_cast<QWidget*>(w.statusBar())}) {
+    ASSERT_EQ(owner->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(owner->actions().size(), 1);
+    EXPECT_EQ(owner->actions()[0]->text(), Q(kAboutItem));
+  }
+  QString title, text;
+  QTimer::singleShot(20, &w, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      title = box->windowTitle();
+      text = box->text();
+      box->accept();
+    }
+  });
+  w.cbr->actions()[0]->trigger();
+  EXPECT_EQ(title, Q("关于数据文件提取软件"));
+  const QStringList lines = text.split('\n');
+  ASSERT_EQ(lines.size(), 3) << text.toStdString();
+  EXPECT_EQ(lines[0], Q("gt7p " GT7P_PROJECT_VERSION));
+  EXPECT_EQ(lines.mid(1), cliLines.mid(1));
 }
 
 }  // namespace
