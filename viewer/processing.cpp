@@ -37,22 +37,31 @@ void AddButterworth(std::vector<Biquad>& out, int order, double k, bool highPass
 }
 
 // One pass through the sections (transposed direct form II), starting in
-// the steady state of x[0].
+// the steady state of x[0]. All sections take each sample in turn: their
+// chains of dependent products then overlap in the processor, where a pass
+// per section would wait on each product.
 void Pass(const std::vector<Biquad>& sections, std::vector<double>& x) {
   if (x.empty()) return;
+  const size_t n = sections.size();
+  std::vector<double> z1(n), z2(n);
   double in = x[0];
-  for (const Biquad& s : sections) {
-    const double gain = (s.b0 + s.b1 + s.b2) / (1 + s.a1 + s.a2);
-    const double out = gain * in;
-    double z2 = s.b2 * in - s.a2 * out;
-    double z1 = s.b1 * in - s.a1 * out + z2;
-    for (double& v : x) {
-      const double y = s.b0 * v + z1;
-      z1 = s.b1 * v - s.a1 * y + z2;
-      z2 = s.b2 * v - s.a2 * y;
-      v = y;
-    }
+  for (size_t k = 0; k < n; ++k) {
+    const Biquad& s = sections[k];
+    const double out = (s.b0 + s.b1 + s.b2) / (1 + s.a1 + s.a2) * in;
+    z2[k] = s.b2 * in - s.a2 * out;
+    z1[k] = s.b1 * in - s.a1 * out + z2[k];
     in = out;
+  }
+  for (double& v : x) {
+    double y = v;
+    for (size_t k = 0; k < n; ++k) {
+      const Biquad& s = sections[k];
+      const double u = y;
+      y = s.b0 * u + z1[k];
+      z1[k] = s.b1 * u - s.a1 * y + z2[k];
+      z2[k] = s.b2 * u - s.a2 * y;
+    }
+    v = y;
   }
 }
 
