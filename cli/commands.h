@@ -17,6 +17,7 @@ int RunList(const std::vector<std::string>& words);
 int RunGet(const std::vector<std::string>& words);
 int RunSimulate(const std::vector<std::string>& words);
 int RunExport(const std::vector<std::string>& words);
+int RunPicks(const std::vector<std::string>& words);
 int RunPlot(const std::vector<std::string>& words);
 
 // info for a QFX or ESP file.

@@ -30,6 +30,7 @@ std::string Usage() {
          "  info FILE                              show the header fields of a raw, QFX or ESP file\n"
          "  sample [--index N] OUT                 write a synthetic raw file\n"
          "  export --format segy|seg2 INPUT [OUT]  write a record as SEG-Y or SEG-2\n"
+         "  picks FILE... [-o OUT.csv]             the analysis points t0..t5 as a table\n"
          "  plot INPUT -o OUT.png [--width W] ...  draw a record's section to a PNG\n"
          "  ports                                  list the serial ports\n"
          "  list --port PORT [--card] ...          read the instrument's directory\n"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
       {"get", RunGet},
       {"simulate", RunSimulate},
       {"export", RunExport},
+      {"picks", RunPicks},
       {"plot", RunPlot},
   };
   PrepareOutput();

@@ -1,5 +1,5 @@
-// gt7p-cli export and plot, and info for QFX and ESP files: records read
-// back from any of our files.
+// gt7p-cli export, picks and plot, and info for QFX and ESP files: records
+// read back from any of our files.
 #include <iostream>
 
 #include "base/cp936.h"
@@ -20,9 +20,21 @@ namespace {
 
 const char kExportUsage[] =
     "usage: gt7p-cli export --format segy|seg2 INPUT [OUT]\n"
-    "Writes a raw (.T7P), QFX or ESP record as SEG-Y (revision 1) or SEG-2\n"
-    "(revision 1). OUT defaults to INPUT with the extension .sgy or .sg2; it\n"
-    "appears only when complete. SEG-Y takes at most 32767 samples per channel.\n";
+    "Writes a raw (.T7P), QFX or ESP record as SEG-Y or SEG-2 (revision 1).\n"
+    "OUT defaults to INPUT with the extension .sgy or .sg2; it appears only when\n"
+    "complete. SEG-Y is revision 1, or 2.0 where the interval is no whole number\n"
+    "of microseconds or over 32767 us, or a trace has more than 32767 samples; a\n"
+    "first-sample time its trace header can't hold exactly is refused (use SEG-2).\n";
+
+const char kPicksUsage[] =
+    "usage: gt7p-cli picks FILE... [-o OUT.csv]\n"
+    "       (-o and --output are the same)\n"
+    "Writes the instrument's analysis points t0..t5 of raw (.T7P) records as a\n"
+    "table, UTF-8 with a header line: file, channel (its \"道号\"), distance_m,\n"
+    "layer (t0 to t5), sample (the sample number, counted from 1 at the first\n"
+    "recorded sample) and time_ms (0 at the trigger, as in the exports). Without\n"
+    "-o the table goes to stdout; OUT appears only when complete. QFX and ESP\n"
+    "files hold no points and are refused.\n";
 
 const char kPlotUsage[] =
     "usage: gt7p-cli plot INPUT -o OUT.png [--width W] [--height H] [--mode MODE]\n"
@@ -70,12 +82,48 @@ int RunExport(const std::vector<std::string>& words) {
   return kExitOk;
 }
 
-int RunPlot(const std::vector<std::string>& words) {
-  // "-o" is the one short option of the CLI: it stands for "--output".
-  std::vector<std::string> spelled = words;
-  for (std::string& w : spelled)
+// "-o" is the one short option of the CLI: it stands for "--output".
+static std::vector<std::string> WithLongOutput(std::vector<std::string> words) {
+  for (std::string& w : words)
     if (w == "-o") w = "--output";
-  Args args(spelled, {"--output", "--width", "--height", "--mode", "--gain", "--agc", "--clip", "--filter", "--range"},
+  return words;
+}
+
+int RunPicks(const std::vector<std::string>& words) {
+  Args args(WithLongOutput(words), {"--output"}, {});
+  if (args.help()) return std::cout << kPicksUsage, kExitOk;
+  if (args.positional().empty()) throw UsageError{kPicksUsage};
+  std::vector<std::filesystem::path> inputs;
+  for (const std::string& word : args.positional()) inputs.push_back(ExistingFile(word));
+  const bool toFile = args.HasValue("--output");
+  const std::filesystem::path out = toFile ? PathArg(args.Value("--output")) : std::filesystem::path();
+  if (toFile)
+    for (const auto& input : inputs) RefuseSameFile(input, out, "-o");
+
+  const InterruptWatch interrupts([] { AbortWork(); });
+  std::vector<PickRow> rows;
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    RecordReader reader(inputs[i]);
+    if (!HoldsPicks(reader.header()))
+      throw Error(TextFromPath(inputs[i]) + Utf8ToCp936("：") + UpperCaseCp936(reader.header().format->name) +
+                  Utf8ToCp936(" 文件不含解析点 t0..t5，只有原始文件（.T7P）含有！"));
+    int outside = 0;
+    const std::vector<PickRow> picks = RecordPicks(reader, args.positional()[i], &outside);
+    rows.insert(rows.end(), picks.begin(), picks.end());
+    if (outside > 0)
+      PrintText(std::cerr, TextFromPath(inputs[i]) + Utf8ToCp936("：") + std::to_string(outside) +
+                               Utf8ToCp936(" 个解析点超出采样点数，未列出\n"));
+  }
+  if (toFile)
+    WriteBeside(out, [&](const std::filesystem::path& part) { WritePicksTable(part, rows); });
+  else
+    std::cout << PicksTableText(rows) << std::flush;
+  return kExitOk;
+}
+
+int RunPlot(const std::vector<std::string>& words) {
+  Args args(WithLongOutput(words),
+            {"--output", "--width", "--height", "--mode", "--gain", "--agc", "--clip", "--filter", "--range"},
             {"--dc", "--time-down", "--distance", "--reverse", "--flip", "--no-normalise"});
   if (args.help()) return std::cout << kPlotUsage, kExitOk;
   if (args.positional().size() != 1 || !args.HasValue("--output")) throw UsageError{kPlotUsage};

@@ -1,52 +1,43 @@
 #include "records/record_export.h"
 
-#include <charconv>
-#include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_space.h"
 #include "base/native_file.h"
 #include "base/text.h"
+#include "records/export_values.h"
+#include "records/field_ids.h"
+#include "records/sample_times.h"
 #include "records/samples.h"
 
 namespace gt7p {
 namespace {
 
-// Table indexes of the file-header fields the summary names.
-enum : int {
-  kFileName = 1,
-  kSurveyTime = 5,
-  kPlace = 6,
-  kLine = 7,
-  kPoint = 8,
-  kChannels = 20,
-  kSamples = 21,
-  kPreTrigger = 22,
-  kInterval = 23,
-  kDelay = 24,
-  kMethod = 26
-};
-
-std::string Digits(const RecordHeader& header, int tableIndex) {
-  const FieldSpec fieldSpec = TableField(tableIndex);
+std::string Digits(const RecordHeader& header, int fieldId) {
+  const FieldSpec fieldSpec = TableField(fieldId);
   return header.headerRecord.substr(static_cast<size_t>(fieldSpec.offset), static_cast<size_t>(fieldSpec.length));
 }
 
-// "DD/MMM/YYYY" and "HH:MM:SS" of the survey time; empty when the digits
-// are no date.
-std::pair<std::string, std::string> AcquisitionDateTime(const RecordHeader& header) {
-  static const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  const std::string d = Digits(header, kSurveyTime);
-  for (char c : d)
-    if (c < '0' || c > '9') return {};
-  const int month = StrToIntDef(d.substr(4, 2), 0);
-  if (d.size() != 14 || month < 1 || month > 12) return {};
-  return {d.substr(6, 2) + "/" + kMonths[month - 1] + "/" + d.substr(0, 4),
-          d.substr(8, 2) + ":" + d.substr(10, 2) + ":" + d.substr(12, 2)};
+std::string WithoutTrailingBlanks(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// A code page 936 text for a SEG-2 string: its bytes as they are (Chinese
+// software reads them so), control characters and "%" as "%" and two hex
+// digits, so that no text ends a string or a NOTE line.
+std::string Seg2Safe(const std::string& cp936) {
+  std::string out;
+  for (unsigned char c : cp936) {
+    if (c < 0x20 || c == 0x7F || c == '%')
+      out += '%' + HexDigits(c, 2);
+    else
+      out += static_cast<char>(c);
+  }
+  return out;
 }
 
 // ---- SEG-2 ----
@@ -111,38 +102,25 @@ std::string AsciiSafe(const std::string& cp936) {
   return out;
 }
 
-std::string DecimalText(double value, int places) {
-  char buf[512];  // a double's integer part has at most 309 digits
-  const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, places).ptr;
-  std::string text(buf, end);
-  if (text.find('.') != std::string::npos) {
-    while (text.back() == '0') text.pop_back();
-    if (text.back() == '.') text.pop_back();
-  }
-  if (text == "-0") text = "0";
-  return text;
-}
-
 std::vector<std::pair<std::string, std::string>> SurveySummary(const RecordHeader& header) {
   const std::string& record = header.headerRecord;
-  std::string when = Digits(header, kSurveyTime);
-  const auto dateTime = AcquisitionDateTime(header);
-  if (!dateTime.first.empty())
-    when = when.substr(0, 4) + "-" + when.substr(4, 2) + "-" + when.substr(6, 2) + " " + dateTime.second;
-  std::string place = PlainFieldValue(record, kPlace);
-  while (!place.empty() && place.back() == ' ') place.pop_back();
+  std::string when = Digits(header, kFieldSurveyTime);
+  const SurveyClock clock = SurveyClockOf(header);
+  if (clock.valid)
+    when = when.substr(0, 4) + "-" + when.substr(4, 2) + "-" + when.substr(6, 2) + " " + when.substr(8, 2) + ":" +
+           when.substr(10, 2) + ":" + when.substr(12, 2);
   return {
-      {"FILE", AsciiSafe(ReplaceAll(PlainFieldValue(record, kFileName), " ", ""))},
-      {"TIME", AsciiSafe(when)},
-      {"PLACE", AsciiSafe(place)},
-      {"LINE", PlainFieldValue(record, kLine)},
-      {"POINT", PlainFieldValue(record, kPoint)},
-      {"METHOD", PlainFieldValue(record, kMethod)},
-      {"CHANNELS", PlainFieldValue(record, kChannels)},
-      {"SAMPLES", PlainFieldValue(record, kSamples)},
-      {"SAMPLE_INTERVAL_US", PlainFieldValue(record, kInterval)},
-      {"PRE_TRIGGER_SAMPLES", PlainFieldValue(record, kPreTrigger)},
-      {"SAMPLE_DELAY_US", PlainFieldValue(record, kDelay)},
+      {"FILE", ReplaceAll(PlainFieldValue(record, kFieldFileName), " ", "")},
+      {"TIME", when},
+      {"PLACE", WithoutTrailingBlanks(PlainFieldValue(record, kFieldPlace))},
+      {"LINE", PlainFieldValue(record, kFieldLine)},
+      {"POINT", PlainFieldValue(record, kFieldPoint)},
+      {"METHOD", PlainFieldValue(record, kFieldMethod)},
+      {"CHANNELS", PlainFieldValue(record, kFieldChannels)},
+      {"SAMPLES", PlainFieldValue(record, kFieldSamples)},
+      {"SAMPLE_INTERVAL_US", PlainFieldValue(record, kFieldInterval)},
+      {"PRE_TRIGGER_SAMPLES", PlainFieldValue(record, kFieldPreTrigger)},
+      {"SAMPLE_DELAY_US", PlainFieldValue(record, kFieldDelay)},
   };
 }
 
@@ -173,39 +151,57 @@ void WriteSeg2(RecordReader& reader, const std::filesystem::path& path) {
   block[11] = 1;  // line terminator: LF
   block[12] = '\n';
 
+  // Strings in alphabetical order, as the standard lists them.
+  static const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
   std::vector<std::pair<std::string, std::string>> strings;
-  const auto dateTime = AcquisitionDateTime(header);
-  if (!dateTime.first.empty()) {
-    strings.emplace_back("ACQUISITION_DATE", dateTime.first);
-    strings.emplace_back("ACQUISITION_TIME", dateTime.second);
+  const SurveyClock clock = SurveyClockOf(header);
+  if (clock.valid) {
+    char date[16], time[16];
+    std::snprintf(date, sizeof date, "%02d/%s/%04d", clock.day, kMonths[clock.month - 1], clock.year);
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", clock.hour, clock.minute, clock.second);
+    strings.emplace_back("ACQUISITION_DATE", date);
+    strings.emplace_back("ACQUISITION_TIME", time);
   }
   strings.emplace_back("INSTRUMENT", "GT7P");
+  strings.emplace_back("LINE_ID", PlainFieldValue(header.headerRecord, kFieldLine));
   std::string note;
-  for (const auto& item : SurveySummary(header)) note += (note.empty() ? "" : "\n") + item.first + " " + item.second;
+  for (const auto& item : SurveySummary(header))
+    note += (note.empty() ? "" : "\n") + item.first + " " + Seg2Safe(item.second);
   strings.emplace_back("NOTE", note);
   strings.emplace_back("TRACE_SORT", "AS_ACQUIRED");
   strings.emplace_back("UNITS", "METERS");
   AppendStrings(block, strings);
   write(block);
 
-  // The first sample's time, in seconds, from the exact decimal values.
-  const std::string delay = DecimalText(FirstSampleMs(header) * 0.001, 9);
-  const std::string interval = DecimalText(header.intervalUs * 1e-6, 9);
+  // Exact decimals of the time axis, in seconds.
+  const SampleTimes times = RecordSampleTimes(header);
+  const std::string delay = CentiUsAsSeconds(times.firstCentiUs);
+  const std::string interval = CentiUsAsSeconds(times.intervalCentiUs);
+  const int32_t recordNumber = FieldRecordNumber(header);
   std::vector<uint32_t> pointers;
   uint64_t at = block.size();
   RecordChannel channel;
   std::string data;
   for (int32_t i = 0; i < traces; ++i) {
     reader.ReadChannel(i, channel);
+    const ExportChannel values = ExportChannelOf(header, channel.header);
     const int formatCode = EncodeSamples(channel.samples, data);
     const size_t ns = channel.samples.size();
+    std::string receiver = ScaledDecimalText(values.distanceCm, 2);
+    if (values.elevationM && *values.elevationM != 0) receiver += " 0 " + std::to_string(*values.elevationM);
+    std::vector<std::pair<std::string, std::string>> traceStrings = {{"CHANNEL_NUMBER", std::to_string(values.number)},
+                                                                     {"DELAY", delay}};
+    if (values.gainDb) traceStrings.emplace_back("FIXED_GAIN", std::to_string(*values.gainDb));
+    if (values.highCutCentiHz) traceStrings.emplace_back("HIGH_CUT_FILTER", ScaledDecimalText(*values.highCutCentiHz, 2));
+    if (values.lowCutCentiHz) traceStrings.emplace_back("LOW_CUT_FILTER", ScaledDecimalText(*values.lowCutCentiHz, 2));
+    traceStrings.emplace_back("RECEIVER_LOCATION", receiver);
+    traceStrings.emplace_back("SAMPLE_INTERVAL", interval);
+    if (recordNumber > 0) traceStrings.emplace_back("SHOT_SEQUENCE_NUMBER", std::to_string(recordNumber));
+    traceStrings.emplace_back("SOURCE_LOCATION", "0");
+    if (values.stack) traceStrings.emplace_back("STACK", std::to_string(*values.stack));
     std::string trace(32, '\0');
-    AppendStrings(trace, {{"CHANNEL_NUMBER", std::to_string(ChannelNumber(channel.header))},
-                          {"DELAY", delay},
-                          {"DESCALING_FACTOR", "1"},
-                          {"RECEIVER_LOCATION", DecimalText(SourceDistanceM(channel.header), 2)},
-                          {"SAMPLE_INTERVAL", interval},
-                          {"SOURCE_LOCATION", "0"}});
+    AppendStrings(trace, traceStrings);
     const uint64_t dataBytes = data.size();
     if (at + trace.size() + dataBytes > UINT32_MAX)
       throw Error(Utf8ToCp936("记录太大，超出 SEG-2 文件的 4 GB 上限！"));

@@ -1,24 +1,39 @@
 // Exports of a record into the exchange formats of seismic software, a
-// channel at a time from a RecordReader.
+// channel at a time from a RecordReader. Both are ours, the same code on
+// every system: a record gives the same bytes wherever it is exported.
+// Times come from the record's exact time axis (sample_times.h): nothing is
+// rounded into a time word; what a format can't hold exactly is refused.
 //
-// SEG-Y revision 1, big-endian, written with segyio: one trace per channel
-// in channel order, samples as IEEE floats (format 5) equal to the
-// instrument's 16-bit values; an EBCDIC text header with the survey's
-// values (SurveySummary). Its 2-byte fields are two's complement, so a
-// record of more than 32767 samples per channel, or 32767 channels, or an
-// interval that rounds to more than 32767 us, is refused.
+// SEG-Y, big-endian: an EBCDIC text header (the survey's values, the exact
+// interval and first-sample time in words), the binary header, and one
+// trace per channel in file order, its samples IEEE floats (format 5) equal
+// to the instrument's 16-bit values. Revision 1 where its words hold the
+// record: an interval of whole microseconds up to 32767, at most 32767
+// samples and channels. Otherwise revision 2.0: the extended sample
+// interval (IEEE double), sample count and trace count words hold the exact
+// values, the 2-byte words hold them as unsigned numbers where they fit (an
+// interval that is no whole number of microseconds leaves them 0). The time
+// of the first sample goes into trace bytes 109-110 with the time scalar of
+// bytes 215-216 (1, or a divisor 10 to 10000, or a multiplier 10 to 10000);
+// a time that no scalar holds exactly, and an interval of 0, are refused.
+// Geometry per trace: the source-receiver distance in whole metres
+// (37-40), exactly as group X (81-84, source X 0) with the coordinate
+// scalar (71-72); the elevation (41-44, scalar 69-70); stack count, gain
+// and filters where the file holds them.
 //
 // SEG-2 revision 1, little-endian: the file descriptor block with its
-// strings and a NOTE of the survey's values, then per channel a trace
-// descriptor block and the samples, 16-bit integers (data format code 1)
-// when every sample of the channel is one, else 32-bit floats (code 4). At
-// most 16383 channels (the trace pointer sub-block's limit).
+// strings and a NOTE of the survey's values (texts as their code page 936
+// bytes), then per channel a trace descriptor block with the standard
+// strings and the samples, 16-bit integers (data format code 1) when every
+// sample of the channel is one, else 32-bit floats (code 4). At most 16383
+// channels (the trace pointer sub-block's limit), at most 4 GB.
 //
-// Both write to `path` (the caller's temporary file, which SEG-2 replaces
-// with a file of its own making) and throw Error with the system's message
-// on failure (WriteError for a write that failed); the caller writes
-// through a temporary file. Where the program was built without segyio,
-// WriteSegy throws Error saying so.
+// Both write a new file at `path` (the caller's temporary file: the caller
+// writes through WriteBeside) and throw Error with the system's message:
+// the reader's failures, "无法创建文件！", WriteError for a write that
+// failed, and their own message, naming the limit and SEG-2 where SEG-Y
+// can't, for a record the format can't hold. A refused record is refused
+// before anything is written.
 #pragma once
 
 #include <filesystem>
@@ -33,18 +48,16 @@ namespace gt7p {
 void WriteSegy(RecordReader& reader, const std::filesystem::path& path);
 void WriteSeg2(RecordReader& reader, const std::filesystem::path& path);
 
-// The survey's values as ASCII key/value pairs, for the SEG-Y text header
-// and the SEG-2 NOTE: the file name, the survey date and time, the place
-// (AsciiSafe), line and point, the method code, channel count, samples,
-// interval, pre-trigger samples and the sample delay.
+// The survey's values as key/value pairs, for the SEG-Y text header and
+// the SEG-2 NOTE: the file name, the survey date and time, the place, line
+// and point, the method code, channel count, samples, interval,
+// pre-trigger samples and the sample delay. Values are code page 936 texts
+// as the fields render them (the place and file name without trailing
+// blanks); each format makes them safe for itself.
 std::vector<std::pair<std::string, std::string>> SurveySummary(const RecordHeader& header);
 
 // A code page 936 text in printable ASCII: other bytes, and "%", become
 // "%" and two hex digits ("淮南" gives "%BB%B4%C4%CF").
 std::string AsciiSafe(const std::string& cp936);
-
-// A decimal text of at most `places` decimals, trailing zeros dropped
-// ("0.00001", "-0.001", "10.5", "0").
-std::string DecimalText(double value, int places);
 
 }  // namespace gt7p

@@ -7,8 +7,11 @@
 // (FormatFieldValue, EncodeFieldBytes), layouts.h (EspLayout, QfxLayout,
 // LayoutEntry), formats.h (the table of output formats), converter.h
 // (ConvertRawFile), record_reader.h (RecordReader: a raw, QFX or ESP file,
-// its header first, then one channel at a time), record_export.h (SEG-Y and
-// SEG-2 from a RecordReader; library gt7p_export). Private to records/:
+// its header first, then one channel at a time), sample_times.h (a record's
+// exact time axis), picks_table.h (the analysis points t0..t5, counted from
+// 1, as a CSV table), field_ids.h (names of the table's fields),
+// record_export.h (SEG-Y and SEG-2 from a RecordReader; library
+// gt7p_export). Private to records/:
 // samples.h (the sample pass, samples_sse2.cpp or samples_plain.cpp by
 // processor).
 //
@@ -40,8 +43,11 @@
 
 #include "records/converter.h"
 #include "records/field_format.h"
+#include "records/field_ids.h"
 #include "records/field_table.h"
 #include "records/formats.h"
 #include "records/layouts.h"
+#include "records/picks_table.h"
 #include "records/record_export.h"
 #include "records/record_reader.h"
+#include "records/sample_times.h"

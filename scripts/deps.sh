@@ -14,9 +14,9 @@ gt7p_install() {
   DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
 }
 
-# libsegyio-dev for SEG-Y export; python3-segyio reads it back in the tests;
+# python3-segyio: an independent reader of the SEG-Y files in the tests;
 # locales: the sources localedef makes the tests' decimal-comma locale from;
 # qt6-translations-l10n: Qt's own texts in Chinese, compiled in.
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libsegyio-dev python3-segyio locales qt6-translations-l10n"
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n"
 # A Song-style CJK font for the window's "宋体"; xdg-open for the help button.
 GT7P_RUN_PACKAGES="fonts-arphic-uming xdg-utils"

@@ -172,7 +172,12 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
   h.Number("浮点增益起点", 0);
   h.Number("波形最大绝对值", std::min(peak, 32767));
   h.Number("叠加次数", 1 + f.seed % 3);
-  h.Number("第零层解析点t0", std::min(f.preTrigger + static_cast<int>(arrivalMs / dtMs), 8192));
+  // t0 at the sample at or just before the first arrival, as the
+  // instrument counts samples: from 1 at the first recorded one, pre-trigger
+  // samples included, within its range note "（1-8192）"; 0 (no point) when
+  // the arrival lies beyond the record.
+  const int t0 = f.preTrigger + static_cast<int>(arrivalMs / dtMs) + 1;
+  h.Number("第零层解析点t0", t0 <= std::min(f.samples, 8192) ? t0 : 0);
   return h.chars() + samples;
 }
 

@@ -95,9 +95,11 @@ void TimeSpan(const RecordHeader& header, double& firstMs, double& lastMs) {
   if (!(lastMs > firstMs)) lastMs = firstMs + 1;  // no interval: one ms wide
 }
 
-std::optional<double> PickTimeMs(const RecordHeader& header, int32_t sampleNumber) {
-  if (sampleNumber < 1 || sampleNumber > header.sampleCount) return std::nullopt;
-  return SampleTimeMs(header, sampleNumber - 1);
+std::optional<double> PickTimeMs(const RecordHeader& header, int32_t value) {
+  // Counted as the picks table counts them, at the table's time.
+  const int32_t index = PickSampleIndex(value, header.sampleCount);
+  if (index < 0) return std::nullopt;
+  return RecordSampleTimes(header).AtMs(index);
 }
 
 SectionTrace TraceOfChannel(const std::string& channelHeader) {

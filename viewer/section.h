@@ -12,7 +12,9 @@
 // counted from 1 at the channel's first recorded sample (pre-trigger
 // samples included), as their range note "（1-8192）" says; 0 means the
 // instrument set no point. Sample number n lies at the time of sample
-// index n - 1. The operator's first breaks are counted the same way.
+// index n - 1 (records/picks_table.h, the one rule for the viewer, the
+// exports and the picks table). The operator's first breaks are counted
+// the same way.
 //
 // Samples that are not finite (NaN, infinity) are gaps: no column holds
 // them, no peak counts them.

@@ -1,6 +1,7 @@
-// gt7p-cli export, plot and info on QFX/ESP, run as a user would. The SEG-2
-// files are read by a reader written here from the SEG-2 standard (1990),
-// and compared sample for sample with the raw file's own hex digits.
+// gt7p-cli export, plot and info on QFX/ESP, run as a user would. The SEG-Y
+// and SEG-2 files are read by readers written from the standards
+// (tests/records/standard_readers.h), and compared sample for sample with
+// the raw file's own hex digits.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,86 +11,17 @@
 #include <map>
 
 #include "base/text.h"
+#include "records/records.h"
 #include "tests/cli/cli_test.h"
+#include "tests/records/standard_readers.h"
+#include "tests/records/test_records.h"
 
 namespace {
 namespace fs = std::filesystem;
 using gt7p::test::Slurp;
-
-uint32_t Le(const std::string& b, size_t at, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b.at(at + static_cast<size_t>(i)));
-  return v;
-}
-
-// ---- SEG-2 revision 1, as the standard lays it out ----
-
-struct Seg2Trace {
-  std::map<std::string, std::string> strings;
-  int formatCode = 0;
-  std::vector<double> samples;
-};
-
-struct Seg2File {
-  int revision = 0;
-  std::map<std::string, std::string> strings;
-  std::vector<Seg2Trace> traces;
-};
-
-// Strings: a 2-byte offset to the next one, the text, the terminator; an
-// offset of 0 ends them. Each is a keyword, a blank and the value.
-std::map<std::string, std::string> Seg2Strings(const std::string& b, size_t at, size_t end) {
-  std::map<std::string, std::string> out;
-  while (at + 2 <= end) {
-    const uint32_t next = Le(b, at, 2);
-    if (next == 0) break;
-    std::string text = b.substr(at + 2, next - 2);
-    text = text.substr(0, text.find('\0'));
-    const size_t blank = text.find(' ');
-    out[text.substr(0, blank)] = blank == std::string::npos ? "" : text.substr(blank + 1);
-    at += next;
-  }
-  return out;
-}
-
-Seg2File ReadSeg2(const std::string& b) {
-  Seg2File f;
-  EXPECT_EQ(Le(b, 0, 2), 0x3A55u);  // file descriptor block id
-  f.revision = static_cast<int>(Le(b, 2, 2));
-  const uint32_t pointerBytes = Le(b, 4, 2), traces = Le(b, 6, 2);
-  EXPECT_EQ(pointerBytes % 4, 0u);
-  EXPECT_LE(traces * 4, pointerBytes);
-  EXPECT_EQ(b[8], 1);   // string terminator of one byte
-  EXPECT_EQ(b[9], 0);
-  EXPECT_EQ(b[11], 1);  // line terminator of one byte
-  EXPECT_EQ(b[12], '\n');
-  std::vector<uint32_t> pointers;
-  for (uint32_t i = 0; i < traces; ++i) pointers.push_back(Le(b, 32 + 4 * i, 4));
-  f.strings = Seg2Strings(b, 32 + pointerBytes, traces ? pointers[0] : b.size());
-  for (uint32_t p : pointers) {
-    Seg2Trace t;
-    EXPECT_EQ(Le(b, p, 2), 0x4422u);  // trace descriptor block id
-    const uint32_t blockBytes = Le(b, p + 2, 2), dataBytes = Le(b, p + 4, 4), ns = Le(b, p + 8, 4);
-    EXPECT_EQ(blockBytes % 4, 0u);
-    t.formatCode = static_cast<uint8_t>(b[p + 12]);
-    t.strings = Seg2Strings(b, p + 32, p + blockBytes);
-    const size_t data = p + blockBytes;
-    const int width = t.formatCode == 1 ? 2 : 4;
-    EXPECT_EQ(dataBytes, ns * static_cast<uint32_t>(width));
-    for (uint32_t i = 0; i < ns; ++i) {
-      const uint32_t v = Le(b, data + width * i, width);
-      if (t.formatCode == 1) {
-        t.samples.push_back(static_cast<int16_t>(v));
-      } else {
-        float x;
-        std::memcpy(&x, &v, 4);
-        t.samples.push_back(x);
-      }
-    }
-    f.traces.push_back(t);
-  }
-  return f;
-}
+using gt7p::test::Seg2File;
+using gt7p::test::Seg2Trace;
+using gt7p::test::ReadSeg2;
 
 // ---- the raw file's own digits ----
 
@@ -142,43 +74,70 @@ TEST_F(CliExportTest, Seg2HoldsTheRawSamplesAndHeader) {
     EXPECT_EQ(t.strings.at("CHANNEL_NUMBER"), std::to_string(raw[i].number));
     EXPECT_EQ(t.strings.at("SAMPLE_INTERVAL"), "0.00001");
     EXPECT_EQ(t.strings.at("DELAY"), "-0.00016");  // 16 samples before the trigger
-    EXPECT_EQ(t.strings.at("RECEIVER_LOCATION"), std::to_string(i + 1));  // 1 m spacing
+    // 1 m spacing; the elevation (0, 1, 2 m in turn) as z where it is not 0
+    const size_t elevation = (i + 1) % 3;
+    EXPECT_EQ(t.strings.at("RECEIVER_LOCATION"),
+              std::to_string(i + 1) + (elevation ? " 0 " + std::to_string(elevation) : ""));
     EXPECT_EQ(t.strings.at("SOURCE_LOCATION"), "0");
-    EXPECT_EQ(t.strings.at("DESCALING_FACTOR"), "1");
+    EXPECT_EQ(t.strings.count("DESCALING_FACTOR"), 0u);  // the instrument gives none
+    EXPECT_FALSE(t.strings.at("STACK").empty());
     EXPECT_EQ(t.samples, raw[i].samples) << "channel " << i + 1;
   }
 
-  // QFX and ESP read back to the same record: the same bytes.
+  // QFX and ESP read back to the same record: the same bytes, less the
+  // stack count, which they don't hold.
   ASSERT_EQ(Run("export --format seg2 a.QFX q.sg2").status, 0);
   ASSERT_EQ(Run("export --format seg2 a.ESP e.sg2").status, 0);
-  EXPECT_EQ(Slurp(dir_ / "q.sg2"), bytes);
-  EXPECT_EQ(Slurp(dir_ / "e.sg2"), bytes);
+  EXPECT_EQ(Slurp(dir_ / "q.sg2"), Slurp(dir_ / "e.sg2"));
+  const Seg2File q = ReadSeg2(Slurp(dir_ / "q.sg2"));
+  EXPECT_EQ(q.strings, f.strings);
+  ASSERT_EQ(q.traces.size(), f.traces.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    auto strings = f.traces[i].strings;
+    strings.erase("STACK");
+    EXPECT_EQ(q.traces[i].strings, strings);
+    EXPECT_EQ(q.traces[i].samples, f.traces[i].samples);
+  }
 }
 
-TEST_F(CliExportTest, SegyOfRawAndQfxAreTheSame) {
+// SEG-Y is ours on every system: the same file here and in the Windows
+// build (tests/windows/exports_equal.sh compares the two).
+TEST_F(CliExportTest, SegyOfRawAndQfx) {
   ASSERT_EQ(Run("sample --index 5 b.T7P").status, 0);
   ASSERT_EQ(Run("convert b.T7P").status, 0);
-  if (!GT7P_SEGYIO_BUILT) {  // the Windows build: no segyio for mingw-w64
-    gt7p::test::CliResult r = Run("export --format segy b.T7P");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("segyio"), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists(dir_ / "b.sgy"));
-    return;
-  }
-  ASSERT_EQ(Run("export --format segy b.T7P").status, 0);
+  ASSERT_EQ(Run("convert --format esp b.T7P").status, 0);
+  gt7p::test::CliResult r = Run("export --format segy b.T7P");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out + r.err, "");
   ASSERT_EQ(Run("export --format segy b.QFX q.sgy").status, 0);
+  ASSERT_EQ(Run("export --format segy b.ESP e.sgy").status, 0);
   const std::string segy = Slurp(dir_ / "b.sgy");
   // 24 channels of 2048 samples: headers of 3600 bytes, 240 per trace.
   EXPECT_EQ(segy.size(), 3600u + 24 * (240 + 4 * 2048));
-  EXPECT_EQ(Slurp(dir_ / "q.sgy"), segy);
+  EXPECT_EQ(Slurp(dir_ / "q.sgy"), Slurp(dir_ / "e.sgy"));
+  const gt7p::test::SegyFile f = gt7p::test::ReadSegy(segy), q = gt7p::test::ReadSegy(Slurp(dir_ / "q.sgy"));
+  const std::vector<RawChannel> raw = RawChannels(Slurp(dir_ / "b.T7P"));
+  ASSERT_EQ(f.traces.size(), raw.size());
+  ASSERT_EQ(q.traces.size(), raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    EXPECT_EQ(f.traces[i].Word32(13), raw[i].number);
+    EXPECT_EQ(std::vector<double>(f.traces[i].samples.begin(), f.traces[i].samples.end()), raw[i].samples);
+    EXPECT_EQ(q.traces[i].samples, f.traces[i].samples);
+  }
 }
 
 TEST_F(CliExportTest, FailuresLeaveNoOutput) {
-  ASSERT_EQ(Run("sample --channels 1 --samples 40000 long.T7P").status, 0);
-  gt7p::test::CliResult r = Run("export --format segy long.T7P");
+  // 3 samples of 0.25 us before the trigger: no SEG-Y time word holds
+  // -0.00075 ms.
+  gt7p::test::TestRecord record;
+  record.preTrigger = 3;
+  record.intervalDigits = "000040";
+  gt7p::test::WriteFile(dir_ / "early.T7P", gt7p::test::RawFileOf(record));
+  gt7p::test::CliResult r = Run("export --format segy early.T7P");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(GT7P_SEGYIO_BUILT ? "32767" : "segyio"), std::string::npos) << r.err;
-  EXPECT_EQ(Run("export --format seg2 long.T7P").status, 0);  // SEG-2 takes it
+  EXPECT_NE(r.err.find("-0.00075 ms"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("SEG-2"), std::string::npos) << r.err;
+  EXPECT_EQ(Run("export --format seg2 early.T7P").status, 0);  // SEG-2 takes it
 
   ASSERT_EQ(Run("sample --channels 16384 --samples 1 wide.T7P").status, 0);
   r = Run("export --format seg2 wide.T7P");
@@ -200,7 +159,7 @@ TEST_F(CliExportTest, FailuresLeaveNoOutput) {
     EXPECT_EQ(r.err, "数据文件不完整！\n");
   }
   EXPECT_EQ(Run("export --format seg2 missing.T7P").err, "找不到文件：missing.T7P\n");
-  // long.T7P, long.sg2, wide.T7P, cut.T7P, keep.sg2: no .sgy, .png or part file.
+  // early.T7P, early.sg2, wide.T7P, cut.T7P, keep.sg2: no .sgy, .png or part file.
   EXPECT_EQ(FileCount(), 5u);
 
   EXPECT_EQ(Run("export cut.T7P").status, 2);
@@ -209,6 +168,54 @@ TEST_F(CliExportTest, FailuresLeaveNoOutput) {
   EXPECT_EQ(Run("plot cut.T7P").status, 2);
   EXPECT_EQ(Run("plot cut.T7P -o x.png --width 10").status, 2);
   for (const char* command : {"export", "plot"}) EXPECT_EQ(Run(std::string(command) + " --help").status, 0);
+}
+
+// The simulator's t0 is the sample at or just before its first arrival
+// (0.5 ms + distance / 1.8 m/ms in demo record 2), counted from 1; channels
+// whose arrival lies beyond the record have no point.
+TEST_F(CliExportTest, PicksTableOfRawRecords) {
+  ASSERT_EQ(Run("sample --index 2 a.T7P").status, 0);
+  ASSERT_EQ(Run("sample --index 4 b.T7P").status, 0);
+  gt7p::test::CliResult r = Run("picks a.T7P b.T7P");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.rfind("file,channel,distance_m,layer,sample,time_ms\r\na.T7P,1,1,t0,122,1.05\r\n", 0), 0u);
+  const std::vector<gt7p::PickRow> rows = gt7p::ParsePicksTable(r.out);
+  int fromA = 0;
+  for (const gt7p::PickRow& row : rows) {
+    if (row.file != "a.T7P") continue;
+    ++fromA;
+    const double arrivalMs = 0.5 + row.distanceM / 1.8;
+    EXPECT_EQ(row.layer, 0);
+    EXPECT_EQ(row.distanceM, row.channel);  // 1 m spacing
+    EXPECT_DOUBLE_EQ(row.timeMs, (row.sample - 1 - 16) * 0.01);  // 16 before the trigger
+    EXPECT_LE(row.timeMs, arrivalMs + 1e-9) << row.channel;
+    EXPECT_GT(row.timeMs + 0.01, arrivalMs) << row.channel;
+  }
+  EXPECT_EQ(fromA, 17);  // channel 18 arrives at 10.5 ms, after the last sample (10.07 ms)
+  EXPECT_GT(rows.size(), 17u);
+
+  ASSERT_EQ(Run("picks a.T7P b.T7P -o p.csv").status, 0);
+  EXPECT_EQ(Slurp(dir_ / "p.csv"), r.out);
+
+  // QFX and ESP hold no points; a point beyond the samples is no row.
+  ASSERT_EQ(Run("convert a.T7P").status, 0);
+  r = Run("picks a.T7P a.QFX -o q.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "a.QFX：QFX 文件不含解析点 t0..t5，只有原始文件（.T7P）含有！\n");
+  EXPECT_FALSE(fs::exists(dir_ / "q.csv"));
+  gt7p::test::TestRecord record;
+  record.channels[1].points = {3, 0, 0, 0, 9, 0};  // 8 samples: t4 lies beyond
+  gt7p::test::WriteFile(dir_ / "x.T7P", gt7p::test::RawFileOf(record));
+  r = Run("picks x.T7P");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "file,channel,distance_m,layer,sample,time_ms\r\nx.T7P,2,2,t0,3,0.02\r\n");
+  EXPECT_EQ(r.err, "x.T7P：1 个解析点超出采样点数，未列出\n");
+
+  EXPECT_EQ(Run("picks").status, 2);
+  EXPECT_EQ(Run("picks a.T7P -o a.T7P").status, 2);
+  EXPECT_EQ(Run("picks missing.T7P").err, "找不到文件：missing.T7P\n");
+  EXPECT_EQ(Run("picks --help").status, 0);
 }
 
 // The PNG's size from its IHDR chunk (big-endian width and height).

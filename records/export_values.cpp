@@ -1,0 +1,77 @@
+#include "records/export_values.h"
+
+#include <cmath>
+
+#include "base/text.h"
+#include "records/field_ids.h"
+
+namespace gt7p {
+namespace {
+
+bool Held(const RecordHeader& header, int channelFieldId) {
+  const size_t at = static_cast<size_t>(channelFieldId - kFirstChannelFieldId);
+  return at < header.channelHeld.size() && header.channelHeld[at];
+}
+
+// A field's plain value in hundredths: its template renders two decimals
+// at most, so the hundredths are exact.
+int64_t Hundredths(const std::string& record, int fieldId) {
+  double value = 0;
+  return ParseNumber(PlainFieldValue(record, fieldId), value) ? std::llround(value * 100) : 0;
+}
+
+int32_t Whole(const std::string& record, int fieldId) { return StrToIntDef(PlainFieldValue(record, fieldId), 0); }
+
+}  // namespace
+
+ExportChannel ExportChannelOf(const RecordHeader& header, const std::string& channelHeader) {
+  ExportChannel c;
+  c.number = Whole(channelHeader, kFieldChannelNumber);
+  c.distanceCm = Hundredths(channelHeader, kFieldDistance);
+  if (Held(header, kFieldElevation)) c.elevationM = Whole(channelHeader, kFieldElevation);
+  if (Held(header, kFieldLowCut) && Hundredths(channelHeader, kFieldLowCut) > 0)
+    c.lowCutCentiHz = Hundredths(channelHeader, kFieldLowCut);
+  if (Held(header, kFieldHighCut) && Hundredths(channelHeader, kFieldHighCut) > 0)
+    c.highCutCentiHz = Hundredths(channelHeader, kFieldHighCut);
+  if (Held(header, kFieldPreampGain)) c.gainDb = Whole(channelHeader, kFieldPreampGain);
+  if (Held(header, kFieldStack) && Whole(channelHeader, kFieldStack) > 0) c.stack = Whole(channelHeader, kFieldStack);
+  return c;
+}
+
+int SurveyClock::DayOfYear() const {
+  static const int kBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return kBefore[month - 1] + day + (leap && month > 2 ? 1 : 0);
+}
+
+SurveyClock SurveyClockOf(const RecordHeader& header) {
+  const FieldSpec field = TableField(kFieldSurveyTime);
+  const std::string d = header.headerRecord.substr(static_cast<size_t>(field.offset), static_cast<size_t>(field.length));
+  SurveyClock clock;
+  if (d.size() != 14) return clock;
+  for (char c : d)
+    if (c < '0' || c > '9') return clock;
+  auto at = [&d](size_t from, size_t n) { return StrToIntDef(d.substr(from, n), 0); };
+  clock.year = at(0, 4);
+  clock.month = at(4, 2);
+  clock.day = at(6, 2);
+  clock.hour = at(8, 2);
+  clock.minute = at(10, 2);
+  clock.second = at(12, 2);
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  clock.valid = clock.month >= 1 && clock.month <= 12 && clock.day >= 1 && clock.day <= kDays[clock.month - 1] &&
+                clock.hour < 24 && clock.minute < 60 && clock.second < 60;
+  return clock;
+}
+
+int32_t FieldRecordNumber(const RecordHeader& header) {
+  std::string name = PlainFieldValue(header.headerRecord, kFieldFileName);
+  name = Trim(name.substr(0, name.find('.')));
+  size_t start = name.size();
+  while (start > 0 && name[start - 1] >= '0' && name[start - 1] <= '9' && name.size() - start < 9) --start;
+  return start == name.size() ? 0 : StrToIntDef(name.substr(start), 0);
+}
+
+int32_t HeaderNumber(const RecordHeader& header, int fieldId) { return Whole(header.headerRecord, fieldId); }
+
+}  // namespace gt7p

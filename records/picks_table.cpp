@@ -1,0 +1,190 @@
+#include "records/picks_table.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/native_file.h"
+#include "base/text.h"
+#include "records/field_ids.h"
+#include "records/sample_times.h"
+
+namespace gt7p {
+namespace {
+
+const char* const kColumns[] = {"file", "channel", "distance_m", "layer", "sample", "time_ms"};
+constexpr size_t kColumnCount = sizeof kColumns / sizeof kColumns[0];
+const char kLineEnd[] = "\r\n";
+
+// Shortest text that reads back as the same double, in fixed notation.
+std::string NumberText(double value) {
+  char buf[400];  // a double's integer part has at most 309 digits
+  const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
+  std::string text(buf, end);
+  return text == "-0" ? "0" : text;
+}
+
+std::string Quoted(const std::string& field) {
+  if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+  return "\"" + ReplaceAll(field, "\"", "\"\"") + "\"";
+}
+
+// The records of a CSV text, each a list of fields; CR LF, LF and CR end a
+// record outside quotes.
+std::vector<std::vector<std::string>> CsvRecords(const std::string& text) {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false, any = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c != '"') {
+        field += c;
+      } else if (i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else {
+        quoted = false;
+      }
+    } else if (c == '"') {
+      quoted = any = true;
+    } else if (c == ',') {
+      fields.push_back(field);
+      field.clear();
+      any = true;
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      fields.push_back(field);
+      records.push_back(fields);
+      fields.clear();
+      field.clear();
+      any = false;
+    } else {
+      field += c;
+      any = true;
+    }
+  }
+  if (any || !field.empty()) {
+    fields.push_back(field);
+    records.push_back(fields);
+  }
+  return records;
+}
+
+bool WholeNumber(const std::string& text, int32_t& value) {
+  if (text.empty()) return false;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  return result.ec == std::errc() && result.ptr == end;
+}
+
+Error BadLine(size_t line) {
+  return Error(Utf8ToCp936("拾取表格式不对（第") + std::to_string(line) + Utf8ToCp936("行）！"));
+}
+
+}  // namespace
+
+int32_t PickSampleIndex(int32_t value, int32_t sampleCount) {
+  return value >= 1 && value <= sampleCount ? value - 1 : -1;
+}
+
+std::string PickLayerName(int layer) { return "t" + std::to_string(layer); }
+
+PickRow MakePickRow(const RecordHeader& header, const std::string& channelHeader, int layer, int32_t sample,
+                    const std::string& fileUtf8) {
+  PickRow row;
+  row.file = fileUtf8;
+  row.channel = ChannelNumber(channelHeader);
+  row.distanceM = SourceDistanceM(channelHeader);
+  row.layer = layer;
+  row.sample = sample;
+  row.timeMs = RecordSampleTimes(header).AtMs(static_cast<int64_t>(sample) - 1);
+  return row;
+}
+
+bool HoldsPicks(const RecordHeader& header) {
+  const size_t at = static_cast<size_t>(kFieldPointT0 - kFirstChannelFieldId);
+  return at < header.channelHeld.size() && header.channelHeld[at];
+}
+
+std::vector<PickRow> RecordPicks(RecordReader& reader, const std::string& fileUtf8, int* outside) {
+  const RecordHeader& header = reader.header();
+  std::vector<PickRow> rows;
+  RecordChannel channel;
+  for (int ch = 0; ch < header.channelCount; ++ch) {
+    reader.ReadChannel(ch, channel, false);
+    const auto points = AnalysisPoints(channel.header);
+    for (int layer = 0; layer < kPickLayers; ++layer) {
+      const int32_t value = points[static_cast<size_t>(layer)];
+      if (PickSampleIndex(value, header.sampleCount) >= 0)
+        rows.push_back(MakePickRow(header, channel.header, layer, value, fileUtf8));
+      else if (value != 0 && outside)
+        ++*outside;
+    }
+  }
+  return rows;
+}
+
+std::string PicksTableHeader() {
+  std::string line;
+  for (size_t i = 0; i < kColumnCount; ++i) line += (i ? "," : "") + std::string(kColumns[i]);
+  return line + kLineEnd;
+}
+
+std::string PicksTableLine(const PickRow& row) {
+  return Quoted(row.file) + "," + std::to_string(row.channel) + "," + NumberText(row.distanceM) + "," +
+         PickLayerName(row.layer) + "," + std::to_string(row.sample) + "," + NumberText(row.timeMs) + kLineEnd;
+}
+
+std::string PicksTableText(const std::vector<PickRow>& rows) {
+  std::string text = PicksTableHeader();
+  for (const PickRow& row : rows) text += PicksTableLine(row);
+  return text;
+}
+
+std::vector<PickRow> ParsePicksTable(const std::string& text) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const auto records = CsvRecords(text.compare(0, bom.size(), bom) == 0 ? text.substr(bom.size()) : text);
+  std::vector<PickRow> rows;
+  for (size_t r = 0; r < records.size(); ++r) {
+    const std::vector<std::string>& f = records[r];
+    if (f.size() == 1 && f[0].empty()) continue;  // an empty line
+    if (f.size() != kColumnCount) throw BadLine(r + 1);
+    if (r == 0) {
+      for (size_t i = 0; i < kColumnCount; ++i)
+        if (Trim(f[i]) != kColumns[i]) throw BadLine(1);
+      continue;
+    }
+    PickRow row;
+    row.file = f[0];
+    int32_t layer = -1;
+    const std::string layerText = Trim(f[3]);
+    if (!WholeNumber(Trim(f[1]), row.channel) || !ParseNumber(f[2], row.distanceM) || layerText.size() != 2 ||
+        layerText[0] != 't' || !WholeNumber(layerText.substr(1), layer) || layer < 0 || layer >= kPickLayers ||
+        !WholeNumber(Trim(f[4]), row.sample) || row.sample < 1 || !ParseNumber(f[5], row.timeMs))
+      throw BadLine(r + 1);
+    row.layer = layer;
+    rows.push_back(row);
+  }
+  if (records.empty()) throw BadLine(1);
+  return rows;
+}
+
+void WritePicksTable(const std::filesystem::path& path, const std::vector<PickRow>& rows) {
+  NativeFile out;
+  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
+  const std::string text = PicksTableText(rows);
+  if (!out.Write(text.data(), text.size()) || !out.Close()) throw WriteError(out.error());
+}
+
+std::vector<PickRow> ReadPicksTable(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return ParsePicksTable(text);
+}
+
+}  // namespace gt7p
