@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/cp936.h"
+
 #include "viewer/processing.h"
 
 namespace gt7p {
@@ -101,6 +103,29 @@ std::vector<int32_t> PickFirstBreaks(const std::vector<const std::vector<float>*
   for (size_t i = 0; i < traces.size(); ++i) {
     const int at = PickFirstBreak(*traces[i], from, window);
     if (at >= 0) picks[i] = at + 1;
+  }
+  return picks;
+}
+
+std::filesystem::path PicksFileOf(const std::filesystem::path& record) {
+  std::filesystem::path picks = record;
+  picks.replace_extension();
+  picks += ".picks.csv";
+  return picks;
+}
+
+std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, const std::string& fileNameUtf8,
+                                   const std::vector<PickRow>& rows, std::vector<PickRow>* others) {
+  std::vector<int32_t> picks(channelNumbers.size(), 0);
+  const std::filesystem::path name = PathFromUtf8(fileNameUtf8).filename();
+  for (const PickRow& row : rows) {
+    const auto trace = std::find(channelNumbers.begin(), channelNumbers.end(), row.channel);
+    const bool ours = row.layer == 0 && PathFromUtf8(row.file).filename() == name && trace != channelNumbers.end() &&
+                      row.sample >= 1;
+    if (ours)
+      picks[static_cast<size_t>(trace - channelNumbers.begin())] = row.sample;
+    else if (others)
+      others->push_back(row);
   }
   return picks;
 }

@@ -214,6 +214,8 @@ void TfrmView::MakeActions() {
   actAutoPick = action("自动拾取", {}, [this] { AutoPick(); });
   actAutoPick->setToolTip(Ui("在每一道上自动拾取初至（能量比），再逐道修改"));
   actClearPicks = action("清除拾取", {}, [this] { ClearPicks(); });
+  actSavePicks = action("保存拾取", {QKeySequence::Save}, [this] { SavePicks(); });
+  actSavePicks->setToolTip(Ui("把初至保存在记录旁的 .picks.csv 文件里（Ctrl+S）"));
 }
 
 void TfrmView::MakeToolBars() {
@@ -234,7 +236,7 @@ void TfrmView::MakeToolBars() {
   bar->addSeparator();
   for (QAction* a : {actZoomIn, actZoomOut, actZoomReset}) bar->addAction(a);
   bar->addSeparator();
-  for (QAction* a : {actToolView, actToolPick, actToolMeasure, actAutoPick}) bar->addAction(a);
+  for (QAction* a : {actToolView, actToolPick, actToolMeasure, actAutoPick, actSavePicks}) bar->addAction(a);
 
   addToolBarBreak();
   bar = addToolBar(Ui("增益和滤波"));
@@ -331,6 +333,7 @@ void TfrmView::MakeMenus() {
   picks->addSeparator();
   picks->addAction(actAutoPick);
   picks->addAction(actClearPicks);
+  picks->addAction(actSavePicks);
 }
 
 void TfrmView::chkNormaliseClick(bool checked) {
@@ -397,7 +400,7 @@ void TfrmView::SetProcessing(const view::Processing& processing) {
 
 // ---- the record ----
 
-bool TfrmView::OpenFile(const std::filesystem::path& path) { return TakeRecord(path); }
+bool TfrmView::OpenFile(const std::filesystem::path& path) { return MayLeavePicks() && TakeRecord(path); }
 
 bool TfrmView::OpenNeighbour(int step) {
   if (path_.empty()) return false;
@@ -472,6 +475,7 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   if (!chkAgc->isChecked()) spnAgc->setValue(std::max(1.0, std::round((section_.lastMs - section_.firstMs) / 10)));
   syncingControls_ = false;
   setWindowTitle(Ui("查看波形 - ") + QString::fromStdString(Utf8FromPath(path.filename())));
+  LoadPicks();
   UpdateHeaderTable();
   UpdateSpectrum();
   UpdateTravelTime();
@@ -668,8 +672,7 @@ void TfrmView::SetFirstBreakAt(int x, int y) {
   const double index = std::round(view::SampleIndexAt(record_.header, geometry_.TimeAt(x, y)));
   section_.firstBreaks[static_cast<size_t>(trace)] =
       static_cast<int32_t>(std::clamp(index, 0.0, static_cast<double>(record_.header.sampleCount - 1))) + 1;
-  UpdateTravelTime();
-  Invalidate(false);
+  PicksChanged();
 }
 
 void TfrmView::DeleteFirstBreakAt(int x, int y) {
@@ -678,8 +681,7 @@ void TfrmView::DeleteFirstBreakAt(int x, int y) {
   const int trace = geometry_.TraceAt(x, y);
   if (trace < 0 || section_.firstBreaks[static_cast<size_t>(trace)] == 0) return;
   section_.firstBreaks[static_cast<size_t>(trace)] = 0;
-  UpdateTravelTime();
-  Invalidate(false);
+  PicksChanged();
 }
 
 void TfrmView::AutoPick() {
@@ -691,14 +693,73 @@ void TfrmView::AutoPick() {
   const double trigger = std::ceil(view::SampleIndexAt(record_.header, 0) - 1e-9);
   section_.firstBreaks = view::PickFirstBreaks(traces, record_.header.intervalUs,
                                                static_cast<size_t>(std::clamp(trigger, 0.0, 1e9)));
-  UpdateTravelTime();
-  Invalidate(false);
+  PicksChanged();
 }
 
 void TfrmView::ClearPicks() {
   std::fill(section_.firstBreaks.begin(), section_.firstBreaks.end(), 0);
+  PicksChanged();
+}
+
+void TfrmView::PicksChanged() {
+  picksChanged_ = true;
   UpdateTravelTime();
   Invalidate(false);
+}
+
+void TfrmView::LoadPicks() {
+  otherPicks_.clear();
+  picksChanged_ = false;
+  const std::filesystem::path file = view::PicksFileOf(path_);
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) return;
+  try {
+    std::vector<int32_t> channels;
+    for (const view::SectionTrace& t : section_.traces) channels.push_back(t.channelNumber);
+    const std::vector<int32_t> picks =
+        view::FirstBreaksOf(channels, Utf8FromPath(path_.filename()), ReadPicksTable(file), &otherPicks_);
+    for (size_t i = 0; i < picks.size(); ++i)
+      section_.firstBreaks[i] = picks[i] <= record_.header.sampleCount ? picks[i] : 0;
+  } catch (const Error& e) {
+    ShowError(e.message());
+  }
+}
+
+bool TfrmView::SavePicks() {
+  if (record_.channels.empty()) return false;
+  std::vector<PickRow> rows;
+  const std::string file = Utf8FromPath(path_.filename());
+  for (size_t i = 0; i < record_.channels.size(); ++i)
+    if (section_.firstBreaks[i] > 0)
+      rows.push_back(MakePickRow(record_.header, record_.channels[i].header, 0, section_.firstBreaks[i], file));
+  rows.insert(rows.end(), otherPicks_.begin(), otherPicks_.end());
+  try {
+    WriteBeside(view::PicksFileOf(path_), [&](const std::filesystem::path& part) { WritePicksTable(part, rows); });
+  } catch (const Error& e) {
+    ShowError(e.message());
+    return false;
+  }
+  picksChanged_ = false;
+  lblReadout->setText(Ui("初至已保存：") + QString::fromStdString(Utf8FromPath(view::PicksFileOf(path_).filename())));
+  return true;
+}
+
+bool TfrmView::MayLeavePicks() {
+  if (!picksChanged_) return true;
+  int answer = QMessageBox::Cancel;
+  if (savePicksQuestionHook) {
+    answer = savePicksQuestionHook();
+  } else {
+    QMessageBox box(QMessageBox::Question, windowTitle(), Ui("初至已修改，是否保存？"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    answer = box.exec();
+  }
+  if (answer == QMessageBox::Save) return SavePicks();
+  if (answer == QMessageBox::Discard) {
+    picksChanged_ = false;
+    return true;
+  }
+  return false;
 }
 
 void TfrmView::MeasureAt(int x, int y) {
@@ -954,8 +1015,7 @@ void TfrmView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Backspace:
       if (marked_ >= 0 && static_cast<size_t>(marked_) < section_.firstBreaks.size() && section_.firstBreaks[marked_] != 0) {
         section_.firstBreaks[static_cast<size_t>(marked_)] = 0;
-        UpdateTravelTime();
-        Invalidate(false);
+        PicksChanged();
       }
       break;
     case Qt::Key_Escape:
@@ -985,6 +1045,7 @@ void TfrmView::dropEvent(QDropEvent* event) {
 }
 
 void TfrmView::closeEvent(QCloseEvent* event) {
+  if (!MayLeavePicks()) return event->ignore();
   SaveWindowPlace();
   event->accept();
 }

@@ -61,10 +61,11 @@ class TfrmView : public QMainWindow {
   explicit TfrmView(QWidget* parent = nullptr);
   ~TfrmView() override;
 
-  // Reads the whole record; on failure (a record too large for memory
-  // included) shows the system's message and keeps what was shown.
-  // Returns whether it opened. The operator's unsaved first breaks are
-  // offered for saving first; cancelling keeps the record shown.
+  // Reads the whole record and the operator's first breaks beside it
+  // (NAME.picks.csv); on failure (a record too large for memory included)
+  // shows the system's message and keeps what was shown. Returns whether
+  // it opened. First breaks changed since they were saved are offered for
+  // saving first; cancelling keeps the record shown.
   bool OpenFile(const std::filesystem::path& path);
   // The record `step` places after (before) this one in its folder.
   bool OpenNeighbour(int step);
@@ -75,8 +76,10 @@ class TfrmView : public QMainWindow {
   const view::Processing& processing() const { return processing_; }
   const view::ViewRange& range() const { return range_; }
   int markedTrace() const { return marked_; }
-  // The operator's first breaks per trace: sample numbers from 1, 0 none.
+  // The operator's first breaks per trace: sample numbers from 1, 0 none;
+  // whether they changed since they were read or saved.
   const std::vector<int32_t>& firstBreaks() const { return section_.firstBreaks; }
+  bool picksChanged() const { return picksChanged_; }
 
   // Controls.
   QToolButton *btnGainDown, *btnGainUp;
@@ -85,7 +88,7 @@ class TfrmView : public QMainWindow {
   QComboBox* cboMode;
   QAction *actTimeDown, *actByDistance, *actReverse, *actFlip;
   QAction *actZoomIn, *actZoomOut, *actZoomReset;
-  QAction *actToolView, *actToolPick, *actToolMeasure, *actAutoPick, *actClearPicks;
+  QAction *actToolView, *actToolPick, *actToolMeasure, *actAutoPick, *actClearPicks, *actSavePicks;
   QAction *actOpen, *actPrevious, *actNext, *actSaveImage, *actPrint, *actPrintPdf, *actClose;
   QScrollBar *sbHorizontal, *sbVertical;
   TSectionCanvas* pnlSection;
@@ -95,8 +98,11 @@ class TfrmView : public QMainWindow {
   TTravelTimePanel* pnlTravelTime;
   QLabel *lblReadout, *lblMeasure;
 
-  // Seams for tests: the error box, and the file dialog of the pictures.
+  // Seams for tests: the error box, the question whether to save changed
+  // first breaks (QMessageBox::Save, Discard or Cancel), and the file
+  // dialog of the pictures.
   std::function<void(const std::string& message)> errorBoxHook;
+  std::function<int()> savePicksQuestionHook;
   std::function<std::filesystem::path(const QString& filter)> saveFileHook;
 
   // Handlers.
@@ -121,6 +127,9 @@ class TfrmView : public QMainWindow {
   void DeleteFirstBreakAt(int x, int y);
   void AutoPick();
   void ClearPicks();
+  // Writes NAME.picks.csv (complete or not at all); false, with the
+  // message, when it can't.
+  bool SavePicks();
   void MeasureAt(int x, int y);  // the first, then the second point
   QString ReadoutAt(int x, int y) const;
 
@@ -153,6 +162,10 @@ class TfrmView : public QMainWindow {
   void OpenAction();
 
   bool TakeRecord(const std::filesystem::path& path);
+  void LoadPicks();
+  void PicksChanged();
+  // Whether the record may be left: changed first breaks saved or dropped.
+  bool MayLeavePicks();
   void Reprocess();                  // the displayed samples and their peaks
   void Relayout(int width, int height);
   void Invalidate(bool columns);     // the picture (and the columns) made again
@@ -186,6 +199,8 @@ class TfrmView : public QMainWindow {
   int laidOutWidth_ = -1, laidOutHeight_ = -1;
   QImage picture_;
   std::vector<QPointF> measure_;  // (time ms, trace-axis position) of up to two clicks
+  std::vector<PickRow> otherPicks_;  // rows of the picks file that are not ours, kept
+  bool picksChanged_ = false;
   bool placed_ = false;           // sized and placed on the screen once
   bool syncingControls_ = false;
 };

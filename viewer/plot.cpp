@@ -9,6 +9,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "viewer/first_breaks.h"
 #include "viewer/section_painter.h"
 
 namespace gt7p {
@@ -53,6 +54,18 @@ void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesyst
     for (int i = 0; i < section.header.channelCount; ++i) {
       reader.ReadChannel(i, channel, false);
       section.traces[static_cast<size_t>(i)] = view::TraceOfChannel(channel.header);
+    }
+    // The operator's first breaks beside the record, when there are any to read.
+    std::error_code missing;
+    if (std::filesystem::exists(view::PicksFileOf(recordPath), missing)) {
+      std::vector<int32_t> channels;
+      for (const view::SectionTrace& t : section.traces) channels.push_back(t.channelNumber);
+      try {
+        section.firstBreaks = view::FirstBreaksOf(channels, Utf8FromPath(recordPath.filename()),
+                                                  ReadPicksTable(view::PicksFileOf(recordPath)), nullptr);
+      } catch (const Error&) {
+        // A table that can't be read is left out of the picture; the viewer says why.
+      }
     }
     std::optional<view::ViewRange> range;
     if (options.timeRangeMs) {

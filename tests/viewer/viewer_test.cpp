@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrinter>
 #include <QScreen>
@@ -340,6 +341,79 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedAndProposed) {
   EXPECT_EQ(view_.section().traces[4].picks, instrument);
   view_.ClearPicks();
   EXPECT_EQ(view_.firstBreaks()[4], 0);
+}
+
+// The operator's picks go beside the record as the picks table, come back
+// when it is opened again, and leave the record itself as it was.
+TEST_F(ViewerTest, PicksRoundTripThroughTheTableBesideTheRecord) {
+  const std::string bytes = test::ReadFile(Path("ZS0002.T7P"));
+  // A table that already holds rows of another layer and another record.
+  std::vector<PickRow> planted = {{"OTHER.T7P", 3, 3, 0, 50, 0.34}, {"ZS0002.T7P", 2, 2, 1, 400, 3.84}};
+  WritePicksTable(Path("ZS0002.picks.csv"), planted);
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_EQ(view_.firstBreaks(), std::vector<int32_t>(24, 0));
+  view_.actToolPick->trigger();
+  for (int trace : {0, 5, 23}) {
+    Mouse(QEvent::MouseButtonPress, At(trace, 0.5 + 0.1 * trace));
+    Mouse(QEvent::MouseButtonRelease, At(trace, 0.5 + 0.1 * trace));
+  }
+  const std::vector<int32_t> picks = view_.firstBreaks();
+  EXPECT_TRUE(view_.picksChanged());
+  ASSERT_TRUE(view_.SavePicks());
+  EXPECT_FALSE(view_.picksChanged());
+
+  const std::vector<PickRow> rows = ReadPicksTable(Path("ZS0002.picks.csv"));
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0].file, "ZS0002.T7P");
+  EXPECT_EQ(rows[1].channel, 6);
+  EXPECT_EQ(rows[1].layer, 0);
+  EXPECT_EQ(rows[1].sample, picks[5]);
+  EXPECT_DOUBLE_EQ(rows[1].distanceM, 6);
+  EXPECT_DOUBLE_EQ(rows[1].timeMs, *view::PickTimeMs(view_.record().header, picks[5]));
+  EXPECT_EQ(rows[2].channel, 24);
+  EXPECT_EQ(rows[3], planted[0]);  // other rows kept as they were
+  EXPECT_EQ(rows[4], planted[1]);
+  EXPECT_EQ(test::ReadFile(Path("ZS0002.T7P")), bytes);  // the record itself untouched
+
+  // The travel-time panel has them, and the line through them.
+  ASSERT_TRUE(view_.pnlTravelTime->line().has_value());
+
+  TfrmView again;
+  again.errorBoxHook = view_.errorBoxHook;
+  ASSERT_TRUE(again.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_EQ(again.firstBreaks(), picks);
+  EXPECT_FALSE(again.picksChanged());
+  EXPECT_EQ(again.section().traces[4].picks, view_.section().traces[4].picks);
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(ViewerTest, ChangedPicksAreOfferedForSavingBeforeLeaving) {
+  fs::copy_file(Path("ZS0002.T7P"), Path("ZS0003.T7P"));
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  view_.actToolPick->trigger();
+  Mouse(QEvent::MouseButtonPress, At(2, 1.0));
+  Mouse(QEvent::MouseButtonRelease, At(2, 1.0));
+  int asked = 0, answer = QMessageBox::Cancel;
+  view_.savePicksQuestionHook = [&] { return ++asked, answer; };
+  EXPECT_FALSE(view_.OpenNeighbour(1));  // cancelled: the record and its picks stay
+  EXPECT_EQ(view_.fileName(), Path("ZS0002.T7P"));
+  EXPECT_NE(view_.firstBreaks()[2], 0);
+  answer = QMessageBox::Save;
+  EXPECT_TRUE(view_.OpenNeighbour(1));
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(fs::exists(Path("ZS0002.picks.csv")));
+  EXPECT_EQ(view_.firstBreaks()[2], 0);  // the next record has none yet
+  view_.AutoPick();
+  answer = QMessageBox::Discard;
+  EXPECT_TRUE(view_.OpenNeighbour(-1));
+  EXPECT_FALSE(fs::exists(Path("ZS0003.picks.csv")));
+  EXPECT_NE(view_.firstBreaks()[2], 0);  // read back
+  EXPECT_EQ(asked, 3);
+  // A table that is not one says so; the record still opens.
+  test::WriteFile(Path("ZS0003.picks.csv"), "file,channel\r\nx,y\r\n");
+  EXPECT_TRUE(view_.OpenFile(Path("ZS0003.T7P")));
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_NE(errors_[0].find("拾取表格式不对"), std::string::npos) << errors_[0];
 }
 
 TEST_F(ViewerTest, PageKeysStepThroughTheFolder) {
