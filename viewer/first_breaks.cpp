@@ -12,6 +12,8 @@ namespace view {
 
 namespace {
 
+constexpr double kLeastRatio = 10;
+
 // Prefix sums of the values and their squares: a span's mean and variance
 // at once.
 struct Sums {
@@ -59,7 +61,9 @@ int PickFirstBreak(const std::vector<float>& samples, size_t from, size_t window
       coarse = i;
     }
   }
-  if (best < 0) return -1;
+  // Noise alone rarely has a window ten times the energy of the one
+  // before it; an arrival at a signal-to-noise ratio of 3 has.
+  if (best < kLeastRatio) return -1;
   // Akaike's criterion over the noise before and the arrival's first
   // period: the split with the least information is the onset.
   const size_t a = coarse > 3 * w ? coarse - 3 * w : 0, b = std::min(n, coarse + w);

@@ -28,7 +28,8 @@ namespace gt7p {
 namespace view {
 
 // The first break of one trace: its sample index (0-based) at or after
-// `from`, or -1 where nothing stands out (a dead or constant trace).
+// `from`, or -1 where nothing stands out of the noise (no window holds ten
+// times the energy of the one before it: noise alone, a dead trace).
 // `window` in samples (at least 4).
 int PickFirstBreak(const std::vector<float>& samples, size_t from, size_t window);
 

@@ -20,7 +20,9 @@ constexpr int kFontPixels = 12;
 // A plot's frame: the area inside the axes for a widget of `size`.
 QRect PlotArea(const QSize& size, const QFontMetrics& fm) {
   const int left = fm.horizontalAdvance(QStringLiteral("-0000.0")) + 10, top = 2 * fm.lineSpacing() + 6;
-  return QRect(left, top, std::max(10, size.width() - left - 12), std::max(10, size.height() - top - 2 * fm.lineSpacing() - 8));
+  const int right = fm.horizontalAdvance(QStringLiteral("00000")) / 2 + 6;  // the last tick's label
+  return QRect(left, top, std::max(10, size.width() - left - right),
+               std::max(10, size.height() - top - 2 * fm.lineSpacing() - 8));
 }
 
 // Ticks of 1, 2 or 5 times a power of ten along an axis, with their labels.
