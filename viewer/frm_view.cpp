@@ -794,9 +794,10 @@ QString TfrmView::ReadoutAt(int x, int y) const {
   if (record_.channels.empty() || !geometry_.Inside(x, y)) return QString();
   const RecordHeader& h = record_.header;
   const double ms = geometry_.TimeAt(x, y);
-  QString text = Ui("时间 ") + Number(ms, TimeDecimals(h)) + Ui(" ms");
   const double index = std::round(view::SampleIndexAt(h, ms));
   const bool onSample = index >= 0 && index < h.sampleCount;
+  // The time of the sample read out, where there is one.
+  QString text = Ui("时间 ") + Number(onSample ? view::SampleTimeMs(h, index) : ms, TimeDecimals(h)) + Ui(" ms");
   if (onSample) text += Ui("  采样点 ") + QString::number(static_cast<long long>(index) + 1);
   const int trace = geometry_.TraceAt(x, y);
   if (trace >= 0) {
