@@ -18,12 +18,14 @@
 #include "app/simulated_instrument.h"
 #include "app/ui_text.h"
 #include "base/cp936.h"
+#include "base/native_file.h"
 #include "viewer/frm_view.h"
 #include "workflow/workflow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   gt7p::InstallQtTranslation(app);
+  gt7p::LetWritesFailPastSizeLimit();
   const QStringList args = app.arguments();
   if (args.size() >= 2 && args[1] == "--view") {
     gt7p::TfrmView view;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/cp936.h"
 #include "base/text.h"
 
 namespace gt7p {
@@ -70,6 +71,16 @@ bool FolderExists(const std::filesystem::path& path) {
   if (path.empty()) return false;
   std::error_code ec;
   return std::filesystem::is_directory(path, ec);
+}
+
+std::string NotAFileMessage(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::file_status there = std::filesystem::status(path, ec);
+  const char* message = std::filesystem::is_regular_file(there) ? nullptr
+                        : std::filesystem::is_directory(there)  ? "是文件夹，不是文件："
+                        : std::filesystem::exists(there)        ? "不是普通文件："
+                                                                : "找不到文件：";
+  return message ? Utf8ToCp936(message) + TextFromPath(path) : std::string();
 }
 
 }  // namespace gt7p

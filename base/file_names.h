@@ -1,5 +1,5 @@
-// File names: the rules are pure text (code page 936); FolderExists looks
-// at the file system. Nothing throws.
+// File names: the rules are pure text (code page 936); FolderExists and
+// NotAFileMessage look at the file system. Nothing throws.
 #pragma once
 
 #include <filesystem>
@@ -32,5 +32,11 @@ std::string SafeFileName(const std::string& name, FileNameRules rules);
 
 // True when a folder stands at `path`; false for an empty path.
 bool FolderExists(const std::filesystem::path& path);
+
+// Why `path` can't be read as a file, as a message that names it:
+// "找不到文件：PATH" when nothing is there, "是文件夹，不是文件：PATH" for a
+// folder, "不是普通文件：PATH" for a device, a pipe or a socket (reading one
+// may block or never end). Empty for a file, or a link to one.
+std::string NotAFileMessage(const std::filesystem::path& path);
 
 }  // namespace gt7p

@@ -60,6 +60,24 @@ class NativeFile {
   // through CreateNew; false when something stays there.
   static bool RemoveUnused(const std::filesystem::path& path);
 
+  // Gives the file or link at `from` the name `to` in the same folder.
+  // With `replace` a file or link at `to` is replaced in one step (never a
+  // folder). Without it the name is taken only where nothing stands:
+  // errc::file_exists when anything does. That takes one step where the
+  // file system allows it (Linux: renameat2 RENAME_NOREPLACE, else a hard
+  // link and the old name's removal; Windows: MoveFileEx without
+  // MOVEFILE_REPLACE_EXISTING); on one that has neither (Linux, some
+  // network file systems) the name is checked right before the rename.
+  // With `durable` the new name is on the disk when this returns (POSIX:
+  // the folder is flushed; Windows: MOVEFILE_WRITE_THROUGH), as far as the
+  // file system can say; a folder that can't be flushed is no failure.
+  static std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to, bool replace,
+                                bool durable = false);
+
+  // Writes the data of the file at `path` (closed, or open elsewhere)
+  // through to the disk: fsync, FlushFileBuffers.
+  static std::error_code FlushToDisk(const std::filesystem::path& path);
+
  private:
   static constexpr intptr_t kNone = -1;
   void Fail();  // error() := the system's latest error
@@ -72,5 +90,11 @@ class NativeFile {
 
 // The system's words for `reason`, as UTF-8 (for a terminal).
 std::string SystemReasonText(const std::error_code& reason);
+
+// A write past the process's file-size limit (ulimit -f) then fails as one
+// on a full disk does (EFBIG: WriteError, "写入文件失败！") instead of ending
+// the process with SIGXFSZ. For each program's start; nothing to do on
+// Windows.
+void LetWritesFailPastSizeLimit();
 
 }  // namespace gt7p

@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,40 @@ namespace {
 int Fd(intptr_t handle) { return static_cast<int>(handle); }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+std::error_code Errno(int value) { return std::error_code(value, std::generic_category()); }
+
+// Errors of a file system that lacks an operation rather than of the call.
+bool Unsupported(int error) {
+  return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP || error == EPERM;
+}
+
+// `from` to `to` only where nothing stands at `to`; 0 or the errno.
+int RenameNew(const char* from, const char* to) {
+#if defined(__linux__)
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+#endif
+  // A second name fails where anything stands; then the first one goes.
+  if (link(from, to) == 0) {
+    unlink(from);
+    return 0;
+  }
+  if (!Unsupported(errno)) return errno;
+  // No hard links either (FAT, some network file systems): the narrowest
+  // check there is, right before the rename.
+  struct stat there {};
+  if (lstat(to, &there) == 0) return EEXIST;
+  if (errno != ENOENT) return errno;
+  return rename(from, to) == 0 ? 0 : errno;
+}
+
+void FlushFolder(const std::filesystem::path& folder) {
+  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);  // some file systems can't flush a folder: the rename stands all the same
+  close(fd);
+}
 
 }  // namespace
 
@@ -127,6 +163,24 @@ bool NativeFile::RemoveUnused(const std::filesystem::path& path) {
   return removed;
 }
 
+std::error_code NativeFile::Rename(const std::filesystem::path& from, const std::filesystem::path& to, bool replace,
+                                   bool durable) {
+  const int error = replace ? (rename(from.c_str(), to.c_str()) == 0 ? 0 : errno) : RenameNew(from.c_str(), to.c_str());
+  if (error) return Errno(error);
+  if (durable) FlushFolder(to.parent_path());
+  return std::error_code();
+}
+
+std::error_code NativeFile::FlushToDisk(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return Errno(errno);
+  const int error = fsync(fd) == 0 ? 0 : errno;
+  close(fd);
+  return error ? Errno(error) : std::error_code();
+}
+
 std::string SystemReasonText(const std::error_code& reason) { return reason.message(); }
+
+void LetWritesFailPastSizeLimit() { signal(SIGXFSZ, SIG_IGN); }
 
 }  // namespace gt7p

@@ -5,19 +5,54 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 namespace gt7p {
 
+struct BesideOptions {
+  // Null: whatever stands at the output's name when the complete file takes
+  // it is replaced (gt7p-cli's outputs, which are told to). Otherwise the
+  // name is taken only where nothing stands, and this is asked when
+  // something does (a file that appeared while the output was written): true
+  // replaces it; false gives the complete file up.
+  std::function<bool()> replaceTaken;
+  // The file is on the disk before it takes its name, and the name is on
+  // the disk before WriteBeside returns (a file saved from the instrument,
+  // which the operator may erase there next). Outputs whose input stays on
+  // the disk go without.
+  bool flushToDisk = false;
+};
+
 // Makes `out` complete or not at all. The temporary file is made in `out`'s
-// folder under an unpredictable name (".NAME.XXXXXXXX.part") that nothing
-// stood at (NativeFile::CreateNew), so nothing planted there is written
-// through; `write` then makes the file at that path (the writers replace
-// it with a file of their own making or write into it), and it takes
-// `out`'s place only when `write` returned and the work was not aborted
-// (AbortWork). When `write` throws, the temporary file is removed, `out`
-// stays as it was and the exception goes on. No temporary file can be made,
-// or the complete file can't take `out`'s place (a folder stands there):
-// Error "无法创建文件！".
-void WriteBeside(const std::filesystem::path& out, const std::function<void(const std::filesystem::path& part)>& write);
+// folder under an unpredictable name that nothing stood at
+// (NativeFile::CreateNew), so nothing planted there is written through:
+// ".NAME.TAG-XXXXXXXX.part", or ".TAG-XXXXXXXX.part" where a long NAME
+// leaves no room for it, the eight characters random. TAG (ProcessTag)
+// names the process on this machine, so that a later run tells what a run
+// that was killed left behind from a running one's files: before its first
+// output in a folder, each process removes the temporary files and the
+// converter's work files (".___") there whose run has ended.
+//
+// `write` then makes the file at that path (the writers replace it with a
+// file of their own making or write into it), and it takes `out`'s place
+// only when `write` returned and the work was not aborted (AbortWork). When
+// `write` throws, the temporary file is removed, `out` stays as it was and
+// the exception goes on. No temporary file can be made, or the complete
+// file can't take `out`'s place (a folder stands there): Error
+// "无法创建文件！"; the file can't be flushed: WriteError. True when the file
+// took its name; false when `options.replaceTaken` gave it up (nothing is
+// left of it).
+bool WriteBeside(const std::filesystem::path& out, const std::function<void(const std::filesystem::path& part)>& write,
+                 const BesideOptions& options = BesideOptions());
+
+// This process on this machine, as temporary names carry it: its id and a
+// hash of the machine's name, "4711-1A2B3C4D".
+std::string ProcessTag();
+
+// True only when `tag` is a ProcessTag of this machine whose process has
+// ended. False for another machine's (a shared folder), for a running
+// process (also one that took an ended run's id: its files then stay), and
+// for text that is no tag.
+bool ProcessTagEnded(const std::string& tag);
 
 }  // namespace gt7p

@@ -5,6 +5,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
 #include "base/native_file.h"
 #include "base/text.h"
 
@@ -68,24 +69,48 @@ int ReportFailure(const Error& failure) {
   return ReportFailure(std::string(failure.message()));
 }
 
-std::string EscapeControls(const std::string& text) {
+namespace {
+
+// A double-byte character of code page 936 at `at`: a lead byte and a trail
+// byte (40h-FEh but 7Fh; "\" is one).
+bool DoubleByteAt(const std::string& text, size_t at) {
+  if (CharLength(text, at) != 2) return false;
+  const auto trail = static_cast<unsigned char>(text[at + 1]);
+  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+}
+
+// Control characters and "\" as "\xHH". `doubleByte`: the text is code page
+// 936, whose characters are kept whole; a lead byte without its trail byte
+// is escaped too, or it would take the next escape's "\" for one. Otherwise
+// UTF-8, where no byte of a multi-byte character is below 80h. `keep`: a
+// byte shown as it stands all the same (a path's separator).
+std::string Escape(const std::string& text, bool doubleByte, char keep) {
   std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (doubleByte && DoubleByteAt(text, i)) {
+      out += text.substr(i++, 2);
+    } else if (byte < 0x20 || byte == 0x7F || (text[i] == '\\' && text[i] != keep) ||
+               (doubleByte && IsLeadByte(byte))) {
       out += "\\x" + HexDigits(byte, 2);
     } else {
-      out += c;
+      out += text[i];
     }
   }
   return out;
 }
 
+}  // namespace
+
+std::string EscapeControls(const std::string& text) { return Escape(text, true, '\0'); }
+
 std::string UnescapeControls(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 &&
-        HexDigitValue(text[i + 3]) >= 0) {
+    if (DoubleByteAt(text, i)) {
+      out += text.substr(i++, 2);
+    } else if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 &&
+               HexDigitValue(text[i + 3]) >= 0) {
       out += static_cast<char>(HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]));
       i += 3;
     } else {
@@ -95,7 +120,11 @@ std::string UnescapeControls(const std::string& text) {
   return out;
 }
 
-void PrintPath(std::ostream& out, const std::filesystem::path& path) { out << EscapeControls(Utf8FromPath(path)); }
+// A "\" that separates folders (Windows) stays; one in a name (POSIX) can't
+// pass for the start of an escape.
+void PrintPath(std::ostream& out, const std::filesystem::path& path) {
+  out << Escape(Utf8FromPath(path), false, static_cast<char>(std::filesystem::path::preferred_separator));
+}
 
 std::string CoreText(const std::string& utf8) { return Utf8ToCp936(utf8); }
 
@@ -128,8 +157,8 @@ std::optional<std::pair<double, double>> NumberPairOption(const Args& args, cons
 
 std::filesystem::path ExistingFile(const std::string& utf8) {
   const std::filesystem::path path = PathArg(utf8);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
+  const std::string notAFile = NotAFileMessage(path);
+  if (!notAFile.empty()) throw Error(notAFile);
   return path;
 }
 

@@ -48,16 +48,18 @@ int ReportFailure(const std::string& cp936Message);
 // The same for an Error; a WriteError with the system's reason after it.
 int ReportFailure(const Error& failure);
 
-// A text from the instrument (or a file) for the terminal: control
-// characters as "\xHH", so that no name can move the cursor, clear the
-// screen or break a line or a column. Both code page 936 and UTF-8 texts
-// pass: no byte of a multi-byte character is below 20h.
+// A code page 936 text from the instrument (or a file) for the terminal:
+// control characters as "\xHH", so that no name can move the cursor, clear
+// the screen or break a line or a column, and "\" as "\x5C", so that every
+// text shown stands for one text only ("A\x41B" is not "AAB"). A "\" that
+// is the trail byte of a double-byte character stays as it is.
 std::string EscapeControls(const std::string& text);
 // The "\xHH" of EscapeControls back as bytes, for names typed as `list`
-// shows them.
+// shows them; double-byte characters are taken whole.
 std::string UnescapeControls(const std::string& text);
 
-// A path on a stream exactly (UTF-8), control characters escaped.
+// A path on a stream exactly (UTF-8), control characters escaped, and "\"
+// where it is no folder separator (a POSIX name may hold one).
 void PrintPath(std::ostream& out, const std::filesystem::path& path);
 
 // UTF-8 from the command line as a core text.
@@ -77,8 +79,8 @@ double NumberOption(const Args& args, const std::string& option, double fallback
 // UsageError for anything else.
 std::optional<std::pair<double, double>> NumberPairOption(const Args& args, const std::string& option);
 
-// A file named on the command line; Error "找不到文件：" and the name when no
-// file is there.
+// A file named on the command line; Error (NotAFileMessage: "找不到文件：",
+// "是文件夹，不是文件：", "不是普通文件：" and the name) when no file is there.
 std::filesystem::path ExistingFile(const std::string& utf8);
 
 // UsageError when `out` is `input` itself (one name, or two for one file:

@@ -1,5 +1,6 @@
-// Ctrl-C and SIGTERM while gt7p-cli talks to the instrument (Windows: the
-// console's Ctrl-C, Ctrl-Break and close), per platform (interrupt_posix.cpp,
+// Ctrl-C, SIGTERM and SIGHUP (a closed terminal) while gt7p-cli talks to
+// the instrument or writes a file (Windows: the console's Ctrl-C,
+// Ctrl-Break and close), per platform (interrupt_posix.cpp,
 // interrupt_win32.cpp).
 //
 // While an InterruptWatch lives, an interrupt calls its `onInterrupt` (the
@@ -32,7 +33,8 @@ class InterruptWatch {
 };
 
 // The exit status of an interrupt seen by a watch: 130 for Ctrl-C (SIGINT,
-// Ctrl-Break), 143 for SIGTERM (a console closing); 0 when none came.
+// Ctrl-Break), 143 for SIGTERM (a console closing), 129 for SIGHUP; 0 when
+// none came.
 int InterruptStatus();
 
 }  // namespace cli

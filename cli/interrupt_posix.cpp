@@ -26,7 +26,7 @@ extern "C" void OnSignal(int signo) {
 
 struct InterruptWatch::Impl {
   std::function<void()> onInterrupt;
-  struct sigaction oldInt {}, oldTerm {};
+  struct sigaction oldInt {}, oldTerm {}, oldHangUp {};
   std::thread watcher;
 };
 
@@ -51,12 +51,15 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : impl_(new Im
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, &impl_->oldInt);
   sigaction(SIGTERM, &action, &impl_->oldTerm);
+  // A closed terminal (or ssh session) ends the work as SIGTERM does.
+  sigaction(SIGHUP, &action, &impl_->oldHangUp);
 }
 
 InterruptWatch::~InterruptWatch() {
   if (!impl_->watcher.joinable()) return;
   sigaction(SIGINT, &impl_->oldInt, nullptr);
   sigaction(SIGTERM, &impl_->oldTerm, nullptr);
+  sigaction(SIGHUP, &impl_->oldHangUp, nullptr);
   const char end = 0;
   (void)!write(wakePipe[1], &end, 1);
   impl_->watcher.join();

@@ -31,7 +31,7 @@ const char kListUsage[] =
     "usage: gt7p-cli list --port PORT [--card] [--delay S] [--columns default|all|I,J,...]\n"
     "Reads the directory of the instrument memory (or of its card with --card).\n"
     "Prints a caption line, then one line per file; cells are separated by tabs,\n"
-    "control characters in them shown as \\xHH.\n"
+    "control characters and \"\\\" in them shown as \\xHH.\n"
     "  --delay S     seconds of silence that end the directory (3-10, default 3)\n"
     "  --columns     the default fields, all 54, or these field numbers\n";
 
@@ -40,10 +40,11 @@ std::string GetUsage() {
          "                    [--dest DIR] [--overwrite|--skip] (--all | NAME...)\n"
          "Fetches files from the instrument and converts them as the save command does,\n"
          "into DIR (default \".\", made when missing). NAME as `list` shows it (\\xHH\n"
-         "for a control character), or trimmed (AB.DAT). An existing file is skipped\n"
-         "unless --overwrite. Prints one line per file: PATH<TAB>outcome. A file whose\n"
-         "name maps to the output file of another one fetched before it (AB/.DAT and\n"
-         "AB_.DAT, XY.DAT and XY.BAK) is not saved (重名未保存), and the exit status is 1.\n";
+         "for a control character or \"\\\"), or trimmed (AB.DAT). An existing file\n"
+         "is skipped unless --overwrite. Prints one line per file: PATH<TAB>outcome.\n"
+         "A file whose name maps to the output file of another one fetched before it\n"
+         "(AB/.DAT and AB_.DAT, XY.DAT and XY.BAK) is not saved (重名未保存), and the\n"
+         "exit status is 1.\n";
 }
 
 // The terminal as the exchange's window: the settings come from the

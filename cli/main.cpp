@@ -7,6 +7,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/native_file.h"
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
       {"plot", RunPlot},
   };
   PrepareOutput();
+  gt7p::LetWritesFailPastSizeLimit();
   const std::vector<std::string> words = CommandWords(argc, argv);
   if (words.empty()) return std::cerr << Usage(), kExitUsage;
   const std::string name = words[0];

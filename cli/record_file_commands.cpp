@@ -185,7 +185,7 @@ int PrintLayoutFileInfo(const std::filesystem::path& path) {
     for (const FieldLine& line : ChannelFieldLines(header, channel.header))
       PrintText(std::cout, line.name + "\t" + EscapeControls(line.value) + "\n");
   }
-  return kExitOk;
+  return header.fileSize < header.declaredSize ? ReportFailure(Utf8ToCp936("数据文件不完整！")) : kExitOk;
 }
 
 }  // namespace cli

@@ -41,7 +41,8 @@ const char kInfoUsage[] =
     "one \"name<TAB>value\" line each as the list renders them; an empty line;\n"
     "\"文件格式\", \"文件长度\" and \"声明长度\" lines (and \"数据文件不完整！\" when\n"
     "the file is shorter); then for every channel an empty line, \"第N道\" and\n"
-    "the channel-header fields the file holds.\n";
+    "the channel-header fields the file holds. A file shorter than its header\n"
+    "declares (of any format) shows what it holds and exits with status 1.\n";
 
 const char kSampleUsage[] =
     "usage: gt7p-cli sample [--index N] [--channels C] [--samples S] OUT\n"
@@ -122,7 +123,8 @@ int RunInfo(const std::vector<std::string>& words) {
     PrintText(std::cout, "\n" + Utf8ToCp936("第") + std::to_string(ch + 1) + Utf8ToCp936("道") + "\n");
     PrintFields(header, HeaderGroupOneFields());
   }
-  return kExitOk;
+  // A cut file is a failure to read it whole, also for scripts.
+  return size < declared ? ReportFailure(Utf8ToCp936("数据文件不完整！")) : kExitOk;
 }
 
 int RunSample(const std::vector<std::string>& words) {

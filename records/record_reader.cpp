@@ -7,6 +7,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
 #include "base/text.h"
 #include "records/converter.h"
 #include "records/field_format.h"
@@ -218,8 +219,9 @@ const OutputFormat& FileFormat(const fs::path& path) {
 }
 
 RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
+  const std::string notAFile = NotAFileMessage(file);
+  if (!notAFile.empty()) throw Error(notAFile);
   std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(file));
   in_.open(file, std::ios::binary);
   if (!in_) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(file));
   header_.fileSize = fs::file_size(file, ec);
@@ -308,6 +310,7 @@ void RecordReader::ReadChannel(int index, RecordChannel& channel, bool withSampl
   const size_t count = static_cast<size_t>(header_.sampleCount);
   const char* samples = buffer_.data() + channelHeaderBytes_;
   channel.samples.resize(count);
+  if (count == 0) return;  // a header that declares none: no buffer to copy into
   // Either way the samples become the little-endian floats that a layout
   // holds: the raw digits through the converter's own sample pass.
   if (layout_)

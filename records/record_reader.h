@@ -16,7 +16,8 @@
 // keeps only in part (the analysis flag's first character), are not held.
 //
 // Failures throw Error: "找不到文件：" and the path when the file can't be
-// opened, "无法识别的文件格式！" for a file that is none of the three,
+// opened (NotAFileMessage, base/file_names.h, for a folder, a device or a
+// pipe), "无法识别的文件格式！" for a file that is none of the three,
 // "数据文件不完整！" for a file shorter than its header declares, and
 // "道数或采样点数为零！" for a header that declares no data.
 #pragma once

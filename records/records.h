@@ -31,8 +31,9 @@
 // can't read ("'X' 不是有效的数值"), hex digits that are no hex and a float
 // beyond single precision; Aborted (empty message) between channels once
 // the work was aborted (AbortWork). A failed conversion leaves no output
-// and the raw file as it was. RecordReader: "找不到文件：" and the path,
-// "无法识别的文件格式！", "数据文件不完整！" and "道数或采样点数为零！". The
+// and the raw file as it was. RecordReader: "找不到文件：" and the path (or
+// NotAFileMessage's for a folder, a device, a pipe), "无法识别的文件格式！",
+// "数据文件不完整！" and "道数或采样点数为零！". The
 // exports: the reader's failures, "无法创建文件！", WriteError, and their own
 // messages for a record the format can't hold (or, for SEG-Y, a build
 // without segyio).

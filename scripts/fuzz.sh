@@ -21,7 +21,7 @@ cmake --build "$build" -j"$jobs" --target fuzz
 
 scratch=$(mktemp -d)
 status=0
-for target in field_format layout convert directory section; do
+for target in field_format layout convert directory reader section; do
   mkdir -p "$scratch/$target"
   echo "== fuzz_$target for ${seconds} s"
   # -timeout: one input; -rss_limit_mb: the whole process; -max_len: a few

@@ -21,13 +21,22 @@ bool FileExists(const fs::path& path) {
   return fs::exists(there) && !fs::is_directory(there);
 }
 
-// The file's transfer and conversion, complete or not at all (see the header).
-void SaveFile(FileSource& source, const std::string& caption, const fs::path& path, const OutputFormat& format) {
+// The file's transfer and conversion, complete or not at all, on the disk
+// before it counts as saved (see the header). False when a file that
+// appeared at `path` meanwhile was to stay (`replaceTaken` said so).
+bool SaveFile(FileSource& source, const std::string& caption, const fs::path& path, const OutputFormat& format,
+              const std::function<bool()>& replaceTaken) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
-  WriteBeside(path, [&](const fs::path& part) {
-    source.FetchRawFile(caption, part);
-    if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
-  });
+  BesideOptions options;
+  options.replaceTaken = replaceTaken;
+  options.flushToDisk = true;
+  return WriteBeside(
+      path,
+      [&](const fs::path& part) {
+        source.FetchRawFile(caption, part);
+        if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
+      },
+      options);
 }
 
 // The files written in this run, by the caption they came from.
@@ -141,6 +150,9 @@ void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
     }
     SavedFile saved;
     saved.path = OutputPath(dest, caption, *job.format);
+    const std::function<OverwriteChoice()> ask = [&] {
+      return list.AskOverwrite(kOverwriteFile + TextFromPath(saved.path), job.appTitle);
+    };
     const bool exists = FileExists(saved.path);
     const std::string* other = exists ? written.OtherAt(saved.path, caption) : nullptr;
     if (other) {
@@ -148,17 +160,25 @@ void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
       saved.outcome = SaveOutcome::kSameName;
       saved.sameNameAs = *other;
     } else {
-      saveChoice = NextSaveChoice(saveChoice, exists, [&] {
-        return list.AskOverwrite(kOverwriteFile + TextFromPath(saved.path), job.appTitle);
-      });
+      saveChoice = NextSaveChoice(saveChoice, exists, ask);
       saved.outcome = OutcomeOf(saveChoice, exists);
     }
     list.SetRowStatus(id, kSaving);
     list.SetWorking(true);
     if (saved.outcome == SaveOutcome::kStopped) list.SetStatusText(std::string());
     if (WritesFile(saved.outcome)) {
-      SaveFile(source, caption, saved.path, *job.format);
-      written.Add(saved.path, caption);
+      // The name was free or its file was to go when the file's turn came;
+      // a file that appears there during the transfer (another save into
+      // the folder) is replaced only where replacing was chosen, else the
+      // choice is made again for it.
+      const bool replacing = saved.outcome == SaveOutcome::kOverwritten || saveChoice == kOverwriteAll;
+      const bool placed = SaveFile(source, caption, saved.path, *job.format, [&] {
+        if (!replacing) saveChoice = NextSaveChoice(saveChoice, true, ask);
+        saved.outcome = replacing ? SaveOutcome::kOverwritten : OutcomeOf(saveChoice, true);
+        return WritesFile(saved.outcome);
+      });
+      if (placed) written.Add(saved.path, caption);
+      if (saved.outcome == SaveOutcome::kStopped) list.SetStatusText(std::string());
     }
     list.SetRowStatus(id, SaveOutcomeText(saved.outcome));
     list.FileDone(id, saved);

@@ -15,12 +15,21 @@
 // can't hold included). Every saved file is complete or absent: the
 // transfer and the conversion work on a temporary file beside it
 // (WriteBeside, base/output_file.h), which takes the final name only when
-// both succeeded; after any failure (a cut line, an abort, a full disk, a
-// name the instrument doesn't serve) the final name holds what it held
-// before (nothing, or the old file) and the temporary file is gone. Errors
+// both succeeded, and reaches the disk before it takes it (a power cut right
+// after "保存完毕" can't leave an empty file under the name); after any
+// failure (a cut line, an abort, a full disk, a name the instrument doesn't
+// serve) the final name holds what it held before (nothing, or the old
+// file) and the temporary file is gone. Errors
 // of the transfer and the conversion go on as they come, after the file's
 // clean-up; a conversion that can't run at all (ConvertRawFile false), or a
 // complete file that can't take its place, gives Error "无法创建文件！".
+//
+// The name is taken without replacing anything unless replacing was chosen
+// (the file existed and was to be overwritten, or SaveChoice is 1): a file
+// that another save put there during the transfer is then met as an
+// existing file, after the transfer: the choice is made again for it (the
+// prompt; the sticky 2 skips it), and the transferred file is given up
+// unless it is to overwrite.
 //
 // Two files of one run whose names map to one output file ("AB/.DAT" and
 // "AB_.DAT"; "XY.DAT" and "XY.BAK"; on Windows also names that differ only

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <stdexcept>
 
@@ -80,6 +81,118 @@ TEST(WriteBeside, TemporaryNameCannotBePlanted) {
   EXPECT_EQ(test::ReadFile(out), "new");
   EXPECT_EQ(test::ReadFile(victim), "precious");
   EXPECT_EQ(dir.Count(), linked ? 3u : 2u);
+}
+
+// A save that did not ask to overwrite: the complete file takes the name
+// only where nothing stands, and what appeared there meanwhile is asked about.
+TEST(WriteBeside, AFileThatAppearedMeanwhileIsAskedAbout) {
+  test::TempDir dir;
+  const fs::path out = dir / "OUT.QFX";
+  for (const bool replace : {false, true}) {
+    int asked = 0;
+    BesideOptions options;
+    options.replaceTaken = [&] { return ++asked, replace; };
+    options.flushToDisk = replace;
+    const bool placed = WriteBeside(
+        out,
+        [&](const fs::path& part) {
+          test::WriteFile(out, "theirs");
+          test::WriteFile(part, "mine");
+        },
+        options);
+    EXPECT_EQ(placed, replace);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(test::ReadFile(out), replace ? "mine" : "theirs");
+    EXPECT_EQ(dir.Count(), 1u);
+  }
+  // Nothing there: nothing asked.
+  fs::remove(out);
+  BesideOptions options;
+  options.replaceTaken = [] { return ADD_FAILURE(), true; };
+  EXPECT_TRUE(WriteBeside(out, [](const fs::path& part) { test::WriteFile(part, "new"); }, options));
+  EXPECT_EQ(test::ReadFile(out), "new");
+}
+
+TEST(NativeFile, RenameWithoutReplacing) {
+  test::TempDir dir;
+  const fs::path from = dir / "from", to = dir / "to";
+  test::WriteFile(from, "mine");
+  test::WriteFile(to, "theirs");
+  EXPECT_EQ(NativeFile::Rename(from, to, false), std::errc::file_exists);
+  EXPECT_EQ(test::ReadFile(from), "mine");
+  EXPECT_EQ(test::ReadFile(to), "theirs");
+  fs::create_directory(dir / "folder");
+  EXPECT_TRUE(NativeFile::Rename(from, dir / "folder", false));
+  EXPECT_TRUE(NativeFile::Rename(from, dir / "folder", true));
+  EXPECT_FALSE(NativeFile::Rename(from, to, true, true));
+  EXPECT_EQ(test::ReadFile(to), "mine");
+  EXPECT_FALSE(NativeFile::Rename(to, dir / "new", false, true));
+  EXPECT_EQ(test::ReadFile(dir / "new"), "mine");
+  EXPECT_EQ(dir.Count(), 2u);
+  EXPECT_FALSE(NativeFile::FlushToDisk(dir / "new"));
+  EXPECT_TRUE(NativeFile::FlushToDisk(dir / "gone"));
+}
+
+// An output name up to the file system's limit (255) saves: its temporary
+// file then takes a short name.
+TEST(WriteBeside, NamesAtTheLengthLimit) {
+  test::TempDir dir;
+  for (const size_t length : {200u, 241u, 255u}) {
+    const fs::path out = dir / (std::string(length - 4, 'N') + ".QFX");
+    fs::path part;
+    WriteBeside(out, [&](const fs::path& p) {
+      part = p;
+      test::WriteFile(p, "new");
+    });
+    EXPECT_EQ(test::ReadFile(out), "new") << length;
+    EXPECT_EQ(part.parent_path(), out.parent_path());
+    EXPECT_EQ(part.extension(), ".part");
+  }
+  EXPECT_EQ(dir.Count(), 3u);
+}
+
+// What a killed run left (temporary files, the converter's work files) goes
+// with the next output in the folder; what a running program writes, what
+// another machine writes into a shared folder, and files that only look
+// alike stay.
+TEST(WriteBeside, RemovesWhatEndedRunsLeft) {
+  test::TempDir dir;
+  const std::string tag = ProcessTag();
+  const std::string machine = tag.substr(tag.find('-'));
+  const std::string ended = "2147483644" + machine;  // no such process here
+  EXPECT_TRUE(ProcessTagEnded(ended));
+  EXPECT_FALSE(ProcessTagEnded(tag));
+  EXPECT_FALSE(ProcessTagEnded("2147483644-00000000"));
+  EXPECT_FALSE(ProcessTagEnded("x-" + machine));
+
+  const char* const left[] = {".A.QFX.", ".", ".B C.T7P."};
+  for (const char* stem : left) {
+    test::WriteFile(dir / (stem + ended + "-a1B2c3D4.part"), "left over");
+    test::WriteFile(dir / (stem + ended + "-a1B2c3D4.___"), "left over");
+  }
+  const std::string kept[] = {".A.QFX." + tag + "-a1B2c3D4.part",          // running
+                              ".A.QFX.2147483644-00000000-a1B2c3D4.part",  // another machine
+                              ".A.QFX.a1B2c3D4.part",                     // no tag
+                              ".A.QFX." + ended + "-a1B2c3D.part",
+                              "A.QFX." + ended + "-a1B2c3D4.part",
+                              ".A.QFX." + ended + "-a1B2c3D4.partx"};
+  for (const std::string& name : kept) test::WriteFile(dir / name, "kept");
+  WriteBeside(dir / "OUT.QFX", [](const fs::path& part) { test::WriteFile(part, "new"); });
+  EXPECT_EQ(dir.Count(), std::size(kept) + 1);
+  for (const std::string& name : kept) EXPECT_TRUE(test::Exists(dir / name)) << name;
+}
+
+// Temporary names carry the tag that tells them apart.
+TEST(WriteBeside, TemporaryNamesCarryTheProcessTag) {
+  test::TempDir dir;
+  std::string name;
+  WriteBeside(dir / "OUT.QFX", [&](const fs::path& part) {
+    name = Utf8FromPath(part.filename());
+    test::WriteFile(part, "new");
+  });
+  const std::string start = ".OUT.QFX." + ProcessTag() + "-";
+  EXPECT_EQ(name.substr(0, start.size()), start);
+  EXPECT_EQ(name.size(), start.size() + 8 + 5);
 }
 
 TEST(NativeFile, CreateNewOnlyWhereNothingStands) {

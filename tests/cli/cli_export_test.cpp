@@ -327,7 +327,8 @@ TEST_F(CliExportTest, InfoOfQfxAndEspShowsTheFieldsTheyHold) {
   const std::string qfx = Slurp(dir_ / "s.QFX");
   std::ofstream(dir_ / "short.QFX", std::ios::binary) << qfx.substr(0, 512 + 64 + 100);
   gt7p::test::CliResult r = Run("info short.QFX");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "数据文件不完整！\n");
   EXPECT_NE(r.out.find("\n数据文件不完整！\n\n第1道\n"), std::string::npos);
   EXPECT_EQ(r.out.find("第2道"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "base/text.h"
 #include "tests/cli/cli_test.h"
 
 namespace {
@@ -105,6 +106,12 @@ TEST_F(CliTest, ChineseFileNames) {
   gt7p::test::CliResult missing = Run("info " + ShellQuote("无此文件.T7P"));
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "找不到文件：无此文件.T7P\n");
+  fs::create_directory(dir_ / fs::u8path("测量.T7P"));
+  for (const char* command : {"info", "convert", "export --format seg2"}) {
+    const gt7p::test::CliResult folder = Run(std::string(command) + " " + ShellQuote("测量.T7P"));
+    EXPECT_EQ(folder.status, 1) << command;
+    EXPECT_EQ(folder.err, "是文件夹，不是文件：测量.T7P\n") << command;
+  }
 }
 
 TEST_F(CliTest, UsageErrors) {
@@ -153,7 +160,8 @@ TEST_F(CliTest, InfoOfAnIncompleteFile) {
   raw.resize(full - 20);           // the second channel's samples are cut, its header is whole
   std::ofstream(dir_ / "A.T7P", std::ios::binary) << raw;
   gt7p::test::CliResult r = Run("info A.T7P");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "数据文件不完整！\n");
   EXPECT_NE(r.out.find("\n文件长度\t" + std::to_string(raw.size()) + "\n声明长度\t" + std::to_string(full) +
                        "\n数据文件不完整！\n"),
             std::string::npos)
@@ -164,6 +172,21 @@ TEST_F(CliTest, InfoOfAnIncompleteFile) {
   r = Run("info A.T7P");
   EXPECT_NE(r.out.find("第1道\n"), std::string::npos);
   EXPECT_EQ(r.out.find("第2道\n"), std::string::npos);
+}
+
+// Texts from a file are shown so that each stands for one text only:
+// control characters, "\\" and a lead byte without its second byte as
+// \xHH, but a "\\" that is the second byte of a Chinese character (俓 is
+// 82h 5Ch) belongs to it.
+TEST_F(CliTest, InfoEscapesBackslashesOfTheirOwn) {
+  ASSERT_EQ(Run("sample A.T7P").status, 0);
+  std::string raw = Slurp(dir_ / "A.T7P");
+  const std::string place = gt7p::BytesToHex(std::string("\x82\x5C\\x41\x1B\x81\x0A", 9) + std::string(9, '\0'));
+  raw.replace(10 + 50, place.size(), place);
+  std::ofstream(dir_ / "A.T7P", std::ios::binary) << raw;
+  const gt7p::test::CliResult r = Run("info A.T7P");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\n探测地点\t俓\\x5Cx41\\x1B\\x81\\x0A         \n"), std::string::npos) << r.out;
 }
 
 TEST_F(CliTest, DoubleDashEndsTheOptions) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "sim/instrument_simulator.h"
@@ -107,6 +108,26 @@ TEST_F(CliLinkTest, ControlCharactersInNamesAreShownEscaped) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "out/A_B_C_[.T7P\t保存完毕\n");
   EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A_B_C_[.T7P")), reply);
+}
+
+// "\\" in a name shows as \x5C, so that the text `list` shows names one
+// file only, the one `get` then fetches: "A\x41B" is not "AAB".
+TEST_F(CliLinkTest, BackslashesInNamesAreShownEscaped) {
+  sim::InstrumentStores stores;
+  for (const char* name : {"A\\x41B.DAT", "AAB.DAT"}) {
+    sim::SurveyFile file = sim::DemoSurveyFiles()[0];
+    file.name = name;
+    stores.memory.push_back(sim::MakeFileReply(file));
+  }
+  Start(stores);
+  Outcome r = Cli("list --columns 1" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "原始文件名称\nA\\x5Cx41B  .DAT\nAAB     .DAT\n");
+  r = Cli("get --format t7p --dest out" + Port() + " " + ShellQuote("A\\x5Cx41B  .DAT"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "out/A\\x5Cx41B.T7P\t保存完毕\n");  // the path, escaped alike
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A\\x41B.T7P")), stores.memory[0]);
+  EXPECT_FALSE(Exists(dir_ / "out/AAB.T7P"));
 }
 
 // Two names for one output file: the first is saved, the second reported
@@ -249,17 +270,43 @@ class CliInterruptTest : public ::testing::Test {
   std::atomic<bool> replying_{false};
 };
 
-TEST_F(CliInterruptTest, CtrlCDuringATransferKeepsTheOldFile) {
+// Ctrl-C, and SIGHUP from a terminal that was closed, alike.
+TEST_F(CliInterruptTest, CtrlCOrHangUpDuringATransferKeepsTheOldFile) {
+  for (const auto& [signo, exitStatus] : {std::pair{SIGINT, 130}, std::pair{SIGHUP, 129}}) {
+    SCOPED_TRACE(signo);
+    replying_ = false;
+    Start(".DAT -> ");
+    std::filesystem::create_directory(dir_.path() / "out");
+    WriteFile(dir_ / "out/ZS0001.QFX", "OLD");
+    const auto [status, ms] = Interrupt(GT7P_CLI, {"get", "--overwrite", "--delay", "10", "--dest", "out", "--port",
+                                                   sim_->PortPath(), "ZS0001.DAT", "ZS0002.DAT"}, signo);
+    EXPECT_EQ(status, exitStatus) << Stderr();
+    EXPECT_LT(ms, 5000);
+    EXPECT_EQ(Stderr(), "通讯已中止！\n");
+    EXPECT_EQ(ReadFile(dir_ / "out/ZS0001.QFX"), "OLD");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 1) << "a work file was left";
+  }
+}
+
+// A run killed outright (SIGKILL, the power) can't clean up: the next run
+// into the folder removes what it left.
+TEST_F(CliInterruptTest, TheNextRunRemovesWhatAKilledRunLeft) {
   Start(".DAT -> ");
-  std::filesystem::create_directory(dir_.path() / "out");
-  WriteFile(dir_ / "out/ZS0001.QFX", "OLD");
-  const auto [status, ms] = Interrupt(GT7P_CLI, {"get", "--overwrite", "--delay", "10", "--dest", "out", "--port",
-                                                 sim_->PortPath(), "ZS0001.DAT", "ZS0002.DAT"}, SIGINT);
-  EXPECT_EQ(status, 130) << Stderr();
-  EXPECT_LT(ms, 5000);
-  EXPECT_EQ(Stderr(), "通讯已中止！\n");
-  EXPECT_EQ(ReadFile(dir_ / "out/ZS0001.QFX"), "OLD");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 1) << "a work file was left";
+  const std::filesystem::path out = dir_.path() / "out";
+  std::filesystem::create_directory(out);
+  auto names = [&] {
+    std::set<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(out)) found.insert(entry.path().extension());
+    return found;
+  };
+  EXPECT_EQ(Interrupt(GT7P_CLI, {"get", "--delay", "10", "--dest", "out", "--port", sim_->PortPath(), "ZS0001.DAT"},
+                      SIGKILL).first, -1);
+  EXPECT_EQ(names(), std::set<std::string>{".part"});
+  setenv("GT7P_TEST_SECOND_MS", std::to_string(kTestSecondMs).c_str(), 1);
+  const auto simulator = StartSimulator();
+  const Outcome r = RunCliIn(dir_.path(), GT7P_CLI, "get --dest out --port " + simulator->PortPath() + " ZS0002.DAT");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(names(), std::set<std::string>{".QFX"});
 }
 
 // Ctrl-C while a large record converts: the conversion gives up between

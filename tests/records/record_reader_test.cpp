@@ -240,6 +240,32 @@ TEST_F(RecordReaderTest, Failures) {
   noChannels.replace(10 + 144, 4, "0000");
   EXPECT_EQ(ReadFailure(Write("none.T7P", noChannels)), "道数或采样点数为零！");
   EXPECT_EQ(ReadFailure(dir_ / "missing.QFX"), "找不到文件：" + Cp936ToUtf8(TextFromPath(dir_ / "missing.QFX")));
+  // Nothing that isn't a file passes for a missing one (nor is read: a
+  // device or a pipe may never end).
+  fs::create_directory(dir_ / "folder.QFX");
+  EXPECT_EQ(ReadFailure(dir_ / "folder.QFX"), "是文件夹，不是文件：" + Cp936ToUtf8(TextFromPath(dir_ / "folder.QFX")));
+  if (fs::exists("/dev/zero")) {
+    EXPECT_EQ(ReadFailure("/dev/zero"), "不是普通文件：/dev/zero");
+  }
+}
+
+// A header that declares no samples opens for its fields (info, the
+// viewer's header pane), and its channels read as headers without samples.
+TEST_F(RecordReaderTest, NoSamplesDeclared) {
+  for (const OutputFormat* format : {&QfxFormat(), &RawFormat()}) {
+    SCOPED_TRACE(format->name);
+    std::string file = test::ReadFile(Converted("F" + format->extension, *format));
+    if (format->layout)
+      file.replace(162, 2, std::string(2, '\0'));  // entry 37, the sample count
+    else
+      file.replace(10 + 148, 4, "0000");
+    RecordReader reader(Write("none" + format->extension, file), false);
+    EXPECT_EQ(reader.header().sampleCount, 0);
+    RecordChannel channel;  // no samples yet: nowhere to copy them to
+    reader.ReadChannel(0, channel);
+    EXPECT_TRUE(channel.samples.empty());
+    EXPECT_EQ(ChannelNumber(channel.header), 7);
+  }
 }
 
 }  // namespace

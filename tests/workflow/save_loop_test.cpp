@@ -359,6 +359,49 @@ TEST_F(SaveLoop, TwoFilesForOneNameKeepTheFirst) {
   EXPECT_EQ(dir_.Count(), 2u);
 }
 
+// Another save puts a file at the name while this one transfers (two runs
+// into one folder): it is replaced only where replacing was chosen; else
+// it is met as an existing file, after the transfer: the prompt (the window)
+// or the sticky skip (gt7p-cli without --overwrite).
+TEST_F(SaveLoop, AFileThatAppearsDuringTheTransferIsNotReplacedUnasked) {
+  struct Case {
+    OverwriteChoice start;
+    std::deque<OverwriteChoice> answers;  // at A (there from the start), then at B if asked
+    const char* statusB;
+    bool replaced;
+  };
+  const Case cases[] = {
+      {kOverwriteThis, {kOverwriteThis, kSkipThis}, "略过", false},
+      {kOverwriteThis, {kOverwriteThis, kOverwriteThis}, "覆盖完毕", true},
+      {kOverwriteThis, {kOverwriteThis, kStopSaving}, "终止保存", false},
+      {kOverwriteThis, {kOverwriteAll}, "覆盖完毕", true},  // replacing was chosen for all
+      {kSkipAll, {}, "略过", false},
+      {kOverwriteAll, {}, "覆盖完毕", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.start) + " " + G(c.statusB));
+    std::filesystem::remove_all(dir_.path());
+    std::filesystem::create_directory(dir_.path());
+    test::WriteFile(Path("A.QFX"), "old");
+    source_.onFetch = [&](const std::string& caption) {
+      if (caption == "B.DAT") test::WriteFile(Path("B.QFX"), "theirs");
+    };
+    FakeList list = List({{"A.DAT"}, {"B.DAT"}, {"C.DAT"}});
+    list.answers = c.answers;
+    Save(list, c.start);
+    EXPECT_EQ(list.Status("B.DAT"), G(c.statusB));
+    EXPECT_EQ(test::ReadFile(Path("B.QFX")) != "theirs", c.replaced);
+    EXPECT_EQ(list.SavedPath("B.DAT"), c.replaced ? Path("B.QFX") : "");
+    const size_t asked = c.start == kOverwriteThis && c.answers.front() != kOverwriteAll ? 2 : c.start == kOverwriteThis;
+    ASSERT_EQ(list.prompts.size(), asked);
+    if (asked == 2) {
+      EXPECT_EQ(list.prompts[1], G("覆盖文件：") + TextFromPath(Path("B.QFX")));
+    }
+    EXPECT_EQ(list.Status("C.DAT"), c.answers.size() > 1 && c.answers[1] == kStopSaving ? " " : G("保存完毕"));
+    EXPECT_EQ(dir_.Count(), test::Exists(Path("C.QFX")) ? 3u : 2u);  // no temporary file left
+  }
+}
+
 // Names that are devices on Windows, or end in a dot: each becomes a file
 // of its own that holds what was saved.
 TEST_F(SaveLoop, DeviceNamesSaveAsFiles) {
