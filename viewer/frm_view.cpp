@@ -830,7 +830,9 @@ void TfrmView::UpdateHeaderTable() {
   if (record_.channels.empty()) lines.clear();
   tblHeader->setRowCount(static_cast<int>(lines.size()));
   for (size_t r = 0; r < lines.size(); ++r) {
-    auto* name = new QTableWidgetItem(Core(lines[r].name));
+    // Two blanks after the name keep it off its value where the font
+    // drawn is wider than the one measured (a stand-in's glyphs under Wine).
+    auto* name = new QTableWidgetItem(Core(lines[r].name) + (lines[r].name.empty() ? QString() : Ui("  ")));
     auto* value = new QTableWidgetItem(Core(lines[r].value));
     if (std::find(bold.begin(), bold.end(), static_cast<int>(r)) != bold.end()) {
       QFont font = tblHeader->font();

@@ -147,7 +147,7 @@ TEST_F(ViewerTest, AClickMarksATraceShowsItsHeaderAndSpectrumInReadableFonts) {
   view_.MarkTraceAt(At(6, 2).x(), At(6, 2).y());
   EXPECT_EQ(view_.markedTrace(), 6);
   ASSERT_EQ(view_.tblHeader->rowCount(), fields + 2 + 16);
-  EXPECT_EQ(view_.tblHeader->item(fields + 1, 0)->text().toStdString(), "第7道");
+  EXPECT_EQ(view_.tblHeader->item(fields + 1, 0)->text().trimmed().toStdString(), "第7道");
   EXPECT_EQ(view_.tblHeader->item(fields + 4, 1)->text().toStdString(), "7（1-100）");  // 道号
   EXPECT_EQ(view_.tblHeader->font().pixelSize(), fontPixels);  // no smaller for more lines
   EXPECT_FALSE(view_.pnlSpectrum->recorded().empty());
