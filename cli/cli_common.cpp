@@ -145,6 +145,23 @@ int IntOption(const Args& args, const std::string& option, int fallback, int low
   return v;
 }
 
+double NumberOption(const Args& args, const std::string& option, double fallback, double low, double high) {
+  if (!args.HasValue(option)) return fallback;
+  double v = 0;
+  if (!ParseNumber(args.Value(option), v) || v < low || v > high)
+    throw UsageError{option + " takes a number from " + FormatNumber15(low) + " to " + FormatNumber15(high)};
+  return v;
+}
+
+std::optional<std::pair<double, double>> NumberPairOption(const Args& args, const std::string& option) {
+  if (!args.HasValue(option)) return std::nullopt;
+  const std::vector<std::string> parts = SplitText(args.Value(option), ',');
+  std::pair<double, double> v;
+  if (parts.size() != 2 || !ParseNumber(parts[0], v.first) || !ParseNumber(parts[1], v.second))
+    throw UsageError{option + " takes two numbers A,B"};
+  return v;
+}
+
 std::filesystem::path ExistingFile(const std::string& utf8) {
   const std::filesystem::path path = PathArg(utf8);
   const std::string notAFile = NotAFileMessage(path);

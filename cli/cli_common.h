@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/error.h"
@@ -70,6 +72,14 @@ std::filesystem::path PathArg(const std::string& utf8);
 // The option's whole number from `low` to `high`, or `fallback` when it
 // was not given; UsageError for anything else.
 int IntOption(const Args& args, const std::string& option, int fallback, int low, int high);
+
+// The option's decimal number ("." as the point, whatever the locale) from
+// `low` to `high`, or `fallback` when it was not given; UsageError for
+// anything else.
+double NumberOption(const Args& args, const std::string& option, double fallback, double low, double high);
+// Two numbers "A,B" of an option, or none when it was not given;
+// UsageError for anything else.
+std::optional<std::pair<double, double>> NumberPairOption(const Args& args, const std::string& option);
 
 // A file named on the command line; Error (NotAFileMessage: "找不到文件：",
 // "是文件夹，不是文件：", "不是普通文件：" and the name) when no file is there.

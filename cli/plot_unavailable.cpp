@@ -5,7 +5,7 @@
 
 namespace gt7p {
 
-void PlotRecordFile(const std::filesystem::path&, const std::filesystem::path&, int, int) {
+void PlotRecordFile(const std::filesystem::path&, const std::filesystem::path&, const PlotOptions&) {
   throw Error(Utf8ToCp936("本程序构建时没有 Qt，不能绘图！"));
 }
 

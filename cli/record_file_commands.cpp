@@ -37,12 +37,26 @@ const char kPicksUsage[] =
     "files hold no points and are refused.\n";
 
 const char kPlotUsage[] =
-    "usage: gt7p-cli plot INPUT -o OUT.png [--width W] [--height H]\n"
+    "usage: gt7p-cli plot INPUT -o OUT.png [--width W] [--height H] [--mode MODE]\n"
+    "                [--gain DB] [--agc MS] [--clip X] [--filter LO,HI] [--dc]\n"
+    "                [--range T0,T1] [--time-down] [--distance] [--reverse] [--flip]\n"
+    "                [--no-normalise]\n"
     "       (-o and --output are the same)\n"
-    "Draws the record's section as the viewer shows it (gain 1, traces\n"
-    "normalised, the instrument's analysis points marked, header fields on the\n"
-    "right) into a PNG of exactly W x H pixels (default 1600 x 1000, each 200 to\n"
-    "20000).\n";
+    "Draws the record's section as the viewer shows it (the instrument's analysis\n"
+    "points and the operator's first breaks marked, header fields on the right)\n"
+    "into a PNG of exactly W x H pixels (default 1600 x 1000, each 200 to 20000).\n"
+    "  --mode       wiggle, va (positive area filled; the default), va-neg, grey\n"
+    "               or rwb (variable density, grey or red-white-blue)\n"
+    "  --gain DB    fixed gain in dB (-36 to 60; default 0)\n"
+    "  --agc MS     automatic gain control over a window of MS milliseconds\n"
+    "  --clip X     amplitudes clipped at X trace spacings (default 1)\n"
+    "  --filter LO,HI  zero-phase Butterworth band-pass, corners in Hz (0: open)\n"
+    "  --dc         the mean of each trace removed\n"
+    "  --range T0,T1   only the times T0 to T1 ms\n"
+    "  --time-down  time downwards, traces across\n"
+    "  --distance   traces spaced by their source-receiver distance\n"
+    "  --reverse    the last channel first;  --flip  polarity reversed\n"
+    "  --no-normalise  all traces to the record's peak, not each to its own\n";
 
 }  // namespace
 
@@ -106,14 +120,43 @@ int RunPicks(const std::vector<std::string>& words) {
 }
 
 int RunPlot(const std::vector<std::string>& words) {
-  Args args(WithLongOutput(words), {"--output", "--width", "--height"}, {});
+  Args args(WithLongOutput(words),
+            {"--output", "--width", "--height", "--mode", "--gain", "--agc", "--clip", "--filter", "--range"},
+            {"--dc", "--time-down", "--distance", "--reverse", "--flip", "--no-normalise"});
   if (args.help()) return std::cout << kPlotUsage, kExitOk;
   if (args.positional().size() != 1 || !args.HasValue("--output")) throw UsageError{kPlotUsage};
-  const int width = IntOption(args, "--width", 1600, 200, 20000), height = IntOption(args, "--height", 1000, 200, 20000);
+  PlotOptions options;
+  options.width = IntOption(args, "--width", 1600, 200, 20000);
+  options.height = IntOption(args, "--height", 1000, 200, 20000);
+  view::DisplayOptions& display = options.display;
+  if (args.HasValue("--mode")) {
+    const auto mode = view::TraceModeNamed(args.Value("--mode"));
+    if (!mode) throw UsageError{"--mode takes wiggle, va, va-neg, grey or rwb"};
+    display.mode = *mode;
+  }
+  display.gainDb = NumberOption(args, "--gain", 0, -36, 60);
+  display.clip = NumberOption(args, "--clip", 1, 0.1, 100);
+  display.timeDown = args.Has("--time-down");
+  display.byDistance = args.Has("--distance");
+  display.reverse = args.Has("--reverse");
+  display.flipPolarity = args.Has("--flip");
+  display.normalise = !args.Has("--no-normalise");
+  view::Processing& processing = options.processing;
+  processing.agcMs = NumberOption(args, "--agc", 0, 0, 1e6);
+  processing.removeDc = args.Has("--dc");
+  if (const auto band = NumberPairOption(args, "--filter")) {
+    if (band->first < 0 || band->second < 0 || (band->second > 0 && band->first >= band->second))
+      throw UsageError{"--filter takes LO,HI in Hz with LO below HI (0 leaves a side open)"};
+    processing.lowCutHz = band->first;
+    processing.highCutHz = band->second;
+  }
+  options.timeRangeMs = NumberPairOption(args, "--range");
+  if (options.timeRangeMs && !(options.timeRangeMs->second > options.timeRangeMs->first))
+    throw UsageError{"--range takes T0,T1 in ms with T0 before T1"};
   const std::filesystem::path input = ExistingFile(args.positional()[0]), out = PathArg(args.Value("--output"));
   RefuseSameFile(input, out, "-o");
   const InterruptWatch interrupts([] { AbortWork(); });
-  WriteBeside(out, [&](const std::filesystem::path& part) { PlotRecordFile(input, part, width, height); });
+  WriteBeside(out, [&](const std::filesystem::path& part) { PlotRecordFile(input, part, options); });
   return kExitOk;
 }
 

@@ -16,7 +16,9 @@ gt7p_install() {
 
 # python3-segyio: an independent reader of the SEG-Y files in the tests;
 # locales: the sources localedef makes the tests' decimal-comma locale from;
-# qt6-translations-l10n: Qt's own texts in Chinese, compiled in.
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n"
+# qt6-translations-l10n: Qt's own texts in Chinese, compiled in;
+# libkissfft-dev: the viewer's spectrum (its C++ header, for both systems);
+# xvfb: the viewer's tests on a 1024 x 768 X server.
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb"
 # A Song-style CJK font for the window's "宋体"; xdg-open for the help button.
 GT7P_RUN_PACKAGES="fonts-arphic-uming xdg-utils"

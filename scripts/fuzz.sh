@@ -11,7 +11,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 build=${GT7P_FUZZ_BUILD:-$top/build-fuzz}
 . "$top/scripts/deps.sh"
-gt7p_install cmake make clang-14 libclang-rt-14-dev
+gt7p_install cmake make clang-14 libclang-rt-14-dev libkissfft-dev
 jobs=$(nproc)
 
 echo "== fuzz build"
@@ -21,7 +21,7 @@ cmake --build "$build" -j"$jobs" --target fuzz
 
 scratch=$(mktemp -d)
 status=0
-for target in field_format layout convert directory reader export; do
+for target in field_format layout convert directory reader export section; do
   mkdir -p "$scratch/$target"
   echo "== fuzz_$target for ${seconds} s"
   # -timeout: one input; -rss_limit_mb: the whole process; -max_len: a few

@@ -16,7 +16,7 @@ linux_build=${1:-$top/build-ci}
 win_build=$top/build-win
 cache=${GT7P_CACHE:-/var/cache/gt7p}
 . "$top/scripts/deps.sh"
-gt7p_install g++ cmake make g++-mingw-w64-x86-64 googletest wine wine64 locales qt6-base-dev qt6-translations-l10n \
+gt7p_install g++ cmake make g++-mingw-w64-x86-64 googletest wine wine64 locales qt6-base-dev qt6-translations-l10n libkissfft-dev \
   xvfb x11-utils xdotool nsis python3
 jobs=$(nproc)
 

@@ -88,7 +88,9 @@ static std::string NameField(const std::string& name83) {
 
 // Bytes of instrument data: header, then per channel its header and samples.
 static uint32_t ByteCount(const SurveyFile& f) {
-  return static_cast<uint32_t>(kHeaderRecordChars / 2 + f.channels * (kChannelHeaderChars / 2 + 2 * f.samples));
+  // The field holds 32 bits: a larger record's count wraps, as the instrument's would.
+  return static_cast<uint32_t>(kHeaderRecordChars / 2 + static_cast<uint64_t>(f.channels) *
+                                                            (kChannelHeaderChars / 2 + 2ull * static_cast<uint64_t>(f.samples)));
 }
 
 std::string MakeHeaderRecord(const SurveyFile& f) {

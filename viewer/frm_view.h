@@ -1,57 +1,113 @@
 // The record viewer TfrmView: one record's section (see section.h and
-// section_painter.h) with its header fields beside it. Opened with a file
-// (gt7p --view FILE, or a saved list row), or by dropping a file on it.
+// section_painter.h) with its header fields, the marked trace's spectrum
+// and the travel-time curve beside it. Opened with a file (gt7p --view
+// FILE, or a saved list row), by dropping a file on it, or by stepping
+// through the records of its folder (PgUp, PgDn).
 //
-// Gain: mouse wheel, "+" and "-" keys or the buttons, 3 dB a step; "N" or
-// the check box switches trace normalisation. A click on a trace marks it
-// and adds its channel header to the fields. The export button's menu
-// writes the open record's file as SEG-Y, SEG-2 or the picks table
-// (records/records.h), through a save dialog.
+// Gain: the mouse wheel, "+" and "-" or the buttons, 3 dB a step; "N" or
+// the check box switches trace normalisation. Zoom: Ctrl with the wheel
+// (time; with Shift the traces), a box dragged with the view tool, Ctrl+=
+// and Ctrl+- (time), Ctrl+] and Ctrl+[ (traces), Ctrl+0 or Home to see all;
+// the arrow keys and the scroll bars move. A click marks a trace: its
+// channel header and spectrum show beside the section. The pick tool sets
+// or moves the first break of the trace under the cursor (the right button
+// or Delete removes it); the measuring tool's two clicks give Δt, Δx and
+// the apparent velocity. The status line reads out the point under the
+// cursor. The file menu also writes the open record's file as SEG-Y, SEG-2
+// or the picks table (records/records.h), through a save dialog.
+//
+// The window opens within the available desktop and keeps its size and
+// place (QSettings "gt7p"/"gt7p", group "viewer").
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
+#include <QPoint>
+#include <QRect>
+#include <QImage>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "viewer/processing.h"
 #include "viewer/section.h"
 
 class QAction;
 class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
+class QPrinter;
+class QScrollBar;
+class QTabWidget;
+class QTableWidget;
 class QToolButton;
 
 namespace gt7p {
 
 class TSectionCanvas;
+class TSpectrumPanel;
+class TTravelTimePanel;
 
-class TfrmView : public QWidget {
+class TfrmView : public QMainWindow {
   Q_OBJECT
  public:
+  // The most samples (channels times samples per channel) of a record the
+  // window shows: it holds them twice, as recorded and as displayed. A
+  // larger record is refused with a message; gt7p-cli plot draws any.
+  static constexpr int64_t kMaxViewedSamples = int64_t(1) << 26;
+
   explicit TfrmView(QWidget* parent = nullptr);
   ~TfrmView() override;
 
-  // Reads the whole record; on failure shows the
-  // system's message and keeps what was shown. Returns whether it opened.
+  // Reads the whole record and the operator's first breaks beside it
+  // (NAME.picks.csv); on failure (a record too large for memory included)
+  // shows the system's message and keeps what was shown. Returns whether
+  // it opened. First breaks changed since they were saved are offered for
+  // saving first; cancelling keeps the record shown.
   bool OpenFile(const std::filesystem::path& path);
+  // The record `step` places after (before) this one in its folder.
+  bool OpenNeighbour(int step);
 
   const Record& record() const { return record_; }
-  const view::Scaling& scaling() const { return scaling_; }
-  int markedTrace() const { return marked_; }
   std::filesystem::path fileName() const { return path_; }
+  const view::DisplayOptions& display() const { return display_; }
+  const view::Processing& processing() const { return processing_; }
+  const view::ViewRange& range() const { return range_; }
+  int markedTrace() const { return marked_; }
+  // The operator's first breaks per trace: sample numbers from 1, 0 none;
+  // whether they changed since they were read or saved.
+  const std::vector<int32_t>& firstBreaks() const { return section_.firstBreaks; }
+  bool picksChanged() const { return picksChanged_; }
 
   // Controls.
   QToolButton *btnGainDown, *btnGainUp;
-  QCheckBox* chkNormalise;
-  QLabel* lblHint;
+  QDoubleSpinBox *spnGain, *spnClip, *spnAgc, *spnLowCut, *spnHighCut;
+  QCheckBox *chkNormalise, *chkAgc, *chkDc, *chkBandPass;
+  QComboBox* cboMode;
+  QAction *actTimeDown, *actByDistance, *actReverse, *actFlip;
+  QAction *actZoomIn, *actZoomOut, *actZoomReset;
+  QAction *actToolView, *actToolPick, *actToolMeasure, *actAutoPick, *actClearPicks, *actSavePicks;
+  QAction *actOpen, *actPrevious, *actNext, *actSaveImage, *actPrint, *actPrintPdf, *actClose;
+  QScrollBar *sbHorizontal, *sbVertical;
   TSectionCanvas* pnlSection;
+  QTabWidget* tabSide;
+  QTableWidget* tblHeader;
+  TSpectrumPanel* pnlSpectrum;
+  TTravelTimePanel* pnlTravelTime;
+  QLabel *lblReadout, *lblMeasure;
 
-  // Seam for tests: the error box.
+  // Seams for tests: the error box, the question whether to save changed
+  // first breaks (QMessageBox::Save, Discard or Cancel), and the file
+  // dialog of the pictures.
   std::function<void(const std::string& message)> errorBoxHook;
+  std::function<int()> savePicksQuestionHook;
+  std::function<std::filesystem::path(const QString& filter)> saveFileHook;
 
-  // Export: "导出 SEG-Y…", "导出 SEG-2…", "导出拾取表…" in btnExport's menu.
+  // Export: "导出 SEG-Y…", "导出 SEG-2…", "导出拾取表…" in the file menu.
   enum class ExportKind { kSegy, kSeg2, kPicks };
-  QToolButton* btnExport;
   QAction *actExportSegy, *actExportSeg2, *actExportPicks;
   // Asks for the output's name (suggested: the record's with the format's
   // extension) and writes the open record's file there, complete or not at
@@ -65,32 +121,99 @@ class TfrmView : public QWidget {
   void btnGainUpClick() { StepGain(1); }
   void chkNormaliseClick(bool checked);
   void StepGain(int steps);
+  void SetDisplay(const view::DisplayOptions& options);
+  void SetProcessing(const view::Processing& processing);
+
+  // Zoom and scroll; factors below 1 come closer. Anchors stay where they
+  // are on the screen.
+  void ZoomTime(double factor, std::optional<double> anchorMs = std::nullopt);
+  void ZoomTraces(double factor, std::optional<double> anchorPosition = std::nullopt);
+  void ZoomToBox(const QRect& box);  // canvas pixels
+  void ResetZoom();
+  void ScrollPixels(int dx, int dy);  // the picture moves by this much
+
+  // Points are the canvas's pixels.
   void MarkTraceAt(int x, int y);
+  void SetFirstBreakAt(int x, int y);
+  void DeleteFirstBreakAt(int x, int y);
+  void AutoPick();
+  void ClearPicks();
+  // Writes NAME.picks.csv (complete or not at all); false, with the
+  // message, when it can't.
+  bool SavePicks();
+  void MeasureAt(int x, int y);  // the first, then the second point
+  QString ReadoutAt(int x, int y) const;
+
+  // The section as a picture (with the header panel) of `size`, the
+  // current view; "写入文件失败！" and the like go to the error box.
+  bool SaveImage(const std::filesystem::path& png, const QSize& size);
+  void PrintTo(QPrinter& printer);
 
   // The section as laid out for the canvas's current size.
   const view::Section& section();
-  const view::SectionGeometry& geometry() const { return geometry_; }
+  const view::SectionGeometry& sectionGeometry() const { return geometry_; }
   const view::Frame& frame() const { return frame_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   friend class TSectionCanvas;
+  enum class Tool { kView, kPick, kMeasure };
+
+  void MakeActions();
+  void MakeToolBars();
+  void MakeMenus();
+  void SaveImageAction();
+  void PrintAction(bool pdf);
+  void OpenAction();
+
+  bool TakeRecord(const std::filesystem::path& path);
+  void LoadPicks();
+  void PicksChanged();
+  // Whether the record may be left: changed first breaks saved or dropped.
+  bool MayLeavePicks();
+  void Reprocess();                  // the displayed samples and their peaks
   void Relayout(int width, int height);
-  void UpdateHeaderLines();
+  void Invalidate(bool columns);     // the picture (and the columns) made again
+  void UpdateHeaderTable();
+  void UpdateSpectrum();
+  void UpdateTravelTime();
+  void UpdateScrollBars();
+  void ScrollBarMoved();
+  void SetRange(const view::ViewRange& range);
+  void ShowMeasure();
+  void FitOnScreen();
+  void SaveWindowPlace();
   void ShowError(const std::string& message);
+  const std::vector<float>& Displayed(size_t trace) const;
+  view::ViewRange FullViewRange() const;
+  Tool tool() const;
 
   Record record_;
   std::filesystem::path path_;
+  std::vector<std::vector<float>> displayed_;  // empty while nothing is processed
+  std::vector<double> positions_;
+  double gap_ = 1;
   view::Section section_;
   view::SectionGeometry geometry_;
   view::Frame frame_;
-  view::Scaling scaling_;
+  view::DisplayOptions display_;
+  view::Processing processing_;
+  view::ViewRange range_;
   int marked_ = -1;
+  bool columnsStale_ = true, pictureStale_ = true;
   int laidOutWidth_ = -1, laidOutHeight_ = -1;
+  QImage picture_;
+  std::vector<QPointF> measure_;  // (time ms, trace-axis position) of up to two clicks
+  std::vector<PickRow> otherPicks_;  // rows of the picks file that are not ours, kept
+  bool picksChanged_ = false;
+  bool placed_ = false;           // sized and placed on the screen once
+  bool syncingControls_ = false;
 };
 
 // The canvas the section is painted on.
@@ -101,12 +224,20 @@ class TSectionCanvas : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   TfrmView* owner_;
   int wheelRest_ = 0;  // angle not yet turned into a step (fine-grained wheels)
+  QPoint pressAt_;
+  bool dragging_ = false, picking_ = false;
+  int pickTrace_ = -1;
+  QPoint cursor_{-1, -1};
 };
 
 }  // namespace gt7p

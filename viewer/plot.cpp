@@ -2,14 +2,14 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageWriter>
-#include <QPainter>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "viewer/first_breaks.h"
 #include "viewer/section_painter.h"
 
 namespace gt7p {
@@ -38,38 +38,55 @@ std::unique_ptr<QGuiApplication> EnsureApplication() {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+Error OutOfMemory() { return Error(Utf8ToCp936("内存不足！")); }
+
 }  // namespace
 
-void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesystem::path& pngPath, int width,
-                    int height) {
+void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesystem::path& pngPath,
+                    const PlotOptions& options) {
   RecordReader reader(recordPath);
   auto app = EnsureApplication();
-
-  view::Section section;
-  section.header = reader.header();
-  section.fileName = TextFromPath(recordPath.filename());
-  section.headerLines = HeaderFieldLines(section.header);
-  view::TimeSpan(section.header, section.firstMs, section.lastMs);
-  section.traces.resize(static_cast<size_t>(section.header.channelCount));
-  view::Frame frame;
-  const view::SectionGeometry geometry = view::FitSection(section, width, height, frame);
-
-  // One channel's samples at a time: each is reduced to its columns at once.
-  RecordChannel channel;
-  for (int i = 0; i < section.header.channelCount; ++i) {
-    reader.ReadChannel(i, channel);
-    section.traces[static_cast<size_t>(i)] = view::MakeSectionTrace(channel, geometry.width);
+  try {
+    view::Section section = view::StartSection(reader.header(), TextFromPath(recordPath.filename()));
+    section.settingsText = view::SettingsText(options.display, options.processing);
+    // The channel headers first: where the traces lie may hang on their distances.
+    RecordChannel channel;
+    for (int i = 0; i < section.header.channelCount; ++i) {
+      reader.ReadChannel(i, channel, false);
+      section.traces[static_cast<size_t>(i)] = view::TraceOfChannel(channel.header);
+    }
+    // The operator's first breaks beside the record, when there are any to read.
+    std::error_code missing;
+    if (std::filesystem::exists(view::PicksFileOf(recordPath), missing)) {
+      std::vector<int32_t> channels;
+      for (const view::SectionTrace& t : section.traces) channels.push_back(t.channelNumber);
+      try {
+        section.firstBreaks = view::FirstBreaksOf(channels, Utf8FromPath(recordPath.filename()),
+                                                  ReadPicksTable(view::PicksFileOf(recordPath)), nullptr);
+      } catch (const Error&) {
+        // A table that can't be read is left out of the picture; the viewer says why.
+      }
+    }
+    std::optional<view::ViewRange> range;
+    if (options.timeRangeMs) {
+      const std::vector<double> positions = view::TracePositions(section, options.display.byDistance);
+      range = view::FullRange(section, positions, options.display.byDistance ? view::UsualGap(positions) : 1.0);
+      range->firstMs = options.timeRangeMs->first;
+      range->lastMs = options.timeRangeMs->second;
+    }
+    // One channel's samples at a time: each is reduced to its columns at once.
+    const view::TraceProcessor processor(section.header, options.processing);
+    const QImage image = view::DrawSection(section, options.display, range, options.width, options.height,
+                                           [&](int i) -> const std::vector<float>& {
+                                             reader.ReadChannel(i, channel);
+                                             processor.Apply(channel.samples);
+                                             return channel.samples;
+                                           });
+    if (image.isNull()) throw OutOfMemory();
+    view::WritePng(image, pngPath);
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemory();
   }
-
-  QImage image(width, height, QImage::Format_RGB32);
-  {
-    QPainter painter(&image);
-    view::PaintSection(painter, section, geometry, frame, view::Scaling(), width, height);
-  }
-  const QImage indexed = view::WithPalette(image);
-  QImageWriter writer(QString::fromStdString(Utf8FromPath(pngPath)), "png");
-  if (!writer.write(indexed.isNull() ? image : indexed))
-    throw Error(Utf8ToCp936(writer.error() == QImageWriter::DeviceError ? "无法创建文件！" : "写入文件失败！"));
 }
 
 }  // namespace gt7p

@@ -5,15 +5,28 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <utility>
+
+#include "viewer/processing.h"
+#include "viewer/section.h"
 
 namespace gt7p {
 
+struct PlotOptions {
+  int width = 1600, height = 1000;
+  view::DisplayOptions display;
+  view::Processing processing;
+  std::optional<std::pair<double, double>> timeRangeMs;  // none: every sample
+};
+
 // Reads the record at `recordPath` one channel at a time and writes its
-// section, as the viewer draws it with gain 1 and trace normalisation, to
-// `pngPath` as a PNG of exactly `width` x `height` pixels.
-// Throws Error: the reader's failures, "无法创建文件！" or
-// "写入文件失败！".
-void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesystem::path& pngPath, int width,
-                    int height);
+// section, as the viewer draws it with the same settings, to `pngPath` as
+// a PNG of exactly the asked size.
+// Throws Error: the reader's failures, "无法创建文件！", WriteError
+// ("写入文件失败！" with the system's reason) and "内存不足！" when the
+// picture does not fit in memory.
+void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesystem::path& pngPath,
+                    const PlotOptions& options);
 
 }  // namespace gt7p

@@ -1,53 +1,92 @@
 #include "viewer/section.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
+#include <charconv>
+#include <cfloat>
+#include <limits>
 
 namespace gt7p {
 namespace view {
 
-std::vector<MinMax> DecimateTrace(const float* samples, size_t count, int columns) {
-  std::vector<MinMax> out(static_cast<size_t>(std::max(columns, 0)));
-  if (count == 0 || columns <= 0) return out;
-  if (count == 1) {
-    for (MinMax& m : out) m = {samples[0], samples[0]};
-    return out;
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+struct Range {
+  float lo = FLT_MAX, hi = -FLT_MAX;
+  void Take(float v) {
+    if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
   }
-  const double span = static_cast<double>(count - 1);
-  // The interpolated value at a continuous sample position.
+};
+
+// Samples [begin, end) into the range. NaN drops out of std::min and
+// std::max on its own (every comparison with it is false), so the common
+// loop needs no test per sample; only an infinity sends the column through
+// the careful loop.
+void TakeSamples(const float* samples, size_t begin, size_t end, Range& range) {
+  float lo = range.lo, hi = range.hi;
+  for (size_t i = begin; i < end; ++i) {
+    lo = std::min(lo, samples[i]);
+    hi = std::max(hi, samples[i]);
+  }
+  if (std::isfinite(lo) && std::isfinite(hi)) {
+    range.lo = lo;
+    range.hi = hi;
+    return;
+  }
+  for (size_t i = begin; i < end; ++i) range.Take(samples[i]);
+}
+
+}  // namespace
+
+std::vector<MinMax> DecimateSpan(const float* samples, size_t count, double first, double last, int columns) {
+  std::vector<MinMax> out(static_cast<size_t>(std::max(columns, 0)), MinMax{kNaN, kNaN});
+  if (count == 0 || columns <= 0 || !(last >= first)) return out;
+  const double end = static_cast<double>(count - 1);
+  // The line's value at a position within [0, end]; not finite next to a
+  // sample that is not.
   auto at = [&](double p) {
-    const size_t i = std::min(static_cast<size_t>(p), count - 2);
+    const size_t i = static_cast<size_t>(p);
+    if (static_cast<double>(i) == p) return samples[i];  // on a sample: the next one plays no part
     const double f = p - static_cast<double>(i);
     return static_cast<float>(samples[i] + f * (samples[i + 1] - samples[i]));
   };
-  double p0 = 0;
-  float v0 = samples[0];
+  const double step = (last - first) / columns;
   for (int c = 0; c < columns; ++c) {
-    const double p1 = c + 1 == columns ? span : span * (c + 1) / columns;
-    const float v1 = c + 1 == columns ? samples[count - 1] : at(p1);
-    float lo = std::min(v0, v1), hi = std::max(v0, v1);
+    const double p0 = std::max(first + step * c, 0.0);
+    const double p1 = std::min(c + 1 == columns ? last : first + step * (c + 1), end);
+    if (p0 > p1) continue;  // beyond the samples
+    Range range;
+    range.Take(at(p0));
+    range.Take(at(p1));
     // Samples strictly inside the column: indexes above p0 and below p1.
+    const size_t begin = static_cast<size_t>(std::floor(p0)) + 1;
     const size_t stop = std::min(static_cast<size_t>(std::ceil(p1)), count);
-    for (size_t i = static_cast<size_t>(std::floor(p0)) + 1; i < stop; ++i) {
-      lo = std::min(lo, samples[i]);
-      hi = std::max(hi, samples[i]);
-    }
-    out[static_cast<size_t>(c)] = {lo, hi};
-    p0 = p1;
-    v0 = v1;
+    if (begin < stop) TakeSamples(samples, begin, stop, range);
+    if (range.lo <= range.hi) out[static_cast<size_t>(c)] = {range.lo, range.hi};
   }
   return out;
 }
 
+std::vector<MinMax> DecimateTrace(const float* samples, size_t count, int columns) {
+  return DecimateSpan(samples, count, 0, count > 0 ? static_cast<double>(count - 1) : 0.0, columns);
+}
+
 float PeakOf(const float* samples, size_t count) {
   float peak = 0;
-  for (size_t i = 0; i < count; ++i) peak = std::max(peak, std::fabs(samples[i]));
+  for (size_t i = 0; i < count; ++i) {
+    const float a = std::fabs(samples[i]);
+    if (a > peak && a <= FLT_MAX) peak = a;
+  }
   return peak;
 }
 
 double SampleTimeMs(const RecordHeader& header, double index) {
   return FirstSampleMs(header) + index * header.intervalUs * 0.001;
+}
+
+double SampleIndexAt(const RecordHeader& header, double ms) {
+  return header.intervalUs > 0 ? (ms - FirstSampleMs(header)) / (header.intervalUs * 0.001) : 0.0;
 }
 
 void TimeSpan(const RecordHeader& header, double& firstMs, double& lastMs) {
@@ -63,38 +102,184 @@ std::optional<double> PickTimeMs(const RecordHeader& header, int32_t value) {
   return RecordSampleTimes(header).AtMs(index);
 }
 
-double SectionGeometry::TimeToX(double ms) const {
-  return left + (ms - firstMs) / (lastMs - firstMs) * width;
+SectionTrace TraceOfChannel(const std::string& channelHeader) {
+  SectionTrace trace;
+  trace.channelNumber = ChannelNumber(channelHeader);
+  trace.distanceM = SourceDistanceM(channelHeader);
+  trace.picks = AnalysisPoints(channelHeader);
+  return trace;
 }
 
-double SectionGeometry::Spacing() const { return static_cast<double>(height) / std::max(channels, 1); }
-
-double SectionGeometry::Baseline(int trace) const { return top + (trace + 0.5) * Spacing(); }
-
-int SectionGeometry::TraceAt(double y) const {
-  if (y < top || y >= top + height) return -1;
-  return std::min(static_cast<int>((y - top) / Spacing()), channels - 1);
+Section StartSection(const RecordHeader& header, const std::string& fileName) {
+  Section section;
+  section.header = header;
+  section.fileName = fileName;
+  section.headerLines = HeaderFieldLines(header);
+  TimeSpan(header, section.firstMs, section.lastMs);
+  const size_t channels = static_cast<size_t>(std::max(header.channelCount, 0));
+  section.traces.resize(channels);
+  section.firstBreaks.assign(channels, 0);
+  return section;
 }
 
-SectionGeometry LayoutSection(int width, int height, int channels, double firstMs, double lastMs, Frame& frame) {
+namespace {
+const char* const kModeNames[] = {"wiggle", "va", "va-neg", "grey", "rwb"};
+}
+
+const char* TraceModeName(TraceMode mode) { return kModeNames[static_cast<int>(mode)]; }
+
+std::optional<TraceMode> TraceModeNamed(const std::string& name) {
+  for (int i = 0; i < 5; ++i)
+    if (name == kModeNames[i]) return static_cast<TraceMode>(i);
+  return std::nullopt;
+}
+
+double StepGainDb(double gainDb, int steps) { return std::clamp(gainDb + 3.0 * steps, -36.0, 60.0); }
+
+double GainFactor(double gainDb) { return std::pow(10.0, gainDb / 20); }
+
+std::vector<double> TracePositions(const Section& section, bool byDistance) {
+  std::vector<double> positions(section.traces.size());
+  for (size_t i = 0; i < positions.size(); ++i)
+    positions[i] = byDistance && std::isfinite(section.traces[i].distanceM) ? section.traces[i].distanceM
+                                                                          : static_cast<double>(i);
+  return positions;
+}
+
+double UsualGap(const std::vector<double>& positions) {
+  std::vector<double> sorted = positions;
+  std::sort(sorted.begin(), sorted.end());
+  std::vector<double> gaps;
+  for (size_t i = 1; i < sorted.size(); ++i)
+    if (sorted[i] > sorted[i - 1]) gaps.push_back(sorted[i] - sorted[i - 1]);
+  if (gaps.empty()) return 1;
+  std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() / 2), gaps.end());
+  return gaps[gaps.size() / 2];
+}
+
+double DistanceAtPosition(const Section& section, bool byDistance, double pos) {
+  if (byDistance || section.traces.empty()) return pos;
+  const double last = static_cast<double>(section.traces.size() - 1);
+  const double p = std::clamp(pos, 0.0, last);
+  const size_t i = std::min(static_cast<size_t>(p), section.traces.size() - 1);
+  const size_t j = std::min(i + 1, section.traces.size() - 1);
+  const double f = p - static_cast<double>(i);
+  return section.traces[i].distanceM + f * (section.traces[j].distanceM - section.traces[i].distanceM);
+}
+
+ViewRange FullRange(const Section& section, const std::vector<double>& positions, double gap) {
+  ViewRange range;
+  range.firstMs = section.firstMs;
+  range.lastMs = section.lastMs;
+  if (positions.empty()) {
+    range.firstPos = -0.5;
+    range.lastPos = 0.5;
+    return range;
+  }
+  const auto [lo, hi] = std::minmax_element(positions.begin(), positions.end());
+  range.firstPos = *lo - gap / 2;
+  range.lastPos = *hi + gap / 2;
+  return range;
+}
+
+double SectionGeometry::TimeToPixel(double ms) const {
+  return TimeStart() + (ms - range.firstMs) / (range.lastMs - range.firstMs) * TimePixels();
+}
+
+double SectionGeometry::PixelToTime(double pixel) const {
+  return range.firstMs + (pixel - TimeStart()) / TimePixels() * (range.lastMs - range.firstMs);
+}
+
+double SectionGeometry::PositionToPixel(double pos) const {
+  double f = (pos - range.firstPos) / (range.lastPos - range.firstPos);
+  if (reverse) f = 1 - f;
+  return TraceStart() + f * TracePixels();
+}
+
+double SectionGeometry::PixelToPosition(double pixel) const {
+  double f = (pixel - TraceStart()) / TracePixels();
+  if (reverse) f = 1 - f;
+  return range.firstPos + f * (range.lastPos - range.firstPos);
+}
+
+double SectionGeometry::Spacing() const { return gap / (range.lastPos - range.firstPos) * TracePixels(); }
+
+int SectionGeometry::TraceAt(double x, double y) const {
+  if (!Inside(x, y)) return -1;
+  const double along = timeDown ? x : y;
+  int best = -1;
+  double bestDistance = Spacing() / 2;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    const double d = std::fabs(Baseline(static_cast<int>(i)) - along);
+    if (d <= bestDistance) {
+      best = static_cast<int>(i);
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+bool SectionGeometry::Visible(int trace) const {
+  const double b = Baseline(trace);
+  return b >= TraceStart() - 0.5 && b <= TraceStart() + TracePixels() + 0.5;
+}
+
+SectionGeometry LayoutSection(int width, int height, const DisplayOptions& options, const ViewRange& range,
+                              const std::vector<double>& positions, double gap, Frame& frame) {
   const int m = frame.margin;
-  if (frame.panelWidth > 0 && width - frame.panelWidth - frame.labelWidth - 3 * m < width / 2) frame.panelWidth = 0;
+  const int leftBand = options.timeDown ? frame.timeLabels : frame.traceLabels;
+  if (frame.panelWidth > 0 && width - frame.panelWidth - leftBand - 3 * m < width / 2) frame.panelWidth = 0;
   SectionGeometry g;
-  g.left = m + frame.labelWidth;
-  g.top = m + frame.titleHeight;
+  g.timeDown = options.timeDown;
+  g.reverse = options.reverse;
+  g.left = m + leftBand;
+  g.top = m + frame.titleHeight + (options.timeDown ? frame.traceLabels : 0);
   g.width = std::max(1, width - g.left - m - (frame.panelWidth > 0 ? frame.panelWidth + m : 0));
-  g.height = std::max(1, height - g.top - frame.axisHeight - m);
-  g.channels = std::max(channels, 1);
-  g.firstMs = firstMs;
-  g.lastMs = lastMs > firstMs ? lastMs : firstMs + 1;
+  g.height = std::max(1, height - g.top - m - (options.timeDown ? 0 : frame.timeLabels));
+  g.range = range;
+  if (!(g.range.lastMs > g.range.firstMs)) g.range.lastMs = g.range.firstMs + 1;
+  if (!(g.range.lastPos > g.range.firstPos)) g.range.lastPos = g.range.firstPos + 1;
+  g.positions = positions;
+  g.gap = gap > 0 ? gap : 1;
   return g;
 }
+
+void SetColumns(SectionTrace& trace, const RecordHeader& header, const std::vector<float>& samples,
+                const SectionGeometry& geometry) {
+  trace.columns = DecimateSpan(samples.data(), samples.size(), SampleIndexAt(header, geometry.range.firstMs),
+                               SampleIndexAt(header, geometry.range.lastMs), geometry.TimePixels());
+}
+
+void ZoomSpan(double& first, double& last, double factor, double anchor, double lower, double upper,
+              double narrowest) {
+  const double old = last - first;
+  const double whole = upper - lower;
+  const double width = std::clamp(old * factor, std::min(narrowest, whole), whole);
+  if (!(old > 0)) {
+    first = lower;
+    last = upper;
+    return;
+  }
+  anchor = std::clamp(anchor, first, last);
+  first = anchor - (anchor - first) * (width / old);
+  last = first + width;
+  ScrollSpan(first, last, 0, lower, upper);
+}
+
+void ScrollSpan(double& first, double& last, double delta, double lower, double upper) {
+  const double width = std::min(last - first, upper - lower);
+  first = std::clamp(first + delta, lower, upper - width);
+  last = first + width;
+}
+
+double NarrowestTimeMs(const RecordHeader& header) { return std::max(8 * header.intervalUs * 0.001, 1e-6); }
 
 TimeAxis MakeTimeAxis(double firstMs, double lastMs, int pixels, int minPixels) {
   TimeAxis axis;
   const double span = lastMs - firstMs;
   if (!(span > 0) || pixels <= 0) return axis;
   const double wanted = span * std::max(minPixels, 1) / pixels;  // smallest step in ms
+  if (!std::isfinite(wanted) || !(wanted > 0)) return axis;
   double power = std::pow(10.0, std::floor(std::log10(wanted)));
   axis.stepMs = 10 * power;
   for (double f : {1.0, 2.0, 5.0, 10.0})
@@ -103,54 +288,60 @@ TimeAxis MakeTimeAxis(double firstMs, double lastMs, int pixels, int minPixels) 
       break;
     }
   // Multiples of the step, counted in steps so that 0 is exactly 0.
-  for (long long k = static_cast<long long>(std::ceil(firstMs / axis.stepMs - 1e-9));
-       k * axis.stepMs <= lastMs + 1e-9 * axis.stepMs; ++k)
+  const double k0 = std::ceil(firstMs / axis.stepMs - 1e-9);
+  if (!(std::fabs(k0) < 1e15)) return axis;
+  for (double k = k0; k * axis.stepMs <= lastMs + 1e-9 * axis.stepMs && axis.ticksMs.size() <= size_t(pixels); ++k)
     axis.ticksMs.push_back(k * axis.stepMs);
   return axis;
+}
+
+std::string FixedText(double value, int decimals) {
+  if (!std::isfinite(value)) return std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
+  char buf[512];  // a double's integer part has at most 309 digits
+  const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals).ptr;
+  std::string text(buf, end);
+  if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);  // no "-0"
+  return text;
 }
 
 std::string TickLabel(double ms, double stepMs) {
   int decimals = 0;
   while (decimals < 6 && std::fabs(stepMs * std::pow(10.0, decimals) - std::round(stepMs * std::pow(10.0, decimals))) > 1e-6)
     ++decimals;
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, ms);
-  std::string text = buf;
-  if (text.find_first_not_of("-0.") == std::string::npos) text = "0";  // no "-0"
-  return text;
+  const std::string text = FixedText(ms, decimals);
+  return text.find_first_not_of("0.") == std::string::npos ? "0" : text;
 }
 
-double TraceScale(const Scaling& scaling, float tracePeak, float recordPeak, double spacing) {
-  const float peak = scaling.normalise ? tracePeak : recordPeak;
+double TraceScale(const DisplayOptions& options, float tracePeak, float recordPeak, double spacing) {
+  const float peak = options.normalise ? tracePeak : recordPeak;
   if (!(peak > 0)) return 0;
-  return scaling.gain * 0.5 * spacing / peak;
+  return GainFactor(options.gainDb) * 0.5 * spacing / peak;
 }
 
-double ClippedOffset(float value, double scale, double spacing) {
-  return std::clamp(value * scale, -spacing, spacing);
+double ClippedOffset(float value, double scale, double spacing, const DisplayOptions& options) {
+  const double limit = options.clip * spacing;
+  return std::clamp(value * scale * (options.flipPolarity ? -1 : 1), -limit, limit);
 }
 
-double StepGain(double gain, int steps) {
-  return std::clamp(gain * std::pow(std::sqrt(2.0), steps), 1.0 / 64, 1024.0);
+uint32_t DensityColour(float value, double scale, double spacing, const DisplayOptions& options) {
+  // Full colour at half the wiggles' clip: where a trace's peak lies at 0 dB.
+  const double limit = 0.5 * options.clip * spacing;
+  const double t = limit > 0 ? std::clamp(ClippedOffset(value, scale, spacing, options) / limit, -1.0, 1.0) : 0;
+  auto channel = [](double v) { return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0, 255.0))); };
+  if (options.mode == TraceMode::kDensityRedWhiteBlue) {
+    // Positive towards red, negative towards blue, white at zero.
+    const uint32_t fade = channel(255 * (1 - std::fabs(t)));
+    return t >= 0 ? 0xFF0000u | fade << 8 | fade : fade << 16 | fade << 8 | 0xFFu;
+  }
+  const uint32_t grey = channel(127.5 * (1 - t));  // positive dark
+  return grey << 16 | grey << 8 | grey;
 }
 
 int LabelStride(double spacing, int labelPixels) {
   if (!(spacing > 0)) return 1;
   int stride = 1;
-  while (stride * spacing < labelPixels) stride = stride == 1 ? 2 : stride == 2 ? 5 : stride * 2;
+  while (stride * spacing < labelPixels && stride < (1 << 24)) stride = stride == 1 ? 2 : stride == 2 ? 5 : stride * 2;
   return stride;
-}
-
-SectionTrace MakeSectionTrace(const RecordChannel& channel, int columns) {
-  SectionTrace trace;
-  trace.channelNumber = ChannelNumber(channel.header);
-  trace.picks = AnalysisPoints(channel.header);
-  trace.columns = DecimateTrace(channel.samples.data(), channel.samples.size(), columns);
-  // The columns hold every sample's value: the peak is theirs, without
-  // another pass over the samples.
-  if (trace.columns.empty()) trace.peak = PeakOf(channel.samples.data(), channel.samples.size());
-  for (const MinMax& m : trace.columns) trace.peak = std::max({trace.peak, std::fabs(m.min), std::fabs(m.max)});
-  return trace;
 }
 
 }  // namespace view

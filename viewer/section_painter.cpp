@@ -1,14 +1,19 @@
 #include "viewer/section_painter.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QImageWriter>
 #include <QPainter>
 #include <QPen>
 #include <QVector>
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "base/cp936.h"
+#include "base/error.h"
+#include "base/native_file.h"
 #include "settings/ui_fonts.h"
 
 namespace gt7p {
@@ -17,174 +22,357 @@ namespace {
 
 constexpr int kFontPixels = 13;
 constexpr int kPanelFontPixels = 12;
+constexpr int kSmallestPanelFont = 11;  // below this the panel drops lines instead
 const QColor kPickColors[6] = {QColor(220, 30, 30), QColor(30, 90, 220), QColor(20, 150, 40),
                                QColor(230, 130, 0), QColor(180, 40, 180), QColor(0, 160, 170)};
+const QColor kFirstBreakColor(255, 200, 0);
 
 QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
 QString Core(const std::string& cp936) { return QString::fromStdString(Cp936ToUtf8(cp936)); }
 
-QString GainText(const Scaling& scaling) {
-  return Ui("增益 ×") + QString::number(scaling.gain, 'g', 3) + (scaling.normalise ? Ui("  道归一化") : QString());
-}
-
-// Lines of the header panel and the font pixels that let them fit.
-int PanelFontPixels(const Section& section, int height) {
-  const int lines = static_cast<int>(section.headerLines.size()) + 2;
+// The font of the header panel: the largest from 12 px down to 11 px that
+// fits its lines; lines that still don't fit are left out.
+QFont PanelFont(const Section& section, int height) {
+  const int lines = static_cast<int>(section.headerLines.size()) + 1;
   int pixels = kPanelFontPixels;
-  while (pixels > 8 && QFontMetrics(SectionFont(pixels)).lineSpacing() * lines > height) --pixels;
-  return pixels;
+  while (pixels > kSmallestPanelFont && QFontMetrics(SectionFont(pixels)).lineSpacing() * lines > height) --pixels;
+  return SectionFont(pixels);
 }
 
-}  // namespace
-
-QFont SectionFont(int pixels) { return SongPixelFont(pixels); }
-
-SectionGeometry FitSection(const Section& section, int width, int height, Frame& frame) {
-  const QFontMetrics fm(SectionFont(kFontPixels));
-  frame.margin = 8;
-  frame.labelWidth = std::max(fm.horizontalAdvance(Ui("道号")), fm.horizontalAdvance(QStringLiteral("00000"))) + 8;
-  frame.titleHeight = 2 * fm.lineSpacing() + 8;  // the title, then the label column's head and the legend
-  frame.axisHeight = 2 * fm.lineSpacing() + 10;
-  const QFontMetrics panel(SectionFont(PanelFontPixels(section, height - frame.margin - frame.titleHeight)));
-  int names = 0, values = 0;
-  for (const FieldLine& line : section.headerLines) {
-    names = std::max(names, panel.horizontalAdvance(Core(line.name)));
-    values = std::max(values, panel.horizontalAdvance(Core(line.value)));
-  }
-  frame.panelWidth = std::clamp(names + values + 28, 200, 420);
-  return LayoutSection(width, height, static_cast<int>(section.traces.size()), section.firstMs, section.lastMs, frame);
+int PanelNameWidth(const Section& section, const QFontMetrics& fm) {
+  int names = 0;
+  for (const FieldLine& line : section.headerLines) names = std::max(names, fm.horizontalAdvance(Core(line.name)));
+  return names;
 }
 
-void PaintSection(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
-                  const Scaling& scaling, int width, int height, int marked) {
-  painter.save();
-  painter.fillRect(QRect(0, 0, width, height), Qt::white);
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  const QFont font = SectionFont(kFontPixels);
-  const QFontMetrics fm(font);
-  painter.setFont(font);
-  const double spacing = g.Spacing();
-  const int right = g.left + g.width, bottom = g.top + g.height;
+// Points of the picture from a place along the time axis and one along the
+// trace axis.
+struct Axes {
+  bool timeDown;
+  QPoint At(int time, int trace) const { return timeDown ? QPoint(trace, time) : QPoint(time, trace); }
+  QLine Line(int time0, int trace0, int time1, int trace1) const { return QLine(At(time0, trace0), At(time1, trace1)); }
+};
 
-  // Title: file, time, place, gain; then the legend of the analysis points shown.
+void PaintTitle(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
+                const QFontMetrics& fm) {
   QString title = Core(section.fileName);
   for (const FieldLine& line : section.headerLines)
     if (line.name == Utf8ToCp936("探测时间") || line.name == Utf8ToCp936("探测地点"))
       title += "   " + Core(line.value).trimmed();
-  title += "   " + GainText(scaling);
-  const int titleBase = frame.margin + fm.ascent() + 2;
+  if (!section.settingsText.empty()) title += "   " + Core(section.settingsText);
   painter.setPen(Qt::black);
-  painter.drawText(frame.margin, titleBase, title);
+  painter.drawText(frame.margin, frame.margin + fm.ascent() + 2, title);
+
+  // The legend of the marks shown, right-aligned above the traces.
   bool used[6] = {};
   for (const SectionTrace& trace : section.traces)
     for (size_t k = 0; k < 6; ++k) used[k] = used[k] || PickTimeMs(section.header, trace.picks[k]).has_value();
-  const int headBase = g.top - 5;
-  int legendX = right;
+  const bool firstBreaks = std::any_of(section.firstBreaks.begin(), section.firstBreaks.end(),
+                                       [&](int32_t n) { return PickTimeMs(section.header, n).has_value(); });
+  const int headBase = frame.margin + frame.titleHeight - 5;
+  int x = g.left + g.width;
+  if (firstBreaks) {
+    const QString label = Ui("拾取");
+    x -= fm.horizontalAdvance(label) + 16;
+    painter.fillRect(x, headBase - fm.ascent() + 2, 6, fm.ascent(), kFirstBreakColor);
+    painter.drawText(x + 9, headBase, label);
+  }
+  const int instrumentRight = x;
   for (int k = 5; k >= 0; --k) {
     if (!used[k]) continue;
     const QString label = QStringLiteral("t%1").arg(k);
-    legendX -= fm.horizontalAdvance(label) + 16;
-    painter.fillRect(legendX, headBase - fm.ascent() + 2, 4, fm.ascent(), kPickColors[k]);
-    painter.drawText(legendX + 7, headBase, label);
+    x -= fm.horizontalAdvance(label) + 16;
+    painter.fillRect(x, headBase - fm.ascent() + 2, 4, fm.ascent(), kPickColors[k]);
+    painter.drawText(x + 7, headBase, label);
   }
-  if (legendX < right) {
+  if (x < instrumentRight) {
     const QString legend = Ui("仪器解析点：");
-    painter.drawText(legendX - fm.horizontalAdvance(legend) - 4, headBase, legend);
+    painter.drawText(x - fm.horizontalAdvance(legend) - 4, headBase, legend);
   }
+}
 
-  // Timing lines and the time axis; the trigger (0 ms) darker.
-  const TimeAxis axis = MakeTimeAxis(g.firstMs, g.lastMs, g.width, std::max(60, fm.horizontalAdvance("-000.00") + 16));
+void PaintTimeAxis(QPainter& painter, const SectionGeometry& g, const Frame& frame, const QFontMetrics& fm) {
+  const Axes axes{g.timeDown};
+  const int t0 = g.TimeStart(), t1 = g.TimeStart() + g.TimePixels();
+  const int b0 = g.TraceStart(), b1 = g.TraceStart() + g.TracePixels();
+  const int minPixels = g.timeDown ? 3 * fm.lineSpacing() : std::max(60, fm.horizontalAdvance("-000.00") + 16);
+  const TimeAxis axis = MakeTimeAxis(g.range.firstMs, g.range.lastMs, g.TimePixels(), minPixels);
   for (double t : axis.ticksMs) {
-    const int x = static_cast<int>(std::lround(g.TimeToX(t)));
+    const int p = static_cast<int>(std::lround(g.TimeToPixel(t)));
+    if (p < t0 || p > t1) continue;
     painter.setPen(QPen(std::fabs(t) < axis.stepMs * 1e-6 ? QColor(120, 120, 120) : QColor(215, 215, 215), 1));
-    painter.drawLine(x, g.top, x, bottom);
+    painter.drawLine(axes.Line(p, b0, p, b1));
     painter.setPen(Qt::black);
-    painter.drawLine(x, bottom, x, bottom + 4);
     const QString label = QString::fromStdString(TickLabel(t, axis.stepMs));
-    painter.drawText(x - fm.horizontalAdvance(label) / 2, bottom + 5 + fm.ascent(), label);
+    if (g.timeDown) {
+      painter.drawLine(b0 - 4, p, b0, p);
+      painter.drawText(b0 - 6 - fm.horizontalAdvance(label), p + fm.ascent() / 2 - 1, label);
+    } else {
+      painter.drawLine(p, b1, p, b1 + 4);
+      painter.drawText(p - fm.horizontalAdvance(label) / 2, b1 + 5 + fm.ascent(), label);
+    }
   }
   painter.setPen(Qt::black);
   painter.drawRect(g.left, g.top, g.width, g.height);
-  const QString axisTitle = Ui("时间 (ms)");
-  painter.drawText(g.left + (g.width - fm.horizontalAdvance(axisTitle)) / 2, bottom + 5 + fm.lineSpacing() + fm.ascent(),
-                   axisTitle);
-
-  // Channel labels, as many as fit.
-  painter.drawText(frame.margin, headBase, Ui("道号"));
-  const int stride = LabelStride(spacing, fm.height());
-  for (size_t i = 0; i < section.traces.size(); i += static_cast<size_t>(stride)) {
-    const QString label = QString::number(section.traces[i].channelNumber);
-    const int y = static_cast<int>(std::lround(g.Baseline(static_cast<int>(i))));
-    painter.drawText(g.left - 6 - fm.horizontalAdvance(label), y + fm.ascent() / 2 - 1, label);
+  const QString title = Ui("时间 (ms)");
+  if (g.timeDown) {
+    // Upright along the left edge, beside the labels.
+    painter.save();
+    painter.translate(frame.margin + fm.ascent(), g.top + (g.height + fm.horizontalAdvance(title)) / 2);
+    painter.rotate(-90);
+    painter.drawText(0, 0, title);
+    painter.restore();
+  } else {
+    painter.drawText(g.left + (g.width - fm.horizontalAdvance(title)) / 2, b1 + 5 + fm.lineSpacing() + fm.ascent(),
+                     title);
   }
+}
 
-  // Traces: the positive side filled from the baseline, then the wiggle.
-  float recordPeak = 0;
-  for (const SectionTrace& trace : section.traces) recordPeak = std::max(recordPeak, trace.peak);
+void PaintTraceLabels(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
+                      const QFontMetrics& fm) {
+  painter.setPen(Qt::black);
+  const int labelPixels = g.timeDown ? fm.horizontalAdvance(QStringLiteral("0000")) + 4 : fm.height();
+  const int stride = LabelStride(g.Spacing(), labelPixels);
+  if (g.timeDown)
+    painter.drawText(frame.margin, g.top - 5, Ui("道号"));
+  else
+    painter.drawText(frame.margin, frame.margin + frame.titleHeight - 5, Ui("道号"));
+  std::vector<double> drawn;  // baselines of the labels so far: spaced traces may crowd
+  for (size_t i = 0; i < section.traces.size(); i += static_cast<size_t>(stride)) {
+    if (!g.Visible(static_cast<int>(i))) continue;
+    const double b = g.Baseline(static_cast<int>(i));
+    if (std::any_of(drawn.begin(), drawn.end(), [&](double d) { return std::fabs(d - b) < labelPixels; })) continue;
+    drawn.push_back(b);
+    const QString label = QString::number(section.traces[i].channelNumber);
+    const int at = static_cast<int>(std::lround(b));
+    if (g.timeDown)
+      painter.drawText(at - fm.horizontalAdvance(label) / 2, g.top - 5, label);
+    else
+      painter.drawText(g.left - 6 - fm.horizontalAdvance(label), at + fm.ascent() / 2 - 1, label);
+  }
+}
+
+// Variable density: each trace a band of colour out to the middle between
+// it and its neighbours.
+void PaintDensity(QPainter& painter, const Section& section, const SectionGeometry& g, const DisplayOptions& options,
+                  float recordPeak) {
+  QImage image(g.width, g.height, QImage::Format_RGB32);
+  if (image.isNull()) throw std::bad_alloc();
+  image.fill(Qt::white);
+  std::vector<std::pair<double, int>> order;
+  for (size_t i = 0; i < section.traces.size(); ++i)
+    if (g.Visible(static_cast<int>(i))) order.push_back({g.Baseline(static_cast<int>(i)), static_cast<int>(i)});
+  std::sort(order.begin(), order.end());
+  const double spacing = g.Spacing();
+  const int bands = g.TracePixels();
+  std::vector<QRgb> colours;
+  for (size_t k = 0; k < order.size(); ++k) {
+    const SectionTrace& trace = section.traces[static_cast<size_t>(order[k].second)];
+    const double base = order[k].first - g.TraceStart();
+    const double from = k > 0 ? (order[k - 1].first - g.TraceStart() + base) / 2 : base - spacing / 2;
+    const double to = k + 1 < order.size() ? (order[k + 1].first - g.TraceStart() + base) / 2 : base + spacing / 2;
+    const int first = std::max(0, static_cast<int>(std::lround(from)));
+    const int last = std::min(bands - 1, static_cast<int>(std::lround(to)) - 1);
+    if (first > last) continue;
+    const double scale = TraceScale(options, trace.peak, recordPeak, spacing);
+    colours.assign(trace.columns.size(), qRgb(255, 255, 255));
+    for (size_t c = 0; c < trace.columns.size(); ++c) {
+      const MinMax& m = trace.columns[c];
+      if (m.gap()) continue;
+      colours[c] = 0xFF000000u | DensityColour(std::fabs(m.max) >= std::fabs(m.min) ? m.max : m.min, scale, spacing,
+                                               options);
+    }
+    const int n = std::min<int>(static_cast<int>(colours.size()), g.TimePixels());
+    if (g.timeDown) {
+      for (int y = 0; y < n; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(row + first, row + last + 1, colours[static_cast<size_t>(y)]);
+      }
+    } else {
+      for (int y = first; y <= last; ++y)
+        std::copy(colours.begin(), colours.begin() + n, reinterpret_cast<QRgb*>(image.scanLine(y)));
+    }
+  }
+  painter.drawImage(g.left, g.top, image);
+}
+
+void PaintWiggles(QPainter& painter, const Section& section, const SectionGeometry& g, const DisplayOptions& options,
+                  float recordPeak) {
+  const Axes axes{g.timeDown};
+  const double spacing = g.Spacing();
+  // Up for time across, right for time downwards.
+  const double sign = g.timeDown ? 1 : -1;
   QVector<QLine> fill, wiggle;
-  painter.setClipRect(g.left, g.top, g.width + 1, g.height + 1);
-  if (marked >= 0 && static_cast<size_t>(marked) < section.traces.size())
-    painter.fillRect(QRectF(g.left, g.Baseline(marked) - spacing / 2, g.width, spacing), QColor(255, 250, 205));
   for (size_t i = 0; i < section.traces.size(); ++i) {
+    if (!g.Visible(static_cast<int>(i))) continue;
     const SectionTrace& trace = section.traces[i];
     const double base = g.Baseline(static_cast<int>(i));
-    const double scale = TraceScale(scaling, trace.peak, recordPeak, spacing);
-    const int y0 = static_cast<int>(std::lround(base));
+    const double scale = TraceScale(options, trace.peak, recordPeak, spacing);
+    const int b = static_cast<int>(std::lround(base));
     fill.clear();
     wiggle.clear();
     for (size_t c = 0; c < trace.columns.size(); ++c) {
-      const int x = g.left + static_cast<int>(c);
-      const int yMax = static_cast<int>(std::lround(base - ClippedOffset(trace.columns[c].max, scale, spacing)));
-      const int yMin = static_cast<int>(std::lround(base - ClippedOffset(trace.columns[c].min, scale, spacing)));
-      if (yMax < y0) fill.append(QLine(x, y0, x, yMax));
-      wiggle.append(QLine(x, yMin, x, yMax));
+      const MinMax& m = trace.columns[c];
+      if (m.gap()) continue;
+      const int t = g.TimeStart() + static_cast<int>(c);
+      const double o1 = ClippedOffset(m.max, scale, spacing, options), o2 = ClippedOffset(m.min, scale, spacing, options);
+      const int p1 = static_cast<int>(std::lround(base + sign * o1)), p2 = static_cast<int>(std::lround(base + sign * o2));
+      wiggle.append(axes.Line(t, p1, t, p2));
+      if (options.mode == TraceMode::kFillPositive) {
+        const double high = std::max(o1, o2);
+        if (high > 0.5) fill.append(axes.Line(t, b, t, static_cast<int>(std::lround(base + sign * high))));
+      } else if (options.mode == TraceMode::kFillNegative) {
+        const double low = std::min(o1, o2);
+        if (low < -0.5) fill.append(axes.Line(t, b, t, static_cast<int>(std::lround(base + sign * low))));
+      }
     }
     painter.setPen(QPen(QColor(60, 60, 60), 1));
     painter.drawLines(fill);
     painter.setPen(QPen(Qt::black, 1));
     painter.drawLines(wiggle);
   }
+}
 
-  // The instrument's analysis points on their traces.
-  const int markHalf = std::max(2, static_cast<int>(spacing * 0.45));
+void PaintMarks(QPainter& painter, const Section& section, const SectionGeometry& g) {
+  const Axes axes{g.timeDown};
+  const double spacing = g.Spacing();
+  const int half = std::max(2, static_cast<int>(spacing * 0.45));
   for (size_t i = 0; i < section.traces.size(); ++i) {
-    const int base = static_cast<int>(std::lround(g.Baseline(static_cast<int>(i))));
+    if (!g.Visible(static_cast<int>(i))) continue;
+    const int b = static_cast<int>(std::lround(g.Baseline(static_cast<int>(i))));
     for (size_t k = 0; k < 6; ++k) {
       const auto t = PickTimeMs(section.header, section.traces[i].picks[k]);
       if (!t) continue;
-      const int x = static_cast<int>(std::lround(g.TimeToX(*t)));
+      const int p = static_cast<int>(std::lround(g.TimeToPixel(*t)));
       painter.setPen(QPen(kPickColors[k], spacing >= 8 ? 2 : 1));
-      painter.drawLine(x, base - markHalf, x, base + markHalf);
+      painter.drawLine(axes.Line(p, b - half, p, b + half));
+    }
+    if (i < section.firstBreaks.size()) {
+      const auto t = PickTimeMs(section.header, section.firstBreaks[i]);
+      if (!t) continue;
+      const int p = static_cast<int>(std::lround(g.TimeToPixel(*t)));
+      // A bar across the trace, outlined so that it shows on any mode.
+      const QLine bar = axes.Line(p, b - half - 1, p, b + half + 1);
+      painter.setPen(QPen(Qt::black, spacing >= 8 ? 5 : 3));
+      painter.drawLine(bar);
+      painter.setPen(QPen(kFirstBreakColor, spacing >= 8 ? 3 : 1));
+      painter.drawLine(bar);
     }
   }
+}
+
+void PaintHeaderPanel(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
+                      int height) {
+  const int x = g.left + g.width + frame.margin;
+  const QFont font = PanelFont(section, height - g.top - frame.margin);
+  const QFontMetrics pm(font);
+  painter.setFont(font);
+  painter.setPen(QColor(200, 200, 200));
+  painter.drawRect(x, g.top, frame.panelWidth, height - g.top - frame.margin);
+  const int names = PanelNameWidth(section, pm);
+  const int valueX = x + 8 + names + pm.horizontalAdvance(QStringLiteral("  "));
+  int y = g.top + 6 + pm.ascent();
+  painter.setPen(Qt::black);
+  for (const FieldLine& line : section.headerLines) {
+    if (y + pm.descent() > height - frame.margin) break;
+    painter.drawText(x + 8, y, Core(line.name));
+    painter.drawText(QRect(valueX, y - pm.ascent(), x + frame.panelWidth - 4 - valueX, pm.lineSpacing()),
+                     Qt::AlignLeft | Qt::AlignTop, Core(line.value));
+    y += pm.lineSpacing();
+  }
+}
+
+}  // namespace
+
+QFont SectionFont(int pixels) { return SongPixelFont(pixels); }
+
+SectionGeometry FitSection(const Section& section, const DisplayOptions& options,
+                           const std::optional<ViewRange>& range, int width, int height, bool withPanel,
+                           Frame& frame) {
+  const QFontMetrics fm(SectionFont(kFontPixels));
+  frame.margin = 8;
+  frame.titleHeight = 2 * fm.lineSpacing() + 8;  // the title, then the label column's head and the legend
+  if (options.timeDown) {
+    frame.traceLabels = fm.lineSpacing() + 6;
+    frame.timeLabels = fm.horizontalAdvance(QStringLiteral("-0000.00")) + fm.lineSpacing() + 10;
+  } else {
+    frame.traceLabels = std::max(fm.horizontalAdvance(Ui("道号")), fm.horizontalAdvance(QStringLiteral("00000"))) + 8;
+    frame.timeLabels = 2 * fm.lineSpacing() + 10;
+  }
+  frame.panelWidth = 0;
+  if (withPanel) {
+    const QFontMetrics panel(PanelFont(section, height - frame.margin - frame.titleHeight));
+    int values = 0;
+    for (const FieldLine& line : section.headerLines) values = std::max(values, panel.horizontalAdvance(Core(line.value)));
+    frame.panelWidth =
+        std::clamp(PanelNameWidth(section, panel) + panel.horizontalAdvance(QStringLiteral("  ")) + values + 14, 200, 420);
+  }
+  const std::vector<double> positions = TracePositions(section, options.byDistance);
+  const double gap = options.byDistance ? UsualGap(positions) : 1.0;
+  return LayoutSection(width, height, options, range ? *range : FullRange(section, positions, gap), positions, gap,
+                       frame);
+}
+
+void PaintSection(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
+                  const DisplayOptions& options, int width, int height, int marked) {
+  painter.save();
+  painter.fillRect(QRect(0, 0, width, height), Qt::white);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  const QFont font = SectionFont(kFontPixels);
+  const QFontMetrics fm(font);
+  painter.setFont(font);
+
+  PaintTitle(painter, section, g, frame, fm);
+  PaintTimeAxis(painter, g, frame, fm);
+  PaintTraceLabels(painter, section, g, frame, fm);
+
+  float recordPeak = 0;
+  for (const SectionTrace& trace : section.traces) recordPeak = std::max(recordPeak, trace.peak);
+  painter.setClipRect(g.left, g.top, g.width + 1, g.height + 1);
+  if (marked >= 0 && static_cast<size_t>(marked) < section.traces.size() && g.Visible(marked)) {
+    const double b = g.Baseline(marked), s = g.Spacing();
+    const QRectF band = g.timeDown ? QRectF(b - s / 2, g.top, s, g.height) : QRectF(g.left, b - s / 2, g.width, s);
+    painter.fillRect(band, QColor(255, 250, 205));
+  }
+  if (options.mode == TraceMode::kDensityGrey || options.mode == TraceMode::kDensityRedWhiteBlue)
+    PaintDensity(painter, section, g, options, recordPeak);
+  else
+    PaintWiggles(painter, section, g, options, recordPeak);
+  PaintMarks(painter, section, g);
   painter.setClipping(false);
 
-  // Header fields beside the section.
-  if (frame.panelWidth > 0) {
-    const int x = right + frame.margin;
-    const QFont panelFont = SectionFont(PanelFontPixels(section, height - g.top));
-    const QFontMetrics pm(panelFont);
-    painter.setFont(panelFont);
-    painter.setPen(QColor(200, 200, 200));
-    painter.drawRect(x, g.top, frame.panelWidth, height - g.top - frame.margin);
-    int names = 0;
-    for (const FieldLine& line : section.headerLines) names = std::max(names, pm.horizontalAdvance(Core(line.name)));
-    int y = g.top + 6 + pm.ascent();
-    painter.setPen(Qt::black);
-    for (const FieldLine& line : section.headerLines) {
-      if (y > height - frame.margin) break;
-      painter.drawText(x + 8, y, Core(line.name));
-      painter.drawText(QRect(x + 16 + names, y - pm.ascent(), frame.panelWidth - names - 22, pm.lineSpacing()),
-                       Qt::AlignLeft | Qt::AlignTop, Core(line.value));
-      y += pm.lineSpacing();
-    }
-  }
+  if (frame.panelWidth > 0) PaintHeaderPanel(painter, section, g, frame, height);
   painter.restore();
+}
+
+void PaintWholeSection(QPainter& painter, Section& section, const DisplayOptions& options,
+                       const std::optional<ViewRange>& range, int width, int height, const DisplayedSamples& displayed) {
+  Frame frame;
+  const SectionGeometry geometry = FitSection(section, options, range, width, height, true, frame);
+  for (size_t i = 0; i < section.traces.size(); ++i) {
+    const std::vector<float>& samples = displayed(static_cast<int>(i));
+    section.traces[i].peak = PeakOf(samples.data(), samples.size());
+    if (geometry.Visible(static_cast<int>(i)))
+      SetColumns(section.traces[i], section.header, samples, geometry);
+    else
+      section.traces[i].columns.clear();
+  }
+  PaintSection(painter, section, geometry, frame, options, width, height);
+}
+
+QImage DrawSection(Section& section, const DisplayOptions& options, const std::optional<ViewRange>& range, int width,
+                   int height, const DisplayedSamples& displayed) {
+  QImage image(width, height, QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  QPainter painter(&image);
+  PaintWholeSection(painter, section, options, range, width, height, displayed);
+  return image;
 }
 
 QImage WithPalette(const QImage& image) {
   if (image.format() != QImage::Format_RGB32) return QImage();
   QImage indexed(image.size(), QImage::Format_Indexed8);
+  if (indexed.isNull()) return QImage();
   QList<QRgb> palette;
   // Colour to palette index: open addressing in a table 16 times the
   // palette's largest size, so that probes stay short.
@@ -218,6 +406,17 @@ QImage WithPalette(const QImage& image) {
   }
   indexed.setColorTable(palette);
   return indexed;
+}
+
+void WritePng(const QImage& image, const std::filesystem::path& path) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  const QImage indexed = WithPalette(image);
+  if (!QImageWriter(&buffer, "png").write(indexed.isNull() ? image : indexed)) throw Error(Utf8ToCp936("内存不足！"));
+  NativeFile out;
+  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
+  if (!out.Write(bytes.constData(), static_cast<size_t>(bytes.size())) || !out.Close()) throw WriteError(out.error());
 }
 
 }  // namespace view

@@ -1,13 +1,19 @@
-// The section drawn with QPainter, the same for the viewer window and for
-// the offscreen plot: title line with the analysis points' legend, channel
-// labels ("道号"), timing lines and time axis in ms, the traces (wiggle with
-// positive variable-area fill), the analysis points t0..t5 as marks, and the
-// header fields on the right as the file list renders them.
+// The section drawn with QPainter, the same for the viewer window, its
+// pictures and prints, and the offscreen plot: the title line with the
+// legend of the analysis points, the channel labels ("道号"), the timing
+// lines and the time axis in ms, the traces in their mode, the instrument's
+// analysis points t0..t5 and the operator's first breaks as marks, and
+// (pictures and the plot) the header fields on the right as the file list
+// renders them.
 #pragma once
 
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "viewer/section.h"
 
@@ -20,22 +26,45 @@ namespace view {
 // stands in for it), `pixels` high.
 QFont SectionFont(int pixels);
 
-// Lays the section out in a `width` x `height` picture: measures the frame
-// with the font (labels, title, axis, header panel) and returns where the
-// traces go. Columns of the traces are then decimated to its width.
-SectionGeometry FitSection(const Section& section, int width, int height, Frame& frame);
+// Lays the section out in a `width` x `height` picture for `range` (none:
+// all of it): measures the frame with the font (labels, title, axis, and
+// the header panel when `withPanel`) and returns where the traces go.
+// Their columns are then made for its time span (SetColumns).
+SectionGeometry FitSection(const Section& section, const DisplayOptions& options,
+                           const std::optional<ViewRange>& range, int width, int height, bool withPanel,
+                           Frame& frame);
 
 // Paints everything into (0, 0, width, height). `marked` is a trace to
 // outline (-1: none).
 void PaintSection(QPainter& painter, const Section& section, const SectionGeometry& geometry, const Frame& frame,
-                  const Scaling& scaling, int width, int height, int marked = -1);
+                  const DisplayOptions& options, int width, int height, int marked = -1);
+
+// The displayed samples of trace i, in a buffer of the caller's that stays
+// valid until the next call.
+using DisplayedSamples = std::function<const std::vector<float>&(int trace)>;
+
+// The whole picture, as the plot and the window's pictures and prints
+// make it: laid out, every trace's peak and the visible traces' columns
+// from their displayed samples (asked for in channel order, one at a
+// time), painted with the header panel.
+void PaintWholeSection(QPainter& painter, Section& section, const DisplayOptions& options,
+                       const std::optional<ViewRange>& range, int width, int height, const DisplayedSamples& displayed);
+// The same into an image; a null image when there is no memory for it.
+QImage DrawSection(Section& section, const DisplayOptions& options, const std::optional<ViewRange>& range,
+                   int width, int height, const DisplayedSamples& displayed);
 
 // The picture (Format_RGB32) with a palette of its own colours, or a null
-// image when it has more than 256 or another format. A section has a few hundred shades at most (its few
-// colours and the text's smoothing); as a palette PNG it is a third of the
-// bytes, which the PNG writer neither filters nor searches: written several
-// times faster, and smaller.
+// image when it has more than 256 or another format. A wiggle section has a
+// few hundred shades at most (its few colours and the text's smoothing);
+// as a palette PNG it is a third of the bytes, which the PNG writer neither
+// filters nor searches: written several times faster, and smaller.
 QImage WithPalette(const QImage& image);
+
+// Writes the picture as a PNG (with a palette where it has few colours),
+// made in memory and written by our own calls, so that a write that fails
+// says why and libpng never prints its own words. Throws Error
+// "无法创建文件！", WriteError, or "内存不足！".
+void WritePng(const QImage& image, const std::filesystem::path& path);
 
 }  // namespace view
 }  // namespace gt7p

@@ -1,7 +1,10 @@
 // The record viewer's toolkit-free side: the section's computations
-// (section.h) and the offscreen plot (plot.h), which gt7p-cli calls without
-// knowing Qt. Code outside viewer/ includes this header, or frm_view.h for
-// the viewer window (Qt). Private to viewer/: section_painter.h (QPainter).
+// (section.h), the display processing (processing.h), first breaks and
+// their picker (first_breaks.h), the records of a folder
+// (record_files.h), and the offscreen plot (plot.h), which gt7p-cli calls
+// without knowing Qt. Code outside viewer/ includes this header, or
+// frm_view.h for the viewer window (Qt). Private to viewer/:
+// section_painter.h (QPainter) and the window's panels.
 //
 // Threads: the caller's. The plot makes a GUI application (no display) when
 // the process has none, so it runs on the main thread of a program without
@@ -9,12 +12,17 @@
 //
 // Blocking: reading the record, one channel at a time (records/records.h);
 // the section holds a few values per pixel column and channel, whatever the
-// record's size.
+// record's size. The window holds the record's samples and their displayed
+// copy, for records up to kMaxViewedSamples samples.
 //
-// Failures: PlotRecordFile throws the reader's Error, "无法创建文件！" and
-// "写入文件失败！"; without Qt it throws Error saying that plotting is not
-// built in. The section's functions throw nothing.
+// Failures: PlotRecordFile throws the reader's Error, "无法创建文件！",
+// WriteError and "内存不足！"; without Qt it throws Error saying that
+// plotting is not built in. The section's functions throw nothing but
+// std::bad_alloc.
 #pragma once
 
+#include "viewer/first_breaks.h"
 #include "viewer/plot.h"
+#include "viewer/processing.h"
+#include "viewer/record_files.h"
 #include "viewer/section.h"

@@ -255,6 +255,51 @@ TEST_F(CliExportTest, PlotDrawsTheTextInAFont) {
   EXPECT_NE(Slurp(dir_ / "a.png"), Slurp(dir_ / "b.png"));
 }
 
+// Every display setting of the viewer reaches the picture; settings it
+// can't take are usage errors.
+TEST_F(CliExportTest, PlotTakesTheViewersSettings) {
+  ASSERT_EQ(Run("sample --index 2 a.T7P").status, 0);
+  gt7p::test::CliResult r = Run("plot a.T7P -o plain.png --width 600 --height 400");
+  if (r.status == 1 && r.err.find("Qt") != std::string::npos) GTEST_SKIP() << "built without Qt";
+  ASSERT_EQ(r.status, 0) << r.err;
+  const char* settings[] = {"--mode wiggle", "--mode va-neg", "--mode grey", "--mode rwb", "--gain 6", "--agc 1",
+                            "--clip 0.3", "--filter 1000,10000", "--filter 0,5000", "--dc", "--range 0,2",
+                            "--time-down", "--reverse", "--flip", "--no-normalise"};
+  std::map<std::string, std::string> pictures = {{Slurp(dir_ / "plain.png"), "plain"}};
+  for (const char* setting : settings) {
+    r = Run(std::string("plot a.T7P -o s.png --width 600 --height 400 ") + setting);
+    ASSERT_EQ(r.status, 0) << setting << ": " << r.err;
+    EXPECT_EQ(PngSize(Slurp(dir_ / "s.png")), std::make_pair(600u, 400u)) << setting;
+    const auto [at, added] = pictures.emplace(Slurp(dir_ / "s.png"), setting);
+    EXPECT_TRUE(added) << setting << " draws what " << at->second << " draws";
+  }
+  // Receivers 1 m apart: spaced by distance, the picture is the evenly spaced one.
+  ASSERT_EQ(Run("plot a.T7P -o s.png --width 600 --height 400 --distance").status, 0);
+  EXPECT_EQ(pictures[Slurp(dir_ / "s.png")], "plain");
+  for (const char* bad : {"--mode va+", "--gain 61", "--gain x", "--agc -1", "--clip 0", "--filter 500,100",
+                          "--filter 100", "--filter -1,100", "--range 5,1", "--range 1,x", "--gain 1,5"}) {
+    r = Run(std::string("plot a.T7P -o bad.png ") + bad);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "bad.png")) << bad;
+  }
+}
+
+// The operator's first breaks beside the record are drawn; a table that
+// can't be read is left out, the picture still made.
+TEST_F(CliExportTest, PlotDrawsTheFirstBreaksBesideTheRecord) {
+  ASSERT_EQ(Run("sample --index 2 a.T7P").status, 0);
+  gt7p::test::CliResult r = Run("plot a.T7P -o before.png");
+  if (r.status == 1 && r.err.find("Qt") != std::string::npos) GTEST_SKIP() << "built without Qt";
+  std::ofstream(dir_ / "a.picks.csv", std::ios::binary) << "file,channel,distance_m,layer,sample,time_ms\r\n"
+                                                            "a.T7P,3,3,t0,200,1.84\r\n";
+  ASSERT_EQ(Run("plot a.T7P -o picked.png").status, 0);
+  EXPECT_NE(Slurp(dir_ / "picked.png"), Slurp(dir_ / "before.png"));
+  std::ofstream(dir_ / "a.picks.csv", std::ios::binary) << "not a table";
+  r = Run("plot a.T7P -o broken.png");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Slurp(dir_ / "broken.png"), Slurp(dir_ / "before.png"));
+}
+
 TEST_F(CliExportTest, InfoOfQfxAndEspShowsTheFieldsTheyHold) {
   ASSERT_EQ(Run("sample --index 3 s.T7P").status, 0);
   ASSERT_EQ(Run("convert s.T7P").status, 0);

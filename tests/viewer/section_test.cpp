@@ -1,8 +1,11 @@
 // The section's computations, checked against values worked out by hand.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <limits>
 
+#include "tests/support/comma_locale.h"
 #include "viewer/viewer.h"
 
 namespace gt7p {
@@ -48,7 +51,51 @@ TEST(Decimate, FewerSamplesThanColumnsFollowTheLines) {
   const auto flat = DecimateTrace(one, 1, 3);
   EXPECT_EQ(flat[2].min, 3);
   EXPECT_EQ(flat[2].max, 3);
-  EXPECT_TRUE(DecimateTrace(s, 0, 3)[0].max == 0);
+  EXPECT_TRUE(DecimateTrace(s, 0, 3)[0].gap());
+}
+
+TEST(Decimate, AZoomedSpanAndWhatLiesBeyondTheSamples) {
+  // Positions 2 to 4 of 0, 10, 20, 30, 40, 50 in 4 columns of half a
+  // sample each; then a span reaching beyond both ends.
+  const float s[] = {0, 10, 20, 30, 40, 50};
+  const auto c = DecimateSpan(s, 6, 2, 4, 4);
+  EXPECT_FLOAT_EQ(c[0].min, 20);
+  EXPECT_FLOAT_EQ(c[0].max, 25);
+  EXPECT_FLOAT_EQ(c[3].min, 35);
+  EXPECT_FLOAT_EQ(c[3].max, 40);
+  const auto wide = DecimateSpan(s, 6, -4, 11, 3);  // columns of 5 positions
+  EXPECT_FLOAT_EQ(wide[0].min, 0);  // before the first sample: nothing
+  EXPECT_FLOAT_EQ(wide[0].max, 10);
+  EXPECT_FLOAT_EQ(wide[1].max, 50);
+  EXPECT_TRUE(wide[2].gap());  // beyond the last sample
+  EXPECT_TRUE(DecimateSpan(s, 6, -3, -1, 2)[1].gap());
+}
+
+TEST(Decimate, SamplesThatAreNotFiniteAreGaps) {
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  const float s[] = {1, 2, nan, 4, 5, inf, 7, 8, -inf, 3};
+  // One column per interval: a line to a bad sample is no line; only the
+  // good end's point is left of it.
+  const auto c = DecimateTrace(s, 10, 9);
+  const float expected[9][2] = {{1, 2}, {2, 2}, {4, 4}, {4, 5}, {5, 5}, {7, 7}, {7, 8}, {8, 8}, {3, 3}};
+  for (size_t i = 0; i < 9; ++i) {
+    EXPECT_FLOAT_EQ(c[i].min, expected[i][0]) << i;
+    EXPECT_FLOAT_EQ(c[i].max, expected[i][1]) << i;
+  }
+  // Closer in, the columns between a good and a bad sample are gaps.
+  const auto close = DecimateSpan(s, 10, 1, 3, 4);
+  EXPECT_FLOAT_EQ(close[0].max, 2);
+  EXPECT_TRUE(close[1].gap() && close[2].gap());
+  EXPECT_FLOAT_EQ(close[3].min, 4);
+  // Many samples per column: the finite ones count, the others drop out.
+  const auto wide = DecimateTrace(s, 10, 2);
+  EXPECT_FLOAT_EQ(wide[0].min, 1);
+  EXPECT_FLOAT_EQ(wide[0].max, 5);
+  EXPECT_FLOAT_EQ(wide[1].min, 3);
+  EXPECT_FLOAT_EQ(wide[1].max, 8);
+  EXPECT_FLOAT_EQ(PeakOf(s, 10), 8);
+  const float bad[] = {nan, inf};
+  EXPECT_TRUE(DecimateTrace(bad, 2, 1)[0].gap());
 }
 
 TEST(Decimate, ASpikeIsNeverLost) {
@@ -98,48 +145,174 @@ TEST(TimeAxis, StepsOfOneTwoFiveAndZeroOnATick) {
   EXPECT_EQ(TickLabel(10, 2), "10");
   EXPECT_EQ(TickLabel(0.04, 0.02), "0.04");
   EXPECT_EQ(TickLabel(-0.0, 0.1), "0");
+  EXPECT_EQ(TickLabel(0, 0.02), "0");
+  EXPECT_EQ(FixedText(-0.001, 2), "0.00");
+  EXPECT_EQ(FixedText(12.345, 1), "12.3");
 }
 
-TEST(Geometry, TracesTimesAndThePanel) {
+// Labels are the same under a locale whose decimal point is ",".
+TEST(TimeAxis, LabelsIgnoreTheLocale) {
+  test::CommaLocale comma;
+  ASSERT_FALSE(comma.name().empty()) << test::CommaLocale::Missing();
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+  EXPECT_EQ(TickLabel(-0.5, 0.5), "-0.5");
+  EXPECT_EQ(TickLabel(0.04, 0.02), "0.04");
+  EXPECT_EQ(FixedText(4.2, 2), "4.20");
+}
+
+
+Section TwelveTraces() {
+  RecordHeader h = Header(1000, 0, 10, 0);
+  h.channelCount = 4;
+  Section s = StartSection(h, "A.T7P");
+  const double distances[] = {2, 4, 6, 12};
+  for (size_t i = 0; i < 4; ++i) {
+    s.traces[i].channelNumber = static_cast<int32_t>(i + 1);
+    s.traces[i].distanceM = distances[i];
+  }
+  return s;
+}
+
+TEST(Geometry, TimeAcrossTracesDownAndThePanel) {
   Frame frame;
-  frame.labelWidth = 40;
   frame.titleHeight = 30;
-  frame.axisHeight = 40;
+  frame.traceLabels = 40;
+  frame.timeLabels = 40;
   frame.panelWidth = 300;
-  frame.margin = 8;
-  SectionGeometry g = LayoutSection(1600, 1000, 10, -1, 9, frame);
+  const Section s = TwelveTraces();
+  const std::vector<double> positions = TracePositions(s, false);
+  const ViewRange all = FullRange(s, positions, 1);
+  EXPECT_DOUBLE_EQ(all.firstPos, -0.5);
+  EXPECT_DOUBLE_EQ(all.lastPos, 3.5);
+  EXPECT_DOUBLE_EQ(all.lastMs, 9.99);
+  SectionGeometry g = LayoutSection(1600, 1000, DisplayOptions(), all, positions, 1, frame);
   EXPECT_EQ(g.left, 48);
   EXPECT_EQ(g.top, 38);
   EXPECT_EQ(g.width, 1600 - 48 - 8 - 308);
   EXPECT_EQ(g.height, 1000 - 38 - 48);
-  EXPECT_DOUBLE_EQ(g.TimeToX(-1), 48);
-  EXPECT_DOUBLE_EQ(g.TimeToX(9), 48 + g.width);
+  EXPECT_EQ(g.TimePixels(), g.width);
+  EXPECT_DOUBLE_EQ(g.TimeToPixel(0), 48);
+  EXPECT_DOUBLE_EQ(g.TimeToPixel(9.99), 48 + g.width);
+  EXPECT_NEAR(g.PixelToTime(g.TimeToPixel(3.3)), 3.3, 1e-12);
+  EXPECT_DOUBLE_EQ(g.Spacing(), g.height / 4.0);
   EXPECT_DOUBLE_EQ(g.Baseline(0), 38 + g.Spacing() / 2);
-  EXPECT_EQ(g.TraceAt(g.Baseline(7)), 7);
-  EXPECT_EQ(g.TraceAt(37), -1);
-  EXPECT_EQ(g.TraceAt(38 + g.height), -1);
+  EXPECT_EQ(g.TraceAt(100, g.Baseline(3) + 3), 3);
+  EXPECT_EQ(g.TraceAt(100, 37), -1);
+  EXPECT_EQ(g.TraceAt(47, g.Baseline(1)), -1);  // on the labels
   // Too narrow for the panel: it goes, the traces take the width.
   Frame narrow = frame;
-  SectionGeometry n = LayoutSection(600, 400, 10, 0, 1, narrow);
+  SectionGeometry n = LayoutSection(600, 400, DisplayOptions(), all, positions, 1, narrow);
   EXPECT_EQ(narrow.panelWidth, 0);
   EXPECT_EQ(n.width, 600 - 48 - 8);
 }
 
-TEST(Scaling, NormalisationGainAndClip) {
-  Scaling s;
-  EXPECT_DOUBLE_EQ(TraceScale(s, 100, 1000, 20), 0.1);     // its own peak: 10 px
-  s.normalise = false;
-  EXPECT_DOUBLE_EQ(TraceScale(s, 100, 1000, 20), 0.01);    // the record's
-  s.gain = 4;
-  EXPECT_DOUBLE_EQ(TraceScale(s, 100, 1000, 20), 0.04);
-  EXPECT_EQ(TraceScale(s, 0, 0, 20), 0);                   // a dead record
-  EXPECT_DOUBLE_EQ(ClippedOffset(1000, 0.1, 20), 20);      // one spacing at most
-  EXPECT_DOUBLE_EQ(ClippedOffset(-1000, 0.1, 20), -20);
-  EXPECT_DOUBLE_EQ(ClippedOffset(50, 0.1, 20), 5);
-  EXPECT_DOUBLE_EQ(StepGain(1, 2), 2);
-  EXPECT_NEAR(StepGain(1, -1), 1 / std::sqrt(2.0), 1e-12);
-  EXPECT_DOUBLE_EQ(StepGain(1000, 5), 1024);
-  EXPECT_DOUBLE_EQ(StepGain(1.0 / 60, -3), 1.0 / 64);
+TEST(Geometry, TimeDownReversedAndSpacedByDistance) {
+  Frame frame;
+  frame.titleHeight = 30;
+  frame.traceLabels = 20;  // above the traces
+  frame.timeLabels = 60;   // left of them
+  DisplayOptions o;
+  o.timeDown = true;
+  o.reverse = true;
+  o.byDistance = true;
+  const Section s = TwelveTraces();
+  const std::vector<double> positions = TracePositions(s, true);
+  const double gap = UsualGap(positions);
+  EXPECT_DOUBLE_EQ(gap, 2);  // gaps 2, 2, 6
+  const ViewRange all = FullRange(s, positions, gap);
+  EXPECT_DOUBLE_EQ(all.firstPos, 1);
+  EXPECT_DOUBLE_EQ(all.lastPos, 13);
+  SectionGeometry g = LayoutSection(800, 600, o, all, positions, gap, frame);
+  EXPECT_EQ(g.left, 68);
+  EXPECT_EQ(g.top, 58);
+  EXPECT_EQ(g.TimePixels(), g.height);
+  EXPECT_DOUBLE_EQ(g.TimeToPixel(0), 58);  // time runs down
+  // Reversed: the farthest trace on the left, 1 m in; gaps by distance.
+  EXPECT_DOUBLE_EQ(g.Baseline(3), 68 + g.width / 12.0);
+  EXPECT_DOUBLE_EQ(g.Baseline(0), 68 + g.width * 11 / 12.0);
+  EXPECT_DOUBLE_EQ(g.Spacing(), g.width / 6.0);
+  EXPECT_NEAR(g.PixelToPosition(g.Baseline(2)), 6, 1e-9);
+  EXPECT_EQ(g.TraceAt(g.Baseline(2) - 5, 300), 2);
+  EXPECT_EQ(g.TraceAt((g.Baseline(2) + g.Baseline(3)) / 2, 300), -1);  // the wide gap: no trace
+  EXPECT_NEAR(g.TimeAt(300, g.top + g.height), 9.99, 1e-9);
+}
+
+TEST(Geometry, ColumnsOfAZoomedView) {
+  RecordHeader h = Header(101, 0, 100, 0);  // 0 to 10 ms
+  std::vector<float> samples(101);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<float>(i);
+  Frame frame;
+  ViewRange range{2, 4, -0.5, 0.5};
+  const SectionGeometry g = LayoutSection(1000, 500, DisplayOptions(), range, {0.0}, 1, frame);
+  SectionTrace trace;
+  SetColumns(trace, h, samples, g);
+  ASSERT_EQ(trace.columns.size(), static_cast<size_t>(g.width));
+  EXPECT_FLOAT_EQ(trace.columns.front().min, 20);  // 2 ms is sample 20
+  EXPECT_FLOAT_EQ(trace.columns.back().max, 40);
+}
+
+TEST(Zoom, SpansZoomAroundTheAnchorAndStayInside) {
+  double a = 0, b = 100;
+  ZoomSpan(a, b, 0.5, 20, 0, 100, 1);  // 20 stays where it was on the screen
+  EXPECT_DOUBLE_EQ(a, 10);
+  EXPECT_DOUBLE_EQ(b, 60);
+  ZoomSpan(a, b, 0.001, 30, 0, 100, 1);  // no narrower than 1
+  EXPECT_DOUBLE_EQ(b - a, 1);
+  ZoomSpan(a, b, 1000, 30, 0, 100, 1);  // no wider than all
+  EXPECT_DOUBLE_EQ(a, 0);
+  EXPECT_DOUBLE_EQ(b, 100);
+  a = 80, b = 90;
+  ScrollSpan(a, b, 50, 0, 100);  // stops at the end
+  EXPECT_DOUBLE_EQ(a, 90);
+  EXPECT_DOUBLE_EQ(b, 100);
+  ScrollSpan(a, b, -200, 0, 100);
+  EXPECT_DOUBLE_EQ(a, 0);
+  a = 95, b = 99;
+  ZoomSpan(a, b, 2, 97, 0, 100, 1);  // growing past the edge: moved back inside
+  EXPECT_DOUBLE_EQ(b, 100);
+  EXPECT_DOUBLE_EQ(a, 92);
+  EXPECT_DOUBLE_EQ(NarrowestTimeMs(Header(10, 0, 25, 0)), 0.2);
+}
+
+TEST(Scaling, GainNormalisationClipAndPolarity) {
+  DisplayOptions o;
+  EXPECT_DOUBLE_EQ(TraceScale(o, 100, 1000, 20), 0.1);     // its own peak: 10 px
+  o.normalise = false;
+  EXPECT_DOUBLE_EQ(TraceScale(o, 100, 1000, 20), 0.01);    // the record's
+  o.gainDb = 20;
+  EXPECT_DOUBLE_EQ(TraceScale(o, 100, 1000, 20), 0.1);
+  EXPECT_EQ(TraceScale(o, 0, 0, 20), 0);                   // a dead record
+  EXPECT_DOUBLE_EQ(ClippedOffset(1000, 0.1, 20, o), 20);   // one spacing at most
+  EXPECT_DOUBLE_EQ(ClippedOffset(-1000, 0.1, 20, o), -20);
+  EXPECT_DOUBLE_EQ(ClippedOffset(50, 0.1, 20, o), 5);
+  o.clip = 2.5;
+  EXPECT_DOUBLE_EQ(ClippedOffset(1000, 0.1, 20, o), 50);
+  o.flipPolarity = true;
+  EXPECT_DOUBLE_EQ(ClippedOffset(50, 0.1, 20, o), -5);
+  EXPECT_DOUBLE_EQ(StepGainDb(0, 2), 6);
+  EXPECT_DOUBLE_EQ(StepGainDb(59, 5), 60);
+  EXPECT_DOUBLE_EQ(StepGainDb(-35, -3), -36);
+  EXPECT_NEAR(GainFactor(6), 1.9953, 1e-4);
+}
+
+TEST(Scaling, DensityColoursAtZeroAndAtTheClip) {
+  DisplayOptions o;
+  o.mode = TraceMode::kDensityGrey;
+  EXPECT_EQ(DensityColour(0, 1, 10, o), 0x808080u);
+  EXPECT_EQ(DensityColour(5, 1, 10, o), 0x000000u);       // a 0 dB peak: black
+  EXPECT_EQ(DensityColour(-99, 1, 10, o), 0xFFFFFFu);     // beyond it: white
+  o.mode = TraceMode::kDensityRedWhiteBlue;
+  EXPECT_EQ(DensityColour(0, 1, 10, o), 0xFFFFFFu);
+  EXPECT_EQ(DensityColour(5, 1, 10, o), 0xFF0000u);
+  EXPECT_EQ(DensityColour(-10, 1, 10, o), 0x0000FFu);
+  EXPECT_EQ(DensityColour(2.5, 1, 10, o), 0xFF8080u);
+  o.clip = 2;
+  EXPECT_EQ(DensityColour(5, 1, 10, o), 0xFF8080u);     // a higher clip: paler
+  o.flipPolarity = true;
+  EXPECT_EQ(DensityColour(10, 1, 10, o), 0x0000FFu);
+  for (const char* name : {"wiggle", "va", "va-neg", "grey", "rwb"})
+    EXPECT_STREQ(TraceModeName(*TraceModeNamed(name)), name);
+  EXPECT_FALSE(TraceModeNamed("VA"));
 }
 
 TEST(Labels, StrideKeepsLabelsApart) {

@@ -1,0 +1,172 @@
+#include "viewer/side_panels.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "viewer/section_painter.h"
+
+namespace gt7p {
+
+namespace {
+
+QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kFontPixels = 12;
+
+// A plot's frame: the area inside the axes for a widget of `size`.
+QRect PlotArea(const QSize& size, const QFontMetrics& fm) {
+  const int left = fm.horizontalAdvance(QStringLiteral("-0000.0")) + 10, top = 2 * fm.lineSpacing() + 6;
+  const int right = fm.horizontalAdvance(QStringLiteral("00000")) / 2 + 6;  // the last tick's label
+  return QRect(left, top, std::max(10, size.width() - left - right),
+               std::max(10, size.height() - top - 2 * fm.lineSpacing() - 8));
+}
+
+// Ticks of 1, 2 or 5 times a power of ten along an axis, with their labels.
+void PaintTicks(QPainter& painter, const QRect& area, double lo, double hi, bool horizontal, const QFontMetrics& fm,
+                const std::function<double(double)>& toPixel) {
+  const int pixels = horizontal ? area.width() : area.height();
+  const view::TimeAxis axis =
+      view::MakeTimeAxis(lo, hi, pixels, horizontal ? fm.horizontalAdvance(QStringLiteral("00000")) + 12 : 2 * fm.lineSpacing());
+  for (double v : axis.ticksMs) {
+    const int p = static_cast<int>(std::lround(toPixel(v)));
+    const QString label = QString::fromStdString(view::TickLabel(v, axis.stepMs));
+    painter.setPen(QColor(225, 225, 225));
+    if (horizontal) {
+      painter.drawLine(p, area.top(), p, area.bottom());
+      painter.setPen(Qt::black);
+      painter.drawText(p - fm.horizontalAdvance(label) / 2, area.bottom() + 4 + fm.ascent(), label);
+    } else {
+      painter.drawLine(area.left(), p, area.right(), p);
+      painter.setPen(Qt::black);
+      painter.drawText(area.left() - 5 - fm.horizontalAdvance(label), p + fm.ascent() / 2 - 1, label);
+    }
+  }
+}
+
+}  // namespace
+
+TSpectrumPanel::TSpectrumPanel(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }
+
+void TSpectrumPanel::SetSpectra(const QString& title, std::vector<double> recorded, std::vector<double> displayed,
+                                double binHz, double lowCutHz, double highCutHz) {
+  title_ = title;
+  recorded_ = std::move(recorded);
+  displayed_ = std::move(displayed);
+  binHz_ = binHz;
+  lowCutHz_ = lowCutHz;
+  highCutHz_ = highCutHz;
+  update();
+}
+
+void TSpectrumPanel::Clear() { SetSpectra(QString(), {}, {}, 0, 0, 0); }
+
+void TSpectrumPanel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  const QFont font = view::SectionFont(kFontPixels);
+  const QFontMetrics fm(font);
+  painter.setFont(font);
+  if (recorded_.size() < 2 || !(binHz_ > 0)) {
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("单击一道显示其振幅谱"));
+    return;
+  }
+  painter.drawText(8, 4 + fm.ascent(), title_);
+  const QRect area = PlotArea(size(), fm);
+  const double top = std::max(*std::max_element(recorded_.begin(), recorded_.end()),
+                              displayed_.empty() ? 0.0 : *std::max_element(displayed_.begin(), displayed_.end()));
+  const double floorDb = -60, nyquist = binHz_ * static_cast<double>(recorded_.size() - 1);
+  auto x = [&](double hz) { return area.left() + hz / nyquist * area.width(); };
+  auto y = [&](double db) { return area.top() + db / floorDb * area.height(); };
+  PaintTicks(painter, area, 0, nyquist, true, fm, x);
+  PaintTicks(painter, area, floorDb, 0, false, fm, y);
+  painter.setPen(Qt::black);
+  painter.drawRect(area);
+  painter.drawText(area.left(), area.top() - 4, Ui("dB"));
+  const QString axis = Ui("频率 (Hz)");
+  painter.drawText(area.right() - fm.horizontalAdvance(axis), area.bottom() + 4 + fm.lineSpacing() + fm.ascent(), axis);
+  painter.setClipRect(area.adjusted(0, 0, 1, 1));
+  for (double hz : {lowCutHz_, highCutHz_}) {
+    if (!(hz > 0)) continue;
+    painter.setPen(QPen(QColor(230, 130, 0), 1, Qt::DashLine));
+    painter.drawLine(QPointF(x(hz), area.top()), QPointF(x(hz), area.bottom()));
+  }
+  auto curve = [&](const std::vector<double>& spectrum, const QColor& colour) {
+    QPainterPath path;
+    for (size_t k = 0; k < spectrum.size(); ++k) {
+      const double db = spectrum[k] > 0 && top > 0 ? std::max(20 * std::log10(spectrum[k] / top), floorDb) : floorDb;
+      const QPointF p(x(static_cast<double>(k) * binHz_), y(db));
+      k == 0 ? path.moveTo(p) : path.lineTo(p);
+    }
+    painter.setPen(QPen(colour, 1));
+    painter.drawPath(path);
+  };
+  curve(recorded_, displayed_.empty() ? QColor(20, 60, 160) : QColor(170, 170, 170));
+  if (!displayed_.empty()) curve(displayed_, QColor(20, 60, 160));
+}
+
+TTravelTimePanel::TTravelTimePanel(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }
+
+void TTravelTimePanel::SetPoints(std::vector<std::pair<double, double>> picks,
+                                 std::vector<std::pair<double, double>> instrument) {
+  picks_ = std::move(picks);
+  instrument_ = std::move(instrument);
+  line_ = view::FitTravelTime(picks_);
+  update();
+}
+
+void TTravelTimePanel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  const QFont font = view::SectionFont(kFontPixels);
+  const QFontMetrics fm(font);
+  painter.setFont(font);
+  if (picks_.empty() && instrument_.empty()) {
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("没有初至：拾取后这里显示时距曲线"));
+    return;
+  }
+  QString title = Ui("时距曲线");
+  if (line_) {
+    if (const auto v = view::ApparentVelocity(1, line_->slopeMsPerM))
+      title += Ui("  拟合视速度 ") + QString::number(*v, 'f', 0) + Ui(" m/s");
+  }
+  painter.drawText(8, 4 + fm.ascent(), title);
+  const QRect area = PlotArea(size(), fm);
+  double x0 = HUGE_VAL, x1 = -HUGE_VAL, t1 = 0;
+  for (const auto* set : {&picks_, &instrument_})
+    for (const auto& [x, t] : *set) x0 = std::min(x0, x), x1 = std::max(x1, x), t1 = std::max(t1, t);
+  x0 = std::min(x0, 0.0);
+  if (!(x1 > x0)) x1 = x0 + 1;
+  if (!(t1 > 0)) t1 = 1;
+  t1 *= 1.1;
+  auto px = [&](double x) { return area.left() + (x - x0) / (x1 - x0) * area.width(); };
+  auto py = [&](double t) { return area.top() + t / t1 * area.height(); };  // time down
+  PaintTicks(painter, area, x0, x1, true, fm, px);
+  PaintTicks(painter, area, 0, t1, false, fm, py);
+  painter.setPen(Qt::black);
+  painter.drawRect(area);
+  painter.drawText(area.left(), area.top() - 4, Ui("ms"));
+  const QString axis = Ui("距离 (m)");
+  painter.drawText(area.right() - fm.horizontalAdvance(axis), area.bottom() + 4 + fm.lineSpacing() + fm.ascent(), axis);
+  painter.setClipRect(area.adjusted(0, 0, 1, 1));
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  if (line_) {
+    painter.setPen(QPen(QColor(120, 120, 120), 1, Qt::DashLine));
+    painter.drawLine(QPointF(px(x0), py(line_->interceptMs + line_->slopeMsPerM * x0)),
+                     QPointF(px(x1), py(line_->interceptMs + line_->slopeMsPerM * x1)));
+  }
+  painter.setPen(QPen(QColor(220, 30, 30), 1.5));
+  for (const auto& [x, t] : instrument_) {
+    const QPointF p(px(x), py(t));
+    painter.drawLine(p + QPointF(-3, -3), p + QPointF(3, 3));
+    painter.drawLine(p + QPointF(-3, 3), p + QPointF(3, -3));
+  }
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(QColor(255, 200, 0));
+  for (const auto& [x, t] : picks_) painter.drawEllipse(QPointF(px(x), py(t)), 3.5, 3.5);
+}
+
+}  // namespace gt7p
