@@ -289,8 +289,8 @@ void TfrmGT7P::tbnRefreshClick(QObject* sender) {
           QWidget* bar;
           ~Enable() { bar->setEnabled(true); }
         } enableAgain{cbr};
-        ExchangeWithInstrument(link_, *this, Settings, std::string(), std::string(), true);
-        // Whatever the exchange stored (nothing changes when it ended quietly).
+        ListDirectory(link_, *this, Settings);
+        // Whatever the listing stored (nothing changes when it ended quietly).
         SaveStoredSettings(StoreLinkSettings(Settings));
         ShowPort();
       });
@@ -439,16 +439,17 @@ void TfrmGT7P::SaveSelectedFiles() {
 
 // ---- list ----
 
-void TfrmGT7P::ClearList() {
-  lvw->listModel()->Clear();
+void TfrmGT7P::ShowList(const DirectoryList& list) {
+  FileListModel* model = lvw->listModel();
+  model->Clear();
   savedFiles_.Clear();
+  for (const std::string& caption : ListColumns(list)) model->AddColumn(caption);
+  for (size_t r = 0; r < list.rows.size(); ++r) {
+    const std::vector<std::string> cells = ListCells(list, r);
+    model->AddRow(cells.front(), kFileImage);
+    for (size_t c = 1; c < cells.size(); ++c) model->AppendSubItem(cells[c]);
+  }
 }
-
-void TfrmGT7P::AddColumn(const std::string& caption) { lvw->listModel()->AddColumn(caption); }
-
-void TfrmGT7P::AddRow(const std::string& caption, int imageIndex) { lvw->listModel()->AddRow(caption, imageIndex); }
-
-void TfrmGT7P::AppendSubItem(const std::string& text) { lvw->listModel()->AppendSubItem(text); }
 
 void TfrmGT7P::lvwColumnClick(int column) {
   FileListModel* model = lvw->listModel();

@@ -1,6 +1,7 @@
 // The main window TfrmGT7P: state of the work flow, the toolbar commands,
 // the file list, saving, the status line and the target indicator. It is
-// the window side of the instrument exchange (InstrumentUi). A row that
+// the window side of the directory command and the instrument exchange
+// (ListingUi, workflow/directory_list.h). A row that
 // saved a file in this run offers "查看波形" in its context menu, which opens
 // that file in the record viewer.
 //
@@ -35,7 +36,7 @@ namespace gt7p {
 
 class TFolderBrowser;
 
-class TfrmGT7P : public QMainWindow, public InstrumentUi {
+class TfrmGT7P : public QMainWindow, public ListingUi {
   Q_OBJECT
  public:
   // `params`: the four positional command-line parameters (UTF-8).
@@ -84,13 +85,10 @@ class TfrmGT7P : public QMainWindow, public InstrumentUi {
   std::filesystem::path BrowseForDestFolder(const std::filesystem::path& initialFolder);
   std::string ToolHint(QToolButton* button) const;
 
-  // InstrumentUi.
+  // ListingUi.
   CommSettings ChooseCommSettings(LinkSettings& settings) override;
   void SetStatusText(const std::string& text) override;
-  void ClearList() override;
-  void AddColumn(const std::string& caption) override;
-  void AddRow(const std::string& caption, int imageIndex) override;
-  void AppendSubItem(const std::string& text) override;
+  void ShowList(const DirectoryList& list) override;
   void FitColumns() override { lvwResize(); }
   void ShowTargetIndicator(bool isInstrument) override;
   void WaitForEnd(const std::shared_ptr<EndSignal>& end) override;

@@ -28,14 +28,17 @@ const char kPortsUsage[] =
     "Lists the serial ports as the settings dialog offers them, one per line.\n";
 
 // The options every command that talks to the instrument takes.
-const char kLinkOptions[] =
-    "  --port PORT   the instrument's serial port; \"auto\" tries each port the machine\n"
-    "                lists and the other --port entries (first) with the handshake\n"
-    "                and takes the one that answers as the instrument\n"
-    "  --delay S     seconds of silence that bridge a pause in a reply (3-10, default 3)\n"
-    "  --full-silence  every reply ends on its silence (1 s, or S after the directory\n"
-    "                and each file) instead of shortly after it is complete\n"
-    "  --quiet       no progress line and no auto-detection report on stderr\n";
+std::string LinkOptions() {
+  return "  --port PORT   the instrument's serial port; \"auto\" tries each port the machine\n"
+         "                lists and the other --port entries (first) with the handshake\n"
+         "                and takes the one that answers as the instrument\n"
+         "  --delay S     seconds of silence that bridge a pause in a reply (" +
+         std::to_string(kShortestReceiveDelay) + "-" + std::to_string(kLongestReceiveDelay) +
+         ", default 3)\n"
+         "  --full-silence  every reply ends on its silence (1 s, or S after the directory\n"
+         "                and each file) instead of shortly after it is complete\n"
+         "  --quiet       no progress line and no auto-detection report on stderr\n";
+}
 
 std::string ListUsage() {
   return std::string("usage: gt7p-cli list --port PORT|auto [--card] [--delay S] [--full-silence] [--quiet]\n"
@@ -43,7 +46,7 @@ std::string ListUsage() {
                      "Reads the directory of the instrument memory (or of its card with --card).\n"
                      "Prints a caption line, then one line per file; cells are separated by tabs,\n"
                      "control characters and \"\\\" in them shown as \\xHH.\n") +
-         kLinkOptions + "  --columns     the default fields, all 54, or these field numbers\n";
+         LinkOptions() + "  --columns     the default fields, all 54, or these field numbers\n";
 }
 
 std::string GetUsage() {
@@ -57,26 +60,18 @@ std::string GetUsage() {
          "A file whose name maps to the output file of another one fetched before it\n"
          "(AB/.DAT and AB_.DAT, XY.DAT and XY.BAK) is not saved (重名未保存), and the\n"
          "exit status is 1.\n" +
-         kLinkOptions;
+         LinkOptions();
 }
 
 // The terminal as the exchange's window: the settings come from the
-// options, the list is collected, waits simply block.
-class TerminalUi : public InstrumentUi {
+// options, the list is kept, waits simply block.
+class TerminalUi : public ListingUi {
  public:
   CommSettings ChooseCommSettings(LinkSettings&) override { return commSettings; }
   void SetStatusText(const std::string&) override {}
-  void ClearList() override {
-    columns.clear();
-    rows.clear();
-  }
-  void AddColumn(const std::string& caption) override { columns.push_back(caption); }
-  void AddRow(const std::string& caption, int) override { rows.push_back({caption}); }
-  void AppendSubItem(const std::string& text) override {
-    if (!rows.empty()) rows.back().push_back(text);
-  }
+  void ShowList(const DirectoryList& shown) override { list = shown; }
   void FitColumns() override {}
-  void ShowTargetIndicator(bool) override { listed = true; }
+  void ShowTargetIndicator(bool) override {}
 
   // A long reply draws one line, redrawn in place, while a progress label
   // is set (stderr a terminal, no --quiet); the line goes when it ends.
@@ -95,9 +90,7 @@ class TerminalUi : public InstrumentUi {
     if (shown) std::fputs("\r\033[K", stderr);
   }
 
-  std::vector<std::string> columns;
-  std::vector<std::vector<std::string>> rows;
-  bool listed = false;
+  DirectoryList list;
   std::string progressLabel;  // set while a long reply comes in, to a terminal
   CommSettings commSettings;  // what the options chose
 };
@@ -125,7 +118,9 @@ PortOptions ParsePortOptions(const Args& args) {
   o.target = args.Has("--card") ? 1 : 0;
   if (args.HasValue("--delay")) {
     o.delay = StrToIntDef(args.Value("--delay"), 0);
-    if (o.delay < 3 || o.delay > 10) throw UsageError{"--delay takes 3 to 10 seconds"};
+    if (o.delay < kShortestReceiveDelay || o.delay > kLongestReceiveDelay)
+      throw UsageError{"--delay takes " + std::to_string(kShortestReceiveDelay) + " to " +
+                       std::to_string(kLongestReceiveDelay) + " seconds"};
   }
   o.fullSilence = args.Has("--full-silence");
   o.quiet = args.Has("--quiet");
@@ -160,6 +155,14 @@ std::vector<bool> ShownFields(const std::string& choice) {
   return shown;
 }
 
+// The directory's settings as the options give them (the port found, with
+// auto-detection).
+CommSettings DirectorySettings(const PortOptions& o, const std::vector<bool>& shownFields) {
+  CommSettings settings = CommSettingsFor(o.port, o.target, o.delay, shownFields);
+  settings.fullSilence = o.fullSilence;
+  return settings;
+}
+
 // GT7P_TEST_SECOND_MS shortens the link's second for the tests that run
 // gt7p-cli against the simulator; nothing else sets it.
 void UseTestSecond(InstrumentLink& link) {
@@ -176,21 +179,97 @@ const std::string& ConnectFailed() {
 // Whether a progress line may be drawn: on a terminal, without --quiet.
 bool ShowProgress(const PortOptions& o) { return !o.quiet && ProgressOnStderr(); }
 
-// The directory into `ui`; false when the port could not be opened.
+// The directory into `ui.list`; false when the port could not be opened.
 bool ReadDirectory(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings, const PortOptions& o) {
   ui.progressLabel = ShowProgress(o) ? Utf8ToCp936("目录") : std::string();
-  ExchangeWithInstrument(link, ui, settings, std::string(), std::string(), true);
-  return ui.listed;
+  return ListDirectory(link, ui, settings);
 }
 
 void PrintCells(const std::vector<std::string>& cells) {
   std::string line;
-  for (size_t i = 0; i < cells.size(); ++i) {
-    if (i == 1) continue;  // the status column
-    if (!line.empty() || i > 0) line += "\t";
-    line += EscapeControls(cells[i]);
-  }
+  for (size_t i = 0; i < cells.size(); ++i) line += (i > 0 ? "\t" : "") + EscapeControls(cells[i]);
   PrintText(std::cout, line + "\n");
+}
+
+struct GetOptions {
+  PortOptions port;
+  const OutputFormat* format = nullptr;
+  OverwriteChoice saveChoice = kSkipAll;  // the choice for existing files, sticky: no prompt comes
+  bool all = false;
+  std::vector<std::string> names;  // as typed, without --all
+  std::filesystem::path dest;
+};
+
+GetOptions ParseGetOptions(const Args& args) {
+  GetOptions o;
+  o.port = ParsePortOptions(args);
+  o.format = FindOutputFormat(args.Value("--format", OutputFormats().front().name));
+  if (!o.format) throw UsageError{"--format takes " + OutputFormatNames(false)};
+  if (args.Has("--overwrite") && args.Has("--skip")) throw UsageError{"--overwrite and --skip exclude each other"};
+  o.saveChoice = args.Has("--overwrite") ? kOverwriteAll : kSkipAll;
+  o.all = args.Has("--all");
+  if (o.all == !args.positional().empty()) throw UsageError{GetUsage()};
+  o.names = args.positional();
+  o.dest = PathArg(args.Value("--dest", "."));
+  return o;
+}
+
+// The destination folder, made when missing; false when there is none.
+bool MakeDestFolder(const std::filesystem::path& dest) {
+  std::error_code ec;
+  std::filesystem::create_directories(dest, ec);
+  return std::filesystem::is_directory(dest, ec);
+}
+
+// What the transfers use: the options' port, target, delay and timing.
+LinkSettings TransferSettings(const PortOptions& o) {
+  LinkSettings settings;
+  settings.portName = o.port;
+  settings.commTarget = o.target;
+  settings.receiveDelay = o.delay;
+  settings.fullSilence = o.fullSilence;
+  return settings;
+}
+
+// The names as the save loop's rows: one line on stdout per file,
+// PATH<TAB>outcome, as each is done.
+class PrintedNames : public CaptionRows {
+ public:
+  using CaptionRows::CaptionRows;
+  void PortNotOpened(RowId) override { throw Error(ConnectFailed()); }
+  void FileDone(RowId id, const SavedFile& saved) override {
+    PrintPath(std::cout, saved.path);
+    PrintText(std::cout, "\t" + SaveOutcomeText(saved.outcome) + "\n");
+    std::cout.flush();
+    if (saved.outcome == SaveOutcome::kSameName) sameName.push_back({Caption(id), saved});
+  }
+  std::vector<std::pair<std::string, SavedFile>> sameName;  // the files not saved for their names
+};
+
+// The instrument, with each transfer's progress on a terminal.
+class LinkProgressSource : public LinkFileSource {
+ public:
+  LinkProgressSource(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings, bool show)
+      : LinkFileSource(link, ui, settings), ui_(ui), show_(show) {}
+  void FetchRawFile(const std::string& caption, const std::filesystem::path& path) override {
+    ui_.progressLabel = show_ ? FileNameFromCaption(caption) : std::string();
+    LinkFileSource::FetchRawFile(caption, path);
+  }
+
+ private:
+  TerminalUi& ui_;
+  const bool show_;
+};
+
+// On stderr, which files were not saved for the name of an earlier one.
+void ReportSameNames(const std::vector<std::pair<std::string, SavedFile>>& sameName) {
+  for (const auto& [caption, saved] : sameName) {
+    std::cerr << Cp936ToUtf8(EscapeControls(FileNameFromCaption(caption) + Utf8ToCp936(" 与 ") +
+                                            FileNameFromCaption(saved.sameNameAs) +
+                                            Utf8ToCp936(" 的输出文件同名，未保存：")));
+    PrintPath(std::cerr, saved.path);
+    std::cerr << "\n";
+  }
 }
 
 }  // namespace
@@ -216,37 +295,19 @@ int RunList(const std::vector<std::string>& words) {
   LinkSettings settings;
   TerminalUi ui;
   FindPort(link, ui, o);
-  ui.commSettings = CommSettingsFor(o.port, o.target, o.delay, shown);
-  ui.commSettings.fullSilence = o.fullSilence;
+  ui.commSettings = DirectorySettings(o, shown);
   if (!ReadDirectory(link, ui, settings, o)) return ReportFailure(ConnectFailed());
-  if (ui.columns.empty()) {
-    // No file, so no columns came: the captions of the chosen fields.
-    const std::vector<FieldSpec>& fields = HeaderGroupZeroFields();
-    for (size_t k = 0; k < fields.size(); ++k)
-      if (shown[k]) ui.columns.push_back(fields[k].name);
-    if (ui.columns.size() > 1) ui.columns.insert(ui.columns.begin() + 1, std::string());
-  }
-  PrintCells(ui.columns);
-  for (const auto& row : ui.rows) PrintCells(row);
+  PrintCells(ui.list.captions);
+  for (const auto& row : ui.list.rows) PrintCells(row);
   return kExitOk;
 }
 
 int RunGet(const std::vector<std::string>& words) {
-  namespace fs = std::filesystem;
   Args args(words, {"--port", "--delay", "--format", "--dest"},
             {"--card", "--overwrite", "--skip", "--all", "--full-silence", "--quiet"});
   if (args.help()) return std::cout << GetUsage(), kExitOk;
-  PortOptions o = ParsePortOptions(args);
-  const OutputFormat* outputFormat = FindOutputFormat(args.Value("--format", OutputFormats().front().name));
-  if (!outputFormat) throw UsageError{"--format takes " + OutputFormatNames(false)};
-  if (args.Has("--overwrite") && args.Has("--skip")) throw UsageError{"--overwrite and --skip exclude each other"};
-  const bool all = args.Has("--all");
-  if (all == !args.positional().empty()) throw UsageError{GetUsage()};
-
-  const fs::path dest = PathArg(args.Value("--dest", "."));
-  std::error_code ec;
-  fs::create_directories(dest, ec);
-  if (!fs::is_directory(dest, ec)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
+  GetOptions o = ParseGetOptions(args);
+  if (!MakeDestFolder(o.dest)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
 
   InstrumentLink link;
   UseTestSecond(link);
@@ -256,64 +317,25 @@ int RunGet(const std::vector<std::string>& words) {
     AbortWork();
   });
   TerminalUi ui;
-  FindPort(link, ui, o);
-  LinkSettings settings;
-  settings.portName = o.port;
-  settings.commTarget = o.target;
-  settings.receiveDelay = o.delay;
-  settings.fullSilence = o.fullSilence;
-  ui.commSettings = CommSettingsFor(o.port, o.target, o.delay, ShownFields("default"));
-  ui.commSettings.fullSilence = o.fullSilence;
+  FindPort(link, ui, o.port);
+  LinkSettings settings = TransferSettings(o.port);
+  ui.commSettings = DirectorySettings(o.port, ShownFields("default"));
 
   std::vector<std::string> names;
-  if (all) {
-    if (!ReadDirectory(link, ui, settings, o)) return ReportFailure(ConnectFailed());
-    for (const auto& row : ui.rows) names.push_back(row.front());
+  if (o.all) {
+    if (!ReadDirectory(link, ui, settings, o.port)) return ReportFailure(ConnectFailed());
+    for (const auto& row : ui.list.rows) names.push_back(row.front());
   } else {
-    for (const std::string& name : args.positional()) names.push_back(UnescapeControls(CoreText(name)));
+    for (const std::string& name : o.names) names.push_back(UnescapeControls(CoreText(name)));
   }
 
-  // The window's save loop over the names; the choice for existing files
-  // is made here, sticky, so no prompt comes.
-  class NameList : public CaptionRows {
-   public:
-    using CaptionRows::CaptionRows;
-    void PortNotOpened(RowId) override { throw Error(ConnectFailed()); }
-    void FileDone(RowId id, const SavedFile& saved) override {
-      PrintPath(std::cout, saved.path);
-      PrintText(std::cout, "\t" + SaveOutcomeText(saved.outcome) + "\n");
-      std::cout.flush();
-      if (saved.outcome == SaveOutcome::kSameName) sameName.push_back({Caption(id), saved});
-    }
-    std::vector<std::pair<std::string, SavedFile>> sameName;  // the files not saved for their names
-  } list(names, dest);
-
-  // Progress of each transfer on a terminal.
-  class ProgressSource : public LinkFileSource {
-   public:
-    ProgressSource(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings, bool show)
-        : LinkFileSource(link, ui, settings), ui_(ui), show_(show) {}
-    void FetchRawFile(const std::string& caption, const fs::path& path) override {
-      ui_.progressLabel = show_ ? FileNameFromCaption(caption) : std::string();
-      LinkFileSource::FetchRawFile(caption, path);
-    }
-
-   private:
-    TerminalUi& ui_;
-    const bool show_;
-  } source(link, ui, settings, ShowProgress(o));
-
+  LinkProgressSource source(link, ui, settings, ShowProgress(o.port));
+  PrintedNames list(names, o.dest);
   SaveJob job;
-  job.format = outputFormat;
-  job.saveChoice = args.Has("--overwrite") ? kOverwriteAll : kSkipAll;
+  job.format = o.format;
+  job.saveChoice = o.saveChoice;
   SaveSelectedFiles(source, list, job);
-  for (const auto& [caption, saved] : list.sameName) {
-    std::cerr << Cp936ToUtf8(EscapeControls(FileNameFromCaption(caption) + Utf8ToCp936(" 与 ") +
-                                            FileNameFromCaption(saved.sameNameAs) +
-                                            Utf8ToCp936(" 的输出文件同名，未保存：")));
-    PrintPath(std::cerr, saved.path);
-    std::cerr << "\n";
-  }
+  ReportSameNames(list.sameName);
   return list.sameName.empty() ? kExitOk : kExitFailed;
 }
 

@@ -1,10 +1,11 @@
-// The directory reply as the exchange reads it out of the cache file, and
-// what the save loop makes of each listed name: the file-name command and
-// the output path. Input: one character choosing the shown columns ("0"
-// the defaults, "1" all, else only the name), then the reply. A reply is
-// either no directory (Error "无法提取目录信息！") or a list of whole rows; a
-// name always gives a command of hex digit pairs and a path that stays in
-// the destination folder.
+// The directory reply as the exchange reads it out of the cache file, the
+// list made of its headers, and what the save loop makes of each listed
+// name: the file-name command and the output path. Input: one character
+// choosing the shown columns ("0" the defaults, "1" all, else only the
+// name), then the reply. A reply is either no directory (Error
+// "无法提取目录信息！") or a list of whole rows; a name always gives a
+// command of hex digit pairs and a path that stays in the destination
+// folder.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,31 +20,10 @@
 #include "link/reply_file.h"
 #include "records/field_table.h"
 #include "records/formats.h"
+#include "workflow/directory_list.h"
 #include "workflow/save_file.h"
 
 namespace {
-
-class Rows : public gt7p::InstrumentUi {
- public:
-  gt7p::CommSettings ChooseCommSettings(gt7p::LinkSettings&) override { return {}; }
-  void SetStatusText(const std::string&) override {}
-  void ClearList() override { rows.clear(), columns = 0; }
-  void AddColumn(const std::string&) override { ++columns; }
-  void AddRow(const std::string& caption, int image) override {
-    FUZZ_CHECK(image == gt7p::kFileImage);
-    rows.push_back({caption});
-  }
-  void AppendSubItem(const std::string& text) override {
-    FUZZ_CHECK(!rows.empty());
-    rows.back().push_back(text);
-  }
-  void FitColumns() override {}
-  void ShowTargetIndicator(bool) override {}
-  void WaitForEnd(const std::shared_ptr<gt7p::EndSignal>&) override {}
-
-  std::vector<std::vector<std::string>> rows;
-  size_t columns = 0;
-};
 
 // No byte that can't stand in a name under `rules` (no control character
 // under either), a double-byte character under the Windows rules counting
@@ -100,7 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   gt7p::ReplyFile cache;
   FUZZ_CHECK(cache.Create(path));
   cache.Write(reinterpret_cast<const char*>(data) + 1, size - 1);
-  Rows ui;
   int32_t entries = 0;
   try {
     entries = gt7p::DirectoryEntryCount(cache);
@@ -109,15 +88,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   FUZZ_CHECK(entries >= 0 && entries <= 0xFFFF);
-  gt7p::FillList(ui, cache, entries, shown);
+  const std::vector<std::string> headers = gt7p::DirectoryHeaders(cache, entries);
+  const gt7p::DirectoryList list = gt7p::MakeDirectoryList(headers, shown);
   const size_t whole = (size - 1 - 8) / gt7p::kHeaderRecordChars;
-  FUZZ_CHECK(ui.rows.size() == std::min<size_t>(whole, static_cast<size_t>(entries)));
+  FUZZ_CHECK(list.complete);
+  FUZZ_CHECK(list.rows.size() == std::min<size_t>(whole, static_cast<size_t>(entries)));
   size_t count = 0;
   for (bool s : shown) count += s ? 1 : 0;
-  for (const auto& row : ui.rows) {
-    FUZZ_CHECK(row.size() == count + 1);  // the status cell besides
-    FUZZ_CHECK(row[1] == " ");
-    CheckName(row[0]);
+  FUZZ_CHECK(list.captions.size() == count);
+  FUZZ_CHECK(gt7p::ListColumns(list).size() == (list.rows.empty() ? 0 : count + 1));
+  for (size_t r = 0; r < list.rows.size(); ++r) {
+    const std::vector<std::string> cells = gt7p::ListCells(list, r);
+    FUZZ_CHECK(cells.size() == count + 1);  // the status cell besides
+    FUZZ_CHECK(cells[1] == " ");
+    CheckName(cells[0]);
   }
   return 0;
 }

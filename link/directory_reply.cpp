@@ -6,7 +6,6 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/text.h"
-#include "link/exchange.h"
 #include "records/records.h"
 
 namespace gt7p {
@@ -20,36 +19,14 @@ int32_t HexNumber(const std::string& digits) {
 
 }  // namespace
 
-void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::vector<bool>& shownLines) {
-  static const std::string kStatusCaption = Utf8ToCp936("　状态　");
-  const std::vector<FieldSpec>& fields = HeaderGroupZeroFields();
-  ui.ClearList();
+std::vector<std::string> DirectoryHeaders(ReplyFile& cache, int32_t entries) {
+  std::vector<std::string> headers;
   for (int32_t e = 1; e <= entries; ++e) {
-    const std::string record = cache.Read(kHeaderRecordChars);
+    std::string record = cache.Read(kHeaderRecordChars);
     if (record.size() < static_cast<size_t>(kHeaderRecordChars)) break;
-    int shown = 0;
-    for (size_t k = 0; k < shownLines.size(); ++k) {
-      if (!shownLines[k]) continue;
-      if (k >= fields.size()) throw Error();  // lines pair with fields by position
-      const FieldSpec& fieldSpec = fields[k];
-      const std::string text = FieldText(record, fieldSpec);
-      ++shown;
-      if (e == 1) {
-        if (shown == 2) ui.AddColumn(kStatusCaption);
-        ui.AddColumn(fieldSpec.name);
-      }
-      if (shown == 1) {
-        ui.AddRow(text, kFileImage);
-      } else {
-        if (shown == 2) ui.AppendSubItem(" ");
-        ui.AppendSubItem(text);
-      }
-    }
-    if (shown == 1) {
-      if (e == 1) ui.AddColumn(kStatusCaption);
-      ui.AppendSubItem(" ");
-    }
+    headers.push_back(std::move(record));
   }
+  return headers;
 }
 
 const std::string& NoDirectoryMessage() {

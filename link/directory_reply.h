@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "link/instrument_ui.h"
 #include "link/reply_file.h"
 
 namespace gt7p {
@@ -28,12 +27,8 @@ uint64_t DirectoryReplyLength(const std::string& head);
 // `cache` at the first header.
 int32_t DirectoryEntryCount(ReplyFile& cache);
 
-// The list refilled from the headers that follow: one row per whole
-// 316-character header (image 5), up to `entries`; its first shown field as
-// the caption, the status cell " ", the further shown fields; the columns
-// with the first row, "　状态　" second. `shownLines` pairs with the table's
-// group-0 fields by position; a shown line beyond them throws Error with an
-// empty message.
-void FillList(InstrumentUi& ui, ReplyFile& cache, int32_t entries, const std::vector<bool>& shownLines);
+// The headers that follow, in order: each whole 316-character one, up to
+// `entries`; a short one ends them (the file is exhausted there).
+std::vector<std::string> DirectoryHeaders(ReplyFile& cache, int32_t entries);
 
 }  // namespace gt7p

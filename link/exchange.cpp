@@ -1,6 +1,7 @@
 #include "link/exchange.h"
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "base/cp936.h"
@@ -66,12 +67,14 @@ void CheckWritten(ReplyFile& file) {
   if (!file.Flush()) throw WriteError(file.error());
 }
 
-void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings) {
+std::optional<InstrumentDirectory> ReadDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings) {
   static const std::string kNoCache = Utf8ToCp936("无法创建缓冲池！");
   static const std::string kExtracting = Utf8ToCp936("正在提取目录信息...");
 
-  const CommSettings chosen = ui.ChooseCommSettings(settings);
-  if (chosen.portName.empty()) return;
+  InstrumentDirectory directory;
+  directory.settings = ui.ChooseCommSettings(settings);
+  const CommSettings& chosen = directory.settings;
+  if (chosen.portName.empty()) return std::nullopt;
 
   ReplyFile cache;
   if (!CreateCacheFile(link, cache)) throw Error(kNoCache);
@@ -84,7 +87,7 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
     }
   } cleanUp{link, cache};
 
-  if (!link.OpenCommPort(ui, chosen.portName)) return;
+  if (!link.OpenCommPort(ui, chosen.portName)) return std::nullopt;
   Handshake(link, ui, chosen.commTarget, chosen.fullSilence);
   ui.SetStatusText(kExtracting);
   link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache,
@@ -92,32 +95,10 @@ void ListDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& setting
   CheckWritten(cache);
   // The line went away mid-way: a directory cut short is none.
   if (link.LineGone()) throw Error(NoDirectoryMessage());
-  const int32_t entries = DirectoryEntryCount(cache);
+  directory.entries = DirectoryEntryCount(cache);
   if (link.RanOn()) throw Error(RanOnMessage());
-
-  // The idle status and the column fit end the refill, whatever happens in it.
-  auto endOfFill = [&ui] {
-    ui.SetStatusText("");
-    ui.FitColumns();
-  };
-  try {
-    FillList(ui, cache, entries, chosen.shown);
-    ui.ShowTargetIndicator(chosen.commTarget == 0);
-    settings.portName = chosen.portName;
-    settings.commTarget = chosen.commTarget;
-    settings.receiveDelay = chosen.receiveDelay;
-    settings.columnChoice = chosen.columnChoice;
-    settings.fullSilence = chosen.fullSilence;
-    settings.autoDetectPort = chosen.autoDetectPort;
-  } catch (...) {
-    try {
-      endOfFill();
-    } catch (...) {
-      // The first failure is the one to report.
-    }
-    throw;
-  }
-  endOfFill();
+  directory.headers = DirectoryHeaders(cache, directory.entries);
+  return directory;
 }
 
 // Part of a name from the last "." after the last "\" or ":". Not
@@ -192,12 +173,12 @@ std::string FileNameCommand(const std::string& fileName) {
   return PaddedHex(name, 16) + PaddedHex(ext, 6);
 }
 
-void ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings,
-                            const std::string& fileName, const std::filesystem::path& destPath, bool listMode) {
-  if (listMode)
-    ListDirectory(link, ui, settings);
-  else
-    FetchFile(link, ui, settings, fileName, destPath);
+std::optional<InstrumentDirectory> ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui,
+                                                          LinkSettings& settings, const std::string& fileName,
+                                                          const std::filesystem::path& destPath, bool listMode) {
+  if (listMode) return ReadDirectory(link, ui, settings);
+  FetchFile(link, ui, settings, fileName, destPath);
+  return std::nullopt;
 }
 
 }  // namespace gt7p

@@ -19,8 +19,7 @@
 // A directory or file reply may run on past its declared length by at most
 // kRunOnLimit characters: one more and reception stops, nothing more is
 // written, and the exchange fails with Error "仪器发送的数据超出声明的长度！"
-// (the list and settings left as they were; the transfer's file keeps what
-// came, for the caller to remove).
+// (the transfer's file keeps what came, for the caller to remove).
 //
 // List mode (the directory): asks ui.ChooseCommSettings (its errors go on as
 // they come; the port it answers is the one used, found by ProbeInstrument
@@ -36,14 +35,14 @@
 // tells), the handshake, status "正在提取目录信息...", the directory request
 // "00" into the cache. A reply shorter than 8 characters or not starting
 // with "1", or one that the line's going away cut off, gives Error
-// "无法提取目录信息！"; else the list is refilled (one row
-// per whole 316-character header, image 5; a shown column line beyond the
-// table's group 0 gives Error with an empty message) and the settings used
-// are stored (fullSilence and autoDetectPort with them). The port is closed
-// and the cache file deleted on every way
-// out (this run's file, not one another run made at the name since); the
-// list and the settings are left as they were by every failure before the
-// refill. A cache that can't be written (a full disk) gives WriteError
+// "无法提取目录信息！"; else the directory comes back: the count its prefix
+// declares, each whole 316-character header after it up to that count, and
+// the settings it was read with. The caller makes its list of them and
+// stores the settings (workflow/directory_list.h); the exchange changes
+// neither the caller's list nor `settings` beyond what ChooseCommSettings
+// completes there. The port is closed and the cache file deleted on every
+// way out (this run's file, not one another run made at the name since).
+// A cache that can't be written (a full disk) gives WriteError
 // ("写入文件失败！").
 //
 // Transfer mode (one file): the port must be open (the caller opens and
@@ -62,15 +61,27 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
 
 namespace gt7p {
 
-void ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings,
-                            const std::string& fileName, const std::filesystem::path& destPath, bool listMode);
+// What a directory exchange read.
+struct InstrumentDirectory {
+  CommSettings settings;             // the settings it was read with
+  int32_t entries = 0;               // the count the reply declares
+  std::vector<std::string> headers;  // each whole 316-character header, in order, up to `entries`
+};
+
+// List mode: the directory, or nothing when the exchange ended quietly (an
+// empty port name, a port that can't be opened). Transfer mode: nothing.
+std::optional<InstrumentDirectory> ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui,
+                                                          LinkSettings& settings, const std::string& fileName,
+                                                          const std::filesystem::path& destPath, bool listMode);
 
 // The 22-digit file-name command for a name as the list shows it
 // ("AB      .DAT" or "AB.DAT"): the name's first 8 bytes and the extension,
@@ -79,9 +90,6 @@ std::string FileNameCommand(const std::string& fileName);
 
 // The cache file's name.
 extern const char kCacheFileName[];
-
-// The image of every file row that a listing adds.
-constexpr int kFileImage = 5;
 
 // The quiet that ends a complete reply: long enough for a few characters
 // more from the instrument and for a USB adapter's latency (16 ms), short

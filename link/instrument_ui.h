@@ -1,5 +1,6 @@
-// Everything the instrument exchange needs from its window, and the
-// settings the window keeps for it.
+// What the instrument exchange needs from its window (the settings for a
+// directory, the status line, waiting for a reply), and the settings the
+// window keeps for it.
 //
 // The exchange calls these on the thread that runs it (the window's own
 // thread); none of them is called from the receive thread. Texts are code
@@ -24,8 +25,8 @@ struct CommSettings {
   std::string portName;       // empty: the exchange ends quietly
   int32_t commTarget = 0;     // 0 instrument memory, 1 memory card
   int32_t receiveDelay = 3;   // seconds
-  std::string columnChoice;   // the column lines, kept as they came
-  std::vector<bool> shown;    // per column line, by position: the field is a list column
+  std::string columnChoice;   // the column lines, kept as they came for the caller
+  std::vector<bool> shown;    // per column line, by position: "=1" in it (the caller's)
   bool fullSilence = false;   // every reply ends on its silence alone (see LinkSettings)
   bool autoDetectPort = false;  // portName was found by trying the ports
 };
@@ -42,24 +43,14 @@ class InstrumentUi {
   // A blank text shows the idle text. Lets pending window messages run.
   virtual void SetStatusText(const std::string& text) = 0;
 
-  // The file list.
-  virtual void ClearList() = 0;  // all rows and columns
-  virtual void AddColumn(const std::string& caption) = 0;
-  virtual void AddRow(const std::string& caption, int imageIndex) = 0;
-  virtual void AppendSubItem(const std::string& text) = 0;  // to the row added last
-  virtual void FitColumns() = 0;                              // the list's resize handler
-
-  // The picture and label of the instrument memory (true) or the card.
-  virtual void ShowTargetIndicator(bool isInstrument) = 0;
-
   // Returns once `end` is set. A window runs its event loop meanwhile
   // (without spinning: see EndSignal::NotifyOnSet); a terminal simply blocks.
   virtual void WaitForEnd(const std::shared_ptr<EndSignal>& end) = 0;
 };
 
-// The settings of the exchange, owned by the window. A directory exchange
-// stores the port, target, delay and column choice it used once it has
-// filled the list; a transfer reads the target and delay.
+// The settings of the exchange, owned by the window. The directory's
+// caller stores the port, target, delay and column choice it was read with
+// once it has filled its list; a transfer reads the target and delay.
 struct LinkSettings {
   std::string portName;
   int32_t commTarget = 0;     // 0 instrument memory, 1 memory card

@@ -3,9 +3,9 @@
 // instrument. Code outside link/ includes this header.
 //
 // Headers: instrument_link.h (the port and SendCommand), exchange.h
-// (ExchangeWithInstrument, the directory and the transfer of one file),
-// instrument_ui.h (what the exchange needs from its window, the settings it
-// keeps), end_signal.h (the end of a reception, and its progress),
+// (ExchangeWithInstrument: the directory's headers, the transfer of one
+// file), instrument_ui.h (what the exchange needs from its window: the
+// settings, the status line, the waits; the settings it keeps), end_signal.h (the end of a reception, and its progress),
 // reply_end.h (when a reply with a declared length ends). Private to link/, its
 // tests and fuzz targets: serial_port.h (serial_posix.cpp,
 // serial_win32.cpp), comm_thread.h (TCommThread), reply_file.h,
@@ -35,8 +35,8 @@
 // written), "无法提取目录信息！" (a reply that is no directory, or cut off by the
 // line going away), "无法创建文件！" (transfer target), "数据文件不完整！" (a file
 // reply cut off by the line going away), "仪器发送的数据超出声明的长度！" (a
-// directory or file reply running on past its bound), an empty message (a shown column
-// beyond the table, a short or failed file reply), Aborted, and whatever
+// directory or file reply running on past its bound), an empty message (a
+// short or failed file reply), Aborted, and whatever
 // InstrumentUi::ChooseCommSettings throws ("用户取消！"). The port is closed
 // and the cache file deleted on every way out of a directory exchange; the
 // transfer's file is closed on every way out.

@@ -109,7 +109,7 @@ const std::vector<std::string>& TargetEntries() {
 const std::vector<std::string>& DelayEntries() {
   static const std::vector<std::string> entries = [] {
     std::vector<std::string> seconds;
-    for (int s = 3; s <= 10; ++s) seconds.push_back(std::to_string(s));
+    for (int32_t s = kShortestReceiveDelay; s <= kLongestReceiveDelay; ++s) seconds.push_back(std::to_string(s));
     return seconds;
   }();
   return entries;

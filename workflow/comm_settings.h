@@ -67,8 +67,12 @@ using SettingsDialog = std::function<std::string(const std::string&, const std::
 // answer, and as ParseCommSettings does.
 CommSettings ChooseCommSettings(LinkSettings& settings, const SettingsDialog& editCommSettings);
 
+// The receive delays the operator may choose, in seconds: the dialog's
+// entries and gt7p-cli's --delay.
+constexpr int32_t kShortestReceiveDelay = 3, kLongestReceiveDelay = 10;
+
 // The dialog's boxes: the target entries ("仪器", "存储卡") and the delay
-// entries ("3" to "10").
+// entries ("3" to "10", every whole second of the range above).
 const std::vector<std::string>& TargetEntries();
 const std::vector<std::string>& DelayEntries();
 

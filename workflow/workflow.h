@@ -3,7 +3,9 @@
 // them. Code outside workflow/ includes this header.
 //
 // Headers: main_window.h (start-up from the command line, caption, status
-// and error texts, help file, folder command, driver refresh), list_sort.h
+// and error texts, help file, folder command, driver refresh),
+// directory_list.h (the directory command: the list made of the headers
+// the exchange brings back, the settings stored), list_sort.h
 // (lvwCompare and the sort state of lvwColumnClick), comm_settings.h (the
 // CommSettings and column-choice texts, the settings dialog's rules),
 // save_file.h (SaveSelectedFiles with SaveChoice), port_detect.h (the
@@ -13,14 +15,17 @@
 //
 // Threads: the caller's thread; nothing here starts one.
 //
-// Blocking: SaveSelectedFiles blocks for each file's transfer (link/link.h)
-// and for the overwrite prompt, DetectInstrumentPort for a probe of each
-// port; everything else returns at once.
+// Blocking: ListDirectory blocks for the directory's exchange,
+// SaveSelectedFiles for each file's transfer (link/link.h) and for the
+// overwrite prompt, DetectInstrumentPort for a probe of each port;
+// everything else returns at once.
 //
 // Failures: ChooseCommSettings throws Error "用户取消！" for a cancelled
 // dialog and Error with an empty message for an answer whose target or
 // delay is not a number; ResolveAutoDetect Error "未找到仪器！已试：…" when no
-// port answers as the instrument; SaveSelectedFiles passes on the errors of the
+// port answers as the instrument; ListDirectory passes on the exchange's
+// errors, and gives Error with an empty message for a shown column line
+// beyond the table; SaveSelectedFiles passes on the errors of the
 // transfer and the conversion after each file's clean-up (Aborted among
 // them, when the link was aborted; WriteError "写入文件失败！" for a full
 // disk), and gives "无法创建文件！" when a conversion can't start or a
@@ -30,6 +35,7 @@
 #pragma once
 
 #include "workflow/comm_settings.h"
+#include "workflow/directory_list.h"
 #include "workflow/list_sort.h"
 #include "workflow/main_window.h"
 #include "workflow/port_detect.h"

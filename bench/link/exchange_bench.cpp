@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
       LinkSettings settings;
       settings.fullSilence = mode == 1;
       auto start = std::chrono::steady_clock::now();
-      ExchangeWithInstrument(link, ui, settings, std::string(), std::string(), true);
+      ListDirectory(link, ui, settings);
       wall[mode][0].push_back(SecondsSince(start));
       for (size_t i = 0; i < files.size(); ++i) {
         start = std::chrono::steady_clock::now();

@@ -6,18 +6,16 @@
 #include <string>
 
 #include "link/link.h"
+#include "workflow/workflow.h"
 
 namespace gt7p {
 namespace bench {
 
-class QuietUi : public InstrumentUi {
+class QuietUi : public ListingUi {
  public:
   CommSettings ChooseCommSettings(LinkSettings&) override { return CommSettings(); }
   void SetStatusText(const std::string&) override {}
-  void ClearList() override {}
-  void AddColumn(const std::string&) override {}
-  void AddRow(const std::string&, int) override {}
-  void AppendSubItem(const std::string&) override {}
+  void ShowList(const DirectoryList&) override {}
   void FitColumns() override {}
   void ShowTargetIndicator(bool) override {}
   void WaitForEnd(const std::shared_ptr<EndSignal>& end) override { end->Wait(); }

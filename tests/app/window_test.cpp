@@ -157,14 +157,16 @@ TEST(Commands, ErrorBoxFullStopRule) {
   EXPECT_EQ(boxes, (std::vector<std::string>{""}));
 }
 
-// Fills the list as a directory listing does: caption, status, fields.
-void Fill(TfrmGT7P& w, const std::vector<std::vector<const char*>>& rows, const std::vector<const char*>& columns) {
-  w.ClearList();
-  for (const char* c : columns) w.AddColumn(G(c));
+// Fills the list as a directory listing does: the shown fields of each
+// row under their captions; the window adds its status column.
+void Fill(TfrmGT7P& w, const std::vector<std::vector<const char*>>& rows, const std::vector<const char*>& captions) {
+  DirectoryList list;
+  for (const char* c : captions) list.captions.push_back(G(c));
   for (const auto& row : rows) {
-    w.AddRow(G(row[0]), 5);
-    for (size_t i = 1; i < row.size(); ++i) w.AppendSubItem(G(row[i]));
+    list.rows.emplace_back();
+    for (const char* cell : row) list.rows.back().push_back(G(cell));
   }
+  w.ShowList(list);
   w.FitColumns();
 }
 
@@ -182,8 +184,8 @@ QString Header(TfrmGT7P& w, int column) {
 
 TEST(FileList, SortClicksAndMarks) {
   auto w = Window({});
-  Fill(*w, {{"abc.x", " ", "900", "2006"}, {"ABD.X", " ", "1000", "2004"}, {"ab.x", " ", "80", "2005"}},
-       {"原始文件名称", "　状态　", "字节数量", "探测时间"});
+  Fill(*w, {{"abc.x", "900", "2006"}, {"ABD.X", "1000", "2004"}, {"ab.x", "80", "2005"}},
+       {"原始文件名称", "字节数量", "探测时间"});
   ASSERT_EQ(w->lvw->listModel()->ColumnCount(), 4);
   w->lvwColumnClick(2);
   EXPECT_EQ(Column(*w, 2), (std::vector<std::string>{"80", "900", "1000"}));
@@ -204,7 +206,7 @@ TEST(FileList, SortClicksAndMarks) {
   EXPECT_EQ(Column(*w, 0), (std::vector<std::string>{"ab.x", "abc.x", "ABD.X"}));
 
   // A new listing with fewer columns: fresh tags, no stale mark, no crash.
-  Fill(*w, {{"B", " "}, {"a", " "}}, {"原始文件名称", "　状态　"});
+  Fill(*w, {{"B"}, {"a"}}, {"原始文件名称"});
   w->Sort.SortColumn = 3;
   w->lvwColumnClick(1);
   w->lvwColumnClick(0);
@@ -214,7 +216,7 @@ TEST(FileList, SortClicksAndMarks) {
 
 TEST(FileList, SelectionFollowsRowsAndCommands) {
   auto w = Window({});
-  Fill(*w, {{"C", " "}, {"A", " "}, {"B", " "}}, {"原始文件名称", "　状态　"});
+  Fill(*w, {{"C"}, {"A"}, {"B"}}, {"原始文件名称"});
   auto selected = [&] {
     std::vector<std::string> names;
     for (int r = 0; r < 3; ++r)
@@ -236,8 +238,7 @@ TEST(FileList, ColumnsFitCaptionOrWidestCell) {
   auto w = Window({});
   w->resize(900, 300);
   w->show();
-  Fill(*w, {{"A", " ", "1"}, {"B", " ", "a much longer cell than the caption"}},
-       {"原始文件名称", "　状态　", "道数", "采样点数"});
+  Fill(*w, {{"A", "1"}, {"B", "a much longer cell than the caption"}}, {"原始文件名称", "道数", "采样点数"});
   QHeaderView* h = w->lvw->header();
   EXPECT_GT(h->sectionSize(2), w->lvw->fontMetrics().horizontalAdvance("a much longer cell than the caption"));
   EXPECT_GE(h->sectionSize(1), w->lvw->fontMetrics().horizontalAdvance(Q("　状态　")));
@@ -263,7 +264,7 @@ TEST(TargetIndicator, ShowsMemoryOrCard) {
 
 TEST(Saving, NothingSelectedDoesNothing) {
   auto w = Window({});
-  Fill(*w, {{"A", " "}}, {"原始文件名称", "　状态　"});
+  Fill(*w, {{"A"}}, {"原始文件名称"});
   bool boxed = false;
   w->errorBoxHook = [&](const std::string&) { boxed = true; };
   w->tbnGetFile->click();  // DestFolder is empty, yet no folder question comes
@@ -355,7 +356,7 @@ TEST(Commands, FolderChoiceChangesCaptionNotApplicationTitle) {
 
 TEST(Saving, MissingFolderAsksAndCancelEndsSilently) {
   auto w = Window({"/nonexistent/dest"});
-  Fill(*w, {{"A", " "}}, {"原始文件名称", "　状态　"});
+  Fill(*w, {{"A"}}, {"原始文件名称"});
   w->tbnSelAll->click();
   bool asked = false, boxed = false;
   w->errorBoxHook = [&](const std::string&) { boxed = true; };

@@ -1,8 +1,10 @@
-// The directory exchange against the simulator: wire bytes, rows and
-// columns, the reply tests and what every failure leaves behind.
+// The directory command against the simulator: wire bytes, what the
+// exchange brings back, the rows and columns made of it, the reply tests
+// and what every failure leaves behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "base/error.h"
 #include "link/exchange.h"
@@ -28,7 +30,7 @@ class ListTest : public ::testing::Test {
     sim_ = StartSimulator(std::move(stores), faults);
     ui_.commSettings = Answer(sim_->PortPath(), 0, 1, DefaultColumns());
   }
-  void List() { ExchangeWithInstrument(link_, ui_, settings_, "", "", true); }
+  void List() { ListDirectory(link_, ui_, settings_); }
   std::string Failure() {
     return FailureOf([this] { List(); });
   }
@@ -79,6 +81,26 @@ TEST_F(ListTest, DefaultColumnsOfTheInstrumentMemory) {
   List();
   EXPECT_EQ(ui_.dialogArgs, (std::vector<std::string>{sim_->PortPath(), "0", "1", DefaultColumns(),
                                                       DefaultColumns()}));
+}
+
+// The exchange itself brings back the headers, the count and the settings
+// used; the list and the stored settings are the caller's to change.
+TEST_F(ListTest, ExchangeBringsBackTheHeadersOnly) {
+  sim::SimulatorFaults faults;
+  faults.directoryLeftOut = 1;  // announces 4, holds 3
+  Start(sim::DemoStores(), faults);
+  const std::optional<InstrumentDirectory> read = ExchangeWithInstrument(link_, ui_, settings_, "", "", true);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->entries, 4);
+  ASSERT_EQ(read->headers.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(read->headers[i], sim::DemoStores().memory[i].substr(4, kHeaderRecordChars));
+  EXPECT_EQ(read->settings.portName, sim_->PortPath());
+  EXPECT_EQ(read->settings.receiveDelay, 1);
+  EXPECT_EQ(ui_.clears, 0);
+  ExpectUnchangedAndClosed();
+
+  ui_.commSettings = Answer("/dev/no-such-port", 0, 3, Columns({1}));
+  EXPECT_FALSE(ExchangeWithInstrument(link_, ui_, settings_, "", "", true));
 }
 
 TEST_F(ListTest, CardWithOneColumnChosenByLinePosition) {

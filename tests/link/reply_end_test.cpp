@@ -151,7 +151,7 @@ TEST_F(ReplyEndTest, RepliesThatNeverEndStopAtTheirBound) {
   Start(faults);
   link_.CloseCommPort();  // the listing opens it
   ui_.commSettings = Answer(sim_->PortPath(), 0, 3, DefaultColumns());
-  EXPECT_EQ(FailureOf([this] { ExchangeWithInstrument(link_, ui_, settings_, "", "", true); }),
+  EXPECT_EQ(FailureOf([this] { ListDirectory(link_, ui_, settings_); }),
             G("仪器发送的数据超出声明的长度！"));
   EXPECT_EQ(ui_.clears, 0);
   EXPECT_EQ(settings_.portName, "");

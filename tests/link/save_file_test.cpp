@@ -161,7 +161,7 @@ TEST_F(SaveOverLinkTest, NameFromTheInstrumentStaysInTheFolder) {
   stores.memory.push_back(reply);
   Start(stores);
   ui_.commSettings = Answer(sim_->PortPath(), 0, 1, DefaultColumns());
-  ExchangeWithInstrument(link_, ui_, settings_, "", "", true);
+  ListDirectory(link_, ui_, settings_);
   ASSERT_EQ(ui_.rows.size(), 1u);
   EXPECT_EQ(ui_.rows[0][0], "../../X .DAT");
   const AllRows rows = Save({ui_.rows[0][0]}, kOverwriteAll, RawFormat());

@@ -29,16 +29,15 @@ void RecordingUi::SetStatusText(const std::string& text) {
   if (onStatus) onStatus(text);
 }
 
-void RecordingUi::ClearList() {
+void RecordingUi::ShowList(const DirectoryList& list) {
   ++clears;
-  columns.clear();
+  columns = ListColumns(list);
   rows.clear();
   images.clear();
-}
-
-void RecordingUi::AddRow(const std::string& caption, int imageIndex) {
-  rows.push_back({caption});
-  images.push_back(imageIndex);
+  for (size_t r = 0; r < list.rows.size(); ++r) {
+    rows.push_back(ListCells(list, r));
+    images.push_back(kFileImage);
+  }
 }
 
 std::string Answer(const std::string& port, int target, int delay, const std::string& columns) {

@@ -11,6 +11,7 @@
 
 #include "link/instrument_link.h"
 #include "link/instrument_ui.h"
+#include "workflow/directory_list.h"
 #include "tests/support/failure.h"
 #include "tests/support/files.h"
 
@@ -32,16 +33,15 @@ inline int64_t MsSince(Clock::time_point start) {
 // Bytes from a list of values, for wire comparisons.
 std::string Bytes(std::initializer_list<int> values);
 
-class RecordingUi : public InstrumentUi {
+// The list as the window shows it: `columns`, `rows` (caption, status,
+// fields) and their `images`; `clears` counts the refills.
+class RecordingUi : public ListingUi {
  public:
   // Asks the dialog as the window does (workflow/comm_settings.h), the
   // dialog answering `commSettings`.
   CommSettings ChooseCommSettings(LinkSettings& settings) override;
   void SetStatusText(const std::string& text) override;
-  void ClearList() override;
-  void AddColumn(const std::string& caption) override { columns.push_back(caption); }
-  void AddRow(const std::string& caption, int imageIndex) override;
-  void AppendSubItem(const std::string& text) override { rows.back().push_back(text); }
+  void ShowList(const DirectoryList& list) override;
   void FitColumns() override { ++fits; }
   void ShowTargetIndicator(bool isInstrument) override { targets.push_back(isInstrument); }
   void WaitForEnd(const std::shared_ptr<EndSignal>& end) override { end->Wait(); }
