@@ -6,16 +6,9 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "base/cp936.h"
+#include "ui/ui.h"
 
 namespace gt7p {
-
-static QString ToQString(const std::string& cp936) {
-  // Most cells are digits and Latin letters: skip the code page for them.
-  bool ascii = std::all_of(cp936.begin(), cp936.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii) return QString::fromLatin1(cp936.data(), static_cast<qsizetype>(cp936.size()));
-  return QString::fromStdString(Cp936ToUtf8(cp936));
-}
 
 FileListModel::FileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -118,9 +111,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= RowCount()) return {};
   const ListRow& row = rows_[static_cast<size_t>(index.row())];
   if (role == Qt::DisplayRole) {
-    if (index.column() == 0) return ToQString(row.caption);
+    if (index.column() == 0) return FromCore(row.caption);
     size_t k = static_cast<size_t>(index.column() - 1);
-    return k < row.subItems.size() ? ToQString(row.subItems[k]) : QString();
+    return k < row.subItems.size() ? FromCore(row.subItems[k]) : QString();
   }
   if (role == Qt::DecorationRole && index.column() == 0 && row.imageIndex >= 0 &&
       static_cast<size_t>(row.imageIndex) < images_.size())
@@ -130,7 +123,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount()) return {};
-  return ToQString(columns_[static_cast<size_t>(section)].caption);
+  return FromCore(columns_[static_cast<size_t>(section)].caption);
 }
 
 FileListView::FileListView(QWidget* parent) : QTreeView(parent), model_(new FileListModel(this)) {
@@ -157,7 +150,7 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent), model_(new File
     }
     auto it = measured_.find(text);
     if (it != measured_.end()) return it->second;
-    int width = fontMetrics().horizontalAdvance(ToQString(text));
+    int width = fontMetrics().horizontalAdvance(FromCore(text));
     measured_.emplace(text, width);
     return width;
   });

@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "app/images.h"
-#include "app/ui_text.h"
+#include "ui/ui.h"
 #include "base/cp936.h"
 
 namespace gt7p {

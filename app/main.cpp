@@ -16,7 +16,7 @@
 #include "app/frm_gt7p.h"
 #include "app/qt_translation.h"
 #include "app/simulated_instrument.h"
-#include "app/ui_text.h"
+#include "ui/ui.h"
 #include "base/cp936.h"
 #include "base/native_file.h"
 #include "viewer/frm_view.h"

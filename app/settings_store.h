@@ -1,9 +1,5 @@
-// Where the window keeps its settings between runs: QSettings of the
-// organisation "gt7p" and the application "gt7p" in the user's scope, in
-// QSettings' default format: the registry under
-// HKEY_CURRENT_USER\Software\gt7p\gt7p on Windows, ~/.config/gt7p/gt7p.conf
-// on Linux. The communication settings are the group "comm"; other parts of
-// the program keep their own groups in the same store.
+// The window's communication settings between runs: the group "comm" of the
+// program's settings store (ui/store_group.h).
 //
 // Reading never fails: a missing or unreadable store gives empty values, and
 // what is taken back is decided by RestoreLinkSettings

@@ -1,8 +1,7 @@
 // Communication settings without the dialog: the serial ports this machine
 // offers and the run-time binding of the adapter's driver installer. The
-// dialog itself (frm_setting.h) is Qt, and its rules are in
-// workflow/comm_settings.h. Code outside settings/ includes this header, or
-// frm_setting.h for the dialog.
+// dialog itself is the window's (app/frm_setting.h, Qt), and its rules are
+// in workflow/comm_settings.h. Code outside settings/ includes this header.
 //
 // Threads: the caller's; the driver binding is one per process, used from
 // the window's thread only.

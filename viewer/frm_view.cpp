@@ -28,7 +28,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
@@ -47,6 +46,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/output_file.h"
+#include "ui/ui.h"
 #include "viewer/first_breaks.h"
 #include "viewer/record_files.h"
 #include "viewer/section_painter.h"
@@ -54,9 +54,6 @@
 
 namespace gt7p {
 namespace {
-
-QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
-QString Core(const std::string& cp936) { return QString::fromStdString(Cp936ToUtf8(cp936)); }
 
 constexpr int kFontPixels = 13;
 constexpr int kPanelFontPixels = 12;
@@ -483,7 +480,7 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   }
   if (!chkAgc->isChecked()) spnAgc->setValue(std::max(1.0, std::round((section_.lastMs - section_.firstMs) / 10)));
   syncingControls_ = false;
-  setWindowTitle(Ui("查看波形 - ") + QString::fromStdString(Utf8FromPath(path.filename())));
+  setWindowTitle(Ui("查看波形 - ") + FromPath(path.filename()));
   LoadPicks();
   UpdateHeaderTable();
   UpdateSpectrum();
@@ -749,7 +746,7 @@ bool TfrmView::SavePicks() {
     return false;
   }
   picksChanged_ = false;
-  lblReadout->setText(Ui("初至已保存：") + QString::fromStdString(Utf8FromPath(view::PicksFileOf(path_).filename())));
+  lblReadout->setText(Ui("初至已保存：") + FromPath(view::PicksFileOf(path_).filename()));
   return true;
 }
 
@@ -841,8 +838,8 @@ void TfrmView::UpdateHeaderTable() {
   for (size_t r = 0; r < lines.size(); ++r) {
     // Two blanks after the name keep it off its value where the font
     // drawn is wider than the one measured (a stand-in's glyphs under Wine).
-    auto* name = new QTableWidgetItem(Core(lines[r].name) + (lines[r].name.empty() ? QString() : Ui("  ")));
-    auto* value = new QTableWidgetItem(Core(lines[r].value));
+    auto* name = new QTableWidgetItem(FromCore(lines[r].name) + (lines[r].name.empty() ? QString() : Ui("  ")));
+    auto* value = new QTableWidgetItem(FromCore(lines[r].value));
     if (std::find(bold.begin(), bold.end(), static_cast<int>(r)) != bold.end()) {
       QFont font = tblHeader->font();
       font.setBold(true);
@@ -942,10 +939,10 @@ void TfrmView::SaveImageAction() {
     out = saveFileHook(Ui("PNG"));
   } else {
     const std::filesystem::path suggested = std::filesystem::path(path_).replace_extension(".png");
-    const QString name = QFileDialog::getSaveFileName(this, Ui("另存为图片"), QString::fromStdString(Utf8FromPath(suggested)),
+    const QString name = QFileDialog::getSaveFileName(this, Ui("另存为图片"), FromPath(suggested),
                                                       Ui("PNG 图片 (*.png)"));
     if (name.isEmpty()) return;
-    out = PathFromUtf8(name.toStdString());
+    out = ToPath(name);
   }
   if (out.empty()) return;
   if (out.extension().empty()) out += ".png";
@@ -969,16 +966,16 @@ void TfrmView::PrintAction(bool pdf) {
   } else {
     const std::filesystem::path suggested = std::filesystem::path(path_).replace_extension(".pdf");
     const QString name = QFileDialog::getSaveFileName(this, Ui("打印到 PDF 文件"),
-                                                      QString::fromStdString(Utf8FromPath(suggested)), Ui("PDF 文件 (*.pdf)"));
+                                                      FromPath(suggested), Ui("PDF 文件 (*.pdf)"));
     if (name.isEmpty()) return;
-    out = PathFromUtf8(name.toStdString());
+    out = ToPath(name);
   }
   if (out.empty()) return;
   if (out.extension().empty()) out += ".pdf";
   try {
     WriteBeside(out, [&](const std::filesystem::path& part) {
       printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(Utf8FromPath(part)));
+      printer.setOutputFileName(FromPath(part));
       PrintTo(printer);
       if (!printer.isValid() || printer.printerState() == QPrinter::Error) throw Error(Utf8ToCp936("写入文件失败！"));
     });
@@ -988,10 +985,10 @@ void TfrmView::PrintAction(bool pdf) {
 }
 
 void TfrmView::OpenAction() {
-  const QString folder = path_.empty() ? QString() : QString::fromStdString(Utf8FromPath(path_.parent_path()));
+  const QString folder = path_.empty() ? QString() : FromPath(path_.parent_path());
   const QString name = QFileDialog::getOpenFileName(this, Ui("打开记录"), folder,
                                                     Ui("记录 (*.T7P *.QFX *.ESP *.t7p *.qfx *.esp);;所有文件 (*)"));
-  if (!name.isEmpty()) OpenFile(PathFromUtf8(name.toStdString()));
+  if (!name.isEmpty()) OpenFile(ToPath(name));
 }
 
 // ---- keys, drops, the window's place ----
@@ -1042,7 +1039,7 @@ void TfrmView::keyPressEvent(QKeyEvent* event) {
 
 static std::filesystem::path DroppedFile(const QMimeData* mime) {
   if (!mime || !mime->hasUrls() || mime->urls().isEmpty() || !mime->urls().first().isLocalFile()) return {};
-  return PathFromUtf8(mime->urls().first().toLocalFile().toStdString());
+  return ToPath(mime->urls().first().toLocalFile());
 }
 
 void TfrmView::dragEnterEvent(QDragEnterEvent* event) {
@@ -1067,9 +1064,9 @@ void TfrmView::ExportClick(ExportKind kind) {
   if (saveDialogHook) {
     out = saveDialogHook(kind, suggested);
   } else {
-    const QString chosen = QFileDialog::getSaveFileName(this, windowTitle(), QString::fromStdString(Utf8FromPath(suggested)),
+    const QString chosen = QFileDialog::getSaveFileName(this, windowTitle(), FromPath(suggested),
                                                         Ui(k.filter));
-    if (!chosen.isEmpty()) out = PathFromUtf8(chosen.toStdString());
+    if (!chosen.isEmpty()) out = ToPath(chosen);
   }
   if (out.empty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -1088,7 +1085,7 @@ void TfrmView::ExportClick(ExportKind kind) {
       }
     });
     QApplication::restoreOverrideCursor();
-    statusBar()->showMessage(Ui("已导出：") + QString::fromStdString(Utf8FromPath(out)), 10000);
+    statusBar()->showMessage(Ui("已导出：") + FromPath(out), 10000);
   } catch (const Error& e) {
     QApplication::restoreOverrideCursor();
     ShowError(e.message());
@@ -1107,9 +1104,7 @@ void TfrmView::showEvent(QShowEvent* event) {
   placed_ = true;
   // The place it had when last closed, else 1280 x 800 at most, centred;
   // a size a caller set before showing it stands.
-  QSettings settings(QSettings::defaultFormat(), QSettings::UserScope, QStringLiteral("gt7p"), QStringLiteral("gt7p"));
-  settings.beginGroup(QStringLiteral("viewer"));
-  const QByteArray saved = settings.value(QStringLiteral("geometry")).toByteArray();
+  const QByteArray saved = StoreGroup(QStringLiteral("viewer")).Value(QStringLiteral("geometry")).toByteArray();
   if (!testAttribute(Qt::WA_Resized) && (saved.isEmpty() || !restoreGeometry(saved))) {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (s) {
@@ -1140,14 +1135,12 @@ void TfrmView::FitOnScreen() {
 }
 
 void TfrmView::SaveWindowPlace() {
-  QSettings settings(QSettings::defaultFormat(), QSettings::UserScope, QStringLiteral("gt7p"), QStringLiteral("gt7p"));
-  settings.beginGroup(QStringLiteral("viewer"));
-  settings.setValue(QStringLiteral("geometry"), saveGeometry());
+  StoreGroup(QStringLiteral("viewer")).SetValue(QStringLiteral("geometry"), saveGeometry());
 }
 
 void TfrmView::ShowError(const std::string& message) {
   if (errorBoxHook) return errorBoxHook(message);
-  QMessageBox box(QMessageBox::Critical, windowTitle(), Core(message), QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::Critical, windowTitle(), FromCore(message), QMessageBox::Ok, this);
   box.exec();
 }
 

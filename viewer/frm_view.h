@@ -17,7 +17,7 @@
 // or the picks table (records/records.h), through a save dialog.
 //
 // The window opens within the available desktop and keeps its size and
-// place (QSettings "gt7p"/"gt7p", group "viewer").
+// place (the group "viewer" of the settings store, ui/store_group.h).
 #pragma once
 
 #include <QMainWindow>

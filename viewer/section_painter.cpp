@@ -14,7 +14,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/native_file.h"
-#include "settings/ui_fonts.h"
+#include "ui/ui.h"
 
 namespace gt7p {
 namespace view {
@@ -27,9 +27,6 @@ const QColor kPickColors[6] = {QColor(220, 30, 30), QColor(30, 90, 220), QColor(
                                QColor(230, 130, 0), QColor(180, 40, 180), QColor(0, 160, 170)};
 const QColor kFirstBreakColor(255, 200, 0);
 
-QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
-QString Core(const std::string& cp936) { return QString::fromStdString(Cp936ToUtf8(cp936)); }
-
 // The font of the header panel: the largest from 12 px down to 11 px that
 // fits its lines; lines that still don't fit are left out.
 QFont PanelFont(const Section& section, int height) {
@@ -41,7 +38,7 @@ QFont PanelFont(const Section& section, int height) {
 
 int PanelNameWidth(const Section& section, const QFontMetrics& fm) {
   int names = 0;
-  for (const FieldLine& line : section.headerLines) names = std::max(names, fm.horizontalAdvance(Core(line.name)));
+  for (const FieldLine& line : section.headerLines) names = std::max(names, fm.horizontalAdvance(FromCore(line.name)));
   return names;
 }
 
@@ -55,11 +52,11 @@ struct Axes {
 
 void PaintTitle(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
                 const QFontMetrics& fm) {
-  QString title = Core(section.fileName);
+  QString title = FromCore(section.fileName);
   for (const FieldLine& line : section.headerLines)
     if (line.name == Utf8ToCp936("探测时间") || line.name == Utf8ToCp936("探测地点"))
-      title += "   " + Core(line.value).trimmed();
-  if (!section.settingsText.empty()) title += "   " + Core(section.settingsText);
+      title += "   " + FromCore(line.value).trimmed();
+  if (!section.settingsText.empty()) title += "   " + FromCore(section.settingsText);
   painter.setPen(Qt::black);
   painter.drawText(frame.margin, frame.margin + fm.ascent() + 2, title);
 
@@ -275,16 +272,16 @@ void PaintHeaderPanel(QPainter& painter, const Section& section, const SectionGe
   painter.setPen(Qt::black);
   for (const FieldLine& line : section.headerLines) {
     if (y + pm.descent() > height - frame.margin) break;
-    painter.drawText(x + 8, y, Core(line.name));
+    painter.drawText(x + 8, y, FromCore(line.name));
     painter.drawText(QRect(valueX, y - pm.ascent(), x + frame.panelWidth - 4 - valueX, pm.lineSpacing()),
-                     Qt::AlignLeft | Qt::AlignTop, Core(line.value));
+                     Qt::AlignLeft | Qt::AlignTop, FromCore(line.value));
     y += pm.lineSpacing();
   }
 }
 
 }  // namespace
 
-QFont SectionFont(int pixels) { return SongPixelFont(pixels); }
+QFont SectionFont(int pixels) { return SongFont(pixels); }
 
 SectionGeometry FitSection(const Section& section, const DisplayOptions& options,
                            const std::optional<ViewRange>& range, int width, int height, bool withPanel,
@@ -303,7 +300,7 @@ SectionGeometry FitSection(const Section& section, const DisplayOptions& options
   if (withPanel) {
     const QFontMetrics panel(PanelFont(section, height - frame.margin - frame.titleHeight));
     int values = 0;
-    for (const FieldLine& line : section.headerLines) values = std::max(values, panel.horizontalAdvance(Core(line.value)));
+    for (const FieldLine& line : section.headerLines) values = std::max(values, panel.horizontalAdvance(FromCore(line.value)));
     frame.panelWidth =
         std::clamp(PanelNameWidth(section, panel) + panel.horizontalAdvance(QStringLiteral("  ")) + values + 14, 200, 420);
   }

@@ -7,13 +7,12 @@
 #include <cmath>
 #include <functional>
 
+#include "ui/ui.h"
 #include "viewer/section_painter.h"
 
 namespace gt7p {
 
 namespace {
-
-QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kFontPixels = 12;
 

@@ -1,5 +1,5 @@
 // The rules of the main window and the settings dialog without a toolkit:
-// the window (app/, settings/frm_setting.*) and gt7p-cli are clients of
+// the window and its dialogs (app/) and gt7p-cli are clients of
 // them. Code outside workflow/ includes this header.
 //
 // Headers: main_window.h (start-up from the command line, caption, status

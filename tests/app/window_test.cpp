@@ -17,7 +17,7 @@
 
 #include "app/folder_browser.h"
 #include "app/frm_gt7p.h"
-#include "app/ui_text.h"
+#include "ui/ui.h"
 #include "base/cp936.h"
 #include "base/file_names.h"
 #include "base/local_folders.h"

@@ -29,7 +29,7 @@
 #include "base/cp936.h"
 #include "records/converter.h"
 #include "records/field_table.h"
-#include "settings/frm_setting.h"
+#include "app/frm_setting.h"
 #include "sim/record_maker.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/cycle_instrument.h"

@@ -1,4 +1,4 @@
-#include "settings/frm_setting.h"
+#include "app/frm_setting.h"
 
 #include <gtest/gtest.h>
 

@@ -23,7 +23,7 @@ inline void InstallFontSubstitutes() {
 }
 
 // "宋体" (or its stand-in) at `pixels` pixels.
-inline QFont SongPixelFont(int pixels) {
+inline QFont SongFont(int pixels) {
   static const bool installed = (InstallFontSubstitutes(), true);
   (void)installed;
   QFont font(SongFamily());

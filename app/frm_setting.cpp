@@ -1,4 +1,4 @@
-#include "settings/frm_setting.h"
+#include "app/frm_setting.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,9 +20,8 @@
 
 #include "base/cp936.h"
 #include "base/text.h"
-#include "settings/driver_binding.h"
-#include "settings/port_discovery.h"
-#include "settings/ui_fonts.h"
+#include "settings/settings.h"
+#include "ui/ui.h"
 #include "workflow/workflow.h"
 
 namespace gt7p {
@@ -36,8 +35,6 @@ ErrorReporter& DefaultErrorReporter() {
   static ErrorReporter reporter;
   return reporter;
 }
-
-QString Ui(const std::string& cp936) { return QString::fromUtf8(Cp936ToUtf8(cp936).c_str()); }
 
 std::string ItemBytes(const QVariant& data) { return data.toByteArray().toStdString(); }
 
@@ -100,7 +97,7 @@ void DefaultShowInformation(QWidget* owner, const QString& title, const QString&
 
 void FallbackReportError(const std::string& message) {
   QWidget* owner = QApplication::activeModalWidget();
-  QMessageBox::critical(owner, QGuiApplication::applicationDisplayName(), Ui(message));
+  QMessageBox::critical(owner, QGuiApplication::applicationDisplayName(), FromCore(message));
 }
 
 }  // namespace
@@ -201,11 +198,11 @@ void TfrmSetting::Prepare(const std::string& PortName, const std::string& Target
   FillPortList(PortName);
 
   cbCommObj->clear();
-  for (const std::string& entry : TargetEntries()) cbCommObj->addItem(Ui(entry));
+  for (const std::string& entry : TargetEntries()) cbCommObj->addItem(FromCore(entry));
   cbCommObj->setCurrentIndex(TargetIndex(TargetText));
 
   cbCommTimeOut->clear();
-  for (const std::string& entry : DelayEntries()) cbCommTimeOut->addItem(Ui(entry));
+  for (const std::string& entry : DelayEntries()) cbCommTimeOut->addItem(FromCore(entry));
   cbCommTimeOut->setCurrentIndex(DelayIndex(DelayText));
 
   DefaultList = DefaultColumns.empty() ? ColumnChoice : DefaultColumns;
@@ -242,7 +239,7 @@ void TfrmSetting::FillPortList(const std::string& portName) {
     cbCommPort->setPalette(boxPalette);
     return;
   }
-  for (const std::string& entry : entries) cbCommPort->addItem(Ui(entry), QByteArray::fromStdString(entry));
+  for (const std::string& entry : entries) cbCommPort->addItem(FromCore(entry), QByteArray::fromStdString(entry));
   const PortEntryChoice choice = ChoosePortEntry(entries, portName);
   cbCommPort->view()->setMinimumWidth(choice.dropDownWidth);
   cbCommPort->setCurrentIndex(choice.selected);
@@ -253,7 +250,7 @@ void TfrmSetting::FillColumnList(const std::string& columnChoice) {
   const int selectedIndex = chlbSetting->currentRow();
   chlbSetting->clear();
   for (const ColumnLine& line : ReadColumnChoice(columnChoice)) {
-    QListWidgetItem* item = new QListWidgetItem(Ui(line.caption));
+    QListWidgetItem* item = new QListWidgetItem(FromCore(line.caption));
     // Not user-checkable: the control never toggles on its own (check box
     // press, space key), so only the handlers below change a mark.
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);

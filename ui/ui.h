@@ -1,0 +1,14 @@
+// What the program's windows share beneath them: the window and its
+// dialogs (app/) and the viewer window (viewer/). Qt; code outside ui/
+// includes this header.
+//
+// Headers: ui_text.h (the core's code page 936 texts and paths to and from
+// the toolkit's strings), ui_fonts.h (the windows' font "宋体" and its
+// stand-ins), store_group.h (the settings store they share).
+//
+// Threads: the GUI thread. Nothing here blocks or throws.
+#pragma once
+
+#include "ui/store_group.h"
+#include "ui/ui_fonts.h"
+#include "ui/ui_text.h"
