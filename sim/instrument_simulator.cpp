@@ -2,18 +2,15 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 
-#include "base/cp936.h"
 #include "base/text.h"
 #include "records/records.h"
 #include "sim/record_maker.h"
@@ -25,27 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr double kBytesPerSecond = 1920.0;
-constexpr auto kFrameLimit = std::chrono::milliseconds(500);
-
-std::string HexCount(size_t n) {
-  char digits[8];
-  std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(n & 0xFFFF));
-  return digits;
-}
-
-// Name and extension bytes of the 22-digit name form, zeros and blanks
-// trimmed: the header field pads with zeros, a hand-made file may not.
-std::string NameKey(const std::string& digits) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < digits.size() && i < 22; i += 2)
-    bytes += static_cast<char>(std::max(HexDigitValue(digits[i]), 0) * 16 + std::max(HexDigitValue(digits[i + 1]), 0));
-  bytes.resize(11, '\0');
-  auto trim = [](std::string s) {
-    std::replace(s.begin(), s.end(), '\0', ' ');
-    return Trim(s);
-  };
-  return trim(bytes.substr(0, 8)) + "." + trim(bytes.substr(8));
-}
+constexpr auto kLineLimit = std::chrono::milliseconds(500);  // a client leaving bytes unread before a hang-up
 
 std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -104,38 +81,142 @@ std::string ReplyFromRawFile(const std::string& raw) {
   return raw.substr(0, 4) + raw.substr(10, kHeaderRecordChars) + raw.substr(4, 6) + raw.substr(head);
 }
 
-// What the simulator's thread keeps between wake-ups.
-struct InstrumentSimulator::Session {
-  enum State { kGreet, kTarget, kRequest, kName } state = kGreet;
-  int store = 0;
-  std::string frame;  // command digits so far
-  Clock::time_point frameAt;
-  std::string out;    // bytes of the reply being sent
-  size_t sent = 0;
-  size_t hangUpAt = std::string::npos;  // of `out`: the line goes away there
-  size_t pauseAt = std::string::npos;   // of `out`: a pause there
-  std::chrono::milliseconds pause{0};
-  Clock::time_point resumeAt;           // the end of a pause under way
-  std::string trailing;                 // bytes to follow `out` once it is sent,
-  std::chrono::milliseconds trailingAfter{0};  //   this long after its last byte
-  bool endless = false;                 // `out` grows for as long as it is read
-  Clock::time_point outSince, lastWrite;
-  bool blocked = false;  // the client's queue is full
-  int clients = 0;
-  std::mt19937 noise{20240315};
+namespace {
 
-  bool Sending() const { return sent < out.size(); }
-  size_t FrameLength() const { return state == kName ? 22 : 2; }
+// When the simulator's thread next has something to do: the earliest of
+// the times it is told, or never.
+struct Wake {
+  int timeoutMs = -1;
+  void At(Clock::time_point at, Clock::time_point now) {
+    const int ms = std::max(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count()) + 1, 0);
+    timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
+  }
 };
+
+// The reply on its way out over the pseudo-terminal's master: paced or at
+// once, with its pause, its hang-up, its trailing digits and an endless
+// reply's growth. The simulator's thread only.
+class LineSender {
+ public:
+  using Log = std::function<void(const std::string&)>;
+  LineSender(PseudoTerminal& pty, const SimulatorOptions& options, Log log)
+      : pty_(pty), pace_(options.pace), burst_(std::max<size_t>(options.paceBurst, 1)), log_(std::move(log)) {}
+
+  bool Sending() const { return sent_ < out_.size(); }
+  size_t Unsent() const { return out_.size() - sent_; }
+
+  // A new reply replaces what is left of the last one.
+  void Start(Reply reply) {
+    out_ = std::move(reply.bytes);
+    sent_ = 0;
+    outSince_ = Clock::now();
+    blocked_ = false;
+    hangUpAt_ = reply.hangUpAt;
+    pauseAt_ = reply.pauseAt;
+    pause_ = reply.pause;
+    resumeAt_ = Clock::time_point();
+    trailing_ = std::move(reply.trailing);
+    trailingAfter_ = reply.trailingAfter;
+    endless_ = reply.endless;
+  }
+  void Drop() {
+    out_.clear();
+    sent_ = 0;
+  }
+
+  // What follows a reply once it is sent: more of an endless one, the
+  // trailing digits once their time has come.
+  void Extend() {
+    if (Sending() || out_.empty() || hangUpAt_ != std::string::npos) return;
+    if (endless_) {
+      out_.append(4096, '\0');
+    } else if (!trailing_.empty() && Clock::now() >= lastWrite_ + trailingAfter_) {
+      out_ += trailing_;
+      trailing_.clear();
+      outSince_ = Clock::now() - std::chrono::microseconds(static_cast<int64_t>(sent_ * 1e6 / kBytesPerSecond));
+      log_("trailing " + std::to_string(out_.size() - sent_) + " bytes");
+    }
+  }
+
+  // The events to wait for on the master (POLLOUT while the client's queue
+  // takes more) and when to wake for the line's next step.
+  void Plan(Clock::time_point now, short& events, Wake& wake) const {
+    if (!Sending() && !trailing_.empty() && !out_.empty()) wake.At(lastWrite_ + trailingAfter_, now);
+    if (Sending() && sent_ >= hangUpAt_) {
+      wake.timeoutMs = HangUpDue() ? 0 : 5;  // the line goes away now, or once the client has read
+    } else if (Sending() && (now < resumeAt_ || sent_ == pauseAt_)) {
+      wake.At(sent_ == pauseAt_ ? now : resumeAt_, now);
+    } else if (Sending()) {
+      if (blocked_ || !pace_) {
+        events |= POLLOUT;
+      } else {
+        const size_t next = sent_ + std::min(burst_, out_.size() - sent_);
+        wake.At(outSince_ + std::chrono::microseconds(static_cast<int64_t>(next * 1e6 / kBytesPerSecond)), now);
+      }
+    }
+  }
+
+  // Writes what the line's pace, pause or hang-up allows now.
+  void WriteDue() {
+    if (sent_ >= hangUpAt_) {
+      if (!HangUpDue()) return;
+      log_("line gone after " + std::to_string(sent_) + " bytes");
+      pty_.HangUp();
+      Drop();
+      return;
+    }
+    const Clock::time_point now = Clock::now();
+    if (sent_ == pauseAt_) {
+      resumeAt_ = now + pause_;
+      outSince_ += pause_;  // a paced line goes on at its rate afterwards
+      pauseAt_ = std::string::npos;
+    }
+    if (now < resumeAt_) return;
+    const size_t limit = std::min({out_.size(), hangUpAt_, pauseAt_});
+    size_t allowed = limit - sent_;
+    if (pace_) {
+      const double elapsed = std::chrono::duration<double>(Clock::now() - outSince_).count();
+      const size_t budget = static_cast<size_t>(elapsed * kBytesPerSecond);
+      allowed = budget > sent_ ? std::min(allowed, budget - sent_) : 0;
+      if (allowed < std::min(burst_, limit - sent_)) return;
+    }
+    const ssize_t n = write(pty_.master(), out_.data() + sent_, allowed);
+    if (n > 0) sent_ += static_cast<size_t>(n), lastWrite_ = Clock::now();
+    blocked_ = n < 0 && errno == EAGAIN;
+  }
+
+ private:
+  // The line goes away once the client has what was sent before (or has
+  // left it unread for a while): a test sees the bytes, then the hang-up.
+  // Written bytes reach the client's queue a moment later, so it waits that
+  // moment first.
+  bool HangUpDue() const {
+    const auto since = Clock::now() - lastWrite_;
+    return sent_ >= hangUpAt_ && since > std::chrono::milliseconds(50) && (pty_.Unread() == 0 || since > kLineLimit);
+  }
+
+  PseudoTerminal& pty_;
+  const bool pace_;
+  const size_t burst_;
+  const Log log_;
+  std::string out_;  // bytes of the reply being sent
+  size_t sent_ = 0;
+  size_t hangUpAt_ = std::string::npos;  // of `out_`: the line goes away there
+  size_t pauseAt_ = std::string::npos;   // of `out_`: a pause there
+  std::chrono::milliseconds pause_{0};
+  Clock::time_point resumeAt_;           // the end of a pause under way
+  std::string trailing_;                 // bytes to follow `out_` once it is sent,
+  std::chrono::milliseconds trailingAfter_{0};  //   this long after its last byte
+  bool endless_ = false;                 // `out_` grows for as long as it is read
+  Clock::time_point outSince_, lastWrite_;
+  bool blocked_ = false;  // the client's queue is full
+};
+
+}  // namespace
 
 InstrumentSimulator::InstrumentSimulator(InstrumentStores stores, SimulatorOptions options)
     : stores_(std::move(stores)), options_(std::move(options)), faults_(options_.faults) {
   if (pipe2(stopPipe_, O_CLOEXEC) != 0) throw std::runtime_error("no pipe for the simulator");
-  watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  if (watch_ >= 0 && inotify_add_watch(watch_, PortPath().c_str(), IN_OPEN | IN_CLOSE) < 0) {
-    close(watch_);
-    watch_ = -1;
-  }
   thread_ = std::thread(&InstrumentSimulator::Run, this);
 }
 
@@ -143,7 +224,6 @@ InstrumentSimulator::~InstrumentSimulator() {
   char stop = 1;
   (void)!write(stopPipe_[1], &stop, 1);
   thread_.join();
-  if (watch_ >= 0) close(watch_);
   close(stopPipe_[0]);
   close(stopPipe_[1]);
 }
@@ -158,215 +238,55 @@ void InstrumentSimulator::SetFaults(const SimulatorFaults& faults) {
   faults_ = faults;
 }
 
+SimulatorFaults InstrumentSimulator::Faults() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return faults_;
+}
+
+// The pump between the protocol and the line: what the client sends goes to
+// the protocol, its replies to the sender, until the destructor's stop.
 void InstrumentSimulator::Run() {
-  Session s;
-  const size_t burst = std::max<size_t>(options_.paceBurst, 1);
-  auto log = [this](const std::string& line) {
+  const auto log = [this](const std::string& line) {
     if (options_.log) options_.log(line);
   };
-  auto reply = [&](const std::string& digits, bool noisy) {
-    s.out.resize(digits.size());
-    for (size_t i = 0; i < digits.size(); ++i) {
-      int value = std::max(HexDigitValue(digits[i]), 0);
-      s.out[i] = static_cast<char>(noisy ? value | (s.noise() & 0xF0) : value);
-    }
-    s.sent = 0;
-    s.outSince = Clock::now();
-    s.blocked = false;
-    s.hangUpAt = std::string::npos;
-    s.pauseAt = std::string::npos;
-    s.resumeAt = Clock::time_point();
-    s.trailing.clear();
-    s.endless = false;
-  };
-  auto wire = [](const std::string& digits) {
-    std::string bytes;
-    for (char c : digits) bytes += static_cast<char>(std::max(HexDigitValue(c), 0));
-    return bytes;
-  };
-  auto directory = [&](const std::vector<std::string>& files, const SimulatorFaults& faults) {
-    if (!faults.directoryReply.empty()) return faults.directoryReply;
-    std::string text = "10" + HexCount(files.size()) + "00";
-    size_t whole = files.size() - std::min<size_t>(files.size(), static_cast<size_t>(std::max(faults.directoryLeftOut, 0)));
-    for (size_t i = 0; i < whole; ++i) text += files[i].substr(4, kHeaderRecordChars);
-    return text;
-  };
-  auto fileReply = [&](const std::vector<std::string>& files, const SimulatorFaults& faults) {
-    const std::string wanted = NameKey(s.frame);
-    for (const std::string& file : files) {
-      if (NameKey(file.substr(4, 22)) != wanted) continue;
-      if (faults.cutFileAfter >= 0 && static_cast<size_t>(faults.cutFileAfter) < file.size())
-        return file.substr(0, static_cast<size_t>(faults.cutFileAfter));
-      return file;
-    }
-    return std::string("00");
-  };
-  auto handle = [&] {
-    SimulatorFaults faults;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      faults = faults_;
-    }
-    const std::vector<std::string>& files = s.store == 0 ? stores_.memory : stores_.card;
-    const Session::State was = s.state;
-    s.state = Session::kGreet;
-    if (was != Session::kName && s.frame == "02") {
-      pty_.DiscardUnread();  // a client starting over wants no leftovers
-      reply(faults.versionReply, faults.lineNoise);
-      s.state = Session::kTarget;
-      log("02 -> " + faults.versionReply);
-    } else if (was == Session::kTarget && (s.frame == "00" || s.frame == "01")) {
-      s.store = s.frame == "00" ? 0 : 1;
-      reply(faults.memoryReply, faults.lineNoise);
-      s.state = Session::kRequest;
-      log(s.frame + " -> " + faults.memoryReply + (s.store == 0 ? " (instrument memory)" : " (card)"));
-    } else if (was == Session::kRequest && s.frame == "00") {
-      reply(directory(files, faults), faults.lineNoise);
-      s.endless = faults.endlessReplies;
-      log("00 -> directory, " + std::to_string(files.size()) + " files, " + std::to_string(s.out.size()) + " bytes");
-    } else if (was == Session::kRequest && s.frame == "01") {
-      reply("10", faults.lineNoise);
-      s.state = Session::kName;
-      log("01 -> 10");
-    } else if (was == Session::kName) {
-      reply(fileReply(files, faults), faults.lineNoise);
-      if (faults.hangUpAfter >= 0) s.hangUpAt = std::min(s.out.size(), static_cast<size_t>(faults.hangUpAfter));
-      if (faults.pauseFileAt >= 0 && static_cast<size_t>(faults.pauseFileAt) < s.out.size()) {
-        s.pauseAt = static_cast<size_t>(faults.pauseFileAt);
-        s.pause = std::chrono::milliseconds(faults.pauseMs);
-      }
-      s.trailing = wire(faults.trailingDigits);
-      s.trailingAfter = std::chrono::milliseconds(faults.trailingAfterMs);
-      s.endless = faults.endlessReplies;
-      log(Cp936ToUtf8(NameKey(s.frame)) + " -> " + std::to_string(s.out.size()) + " bytes");
-    } else {
-      log(BytesToHex(s.frame) + " ignored");
-    }
-  };
-  auto take = [&](const char* data, size_t n) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      received_.append(data, n);
-    }
+  InstrumentProtocol protocol(stores_, log);
+  LineSender sender(pty_, options_, log);
+  const int watch = clients_.fd();
+  for (;;) {
+    sender.Extend();
     const Clock::time_point now = Clock::now();
-    for (size_t i = 0; i < n; ++i) {
-      s.frame += kHexDigits[data[i] & 15];
-      s.frameAt = now;
-      // No name begins with a control character: a client that started
-      // over without sending the name.
-      if (s.state == Session::kName && s.frame.size() == 2 && s.frame[0] == '0') s.state = Session::kGreet;
-      if (s.frame.size() == s.FrameLength()) {
-        handle();
-        s.frame.clear();
-      }
-    }
-  };
-  auto clientsChanged = [&] {
-    alignas(inotify_event) char events[4096];
-    ssize_t n;
-    while ((n = read(watch_, events, sizeof events)) > 0) {
-      for (char* at = events; at < events + n;) {
-        const inotify_event* e = reinterpret_cast<const inotify_event*>(at);
-        if (e->mask & IN_OPEN) ++s.clients;
-        if (e->mask & IN_CLOSE) s.clients = std::max(s.clients - 1, 0);
-        at += sizeof(inotify_event) + e->len;
-      }
-    }
-    if (s.clients == 0 && (s.Sending() || s.state != Session::kGreet)) {
-      if (s.Sending()) log("client gone, " + std::to_string(s.out.size() - s.sent) + " bytes dropped");
-      s.out.clear();
-      s.sent = 0;
-      s.state = Session::kGreet;
-      s.frame.clear();
+    short events = POLLIN;
+    Wake wake;
+    sender.Plan(now, events, wake);
+    if (const auto deadline = protocol.FrameDeadline()) wake.At(*deadline, now);
+    // A hung-up line is left out (fd -1): only the stop remains.
+    pollfd fds[3] = {{pty_.master(), events, 0}, {stopPipe_[0], POLLIN, 0}, {watch, POLLIN, 0}};
+    if (poll(fds, watch >= 0 ? 3 : 2, wake.timeoutMs) < 0 && errno != EINTR) break;
+    if (fds[1].revents) break;
+    // The last client gone: what it did not read is lost, the next one starts over.
+    if (watch >= 0 && (fds[2].revents & POLLIN) && clients_.Update() == 0 &&
+        (sender.Sending() || !protocol.AtStart())) {
+      if (sender.Sending()) log("client gone, " + std::to_string(sender.Unsent()) + " bytes dropped");
+      sender.Drop();
+      protocol.Reset();
       pty_.DiscardUnread();
     }
-  };
-  // The line goes away once the client has what was sent before (or has
-  // left it unread for a while): a test sees the bytes, then the hang-up.
-  // Written bytes reach the client's queue a moment later, so it waits that
-  // moment first.
-  auto hangUpDue = [&] {
-    const auto since = Clock::now() - s.lastWrite;
-    return s.sent >= s.hangUpAt && since > std::chrono::milliseconds(50) && (pty_.Unread() == 0 || since > kFrameLimit);
-  };
-  auto writeDue = [&] {
-    if (s.sent >= s.hangUpAt) {
-      if (!hangUpDue()) return;
-      log("line gone after " + std::to_string(s.sent) + " bytes");
-      pty_.HangUp();
-      s.out.clear();
-      s.sent = 0;
-      return;
-    }
-    const Clock::time_point now = Clock::now();
-    if (s.sent == s.pauseAt) {
-      s.resumeAt = now + s.pause;
-      s.outSince += s.pause;  // a paced line goes on at its rate afterwards
-      s.pauseAt = std::string::npos;
-    }
-    if (now < s.resumeAt) return;
-    const size_t limit = std::min({s.out.size(), s.hangUpAt, s.pauseAt});
-    size_t allowed = limit - s.sent;
-    if (options_.pace) {
-      const double elapsed = std::chrono::duration<double>(Clock::now() - s.outSince).count();
-      const size_t budget = static_cast<size_t>(elapsed * kBytesPerSecond);
-      allowed = budget > s.sent ? std::min(allowed, budget - s.sent) : 0;
-      if (allowed < std::min(burst, limit - s.sent)) return;
-    }
-    ssize_t n = write(pty_.master(), s.out.data() + s.sent, allowed);
-    if (n > 0) s.sent += static_cast<size_t>(n), s.lastWrite = Clock::now();
-    s.blocked = n < 0 && errno == EAGAIN;
-  };
-
-  // What follows a reply once it is sent: more of an endless one, the
-  // trailing digits once their time has come.
-  auto extend = [&] {
-    if (s.Sending() || s.out.empty() || s.hangUpAt != std::string::npos) return;
-    if (s.endless) {
-      s.out.append(4096, '\0');
-    } else if (!s.trailing.empty() && Clock::now() >= s.lastWrite + s.trailingAfter) {
-      s.out += s.trailing;
-      s.trailing.clear();
-      s.outSince = Clock::now() - std::chrono::microseconds(static_cast<int64_t>(s.sent * 1e6 / kBytesPerSecond));
-      log("trailing " + std::to_string(s.out.size() - s.sent) + " bytes");
-    }
-  };
-
-  for (;;) {
-    extend();
-    const Clock::time_point now = Clock::now();
-    int timeout = -1;
-    short events = POLLIN;
-    auto until = [&](Clock::time_point at) {
-      int ms = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count()) + 1;
-      timeout = timeout < 0 ? std::max(ms, 0) : std::min(timeout, std::max(ms, 0));
-    };
-    if (!s.Sending() && !s.trailing.empty() && !s.out.empty()) until(s.lastWrite + s.trailingAfter);
-    if (s.Sending() && s.sent >= s.hangUpAt) {
-      timeout = hangUpDue() ? 0 : 5;  // the line goes away now, or once the client has read
-    } else if (s.Sending() && (now < s.resumeAt || s.sent == s.pauseAt)) {
-      until(s.sent == s.pauseAt ? now : s.resumeAt);
-    } else if (s.Sending()) {
-      if (s.blocked || !options_.pace) {
-        events |= POLLOUT;
-      } else {
-        const size_t next = s.sent + std::min(burst, s.out.size() - s.sent);
-        until(s.outSince + std::chrono::microseconds(static_cast<int64_t>(next * 1e6 / kBytesPerSecond)));
-      }
-    }
-    if (!s.frame.empty()) until(s.frameAt + kFrameLimit);
-    // A hung-up line is left out (fd -1): only the stop remains.
-    pollfd fds[3] = {{pty_.master(), events, 0}, {stopPipe_[0], POLLIN, 0}, {watch_, POLLIN, 0}};
-    if (poll(fds, watch_ >= 0 ? 3 : 2, timeout) < 0 && errno != EINTR) break;
-    if (fds[1].revents) break;
-    if (watch_ >= 0 && (fds[2].revents & POLLIN)) clientsChanged();
     if (fds[0].revents & POLLIN) {
       char buffer[256];
-      ssize_t n = read(pty_.master(), buffer, sizeof buffer);
-      if (n > 0) take(buffer, static_cast<size_t>(n));
+      const ssize_t n = read(pty_.master(), buffer, sizeof buffer);
+      if (n > 0) {
+        const std::string bytes(buffer, static_cast<size_t>(n));
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          received_ += bytes;
+        }
+        InstrumentProtocol::Outcome outcome = protocol.Take(bytes, Clock::now(), Faults());
+        if (outcome.startOver) pty_.DiscardUnread();  // a client starting over wants no leftovers
+        if (outcome.reply) sender.Start(std::move(*outcome.reply));
+      }
     }
-    if (!s.frame.empty() && Clock::now() - s.frameAt > kFrameLimit) s.frame.clear();
-    if (s.Sending()) writeDue();
+    protocol.DropStaleFrame(Clock::now());
+    if (sender.Sending()) sender.WriteDue();
   }
 }
 
