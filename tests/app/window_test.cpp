@@ -22,6 +22,7 @@
 #include "base/file_names.h"
 #include "base/local_folders.h"
 #include "settings/driver_binding.h"
+#include "tests/app/list_cells.h"
 #include "tests/support/files.h"
 
 namespace gt7p {
@@ -170,13 +171,7 @@ void Fill(TfrmGT7P& w, const std::vector<std::vector<const char*>>& rows, const 
   w.FitColumns();
 }
 
-std::vector<std::string> Column(TfrmGT7P& w, int column) {
-  std::vector<std::string> cells;
-  FileListModel* m = w.lvw->listModel();
-  for (int r = 0; r < m->RowCount(); ++r)
-    cells.push_back(column == 0 ? m->Row(r).caption : m->Row(r).subItems[static_cast<size_t>(column - 1)]);
-  return cells;
-}
+std::vector<std::string> Column(TfrmGT7P& w, int column) { return test::ColumnCells(*w.lvw->listModel(), column); }
 
 QString Header(TfrmGT7P& w, int column) {
   return w.lvw->listModel()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
@@ -269,7 +264,7 @@ TEST(Saving, NothingSelectedDoesNothing) {
   w->errorBoxHook = [&](const std::string&) { boxed = true; };
   w->tbnGetFile->click();  // DestFolder is empty, yet no folder question comes
   EXPECT_FALSE(boxed);
-  EXPECT_EQ(w->lvw->listModel()->Row(0).subItems[0], " ");
+  EXPECT_EQ(test::Cell(*w->lvw->listModel(), 0, 1), " ");
 }
 
 }  // namespace
@@ -367,7 +362,7 @@ TEST(Saving, MissingFolderAsksAndCancelEndsSilently) {
   w->tbnGetFile->click();
   EXPECT_TRUE(asked);
   EXPECT_FALSE(boxed);
-  EXPECT_EQ(w->lvw->listModel()->Row(0).subItems[0], " ");
+  EXPECT_EQ(test::Cell(*w->lvw->listModel(), 0, 1), " ");
   EXPECT_TRUE(w->cbr->isEnabled());
 }
 

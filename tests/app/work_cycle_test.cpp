@@ -35,6 +35,7 @@
 #include "tests/support/cycle_instrument.h"
 #include "tests/support/files.h"
 #include "tests/support/link_test_support.h"
+#include "tests/app/list_cells.h"
 #include "viewer/frm_view.h"
 
 namespace gt7p {
@@ -75,11 +76,15 @@ class WorkCycle : public ::testing::Test {
   void Refresh() { window_->tbnRefresh->click(); }
   void Select(std::vector<int> rows) {
     window_->lvw->clearSelection();
-    for (int r : rows)
+    for (int r : rows) {
+      if (r >= window_->lvw->listModel()->RowCount()) ADD_FAILURE() << "no row " << r << " to select";
       window_->lvw->selectionModel()->select(window_->lvw->listModel()->index(r, 0),
                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
   }
-  std::string Status(int row) { return window_->lvw->listModel()->Row(row).subItems[0]; }
+  // A row's caption, its status cell; a missing one fails the test.
+  std::string Caption(int row) { return test::Cell(*window_->lvw->listModel(), row, 0); }
+  std::string Status(int row) { return test::Cell(*window_->lvw->listModel(), row, 1); }
 
   // Answers every overwrite prompt with the button `name`; counts prompts.
   void AnswerPrompts(const char* name) {
@@ -112,13 +117,13 @@ TEST_F(WorkCycle, RefreshListsTheDirectory) {
   FileListModel* m = window_->lvw->listModel();
   ASSERT_EQ(m->RowCount(), 3);
   ASSERT_EQ(m->ColumnCount(), 12);
-  EXPECT_EQ(m->Row(0).caption, "AB      .DAT");
+  EXPECT_EQ(Caption(0), "AB      .DAT");
   EXPECT_EQ(m->Row(0).imageIndex, 5);
   EXPECT_EQ(Status(0), " ");
   EXPECT_EQ(m->ColumnAt(1).caption, G("　状态　"));
   EXPECT_EQ(m->ColumnAt(2).caption, G("字节数量"));
   EXPECT_EQ(m->ColumnAt(11).caption, G("探测方法"));
-  EXPECT_EQ(m->Row(1).subItems[6], "2");  // 道数
+  EXPECT_EQ(test::Cell(*m, 1, 7), "2");  // 道数
   EXPECT_EQ(window_->lblTray->text().toStdString(), "仪器目录");
   EXPECT_EQ(window_->Settings.portName, instrument_->Port());
   EXPECT_EQ(window_->Settings.receiveDelay, 1);
@@ -129,7 +134,7 @@ TEST_F(WorkCycle, RefreshListsTheDirectory) {
   Answer(1);
   Refresh();
   ASSERT_EQ(m->RowCount(), 1);
-  EXPECT_EQ(m->Row(0).caption, "KA0001  .DAT");
+  EXPECT_EQ(Caption(0), "KA0001  .DAT");
   EXPECT_EQ(window_->lblTray->text().toStdString(), "存储卡目录");
 }
 
@@ -143,9 +148,9 @@ TEST_F(WorkCycle, SaveWritesWhatTheConverterMakes) {
   EXPECT_EQ(Status(2), G("保存完毕"));
   // The same bytes as converting the instrument's file directly.
   for (int i : {0, 2}) {
-    const std::string name = files_[static_cast<size_t>(i)].name;
+    const std::string name = files_.at(static_cast<size_t>(i)).name;
     fs::path expected = dest_ / ("expected-" + name);
-    std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[static_cast<size_t>(i)]);
+    std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_.at(static_cast<size_t>(i)));
     ASSERT_TRUE(ConvertRawFile(expected, true, false));
     fs::path saved = dest_ / (name.substr(0, name.find('.')) + ".QFX");
     EXPECT_EQ(Slurp(saved), Slurp(expected)) << saved;
@@ -424,8 +429,8 @@ TEST_F(WorkCycle, SortDuringSaveKeepsStatusesWithTheirRows) {
   auto* timer = new QTimer(window_.get());
   QObject::connect(timer, &QTimer::timeout, [&] {
     if (sorted || !window_->Busy()) return;
-    for (int r = 0; r < 3; ++r) {
-      if (window_->lvw->listModel()->Row(r).subItems[0] != G("正在保存")) continue;
+    for (int r = 0; r < window_->lvw->listModel()->RowCount(); ++r) {
+      if (Status(r) != G("正在保存")) continue;
       window_->lvwColumnClick(0);
       window_->lvwColumnClick(0);  // descending: EF, CD, AB
       sorted = true;
@@ -438,7 +443,7 @@ TEST_F(WorkCycle, SortDuringSaveKeepsStatusesWithTheirRows) {
   ASSERT_TRUE(sorted);
   EXPECT_EQ(prompts_, 0);
   std::map<std::string, std::string> byName;
-  for (int r = 0; r < 3; ++r) byName[window_->lvw->listModel()->Row(r).caption] = Status(r);
+  for (int r = 0; r < 3; ++r) byName[Caption(r)] = Status(r);
   EXPECT_EQ(byName["AB      .DAT"], G("保存完毕"));
   EXPECT_EQ(byName["CD0002  .DAT"], " ");
   EXPECT_EQ(byName["EF0003  .DAT"], G("保存完毕"));
@@ -459,7 +464,7 @@ TEST_F(WorkCycle, SavedRowsOpenTheirFileInTheViewer) {
   window_->lvwColumnClick(0);
   window_->lvwColumnClick(0);  // descending: EF, CD, AB
   FileListModel* m = window_->lvw->listModel();
-  ASSERT_EQ(m->Row(2).caption, "AB      .DAT");
+  ASSERT_EQ(Caption(2), "AB      .DAT");
 
   // The row's context menu as the list shows it: its entries, the first
   // one chosen when `choose`.
@@ -504,7 +509,7 @@ TEST_F(WorkCycle, SavedRowsOpenTheirFileInTheViewer) {
   EXPECT_EQ(viewers().size(), 1);
   EXPECT_EQ(errors_.size(), 1u);
   EXPECT_EQ(prompts_, 1);
-  EXPECT_EQ(m->Row(2).subItems[0], G("保存完毕"));
+  EXPECT_EQ(Status(2), G("保存完毕"));
 
   Refresh();  // a new listing: its rows saved nothing yet
   EXPECT_TRUE(menuOf(0, false).empty());
