@@ -12,9 +12,6 @@
 // time costs on top of the line time; medians over the runs. For full
 // silences also the timing the silences alone give: the line time, 1 s per
 // short command and the receive delay after the directory or file.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,9 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/link/forked_simulator.h"
 #include "bench/link/quiet_ui.h"
 #include "link/link.h"
-#include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 
 namespace {
@@ -50,33 +47,6 @@ class BenchUi : public bench::QuietUi {
   }
   std::string port;
 };
-
-// Forks the paced simulator serving `files`; returns its port path.
-std::string StartSimulator(const std::vector<std::string>& files, pid_t& child) {
-  int fds[2];
-  if (pipe(fds) != 0) std::exit(1);
-  child = fork();
-  if (child == 0) {
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
-    sim::SimulatorOptions options;
-    options.pace = true;
-    sim::InstrumentSimulator simulator(sim::InstrumentStores{files, {}}, options);
-    const std::string line = simulator.PortPath() + "\n";
-    (void)!write(fds[1], line.data(), line.size());
-    int signal = 0;
-    sigwait(&stop, &signal);
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string port;
-  char c;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') port += c;
-  close(fds[0]);
-  return port;
-}
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -103,8 +73,8 @@ int main(int argc, char** argv) {
     files.push_back(file);
     replies.push_back(sim::MakeFileReply(file));
   }
-  pid_t child = 0;
-  const std::string port = StartSimulator(replies, child);
+  const bench::ForkedSimulator simulator(replies);
+  const std::string& port = simulator.port();
   const std::filesystem::path out = std::filesystem::temp_directory_path() / "gt7p-exchange-bench.T7P";
 
   // The exchanges in order: the directory, then each file. Their replies'
@@ -169,7 +139,5 @@ int main(int argc, char** argv) {
   for (double sum : sums) std::printf(" %10.3f", sum / static_cast<double>(exchanges));
   std::printf("\nfull silences against the silences alone: %+.2f %%\n", 100 * (sums[3] - sums[5]) / sums[5]);
   std::filesystem::remove(out);
-  kill(child, SIGTERM);
-  waitpid(child, nullptr, 0);
   return 0;
 }

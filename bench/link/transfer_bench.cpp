@@ -7,10 +7,7 @@
 //          FIFO; 1 makes every byte wake the receive thread)
 // The simulator runs in a child process, so the CPU time measured is the
 // link's alone: the calling thread and the receive threads.
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,9 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/link/forked_simulator.h"
 #include "bench/link/quiet_ui.h"
 #include "link/link.h"
-#include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 
 namespace {
@@ -36,34 +33,6 @@ double CpuSeconds() {
   getrusage(RUSAGE_SELF, &u);
   return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-// Forks the paced simulator serving `reply`; returns its port path.
-std::string StartSimulator(const std::string& reply, size_t burst, pid_t& child) {
-  int fds[2];
-  if (pipe(fds) != 0) std::exit(1);
-  child = fork();
-  if (child == 0) {
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
-    sim::SimulatorOptions options;
-    options.pace = true;
-    options.paceBurst = burst;
-    sim::InstrumentSimulator simulator(sim::InstrumentStores{{reply}, {}}, options);
-    const std::string line = simulator.PortPath() + "\n";
-    (void)!write(fds[1], line.data(), line.size());
-    int signal = 0;
-    sigwait(&stop, &signal);
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string port;
-  char c;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') port += c;
-  close(fds[0]);
-  return port;
 }
 
 double Median(std::vector<double> v) {
@@ -80,8 +49,8 @@ int main(int argc, char** argv) {
   file.channels = 15;  // 15 x (64 + 4 x 1024) + 326 characters
   const std::string reply = sim::MakeFileReply(file);
 
-  pid_t child = 0;
-  const std::string port = StartSimulator(reply, burst, child);
+  const bench::ForkedSimulator simulator({reply}, burst);
+  const std::string& port = simulator.port();
   const std::filesystem::path out = std::filesystem::temp_directory_path() / "gt7p-transfer-bench.T7P";
 
   // Line time of the replies ("1020", "10", "10", the file) plus the
@@ -118,7 +87,5 @@ int main(int argc, char** argv) {
   }
   std::printf("%4s %10.3f %10.4f %8.3f %+9.3f\n", "med", Median(walls), Median(cpus), Median(shares), Median(excess));
   std::filesystem::remove(out);
-  kill(child, SIGTERM);
-  waitpid(child, nullptr, 0);
   return 0;
 }
