@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "records/records.h"
-#include "sim/instrument_simulator.h"
+#include "sim/record_maker.h"
 #include "tests/support/files.h"
 #include "workflow/directory_list.h"
 
@@ -16,10 +16,11 @@ namespace {
 
 using test::G;
 
+// The headers of the first `count` demo records.
 std::vector<std::string> Headers(size_t count) {
   std::vector<std::string> headers;
-  for (const std::string& reply : sim::DemoStores().memory) headers.push_back(reply.substr(4, kHeaderRecordChars));
-  headers.resize(count);
+  for (const sim::SurveyFile& file : sim::DemoSurveyFiles())
+    if (headers.size() < count) headers.push_back(sim::MakeFileReply(file).substr(4, kHeaderRecordChars));
   return headers;
 }
 
