@@ -8,11 +8,6 @@
 namespace gt7p {
 namespace {
 
-bool Held(const RecordHeader& header, int channelFieldId) {
-  const size_t at = static_cast<size_t>(channelFieldId - kFirstChannelFieldId);
-  return at < header.channelHeld.size() && header.channelHeld[at];
-}
-
 // A field's plain value in hundredths: its template renders two decimals
 // at most, so the hundredths are exact.
 int64_t Hundredths(const std::string& record, int fieldId) {
@@ -28,13 +23,13 @@ ExportChannel ExportChannelOf(const RecordHeader& header, const std::string& cha
   ExportChannel c;
   c.number = Whole(channelHeader, kFieldChannelNumber);
   c.distanceCm = Hundredths(channelHeader, kFieldDistance);
-  if (Held(header, kFieldElevation)) c.elevationM = Whole(channelHeader, kFieldElevation);
-  if (Held(header, kFieldLowCut) && Hundredths(channelHeader, kFieldLowCut) > 0)
+  if (header.Holds(kFieldElevation)) c.elevationM = Whole(channelHeader, kFieldElevation);
+  if (header.Holds(kFieldLowCut) && Hundredths(channelHeader, kFieldLowCut) > 0)
     c.lowCutCentiHz = Hundredths(channelHeader, kFieldLowCut);
-  if (Held(header, kFieldHighCut) && Hundredths(channelHeader, kFieldHighCut) > 0)
+  if (header.Holds(kFieldHighCut) && Hundredths(channelHeader, kFieldHighCut) > 0)
     c.highCutCentiHz = Hundredths(channelHeader, kFieldHighCut);
-  if (Held(header, kFieldPreampGain)) c.gainDb = Whole(channelHeader, kFieldPreampGain);
-  if (Held(header, kFieldStack) && Whole(channelHeader, kFieldStack) > 0) c.stack = Whole(channelHeader, kFieldStack);
+  if (header.Holds(kFieldPreampGain)) c.gainDb = Whole(channelHeader, kFieldPreampGain);
+  if (header.Holds(kFieldStack) && Whole(channelHeader, kFieldStack) > 0) c.stack = Whole(channelHeader, kFieldStack);
   return c;
 }
 

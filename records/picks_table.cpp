@@ -105,10 +105,7 @@ PickRow MakePickRow(const RecordHeader& header, const std::string& channelHeader
   return row;
 }
 
-bool HoldsPicks(const RecordHeader& header) {
-  const size_t at = static_cast<size_t>(kFieldPointT0 - kFirstChannelFieldId);
-  return at < header.channelHeld.size() && header.channelHeld[at];
-}
+bool HoldsPicks(const RecordHeader& header) { return header.Holds(kFieldPointT0); }
 
 void RequirePicks(const RecordHeader& header, const std::string& fileCp936) {
   if (HoldsPicks(header)) return;

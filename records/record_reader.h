@@ -50,6 +50,9 @@ struct RecordHeader {
   double sampleDelayUs = 0;
   uint64_t fileSize = 0;
   uint64_t declaredSize = 0;  // what the header declares the file's size to be
+
+  // Whether the file holds a field (an id of field_ids.h, of either group).
+  bool Holds(int fieldId) const;
 };
 
 struct RecordChannel {

@@ -150,7 +150,18 @@ TEST_F(CliTest, InfoListsTheHeaderFieldsInTableOrder) {
   EXPECT_EQ(got[53].substr(0, got[53].find('\t')), "第五层倾角");
   for (size_t i = 0; i < 54; ++i) EXPECT_NE(got[i].find('\t'), std::string::npos) << i;
   EXPECT_EQ(got[54], "");
+  EXPECT_EQ(got[55].substr(0, got[55].find('\t')), "文件长度");  // no format line: the digits tell a raw file
   EXPECT_NE(r.out.find("第12道\n源检距\t"), std::string::npos);
+}
+
+// info reads as export and the viewer do: text that is no record is
+// refused, not shown as fields made up of it.
+TEST_F(CliTest, InfoRefusesAFileThatIsNoRecord) {
+  std::ofstream(dir_ / "notes.T7P", std::ios::binary) << std::string(400, 'Z');
+  const gt7p::test::CliResult r = Run("info notes.T7P");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "无法识别的文件格式！\n");
 }
 
 TEST_F(CliTest, InfoOfAnIncompleteFile) {
