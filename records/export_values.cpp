@@ -1,6 +1,7 @@
 #include "records/export_values.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "base/text.h"
 #include "records/field_ids.h"
@@ -41,8 +42,9 @@ int SurveyClock::DayOfYear() const {
 
 SurveyClock SurveyClockOf(const RecordHeader& header) {
   const FieldSpec field = TableField(kFieldSurveyTime);
-  const std::string d = header.headerRecord.substr(static_cast<size_t>(field.offset), static_cast<size_t>(field.length));
   SurveyClock clock;
+  clock.digits = header.headerRecord.substr(static_cast<size_t>(field.offset), static_cast<size_t>(field.length));
+  const std::string& d = clock.digits;
   if (d.size() != 14) return clock;
   for (char c : d)
     if (c < '0' || c > '9') return clock;
@@ -57,6 +59,13 @@ SurveyClock SurveyClockOf(const RecordHeader& header) {
   clock.valid = clock.month >= 1 && clock.month <= 12 && clock.day >= 1 && clock.day <= kDays[clock.month - 1] &&
                 clock.hour < 24 && clock.minute < 60 && clock.second < 60;
   return clock;
+}
+
+std::string SurveyClock::Text() const {
+  if (!valid) return digits;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
+  return text;
 }
 
 int32_t FieldRecordNumber(const RecordHeader& header) {

@@ -13,7 +13,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
-#include "base/native_file.h"
+#include "base/output_file.h"
 #include "settings/ui_fonts.h"
 
 namespace gt7p {
@@ -414,9 +414,9 @@ void WritePng(const QImage& image, const std::filesystem::path& path) {
   buffer.open(QIODevice::WriteOnly);
   const QImage indexed = WithPalette(image);
   if (!QImageWriter(&buffer, "png").write(indexed.isNull() ? image : indexed)) throw Error(Utf8ToCp936("内存不足！"));
-  NativeFile out;
-  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
-  if (!out.Write(bytes.constData(), static_cast<size_t>(bytes.size())) || !out.Close()) throw WriteError(out.error());
+  OutputWriter out(path);
+  out.Write(bytes.constData(), static_cast<size_t>(bytes.size()));
+  out.Close();
 }
 
 }  // namespace view
