@@ -347,7 +347,7 @@ static std::vector<FieldLine> Lines(const std::vector<FieldSpec>& fields, const 
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i < held.size() && !held[i]) continue;
     const FieldSpec& fieldSpec = fields[i];
-    lines.push_back({fieldSpec.name, FieldText(record, fieldSpec)});
+    lines.push_back({fieldSpec.name, FieldText(record, fieldSpec), StrToIntDef(fieldSpec.index, 0)});
   }
   return lines;
 }
