@@ -281,10 +281,6 @@ bool ConvertRawFile(const fs::path& fileName, const OutputFormat& format) {
   return true;
 }
 
-bool ConvertRawFile(const fs::path& fileName, bool toQfx, bool rawOutput) {
-  return ConvertRawFile(fileName, rawOutput ? RawFormat() : toQfx ? QfxFormat() : EspFormat());
-}
-
 bool ConvertRawFileTo(const fs::path& rawName, const fs::path& outName, const OutputFormat& format) {
   if (!format.layout || !IsFile(rawName)) return false;
   NativeFile in, out;

@@ -61,10 +61,6 @@ void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string
 // with "数据文件不完整！" and stays as it is.
 bool ConvertRawFile(const std::filesystem::path& fileName, const OutputFormat& format);
 
-// The same with the save loop's two flags: the raw file kept when
-// `rawOutput`, else QFX when `toQfx`, ESP otherwise.
-bool ConvertRawFile(const std::filesystem::path& fileName, bool toQfx, bool rawOutput);
-
 // Converts the raw file `rawName`, which stays as it is, into a new file
 // `outName` (a file or link there is deleted first, NativeFile::
 // CreateReplacing). False when the raw file can't be opened, the output
