@@ -1,7 +1,7 @@
 // Shared helpers of every subsystem: the one failure type, code page 936
 // texts and their conversion at the edges, text and number rules, file
 // names, files made exclusively (native_file.h), outputs written beside
-// their place (output_file.h), and the facts of the local system (platform
+// their place and the writer of an output's file (output_file.h), and the facts of the local system (platform
 // files picked by the build), the program's version (version.h).
 //
 // Texts are code page 936 byte strings (lengths count bytes); only the
@@ -12,9 +12,10 @@
 // Aborted for work given up on request (the window closing, Ctrl-C). The
 // helpers here throw nothing themselves, except WriteBeside, which passes on
 // what its writer throws and gives Error "无法创建文件！" when no temporary
-// file can be made or the complete file can't take its place; WriteError
-// ("写入文件失败！" with the system's reason) is what the writers throw for a
-// write that failed (a full disk).
+// file can be made or the complete file can't take its place, and
+// OutputWriter, which throws what the writers throw: "无法创建文件！", and
+// WriteError ("写入文件失败！" with the system's reason) for a write that
+// failed (a full disk).
 //
 // Paths are std::filesystem::path from the edge (a command-line word, the
 // folder browser) to the system call, so a path that code page 936 can't

@@ -9,11 +9,24 @@
 namespace gt7p {
 namespace {
 
+// Bytes of the name's character at `at`: 2 for a lead byte and a trail
+// byte of code page 936 (40h-FEh but 7Fh), which may read as "\\" or "|";
+// else 1 (a lead byte before anything else stands alone).
+size_t NameCharLength(const std::string& name, size_t at) {
+  if (CharLength(name, at) != 2) return 1;
+  const auto trail = static_cast<unsigned char>(name[at + 1]);
+  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+}
+
 size_t ExtensionStart(const std::string& path) {
-  size_t dot = path.find_last_of('.');
-  size_t delimiter = path.find_last_of("/\\:");
-  if (dot == std::string::npos || (delimiter != std::string::npos && dot < delimiter)) return path.size();
-  return dot;
+  size_t start = path.size();
+  for (size_t i = 0; i < path.size(); i += NameCharLength(path, i)) {
+    if (path[i] == '.')
+      start = i;
+    else if (path[i] == '/' || path[i] == '\\' || path[i] == ':')
+      start = path.size();
+  }
+  return start;
 }
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
@@ -38,8 +51,6 @@ void MapWindowsNames(std::string& safe) {
 
 }  // namespace
 
-std::string ExtractFileExt(const std::string& path) { return path.substr(ExtensionStart(path)); }
-
 std::string ChangeFileExt(const std::string& path, const std::string& ext) {
   return path.substr(0, ExtensionStart(path)) + ext;
 }
@@ -54,12 +65,9 @@ std::string SafeFileName(const std::string& name, FileNameRules rules) {
       if (c == '/' || IsControl(c)) safe[i] = '_';
       continue;
     }
-    if (CharLength(safe, i) == 2) {
-      const unsigned char trail = static_cast<unsigned char>(safe[i + 1]);
-      if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
-        ++i;
-        continue;
-      }
+    if (NameCharLength(safe, i) == 2) {
+      ++i;
+      continue;
     }
     if (IsControl(c) || kWindowsReserved.find(static_cast<char>(c)) != std::string::npos) safe[i] = '_';
   }

@@ -13,11 +13,10 @@ enum class FileNameRules {
   kWindows,  // \ / : * ? " < > |, control characters; device names; a final dot or blank
 };
 
-// File-name extension: from the last "." that stands after the last path
-// delimiter ("/", "\\" or ":"), "." included; empty when there is none.
-std::string ExtractFileExt(const std::string& path);
-
 // `path` with its extension replaced by `ext` (added when it has none).
+// The extension runs from the last "." that stands after the last path
+// delimiter ("/", "\\" or ":"); a double-byte character is read whole, so
+// its trail byte is never a delimiter.
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 
 // `name` as a file name that names a file of its own in the folder it is

@@ -6,6 +6,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_space.h"
 #include "base/local_folders.h"
 #include "base/native_file.h"
 #include "base/text.h"
@@ -93,6 +94,23 @@ bool IsFolderAt(const fs::path& path) {
 }
 
 }  // namespace
+
+OutputWriter::OutputWriter(const fs::path& path, uint64_t expectedBytes) {
+  if (!file_.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
+  if (expectedBytes > 0) ReserveFileSpace(path, expectedBytes);
+}
+
+void OutputWriter::Write(const char* data, size_t size) {
+  if (!file_.Write(data, size)) throw WriteError(file_.error());
+}
+
+void OutputWriter::Seek(uint64_t position) {
+  if (!file_.Seek(position)) throw WriteError(file_.error());
+}
+
+void OutputWriter::Close() {
+  if (!file_.Close()) throw WriteError(file_.error());
+}
 
 std::string ProcessTag() { return std::to_string(ThisProcessId()) + "-" + MachineHash(); }
 

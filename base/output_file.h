@@ -3,9 +3,13 @@
 // gt7p-cli) is written beside its place and renamed over it once complete.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+
+#include "base/native_file.h"
 
 namespace gt7p {
 
@@ -44,6 +48,25 @@ struct BesideOptions {
 // left of it).
 bool WriteBeside(const std::filesystem::path& out, const std::function<void(const std::filesystem::path& part)>& write,
                  const BesideOptions& options = BesideOptions());
+
+// The file a writer of an output makes at `path` (WriteBeside's temporary
+// file, replaced: NativeFile::CreateReplacing) and writes in pieces. Room
+// for `expectedBytes` is reserved at once (ReserveFileSpace), as the
+// converter reserves its output's. Throws Error "无法创建文件！" when the
+// file can't be made, WriteError (with the system's reason) for a write, a
+// seek or the close that fails. Left without Close (a failure part-way),
+// the file is closed as it stands; WriteBeside removes it.
+class OutputWriter {
+ public:
+  explicit OutputWriter(const std::filesystem::path& path, uint64_t expectedBytes = 0);
+  void Write(const char* data, size_t size);
+  void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
+  void Seek(uint64_t position);
+  void Close();
+
+ private:
+  NativeFile file_;
+};
 
 // This process on this machine, as temporary names carry it: its id and a
 // hash of the machine's name, "4711-1A2B3C4D".

@@ -20,9 +20,5 @@ int RunExport(const std::vector<std::string>& words);
 int RunPicks(const std::vector<std::string>& words);
 int RunPlot(const std::vector<std::string>& words);
 
-// info for a QFX or ESP file.
-bool IsLayoutFile(const std::filesystem::path& path);
-int PrintLayoutFileInfo(const std::filesystem::path& path);
-
 }  // namespace cli
 }  // namespace gt7p

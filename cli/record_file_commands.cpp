@@ -1,5 +1,4 @@
-// gt7p-cli export, picks and plot, and info for QFX and ESP files: records
-// read back from any of our files.
+// gt7p-cli export, picks and plot: records read back from any of our files.
 #include <iostream>
 
 #include "base/cp936.h"
@@ -158,32 +157,6 @@ int RunPlot(const std::vector<std::string>& words) {
   const InterruptWatch interrupts([] { AbortWork(); });
   WriteBeside(out, [&](const std::filesystem::path& part) { PlotRecordFile(input, part, options); });
   return kExitOk;
-}
-
-bool IsLayoutFile(const std::filesystem::path& path) { return FileFormat(path).layout != nullptr; }
-
-int PrintLayoutFileInfo(const std::filesystem::path& path) {
-  RecordReader reader(path, false);
-  const RecordHeader& header = reader.header();
-  for (const FieldLine& line : HeaderFieldLines(header))
-    PrintText(std::cout, line.name + "\t" + EscapeControls(line.value) + "\n");
-  std::cout << "\n";
-  PrintText(std::cout, Utf8ToCp936("文件格式\t") + UpperCaseCp936(header.format->name) + "\n");
-  PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(header.fileSize) + "\n");
-  PrintText(std::cout, Utf8ToCp936("声明长度\t") + std::to_string(header.declaredSize) + "\n");
-  if (header.fileSize < header.declaredSize) PrintText(std::cout, Utf8ToCp936("数据文件不完整！\n"));
-  RecordChannel channel;
-  for (int ch = 0; ch < header.channelCount; ++ch) {
-    try {
-      reader.ReadChannel(ch, channel, false);
-    } catch (const Error&) {
-      break;  // the file ends before this channel
-    }
-    PrintText(std::cout, "\n" + Utf8ToCp936("第") + std::to_string(ch + 1) + Utf8ToCp936("道") + "\n");
-    for (const FieldLine& line : ChannelFieldLines(header, channel.header))
-      PrintText(std::cout, line.name + "\t" + EscapeControls(line.value) + "\n");
-  }
-  return header.fileSize < header.declaredSize ? ReportFailure(Utf8ToCp936("数据文件不完整！")) : kExitOk;
 }
 
 }  // namespace cli

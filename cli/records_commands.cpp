@@ -35,34 +35,22 @@ std::string ConvertUsage() {
 
 const char kInfoUsage[] =
     "usage: gt7p-cli info FILE\n"
-    "Prints the file-header fields of a raw file, one \"name<TAB>value\" line each,\n"
-    "then an empty line and the channel-header fields of every channel.\n"
-    "For a QFX or ESP file (told by its first 8 bytes): the fields the file holds,\n"
-    "one \"name<TAB>value\" line each as the list renders them; an empty line;\n"
-    "\"文件格式\", \"文件长度\" and \"声明长度\" lines (and \"数据文件不完整！\" when\n"
-    "the file is shorter); then for every channel an empty line, \"第N道\" and\n"
+    "Prints the file-header fields of a raw, QFX or ESP file (told by its first\n"
+    "8 bytes) that the file holds, one \"name<TAB>value\" line each as the list\n"
+    "renders them; an empty line; for QFX and ESP a \"文件格式\" line; \"文件长度\"\n"
+    "and \"声明长度\" lines (and \"数据文件不完整！\" when the file is shorter); then\n"
+    "for each channel whose header the file holds an empty line, \"第N道\" and\n"
     "the channel-header fields the file holds. A file shorter than its header\n"
-    "declares (of any format) shows what it holds and exits with status 1.\n";
+    "declares shows what it holds and exits with status 1.\n";
 
 const char kSampleUsage[] =
     "usage: gt7p-cli sample [--index N] [--channels C] [--samples S] OUT\n"
     "Writes a synthetic raw file: demo record N (1-6, default 1), optionally with\n"
     "another channel count (1-65535) or sample count (1-65535).\n";
 
-std::string ReadHead(const fs::path& path, size_t bytes) {
-  std::ifstream in(path, std::ios::binary);
-  std::string head(bytes, '\0');
-  in.read(&head[0], static_cast<std::streamsize>(bytes));
-  head.resize(static_cast<size_t>(in.gcount()));
-  return head;
+void PrintFieldLines(const std::vector<FieldLine>& lines) {
+  for (const FieldLine& line : lines) PrintText(std::cout, line.name + "\t" + EscapeControls(line.value) + "\n");
 }
-
-void PrintFields(const std::string& record, const std::vector<FieldSpec>& fields) {
-  for (const FieldSpec& fieldSpec : fields) {
-    PrintText(std::cout, fieldSpec.name + "\t" + EscapeControls(FieldText(record, fieldSpec)) + "\n");
-  }
-}
-
 
 }  // namespace
 
@@ -89,42 +77,29 @@ int RunInfo(const std::vector<std::string>& words) {
   Args args(words, {}, {});
   if (args.help()) return std::cout << kInfoUsage, kExitOk;
   if (args.positional().size() != 1) throw UsageError{kInfoUsage};
-  const fs::path path = ExistingFile(args.positional()[0]);
-  if (IsLayoutFile(path)) return PrintLayoutFileInfo(path);
-  std::error_code ec;
-  const uint64_t size = fs::file_size(path, ec);
-  std::string head = ReadHead(path, kRawLeadingChars + kHeaderRecordChars);
-  if (head.size() < kRawLeadingChars + static_cast<size_t>(kHeaderRecordChars))
-    return ReportFailure(Utf8ToCp936("数据文件不完整！"));
-  const std::string record = head.substr(kRawLeadingChars);
-  PrintFields(record, HeaderGroupZeroFields());
-
-  // Channel count and samples as the conversion reads them.
-  auto field = [&](const char* name) {
-    for (const FieldSpec& fieldSpec : HeaderGroupZeroFields()) {
-      if (fieldSpec.name == Utf8ToCp936(name)) return StrToIntDef(FieldText(record, fieldSpec), 0);
-    }
-    return 0;
-  };
-  const int channels = field("道数"), samples = field("采样点数");
-  const uint64_t declared = DeclaredRawSize(channels, samples);
+  // Only the file header must be there: a short file shows what it holds.
+  RecordReader reader(ExistingFile(args.positional()[0]), false);
+  const RecordHeader& header = reader.header();
+  PrintFieldLines(HeaderFieldLines(header));
   std::cout << "\n";
-  PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(size) + "\n");
-  PrintText(std::cout, Utf8ToCp936("声明长度\t") + std::to_string(declared) + "\n");
-  if (size < declared) PrintText(std::cout, Utf8ToCp936("数据文件不完整！\n"));
-
-  std::ifstream in(path, std::ios::binary);
-  for (int ch = 0; ch < channels; ++ch) {
-    const uint64_t at = DeclaredRawSize(ch, samples);
-    if (at + kChannelHeaderChars > size) break;
-    std::string header(kChannelHeaderChars, '\0');
-    in.seekg(static_cast<std::streamoff>(at));
-    in.read(&header[0], kChannelHeaderChars);
+  if (header.format->layout)
+    PrintText(std::cout, Utf8ToCp936("文件格式\t") + UpperCaseCp936(header.format->name) + "\n");
+  PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(header.fileSize) + "\n");
+  PrintText(std::cout, Utf8ToCp936("声明长度\t") + std::to_string(header.declaredSize) + "\n");
+  const bool incomplete = header.fileSize < header.declaredSize;
+  if (incomplete) PrintText(std::cout, Utf8ToCp936("数据文件不完整！\n"));
+  RecordChannel channel;
+  for (int ch = 0; ch < header.channelCount; ++ch) {
+    try {
+      reader.ReadChannel(ch, channel, false);
+    } catch (const Error&) {
+      break;  // the file ends before this channel's header
+    }
     PrintText(std::cout, "\n" + Utf8ToCp936("第") + std::to_string(ch + 1) + Utf8ToCp936("道") + "\n");
-    PrintFields(header, HeaderGroupOneFields());
+    PrintFieldLines(ChannelFieldLines(header, channel.header));
   }
   // A cut file is a failure to read it whole, also for scripts.
-  return size < declared ? ReportFailure(Utf8ToCp936("数据文件不完整！")) : kExitOk;
+  return incomplete ? ReportFailure(Utf8ToCp936("数据文件不完整！")) : kExitOk;
 }
 
 int RunSample(const std::vector<std::string>& words) {

@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!m.gap()) FUZZ_CHECK(std::isfinite(m.min) && std::isfinite(m.max) && m.min <= m.max && m.min >= lo - std::fabs(lo) * 1e-6f - 1e-30f && m.max <= hi + std::fabs(hi) * 1e-6f + 1e-30f);
 
   // A section of `channels` traces sharing the samples, its layout and columns.
-  view::Section section = view::StartSection(header, "F.T7P");
+  view::Section section =
+      view::MakeSection(header, "F.T7P", [](int) { return std::string(gt7p::kChannelHeaderChars, '0'); });
   for (int i = 0; i < channels; ++i) {
     section.traces[static_cast<size_t>(i)].channelNumber = i + 1;
     section.traces[static_cast<size_t>(i)].distanceM = (flags & 64) ? 3.0 * ((i * 7) % channels) : i * 1.5;

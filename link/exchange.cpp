@@ -102,8 +102,8 @@ std::optional<InstrumentDirectory> ReadDirectory(InstrumentLink& link, Instrumen
 }
 
 // Part of a name from the last "." after the last "\" or ":". Not
-// ExtractFileExt: a name from the instrument is no path, and "/" is a byte
-// of it like any other.
+// ChangeFileExt's rule: a name from the instrument is no path, and "/" is
+// a byte of it like any other.
 size_t ExtensionStart(const std::string& name) {
   size_t dot = name.find_last_of('.');
   size_t delimiter = name.find_last_of("\\:");

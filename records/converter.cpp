@@ -13,6 +13,7 @@
 #include "base/native_file.h"
 #include "base/text.h"
 #include "records/field_format.h"
+#include "records/field_ids.h"
 #include "records/field_table.h"
 #include "records/samples.h"
 
@@ -43,10 +44,10 @@ std::string EntryValue(const LayoutEntry& entry, const std::string& sourceRecord
 
 void ApplyHeaderRule(int32_t index, std::string& value, ConversionContext& context) {
   switch (index) {
-    case 22:
+    case kEntryPreTrigger:
       context.preTriggerCount = NumberFromText(value);
       break;
-    case 23: {
+    case kEntryTriggerVoltage: {
       // Tenths of a volt. A value beyond 64 bits (only from a table other
       // than the built-in one) is written as a number all the same: "I"
       // keeps its lowest bits.
@@ -54,22 +55,22 @@ void ApplyHeaderRule(int32_t index, std::string& value, ConversionContext& conte
       value = std::fabs(tenths) < 9.0e18 ? std::to_string(static_cast<long long>(tenths)) : FormatNumber15(tenths);
       break;
     }
-    case 37:
+    case kEntrySamples:
       context.sampleCount = StrToIntDef(value, 0);
       if (context.sampleCount <= 0) throw Error();
       break;
-    case 39:
+    case kEntryChannels:
       context.channelCount = StrToIntDef(value, 0);
       if (context.channelCount <= 0) throw Error();
       break;
-    case 45:
+    case kEntryInterval:
       context.intervalMs = static_cast<float>(NumberFromText(value) * 0.001);
       value = FormatNumber15(context.intervalMs);
       break;
-    case 46:
+    case kEntryDelay:
       value = FormatNumber15(NumberFromText(value) * 0.001 - context.preTriggerCount * context.intervalMs);
       break;
-    case 47:
+    case kEntrySystemDelay:
       value = FormatNumber15(NumberFromText(value) * 0.001);
       break;
     default:
@@ -223,20 +224,22 @@ uint64_t DeclaredRawSize(int32_t channels, int32_t samples) {
 uint64_t DeclaredRawSize(const std::string& headerRecord) {
   int32_t channels = 0, samples = 0;
   for (const LayoutEntry& entry : QfxFormat().layout->header) {
-    if (entry.index == 37) samples = StrToIntDef(EntryValue(entry, headerRecord), 0);
-    if (entry.index == 39) channels = StrToIntDef(EntryValue(entry, headerRecord), 0);
+    if (entry.index == kEntrySamples) samples = StrToIntDef(EntryValue(entry, headerRecord), 0);
+    if (entry.index == kEntryChannels) channels = StrToIntDef(EntryValue(entry, headerRecord), 0);
   }
   return DeclaredRawSize(channels, samples);
 }
 
 void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string& sourceRecord, bool headerPass,
                       ConversionContext& context, std::string& out) {
+  const size_t block = out.size();
+  out.resize(block + static_cast<size_t>(LayoutBlockSize(entries)), '\0');
   for (const LayoutEntry& entry : entries) {
     std::string value = EntryValue(entry, sourceRecord);
     if (headerPass) ApplyHeaderRule(entry.index, value, context);
     std::string bytes = EncodeFieldBytes(entry.kind, value);
     bytes.resize(static_cast<size_t>(entry.size), '\0');
-    out += bytes;
+    out.replace(block + static_cast<size_t>(entry.offset), bytes.size(), bytes);
   }
 }
 
@@ -276,10 +279,6 @@ bool ConvertRawFile(const fs::path& fileName, const OutputFormat& format) {
   in.Close();
   fs::remove(work, ec);
   return true;
-}
-
-bool ConvertRawFile(const fs::path& fileName, bool toQfx, bool rawOutput) {
-  return ConvertRawFile(fileName, rawOutput ? RawFormat() : toQfx ? QfxFormat() : EspFormat());
 }
 
 bool ConvertRawFileTo(const fs::path& rawName, const fs::path& outName, const OutputFormat& format) {

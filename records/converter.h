@@ -31,16 +31,18 @@ uint64_t DeclaredRawSize(const std::string& headerRecord);
 
 // Filled by the header pass, read by the trace pass.
 struct ConversionContext {
-  double preTriggerCount = 0;   // entry 22
-  float intervalMs = 0;         // entry 45, rounded to single precision
-  int32_t sampleCount = 0;      // entry 37
-  int32_t channelCount = 0;     // entry 39
+  double preTriggerCount = 0;   // kEntryPreTrigger
+  float intervalMs = 0;         // kEntryInterval, rounded to single precision
+  int32_t sampleCount = 0;      // kEntrySamples
+  int32_t channelCount = 0;     // kEntryChannels
 };
 
-// Writes the entries in order, appending exactly each entry's size in bytes
-// to `out`. In the header pass the index rules (22, 23, 37, 39, 45, 46, 47)
-// apply and fill `context`. Throws Error (empty message) for a count of 0
-// or less, and ConvertError for a value a numeric kind cannot read.
+// Appends the group's block (LayoutBlockSize bytes) to `out`, each entry
+// in order at its offset, exactly its size. In the header pass the rules
+// of the named entries (field_ids.h: pre-trigger, trigger voltage, the
+// counts, interval and delays) apply and fill `context`. Throws Error
+// (empty message) for a count of 0 or less, and ConvertError for a value a
+// numeric kind cannot read.
 void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string& sourceRecord, bool headerPass,
                       ConversionContext& context, std::string& out);
 
@@ -58,10 +60,6 @@ void WriteLayoutGroup(const std::vector<LayoutEntry>& entries, const std::string
 // shorter than its header declares (or too short to hold a header) fails
 // with "数据文件不完整！" and stays as it is.
 bool ConvertRawFile(const std::filesystem::path& fileName, const OutputFormat& format);
-
-// The same with the save loop's two flags: the raw file kept when
-// `rawOutput`, else QFX when `toQfx`, ESP otherwise.
-bool ConvertRawFile(const std::filesystem::path& fileName, bool toQfx, bool rawOutput);
 
 // Converts the raw file `rawName`, which stays as it is, into a new file
 // `outName` (a file or link there is deleted first, NativeFile::

@@ -1,17 +1,13 @@
 #include "records/export_values.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "base/text.h"
 #include "records/field_ids.h"
 
 namespace gt7p {
 namespace {
-
-bool Held(const RecordHeader& header, int channelFieldId) {
-  const size_t at = static_cast<size_t>(channelFieldId - kFirstChannelFieldId);
-  return at < header.channelHeld.size() && header.channelHeld[at];
-}
 
 // A field's plain value in hundredths: its template renders two decimals
 // at most, so the hundredths are exact.
@@ -28,13 +24,13 @@ ExportChannel ExportChannelOf(const RecordHeader& header, const std::string& cha
   ExportChannel c;
   c.number = Whole(channelHeader, kFieldChannelNumber);
   c.distanceCm = Hundredths(channelHeader, kFieldDistance);
-  if (Held(header, kFieldElevation)) c.elevationM = Whole(channelHeader, kFieldElevation);
-  if (Held(header, kFieldLowCut) && Hundredths(channelHeader, kFieldLowCut) > 0)
+  if (header.Holds(kFieldElevation)) c.elevationM = Whole(channelHeader, kFieldElevation);
+  if (header.Holds(kFieldLowCut) && Hundredths(channelHeader, kFieldLowCut) > 0)
     c.lowCutCentiHz = Hundredths(channelHeader, kFieldLowCut);
-  if (Held(header, kFieldHighCut) && Hundredths(channelHeader, kFieldHighCut) > 0)
+  if (header.Holds(kFieldHighCut) && Hundredths(channelHeader, kFieldHighCut) > 0)
     c.highCutCentiHz = Hundredths(channelHeader, kFieldHighCut);
-  if (Held(header, kFieldPreampGain)) c.gainDb = Whole(channelHeader, kFieldPreampGain);
-  if (Held(header, kFieldStack) && Whole(channelHeader, kFieldStack) > 0) c.stack = Whole(channelHeader, kFieldStack);
+  if (header.Holds(kFieldPreampGain)) c.gainDb = Whole(channelHeader, kFieldPreampGain);
+  if (header.Holds(kFieldStack) && Whole(channelHeader, kFieldStack) > 0) c.stack = Whole(channelHeader, kFieldStack);
   return c;
 }
 
@@ -46,8 +42,9 @@ int SurveyClock::DayOfYear() const {
 
 SurveyClock SurveyClockOf(const RecordHeader& header) {
   const FieldSpec field = TableField(kFieldSurveyTime);
-  const std::string d = header.headerRecord.substr(static_cast<size_t>(field.offset), static_cast<size_t>(field.length));
   SurveyClock clock;
+  clock.digits = header.headerRecord.substr(static_cast<size_t>(field.offset), static_cast<size_t>(field.length));
+  const std::string& d = clock.digits;
   if (d.size() != 14) return clock;
   for (char c : d)
     if (c < '0' || c > '9') return clock;
@@ -62,6 +59,13 @@ SurveyClock SurveyClockOf(const RecordHeader& header) {
   clock.valid = clock.month >= 1 && clock.month <= 12 && clock.day >= 1 && clock.day <= kDays[clock.month - 1] &&
                 clock.hour < 24 && clock.minute < 60 && clock.second < 60;
   return clock;
+}
+
+std::string SurveyClock::Text() const {
+  if (!valid) return digits;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute, second);
+  return text;
 }
 
 int32_t FieldRecordNumber(const RecordHeader& header) {

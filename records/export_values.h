@@ -25,12 +25,15 @@ struct ExportChannel {
 };
 ExportChannel ExportChannelOf(const RecordHeader& header, const std::string& channelHeader);
 
-// The survey's date and time ("探测时间"); `valid` false when the digits
-// are no date.
+// The survey's date and time ("探测时间"), read once for both exports;
+// `valid` false when the digits are no date.
 struct SurveyClock {
+  std::string digits;  // the field's characters as the file holds them
   bool valid = false;
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
   int DayOfYear() const;
+  // "2024-03-15 09:45:27", or the digits as they are when they are no date.
+  std::string Text() const;
 };
 SurveyClock SurveyClockOf(const RecordHeader& header);
 

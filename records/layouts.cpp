@@ -1,5 +1,7 @@
 #include "records/layouts.h"
 
+#include <algorithm>
+
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/text.h"
@@ -186,16 +188,22 @@ std::vector<LayoutEntry> ParseEntries(const std::string& part) {
   return entries;
 }
 
-int32_t BlockSize(const std::vector<LayoutEntry>& entries) {
-  int32_t size = 0;
+int32_t CheckedBlockSize(const std::vector<LayoutEntry>& entries) {
+  int32_t written = 0;
   for (const LayoutEntry& entry : entries) {
-    size += entry.size;  // each at most the bound: no overflow before the test
-    if (size > kMaxLayoutBlockSize) throw Error();
+    written += entry.size;  // each at most the bound: no overflow before the test
+    if (written > kMaxLayoutBlockSize) throw Error();
   }
-  return size;
+  return LayoutBlockSize(entries);
 }
 
 }  // namespace
+
+int32_t LayoutBlockSize(const std::vector<LayoutEntry>& entries) {
+  int32_t end = 0;
+  for (const LayoutEntry& entry : entries) end = std::max(end, entry.offset + entry.size);
+  return end;
+}
 
 LayoutEntry ParseLayoutEntry(const std::string& text) {
   std::vector<std::string> columns = SplitText(text.empty() ? text : text.substr(1), ',');
@@ -206,7 +214,9 @@ LayoutEntry ParseLayoutEntry(const std::string& text) {
   entry.size = Required(columns[1]);
   entry.offset = Required(columns[2]);
   entry.index = Required(columns[3]);
-  if (entry.size < 0 || entry.size > kMaxLayoutBlockSize) throw Error();
+  if (entry.size < 0 || entry.size > kMaxLayoutBlockSize || entry.offset < 0 ||
+      entry.offset > kMaxLayoutBlockSize - entry.size)
+    throw Error();
   entry.sourceKind = columns[5];
   entry.mode = columns[7].empty() ? '\0' : columns[7][0];
   if (entry.mode == 'N') {
@@ -231,8 +241,8 @@ OutputLayout ParseOutputLayout(const std::string& text) {
     layout.header = ParseEntries(text.substr(0, boundary + 1));
     layout.channel = ParseEntries(text.substr(boundary + 1));
   }
-  layout.headerSize = BlockSize(layout.header);
-  layout.channelHeaderSize = BlockSize(layout.channel);
+  layout.headerSize = CheckedBlockSize(layout.header);
+  layout.channelHeaderSize = CheckedBlockSize(layout.channel);
   return layout;
 }
 

@@ -24,7 +24,7 @@ struct LayoutEntry {
   int group = 0;               // 0 file header, 1 channel header
   std::string kind;            // output kind letter for EncodeFieldBytes
   int32_t size = 0;            // bytes written
-  int32_t offset = 0;          // within the block; entries are written one after the other
+  int32_t offset = 0;          // within the block: where the converter writes it and a reader finds it
   int32_t index = 0;           // picks the header-pass rule
   int32_t sourceOffset = -1;   // characters into the source record; -1 when not given
   std::string sourceKind;      // kind letter for FormatFieldValue
@@ -37,9 +37,10 @@ struct LayoutEntry {
 
 // Reads one entry. Throws Error (empty message) when the size, offset or
 // index, or in mode N the source offset or length, is not a decimal integer
-// other than -1, or the size is negative or above kMaxLayoutBlockSize;
-// ConvertError when hex fixed digits are not hex. Hex fixed digits are
-// trimmed, padded with "0" and cut to two per byte of the size.
+// other than -1, or the size or offset is negative or the entry ends beyond
+// kMaxLayoutBlockSize; ConvertError when hex fixed digits are not hex. Hex
+// fixed digits are trimmed, padded with "0" and cut to two per byte of the
+// size.
 LayoutEntry ParseLayoutEntry(const std::string& entry);
 
 // The largest file or channel header a layout may describe: 64 times the
@@ -54,9 +55,15 @@ struct OutputLayout {
   int32_t channelHeaderSize = 0;     // bytes of each channel header
 };
 
+// The bytes of a group's block: up to the end of its furthest entry. The
+// built-in layouts tile their blocks (each offset the sum of the sizes
+// before it), so this is also the sum of their sizes.
+int32_t LayoutBlockSize(const std::vector<LayoutEntry>& entries);
+
 // A layout string cut at its first ";1" and read entry by entry (an empty
 // last piece is no entry); throws as ParseLayoutEntry does, and Error (empty
-// message) for a group whose sizes add up to more than kMaxLayoutBlockSize.
+// message) for a group whose sizes add up to more than kMaxLayoutBlockSize
+// (the bytes a conversion encodes per block).
 OutputLayout ParseOutputLayout(const std::string& layout);
 
 }  // namespace gt7p

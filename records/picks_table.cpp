@@ -6,7 +6,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
-#include "base/native_file.h"
+#include "base/output_file.h"
 #include "base/text.h"
 #include "records/field_ids.h"
 #include "records/sample_times.h"
@@ -105,10 +105,7 @@ PickRow MakePickRow(const RecordHeader& header, const std::string& channelHeader
   return row;
 }
 
-bool HoldsPicks(const RecordHeader& header) {
-  const size_t at = static_cast<size_t>(kFieldPointT0 - kFirstChannelFieldId);
-  return at < header.channelHeld.size() && header.channelHeld[at];
-}
+bool HoldsPicks(const RecordHeader& header) { return header.Holds(kFieldPointT0); }
 
 void RequirePicks(const RecordHeader& header, const std::string& fileCp936) {
   if (HoldsPicks(header)) return;
@@ -180,10 +177,9 @@ std::vector<PickRow> ParsePicksTable(const std::string& text) {
 }
 
 void WritePicksTable(const std::filesystem::path& path, const std::vector<PickRow>& rows) {
-  NativeFile out;
-  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
-  const std::string text = PicksTableText(rows);
-  if (!out.Write(text.data(), text.size()) || !out.Close()) throw WriteError(out.error());
+  OutputWriter out(path);
+  out.Write(PicksTableText(rows));
+  out.Close();
 }
 
 std::vector<PickRow> ReadPicksTable(const std::filesystem::path& path) {

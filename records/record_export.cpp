@@ -5,8 +5,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
-#include "base/file_space.h"
-#include "base/native_file.h"
+#include "base/output_file.h"
 #include "base/text.h"
 #include "records/export_values.h"
 #include "records/field_ids.h"
@@ -15,11 +14,6 @@
 
 namespace gt7p {
 namespace {
-
-std::string Digits(const RecordHeader& header, int fieldId) {
-  const FieldSpec fieldSpec = TableField(fieldId);
-  return header.headerRecord.substr(static_cast<size_t>(fieldSpec.offset), static_cast<size_t>(fieldSpec.length));
-}
 
 std::string WithoutTrailingBlanks(std::string text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
@@ -44,6 +38,8 @@ std::string Seg2Safe(const std::string& cp936) {
 
 constexpr uint16_t kFileBlockId = 0x3A55;
 constexpr uint16_t kTraceBlockId = 0x4422;
+constexpr size_t kFileBlockFixedBytes = 32;   // then the trace pointers
+constexpr size_t kTraceBlockFixedBytes = 32;  // then the strings
 constexpr int kMaxTraces = 65532 / 4;
 
 void Put16(std::string& out, size_t at, uint32_t v) {
@@ -88,70 +84,21 @@ int EncodeSamples(const std::vector<float>& samples, std::string& data) {
   return 4;
 }
 
-}  // namespace
-
-std::string AsciiSafe(const std::string& cp936) {
-  std::string out;
-  for (unsigned char c : cp936) {
-    if (c >= 0x20 && c < 0x7F && c != '%') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%' + HexDigits(c, 2);
-    }
-  }
-  return out;
-}
-
-std::vector<std::pair<std::string, std::string>> SurveySummary(const RecordHeader& header) {
-  const std::string& record = header.headerRecord;
-  std::string when = Digits(header, kFieldSurveyTime);
-  const SurveyClock clock = SurveyClockOf(header);
-  if (clock.valid)
-    when = when.substr(0, 4) + "-" + when.substr(4, 2) + "-" + when.substr(6, 2) + " " + when.substr(8, 2) + ":" +
-           when.substr(10, 2) + ":" + when.substr(12, 2);
-  return {
-      {"FILE", ReplaceAll(PlainFieldValue(record, kFieldFileName), " ", "")},
-      {"TIME", when},
-      {"PLACE", WithoutTrailingBlanks(PlainFieldValue(record, kFieldPlace))},
-      {"LINE", PlainFieldValue(record, kFieldLine)},
-      {"POINT", PlainFieldValue(record, kFieldPoint)},
-      {"METHOD", PlainFieldValue(record, kFieldMethod)},
-      {"CHANNELS", PlainFieldValue(record, kFieldChannels)},
-      {"SAMPLES", PlainFieldValue(record, kFieldSamples)},
-      {"SAMPLE_INTERVAL_US", PlainFieldValue(record, kFieldInterval)},
-      {"PRE_TRIGGER_SAMPLES", PlainFieldValue(record, kFieldPreTrigger)},
-      {"SAMPLE_DELAY_US", PlainFieldValue(record, kFieldDelay)},
-  };
-}
-
-void WriteSeg2(RecordReader& reader, const std::filesystem::path& path) {
-  const RecordHeader& header = reader.header();
-  const int32_t traces = header.channelCount;
-  if (traces > kMaxTraces)
-    throw Error(Utf8ToCp936("SEG-2 文件最多 ") + std::to_string(kMaxTraces) + Utf8ToCp936(" 道，本记录有 ") +
-                std::to_string(traces) + Utf8ToCp936(" 道！"));
-
-  NativeFile out;
-  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
-  auto write = [&out](const std::string& bytes) {
-    if (!out.Write(bytes.data(), bytes.size())) throw WriteError(out.error());
-  };
-  // Room for at least the 16-bit form, as the converter reserves its
-  // output's: a rename over an older file then need not wait for it.
-  ReserveFileSpace(path, 32 + 4ull * static_cast<uint64_t>(traces) +
-                             static_cast<uint64_t>(traces) * (32 + 2ull * static_cast<uint64_t>(header.sampleCount)));
-
-  const uint32_t pointerBytes = 4u * static_cast<uint32_t>(traces);
-  std::string block(32 + pointerBytes, '\0');
+// The file descriptor block: its fixed words, room for the trace
+// pointers (filled in last), and its strings in alphabetical order, as
+// the standard lists them.
+std::string FileDescriptorBlock(const RecordHeader& header) {
+  const uint32_t traces = static_cast<uint32_t>(header.channelCount);
+  const uint32_t pointerBytes = 4u * traces;
+  std::string block(kFileBlockFixedBytes + pointerBytes, '\0');
   Put16(block, 0, kFileBlockId);
   Put16(block, 2, 1);  // revision
   Put16(block, 4, pointerBytes);
-  Put16(block, 6, static_cast<uint32_t>(traces));
+  Put16(block, 6, traces);
   block[8] = 1;  // string terminator: one NUL
   block[11] = 1;  // line terminator: LF
   block[12] = '\n';
 
-  // Strings in alphabetical order, as the standard lists them.
   static const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                         "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
   std::vector<std::pair<std::string, std::string>> strings;
@@ -172,58 +119,104 @@ void WriteSeg2(RecordReader& reader, const std::filesystem::path& path) {
   strings.emplace_back("TRACE_SORT", "AS_ACQUIRED");
   strings.emplace_back("UNITS", "METERS");
   AppendStrings(block, strings);
-  write(block);
+  return block;
+}
 
-  // Exact decimals of the time axis, in seconds.
+// What every trace descriptor block says alike: the time axis in exact
+// decimals of a second, and the field record number.
+struct TraceConstants {
+  std::string delay, interval;
+  int32_t recordNumber = 0;
+};
+
+TraceConstants TraceConstantsOf(const RecordHeader& header) {
   const SampleTimes times = RecordSampleTimes(header);
-  const std::string delay = CentiUsAsSeconds(times.firstCentiUs);
-  const std::string interval = CentiUsAsSeconds(times.intervalCentiUs);
-  const int32_t recordNumber = FieldRecordNumber(header);
+  return {CentiUsAsSeconds(times.firstCentiUs), CentiUsAsSeconds(times.intervalCentiUs), FieldRecordNumber(header)};
+}
+
+// One channel's trace descriptor block, its strings in alphabetical order,
+// for `samples` samples taking `dataBytes` in `formatCode`.
+std::string TraceDescriptorBlock(const ExportChannel& values, const TraceConstants& constants, int formatCode,
+                                 size_t samples, size_t dataBytes) {
+  std::string receiver = ScaledDecimalText(values.distanceCm, 2);
+  if (values.elevationM && *values.elevationM != 0) receiver += " 0 " + std::to_string(*values.elevationM);
+  std::vector<std::pair<std::string, std::string>> strings = {{"CHANNEL_NUMBER", std::to_string(values.number)},
+                                                              {"DELAY", constants.delay}};
+  if (values.gainDb) strings.emplace_back("FIXED_GAIN", std::to_string(*values.gainDb));
+  if (values.highCutCentiHz) strings.emplace_back("HIGH_CUT_FILTER", ScaledDecimalText(*values.highCutCentiHz, 2));
+  if (values.lowCutCentiHz) strings.emplace_back("LOW_CUT_FILTER", ScaledDecimalText(*values.lowCutCentiHz, 2));
+  strings.emplace_back("RECEIVER_LOCATION", receiver);
+  strings.emplace_back("SAMPLE_INTERVAL", constants.interval);
+  if (constants.recordNumber > 0) strings.emplace_back("SHOT_SEQUENCE_NUMBER", std::to_string(constants.recordNumber));
+  strings.emplace_back("SOURCE_LOCATION", "0");
+  if (values.stack) strings.emplace_back("STACK", std::to_string(*values.stack));
+  std::string block(kTraceBlockFixedBytes, '\0');
+  AppendStrings(block, strings);
+  Put16(block, 0, kTraceBlockId);
+  Put16(block, 2, static_cast<uint32_t>(block.size()));
+  Put32(block, 4, static_cast<uint32_t>(dataBytes));
+  Put32(block, 8, static_cast<uint32_t>(samples));
+  block[12] = static_cast<char>(formatCode);
+  return block;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> SurveySummary(const RecordHeader& header) {
+  const std::string& record = header.headerRecord;
+  return {
+      {"FILE", ReplaceAll(PlainFieldValue(record, kFieldFileName), " ", "")},
+      {"TIME", SurveyClockOf(header).Text()},
+      {"PLACE", WithoutTrailingBlanks(PlainFieldValue(record, kFieldPlace))},
+      {"LINE", PlainFieldValue(record, kFieldLine)},
+      {"POINT", PlainFieldValue(record, kFieldPoint)},
+      {"METHOD", PlainFieldValue(record, kFieldMethod)},
+      {"CHANNELS", PlainFieldValue(record, kFieldChannels)},
+      {"SAMPLES", PlainFieldValue(record, kFieldSamples)},
+      {"SAMPLE_INTERVAL_US", PlainFieldValue(record, kFieldInterval)},
+      {"PRE_TRIGGER_SAMPLES", PlainFieldValue(record, kFieldPreTrigger)},
+      {"SAMPLE_DELAY_US", PlainFieldValue(record, kFieldDelay)},
+  };
+}
+
+void WriteSeg2(RecordReader& reader, const std::filesystem::path& path) {
+  const RecordHeader& header = reader.header();
+  const int32_t traces = header.channelCount;
+  if (traces > kMaxTraces)
+    throw Error(Utf8ToCp936("SEG-2 文件最多 ") + std::to_string(kMaxTraces) + Utf8ToCp936(" 道，本记录有 ") +
+                std::to_string(traces) + Utf8ToCp936(" 道！"));
+  // Room for at least the 16-bit form: a rename over an older file then
+  // need not wait for it.
+  OutputWriter out(path, 32 + 4ull * static_cast<uint64_t>(traces) +
+                             static_cast<uint64_t>(traces) * (32 + 2ull * static_cast<uint64_t>(header.sampleCount)));
+  const std::string fileBlock = FileDescriptorBlock(header);
+  out.Write(fileBlock);
+
+  const TraceConstants constants = TraceConstantsOf(header);
   std::vector<uint32_t> pointers;
-  uint64_t at = block.size();
+  uint64_t at = fileBlock.size();
   RecordChannel channel;
   std::string data;
   for (int32_t i = 0; i < traces; ++i) {
     reader.ReadChannel(i, channel);
-    const ExportChannel values = ExportChannelOf(header, channel.header);
     const int formatCode = EncodeSamples(channel.samples, data);
-    const size_t ns = channel.samples.size();
-    std::string receiver = ScaledDecimalText(values.distanceCm, 2);
-    if (values.elevationM && *values.elevationM != 0) receiver += " 0 " + std::to_string(*values.elevationM);
-    std::vector<std::pair<std::string, std::string>> traceStrings = {{"CHANNEL_NUMBER", std::to_string(values.number)},
-                                                                     {"DELAY", delay}};
-    if (values.gainDb) traceStrings.emplace_back("FIXED_GAIN", std::to_string(*values.gainDb));
-    if (values.highCutCentiHz) traceStrings.emplace_back("HIGH_CUT_FILTER", ScaledDecimalText(*values.highCutCentiHz, 2));
-    if (values.lowCutCentiHz) traceStrings.emplace_back("LOW_CUT_FILTER", ScaledDecimalText(*values.lowCutCentiHz, 2));
-    traceStrings.emplace_back("RECEIVER_LOCATION", receiver);
-    traceStrings.emplace_back("SAMPLE_INTERVAL", interval);
-    if (recordNumber > 0) traceStrings.emplace_back("SHOT_SEQUENCE_NUMBER", std::to_string(recordNumber));
-    traceStrings.emplace_back("SOURCE_LOCATION", "0");
-    if (values.stack) traceStrings.emplace_back("STACK", std::to_string(*values.stack));
-    std::string trace(32, '\0');
-    AppendStrings(trace, traceStrings);
-    const uint64_t dataBytes = data.size();
-    if (at + trace.size() + dataBytes > UINT32_MAX)
+    const std::string block = TraceDescriptorBlock(ExportChannelOf(header, channel.header), constants, formatCode,
+                                                   channel.samples.size(), data.size());
+    if (at + block.size() + data.size() > UINT32_MAX)
       throw Error(Utf8ToCp936("记录太大，超出 SEG-2 文件的 4 GB 上限！"));
-    Put16(trace, 0, kTraceBlockId);
-    Put16(trace, 2, static_cast<uint32_t>(trace.size()));
-    Put32(trace, 4, static_cast<uint32_t>(dataBytes));
-    Put32(trace, 8, static_cast<uint32_t>(ns));
-    trace[12] = static_cast<char>(formatCode);
     pointers.push_back(static_cast<uint32_t>(at));
-    at += trace.size() + dataBytes;
-
-    write(trace);
-    write(data);
+    at += block.size() + data.size();
+    out.Write(block);
+    out.Write(data);
   }
 
   // A trace's format, and so its size, is known once it is read: the
   // pointers go in last.
-  std::string table(pointerBytes, '\0');
+  std::string table(4 * pointers.size(), '\0');
   for (size_t i = 0; i < pointers.size(); ++i) Put32(table, 4 * i, pointers[i]);
-  if (!out.Seek(32)) throw WriteError(out.error());
-  write(table);
-  if (!out.Close()) throw WriteError(out.error());
+  out.Seek(kFileBlockFixedBytes);
+  out.Write(table);
+  out.Close();
 }
 
 }  // namespace gt7p

@@ -56,8 +56,4 @@ void WriteSeg2(RecordReader& reader, const std::filesystem::path& path);
 // blanks); each format makes them safe for itself.
 std::vector<std::pair<std::string, std::string>> SurveySummary(const RecordHeader& header);
 
-// A code page 936 text in printable ASCII: other bytes, and "%", become
-// "%" and two hex digits ("淮南" gives "%BB%B4%C4%CF").
-std::string AsciiSafe(const std::string& cp936);
-
 }  // namespace gt7p

@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "records/converter.h"
 #include "records/field_format.h"
+#include "records/field_ids.h"
 #include "records/samples.h"
 
 namespace gt7p {
@@ -130,20 +131,20 @@ std::vector<std::pair<int32_t, int32_t>> RecoverSource(const std::vector<LayoutE
       double value = NumberAt(f.kind, bytes);
       if (headerPass) {
         switch (f.index) {
-          case 22:
+          case kEntryPreTrigger:
             preTrigger = value;
             break;
-          case 23:  // tenths of a volt
+          case kEntryTriggerVoltage:  // tenths of a volt
             value /= 10;
             break;
-          case 45:
+          case kEntryInterval:
             intervalMs = FloatAt(bytes);
             value *= 1000;
             break;
-          case 46:  // the first sample's delay in ms, pre-trigger part taken off
+          case kEntryDelay:  // the first sample's delay in ms, pre-trigger part taken off
             value = (value + preTrigger * intervalMs) * 1000;
             break;
-          case 47:
+          case kEntrySystemDelay:
             value *= 1000;
             break;
           default:
@@ -172,10 +173,10 @@ std::vector<bool> HeldFields(const std::vector<FieldSpec>& fields,
   return held;
 }
 
-// The magic of a layout: the bytes of its entry 1.
+// The magic of a layout: the bytes of its first entry.
 std::string Magic(const OutputLayout& layout) {
   for (const LayoutEntry& f : layout.header)
-    if (f.index == 1) return f.fixedValue.substr(0, kMagicBytes);
+    if (f.index == kEntryMagic) return f.fixedValue.substr(0, kMagicBytes);
   return std::string();
 }
 
@@ -218,6 +219,13 @@ const OutputFormat& FileFormat(const fs::path& path) {
   return format ? *format : RawFormat();
 }
 
+bool RecordHeader::Holds(int fieldId) const {
+  const bool channel = fieldId >= kFirstChannelFieldId;
+  const std::vector<bool>& held = channel ? channelHeld : headerHeld;
+  const size_t at = static_cast<size_t>(fieldId - (channel ? kFirstChannelFieldId : 1));
+  return fieldId >= 1 && at < held.size() && held[at];
+}
+
 RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   const std::string notAFile = NotAFileMessage(file);
   if (!notAFile.empty()) throw Error(notAFile);
@@ -232,8 +240,8 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   layout_ = format ? format->layout : nullptr;
 
   header_.headerRecord.assign(kHeaderRecordChars, '0');
-  // Entries 22, 37, 39, 45, 46 of any layout name the fields that the
-  // counts and times come from.
+  // The named entries of any layout name the fields that the counts and
+  // times come from.
   const std::vector<LayoutEntry>& sources = (layout_ ? *layout_ : *QfxFormat().layout).header;
   if (layout_) {
     const int32_t headerBytes = layout_->headerSize;
@@ -265,11 +273,11 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   }
 
   const std::string& record = header_.headerRecord;
-  header_.channelCount = StrToIntDef(SourceValue(sources, 39, record), 0);
-  header_.sampleCount = StrToIntDef(SourceValue(sources, 37, record), 0);
-  header_.preTriggerCount = StrToIntDef(SourceValue(sources, 22, record), 0);
-  header_.intervalUs = NumberOrZero(SourceValue(sources, 45, record));
-  header_.sampleDelayUs = NumberOrZero(SourceValue(sources, 46, record));
+  header_.channelCount = StrToIntDef(SourceValue(sources, kEntryChannels, record), 0);
+  header_.sampleCount = StrToIntDef(SourceValue(sources, kEntrySamples, record), 0);
+  header_.preTriggerCount = StrToIntDef(SourceValue(sources, kEntryPreTrigger, record), 0);
+  header_.intervalUs = NumberOrZero(SourceValue(sources, kEntryInterval, record));
+  header_.sampleDelayUs = NumberOrZero(SourceValue(sources, kEntryDelay, record));
   if (wholeFile && (header_.channelCount <= 0 || header_.sampleCount <= 0))
     throw Error(Utf8ToCp936("道数或采样点数为零！"));
 
@@ -339,7 +347,7 @@ static std::vector<FieldLine> Lines(const std::vector<FieldSpec>& fields, const 
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i < held.size() && !held[i]) continue;
     const FieldSpec& fieldSpec = fields[i];
-    lines.push_back({fieldSpec.name, FieldText(record, fieldSpec)});
+    lines.push_back({fieldSpec.name, FieldText(record, fieldSpec), StrToIntDef(fieldSpec.index, 0)});
   }
   return lines;
 }
@@ -369,15 +377,17 @@ std::string PlainFieldValue(const std::string& record, int tableIndex) {
 }
 
 int32_t ChannelNumber(const std::string& channelHeader) {
-  return static_cast<int32_t>(NumberOrZero(PlainFieldValue(channelHeader, 57)));
+  return static_cast<int32_t>(NumberOrZero(PlainFieldValue(channelHeader, kFieldChannelNumber)));
 }
 
-double SourceDistanceM(const std::string& channelHeader) { return NumberOrZero(PlainFieldValue(channelHeader, 55)); }
+double SourceDistanceM(const std::string& channelHeader) {
+  return NumberOrZero(PlainFieldValue(channelHeader, kFieldDistance));
+}
 
 std::array<int32_t, 6> AnalysisPoints(const std::string& channelHeader) {
   std::array<int32_t, 6> points{};
-  for (int k = 0; k < 6; ++k)
-    points[static_cast<size_t>(k)] = static_cast<int32_t>(NumberOrZero(PlainFieldValue(channelHeader, 65 + k)));
+  for (size_t k = 0; k < points.size(); ++k)
+    points[k] = static_cast<int32_t>(NumberOrZero(PlainFieldValue(channelHeader, AnalysisPointField(static_cast<int>(k)))));
   return points;
 }
 

@@ -50,6 +50,9 @@ struct RecordHeader {
   double sampleDelayUs = 0;
   uint64_t fileSize = 0;
   uint64_t declaredSize = 0;  // what the header declares the file's size to be
+
+  // Whether the file holds a field (an id of field_ids.h, of either group).
+  bool Holds(int fieldId) const;
 };
 
 struct RecordChannel {
@@ -100,9 +103,11 @@ Record ReadRecord(const std::filesystem::path& path);
 double FirstSampleMs(const RecordHeader& header);
 
 // "name", "value" of the held fields of the file header or of one channel
-// header, in table order, values rendered by FormatFieldValue.
+// header, in table order, values rendered by FormatFieldValue; `field` is
+// the field's index (field_ids.h).
 struct FieldLine {
   std::string name, value;
+  int field = 0;
 };
 std::vector<FieldLine> HeaderFieldLines(const RecordHeader& header);
 std::vector<FieldLine> ChannelFieldLines(const RecordHeader& header, const std::string& channelHeader);

@@ -9,9 +9,9 @@
 // (ConvertRawFile), record_reader.h (RecordReader: a raw, QFX or ESP file,
 // its header first, then one channel at a time), sample_times.h (a record's
 // exact time axis), picks_table.h (the analysis points t0..t5, counted from
-// 1, as a CSV table), field_ids.h (names of the table's fields),
-// record_export.h (SEG-Y and SEG-2 from a RecordReader; library
-// gt7p_export). Private to records/:
+// 1, as a CSV table), field_ids.h (names of the table's fields and of the
+// layout entries that carry a rule), record_export.h (SEG-Y and SEG-2 from
+// a RecordReader; library gt7p_export). Private to records/:
 // samples.h (the sample pass, samples_sse2.cpp or samples_plain.cpp by
 // processor).
 //

@@ -7,8 +7,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
-#include "base/file_space.h"
-#include "base/native_file.h"
+#include "base/output_file.h"
 #include "base/text.h"
 #include "records/export_values.h"
 #include "records/field_ids.h"
@@ -324,18 +323,9 @@ void BigEndianFloats(const std::vector<float>& samples, char* out) {
 void WriteSegy(RecordReader& reader, const std::filesystem::path& path) {
   const RecordHeader& header = reader.header();
   const SegyPlan plan = SegyPlanOf(header);
-
-  NativeFile out;
-  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
-  auto write = [&out](const char* data, size_t size) {
-    if (!out.Write(data, size)) throw WriteError(out.error());
-  };
   const uint64_t traceBytes = kTraceHeaderBytes + 4ull * static_cast<uint64_t>(plan.samples);
-  // The whole size, as the converter reserves its output's.
-  ReserveFileSpace(path, kFileHeaderBytes + static_cast<uint64_t>(plan.traces) * traceBytes);
-
-  const std::string head = TextHeader(header, plan) + BinaryHeader(header, plan);
-  write(head.data(), head.size());
+  OutputWriter out(path, kFileHeaderBytes + static_cast<uint64_t>(plan.traces) * traceBytes);
+  out.Write(TextHeader(header, plan) + BinaryHeader(header, plan));
 
   const int32_t recordNumber = FieldRecordNumber(header), point = HeaderNumber(header, kFieldPoint);
   const SurveyClock clock = SurveyClockOf(header);
@@ -345,9 +335,9 @@ void WriteSegy(RecordReader& reader, const std::filesystem::path& path) {
     reader.ReadChannel(i, channel);
     TraceHeader(trace.data(), i, ExportChannelOf(header, channel.header), plan, recordNumber, point, clock);
     BigEndianFloats(channel.samples, trace.data() + kTraceHeaderBytes);
-    write(trace.data(), trace.size());
+    out.Write(trace.data(), trace.size());
   }
-  if (!out.Close()) throw WriteError(out.error());
+  out.Close();
 }
 
 }  // namespace gt7p

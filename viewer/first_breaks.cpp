@@ -134,6 +134,16 @@ std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, c
   return picks;
 }
 
+std::vector<int32_t> FirstBreaksBeside(const Section& section, const std::filesystem::path& record,
+                                       std::vector<PickRow>* others) {
+  std::vector<int32_t> channels;
+  for (const SectionTrace& trace : section.traces) channels.push_back(trace.channelNumber);
+  const std::filesystem::path table = PicksFileOf(record);
+  std::error_code missing;
+  if (!std::filesystem::exists(table, missing)) return std::vector<int32_t>(channels.size(), 0);
+  return FirstBreaksOf(channels, Utf8FromPath(record.filename()), ReadPicksTable(table), others);
+}
+
 std::optional<TravelTimeLine> FitTravelTime(const std::vector<std::pair<double, double>>& points) {
   const double n = static_cast<double>(points.size());
   double sx = 0, st = 0;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "records/records.h"
+#include "viewer/section.h"
 
 namespace gt7p {
 namespace view {
@@ -45,6 +46,13 @@ std::vector<int32_t> PickFirstBreaks(const std::vector<const std::vector<float>*
 
 // NAME.picks.csv beside the record NAME.EXT.
 std::filesystem::path PicksFileOf(const std::filesystem::path& record);
+
+// The first breaks of the section's traces from the picks table beside
+// the record file `record` (PicksFileOf): every one 0 when there is no
+// table; the other rows go to `others` (FirstBreaksOf). Throws the Error of
+// ReadPicksTable for a table that can't be read.
+std::vector<int32_t> FirstBreaksBeside(const Section& section, const std::filesystem::path& record,
+                                       std::vector<PickRow>* others);
 
 // The first breaks (sample numbers from 1, 0 for none) of the traces
 // whose channels (by "道号") have a t0 row of the file `fileName` (matched

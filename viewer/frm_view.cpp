@@ -91,6 +91,20 @@ QString Amplitude(float value) {
   return std::isfinite(value) ? QString::number(static_cast<double>(value), 'g', 7) : Ui("无效");
 }
 
+// The record's samples as `processing` displays them; none while it
+// changes nothing (the record's own samples are shown).
+std::vector<std::vector<float>> ProcessedCopies(const Record& record, const view::Processing& processing) {
+  std::vector<std::vector<float>> displayed;
+  const view::TraceProcessor processor(record.header, processing);
+  if (!processor.active()) return displayed;
+  displayed.resize(record.channels.size());
+  for (size_t i = 0; i < record.channels.size(); ++i) {
+    displayed[i] = record.channels[i].samples;
+    processor.Apply(displayed[i]);
+  }
+  return displayed;
+}
+
 }  // namespace
 
 TfrmView::TfrmView(QWidget* parent) : QMainWindow(parent) {
@@ -431,16 +445,9 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
     record.header = header;
     record.channels.resize(static_cast<size_t>(header.channelCount));
     for (int i = 0; i < header.channelCount; ++i) reader.ReadChannel(i, record.channels[static_cast<size_t>(i)]);
-    section = view::StartSection(record.header, TextFromPath(path.filename()));
-    for (size_t i = 0; i < record.channels.size(); ++i) section.traces[i] = view::TraceOfChannel(record.channels[i].header);
-    const view::TraceProcessor processor(record.header, processing_);
-    if (processor.active()) {
-      displayed.resize(record.channels.size());
-      for (size_t i = 0; i < record.channels.size(); ++i) {
-        displayed[i] = record.channels[i].samples;
-        processor.Apply(displayed[i]);
-      }
-    }
+    section = view::MakeSection(record.header, path,
+                                [&](int i) { return record.channels[static_cast<size_t>(i)].header; });
+    displayed = ProcessedCopies(record, processing_);
   } catch (const Error& e) {
     ShowError(e.message());
     return false;
@@ -459,10 +466,7 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   path_ = path;
   marked_ = -1;
   measure_.clear();
-  for (size_t i = 0; i < section_.traces.size(); ++i) {
-    const std::vector<float>& samples = Displayed(i);
-    section_.traces[i].peak = view::PeakOf(samples.data(), samples.size());
-  }
+  SetPeaks();
   section_.settingsText = view::SettingsText(display_, processing_);
   positions_ = view::TracePositions(section_, display_.byDistance);
   gap_ = display_.byDistance ? view::UsualGap(positions_) : 1.0;
@@ -490,26 +494,22 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   return true;
 }
 
+void TfrmView::SetPeaks() {
+  for (size_t i = 0; i < section_.traces.size(); ++i) {
+    const std::vector<float>& samples = Displayed(i);
+    section_.traces[i].peak = view::PeakOf(samples.data(), samples.size());
+  }
+}
+
 const std::vector<float>& TfrmView::Displayed(size_t trace) const {
   return displayed_.empty() ? record_.channels[trace].samples : displayed_[trace];
 }
 
 void TfrmView::Reprocess() {
   BusyCursor busy;
-  const view::TraceProcessor processor(record_.header, processing_);
-  if (processor.active()) {
-    displayed_.resize(record_.channels.size());
-    for (size_t i = 0; i < record_.channels.size(); ++i) {
-      displayed_[i] = record_.channels[i].samples;
-      processor.Apply(displayed_[i]);
-    }
-  } else {
-    displayed_.clear();
-  }
-  for (size_t i = 0; i < section_.traces.size(); ++i) {
-    const std::vector<float>& samples = Displayed(i);
-    section_.traces[i].peak = view::PeakOf(samples.data(), samples.size());
-  }
+  displayed_.clear();  // its memory first: the window holds the record twice at most
+  displayed_ = ProcessedCopies(record_, processing_);
+  SetPeaks();
   section_.settingsText = view::SettingsText(display_, processing_);
   UpdateSpectrum();
   Invalidate(true);
@@ -716,14 +716,8 @@ void TfrmView::PicksChanged() {
 void TfrmView::LoadPicks() {
   otherPicks_.clear();
   picksChanged_ = false;
-  const std::filesystem::path file = view::PicksFileOf(path_);
-  std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) return;
   try {
-    std::vector<int32_t> channels;
-    for (const view::SectionTrace& t : section_.traces) channels.push_back(t.channelNumber);
-    const std::vector<int32_t> picks =
-        view::FirstBreaksOf(channels, Utf8FromPath(path_.filename()), ReadPicksTable(file), &otherPicks_);
+    const std::vector<int32_t> picks = view::FirstBreaksBeside(section_, path_, &otherPicks_);
     for (size_t i = 0; i < picks.size(); ++i)
       section_.firstBreaks[i] = picks[i] <= record_.header.sampleCount ? picks[i] : 0;
   } catch (const Error& e) {

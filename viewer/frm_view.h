@@ -178,6 +178,7 @@ class TfrmView : public QMainWindow {
   // Whether the record may be left: changed first breaks saved or dropped.
   bool MayLeavePicks();
   void Reprocess();                  // the displayed samples and their peaks
+  void SetPeaks();                   // each trace's peak as displayed
   void Relayout(int width, int height);
   void Invalidate(bool columns);     // the picture (and the columns) made again
   void UpdateHeaderTable();

@@ -47,25 +47,17 @@ void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesyst
   RecordReader reader(recordPath);
   auto app = EnsureApplication();
   try {
-    view::Section section = view::StartSection(reader.header(), TextFromPath(recordPath.filename()));
-    section.settingsText = view::SettingsText(options.display, options.processing);
     // The channel headers first: where the traces lie may hang on their distances.
     RecordChannel channel;
-    for (int i = 0; i < section.header.channelCount; ++i) {
+    view::Section section = view::MakeSection(reader.header(), recordPath, [&](int i) {
       reader.ReadChannel(i, channel, false);
-      section.traces[static_cast<size_t>(i)] = view::TraceOfChannel(channel.header);
-    }
-    // The operator's first breaks beside the record, when there are any to read.
-    std::error_code missing;
-    if (std::filesystem::exists(view::PicksFileOf(recordPath), missing)) {
-      std::vector<int32_t> channels;
-      for (const view::SectionTrace& t : section.traces) channels.push_back(t.channelNumber);
-      try {
-        section.firstBreaks = view::FirstBreaksOf(channels, Utf8FromPath(recordPath.filename()),
-                                                  ReadPicksTable(view::PicksFileOf(recordPath)), nullptr);
-      } catch (const Error&) {
-        // A table that can't be read is left out of the picture; the viewer says why.
-      }
+      return channel.header;
+    });
+    section.settingsText = view::SettingsText(options.display, options.processing);
+    try {
+      section.firstBreaks = view::FirstBreaksBeside(section, recordPath, nullptr);
+    } catch (const Error&) {
+      // A table that can't be read is left out of the picture; the viewer says why.
     }
     std::optional<view::ViewRange> range;
     if (options.timeRangeMs) {

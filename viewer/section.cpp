@@ -5,6 +5,8 @@
 #include <cfloat>
 #include <limits>
 
+#include "base/cp936.h"
+
 namespace gt7p {
 namespace view {
 
@@ -110,15 +112,17 @@ SectionTrace TraceOfChannel(const std::string& channelHeader) {
   return trace;
 }
 
-Section StartSection(const RecordHeader& header, const std::string& fileName) {
+Section MakeSection(const RecordHeader& header, const std::filesystem::path& file,
+                    const std::function<std::string(int channel)>& channelHeader) {
   Section section;
   section.header = header;
-  section.fileName = fileName;
+  section.fileName = TextFromPath(file.filename());
   section.headerLines = HeaderFieldLines(header);
   TimeSpan(header, section.firstMs, section.lastMs);
-  const size_t channels = static_cast<size_t>(std::max(header.channelCount, 0));
-  section.traces.resize(channels);
-  section.firstBreaks.assign(channels, 0);
+  const int channels = std::max(header.channelCount, 0);
+  section.traces.reserve(static_cast<size_t>(channels));
+  for (int i = 0; i < channels; ++i) section.traces.push_back(TraceOfChannel(channelHeader(i)));
+  section.firstBreaks.assign(static_cast<size_t>(channels), 0);
   return section;
 }
 

@@ -23,6 +23,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -90,9 +92,13 @@ struct Section {
   // The title's account of the gain and the processing (SettingsText).
   std::string settingsText;
 };
-// A section of `header` with no samples yet: its traces come from
-// TraceOfChannel and take their columns from SetColumns.
-Section StartSection(const RecordHeader& header, const std::string& fileName);
+// The section of the record in the file `file`, as the window and the plot
+// show it: its header and header lines, the file's name for the title,
+// and one trace per channel from that channel's header (TraceOfChannel of
+// `channelHeader(i)`, asked for in channel order). No columns yet (they
+// come from SetColumns) and no first breaks (all 0).
+Section MakeSection(const RecordHeader& header, const std::filesystem::path& file,
+                    const std::function<std::string(int channel)>& channelHeader);
 
 // How traces are drawn.
 enum class TraceMode {

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFontMetrics>
+#include <QHash>
 #include <QImageWriter>
 #include <QPainter>
 #include <QPen>
@@ -13,7 +14,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
-#include "base/native_file.h"
+#include "base/output_file.h"
 #include "ui/ui.h"
 
 namespace gt7p {
@@ -54,7 +55,7 @@ void PaintTitle(QPainter& painter, const Section& section, const SectionGeometry
                 const QFontMetrics& fm) {
   QString title = FromCore(section.fileName);
   for (const FieldLine& line : section.headerLines)
-    if (line.name == Utf8ToCp936("探测时间") || line.name == Utf8ToCp936("探测地点"))
+    if (line.field == kFieldSurveyTime || line.field == kFieldPlace)
       title += "   " + FromCore(line.value).trimmed();
   if (!section.settingsText.empty()) title += "   " + FromCore(section.settingsText);
   painter.setPen(Qt::black);
@@ -258,6 +259,30 @@ void PaintMarks(QPainter& painter, const Section& section, const SectionGeometry
   }
 }
 
+// The band behind the marked trace.
+void PaintMarkedBand(QPainter& painter, const Section& section, const SectionGeometry& g, int marked) {
+  if (marked < 0 || static_cast<size_t>(marked) >= section.traces.size() || !g.Visible(marked)) return;
+  const double b = g.Baseline(marked), s = g.Spacing();
+  const QRectF band = g.timeDown ? QRectF(b - s / 2, g.top, s, g.height) : QRectF(g.left, b - s / 2, g.width, s);
+  painter.fillRect(band, QColor(255, 250, 205));
+}
+
+// Inside the frame: the marked trace's band, the traces in their mode and
+// the marks, clipped to the area.
+void PaintTraceArea(QPainter& painter, const Section& section, const SectionGeometry& g, const DisplayOptions& options,
+                    int marked) {
+  float recordPeak = 0;
+  for (const SectionTrace& trace : section.traces) recordPeak = std::max(recordPeak, trace.peak);
+  painter.setClipRect(g.left, g.top, g.width + 1, g.height + 1);
+  PaintMarkedBand(painter, section, g, marked);
+  if (options.mode == TraceMode::kDensityGrey || options.mode == TraceMode::kDensityRedWhiteBlue)
+    PaintDensity(painter, section, g, options, recordPeak);
+  else
+    PaintWiggles(painter, section, g, options, recordPeak);
+  PaintMarks(painter, section, g);
+  painter.setClipping(false);
+}
+
 void PaintHeaderPanel(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
                       int height) {
   const int x = g.left + g.width + frame.margin;
@@ -322,22 +347,7 @@ void PaintSection(QPainter& painter, const Section& section, const SectionGeomet
   PaintTitle(painter, section, g, frame, fm);
   PaintTimeAxis(painter, g, frame, fm);
   PaintTraceLabels(painter, section, g, frame, fm);
-
-  float recordPeak = 0;
-  for (const SectionTrace& trace : section.traces) recordPeak = std::max(recordPeak, trace.peak);
-  painter.setClipRect(g.left, g.top, g.width + 1, g.height + 1);
-  if (marked >= 0 && static_cast<size_t>(marked) < section.traces.size() && g.Visible(marked)) {
-    const double b = g.Baseline(marked), s = g.Spacing();
-    const QRectF band = g.timeDown ? QRectF(b - s / 2, g.top, s, g.height) : QRectF(g.left, b - s / 2, g.width, s);
-    painter.fillRect(band, QColor(255, 250, 205));
-  }
-  if (options.mode == TraceMode::kDensityGrey || options.mode == TraceMode::kDensityRedWhiteBlue)
-    PaintDensity(painter, section, g, options, recordPeak);
-  else
-    PaintWiggles(painter, section, g, options, recordPeak);
-  PaintMarks(painter, section, g);
-  painter.setClipping(false);
-
+  PaintTraceArea(painter, section, g, options, marked);
   if (frame.panelWidth > 0) PaintHeaderPanel(painter, section, g, frame, height);
   painter.restore();
 }
@@ -371,21 +381,16 @@ QImage WithPalette(const QImage& image) {
   QImage indexed(image.size(), QImage::Format_Indexed8);
   if (indexed.isNull()) return QImage();
   QList<QRgb> palette;
-  // Colour to palette index: open addressing in a table 16 times the
-  // palette's largest size, so that probes stay short.
-  constexpr uint32_t kSlots = 4096;
-  std::vector<int> slotIndex(kSlots, -1);
+  QHash<QRgb, int> indexes;
+  indexes.reserve(256);
   auto indexOf = [&](QRgb colour) {
-    uint32_t slot = (colour * 2654435761u) >> 20;
-    for (;; slot = (slot + 1) % kSlots) {
-      const int index = slotIndex[slot];
-      if (index < 0) break;
-      if (palette[index] == colour) return index;
-    }
+    const auto known = indexes.constFind(colour);
+    if (known != indexes.constEnd()) return known.value();
     if (palette.size() == 256) return -1;
-    slotIndex[slot] = static_cast<int>(palette.size());
+    const int index = static_cast<int>(palette.size());
+    indexes.insert(colour, index);
     palette.append(colour);
-    return slotIndex[slot];
+    return index;
   };
   QRgb last = 0;
   int lastIndex = -1;
@@ -411,9 +416,9 @@ void WritePng(const QImage& image, const std::filesystem::path& path) {
   buffer.open(QIODevice::WriteOnly);
   const QImage indexed = WithPalette(image);
   if (!QImageWriter(&buffer, "png").write(indexed.isNull() ? image : indexed)) throw Error(Utf8ToCp936("内存不足！"));
-  NativeFile out;
-  if (!out.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
-  if (!out.Write(bytes.constData(), static_cast<size_t>(bytes.size())) || !out.Close()) throw WriteError(out.error());
+  OutputWriter out(path);
+  out.Write(bytes.constData(), static_cast<size_t>(bytes.size()));
+  out.Close();
 }
 
 }  // namespace view

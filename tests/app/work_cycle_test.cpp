@@ -151,7 +151,7 @@ TEST_F(WorkCycle, SaveWritesWhatTheConverterMakes) {
     const std::string name = files_.at(static_cast<size_t>(i)).name;
     fs::path expected = dest_ / ("expected-" + name);
     std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_.at(static_cast<size_t>(i)));
-    ASSERT_TRUE(ConvertRawFile(expected, true, false));
+    ASSERT_TRUE(ConvertRawFile(expected, QfxFormat()));
     fs::path saved = dest_ / (name.substr(0, name.find('.')) + ".QFX");
     EXPECT_EQ(Slurp(saved), Slurp(expected)) << saved;
   }
@@ -193,7 +193,7 @@ TEST_F(WorkCycle, SavesUnderADecimalCommaLocale) {
   EXPECT_EQ(Status(0), G("保存完毕"));
   fs::path expected = dest_ / "expected";
   std::ofstream(expected, std::ios::binary) << sim::MakeRawFile(files_[0]);
-  ASSERT_TRUE(ConvertRawFile(expected, true, false));
+  ASSERT_TRUE(ConvertRawFile(expected, QfxFormat()));
   EXPECT_EQ(Slurp(dest_ / "AB.QFX"), Slurp(expected));
 }
 

@@ -94,8 +94,37 @@ TEST(SafeFileNameTest, BytesThatCannotStandInANameBecomeUnderscores) {
   }
   EXPECT_EQ(SafeFileName("...", FileNameRules::kPosix), "...");
   EXPECT_EQ(SafeFileName("...", FileNameRules::kWindows), ".._");  // Windows would drop the final dots
-  // A double-byte character whose trail byte is "\" or "|" stays whole.
-  EXPECT_EQ(SafeFileName("\x81\x5C\x81\x7C\\", FileNameRules::kWindows), "\x81\x5C\x81\x7C_");
+}
+
+// Under the Windows rules a lead byte (81h-FEh) and a trail byte
+// (40h-FEh but 7Fh) are one character, kept whole whatever the trail byte
+// looks like; a byte after a lead byte that can't be a trail is a byte of
+// its own, judged alone, and so is a lead byte with nothing after it.
+TEST(SafeFileNameTest, DoubleByteCharactersUnderTheWindowsRules) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\x81\x5C\x81\x7C\\", "\x81\x5C\x81\x7C_"},  // trail bytes "\" and "|", then a "\" of its own
+      {"\x81\x40\x81\xFE\xFE\x5C", "\x81\x40\x81\xFE\xFE\x5C"},  // the ends of both ranges
+      {"\x81\x81\x5C", "\x81\x81_"},     // the trail byte is itself a lead byte: the "\" stands alone
+      {"\x81:", "\x81_"},   {"\x81*", "\x81_"},  {"\x81?", "\x81_"},  {"\x81\"", "\x81_"},
+      {"\x81<", "\x81_"},   {"\x81/", "\x81_"},  {"\x81\x7F", "\x81_"}, {"\x81\x0A", "\x81_"},
+      {"\x80\x5C", "\x80_"}, {"\xFF\x5C", "\xFF_"},                 // 80h and FFh lead nothing
+      {"AB\x81", "AB\x81"},                                          // a lead byte at the end
+      {"AB\x81.", "AB\x81_"},                                        // "." is no trail byte: a final dot
+      {"CON\x81\x40.X", "CON\x81\x40.X"},                          // no device name
+  };
+  for (const auto& [name, safe] : cases) EXPECT_EQ(SafeFileName(name, FileNameRules::kWindows), safe) << BytesToHex(name);
+  // The POSIX rules take bytes one by one: only "/" and control characters go.
+  EXPECT_EQ(SafeFileName("\x81\x5C\x81/\x81\x0A", FileNameRules::kPosix), "\x81\x5C\x81_\x81_");
+}
+
+// The extension a saved file's name loses is the one after the last "."
+// that no delimiter follows; a trail byte that reads as "\" is none.
+TEST(FileNames, ExtensionAfterADoubleByteCharacter) {
+  EXPECT_EQ(ChangeFileExt("AB.\x82\x5C", ".QFX"), "AB.QFX");
+  EXPECT_EQ(ChangeFileExt("A.B\x82\x5C" "C", ".QFX"), "A.QFX");
+  EXPECT_EQ(ChangeFileExt("\x82\x5C.DAT", ".QFX"), "\x82\x5C.QFX");
+  EXPECT_EQ(ChangeFileExt("ABCDEFG\x81.DAT", ".QFX"), "ABCDEFG\x81.QFX");  // a lone lead byte takes no "."
+  EXPECT_EQ(ChangeFileExt("A.B\\C", ".QFX"), "A.B\\C.QFX");  // a "\" of its own still ends the extension
 }
 
 // A name from the instrument must not carry a line break, a tab or an
@@ -117,8 +146,6 @@ TEST(SafeFileNameTest, ControlCharactersDeviceNamesAndFinalDots) {
 }
 
 TEST(FileNames, ExtensionsAndFolders) {
-  EXPECT_EQ(ExtractFileExt("a/b.c/d"), "");
-  EXPECT_EQ(ExtractFileExt("a\\b.c"), ".c");
   EXPECT_EQ(ChangeFileExt("C:x", ".QFX"), "C:x.QFX");
   EXPECT_EQ(ChangeFileExt("AB.DAT", ".QFX"), "AB.QFX");
   EXPECT_EQ(ChangeFileExt("dir.d/AB", ".QFX"), "dir.d/AB.QFX");

@@ -41,6 +41,13 @@ TEST_F(PlotLimits, AWriteThatFailsSaysWhyAndNothingElse) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "写入文件失败！ (File too large)\n");
   EXPECT_EQ(dir_.Count(), 1u);
+  // The exports write through the same writer.
+  for (const char* args : {"export --format segy A.T7P", "export --format seg2 A.T7P"}) {
+    const CliResult e = Cli("trap '' XFSZ; ulimit -f 1", args);
+    EXPECT_EQ(e.status, 1) << args;
+    EXPECT_EQ(e.err, "写入文件失败！ (File too large)\n") << args;
+  }
+  EXPECT_EQ(dir_.Count(), 1u);
 }
 
 // The time labels don't follow the locale: a picture with ticks of 0.1 ms

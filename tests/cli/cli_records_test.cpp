@@ -150,7 +150,18 @@ TEST_F(CliTest, InfoListsTheHeaderFieldsInTableOrder) {
   EXPECT_EQ(got[53].substr(0, got[53].find('\t')), "第五层倾角");
   for (size_t i = 0; i < 54; ++i) EXPECT_NE(got[i].find('\t'), std::string::npos) << i;
   EXPECT_EQ(got[54], "");
+  EXPECT_EQ(got[55].substr(0, got[55].find('\t')), "文件长度");  // no format line: the digits tell a raw file
   EXPECT_NE(r.out.find("第12道\n源检距\t"), std::string::npos);
+}
+
+// info reads as export and the viewer do: text that is no record is
+// refused, not shown as fields made up of it.
+TEST_F(CliTest, InfoRefusesAFileThatIsNoRecord) {
+  std::ofstream(dir_ / "notes.T7P", std::ios::binary) << std::string(400, 'Z');
+  const gt7p::test::CliResult r = Run("info notes.T7P");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "无法识别的文件格式！\n");
 }
 
 TEST_F(CliTest, InfoOfAnIncompleteFile) {
@@ -197,23 +208,38 @@ TEST_F(CliTest, DoubleDashEndsTheOptions) {
   EXPECT_EQ(Run("info -- --index").status, 0);
 }
 
-// Committed golden outputs: any change in the converted bytes shows here,
-// with the first byte that differs. Regenerate with tests/golden/regen.sh after a deliberate change.
+// Committed golden outputs of tests/golden/small.T7P: any change in the
+// converted or exported bytes shows here, as od shows the lines that
+// differ. Regenerate with tests/golden/regen.sh after a deliberate change.
 TEST_F(CliTest, GoldenOutputs) {
-  for (const char* format : {"qfx", "esp"}) {
-    const std::string ext = format == std::string("qfx") ? "QFX" : "ESP";
-    const fs::path out = dir_ / ("small." + ext);
-    const std::string raw = (fs::absolute(GT7P_GOLDEN) / "small.T7P").string();
-    ASSERT_EQ(Run(std::string("convert --format ") + format + " " + ShellQuote(raw) + " " + ShellQuote(out.string())).status, 0);
-    const fs::path golden = fs::path(GT7P_GOLDEN) / ("small." + ext);
-    const std::string got = Slurp(out), want = Slurp(golden);
-    if (got != want) {
-      size_t at = 0;
-      while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
-      ADD_FAILURE() << ext << " differs from " << golden << " first at byte " << at << " (sizes " << got.size()
-                    << ", " << want.size() << ")";
-    }
+  const std::string raw = ShellQuote((fs::absolute(GT7P_GOLDEN) / "small.T7P").string());
+  const std::pair<const char*, const char*> outputs[] = {{"small.QFX", "convert --format qfx"},
+                                                         {"small.ESP", "convert --format esp"},
+                                                         {"small.sgy", "export --format segy"},
+                                                         {"small.sg2", "export --format seg2"}};
+  for (const auto& [name, command] : outputs) {
+    const fs::path out = dir_ / name, golden = fs::path(GT7P_GOLDEN) / name;
+    const gt7p::test::CliResult r = Run(std::string(command) + " " + raw + " " + ShellQuote(out.string()));
+    ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+    const std::string diff = gt7p::test::OdDiff(Slurp(golden), Slurp(out));
+    if (!diff.empty()) ADD_FAILURE() << name << " differs from " << golden.string() << ", " << diff;
   }
+}
+
+// A failing golden shows the lines of od that differ, and the line before.
+TEST(OdDiff, ShowsTheFirstDifferingLines) {
+  std::string want(40, 'a');
+  std::string got = want;
+  got[20] = '\x01';
+  got += "zz";
+  EXPECT_EQ(gt7p::test::OdDiff(want, want), "");
+  EXPECT_EQ(gt7p::test::OdDiff(want, got),
+            "sizes 40 (-) and 42 (+)\n"
+            "  0000000 61 61 61 61 61 61 61 61 61 61 61 61 61 61 61 61  >aaaaaaaaaaaaaaaa<\n"
+            "- 0000016 61 61 61 61 61 61 61 61 61 61 61 61 61 61 61 61  >aaaaaaaaaaaaaaaa<\n"
+            "+ 0000016 61 61 61 61 01 61 61 61 61 61 61 61 61 61 61 61  >aaaa.aaaaaaaaaaa<\n"
+            "- 0000032 61 61 61 61 61 61 61 61                          >aaaaaaaa<\n"
+            "+ 0000032 61 61 61 61 61 61 61 61 7a 7a                    >aaaaaaaazz<\n");
 }
 
 }  // namespace

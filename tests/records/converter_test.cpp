@@ -90,7 +90,7 @@ class ConvertRawFileTest : public ::testing::Test {
  protected:
   std::string Convert(bool toQfx, const std::string& raw) {
     test::WriteFile(path_, raw);
-    EXPECT_TRUE(ConvertRawFile(path_, toQfx, false));
+    EXPECT_TRUE(ConvertRawFile(path_, toQfx ? QfxFormat() : EspFormat()));
     EXPECT_FALSE(test::Exists(dir_ / "TEST0001.___"));
     return test::ReadFile(path_);
   }
@@ -209,15 +209,14 @@ TEST_F(ConvertRawFileTest, LongerRawFileIgnoresTheRest) {
 TEST_F(ConvertRawFileTest, RawOutputLeavesAWholeFileAlone) {
   const std::string raw = RawFile() + "0123";  // what runs on past the declared end stays too
   test::WriteFile(path_, raw);
-  EXPECT_TRUE(ConvertRawFile(path_, true, true));
   EXPECT_TRUE(ConvertRawFile(path_, RawFormat()));
   EXPECT_EQ(test::ReadFile(path_), raw);
 }
 
 TEST_F(ConvertRawFileTest, NothingToConvert) {
-  EXPECT_FALSE(ConvertRawFile(dir_ / "missing.QFX", true, false));
+  EXPECT_FALSE(ConvertRawFile(dir_ / "missing.QFX", QfxFormat()));
   fs::create_directory(dir_.path() / "folder.QFX");
-  EXPECT_FALSE(ConvertRawFile(dir_ / "folder.QFX", true, false));
+  EXPECT_FALSE(ConvertRawFile(dir_ / "folder.QFX", QfxFormat()));
   EXPECT_TRUE(fs::is_directory(dir_.path() / "folder.QFX"));
   // Into a new file: a folder in the output's place stays, nothing is made.
   test::WriteFile(path_, RawFile());
@@ -246,7 +245,7 @@ TEST_F(ConvertRawFileTest, ZeroCountsFailAndRestore) {
     std::string raw = RawFile();
     Put(raw, 10 + field, "0000");
     test::WriteFile(path_, raw);
-    EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, true, false); }), "") << field;
+    EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, QfxFormat()); }), "") << field;
     ExpectRestored(raw);
   }
 }

@@ -257,6 +257,35 @@ TEST_F(ExportTest, Seg2StandardStrings) {
       EXPECT_EQ(f.traces[c].samples[static_cast<size_t>(s)], test::SampleValue(static_cast<int>(c), s));
 }
 
+// The survey time is read once for both formats: a date gives the trace
+// words, the acquisition strings and the summary's time; digits that are
+// no date give none of them, and the summary shows the digits.
+TEST_F(ExportTest, SurveyTimeInBothFormats) {
+  struct Case {
+    std::string digits;
+    int dayOfYear;  // 0: no date
+    std::string summary, date;
+  } cases[] = {
+      {"20241231235958", 366, "2024-12-31 23:59:58", "31/DEC/2024"},
+      {"20230101000000", 1, "2023-01-01 00:00:00", "01/JAN/2023"},
+      {"20241301000000", 0, "20241301000000", ""},  // month 13
+      {"20240315240000", 0, "20240315240000", ""},  // hour 24
+      {"2024AB15094527", 0, "2024AB15094527", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.digits);
+    test::TestRecord r;
+    r.time = c.digits;
+    const test::SegyFile segy = Segy(r);
+    EXPECT_EQ(segy.traces[0].Word16(159), c.dayOfYear);
+    EXPECT_EQ(segy.traces[0].Word16(167), c.dayOfYear ? 1 : 0);  // local time, where there is one
+    EXPECT_NE(segy.text.find("TIME " + c.summary + " "), std::string::npos);
+    const test::Seg2File seg2 = Seg2(r);
+    EXPECT_NE(seg2.strings.at("NOTE").find("\nTIME " + c.summary + "\n"), std::string::npos);
+    EXPECT_EQ(seg2.strings.count("ACQUISITION_DATE") ? seg2.strings.at("ACQUISITION_DATE") : "", c.date);
+  }
+}
+
 // A QFX or ESP file exports as its raw file does, less what it doesn't
 // hold (the stack count): the samples and the time axis are the same.
 TEST_F(ExportTest, QfxExportsAsItsRawFile) {

@@ -6,9 +6,12 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "records/converter.h"
+#include "records/field_ids.h"
 #include "records/field_table.h"
 #include "records/formats.h"
 #include "records/layouts.h"
+#include "records/record_reader.h"
 #include "tests/support/failure.h"
 
 namespace gt7p {
@@ -98,6 +101,69 @@ TEST(Layouts, SourceFieldsAgreeWithTheFieldTable) {
   EXPECT_EQ(checked, 58);
 }
 
+// The names code uses for fields and entries name what they say: each
+// field id the table's field of that name, and each named layout entry,
+// in both layouts, the field its rule is for.
+TEST(RecordIdentities, NamesNameTheirFieldsAndEntriesCarryThem) {
+  const std::pair<int, const char*> fields[] = {
+      {kFieldFileName, "原始文件名称"}, {kFieldSurveyTime, "探测时间"},     {kFieldPlace, "探测地点"},
+      {kFieldLine, "测线编号"},         {kFieldPoint, "测点编号"},         {kFieldTriggerVoltage, "触发电压"},
+      {kFieldChannels, "道数"},         {kFieldSamples, "采样点数"},       {kFieldPreTrigger, "超前采样点数"},
+      {kFieldInterval, "采样间隔"},     {kFieldDelay, "采样延时"},         {kFieldSystemDelay, "系统延时"},
+      {kFieldMethod, "探测方法"},       {kFieldDistance, "源检距"},        {kFieldElevation, "相对高程"},
+      {kFieldChannelNumber, "道号"},    {kFieldLowCut, "低截频率fL"},      {kFieldHighCut, "高截频率fH"},
+      {kFieldPreampGain, "前放增益"},   {kFieldStack, "叠加次数"},         {AnalysisPointField(0), "第零层解析点t0"},
+      {AnalysisPointField(5), "第五层解析点t5"},
+  };
+  for (const auto& [id, name] : fields) EXPECT_EQ(Cp936ToUtf8(TableField(id).name), name) << id;
+  EXPECT_EQ(ParseFieldSpec(HeaderGroupOneEntries().front()).index, std::to_string(kFirstChannelFieldId));
+
+  const std::pair<int, int> entries[] = {
+      {kEntryPreTrigger, kFieldPreTrigger}, {kEntryTriggerVoltage, kFieldTriggerVoltage},
+      {kEntrySamples, kFieldSamples},       {kEntryChannels, kFieldChannels},
+      {kEntryInterval, kFieldInterval},     {kEntryDelay, kFieldDelay},
+      {kEntrySystemDelay, kFieldSystemDelay},
+  };
+  for (const OutputFormat* format : {&QfxFormat(), &EspFormat()}) {
+    std::map<int, LayoutEntry> byIndex;
+    for (const LayoutEntry& e : format->layout->header) byIndex[e.index] = e;
+    for (const auto& [entry, field] : entries) {
+      SCOPED_TRACE(format->name + " entry " + std::to_string(entry));
+      ASSERT_EQ(byIndex.count(entry), 1u);
+      const LayoutEntry& e = byIndex[entry];
+      EXPECT_EQ(e.mode, 'N');
+      EXPECT_EQ(e.sourceOffset, TableField(field).offset);
+      EXPECT_EQ(e.sourceLength, TableField(field).length);
+    }
+    // The rules lean on order: the delay's needs the pre-trigger count and
+    // the interval first.
+    EXPECT_LT(byIndex[kEntryPreTrigger].offset, byIndex[kEntryDelay].offset);
+    EXPECT_LT(byIndex[kEntryInterval].offset, byIndex[kEntryDelay].offset);
+    EXPECT_EQ(byIndex[kEntryMagic].offset, 0);
+    EXPECT_EQ(byIndex[kEntryMagic].fixedValue.size(), 8u);
+  }
+}
+
+// Entries go where their offset says, whatever their order in the table:
+// the converter reads the offset column as a reader does.
+TEST(WriteLayoutGroup, EachEntryAtItsOffset) {
+  const std::vector<LayoutEntry>& inOrder = EspFormat().layout->channel;
+  const std::vector<LayoutEntry> reversed(inOrder.rbegin(), inOrder.rend());
+  const std::string channelHeader = "000A80" "FFFF" "0007" "000A40" "07D000" "1E" "02" "0000" "7FFF" + std::string(26, '0');
+  ConversionContext context;
+  std::string a = "x", b;
+  WriteLayoutGroup(inOrder, channelHeader, false, context, a);
+  WriteLayoutGroup(reversed, channelHeader, false, context, b);
+  EXPECT_EQ(a.size(), 1u + 128);  // appended after what was there
+  EXPECT_EQ(a.substr(1), b);
+  // A gap between entries stays zero bytes; the block ends with the last entry.
+  const std::vector<LayoutEntry> gap = {ParseLayoutEntry("0C,2,4,2,,,,F,1,4142,"), ParseLayoutEntry("0C,1,0,1,,,,F,1,43,")};
+  EXPECT_EQ(LayoutBlockSize(gap), 6);
+  std::string out;
+  WriteLayoutGroup(gap, "", false, context, out);
+  EXPECT_EQ(out, std::string("C\0\0\0AB", 6));
+}
+
 TEST(LayoutEntries, ColumnsReadOnce) {
   const LayoutEntry hex = ParseLayoutEntry("0C,4,0,1,,,,F,1, 0102 ,");
   EXPECT_EQ(hex.fixedValue, std::string("\x01\x02\0\0", 4));  // padded with zero digits
@@ -115,7 +181,7 @@ TEST(LayoutEntries, ColumnsReadOnce) {
 TEST(LayoutEntries, RequiredColumnsAndHexDigits) {
   EXPECT_THROW(ParseLayoutEntry("0B,1,0,1,,,,F,1,0G,"), ConvertError);
   for (const char* entry : {"0B,,0,1,,,,D,,,", "0B,1,x,1,,,,D,,,", "0B,1,0,-1,,,,D,,,", "0B,-2,0,1,,,,D,,,",
-                            "0B,1,0,1,,H,2,N,,,2*", "0B,1,0,1,3,H,,N,,,2*"})
+                            "0B,1,-5,1,,,,D,,,", "0B,1,0,1,,H,2,N,,,2*", "0B,1,0,1,3,H,,N,,,2*"})
     EXPECT_EQ(test::FailureOf([&] { ParseLayoutEntry(entry); }), "") << entry;
   EXPECT_NO_THROW(ParseLayoutEntry("0B,1,0,1,x,H,y,T,,,"));  // only mode N needs its source
 }
@@ -125,7 +191,8 @@ TEST(LayoutEntries, AbsurdSizesAreRefused) {
   EXPECT_EQ(ParseLayoutEntry("0C," + most + ",0,1,,,,F,1,41,").fixedValue.size(),
             static_cast<size_t>(kMaxLayoutBlockSize));
   for (const std::string& entry :
-       {std::string("0C,2147483647,0,1,,,,F,1,00,"), "0C," + std::to_string(kMaxLayoutBlockSize + 1) + ",0,1,,,,D,,,"})
+       {std::string("0C,2147483647,0,1,,,,F,1,00,"), "0C," + std::to_string(kMaxLayoutBlockSize + 1) + ",0,1,,,,D,,,",
+        "0C,2," + std::to_string(kMaxLayoutBlockSize - 1) + ",1,,,,D,,,", std::string("0C,2,2147483647,1,,,,D,,,")})
     EXPECT_EQ(test::FailureOf([&] { ParseLayoutEntry(entry); }), "") << entry;
   // Entries each within the bound that add up beyond it, in either group.
   const std::string half = "C," + std::to_string(kMaxLayoutBlockSize / 2 + 1) + ",0,1,,,,D,,,;";

@@ -33,7 +33,7 @@ int16_t SampleValue(int channel, int sample) {
 std::string RawFileOf(const TestRecord& r) {
   std::string h(kHeaderRecordChars, '0');
   Put(h, kFieldFileName, BytesToHex(r.name));
-  Put(h, kFieldSurveyTime, "20240315094527");
+  Put(h, kFieldSurveyTime, r.time);
   Put(h, kFieldPlace, BytesToHex(Utf8ToCp936("淮南%矿")));
   PutNumber(h, kFieldLine, 3);
   PutNumber(h, kFieldPoint, 17);
@@ -57,7 +57,7 @@ std::string RawFileOf(const TestRecord& r) {
     PutNumber(header, kFieldPreampGain, static_cast<uint64_t>(ch.gain));
     PutNumber(header, kFieldStack, static_cast<uint64_t>(ch.stack));
     for (int k = 0; k < 6; ++k)
-      PutNumber(header, kFieldPointT0 + k, static_cast<uint64_t>(ch.points[static_cast<size_t>(k)]));
+      PutNumber(header, AnalysisPointField(k), static_cast<uint64_t>(ch.points[static_cast<size_t>(k)]));
     raw += header;
     std::string samples;
     samples.reserve(4 * static_cast<size_t>(r.samples));

@@ -22,6 +22,7 @@ struct TestChannel {
 
 struct TestRecord {
   std::string name = "ZS0042  DAT";  // 8 + 3 characters, as the field holds them
+  std::string time = "20240315094527";  // "探测时间": 14 decimal digits
   int samples = 8;
   int preTrigger = 0;
   std::string intervalDigits = "000A00";  // 16.8 fixed point: 10.00 us

@@ -1,5 +1,6 @@
 #include "tests/support/files.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -43,6 +44,45 @@ void WriteFile(const fs::path& path, const std::string& content) { std::ofstream
 bool Exists(const fs::path& path) {
   std::error_code ec;
   return fs::exists(fs::symlink_status(path, ec));
+}
+
+namespace {
+
+// One line of od for the 16 bytes of `bytes` from `at` (fewer at the end).
+std::string OdLine(const std::string& bytes, size_t at) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string offset = std::to_string(at);
+  std::string line = std::string(offset.size() < 7 ? 7 - offset.size() : 0, '0') + offset;
+  std::string text;
+  for (size_t i = at; i < at + 16; ++i) {
+    if (i >= bytes.size()) {
+      line += "   ";
+      continue;
+    }
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    line += {' ', kHex[c >> 4], kHex[c & 15]};
+    text += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '.';
+  }
+  return line + "  >" + text + "<";
+}
+
+std::string Row(const std::string& bytes, size_t at) { return at < bytes.size() ? bytes.substr(at, 16) : std::string(); }
+
+}  // namespace
+
+std::string OdDiff(const std::string& want, const std::string& got, size_t lines) {
+  if (want == got) return std::string();
+  std::string out = "sizes " + std::to_string(want.size()) + " (-) and " + std::to_string(got.size()) + " (+)\n";
+  const size_t end = std::max(want.size(), got.size());
+  size_t shown = 0;
+  for (size_t at = 0; at < end && shown < lines; at += 16) {
+    if (Row(want, at) == Row(got, at)) continue;
+    if (shown == 0 && at > 0) out += "  " + OdLine(want, at - 16) + "\n";
+    if (at < want.size()) out += "- " + OdLine(want, at) + "\n";
+    if (at < got.size()) out += "+ " + OdLine(got, at) + "\n";
+    ++shown;
+  }
+  return out;
 }
 
 }  // namespace test

@@ -35,5 +35,11 @@ std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 bool Exists(const std::filesystem::path& path);
 
+// Where `got` differs from `want`, as `od -A d -t x1z` shows bytes (16 a
+// line, the offset in decimal): the line before the first difference, then
+// up to `lines` differing lines, each as "-" (want) and "+" (got); empty
+// when the two are equal.
+std::string OdDiff(const std::string& want, const std::string& got, size_t lines = 4);
+
 }  // namespace test
 }  // namespace gt7p

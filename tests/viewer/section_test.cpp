@@ -3,6 +3,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "tests/support/comma_locale.h"
@@ -164,13 +165,46 @@ TEST(TimeAxis, LabelsIgnoreTheLocale) {
 Section TwelveTraces() {
   RecordHeader h = Header(1000, 0, 10, 0);
   h.channelCount = 4;
-  Section s = StartSection(h, "A.T7P");
+  Section s = MakeSection(h, "A.T7P", [](int) { return std::string(kChannelHeaderChars, '0'); });
   const double distances[] = {2, 4, 6, 12};
   for (size_t i = 0; i < 4; ++i) {
     s.traces[i].channelNumber = static_cast<int32_t>(i + 1);
     s.traces[i].distanceM = distances[i];
   }
   return s;
+}
+
+// The one way the window and the plot build a section: a trace per
+// channel from its own header, asked for in order; the file's name alone
+// for the title; no first breaks yet.
+TEST(MakeSection, TracesFromTheirChannelHeaders) {
+  RecordHeader h = Header(100, 0, 10, 0);
+  h.channelCount = 3;
+  auto channelHeader = [](int number, const std::string& distance, const std::string& t0) {
+    std::string c(kChannelHeaderChars, '0');
+    auto put = [&c](int id, const std::string& digits) {
+      c.replace(static_cast<size_t>(TableField(id).offset), digits.size(), digits);
+    };
+    put(kFieldChannelNumber, "000" + std::to_string(number));
+    put(kFieldDistance, distance);
+    put(AnalysisPointField(0), t0);
+    return c;
+  };
+  std::vector<int> asked;
+  const Section s = MakeSection(h, std::filesystem::path("dir") / "ZS0001.T7P", [&](int i) {
+    asked.push_back(i);
+    return channelHeader(9 - i, i == 1 ? "000A80" : "000100", i == 2 ? "0064" : "0000");
+  });
+  EXPECT_EQ(asked, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(s.fileName, "ZS0001.T7P");
+  ASSERT_EQ(s.traces.size(), 3u);
+  EXPECT_EQ(s.traces[0].channelNumber, 9);
+  EXPECT_EQ(s.traces[2].channelNumber, 7);
+  EXPECT_EQ(s.traces[1].distanceM, 10.5);
+  EXPECT_EQ(s.traces[2].picks[0], 100);
+  EXPECT_EQ(s.firstBreaks, (std::vector<int32_t>{0, 0, 0}));
+  EXPECT_EQ(s.headerLines.size(), 54u);
+  EXPECT_DOUBLE_EQ(s.lastMs, 0.99);
 }
 
 TEST(Geometry, TimeAcrossTracesDownAndThePanel) {
