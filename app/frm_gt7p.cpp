@@ -601,6 +601,10 @@ void TfrmGT7P::WaitForEnd(const std::shared_ptr<EndSignal>& end) {
 }
 
 void TfrmGT7P::closeEvent(QCloseEvent* event) {
+  // The viewers opened from here go with this window: one holding picks not
+  // yet saved asks first, and its Cancel keeps every window open.
+  for (TfrmView* view : findChildren<TfrmView*>(Qt::FindDirectChildrenOnly))
+    if (view->isVisible() && !view->close()) return event->ignore();
   if (busy_) {
     // A command is talking to the instrument: it gives up at once and leaves
     // through its clean-up (port closed, cache and work files removed), and

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QProgressBar>
@@ -513,6 +514,31 @@ TEST_F(WorkCycle, SavedRowsOpenTheirFileInTheViewer) {
 
   Refresh();  // a new listing: its rows saved nothing yet
   EXPECT_TRUE(menuOf(0, false).empty());
+}
+
+// Closing the window closes its viewers; one with picks not yet saved asks,
+// and Cancel keeps both windows open.
+TEST_F(WorkCycle, ClosingTheWindowAsksForAViewersUnsavedPicks) {
+  window_->show();
+  Refresh();
+  Select({0});
+  window_->tbnGetFile->click();
+  ASSERT_EQ(Status(0), G("保存完毕"));
+  window_->menuHook = [](QMenu& menu) { menu.actions().first()->trigger(); };
+  const QPoint at = window_->lvw->visualRect(window_->lvw->listModel()->index(0, 0)).center();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, window_->lvw->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(window_->lvw->viewport(), &event);
+  ASSERT_EQ(window_->findChildren<TfrmView*>().size(), 1);
+  TfrmView* view = window_->findChildren<TfrmView*>().first();
+  view->AutoPick();
+  int asked = 0, answer = QMessageBox::Cancel;
+  view->savePicksQuestionHook = [&] { return ++asked, answer; };
+  EXPECT_FALSE(window_->close());
+  EXPECT_TRUE(window_->isVisible() && view->isVisible());
+  answer = QMessageBox::Save;
+  EXPECT_TRUE(window_->close());
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(fs::exists(dest_ / "AB.picks.csv"));
 }
 
 }  // namespace
