@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +79,44 @@ TEST_F(CliLinkTest, GetSavesSkipsAndOverwrites) {
   r = Cli("get --overwrite --format t7p --dest " + dest + Port() + " ZS0001.DAT");
   EXPECT_EQ(r.out, dest + "/ZS0001.T7P\t保存完毕\n");
   EXPECT_EQ(ReadFile(dest + "/ZS0001.T7P"), sim::MakeRawFile(sim::DemoSurveyFiles()[0]));
+}
+
+// Two runs saving one name into one folder at once, each checked before
+// its transfer began: the first to finish takes the name, the other says
+// 略过 and replaces nothing; neither leaves a work file.
+TEST_F(CliLinkTest, TwoRunsAtOnceNeverReplaceEachOther) {
+  sim::SimulatorOptions paced;
+  paced.pace = true;  // a transfer of seconds: both runs check before either saves
+  std::vector<sim::SurveyFile> files(2, sim::DemoSurveyFiles()[0]);
+  for (sim::SurveyFile& file : files) file.channels = 1, file.samples = 512;  // 1.3 s of line time
+  files[1].seed = 77;  // the same name, other samples
+  std::vector<std::unique_ptr<sim::InstrumentSimulator>> sims;
+  for (const sim::SurveyFile& file : files) {
+    sim::InstrumentStores stores;
+    stores.memory.push_back(sim::MakeFileReply(file));
+    sims.push_back(std::make_unique<sim::InstrumentSimulator>(stores, paced));
+  }
+  const std::filesystem::path dest = dir_.path() / "out";
+  std::vector<std::future<Outcome>> runs;
+  for (size_t i = 0; i < sims.size(); ++i) {
+    const std::filesystem::path folder = dir_.path() / std::to_string(i);  // a stderr file each
+    std::filesystem::create_directory(folder);
+    const std::string args = "get --format t7p --dest " + ShellQuote(dest.string()) + " --port " +
+                             sims[i]->PortPath() + " ZS0001.DAT";
+    runs.push_back(std::async(std::launch::async, [folder, args] { return RunCliIn(folder, GT7P_CLI, args); }));
+  }
+  const std::string line = dest.string() + "/ZS0001.T7P\t";
+  std::vector<std::string> said;
+  for (std::future<Outcome>& run : runs) {
+    const Outcome r = run.get();
+    EXPECT_EQ(r.status, 0) << r.err;
+    said.push_back(r.out);
+  }
+  ASSERT_EQ(std::set<std::string>(said.begin(), said.end()),
+            (std::set<std::string>{line + "保存完毕\n", line + "略过\n"}));
+  const size_t saver = said[0] == line + "保存完毕\n" ? 0 : 1;
+  EXPECT_EQ(ReadFile(dest / "ZS0001.T7P"), sim::MakeRawFile(files[saver]));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest), {}), 1) << "a work file was left";
 }
 
 // A folder that code page 936 can't hold is made and used as it is named.
