@@ -9,9 +9,10 @@ gt7p_install() {
   echo "installing:$missing"
   as_root=""
   [ "$(id -u)" -eq 0 ] || as_root="sudo"
-  $as_root apt-get update -qq
+  # Another install may hold the package system's lock: wait for it.
+  $as_root apt-get -o DPkg::Lock::Timeout=600 update -qq
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
+  DEBIAN_FRONTEND=noninteractive $as_root apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing
 }
 
 # python3-segyio: an independent reader of the SEG-Y files in the tests;
@@ -20,5 +21,10 @@ gt7p_install() {
 # libkissfft-dev: the viewer's spectrum (its C++ header, for both systems);
 # xvfb: the viewer's tests on a 1024 x 768 X server.
 GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb"
+# The fuzz targets (clang's libFuzzer); the Qt for Windows build; the
+# Windows suite (mingw-w64, Wine, the installer's NSIS).
+GT7P_FUZZ_PACKAGES="cmake make clang-14 libclang-rt-14-dev libkissfft-dev"
+GT7P_QT_WINDOWS_PACKAGES="qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64 cmake ninja-build dpkg-dev perl python3"
+GT7P_WINDOWS_PACKAGES="g++ cmake make g++-mingw-w64-x86-64 googletest wine wine64 locales qt6-base-dev qt6-translations-l10n libkissfft-dev xvfb x11-utils xdotool nsis python3"
 # A Song-style CJK font for the window's "宋体"; xdg-open for the help button.
 GT7P_RUN_PACKAGES="fonts-arphic-uming xdg-utils"

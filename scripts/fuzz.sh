@@ -11,7 +11,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 build=${GT7P_FUZZ_BUILD:-$top/build-fuzz}
 . "$top/scripts/deps.sh"
-gt7p_install cmake make clang-14 libclang-rt-14-dev libkissfft-dev
+# shellcheck disable=SC2086
+gt7p_install $GT7P_FUZZ_PACKAGES
 jobs=$(nproc)
 
 echo "== fuzz build"

@@ -14,7 +14,8 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/deps.sh"
-gt7p_install qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64 cmake ninja-build dpkg-dev perl python3
+# shellcheck disable=SC2086
+gt7p_install $GT7P_QT_WINDOWS_PACKAGES
 
 cache=${GT7P_CACHE:-/var/cache/gt7p}
 debver=$(dpkg-query -W -f='${Version}' qt6-base-dev)   # 6.4.2+dfsg-10

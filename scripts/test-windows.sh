@@ -6,19 +6,26 @@
 # the serial round trip and the window's work cycle against simulators on
 # Wine COM ports included. Installs what is missing. Exits non-zero on any
 # failure.
-# usage: test-windows.sh [LINUX_BUILD]   (default build-ci; the simulators
-# are built there when missing)
+# usage: test-windows.sh [--build-only] [LINUX_BUILD]   (default build-ci;
+# the simulators are built there when missing; --build-only stops after
+# the cross build)
 # env:   GT7P_CACHE   where the Qt for Windows and the zh_CN locale are kept
 #                     (default /var/cache/gt7p)
+#        GT7P_JOBS    parallel build jobs (default: the number of cores)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
+build_only=false
+if [ "${1:-}" = --build-only ]; then
+  build_only=true
+  shift
+fi
 linux_build=${1:-$top/build-ci}
 win_build=$top/build-win
 cache=${GT7P_CACHE:-/var/cache/gt7p}
 . "$top/scripts/deps.sh"
-gt7p_install g++ cmake make g++-mingw-w64-x86-64 googletest wine wine64 locales qt6-base-dev qt6-translations-l10n libkissfft-dev \
-  xvfb x11-utils xdotool nsis python3
-jobs=$(nproc)
+# shellcheck disable=SC2086
+gt7p_install $GT7P_WINDOWS_PACKAGES
+jobs=${GT7P_JOBS:-$(nproc)}
 
 echo "== Qt for Windows"
 qt=$(sh "$top/scripts/qt-windows.sh" | tail -n 1)
@@ -32,6 +39,7 @@ cmake -S "$top" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON -DGT7P_GUI=ON -DGT7P_BENCH=OFF -DGT7P_QT_PREFIX="$qt" \
   -DGT7P_GTEST_SOURCE=/usr/src/googletest -DGT7P_LINUX_CLI="$linux_build/cli/gt7p-cli" >/dev/null
 cmake --build "$win_build" -j"$jobs"
+$build_only && exit 0
 
 echo "== Windows tests under Wine"
 # Wine takes its ANSI code page, and how it turns command-line arguments
