@@ -9,18 +9,9 @@
 namespace gt7p {
 namespace {
 
-// Bytes of the name's character at `at`: 2 for a lead byte and a trail
-// byte of code page 936 (40h-FEh but 7Fh), which may read as "\\" or "|";
-// else 1 (a lead byte before anything else stands alone).
-size_t NameCharLength(const std::string& name, size_t at) {
-  if (CharLength(name, at) != 2) return 1;
-  const auto trail = static_cast<unsigned char>(name[at + 1]);
-  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
-}
-
 size_t ExtensionStart(const std::string& path) {
   size_t start = path.size();
-  for (size_t i = 0; i < path.size(); i += NameCharLength(path, i)) {
+  for (size_t i = 0; i < path.size(); i += WholeCharLength(path, i)) {
     if (path[i] == '.')
       start = i;
     else if (path[i] == '/' || path[i] == '\\' || path[i] == ':')
@@ -65,7 +56,7 @@ std::string SafeFileName(const std::string& name, FileNameRules rules) {
       if (c == '/' || IsControl(c)) safe[i] = '_';
       continue;
     }
-    if (NameCharLength(safe, i) == 2) {
+    if (WholeCharLength(safe, i) == 2) {
       ++i;
       continue;
     }

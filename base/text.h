@@ -43,6 +43,15 @@ inline size_t CharLength(const std::string& text, size_t at) {
   return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
 }
 
+// Bytes of the character at `at` when only a whole character counts: 2
+// for a lead byte and a valid trail byte (40h-FEh but 7Fh), which may read
+// as "\\" or "|"; else 1 (a lead byte before anything else stands alone).
+inline size_t WholeCharLength(const std::string& text, size_t at) {
+  if (CharLength(text, at) != 2) return 1;
+  const auto trail = static_cast<unsigned char>(text[at + 1]);
+  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+}
+
 // ASCII letters folded; every other byte as it is.
 inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }

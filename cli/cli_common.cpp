@@ -78,14 +78,6 @@ int ReportFailure(const Error& failure) {
 
 namespace {
 
-// A double-byte character of code page 936 at `at`: a lead byte and a trail
-// byte (40h-FEh but 7Fh; "\" is one).
-bool DoubleByteAt(const std::string& text, size_t at) {
-  if (CharLength(text, at) != 2) return false;
-  const auto trail = static_cast<unsigned char>(text[at + 1]);
-  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
-}
-
 // Control characters and "\" as "\xHH". `doubleByte`: the text is code page
 // 936, whose characters are kept whole; a lead byte without its trail byte
 // is escaped too, or it would take the next escape's "\" for one. Otherwise
@@ -95,7 +87,7 @@ std::string Escape(const std::string& text, bool doubleByte, char keep) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    if (doubleByte && DoubleByteAt(text, i)) {
+    if (doubleByte && WholeCharLength(text, i) == 2) {
       out += text.substr(i++, 2);
     } else if (byte < 0x20 || byte == 0x7F || (text[i] == '\\' && text[i] != keep) ||
                (doubleByte && IsLeadByte(byte))) {
@@ -114,7 +106,7 @@ std::string EscapeControls(const std::string& text) { return Escape(text, true, 
 std::string UnescapeControls(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (DoubleByteAt(text, i)) {
+    if (WholeCharLength(text, i) == 2) {
       out += text.substr(i++, 2);
     } else if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 &&
                HexDigitValue(text[i + 3]) >= 0) {

@@ -132,10 +132,11 @@ PortOptions ParsePortOptions(const Args& args) {
 // none does.
 void FindPort(InstrumentLink& link, InstrumentUi& ui, PortOptions& o) {
   if (!o.autoDetect) return;
-  const PortDetection detection = DetectInstrumentPort(link, ui, DetectionCandidates(o.named, ListSerialPorts()));
-  if (detection.port.empty()) throw Error(Utf8ToCp936("未找到仪器！已试：") + DetectionReport(detection));
+  CommSettings probe;
+  probe.portName = AutoDetectPortName();
+  PortDetection detection;
+  o.port = ResolveAutoDetect(probe, link, ui, DetectionCandidates(o.named, ListSerialPorts()), &detection).portName;
   if (!o.quiet) std::cerr << Cp936ToUtf8(EscapeControls(Utf8ToCp936("自动检测：") + DetectionReport(detection))) << "\n";
-  o.port = detection.port;
 }
 
 // The group-0 fields that --columns shows, by position.

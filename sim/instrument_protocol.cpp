@@ -1,7 +1,6 @@
 #include "sim/instrument_protocol.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/cp936.h"
 #include "base/text.h"
@@ -12,19 +11,6 @@ namespace sim {
 namespace {
 
 constexpr auto kFrameLimit = std::chrono::milliseconds(500);
-
-std::string HexCount(size_t n) {
-  char digits[8];
-  std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(n & 0xFFFF));
-  return digits;
-}
-
-// Digits as bytes of their values, as the line carries them.
-std::string Wire(const std::string& digits) {
-  std::string bytes;
-  for (char c : digits) bytes += static_cast<char>(std::max(HexDigitValue(c), 0));
-  return bytes;
-}
 
 // Name and extension bytes of the 22-digit name form, zeros and blanks
 // trimmed: the header field pads with zeros, a hand-made file may not.
@@ -112,7 +98,7 @@ std::optional<Reply> InstrumentProtocol::Handle(const SimulatorFaults& faults, b
       reply.pauseAt = static_cast<size_t>(faults.pauseFileAt);
       reply.pause = std::chrono::milliseconds(faults.pauseMs);
     }
-    reply.trailing = Wire(faults.trailingDigits);
+    reply.trailing = Encoded(faults.trailingDigits, false).bytes;
     reply.trailingAfter = std::chrono::milliseconds(faults.trailingAfterMs);
     reply.endless = faults.endlessReplies;
     Say(Cp936ToUtf8(NameKey(frame_)) + " -> " + std::to_string(size) + " bytes");
@@ -134,7 +120,7 @@ Reply InstrumentProtocol::Encoded(const std::string& digits, bool noisy) {
 
 std::string InstrumentProtocol::Directory(const std::vector<std::string>& files, const SimulatorFaults& faults) const {
   if (!faults.directoryReply.empty()) return faults.directoryReply;
-  std::string text = "10" + HexCount(files.size()) + "00";
+  std::string text = "10" + HexDigits(files.size(), 4) + "00";
   const size_t whole =
       files.size() - std::min<size_t>(files.size(), static_cast<size_t>(std::max(faults.directoryLeftOut, 0)));
   for (size_t i = 0; i < whole; ++i) text += files[i].substr(4, kHeaderRecordChars);
