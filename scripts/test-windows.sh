@@ -6,40 +6,49 @@
 # the serial round trip and the window's work cycle against simulators on
 # Wine COM ports included. Installs what is missing. Exits non-zero on any
 # failure.
-# usage: test-windows.sh [--build-only] [LINUX_BUILD]   (default build-ci;
-# the simulators are built there when missing; --build-only stops after
-# the cross build)
+# usage: test-windows.sh [--build-only | --tests-only] [LINUX_BUILD]
+#   (default build-ci; the simulators are built there when missing;
+#   --build-only stops after the cross build; --tests-only installs and
+#   builds nothing and runs the tests of the build-win/ already there)
 # env:   GT7P_CACHE   where the Qt for Windows and the zh_CN locale are kept
 #                     (default /var/cache/gt7p)
-#        GT7P_JOBS    parallel build jobs (default: the number of cores)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build_only=false
-if [ "${1:-}" = --build-only ]; then
-  build_only=true
-  shift
-fi
+tests_only=false
+case ${1:-} in
+  --build-only) build_only=true; shift ;;
+  --tests-only) tests_only=true; shift ;;
+esac
 linux_build=${1:-$top/build-ci}
 win_build=$top/build-win
 cache=${GT7P_CACHE:-/var/cache/gt7p}
-. "$top/scripts/deps.sh"
-# shellcheck disable=SC2086
-gt7p_install $GT7P_WINDOWS_PACKAGES
-jobs=${GT7P_JOBS:-$(nproc)}
+jobs=$(nproc)
 
-echo "== Qt for Windows"
-qt=$(sh "$top/scripts/qt-windows.sh" | tail -n 1)
+if $tests_only; then
+  [ -f "$win_build/CTestTestfile.cmake" ] ||
+    { echo "no Windows build in $win_build: run test-windows.sh --build-only first"; exit 1; }
+  [ -x "$linux_build/cli/gt7p-cli" ] && [ -x "$linux_build/tests/support/cycle_simulator" ] ||
+    { echo "no gt7p-cli or cycle_simulator in $linux_build: build them first"; exit 1; }
+else
+  . "$top/scripts/deps.sh"
+  # shellcheck disable=SC2086
+  gt7p_install $GT7P_WINDOWS_PACKAGES
 
-echo "== Windows cross build"
-if [ ! -x "$linux_build/cli/gt7p-cli" ] || [ ! -x "$linux_build/tests/support/cycle_simulator" ]; then
-  cmake -S "$top" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON >/dev/null
-  cmake --build "$linux_build" -j"$jobs" --target gt7p-cli cycle_simulator
+  echo "== Qt for Windows"
+  qt=$(sh "$top/scripts/qt-windows.sh" | tail -n 1)
+
+  echo "== Windows cross build"
+  if [ ! -x "$linux_build/cli/gt7p-cli" ] || [ ! -x "$linux_build/tests/support/cycle_simulator" ]; then
+    cmake -S "$top" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON >/dev/null
+    cmake --build "$linux_build" -j"$jobs" --target gt7p-cli cycle_simulator
+  fi
+  cmake -S "$top" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON -DGT7P_GUI=ON -DGT7P_BENCH=OFF -DGT7P_QT_PREFIX="$qt" \
+    -DGT7P_GTEST_SOURCE=/usr/src/googletest -DGT7P_LINUX_CLI="$linux_build/cli/gt7p-cli" >/dev/null
+  cmake --build "$win_build" -j"$jobs"
+  $build_only && exit 0
 fi
-cmake -S "$top" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON -DGT7P_GUI=ON -DGT7P_BENCH=OFF -DGT7P_QT_PREFIX="$qt" \
-  -DGT7P_GTEST_SOURCE=/usr/src/googletest -DGT7P_LINUX_CLI="$linux_build/cli/gt7p-cli" >/dev/null
-cmake --build "$win_build" -j"$jobs"
-$build_only && exit 0
 
 echo "== Windows tests under Wine"
 # Wine takes its ANSI code page, and how it turns command-line arguments
