@@ -6,9 +6,12 @@
 # linux.png; with a Windows build, gt7p.exe under Wine as a Chinese Windows
 # too: docs/transfer-progress-windows.png.
 # usage: screenshot-transfer.sh [LINUX_BUILD [WINDOWS_BUILD]]   (default build-ci build-win)
-# Needs Xvfb, xdotool, x11-utils and imagemagick; Wine for the second picture.
+# Installs what is missing; Wine (scripts/test-windows.sh) for the second
+# picture.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/scripts/deps.sh"
+gt7p_install xvfb x11-utils xdotool imagemagick
 linux_build=${1:-$top/build-ci}
 win_build=${2:-$top/build-win}
 work=$(mktemp -d)
