@@ -41,11 +41,7 @@ cmake -S "$top" -B "$top/build-win-pkg" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw
 cmake --build "$top/build-win-pkg" -j"$jobs" --target gt7p gt7p-cli
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-mkdir "$stage/gt7p"
-cp "$top/build-win-pkg/app/gt7p.exe" "$top/build-win-pkg/cli/gt7p-cli.exe" "$top/docs/Help.htm" "$stage/gt7p/"
-x86_64-w64-mingw32-strip "$stage/gt7p/gt7p.exe" "$stage/gt7p/gt7p-cli.exe"
-# Notepad reads UTF-8 by its byte order mark, on every Windows version.
-{ printf '\357\273\277'; sed 's/$/\r/' "$top/packaging/README-windows.txt"; } >"$stage/gt7p/README.txt"
+sh "$top/scripts/stage-windows.sh" "$top/build-win-pkg/app/gt7p.exe" "$top/build-win-pkg/cli/gt7p-cli.exe" "$stage/gt7p"
 rm -f "$dist/gt7p-windows-x64.zip"
 (cd "$stage" && zip -q -r -X -9 "$dist/gt7p-windows-x64.zip" gt7p)
 

@@ -10,8 +10,8 @@
 #   - the uninstaller refuses while the program runs, changing nothing;
 #   - the silent uninstall leaves no file and no key of ours, gives another
 #     program's record type back, and keeps the settings and U2C.
-# Both setup programs are made here from the built programs with makensis,
-# uncompressed (a few seconds).
+# Both setup programs are made here with makensis, uncompressed (a few
+# seconds), from the built programs staged as scripts/package.sh stages them.
 # usage: installer_check.sh GT7P_EXE GT7P_CLI_EXE LINUX_CLI VERSION SOURCE_DIR
 # Environment (scripts/test-windows.sh): DISPLAY, LC_ALL (a zh_CN locale).
 set -eu
@@ -39,10 +39,8 @@ fail() { printf '%s\n' "$*"; status=1; }
 
 old=0.0.1
 [ "$version" != "$old" ] || { echo "the project's version is the test's older one"; exit 1; }
-mkdir "$work/stage"
-for f in "$exe" "$cli_exe"; do x86_64-w64-mingw32-strip -o "$work/stage/$(basename "$f")" "$f"; done
-cp "$source/docs/Help.htm" "$work/stage/"
-cp "$source/packaging/README-windows.txt" "$work/stage/README.txt"
+# The files as the packages hold them (the setup program installs these).
+sh "$source/scripts/stage-windows.sh" "$exe" "$cli_exe" "$work/stage"
 for v in "$old" "$version"; do
   makensis -V1 -INPUTCHARSET UTF8 -DFAST -DVERSION="$v" -DSTAGE="$work/stage" -DOUTFILE="$work/setup-$v.exe" \
     "$source/packaging/gt7p-setup.nsi"
