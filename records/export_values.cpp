@@ -22,16 +22,34 @@ int32_t Whole(const std::string& record, int fieldId) { return StrToIntDef(Plain
 
 ExportChannel ExportChannelOf(const RecordHeader& header, const std::string& channelHeader) {
   ExportChannel c;
-  c.number = Whole(channelHeader, kFieldChannelNumber);
-  c.distanceCm = Hundredths(channelHeader, kFieldDistance);
+  c.number = ChannelNumber(channelHeader);
+  c.distanceCm = std::llround(SourceDistanceM(channelHeader) * 100);
   if (header.Holds(kFieldElevation)) c.elevationM = Whole(channelHeader, kFieldElevation);
-  if (header.Holds(kFieldLowCut) && Hundredths(channelHeader, kFieldLowCut) > 0)
-    c.lowCutCentiHz = Hundredths(channelHeader, kFieldLowCut);
-  if (header.Holds(kFieldHighCut) && Hundredths(channelHeader, kFieldHighCut) > 0)
-    c.highCutCentiHz = Hundredths(channelHeader, kFieldHighCut);
+  if (header.Holds(kFieldLowCut)) {
+    const int64_t lowCut = Hundredths(channelHeader, kFieldLowCut);
+    if (lowCut > 0) c.lowCutCentiHz = lowCut;
+  }
+  if (header.Holds(kFieldHighCut)) {
+    const int64_t highCut = Hundredths(channelHeader, kFieldHighCut);
+    if (highCut > 0) c.highCutCentiHz = highCut;
+  }
   if (header.Holds(kFieldPreampGain)) c.gainDb = Whole(channelHeader, kFieldPreampGain);
-  if (header.Holds(kFieldStack) && Whole(channelHeader, kFieldStack) > 0) c.stack = Whole(channelHeader, kFieldStack);
+  if (header.Holds(kFieldStack)) {
+    const int32_t stack = Whole(channelHeader, kFieldStack);
+    if (stack > 0) c.stack = stack;
+  }
   return c;
+}
+
+std::string PercentEscaped(const std::string& text, bool (*kept)(unsigned char)) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (kept(c))
+      out += static_cast<char>(c);
+    else
+      out += '%' + HexDigits(c, 2);
+  }
+  return out;
 }
 
 int SurveyClock::DayOfYear() const {

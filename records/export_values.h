@@ -25,7 +25,7 @@ struct ExportChannel {
 };
 ExportChannel ExportChannelOf(const RecordHeader& header, const std::string& channelHeader);
 
-// The survey's date and time ("探测时间"), read once for both exports;
+// The survey's date and time ("探测时间"), parsed by one reader for both exports;
 // `valid` false when the digits are no date.
 struct SurveyClock {
   std::string digits;  // the field's characters as the file holds them
@@ -44,5 +44,9 @@ int32_t FieldRecordNumber(const RecordHeader& header);
 
 // A file-header field read as a whole number (0 when it is none).
 int32_t HeaderNumber(const RecordHeader& header, int fieldId);
+
+// The text with each byte that `kept` refuses as "%" and two hex digits:
+// the exports' strings keep only what their readers take as it is.
+std::string PercentEscaped(const std::string& text, bool (*kept)(unsigned char));
 
 }  // namespace gt7p

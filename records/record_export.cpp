@@ -24,14 +24,7 @@ std::string WithoutTrailingBlanks(std::string text) {
 // software reads them so), control characters and "%" as "%" and two hex
 // digits, so that no text ends a string or a NOTE line.
 std::string Seg2Safe(const std::string& cp936) {
-  std::string out;
-  for (unsigned char c : cp936) {
-    if (c < 0x20 || c == 0x7F || c == '%')
-      out += '%' + HexDigits(c, 2);
-    else
-      out += static_cast<char>(c);
-  }
-  return out;
+  return PercentEscaped(cp936, [](unsigned char c) { return c >= 0x20 && c != 0x7F && c != '%'; });
 }
 
 // ---- SEG-2 ----

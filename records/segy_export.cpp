@@ -176,14 +176,11 @@ unsigned char Ebcdic(char c) {
 // byte differs between code pages ("[", "]", "!", "|", "^", ...), the
 // other bytes and "%" as "%" and two hex digits.
 std::string TextHeaderSafe(const std::string& cp936) {
-  static const std::string kKept = " .,:;-+/=()*#@'\"_&?<>$";
-  std::string out;
-  for (unsigned char c : cp936) {
-    const bool kept = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                      kKept.find(static_cast<char>(c)) != std::string::npos;
-    out += kept ? std::string(1, static_cast<char>(c)) : '%' + HexDigits(c, 2);
-  }
-  return out;
+  return PercentEscaped(cp936, [](unsigned char c) {
+    static const std::string kKept = " .,:;-+/=()*#@'\"_&?<>$";
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+           kKept.find(static_cast<char>(c)) != std::string::npos;
+  });
 }
 
 // 40 lines of 80 characters, "C 1 " to "C40 ", in EBCDIC.
@@ -226,13 +223,13 @@ std::string TextHeader(const RecordHeader& header, const SegyPlan& plan) {
 std::string BinaryHeader(const RecordHeader& header, const SegyPlan& plan) {
   std::string block(kBinaryHeaderBytes, '\0');
   Words w(&block[0], kTextHeaderBytes + 1);
-  const int32_t limit = plan.revision2 ? kMaxUnsigned16 : kMaxSigned16;
+  // The plan holds the counts within the revision's 2-byte words.
   w.Put32(kBinLine, HeaderNumber(header, kFieldLine));
-  w.Put16(kBinTraces, plan.traces <= limit ? plan.traces : 0);
+  w.Put16(kBinTraces, plan.traces);
   w.Put16(kBinInterval, plan.interval16);
   w.Put16(kBinIntervalOriginal, plan.interval16);
-  w.Put16(kBinSamples, plan.samples <= limit ? plan.samples : 0);
-  w.Put16(kBinSamplesOriginal, plan.samples <= limit ? plan.samples : 0);
+  w.Put16(kBinSamples, plan.samples);
+  w.Put16(kBinSamplesOriginal, plan.samples);
   w.Put16(kBinFormat, kIeeeFloatFormat);
   w.Put16(kBinSorting, 1);      // as recorded
   w.Put16(kBinMeasurement, 1);  // metres
