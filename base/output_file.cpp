@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char kPartSuffix[] = ".part";
-// The converter's work file for a temporary file: its extension replaced.
-const char kWorkSuffix[] = ".___";
 constexpr size_t kRandomChars = 8, kHashDigits = 8;
 
 // This machine's name, hashed (FNV-1a) to a fixed width: a name part.
@@ -40,7 +38,7 @@ std::string TagInName(const std::string& name) {
   if (name.empty() || name[0] != '.') return std::string();
   size_t end = 0;
   if (EndsWith(name, kPartSuffix)) end = name.size() - (sizeof kPartSuffix - 1);
-  if (EndsWith(name, kWorkSuffix)) end = name.size() - (sizeof kWorkSuffix - 1);
+  if (EndsWith(name, kWorkFileExtension)) end = name.size() - (sizeof kWorkFileExtension - 1);
   if (end < kRandomChars + 2) return std::string();
   const size_t random = end - kRandomChars;
   for (size_t i = random; i < end; ++i) {

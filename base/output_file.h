@@ -27,6 +27,10 @@ struct BesideOptions {
   bool flushToDisk = false;
 };
 
+// The extension of the converter's work file beside a temporary file (its
+// extension replaced): the clean-up knows it by that.
+inline constexpr char kWorkFileExtension[] = ".___";
+
 // Makes `out` complete or not at all. The temporary file is made in `out`'s
 // folder under an unpredictable name that nothing stood at
 // (NativeFile::CreateNew), so nothing planted there is written through:

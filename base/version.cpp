@@ -5,7 +5,7 @@ namespace gt7p {
 const char* ProgramVersion() { return GT7P_VERSION; }
 
 std::string VersionText(const std::string& program) {
-  return program + " " + GT7P_VERSION + "\n" + GT7P_PRODUCT_NAME + "\n" + GT7P_COPYRIGHT + "\n";
+  return program + " " + ProgramVersion() + "\n" + GT7P_PRODUCT_NAME + "\n" + GT7P_COPYRIGHT + "\n";
 }
 
 }  // namespace gt7p

@@ -11,6 +11,7 @@
 #include "base/file_names.h"
 #include "base/file_space.h"
 #include "base/native_file.h"
+#include "base/output_file.h"
 #include "base/text.h"
 #include "records/field_format.h"
 #include "records/field_ids.h"
@@ -252,7 +253,7 @@ bool ConvertRawFile(const fs::path& fileName, const OutputFormat& format) {
   const fs::path target = fs::absolute(fileName, ec);
   if (ec || !IsFile(target)) return false;
   fs::path work = target;
-  work.replace_extension(".___");
+  work.replace_extension(kWorkFileExtension);
   // A work file or link left there goes first; remove never follows a link.
   if (fs::exists(fs::symlink_status(work, ec)) && !fs::remove(work, ec)) return false;
   fs::rename(target, work, ec);

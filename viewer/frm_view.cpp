@@ -677,7 +677,7 @@ void TfrmView::SetFirstBreakAt(int x, int y) {
   if (trace < 0) return;
   const double index = std::round(view::SampleIndexAt(record_.header, geometry_.TimeAt(x, y)));
   section_.firstBreaks[static_cast<size_t>(trace)] =
-      static_cast<int32_t>(std::clamp(index, 0.0, static_cast<double>(record_.header.sampleCount - 1))) + 1;
+      PickValue(static_cast<int32_t>(std::clamp(index, 0.0, static_cast<double>(record_.header.sampleCount - 1))));
   PicksChanged();
 }
 
