@@ -20,9 +20,22 @@ CC=clang-14 CXX=clang++-14 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWit
   -DGT7P_GUI=OFF -DGT7P_TESTS=OFF -DGT7P_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$jobs" --target fuzz
 
-scratch=$(mktemp -d)
 status=0
-for target in field_format layout convert directory reader export section; do
+# Each target runs from its corpus folder: one without would never run.
+for program in "$build"/fuzz/fuzz_*; do
+  [ -f "$program" ] && [ -x "$program" ] || continue
+  target=${program##*/fuzz_}
+  [ -d "$top/fuzz/corpus/$target" ] || { echo "fuzz_$target has no seeds in fuzz/corpus/$target"; status=1; }
+done
+scratch=$(mktemp -d)
+kept=false
+for corpus in "$top"/fuzz/corpus/*/; do
+  target=$(basename "$corpus")
+  if [ ! -x "$build/fuzz/fuzz_$target" ]; then
+    echo "fuzz/corpus/$target: no fuzz_$target in $build/fuzz"
+    status=1
+    continue
+  fi
   mkdir -p "$scratch/$target"
   echo "== fuzz_$target for ${seconds} s"
   # -timeout: one input; -rss_limit_mb: the whole process; -max_len: a few
@@ -34,9 +47,10 @@ for target in field_format layout convert directory reader export section; do
     echo
   else
     status=1
+    kept=true
     tail -n 40 "$scratch/$target.log"
     echo "fuzz_$target failed: inputs and log kept in $scratch"
   fi
 done
-[ "$status" -eq 0 ] && rm -rf "$scratch"
+$kept || rm -rf "$scratch"
 exit "$status"
