@@ -55,8 +55,6 @@
 namespace gt7p {
 namespace {
 
-constexpr int kFontPixels = 13;
-constexpr int kPanelFontPixels = 12;
 constexpr double kZoomStep = 0.5;  // a key or a button halves or doubles the span
 // Scroll bars count samples and traces in tenths and hundredths.
 constexpr double kTimeUnitsPerSample = 10, kUnitsPerGap = 100;
@@ -110,7 +108,7 @@ std::vector<std::vector<float>> ProcessedCopies(const Record& record, const view
 TfrmView::TfrmView(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(Ui("查看波形"));
   setAcceptDrops(true);
-  setFont(view::SectionFont(kFontPixels));
+  setFont(view::SectionFont(view::kFontPixels));
 
   pnlSection = new TSectionCanvas(this);
   sbHorizontal = new QScrollBar(Qt::Horizontal, this);
@@ -128,7 +126,7 @@ TfrmView::TfrmView(QWidget* parent) : QMainWindow(parent) {
   }
 
   tblHeader = new QTableWidget(0, 2, this);
-  tblHeader->setFont(view::SectionFont(kPanelFontPixels));
+  tblHeader->setFont(view::SectionFont(view::kPanelFontPixels));
   tblHeader->horizontalHeader()->hide();
   tblHeader->verticalHeader()->hide();
   tblHeader->verticalHeader()->setDefaultSectionSize(QFontMetrics(tblHeader->font()).lineSpacing() + 4);
@@ -538,9 +536,12 @@ void TfrmView::Relayout(int width, int height) {
 }
 
 void TfrmView::Invalidate(bool columns) {
-  if (columns) columnsStale_ = true;
+  // The scroll bars follow the range and the trace spacing, not the pixels.
+  if (columns) {
+    columnsStale_ = true;
+    UpdateScrollBars();
+  }
   pictureStale_ = true;
-  UpdateScrollBars();
   pnlSection->update();
 }
 
@@ -676,8 +677,12 @@ void TfrmView::SetFirstBreakAt(int x, int y) {
   const int trace = geometry_.TraceAt(x, y);
   if (trace < 0) return;
   const double index = std::round(view::SampleIndexAt(record_.header, geometry_.TimeAt(x, y)));
-  section_.firstBreaks[static_cast<size_t>(trace)] =
+  const int32_t pick =
       PickValue(static_cast<int32_t>(std::clamp(index, 0.0, static_cast<double>(record_.header.sampleCount - 1))));
+  // A drag within one sample changes nothing: no new picture per mouse move.
+  int32_t& stored = section_.firstBreaks[static_cast<size_t>(trace)];
+  if (stored == pick) return;
+  stored = pick;
   PicksChanged();
 }
 
@@ -818,7 +823,7 @@ QString TfrmView::ReadoutAt(int x, int y) const {
 // ---- the panels beside the section ----
 
 void TfrmView::UpdateHeaderTable() {
-  std::vector<FieldLine> lines = HeaderFieldLines(record_.header);
+  std::vector<FieldLine> lines = section_.headerLines;
   std::vector<int> bold;
   if (marked_ >= 0 && static_cast<size_t>(marked_) < record_.channels.size()) {
     lines.push_back({std::string(), std::string()});
@@ -928,19 +933,17 @@ void TfrmView::SaveImageAction() {
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   if (dialog.exec() != QDialog::Accepted) return;
   const QSize size = windowSize->isChecked() ? pnlSection->size().expandedTo(QSize(200, 200)) : QSize(w->value(), h->value());
-  std::filesystem::path out;
-  if (saveFileHook) {
-    out = saveFileHook(Ui("PNG"));
-  } else {
-    const std::filesystem::path suggested = std::filesystem::path(path_).replace_extension(".png");
-    const QString name = QFileDialog::getSaveFileName(this, Ui("另存为图片"), FromPath(suggested),
-                                                      Ui("PNG 图片 (*.png)"));
-    if (name.isEmpty()) return;
-    out = ToPath(name);
-  }
+  std::filesystem::path out = AskSavePath(Ui("另存为图片"), std::filesystem::path(path_).replace_extension(".png"),
+                                          Ui("PNG 图片 (*.png)"));
   if (out.empty()) return;
   if (out.extension().empty()) out += ".png";
   SaveImage(out, size);
+}
+
+std::filesystem::path TfrmView::AskSavePath(const QString& title, const std::filesystem::path& suggested,
+                                           const QString& filter) {
+  const QString name = QFileDialog::getSaveFileName(this, title, FromPath(suggested), filter);
+  return name.isEmpty() ? std::filesystem::path() : ToPath(name);
 }
 
 void TfrmView::PrintAction(bool pdf) {
@@ -954,16 +957,8 @@ void TfrmView::PrintAction(bool pdf) {
     PrintTo(printer);
     return;
   }
-  std::filesystem::path out;
-  if (saveFileHook) {
-    out = saveFileHook(Ui("PDF"));
-  } else {
-    const std::filesystem::path suggested = std::filesystem::path(path_).replace_extension(".pdf");
-    const QString name = QFileDialog::getSaveFileName(this, Ui("打印到 PDF 文件"),
-                                                      FromPath(suggested), Ui("PDF 文件 (*.pdf)"));
-    if (name.isEmpty()) return;
-    out = ToPath(name);
-  }
+  std::filesystem::path out = AskSavePath(
+      Ui("打印到 PDF 文件"), std::filesystem::path(path_).replace_extension(".pdf"), Ui("PDF 文件 (*.pdf)"));
   if (out.empty()) return;
   if (out.extension().empty()) out += ".pdf";
   try {
@@ -1054,34 +1049,28 @@ void TfrmView::ExportClick(ExportKind kind) {
   } kKinds[] = {{".sgy", "SEG-Y (*.sgy *.segy)"}, {".sg2", "SEG-2 (*.sg2 *.dat)"}, {".csv", "CSV (*.csv)"}};
   const auto& k = kKinds[static_cast<int>(kind)];
   const std::filesystem::path suggested = std::filesystem::path(path_).replace_extension(k.extension);
-  std::filesystem::path out;
-  if (saveDialogHook) {
-    out = saveDialogHook(kind, suggested);
-  } else {
-    const QString chosen = QFileDialog::getSaveFileName(this, windowTitle(), FromPath(suggested),
-                                                        Ui(k.filter));
-    if (!chosen.isEmpty()) out = ToPath(chosen);
-  }
+  const std::filesystem::path out =
+      saveDialogHook ? saveDialogHook(kind, suggested) : AskSavePath(windowTitle(), suggested, Ui(k.filter));
   if (out.empty()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    std::error_code ec;
-    if (std::filesystem::equivalent(out, path_, ec)) throw Error(Utf8ToCp936("不能覆盖正在查看的文件！"));
-    RecordReader reader(path_);
-    WriteBeside(out, [&](const std::filesystem::path& part) {
-      if (kind == ExportKind::kSegy) {
-        WriteSegy(reader, part);
-      } else if (kind == ExportKind::kSeg2) {
-        WriteSeg2(reader, part);
-      } else {
-        RequirePicks(reader.header(), TextFromPath(path_.filename()));
-        WritePicksTable(part, RecordPicks(reader, Utf8FromPath(path_.filename())));
-      }
-    });
-    QApplication::restoreOverrideCursor();
+    {
+      BusyCursor busy;  // restored before the error box, whatever ends the export
+      std::error_code ec;
+      if (std::filesystem::equivalent(out, path_, ec)) throw Error(Utf8ToCp936("不能覆盖正在查看的文件！"));
+      RecordReader reader(path_);
+      WriteBeside(out, [&](const std::filesystem::path& part) {
+        if (kind == ExportKind::kSegy) {
+          WriteSegy(reader, part);
+        } else if (kind == ExportKind::kSeg2) {
+          WriteSeg2(reader, part);
+        } else {
+          RequirePicks(reader.header(), TextFromPath(path_.filename()));
+          WritePicksTable(part, RecordPicks(reader, Utf8FromPath(path_.filename())));
+        }
+      });
+    }
     statusBar()->showMessage(Ui("已导出：") + FromPath(out), 10000);
   } catch (const Error& e) {
-    QApplication::restoreOverrideCursor();
     ShowError(e.message());
   }
 }
@@ -1197,7 +1186,6 @@ void TSectionCanvas::paintEvent(QPaintEvent*) {
 void TSectionCanvas::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   owner_->pictureStale_ = true;
-  owner_->UpdateScrollBars();
 }
 
 void TSectionCanvas::wheelEvent(QWheelEvent* event) {

@@ -99,12 +99,10 @@ class TfrmView : public QMainWindow {
   TTravelTimePanel* pnlTravelTime;
   QLabel *lblReadout, *lblMeasure;
 
-  // Seams for tests: the error box, the question whether to save changed
-  // first breaks (QMessageBox::Save, Discard or Cancel), and the file
-  // dialog of the pictures.
+  // Seams for tests: the error box and the question whether to save changed
+  // first breaks (QMessageBox::Save, Discard or Cancel).
   std::function<void(const std::string& message)> errorBoxHook;
   std::function<int()> savePicksQuestionHook;
-  std::function<std::filesystem::path(const QString& filter)> saveFileHook;
 
   // Export: "导出 SEG-Y…", "导出 SEG-2…", "导出拾取表…" in the file menu.
   enum class ExportKind { kSegy, kSeg2, kPicks };
@@ -152,7 +150,6 @@ class TfrmView : public QMainWindow {
   // The section as laid out for the canvas's current size.
   const view::Section& section();
   const view::SectionGeometry& sectionGeometry() const { return geometry_; }
-  const view::Frame& frame() const { return frame_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -169,6 +166,9 @@ class TfrmView : public QMainWindow {
   void MakeToolBars();
   void MakeMenus();
   void SaveImageAction();
+  // The save dialog, `suggested` filled in; an empty path is a cancel.
+  std::filesystem::path AskSavePath(const QString& title, const std::filesystem::path& suggested,
+                                    const QString& filter);
   void PrintAction(bool pdf);
   void OpenAction();
 

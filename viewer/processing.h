@@ -36,7 +36,6 @@ class BandPass {
   // above 0.49 of the sampling rate, leaves that side open.
   BandPass(double lowCutHz, double highCutHz, double sampleHz, int order = 4);
 
-  bool empty() const { return sections_.empty(); }
   // Forwards and backwards through the sections, each pass starting in the
   // steady state of its first value, the ends extended by odd reflection.
   void ApplyZeroPhase(std::vector<double>& x) const;
