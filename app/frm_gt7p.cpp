@@ -549,10 +549,13 @@ CommSettings TfrmGT7P::ChooseCommSettings(LinkSettings& settings) {
         });
     chosen.fullSilence = fullSilence;
   }
-  // "自动检测": the ports the dialog offers, in its order.
+  // "自动检测": the ports the dialog offers, in its order (the machine's
+  // ports read only then).
+  std::vector<std::string> candidates;
+  if (chosen.portName == AutoDetectPortName())
+    candidates = DetectionCandidates({}, OfferedPorts(extraPorts_, ListSerialPorts()));
   PortDetection detection;
-  chosen = ResolveAutoDetect(chosen, link_, *this, DetectionCandidates({}, OfferedPorts(extraPorts_, ListSerialPorts())),
-                             &detection);
+  chosen = ResolveAutoDetect(chosen, link_, *this, candidates, &detection);
   if (chosen.autoDetectPort) detectionReport_ = DetectionReport(detection);
   return chosen;
 }

@@ -6,6 +6,7 @@
 
 #include "base/cp936.h"
 #include "base/text.h"
+#include "records/records.h"
 
 namespace gt7p {
 namespace view {
@@ -21,9 +22,21 @@ std::string Key(const fs::path& path) {
   return name;
 }
 
+// One of the output formats' extensions, in either case.
 bool IsRecordName(const fs::path& path) {
   const std::string ext = Key(path.extension());
-  return ext == ".t7p" || ext == ".qfx" || ext == ".esp";
+  for (const OutputFormat& format : OutputFormats()) {
+    std::string own = format.extension;
+    for (char& c : own) c = LowerAscii(c);
+    if (ext == own) return true;
+  }
+  return false;
+}
+
+// The folder's order: by the folded name, then by the name as it is.
+bool Before(const fs::path& a, const fs::path& b) {
+  const std::string ka = Key(a), kb = Key(b);
+  return ka != kb ? ka < kb : a.filename() < b.filename();
 }
 
 }  // namespace
@@ -35,21 +48,14 @@ std::vector<fs::path> RecordFilesIn(const fs::path& folder) {
     std::error_code typeError;
     if (IsRecordName(it->path()) && it->is_regular_file(typeError)) files.push_back(it->path());
   }
-  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-    const std::string ka = Key(a), kb = Key(b);
-    return ka != kb ? ka < kb : a.filename() < b.filename();
-  });
+  std::sort(files.begin(), files.end(), Before);
   return files;
 }
 
 fs::path NeighbourRecord(const fs::path& current, int step) {
   const std::vector<fs::path> files = RecordFilesIn(current.parent_path());
-  const std::string key = Key(current);
   // Where `current` stands, or would stand: the first name not before it.
-  auto at = std::lower_bound(files.begin(), files.end(), current, [&](const fs::path& file, const fs::path&) {
-    const std::string k = Key(file);
-    return k != key ? k < key : file.filename() < current.filename();
-  });
+  auto at = std::lower_bound(files.begin(), files.end(), current, Before);
   const bool present = at != files.end() && at->filename() == current.filename();
   const long index = static_cast<long>(at - files.begin()) + (step > 0 && !present ? step - 1 : step);
   if (index < 0 || index >= static_cast<long>(files.size())) return {};

@@ -21,8 +21,6 @@ namespace gt7p {
 namespace view {
 namespace {
 
-constexpr int kFontPixels = 13;
-constexpr int kPanelFontPixels = 12;
 constexpr int kSmallestPanelFont = 11;  // below this the panel drops lines instead
 const QColor kPickColors[6] = {QColor(220, 30, 30), QColor(30, 90, 220), QColor(20, 150, 40),
                                QColor(230, 130, 0), QColor(180, 40, 180), QColor(0, 160, 170)};

@@ -23,8 +23,11 @@ namespace gt7p {
 namespace view {
 
 // The font the section is drawn in ("宋体", or the CJK Song font that
-// stands in for it), `pixels` high.
+// stands in for it), `pixels` high: kFontPixels for the section's texts,
+// kPanelFontPixels for the panels beside it.
 QFont SectionFont(int pixels);
+constexpr int kFontPixels = 13;
+constexpr int kPanelFontPixels = 12;
 
 // Lays the section out in a `width` x `height` picture for `range` (none:
 // all of it): measures the frame with the font (labels, title, axis, and

@@ -14,7 +14,30 @@ namespace gt7p {
 
 namespace {
 
-constexpr int kFontPixels = 12;
+// Clears a panel and sets its font; that font's metrics.
+QFontMetrics BeginPanel(QPainter& painter, const QRect& rect) {
+  painter.fillRect(rect, Qt::white);
+  const QFont font = view::SectionFont(view::kPanelFontPixels);
+  painter.setFont(font);
+  return QFontMetrics(font);
+}
+
+// The hint in the middle of a panel with nothing to plot.
+void PaintHint(QPainter& painter, const QRect& rect, const QString& hint) {
+  painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, hint);
+}
+
+// The plot's box, its unit above it and the axis caption below, and the
+// clip to the box for the curves.
+void PaintFrame(QPainter& painter, const QRect& area, const QFontMetrics& fm, const QString& unit,
+                const QString& caption) {
+  painter.setPen(Qt::black);
+  painter.drawRect(area);
+  painter.drawText(area.left(), area.top() - 4, unit);
+  painter.drawText(area.right() - fm.horizontalAdvance(caption), area.bottom() + 4 + fm.lineSpacing() + fm.ascent(),
+                   caption);
+  painter.setClipRect(area.adjusted(0, 0, 1, 1));
+}
 
 // A plot's frame: the area inside the axes for a widget of `size`.
 QRect PlotArea(const QSize& size, const QFontMetrics& fm) {
@@ -65,12 +88,9 @@ void TSpectrumPanel::Clear() { SetSpectra(QString(), {}, {}, 0, 0, 0); }
 
 void TSpectrumPanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::white);
-  const QFont font = view::SectionFont(kFontPixels);
-  const QFontMetrics fm(font);
-  painter.setFont(font);
+  const QFontMetrics fm = BeginPanel(painter, rect());
   if (recorded_.size() < 2 || !(binHz_ > 0)) {
-    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("单击一道显示其振幅谱"));
+    PaintHint(painter, rect(), Ui("单击一道显示其振幅谱"));
     return;
   }
   painter.drawText(8, 4 + fm.ascent(), title_);
@@ -82,12 +102,7 @@ void TSpectrumPanel::paintEvent(QPaintEvent*) {
   auto y = [&](double db) { return area.top() + db / floorDb * area.height(); };
   PaintTicks(painter, area, 0, nyquist, true, fm, x);
   PaintTicks(painter, area, floorDb, 0, false, fm, y);
-  painter.setPen(Qt::black);
-  painter.drawRect(area);
-  painter.drawText(area.left(), area.top() - 4, Ui("dB"));
-  const QString axis = Ui("频率 (Hz)");
-  painter.drawText(area.right() - fm.horizontalAdvance(axis), area.bottom() + 4 + fm.lineSpacing() + fm.ascent(), axis);
-  painter.setClipRect(area.adjusted(0, 0, 1, 1));
+  PaintFrame(painter, area, fm, Ui("dB"), Ui("频率 (Hz)"));
   for (double hz : {lowCutHz_, highCutHz_}) {
     if (!(hz > 0)) continue;
     painter.setPen(QPen(QColor(230, 130, 0), 1, Qt::DashLine));
@@ -119,12 +134,9 @@ void TTravelTimePanel::SetPoints(std::vector<std::pair<double, double>> picks,
 
 void TTravelTimePanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::white);
-  const QFont font = view::SectionFont(kFontPixels);
-  const QFontMetrics fm(font);
-  painter.setFont(font);
+  const QFontMetrics fm = BeginPanel(painter, rect());
   if (picks_.empty() && instrument_.empty()) {
-    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("没有初至：拾取后这里显示时距曲线"));
+    PaintHint(painter, rect(), Ui("没有初至：拾取后这里显示时距曲线"));
     return;
   }
   QString title = Ui("时距曲线");
@@ -145,12 +157,7 @@ void TTravelTimePanel::paintEvent(QPaintEvent*) {
   auto py = [&](double t) { return area.top() + t / t1 * area.height(); };  // time down
   PaintTicks(painter, area, x0, x1, true, fm, px);
   PaintTicks(painter, area, 0, t1, false, fm, py);
-  painter.setPen(Qt::black);
-  painter.drawRect(area);
-  painter.drawText(area.left(), area.top() - 4, Ui("ms"));
-  const QString axis = Ui("距离 (m)");
-  painter.drawText(area.right() - fm.horizontalAdvance(axis), area.bottom() + 4 + fm.lineSpacing() + fm.ascent(), axis);
-  painter.setClipRect(area.adjusted(0, 0, 1, 1));
+  PaintFrame(painter, area, fm, Ui("ms"), Ui("距离 (m)"));
   painter.setRenderHint(QPainter::Antialiasing, true);
   if (line_) {
     painter.setPen(QPen(QColor(120, 120, 120), 1, Qt::DashLine));
