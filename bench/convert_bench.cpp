@@ -23,9 +23,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/median.h"
+
 extern char** environ;
 
 namespace {
+
+using gt7p::bench::Median;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -52,11 +56,6 @@ double Run(std::vector<std::string> words) {
     std::exit(1);
   }
   return ms;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

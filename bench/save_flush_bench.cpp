@@ -19,19 +19,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/median.h"
 #include "base/base.h"
 #include "records/records.h"
 #include "sim/record_maker.h"
 
 namespace {
 
+using gt7p::bench::Median;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-# Sourced by run.sh and test.sh: installs the Debian packages that are missing.
+# Sourced by the scripts that build or test: installs the Debian packages that are missing.
 # Needs root (or passwordless sudo) and Debian's package archive.
 gt7p_install() {
   missing=""

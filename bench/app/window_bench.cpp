@@ -17,20 +17,18 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/median.h"
 #include "app/frm_gt7p.h"
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 
 namespace {
 
+using gt7p::bench::Median;
+
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // Notes when the last long reply ended and when the list was fitted.
 class TimedWindow : public gt7p::TfrmGT7P {

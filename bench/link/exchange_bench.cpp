@@ -21,12 +21,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/median.h"
 #include "bench/link/forked_simulator.h"
 #include "bench/link/quiet_ui.h"
 #include "link/link.h"
 #include "sim/record_maker.h"
 
 namespace {
+
+using gt7p::bench::Median;
 
 using namespace gt7p;
 
@@ -47,11 +50,6 @@ class BenchUi : public bench::QuietUi {
   }
   std::string port;
 };
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

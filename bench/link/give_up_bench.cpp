@@ -16,12 +16,15 @@
 #include <thread>
 #include <vector>
 
+#include "bench/median.h"
 #include "base/error.h"
 #include "bench/link/quiet_ui.h"
 #include "link/link.h"
 #include "sim/pseudo_terminal.h"
 
 namespace {
+
+using gt7p::bench::Median;
 
 using namespace gt7p;
 using Clock = std::chrono::steady_clock;
@@ -36,11 +39,6 @@ double CpuMs() {
 }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // One reception that `stop` ends after 100 ms; the ms from `stop` to the
 // end, and the process's CPU ms over the whole reception.

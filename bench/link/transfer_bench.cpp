@@ -17,12 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/median.h"
 #include "bench/link/forked_simulator.h"
 #include "bench/link/quiet_ui.h"
 #include "link/link.h"
 #include "sim/record_maker.h"
 
 namespace {
+
+using gt7p::bench::Median;
 
 using namespace gt7p;
 
@@ -33,11 +36,6 @@ double CpuSeconds() {
   getrusage(RUSAGE_SELF, &u);
   return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace

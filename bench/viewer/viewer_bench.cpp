@@ -16,17 +16,15 @@
 #include <functional>
 #include <vector>
 
+#include "bench/median.h"
 #include "sim/record_maker.h"
 #include "viewer/frm_view.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using gt7p::bench::Median;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using Clock = std::chrono::steady_clock;
 
 // Milliseconds of `step` followed by a paint of the canvas.
 double Timed(gt7p::TfrmView& view, const std::function<void()>& step) {
