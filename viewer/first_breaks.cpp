@@ -118,14 +118,15 @@ std::filesystem::path PicksFileOf(const std::filesystem::path& record) {
   return picks;
 }
 
-std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, const std::string& fileNameUtf8,
-                                   const std::vector<PickRow>& rows, std::vector<PickRow>* others) {
+std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
+                                   const std::string& fileNameUtf8, const std::vector<PickRow>& rows,
+                                   std::vector<PickRow>* others) {
   std::vector<int32_t> picks(channelNumbers.size(), 0);
   const std::filesystem::path name = PathFromUtf8(fileNameUtf8).filename();
   for (const PickRow& row : rows) {
     const auto trace = std::find(channelNumbers.begin(), channelNumbers.end(), row.channel);
     const bool ours = row.layer == 0 && PathFromUtf8(row.file).filename() == name && trace != channelNumbers.end() &&
-                      row.sample >= 1;
+                      row.sample >= 1 && row.sample <= sampleCount;
     if (ours)
       picks[static_cast<size_t>(trace - channelNumbers.begin())] = row.sample;
     else if (others)
@@ -141,7 +142,8 @@ std::vector<int32_t> FirstBreaksBeside(const Section& section, const std::filesy
   const std::filesystem::path table = PicksFileOf(record);
   std::error_code missing;
   if (!std::filesystem::exists(table, missing)) return std::vector<int32_t>(channels.size(), 0);
-  return FirstBreaksOf(channels, Utf8FromPath(record.filename()), ReadPicksTable(table), others);
+  return FirstBreaksOf(channels, section.header.sampleCount, Utf8FromPath(record.filename()), ReadPicksTable(table),
+                       others);
 }
 
 std::optional<TravelTimeLine> FitTravelTime(const std::vector<std::pair<double, double>>& points) {

@@ -56,10 +56,12 @@ std::vector<int32_t> FirstBreaksBeside(const Section& section, const std::filesy
 
 // The first breaks (sample numbers from 1, 0 for none) of the traces
 // whose channels (by "道号") have a t0 row of the file `fileName` (matched
-// by its name, whatever folder a row gives) in `rows`; the other rows go to
-// `others`.
-std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, const std::string& fileNameUtf8,
-                                   const std::vector<PickRow>& rows, std::vector<PickRow>* others);
+// by its name, whatever folder a row gives) in `rows` on one of its
+// `sampleCount` samples; the other rows, a sample beyond the record
+// included, go to `others`, so that a save keeps them.
+std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
+                                   const std::string& fileNameUtf8, const std::vector<PickRow>& rows,
+                                   std::vector<PickRow>* others);
 
 // The least-squares line t = intercept + slope * x through (distance m,
 // time ms) points; none for fewer than two distinct distances.

@@ -722,9 +722,7 @@ void TfrmView::LoadPicks() {
   otherPicks_.clear();
   picksChanged_ = false;
   try {
-    const std::vector<int32_t> picks = view::FirstBreaksBeside(section_, path_, &otherPicks_);
-    for (size_t i = 0; i < picks.size(); ++i)
-      section_.firstBreaks[i] = picks[i] <= record_.header.sampleCount ? picks[i] : 0;
+    section_.firstBreaks = view::FirstBreaksBeside(section_, path_, &otherPicks_);
   } catch (const Error& e) {
     ShowError(e.message());
   }

@@ -417,6 +417,24 @@ TEST_F(ViewerTest, ChangedPicksAreOfferedForSavingBeforeLeaving) {
   EXPECT_NE(errors_[0].find("拾取表格式不对"), std::string::npos) << errors_[0];
 }
 
+// A t0 row of this record beyond its samples is not drawn as a pick, and a
+// save keeps it as it was.
+TEST_F(ViewerTest, APickBeyondTheRecordIsKeptWhenSaving) {
+  const PickRow beyond{"ZS0002.T7P", 4, 4, 0, 99999, 999.99};
+  WritePicksTable(Path("ZS0002.picks.csv"), {beyond});
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_EQ(view_.firstBreaks(), std::vector<int32_t>(24, 0));
+  view_.actToolPick->trigger();
+  Mouse(QEvent::MouseButtonPress, At(1, 1.0));
+  Mouse(QEvent::MouseButtonRelease, At(1, 1.0));
+  ASSERT_TRUE(view_.SavePicks());
+  const std::vector<PickRow> rows = ReadPicksTable(Path("ZS0002.picks.csv"));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].channel, 2);
+  EXPECT_EQ(rows[1], beyond);
+  EXPECT_TRUE(errors_.empty());
+}
+
 TEST_F(ViewerTest, PageKeysStepThroughTheFolder) {
   test::WriteFile(Path("B.QFX"), "");
   fs::copy_file(Path("ZS0002.T7P"), Path("A1.t7p"));
