@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/cp936.h"
+#include "base/error.h"
 #include "base/text.h"
 
 namespace gt7p {
@@ -80,6 +81,11 @@ std::string NotAFileMessage(const std::filesystem::path& path) {
                         : std::filesystem::exists(there)        ? "不是普通文件："
                                                                 : "找不到文件：";
   return message ? Utf8ToCp936(message) + TextFromPath(path) : std::string();
+}
+
+void RequireRegularFile(const std::filesystem::path& path) {
+  const std::string notAFile = NotAFileMessage(path);
+  if (!notAFile.empty()) throw Error(notAFile);
 }
 
 }  // namespace gt7p

@@ -1,5 +1,6 @@
-// File names: the rules are pure text (code page 936); FolderExists and
-// NotAFileMessage look at the file system. Nothing throws.
+// File names: the rules are pure text (code page 936); FolderExists,
+// NotAFileMessage and RequireRegularFile look at the file system. Only
+// RequireRegularFile throws.
 #pragma once
 
 #include <filesystem>
@@ -37,5 +38,7 @@ bool FolderExists(const std::filesystem::path& path);
 // folder, "不是普通文件：PATH" for a device, a pipe or a socket (reading one
 // may block or never end). Empty for a file, or a link to one.
 std::string NotAFileMessage(const std::filesystem::path& path);
+// Error with that message unless `path` is a file to read.
+void RequireRegularFile(const std::filesystem::path& path);
 
 }  // namespace gt7p

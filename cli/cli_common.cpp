@@ -156,8 +156,7 @@ std::optional<std::pair<double, double>> NumberPairOption(const Args& args, cons
 
 std::filesystem::path ExistingFile(const std::string& utf8) {
   const std::filesystem::path path = PathArg(utf8);
-  const std::string notAFile = NotAFileMessage(path);
-  if (!notAFile.empty()) throw Error(notAFile);
+  RequireRegularFile(path);
   return path;
 }
 

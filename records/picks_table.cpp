@@ -6,6 +6,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
 #include "base/output_file.h"
 #include "base/text.h"
 #include "records/field_ids.h"
@@ -183,6 +184,7 @@ void WritePicksTable(const std::filesystem::path& path, const std::vector<PickRo
 }
 
 std::vector<PickRow> ReadPicksTable(const std::filesystem::path& path) {
+  RequireRegularFile(path);  // a folder, or a pipe that might never end
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

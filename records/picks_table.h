@@ -23,7 +23,8 @@
 // Failures: ParsePicksTable and ReadPicksTable throw Error
 // "拾取表格式不对（第N行）！" for a line that is not a row of this table (the
 // header line is line 1), ReadPicksTable "找不到文件：" and the path when the
-// file can't be read; WritePicksTable throws "无法创建文件！" and WriteError.
+// file can't be read ("是文件夹，不是文件：" or "不是普通文件：" for a folder, a
+// device or a pipe, as NotAFileMessage says); WritePicksTable throws "无法创建文件！" and WriteError.
 // RecordPicks throws the reader's failures.
 #pragma once
 

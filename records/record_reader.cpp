@@ -227,8 +227,7 @@ bool RecordHeader::Holds(int fieldId) const {
 }
 
 RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
-  const std::string notAFile = NotAFileMessage(file);
-  if (!notAFile.empty()) throw Error(notAFile);
+  RequireRegularFile(file);
   std::error_code ec;
   in_.open(file, std::ios::binary);
   if (!in_) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(file));

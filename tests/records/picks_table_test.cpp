@@ -122,6 +122,11 @@ TEST(PicksTable, RefusesWhatIsNoTableOfPicks) {
     EXPECT_EQ(failure(head + row), "拾取表格式不对（第2行）！") << row;
   test::TempDir dir;
   EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ReadPicksTable(dir / "none.csv"); })).rfind("找不到文件：", 0), 0u);
+  // A folder by that name is no table (it read as an empty one).
+  std::filesystem::create_directory(dir / "folder.picks.csv");
+  EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ReadPicksTable(dir / "folder.picks.csv"); }))
+                .rfind("是文件夹，不是文件：", 0),
+            0u);
 }
 
 }  // namespace
