@@ -6,9 +6,8 @@
 set -eu
 linux_cli=$1
 windows_cli=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$(dirname "$0")/script_aids.sh"
+enter_scratch_folder
 
 # Replaces the hex digits of a raw file's header field at character AT.
 patch() { printf '%s' "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc 2>/dev/null; }

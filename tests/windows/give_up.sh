@@ -11,14 +11,9 @@
 # GT7P_WIN_PACED_COM, one mapped to a simulator paced as the line.
 set -eu
 windows_cli=$1
-if [ -z "${GT7P_WIN_HANGUP_COM:-}" ] || [ -z "${GT7P_WIN_PACED_COM:-}" ]; then
-  echo "no simulators mapped (run scripts/test-windows.sh)"
-  exit 77
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-ms() { echo $(($(date +%s%N) / 1000000)); }
+. "$(dirname "$0")/script_aids.sh"
+need_simulators GT7P_WIN_HANGUP_COM GT7P_WIN_PACED_COM
+enter_scratch_folder
 status=0
 
 # Handshake and file request take 3 s; the receive delay of 10 s would follow

@@ -12,14 +12,9 @@
 # log of commands.
 set -eu
 windows_cli=$1
-if [ -z "${GT7P_WIN_CYCLE_COM:-}" ] || [ -z "${GT7P_WIN_FAULTY_COM:-}" ] || [ -z "${GT7P_WIN_FAULTY_LOG:-}" ]; then
-  echo "no simulators mapped (run scripts/test-windows.sh)"
-  exit 77
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-ms() { echo $(($(date +%s%N) / 1000000)); }
+. "$(dirname "$0")/script_aids.sh"
+need_simulators GT7P_WIN_CYCLE_COM GT7P_WIN_FAULTY_COM GT7P_WIN_FAULTY_LOG
+enter_scratch_folder
 status=0
 
 # Auto-detection: the --port entries first, in their order.

@@ -9,13 +9,9 @@
 set -eu
 linux_cli=$1
 windows_cli=$2
-if [ -z "${GT7P_WIN_COM:-}" ] || [ -z "${GT7P_LINUX_SIM:-}" ]; then
-  echo "no simulators mapped (run scripts/test-windows.sh)"
-  exit 77
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$(dirname "$0")/script_aids.sh"
+need_simulators GT7P_WIN_COM GT7P_LINUX_SIM
+enter_scratch_folder
 
 wine "$windows_cli" ports >ports.txt
 # The line form: port, two blanks, the device in lower case in parentheses.
