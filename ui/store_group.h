@@ -7,12 +7,16 @@
 //
 // Reading never fails: a missing or unreadable store gives empty values.
 // Writing is best effort: a store that can't be written leaves the run as
-// it is. The GUI thread only.
+// it is. A store file that is not a plain file (a FIFO, a device, a folder
+// planted at its name) is not opened at all, since opening a FIFO would
+// block the window at its start: the run goes on with empty values and
+// writes nothing. The GUI thread only.
 #pragma once
 
 #include <QSettings>
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 namespace gt7p {
 
@@ -24,11 +28,20 @@ class StoreGroup {
   StoreGroup(const StoreGroup&) = delete;
   StoreGroup& operator=(const StoreGroup&) = delete;
 
-  QVariant Value(const QString& key) const { return store_.value(key); }
-  void SetValue(const QString& key, const QVariant& value) { store_.setValue(key, value); }
+  QVariant Value(const QString& key) const { return store_ ? store_->value(key) : QVariant(); }
+  void SetValue(const QString& key, const QVariant& value) {
+    if (store_) store_->setValue(key, value);
+  }
+  // Whether the store could be opened (false: values empty, writes dropped).
+  bool usable() const { return store_ != nullptr; }
 
  private:
-  QSettings store_;
+  std::unique_ptr<QSettings> store_;
 };
+
+// Points the user-scope store (both formats) at `folder`: the tests keep
+// their settings apart from the user's. The store's place is then known
+// without opening it.
+void PointStoreAt(const QString& folder);
 
 }  // namespace gt7p

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "app/qt_translation.h"
+#include "ui/ui.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
@@ -18,8 +19,7 @@ int main(int argc, char** argv) {
   gt7p::InstallQtTranslation(app);
   QTemporaryDir settingsFolder;
   QSettings::setDefaultFormat(QSettings::IniFormat);
-  for (QSettings::Format format : {QSettings::IniFormat, QSettings::NativeFormat})
-    QSettings::setPath(format, QSettings::UserScope, settingsFolder.path());
+  gt7p::PointStoreAt(settingsFolder.path());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
