@@ -1,5 +1,6 @@
 // Shared helpers of every subsystem: the one failure type, code page 936
-// texts and their conversion at the edges, text and number rules, file
+// texts and their conversion at the edges, text and number rules, tables
+// of comma-separated values (csv.h), file
 // names, files made exclusively (native_file.h), outputs written beside
 // their place and the writer of an output's file (output_file.h), and the facts of the local system (platform
 // files picked by the build), the program's version (version.h).
@@ -34,6 +35,7 @@
 #pragma once
 
 #include "base/cp936.h"
+#include "base/csv.h"
 #include "base/error.h"
 #include "base/file_names.h"
 #include "base/file_space.h"

@@ -2,9 +2,9 @@
 
 #include <charconv>
 #include <fstream>
-#include <iterator>
 
 #include "base/cp936.h"
+#include "base/csv.h"
 #include "base/error.h"
 #include "base/file_names.h"
 #include "base/output_file.h"
@@ -25,54 +25,6 @@ std::string NumberText(double value) {
   const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr;
   std::string text(buf, end);
   return text == "-0" ? "0" : text;
-}
-
-std::string Quoted(const std::string& field) {
-  if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
-  return "\"" + ReplaceAll(field, "\"", "\"\"") + "\"";
-}
-
-// The records of a CSV text, each a list of fields; CR LF, LF and CR end a
-// record outside quotes.
-std::vector<std::vector<std::string>> CsvRecords(const std::string& text) {
-  std::vector<std::vector<std::string>> records;
-  std::vector<std::string> fields;
-  std::string field;
-  bool quoted = false, any = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c != '"') {
-        field += c;
-      } else if (i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else {
-        quoted = false;
-      }
-    } else if (c == '"') {
-      quoted = any = true;
-    } else if (c == ',') {
-      fields.push_back(field);
-      field.clear();
-      any = true;
-    } else if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      fields.push_back(field);
-      records.push_back(fields);
-      fields.clear();
-      field.clear();
-      any = false;
-    } else {
-      field += c;
-      any = true;
-    }
-  }
-  if (any || !field.empty()) {
-    fields.push_back(field);
-    records.push_back(fields);
-  }
-  return records;
 }
 
 bool WholeNumber(const std::string& text, int32_t& value) {
@@ -139,7 +91,7 @@ std::string PicksTableHeader() {
 }
 
 std::string PicksTableLine(const PickRow& row) {
-  return Quoted(row.file) + "," + std::to_string(row.channel) + "," + NumberText(row.distanceM) + "," +
+  return CsvField(row.file) + "," + std::to_string(row.channel) + "," + NumberText(row.distanceM) + "," +
          PickLayerName(row.layer) + "," + std::to_string(row.sample) + "," + NumberText(row.timeMs) + kLineEnd;
 }
 
@@ -150,30 +102,33 @@ std::string PicksTableText(const std::vector<PickRow>& rows) {
 }
 
 std::vector<PickRow> ParsePicksTable(const std::string& text) {
-  const std::string bom = "\xEF\xBB\xBF";
-  const auto records = CsvRecords(text.compare(0, bom.size(), bom) == 0 ? text.substr(bom.size()) : text);
+  CsvReader reader(text);
+  std::vector<std::string> f;
   std::vector<PickRow> rows;
-  for (size_t r = 0; r < records.size(); ++r) {
-    const std::vector<std::string>& f = records[r];
+  bool header = false;
+  while (reader.Next(f)) {
     if (f.size() == 1 && f[0].empty()) continue;  // an empty line
-    if (f.size() != kColumnCount) throw BadLine(r + 1);
-    if (r == 0) {
+    const size_t line = reader.line();
+    if (f.size() != kColumnCount) throw BadLine(line);
+    if (line == 1) {
       for (size_t i = 0; i < kColumnCount; ++i)
         if (Trim(f[i]) != kColumns[i]) throw BadLine(1);
+      header = true;
       continue;
     }
+    if (!header) throw BadLine(1);
     PickRow row;
-    row.file = f[0];
+    row.file = std::move(f[0]);
     int32_t layer = -1;
     const std::string layerText = Trim(f[3]);
     if (!WholeNumber(Trim(f[1]), row.channel) || !ParseNumber(f[2], row.distanceM) || layerText.size() != 2 ||
         layerText[0] != 't' || !WholeNumber(layerText.substr(1), layer) || layer < 0 || layer >= kPickLayers ||
         !WholeNumber(Trim(f[4]), row.sample) || row.sample < 1 || !ParseNumber(f[5], row.timeMs))
-      throw BadLine(r + 1);
+      throw BadLine(line);
     row.layer = layer;
-    rows.push_back(row);
+    rows.push_back(std::move(row));
   }
-  if (records.empty()) throw BadLine(1);
+  if (!header) throw BadLine(1);
   return rows;
 }
 
@@ -187,7 +142,14 @@ std::vector<PickRow> ReadPicksTable(const std::filesystem::path& path) {
   RequireRegularFile(path);  // a folder, or a pipe that might never end
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
+  if (static_cast<uint64_t>(size) > kMaxPicksTableBytes)
+    throw Error(Utf8ToCp936("拾取表太大（超过 32 MB）：") + TextFromPath(path));
+  std::string text(static_cast<size_t>(size), '\0');
+  in.seekg(0);
+  if (!in.read(text.data(), size)) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
   return ParsePicksTable(text);
 }
 

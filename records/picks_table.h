@@ -24,7 +24,9 @@
 // "拾取表格式不对（第N行）！" for a line that is not a row of this table (the
 // header line is line 1), ReadPicksTable "找不到文件：" and the path when the
 // file can't be read ("是文件夹，不是文件：" or "不是普通文件：" for a folder, a
-// device or a pipe, as NotAFileMessage says); WritePicksTable throws "无法创建文件！" and WriteError.
+// device or a pipe, as NotAFileMessage says) and "拾取表太大（超过 32 MB）："
+// and the path for a file over kMaxPicksTableBytes; WritePicksTable throws
+// "无法创建文件！" and WriteError.
 // RecordPicks throws the reader's failures.
 #pragma once
 
@@ -38,6 +40,11 @@
 namespace gt7p {
 
 constexpr int kPickLayers = 6;  // t0..t5
+
+// The largest table ReadPicksTable reads: some 700,000 rows, far beyond the
+// picks of a survey's records, so that a damaged or planted file can't take
+// the memory (the text once, its rows about one and a half times more).
+constexpr uint64_t kMaxPicksTableBytes = uint64_t(32) << 20;
 
 // The sample index (from 0) of a stored point value in a channel of
 // `sampleCount` samples; -1 for no point (0) and for a value beyond the

@@ -127,6 +127,15 @@ TEST(PicksTable, RefusesWhatIsNoTableOfPicks) {
   EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ReadPicksTable(dir / "folder.picks.csv"); }))
                 .rfind("是文件夹，不是文件：", 0),
             0u);
+  // A table beyond the bound is refused before it is read (a sparse file:
+  // no disk is spent on it).
+  test::WriteFile(dir / "huge.picks.csv", head);
+  std::filesystem::resize_file(dir / "huge.picks.csv", kMaxPicksTableBytes + 1);
+  EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ReadPicksTable(dir / "huge.picks.csv"); }))
+                .rfind("拾取表太大（超过 32 MB）：", 0),
+            0u);
+  std::filesystem::resize_file(dir / "huge.picks.csv", kMaxPicksTableBytes);
+  EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ReadPicksTable(dir / "huge.picks.csv"); })), "拾取表格式不对（第2行）！");
 }
 
 }  // namespace
