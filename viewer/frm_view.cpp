@@ -103,6 +103,18 @@ std::vector<std::vector<float>> ProcessedCopies(const Record& record, const view
   return displayed;
 }
 
+// A name beside the record for first breaks that can't go into its
+// picks table: NAME.picks-1.csv, or the first number not taken.
+std::filesystem::path SparePicksFile(const std::filesystem::path& record) {
+  const std::filesystem::path stem = std::filesystem::path(view::PicksFileOf(record)).replace_extension();
+  auto numbered = [&](int n) { return std::filesystem::path(stem).concat("-" + std::to_string(n) + ".csv"); };
+  std::error_code ec;
+  for (int n = 1; n < 1000; ++n)
+    if (std::filesystem::symlink_status(numbered(n), ec).type() == std::filesystem::file_type::not_found)
+      return numbered(n);
+  return numbered(1);  // the dialog asks before replacing it
+}
+
 }  // namespace
 
 TfrmView::TfrmView(QWidget* parent) : QMainWindow(parent) {
@@ -197,9 +209,9 @@ void TfrmView::MakeActions() {
   actPrint = action("打印…", {QKeySequence::Print}, [this] { PrintAction(false); });
   actPrintPdf = action("打印到 PDF 文件…", {}, [this] { PrintAction(true); });
   actClose = action("关闭", {QKeySequence(Qt::CTRL | Qt::Key_W)}, [this] { close(); });
-  actExportSegy = action("导出 SEG-Y…", {}, [this] { ExportClick(ExportKind::kSegy); });
-  actExportSeg2 = action("导出 SEG-2…", {}, [this] { ExportClick(ExportKind::kSeg2); });
-  actExportPicks = action("导出拾取表…", {}, [this] { ExportClick(ExportKind::kPicks); });
+  actExportSegy = action("导出 SEG-Y…", {}, [this] { ExportClick(SaveKind::kSegy); });
+  actExportSeg2 = action("导出 SEG-2…", {}, [this] { ExportClick(SaveKind::kSeg2); });
+  actExportPicks = action("导出拾取表…", {}, [this] { ExportClick(SaveKind::kPicks); });
 
   actTimeDown = toggle("时间向下", &view::DisplayOptions::timeDown);
   actByDistance = toggle("按距离排列", &view::DisplayOptions::byDistance);
@@ -721,15 +733,34 @@ void TfrmView::PicksChanged() {
 void TfrmView::LoadPicks() {
   otherPicks_.clear();
   picksChanged_ = false;
+  picksTable_ = view::PicksFileOf(path_);
   try {
     section_.firstBreaks = view::FirstBreaksBeside(section_, path_, &otherPicks_);
   } catch (const Error& e) {
+    picksTable_.clear();  // its rows are unknown: a save would lose them
     ShowError(e.message());
   }
 }
 
+std::filesystem::path TfrmView::AskPicksTable() {
+  const std::filesystem::path beside = view::PicksFileOf(path_);
+  ShowError(Utf8ToCp936("拾取表 ") + TextFromPath(beside.filename()) +
+            Utf8ToCp936(" 无法读取，不能覆盖它，请另选文件保存初至。"));
+  const std::filesystem::path suggested = SparePicksFile(path_);
+  const std::filesystem::path out = saveDialogHook ? saveDialogHook(SaveKind::kFirstBreaks, suggested)
+                                                   : AskSavePath(actSavePicks->text(), suggested, Ui("CSV (*.csv)"));
+  std::error_code ec;
+  if (!out.empty() && (out == beside || std::filesystem::equivalent(out, beside, ec))) {
+    ShowError(Utf8ToCp936("不能覆盖无法读取的拾取表！"));
+    return {};
+  }
+  return out;
+}
+
 bool TfrmView::SavePicks() {
   if (record_.channels.empty()) return false;
+  if (picksTable_.empty()) picksTable_ = AskPicksTable();
+  if (picksTable_.empty()) return false;
   std::vector<PickRow> rows;
   const std::string file = Utf8FromPath(path_.filename());
   for (size_t i = 0; i < record_.channels.size(); ++i)
@@ -737,13 +768,13 @@ bool TfrmView::SavePicks() {
       rows.push_back(MakePickRow(record_.header, record_.channels[i].header, 0, section_.firstBreaks[i], file));
   rows.insert(rows.end(), otherPicks_.begin(), otherPicks_.end());
   try {
-    WriteBeside(view::PicksFileOf(path_), [&](const std::filesystem::path& part) { WritePicksTable(part, rows); });
+    WriteBeside(picksTable_, [&](const std::filesystem::path& part) { WritePicksTable(part, rows); });
   } catch (const Error& e) {
     ShowError(e.message());
     return false;
   }
   picksChanged_ = false;
-  lblReadout->setText(Ui("初至已保存：") + FromPath(view::PicksFileOf(path_).filename()));
+  lblReadout->setText(Ui("初至已保存：") + FromPath(picksTable_.filename()));
   return true;
 }
 
@@ -1040,7 +1071,7 @@ void TfrmView::dropEvent(QDropEvent* event) {
   OpenFile(path);
 }
 
-void TfrmView::ExportClick(ExportKind kind) {
+void TfrmView::ExportClick(SaveKind kind) {
   if (path_.empty()) return;
   static const struct {
     const char *extension, *filter;
@@ -1057,9 +1088,9 @@ void TfrmView::ExportClick(ExportKind kind) {
       if (std::filesystem::equivalent(out, path_, ec)) throw Error(Utf8ToCp936("不能覆盖正在查看的文件！"));
       RecordReader reader(path_);
       WriteBeside(out, [&](const std::filesystem::path& part) {
-        if (kind == ExportKind::kSegy) {
+        if (kind == SaveKind::kSegy) {
           WriteSegy(reader, part);
-        } else if (kind == ExportKind::kSeg2) {
+        } else if (kind == SaveKind::kSeg2) {
           WriteSeg2(reader, part);
         } else {
           RequirePicks(reader.header(), TextFromPath(path_.filename()));

@@ -104,15 +104,17 @@ class TfrmView : public QMainWindow {
   std::function<void(const std::string& message)> errorBoxHook;
   std::function<int()> savePicksQuestionHook;
 
-  // Export: "导出 SEG-Y…", "导出 SEG-2…", "导出拾取表…" in the file menu.
-  enum class ExportKind { kSegy, kSeg2, kPicks };
+  // What a save dialog asks a name for: the exports "导出 SEG-Y…",
+  // "导出 SEG-2…", "导出拾取表…" of the file menu, and the operator's first
+  // breaks when the table beside the record could not be read.
+  enum class SaveKind { kSegy, kSeg2, kPicks, kFirstBreaks };
   QAction *actExportSegy, *actExportSeg2, *actExportPicks;
   // Asks for the output's name (suggested: the record's with the format's
   // extension) and writes the open record's file there, complete or not at
   // all; a failure shows the system's message in the error box.
-  void ExportClick(ExportKind kind);
+  void ExportClick(SaveKind kind);
   // Seam for tests: the save dialog; an empty path is a cancel.
-  std::function<std::filesystem::path(ExportKind kind, const std::filesystem::path& suggested)> saveDialogHook;
+  std::function<std::filesystem::path(SaveKind kind, const std::filesystem::path& suggested)> saveDialogHook;
 
   // Handlers.
   void btnGainDownClick() { StepGain(-1); }
@@ -177,6 +179,9 @@ class TfrmView : public QMainWindow {
   void PicksChanged();
   // Whether the record may be left: changed first breaks saved or dropped.
   bool MayLeavePicks();
+  // Another file for the first breaks when the table beside the record
+  // could not be read (saying so first); empty when cancelled or refused.
+  std::filesystem::path AskPicksTable();
   void Reprocess();                  // the displayed samples and their peaks
   void SetPeaks();                   // each trace's peak as displayed
   void Relayout(int width, int height);
@@ -212,6 +217,7 @@ class TfrmView : public QMainWindow {
   QImage picture_;
   std::vector<QPointF> measure_;  // (time ms, trace-axis position) of up to two clicks
   std::vector<PickRow> otherPicks_;  // rows of the picks file that are not ours, kept
+  std::filesystem::path picksTable_;  // where the first breaks are saved; empty: to be asked
   bool picksChanged_ = false;
   bool placed_ = false;           // sized and placed on the screen once
   bool syncingControls_ = false;

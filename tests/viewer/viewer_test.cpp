@@ -417,6 +417,45 @@ TEST_F(ViewerTest, ChangedPicksAreOfferedForSavingBeforeLeaving) {
   EXPECT_NE(errors_[0].find("拾取表格式不对"), std::string::npos) << errors_[0];
 }
 
+// A picks table the viewer could not read is never written over: a save
+// says so and asks for another file, and the table stays as it was.
+TEST_F(ViewerTest, APicksTableThatCouldNotBeReadIsNeverWrittenOver) {
+  const std::string table =
+      "file,channel,distance_m,layer,sample,time_ms\r\nOTHER.T7P,3,3,t0,50,0.34\r\n"
+      "ZS0002.T7P,2,2,t1,400,3.84\r\nZS0002.T7P,4,4,t0,300,2.84\r\nZS0002.T7P,x,4,t0,300,2.84\r\n";
+  test::WriteFile(Path("ZS0002.picks.csv"), table);
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_EQ(errors_, std::vector<std::string>{"拾取表格式不对（第5行）！"});
+  view_.actToolPick->trigger();
+  Mouse(QEvent::MouseButtonPress, At(1, 1.0));
+  Mouse(QEvent::MouseButtonRelease, At(1, 1.0));
+  std::vector<fs::path> asked;
+  fs::path answer;
+  view_.saveDialogHook = [&](TfrmView::SaveKind kind, const fs::path& suggested) {
+    EXPECT_EQ(kind, TfrmView::SaveKind::kFirstBreaks);
+    asked.push_back(suggested);
+    return answer;
+  };
+  view_.actSavePicks->trigger();  // cancelled: nothing written, the picks still changed
+  EXPECT_EQ(errors_.back(), "拾取表 ZS0002.picks.csv 无法读取，不能覆盖它，请另选文件保存初至。");
+  EXPECT_TRUE(view_.picksChanged());
+  answer = Path("ZS0002.picks.csv");  // the same table chosen: refused
+  EXPECT_FALSE(view_.SavePicks());
+  EXPECT_EQ(errors_.back(), "不能覆盖无法读取的拾取表！");
+  answer = Path("mine.csv");
+  EXPECT_TRUE(view_.SavePicks());
+  EXPECT_FALSE(view_.picksChanged());
+  EXPECT_EQ(asked, std::vector<fs::path>(3, Path("ZS0002.picks-1.csv")));
+  ASSERT_EQ(ReadPicksTable(Path("mine.csv")).size(), 1u);
+  EXPECT_EQ(ReadPicksTable(Path("mine.csv"))[0].channel, 2);
+  // Later saves of this record go to the file chosen, without asking.
+  view_.DeleteFirstBreakAt(At(1, 1.0).x(), At(1, 1.0).y());
+  EXPECT_TRUE(view_.SavePicks());
+  EXPECT_EQ(asked.size(), 3u);
+  EXPECT_TRUE(ReadPicksTable(Path("mine.csv")).empty());
+  EXPECT_EQ(test::ReadFile(Path("ZS0002.picks.csv")), table);
+}
+
 // A t0 row of this record beyond its samples is not drawn as a pick, and a
 // save keeps it as it was.
 TEST_F(ViewerTest, APickBeyondTheRecordIsKeptWhenSaving) {
@@ -572,7 +611,7 @@ TEST_F(ViewerTest, ExportMenuWritesSegySeg2AndThePicksTable) {
   EXPECT_EQ(view_.actExportPicks->text().toStdString(), "导出拾取表…");
   std::vector<std::filesystem::path> suggested;
   std::filesystem::path answer;
-  view_.saveDialogHook = [&](TfrmView::ExportKind, const std::filesystem::path& name) {
+  view_.saveDialogHook = [&](TfrmView::SaveKind, const std::filesystem::path& name) {
     suggested.push_back(name);
     return answer;
   };
