@@ -76,10 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     section.traces[static_cast<size_t>(i)].channelNumber = i + 1;
     section.traces[static_cast<size_t>(i)].distanceM = (flags & 64) ? 3.0 * ((i * 7) % channels) : i * 1.5;
   }
-  const std::vector<double> positions = view::TracePositions(section, options.byDistance);
-  const double gap = options.byDistance ? view::UsualGap(positions) : 1.0;
-  FUZZ_CHECK(gap > 0);
-  view::ViewRange range = view::FullRange(section, positions, gap);
+  const view::TraceAxis axis = view::MakeTraceAxis(section, options.byDistance);
+  FUZZ_CHECK(axis.gap > 0 && axis.positions.size() == section.traces.size());
+  view::ViewRange range = view::FullRange(section, axis);
   const view::ViewRange full = range;
   view::ZoomSpan(range.firstMs, range.lastMs, zoom, full.firstMs + anchor * (full.lastMs - full.firstMs), full.firstMs,
                  full.lastMs, view::NarrowestTimeMs(header));
@@ -87,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   view::ScrollSpan(range.firstPos, range.lastPos, (anchor - 0.5) * 10, full.firstPos, full.lastPos);
   FUZZ_CHECK(range.firstPos >= full.firstPos - 1e-9 && range.lastPos <= full.lastPos + 1e-9);
   view::Frame frame;
-  const view::SectionGeometry g = view::LayoutSection(width, height, options, range, positions, gap, frame);
+  const view::SectionGeometry g = view::LayoutSection(width, height, options, range, axis, frame);
   FUZZ_CHECK(g.left + g.width <= width && g.top + g.height <= height && g.width >= 1 && g.height >= 1);
   view::SetColumns(section.traces[0], header, samples, g);
   FUZZ_CHECK(section.traces[0].columns.size() == static_cast<size_t>(g.TimePixels()));
@@ -123,6 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!samples.empty()) FUZZ_CHECK(binHz > 0 && !spectrum.empty());
   const int pick = view::PickFirstBreak(shown, static_cast<size_t>(header.preTriggerCount), 4 + in.Fraction() * 40);
   FUZZ_CHECK(pick == -1 || (pick >= 0 && static_cast<size_t>(pick) < shown.size()));
-  view::FitTravelTime({{0, 0}, {positions.back(), peak}, {1, 2}});
+  view::FitTravelTime({{0, 0}, {axis.positions.back(), peak}, {1, 2}});
   return 0;
 }

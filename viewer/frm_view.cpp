@@ -393,8 +393,7 @@ void TfrmView::SetDisplay(const view::DisplayOptions& options) {
   syncingControls_ = false;
   section_.settingsText = view::SettingsText(display_, processing_);
   if (old.byDistance != display_.byDistance) {
-    positions_ = view::TracePositions(section_, display_.byDistance);
-    gap_ = display_.byDistance ? view::UsualGap(positions_) : 1.0;
+    axis_ = view::MakeTraceAxis(section_, display_.byDistance);
     const view::ViewRange full = FullViewRange();
     range_.firstPos = full.firstPos;
     range_.lastPos = full.lastPos;
@@ -468,8 +467,9 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   const view::ViewRange oldFull = FullViewRange();
   const bool sameLayout = !record_.channels.empty() && record.header.channelCount == record_.header.channelCount &&
                           record.header.sampleCount == record_.header.sampleCount &&
-                          record.header.intervalUs == record_.header.intervalUs &&
-                          FirstSampleMs(record.header) == FirstSampleMs(record_.header);
+                          view::SectionTimes(record.header).intervalCentiUs ==
+                              view::SectionTimes(record_.header).intervalCentiUs &&
+                          view::SectionTimes(record.header).firstCentiUs == view::SectionTimes(record_.header).firstCentiUs;
   record_ = std::move(record);
   section_ = std::move(section);
   displayed_ = std::move(displayed);
@@ -478,8 +478,7 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   measure_.clear();
   SetPeaks();
   section_.settingsText = view::SettingsText(display_, processing_);
-  positions_ = view::TracePositions(section_, display_.byDistance);
-  gap_ = display_.byDistance ? view::UsualGap(positions_) : 1.0;
+  axis_ = view::MakeTraceAxis(section_, display_.byDistance);
   // Stepping through records of one layout keeps the zoom.
   if (!sameLayout || FullViewRange().firstPos != oldFull.firstPos || FullViewRange().lastPos != oldFull.lastPos)
     range_ = FullViewRange();
@@ -525,7 +524,7 @@ void TfrmView::Reprocess() {
   Invalidate(true);
 }
 
-view::ViewRange TfrmView::FullViewRange() const { return view::FullRange(section_, positions_, gap_); }
+view::ViewRange TfrmView::FullViewRange() const { return view::FullRange(section_, axis_); }
 
 const view::Section& TfrmView::section() {
   Relayout(pnlSection->width(), pnlSection->height());
@@ -578,7 +577,7 @@ void TfrmView::ZoomTraces(double factor, std::optional<double> anchorPosition) {
   const view::ViewRange full = FullViewRange();
   view::ViewRange r = range_;
   view::ZoomSpan(r.firstPos, r.lastPos, factor, anchorPosition.value_or((r.firstPos + r.lastPos) / 2), full.firstPos,
-                 full.lastPos, 2 * gap_);
+                 full.lastPos, 2 * axis_.gap);
   SetRange(r);
 }
 
@@ -601,7 +600,7 @@ void TfrmView::ZoomToBox(const QRect& box) {
   const view::ViewRange full = FullViewRange();
   view::ZoomSpan(r.firstMs, r.lastMs, 1, (r.firstMs + r.lastMs) / 2, full.firstMs, full.lastMs,
                  view::NarrowestTimeMs(record_.header));
-  view::ZoomSpan(r.firstPos, r.lastPos, 1, (r.firstPos + r.lastPos) / 2, full.firstPos, full.lastPos, 2 * gap_);
+  view::ZoomSpan(r.firstPos, r.lastPos, 1, (r.firstPos + r.lastPos) / 2, full.firstPos, full.lastPos, 2 * axis_.gap);
   SetRange(r);
 }
 
@@ -627,7 +626,7 @@ void TfrmView::UpdateScrollBars() {
   syncingControls_ = true;
   const view::ViewRange full = FullViewRange();
   const double msPerUnit = record_.header.intervalUs > 0 ? record_.header.intervalUs * 0.001 / kTimeUnitsPerSample : 1;
-  const double posPerUnit = gap_ / kUnitsPerGap;
+  const double posPerUnit = axis_.gap / kUnitsPerGap;
   auto set = [](QScrollBar* bar, double whole, double page, double value) {
     const int pageUnits = std::max(1, static_cast<int>(std::lround(page)));
     bar->setRange(0, std::max(0, static_cast<int>(std::lround(whole)) - pageUnits));
@@ -653,7 +652,7 @@ void TfrmView::ScrollBarMoved() {
   if (syncingControls_ || record_.channels.empty()) return;
   const view::ViewRange full = FullViewRange();
   const double msPerUnit = record_.header.intervalUs > 0 ? record_.header.intervalUs * 0.001 / kTimeUnitsPerSample : 1;
-  const double posPerUnit = gap_ / kUnitsPerGap;
+  const double posPerUnit = axis_.gap / kUnitsPerGap;
   QScrollBar* timeBar = display_.timeDown ? sbVertical : sbHorizontal;
   QScrollBar* traceBar = display_.timeDown ? sbHorizontal : sbVertical;
   view::ViewRange r = range_;
@@ -676,7 +675,7 @@ void TfrmView::ScrollBarMoved() {
 void TfrmView::MarkTraceAt(int x, int y) {
   if (record_.channels.empty()) return;
   section();  // laid out for the current size
-  const int trace = geometry_.TraceAt(x, y);
+  const int trace = geometry_.TraceUnder(x, y);
   marked_ = trace == marked_ ? -1 : trace;
   UpdateHeaderTable();
   UpdateSpectrum();
@@ -686,9 +685,9 @@ void TfrmView::MarkTraceAt(int x, int y) {
 void TfrmView::SetFirstBreakAt(int x, int y) {
   if (record_.channels.empty()) return;
   section();
-  const int trace = geometry_.TraceAt(x, y);
+  const int trace = geometry_.TraceUnder(x, y);
   if (trace < 0) return;
-  const double index = std::round(view::SampleIndexAt(record_.header, geometry_.TimeAt(x, y)));
+  const double index = std::round(view::SampleIndexAt(record_.header, geometry_.TimeUnder(x, y)));
   const int32_t pick =
       PickValue(static_cast<int32_t>(std::clamp(index, 0.0, static_cast<double>(record_.header.sampleCount - 1))));
   // A drag within one sample changes nothing: no new picture per mouse move.
@@ -701,7 +700,7 @@ void TfrmView::SetFirstBreakAt(int x, int y) {
 void TfrmView::DeleteFirstBreakAt(int x, int y) {
   if (record_.channels.empty()) return;
   section();
-  const int trace = geometry_.TraceAt(x, y);
+  const int trace = geometry_.TraceUnder(x, y);
   if (trace < 0 || section_.firstBreaks[static_cast<size_t>(trace)] == 0) return;
   section_.firstBreaks[static_cast<size_t>(trace)] = 0;
   PicksChanged();
@@ -713,9 +712,8 @@ void TfrmView::AutoPick() {
   std::vector<const std::vector<float>*> traces;
   for (size_t i = 0; i < record_.channels.size(); ++i) traces.push_back(&Displayed(i));
   // After the trigger: the pre-trigger samples are the noise it is told from.
-  const double trigger = std::ceil(view::SampleIndexAt(record_.header, 0) - 1e-9);
   section_.firstBreaks = view::PickFirstBreaks(traces, record_.header.intervalUs,
-                                               static_cast<size_t>(std::clamp(trigger, 0.0, 1e9)));
+                                               static_cast<size_t>(view::TriggerSample(record_.header)));
   PicksChanged();
 }
 
@@ -803,10 +801,9 @@ void TfrmView::MeasureAt(int x, int y) {
   if (measure_.size() == 2) measure_.clear();
   // On the sample nearest in time, and on the trace when one is under the cursor.
   const RecordHeader& h = record_.header;
-  const double ms = view::SampleTimeMs(h, std::round(view::SampleIndexAt(h, geometry_.TimeAt(x, y))));
-  const int trace = geometry_.TraceAt(x, y);
-  measure_.push_back(QPointF(ms, trace >= 0 ? positions_[static_cast<size_t>(trace)]
-                                            : geometry_.PixelToPosition(geometry_.timeDown ? x : y)));
+  const double ms = view::SampleTimeMs(h, std::round(view::SampleIndexAt(h, geometry_.TimeUnder(x, y))));
+  const int trace = geometry_.TraceUnder(x, y);
+  measure_.push_back(QPointF(ms, trace >= 0 ? axis_.positions[static_cast<size_t>(trace)] : geometry_.PositionUnder(x, y)));
   ShowMeasure();
   pnlSection->update();
 }
@@ -827,13 +824,13 @@ void TfrmView::ShowMeasure() {
 QString TfrmView::ReadoutAt(int x, int y) const {
   if (record_.channels.empty() || !geometry_.Inside(x, y)) return QString();
   const RecordHeader& h = record_.header;
-  const double ms = geometry_.TimeAt(x, y);
-  const double index = std::round(view::SampleIndexAt(h, ms));
-  const bool onSample = index >= 0 && index < h.sampleCount;
-  // The time of the sample read out, where there is one.
+  // The sample nearest the time under the cursor, and its time, where there is one.
+  const double ms = geometry_.TimeUnder(x, y);
+  const int32_t index = view::NearestSample(h, ms);
+  const bool onSample = index >= 0;
   QString text = Ui("时间 ") + Number(onSample ? view::SampleTimeMs(h, index) : ms, TimeDecimals(h)) + Ui(" ms");
-  if (onSample) text += Ui("  采样点 ") + QString::number(static_cast<long long>(index) + 1);
-  const int trace = geometry_.TraceAt(x, y);
+  if (onSample) text += Ui("  采样点 ") + QString::number(index + 1);
+  const int trace = geometry_.TraceUnder(x, y);
   if (trace >= 0) {
     const view::SectionTrace& t = section_.traces[static_cast<size_t>(trace)];
     if (onSample) {
@@ -843,7 +840,7 @@ QString TfrmView::ReadoutAt(int x, int y) const {
     }
     text += Ui("  道号 ") + QString::number(t.channelNumber) + Ui("  距离 ") + Number(t.distanceM, 2) + Ui(" m");
   } else {
-    const double pos = geometry_.PixelToPosition(geometry_.timeDown ? x : y);
+    const double pos = geometry_.PositionUnder(x, y);
     text += Ui("  距离 ") + Number(view::DistanceAtPosition(section_, display_.byDistance, pos), 2) + Ui(" m");
   }
   return text;
@@ -1254,7 +1251,7 @@ void TSectionCanvas::mousePressEvent(QMouseEvent* event) {
     case TfrmView::Tool::kPick:
       if (event->button() == Qt::LeftButton) {
         owner_->section();
-        pickTrace_ = owner_->geometry_.TraceAt(x, y);
+        pickTrace_ = owner_->geometry_.TraceUnder(x, y);
         picking_ = pickTrace_ >= 0;
         owner_->SetFirstBreakAt(x, y);
       } else if (event->button() == Qt::RightButton) {

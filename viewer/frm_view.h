@@ -203,8 +203,7 @@ class TfrmView : public QMainWindow {
   Record record_;
   std::filesystem::path path_;
   std::vector<std::vector<float>> displayed_;  // empty while nothing is processed
-  std::vector<double> positions_;
-  double gap_ = 1;
+  view::TraceAxis axis_;
   view::Section section_;
   view::SectionGeometry geometry_;
   view::Frame frame_;

@@ -77,12 +77,21 @@ class ViewerTest : public ::testing::Test {
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
     QApplication::sendEvent(view_.pnlSection, &event);
   }
-  // The point of trace i at `ms`.
+  // The pixel of trace i that holds the time `ms`.
   QPoint At(int trace, double ms) {
     view_.section();
     const view::SectionGeometry& g = view_.sectionGeometry();
-    const double t = g.TimeToPixel(ms), b = g.Baseline(trace);
-    return g.timeDown ? QPoint(int(std::lround(b)), int(std::lround(t))) : QPoint(int(std::lround(t)), int(std::lround(b)));
+    const int t = int(std::floor(g.TimeToPixel(ms))), b = int(std::floor(g.Baseline(trace)));
+    return g.timeDown ? QPoint(b, t) : QPoint(t, b);
+  }
+  // The record's sample nearest the time under the pixel, from the
+  // record's own whole-number times.
+  int64_t SampleUnder(QPoint p) {
+    const SampleTimes times = RecordSampleTimes(view_.record().header);
+    const double centiUs = view_.sectionGeometry().TimeUnder(p.x(), p.y()) * 1e5;
+    int64_t k = std::max<int64_t>(0, static_cast<int64_t>((centiUs - times.firstCentiUs) / times.intervalCentiUs) - 1);
+    while (std::fabs(times.AtCentiUs(k + 1) - centiUs) < std::fabs(times.AtCentiUs(k) - centiUs)) ++k;
+    return k;
   }
   QImage Grab() { return view_.pnlSection->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -178,14 +187,15 @@ TEST_F(ViewerTest, ZoomByWheelBoxAndKeysAndScroll) {
   EXPECT_EQ(view_.range().firstMs, all.firstMs);
   EXPECT_EQ(view_.range().lastMs, all.lastMs);
 
-  // A dragged box: times 1 to 2 ms, traces 3 to 6.
+  // A dragged box: times 1 to 2 ms, traces 3 to 6, to a pixel.
   const QPoint a = At(3, 1.0), b = At(6, 2.0);
+  const double pixelMs = (all.lastMs - all.firstMs) / view_.sectionGeometry().TimePixels();
   Mouse(QEvent::MouseButtonPress, a);
   QMouseEvent move(QEvent::MouseMove, b, view_.pnlSection->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(view_.pnlSection, &move);
   Mouse(QEvent::MouseButtonRelease, b);
-  EXPECT_NEAR(view_.range().firstMs, 1.0, 0.02);
-  EXPECT_NEAR(view_.range().lastMs, 2.0, 0.02);
+  EXPECT_NEAR(view_.range().firstMs, 1.0, pixelMs);
+  EXPECT_NEAR(view_.range().lastMs, 2.0, pixelMs);
   EXPECT_NEAR(view_.range().firstPos, 3, 0.1);
   EXPECT_NEAR(view_.range().lastPos, 6, 0.1);
   EXPECT_EQ(view_.markedTrace(), -1);  // a drag marks nothing
@@ -212,32 +222,53 @@ TEST_F(ViewerTest, ZoomByWheelBoxAndKeysAndScroll) {
   EXPECT_NEAR(view_.range().lastMs - view_.range().firstMs, 0.08, 1e-9);
 }
 
+// The readout names the sample nearest the time under the cursor, for any
+// font (which moves the section's margins) and any window size.
+// The readout names the sample nearest the time under the cursor, for any
+// font (which moves the section's margins) and any window size.
 TEST_F(ViewerTest, ReadoutAndMeasuringLine) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const Record& record = view_.record();
-  // Sample index 216 is 2.00 ms (16 pre-trigger samples at 10 us).
-  const QPoint p = At(9, 2.0);
-  const std::string text = view_.ReadoutAt(p.x(), p.y()).toStdString();
-  const float value = record.channels[9].samples[216];
-  EXPECT_NE(text.find("时间 2.000 ms"), std::string::npos) << text;  // the sample's time
-  EXPECT_NE(text.find("采样点 217"), std::string::npos) << text;
-  EXPECT_NE(text.find("道号 10"), std::string::npos) << text;
-  EXPECT_NE(text.find("距离 10.00 m"), std::string::npos) << text;
-  EXPECT_NE(text.find("幅值 " + QString::number(double(value), 'g', 7).toStdString()), std::string::npos) << text;
+  const SampleTimes times = RecordSampleTimes(record.header);  // 16 pre-trigger samples at 10 us
+  for (const QSize& size : {QSize(1200, 700), QSize(1033, 651), QSize(1377, 777)})
+    for (double zoom : {1.0, 0.05}) {
+      view_.resize(size);
+      QApplication::processEvents();
+      view_.ResetZoom();
+      view_.ZoomTime(zoom, 2.0);
+      SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()) + " zoom " + std::to_string(zoom));
+      // The pixel of 2.000 ms: its time within half a pixel of it.
+      const QPoint p = At(9, 2.0);
+      const view::SectionGeometry& g = view_.sectionGeometry();
+      const double pixelMs = (g.range.lastMs - g.range.firstMs) / g.TimePixels();
+      const double under = g.TimeUnder(p.x(), p.y());
+      EXPECT_LE(std::fabs(under - 2.0), pixelMs / 2 + 1e-9);
+      // The sample read out: within half a pixel of that time where a
+      // pixel spans an interval or more, within half an interval anyway.
+      const int64_t k = SampleUnder(p);
+      EXPECT_LE(std::fabs(times.AtMs(k) - under), std::min(pixelMs, 0.01) / 2 + 1e-9);
+      const std::string text = view_.ReadoutAt(p.x(), p.y()).toStdString();
+      const float value = record.channels[9].samples[static_cast<size_t>(k)];
+      EXPECT_NE(text.find("时间 " + view::FixedText(times.AtMs(k), 3) + " ms  采样点 " + std::to_string(k + 1)),
+                std::string::npos) << text;
+      EXPECT_NE(text.find("幅值 " + QString::number(double(value), 'g', 7).toStdString() + "  道号 10  距离 10.00 m"),
+                std::string::npos) << text;
+    }
   EXPECT_TRUE(view_.ReadoutAt(2, 2).isEmpty());  // outside the traces
 
   // The measuring tool: trace 2 near 1 ms to trace 12 near 3 ms, each on
   // its nearest sample, 10 m apart.
+  view_.ResetZoom();
   view_.actToolMeasure->trigger();
-  std::vector<double> times;
+  std::vector<double> ms;
   for (const QPoint& q : {At(1, 1.0), At(11, 3.0)}) {
     Mouse(QEvent::MouseButtonPress, q);
     Mouse(QEvent::MouseButtonRelease, q);
-    const double index = std::round(view::SampleIndexAt(record.header, view_.sectionGeometry().TimeAt(q.x(), q.y())));
-    times.push_back(view::SampleTimeMs(record.header, index));
+    ms.push_back(times.AtMs(SampleUnder(q)));
   }
-  const double dt = times[1] - times[0];
-  EXPECT_NEAR(dt, 2, 0.021);
+  const double dt = ms[1] - ms[0];
+  const view::SectionGeometry& g = view_.sectionGeometry();
+  EXPECT_NEAR(dt, 2, (g.range.lastMs - g.range.firstMs) / g.TimePixels() + 0.01);  // a pixel and an interval
   const std::string measure = view_.lblMeasure->text().toStdString();
   EXPECT_NE(measure.find("Δt " + view::FixedText(dt, 3) + " ms"), std::string::npos) << measure;
   EXPECT_NE(measure.find("Δx 10.00 m"), std::string::npos) << measure;
@@ -317,17 +348,19 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedAndProposed) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const std::array<int32_t, 6> instrument = view_.section().traces[4].picks;
   view_.actToolPick->trigger();
-  // A click on trace 5 at 1.5 ms: sample index 166, number 167.
-  Mouse(QEvent::MouseButtonPress, At(4, 1.5));
-  Mouse(QEvent::MouseButtonRelease, At(4, 1.5));
-  EXPECT_NEAR(view_.firstBreaks()[4], 167, 1);  // the sample nearest the click
+  // A click on trace 5 at 1.5 ms: near sample index 166, number 167.
+  const QPoint click = At(4, 1.5);
+  Mouse(QEvent::MouseButtonPress, click);
+  Mouse(QEvent::MouseButtonRelease, click);
+  EXPECT_NEAR(view_.firstBreaks()[4], 167, 2);
+  EXPECT_EQ(view_.firstBreaks()[4], SampleUnder(click) + 1);  // the sample nearest the click
   // Dragged along the trace: moved, even where the cursor strays off it.
-  Mouse(QEvent::MouseButtonPress, At(4, 1.5));
+  Mouse(QEvent::MouseButtonPress, click);
   const QPoint off = At(6, 2.0);
   QMouseEvent move(QEvent::MouseMove, off, view_.pnlSection->mapToGlobal(off), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(view_.pnlSection, &move);
   Mouse(QEvent::MouseButtonRelease, off);
-  EXPECT_NEAR(view_.firstBreaks()[4], 217, 1);
+  EXPECT_EQ(view_.firstBreaks()[4], SampleUnder(off) + 1);
   EXPECT_EQ(view_.firstBreaks()[6], 0);
   Mouse(QEvent::MouseButtonPress, At(4, 3.0), Qt::RightButton);
   EXPECT_EQ(view_.firstBreaks()[4], 0);
