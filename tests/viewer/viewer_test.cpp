@@ -32,10 +32,10 @@
 #include "sim/record_maker.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/files.h"
-#include "viewer/frm_view.h"
+#include "viewer/window/frm_view.h"
 #include "viewer/record_files.h"
 #include "viewer/section_painter.h"
-#include "viewer/side_panels.h"
+#include "viewer/window/side_panels.h"
 
 namespace gt7p {
 namespace {
@@ -224,8 +224,6 @@ TEST_F(ViewerTest, ZoomByWheelBoxAndKeysAndScroll) {
 
 // The readout names the sample nearest the time under the cursor, for any
 // font (which moves the section's margins) and any window size.
-// The readout names the sample nearest the time under the cursor, for any
-// font (which moves the section's margins) and any window size.
 TEST_F(ViewerTest, ReadoutAndMeasuringLine) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const Record& record = view_.record();
@@ -344,7 +342,10 @@ TEST_F(ViewerTest, ProcessingIsForTheDisplayOnly) {
   EXPECT_EQ(Grab(), plain);
 }
 
-TEST_F(ViewerTest, PicksAreSetMovedDeletedAndProposed) {
+// Picks are set, moved and deleted on the sample nearest the cursor, and
+// proposed by the picker; each edit (a drag as one) is undone by Ctrl+Z
+// and redone by Ctrl+Y or Ctrl+Shift+Z.
+TEST_F(ViewerTest, PicksAreSetMovedDeletedProposedAndUndone) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const std::array<int32_t, 6> instrument = view_.section().traces[4].picks;
   view_.actToolPick->trigger();
@@ -352,15 +353,19 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedAndProposed) {
   const QPoint click = At(4, 1.5);
   Mouse(QEvent::MouseButtonPress, click);
   Mouse(QEvent::MouseButtonRelease, click);
-  EXPECT_NEAR(view_.firstBreaks()[4], 167, 2);
-  EXPECT_EQ(view_.firstBreaks()[4], SampleUnder(click) + 1);  // the sample nearest the click
+  const int32_t set = static_cast<int32_t>(SampleUnder(click) + 1);
+  EXPECT_NEAR(set, 167, 2);
+  EXPECT_EQ(view_.firstBreaks()[4], set);
   // Dragged along the trace: moved, even where the cursor strays off it.
   Mouse(QEvent::MouseButtonPress, click);
   const QPoint off = At(6, 2.0);
-  QMouseEvent move(QEvent::MouseMove, off, view_.pnlSection->mapToGlobal(off), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(view_.pnlSection, &move);
+  for (const QPoint& to : {At(6, 1.8), off}) {
+    QMouseEvent move(QEvent::MouseMove, to, view_.pnlSection->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view_.pnlSection, &move);
+  }
   Mouse(QEvent::MouseButtonRelease, off);
-  EXPECT_EQ(view_.firstBreaks()[4], SampleUnder(off) + 1);
+  const int32_t moved = static_cast<int32_t>(SampleUnder(off) + 1);
+  EXPECT_EQ(view_.firstBreaks()[4], moved);
   EXPECT_EQ(view_.firstBreaks()[6], 0);
   Mouse(QEvent::MouseButtonPress, At(4, 3.0), Qt::RightButton);
   EXPECT_EQ(view_.firstBreaks()[4], 0);
@@ -369,12 +374,37 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedAndProposed) {
   // The picker proposes a first break on every live trace near the
   // arrival the simulator made (t0 marks it to an interval or two).
   view_.AutoPick();
+  const std::vector<int32_t> proposed = view_.firstBreaks();
   int near = 0;
-  for (size_t i = 0; i < 16; ++i) near += std::abs(view_.firstBreaks()[i] - view_.section().traces[i].picks[0]) <= 4;
+  for (size_t i = 0; i < 16; ++i) near += std::abs(proposed[i] - view_.section().traces[i].picks[0]) <= 4;
   EXPECT_GE(near, 14);
   EXPECT_EQ(view_.section().traces[4].picks, instrument);
   view_.ClearPicks();
-  EXPECT_EQ(view_.firstBreaks()[4], 0);
+  EXPECT_EQ(view_.firstBreaks(), std::vector<int32_t>(24, 0));
+
+  // Back through every step, and forth again.
+  EXPECT_EQ(view_.actUndo->text().toStdString(), "撤销");
+  EXPECT_EQ(view_.actRedo->text().toStdString(), "重做");
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(view_.firstBreaks(), proposed);
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(view_.firstBreaks(), std::vector<int32_t>(24, 0));  // before the picker
+  for (int32_t before : {moved, set, 0}) {
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(view_.firstBreaks()[4], before);
+  }
+  EXPECT_FALSE(view_.picksChanged());  // as read
+  EXPECT_FALSE(view_.actUndo->isEnabled());
+  Key(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(view_.firstBreaks()[4], set);
+  Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(view_.firstBreaks()[4], moved);
+  EXPECT_TRUE(view_.picksChanged());
+  // The travel-time curve follows.
+  EXPECT_FALSE(view_.pnlTravelTime->line().has_value());  // one point
+  view_.actRedo->trigger();
+  view_.actRedo->trigger();
+  EXPECT_TRUE(view_.pnlTravelTime->line().has_value());
 }
 
 // The operator's picks go beside the record as the picks table, come back
