@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/cp936.h"
+#include "viewer/display_limits.h"
 
 namespace gt7p {
 namespace view {
@@ -160,7 +161,7 @@ std::optional<TraceMode> TraceModeNamed(const std::string& name) {
   return std::nullopt;
 }
 
-double StepGainDb(double gainDb, int steps) { return std::clamp(gainDb + 3.0 * steps, -36.0, 60.0); }
+double StepGainDb(double gainDb, int steps) { return std::clamp(gainDb + kGainStepDb * steps, kGainDb.low, kGainDb.high); }
 
 double GainFactor(double gainDb) { return std::pow(10.0, gainDb / 20); }
 

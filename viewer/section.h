@@ -136,8 +136,8 @@ struct DisplayOptions {
   double clip = 1;                // largest excursion, in trace spacings
 };
 
-// Gain after `steps` presses (+1 louder, -1 softer): 3 dB each, kept
-// within -36 and +60 dB.
+// Gain after `steps` presses (+1 louder, -1 softer): kGainStepDb each,
+// kept within kGainDb (display_limits.h).
 double StepGainDb(double gainDb, int steps);
 double GainFactor(double gainDb);
 

@@ -16,6 +16,7 @@
 
 #include "base/cp936.h"
 #include "ui/ui.h"
+#include "viewer/display_limits.h"
 #include "viewer/window/frm_view.h"
 
 namespace gt7p {
@@ -26,9 +27,9 @@ constexpr double kZoomStep = 0.5;  // a key or a button halves or doubles the sp
 
 const char* const kModeTexts[] = {"波形", "波形变面积（正）", "波形变面积（负）", "变密度（灰度）", "变密度（红白蓝）"};
 
-QDoubleSpinBox* SpinBox(QWidget* parent, double low, double high, double step, int decimals, const QString& suffix) {
+QDoubleSpinBox* SpinBox(QWidget* parent, const view::Limits& limits, double step, int decimals, const QString& suffix) {
   auto* spin = new QDoubleSpinBox(parent);
-  spin->setRange(low, high);
+  spin->setRange(limits.low, limits.high);
   spin->setSingleStep(step);
   spin->setDecimals(decimals);
   spin->setSuffix(suffix);
@@ -138,24 +139,24 @@ void TfrmView::MakeToolBars() {
   btnGainUp = new QToolButton(this);
   btnGainUp->setText(Ui("+"));
   btnGainUp->setToolTip(Ui("增大增益 3 dB（+）"));
-  spnGain = SpinBox(this, -36, 60, 3, 1, Ui(" dB"));
+  spnGain = SpinBox(this, view::kGainDb, view::kGainStepDb, 1, Ui(" dB"));
   spnGain->setToolTip(Ui("固定增益"));
   chkNormalise = new QCheckBox(Ui("道归一化"), this);
   chkNormalise->setChecked(display().normalise);
   chkNormalise->setToolTip(Ui("每道按其最大绝对值归一（N）"));
-  spnClip = SpinBox(this, 0.1, 100, 0.5, 1, QString());
+  spnClip = SpinBox(this, view::kClip, 0.5, 1, QString());
   spnClip->setPrefix(Ui("削波 "));
   spnClip->setValue(display().clip);
   spnClip->setToolTip(Ui("振幅超过这么多道间距即削平"));
   chkAgc = new QCheckBox(Ui("AGC"), this);
-  spnAgc = SpinBox(this, 0.001, 100000, 1, 3, Ui(" ms"));
+  spnAgc = SpinBox(this, view::kAgcWindowMs, 1, 3, Ui(" ms"));
   spnAgc->setToolTip(Ui("自动增益控制的时窗"));
   chkDc = new QCheckBox(Ui("去直流"), this);
   chkBandPass = new QCheckBox(Ui("带通"), this);
   chkBandPass->setToolTip(Ui("零相位巴特沃斯带通滤波，只用于显示"));
-  spnLowCut = SpinBox(this, 0, 1e6, 10, 1, Ui(" Hz"));
+  spnLowCut = SpinBox(this, view::kCornerHz, 10, 1, Ui(" Hz"));
   spnLowCut->setToolTip(Ui("低截频率（0：不限）"));
-  spnHighCut = SpinBox(this, 0, 1e6, 100, 1, Ui(" Hz"));
+  spnHighCut = SpinBox(this, view::kCornerHz, 100, 1, Ui(" Hz"));
   spnHighCut->setToolTip(Ui("高截频率（0：不限）"));
   bar->addWidget(btnGainDown);
   bar->addWidget(spnGain);
@@ -297,8 +298,9 @@ void TfrmView::SuggestProcessing() {
   const double sampleHz = record_.header.intervalUs > 0 ? 1e6 / record_.header.intervalUs : 0;
   const view::Section& section = state_.section();
   syncingControls_ = true;
-  spnLowCut->setMaximum(std::max(1.0, sampleHz / 2));
-  spnHighCut->setMaximum(std::max(1.0, sampleHz / 2));
+  const double nyquist = std::clamp(sampleHz / 2, 1.0, view::kCornerHz.high);
+  spnLowCut->setMaximum(nyquist);
+  spnHighCut->setMaximum(nyquist);
   if (!chkBandPass->isChecked()) {
     spnLowCut->setValue(std::round(sampleHz / 200));
     spnHighCut->setValue(std::round(sampleHz / 8));

@@ -18,6 +18,7 @@
 #include "base/error.h"
 #include "base/output_file.h"
 #include "ui/ui.h"
+#include "viewer/display_limits.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
 #include "viewer/window/section_canvas.h"
@@ -65,8 +66,7 @@ void TfrmView::SaveImageAction() {
   auto* chosen = new QRadioButton(Ui("指定大小"), &dialog);
   auto* w = new QSpinBox(&dialog);
   auto* h = new QSpinBox(&dialog);
-  w->setRange(200, 20000);
-  h->setRange(200, 20000);
+  for (QSpinBox* side : {w, h}) side->setRange(static_cast<int>(view::kPictureSide.low), static_cast<int>(view::kPictureSide.high));
   w->setValue(1600);
   h->setValue(1000);
   windowSize->setChecked(true);
