@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "tests/support/comma_locale.h"
+#include "tests/viewer/record_header.h"
 #include "viewer/viewer.h"
 
 namespace gt7p {
@@ -14,13 +15,7 @@ namespace view {
 namespace {
 
 RecordHeader Header(int samples, int pre, double intervalUs, double delayUs) {
-  RecordHeader h;
-  h.channelCount = 1;
-  h.sampleCount = samples;
-  h.preTriggerCount = pre;
-  h.intervalUs = intervalUs;
-  h.sampleDelayUs = delayUs;
-  return h;
+  return test::TimedHeader(samples, pre, intervalUs, delayUs, 1);
 }
 
 TEST(Decimate, EachColumnHoldsItsSamplesAndSharedEdges) {

@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "tests/support/files.h"
+#include "tests/viewer/record_header.h"
 #include "viewer/viewer.h"
 
 namespace gt7p {
@@ -71,13 +72,7 @@ TEST(PickEdits, TheOldestStepsGo) {
 }
 
 RecordHeader Header(int samples, int pre, double intervalUs, double delayUs) {
-  RecordHeader h;
-  h.channelCount = 4;
-  h.sampleCount = samples;
-  h.preTriggerCount = pre;
-  h.intervalUs = intervalUs;
-  h.sampleDelayUs = delayUs;
-  return h;
+  return test::TimedHeader(samples, pre, intervalUs, delayUs, 4);
 }
 
 Section FourTraces(const RecordHeader& header) {
