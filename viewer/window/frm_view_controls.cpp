@@ -295,17 +295,15 @@ void TfrmView::SyncProcessingControls() {
 }
 
 void TfrmView::SuggestProcessing() {
-  const double sampleHz = record_.header.intervalUs > 0 ? 1e6 / record_.header.intervalUs : 0;
-  const view::Section& section = state_.section();
+  const view::SuitedProcessing suited = view::ProcessingSuitedTo(record_.header);
   syncingControls_ = true;
-  const double nyquist = std::clamp(sampleHz / 2, 1.0, view::kCornerHz.high);
-  spnLowCut->setMaximum(nyquist);
-  spnHighCut->setMaximum(nyquist);
+  spnLowCut->setMaximum(suited.highestCornerHz);
+  spnHighCut->setMaximum(suited.highestCornerHz);
   if (!chkBandPass->isChecked()) {
-    spnLowCut->setValue(std::round(sampleHz / 200));
-    spnHighCut->setValue(std::round(sampleHz / 8));
+    spnLowCut->setValue(suited.lowCutHz);
+    spnHighCut->setValue(suited.highCutHz);
   }
-  if (!chkAgc->isChecked()) spnAgc->setValue(std::max(1.0, std::round((section.lastMs - section.firstMs) / 10)));
+  if (!chkAgc->isChecked()) spnAgc->setValue(suited.agcMs);
   syncingControls_ = false;
 }
 
