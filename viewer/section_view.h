@@ -55,7 +55,8 @@ class SectionView {
   bool empty() const { return section_.traces.empty(); }
   const Section& section() const { return section_; }
   // The traces' peaks and columns and the title's settings are the
-  // drawer's to set.
+  // drawer's to set; the first breaks follow the edits below, and are
+  // changed only through them.
   Section& section() { return section_; }
   // Shows a record's section: nothing marked or measured, no first breaks
   // until read. Records of the same layout as the one shown before keep
