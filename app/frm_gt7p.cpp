@@ -37,7 +37,7 @@
 #include "base/text.h"
 #include "app/frm_setting.h"
 #include "settings/settings.h"
-#include "viewer/frm_view.h"
+#include "viewer/window/frm_view.h"
 #include "workflow/workflow.h"
 
 namespace gt7p {

@@ -19,7 +19,7 @@
 #include "ui/ui.h"
 #include "base/cp936.h"
 #include "base/native_file.h"
-#include "viewer/frm_view.h"
+#include "viewer/window/frm_view.h"
 #include "workflow/workflow.h"
 
 int main(int argc, char** argv) {

@@ -48,8 +48,10 @@ const char kPlotUsage[] =
     "               or rwb (variable density, grey or red-white-blue)\n"
     "  --gain DB    fixed gain in dB (-36 to 60; default 0)\n"
     "  --agc MS     automatic gain control over a window of MS milliseconds\n"
-    "  --clip X     amplitudes clipped at X trace spacings (default 1)\n"
-    "  --filter LO,HI  zero-phase Butterworth band-pass, corners in Hz (0: open)\n"
+    "               (0.001 to 100000)\n"
+    "  --clip X     amplitudes clipped at X trace spacings (0.1 to 100; default 1)\n"
+    "  --filter LO,HI  zero-phase Butterworth band-pass, corners in Hz (0 to\n"
+    "               1000000; 0: open)\n"
     "  --dc         the mean of each trace removed\n"
     "  --range T0,T1   only the times T0 to T1 ms\n"
     "  --time-down  time downwards, traces across\n"
@@ -125,27 +127,30 @@ int RunPlot(const std::vector<std::string>& words) {
   if (args.help()) return std::cout << kPlotUsage, kExitOk;
   if (args.positional().size() != 1 || !args.HasValue("--output")) throw UsageError{kPlotUsage};
   PlotOptions options;
-  options.width = IntOption(args, "--width", 1600, 200, 20000);
-  options.height = IntOption(args, "--height", 1000, 200, 20000);
+  const int side[] = {static_cast<int>(view::kPictureSide.low), static_cast<int>(view::kPictureSide.high)};
+  options.width = IntOption(args, "--width", 1600, side[0], side[1]);
+  options.height = IntOption(args, "--height", 1000, side[0], side[1]);
   view::DisplayOptions& display = options.display;
   if (args.HasValue("--mode")) {
     const auto mode = view::TraceModeNamed(args.Value("--mode"));
     if (!mode) throw UsageError{"--mode takes wiggle, va, va-neg, grey or rwb"};
     display.mode = *mode;
   }
-  display.gainDb = NumberOption(args, "--gain", 0, -36, 60);
-  display.clip = NumberOption(args, "--clip", 1, 0.1, 100);
+  display.gainDb = NumberOption(args, "--gain", 0, view::kGainDb.low, view::kGainDb.high);
+  display.clip = NumberOption(args, "--clip", 1, view::kClip.low, view::kClip.high);
   display.timeDown = args.Has("--time-down");
   display.byDistance = args.Has("--distance");
   display.reverse = args.Has("--reverse");
   display.flipPolarity = args.Has("--flip");
   display.normalise = !args.Has("--no-normalise");
   view::Processing& processing = options.processing;
-  processing.agcMs = NumberOption(args, "--agc", 0, 0, 1e6);
+  processing.agcMs = NumberOption(args, "--agc", 0, view::kAgcWindowMs.low, view::kAgcWindowMs.high);
   processing.removeDc = args.Has("--dc");
   if (const auto band = NumberPairOption(args, "--filter")) {
-    if (band->first < 0 || band->second < 0 || (band->second > 0 && band->first >= band->second))
-      throw UsageError{"--filter takes LO,HI in Hz with LO below HI (0 leaves a side open)"};
+    if (!view::kCornerHz.Holds(band->first) || !view::kCornerHz.Holds(band->second) ||
+        (band->second > 0 && band->first >= band->second))
+      throw UsageError{"--filter takes LO,HI in Hz from 0 to " + FormatNumber15(view::kCornerHz.high) +
+                       " with LO below HI (0 leaves a side open)"};
     processing.lowCutHz = band->first;
     processing.highCutHz = band->second;
   }

@@ -76,10 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     section.traces[static_cast<size_t>(i)].channelNumber = i + 1;
     section.traces[static_cast<size_t>(i)].distanceM = (flags & 64) ? 3.0 * ((i * 7) % channels) : i * 1.5;
   }
-  const std::vector<double> positions = view::TracePositions(section, options.byDistance);
-  const double gap = options.byDistance ? view::UsualGap(positions) : 1.0;
-  FUZZ_CHECK(gap > 0);
-  view::ViewRange range = view::FullRange(section, positions, gap);
+  const view::TraceAxis traceAxis = view::MakeTraceAxis(section, options.byDistance);
+  FUZZ_CHECK(traceAxis.gap > 0 && traceAxis.positions.size() == section.traces.size());
+  view::ViewRange range = view::FullRange(section, traceAxis);
   const view::ViewRange full = range;
   view::ZoomSpan(range.firstMs, range.lastMs, zoom, full.firstMs + anchor * (full.lastMs - full.firstMs), full.firstMs,
                  full.lastMs, view::NarrowestTimeMs(header));
@@ -87,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   view::ScrollSpan(range.firstPos, range.lastPos, (anchor - 0.5) * 10, full.firstPos, full.lastPos);
   FUZZ_CHECK(range.firstPos >= full.firstPos - 1e-9 && range.lastPos <= full.lastPos + 1e-9);
   view::Frame frame;
-  const view::SectionGeometry g = view::LayoutSection(width, height, options, range, positions, gap, frame);
+  const view::SectionGeometry g = view::LayoutSection(width, height, options, range, traceAxis, frame);
   FUZZ_CHECK(g.left + g.width <= width && g.top + g.height <= height && g.width >= 1 && g.height >= 1);
   view::SetColumns(section.traces[0], header, samples, g);
   FUZZ_CHECK(section.traces[0].columns.size() == static_cast<size_t>(g.TimePixels()));
@@ -101,6 +100,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_CHECK(std::fabs(view::ClippedOffset(m.max, scale, g.Spacing(), options)) <= options.clip * g.Spacing() + 1e-9);
       view::DensityColour(m.min, scale, g.Spacing(), options);
     }
+
+  // The sample under each pixel along the time axis: one of the record's
+  // or none, never one before the sample under the pixel before it.
+  int32_t before = -1;
+  for (int p = 0; p < g.TimePixels(); p += 7) {
+    const int32_t sample = view::NearestSample(header, g.PixelToTime(g.TimeStart() + p + 0.5));
+    FUZZ_CHECK(sample >= -1 && sample < header.sampleCount && (sample == -1 || sample >= before));
+    if (sample >= 0) before = sample;
+  }
+  FUZZ_CHECK(view::TriggerSample(header) >= 0 && view::TriggerSample(header) <= header.sampleCount);
 
   // Axis and labels.
   const view::TimeAxis axis = view::MakeTimeAxis(range.firstMs, range.lastMs, g.TimePixels(), 40);
@@ -123,6 +132,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!samples.empty()) FUZZ_CHECK(binHz > 0 && !spectrum.empty());
   const int pick = view::PickFirstBreak(shown, static_cast<size_t>(header.preTriggerCount), 4 + in.Fraction() * 40);
   FUZZ_CHECK(pick == -1 || (pick >= 0 && static_cast<size_t>(pick) < shown.size()));
-  view::FitTravelTime({{0, 0}, {positions.back(), peak}, {1, 2}});
+  view::FitTravelTime({{0, 0}, {traceAxis.positions.back(), peak}, {1, 2}});
   return 0;
 }

@@ -336,10 +336,6 @@ Record ReadRecord(const fs::path& path) {
   return record;
 }
 
-double FirstSampleMs(const RecordHeader& header) {
-  return (header.sampleDelayUs - header.preTriggerCount * header.intervalUs) * 0.001;
-}
-
 static std::vector<FieldLine> Lines(const std::vector<FieldSpec>& fields, const std::vector<bool>& held,
                                     const std::string& record) {
   std::vector<FieldLine> lines;

@@ -98,10 +98,6 @@ struct Record {
 };
 Record ReadRecord(const std::filesystem::path& path);
 
-// Time of the first sample in milliseconds: the sample delay less the
-// pre-trigger samples, in double precision.
-double FirstSampleMs(const RecordHeader& header);
-
 // "name", "value" of the held fields of the file header or of one channel
 // header, in table order, values rendered by FormatFieldValue; `field` is
 // the field's index (field_ids.h).

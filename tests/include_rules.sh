@@ -6,11 +6,12 @@
 #   A folder includes nothing of its own layer or above. The section model
 #   is the toolkit-free library of viewer/CMakeLists.txt (gt7p_section) with
 #   its headers, and the contract header viewer/viewer.h with what it
-#   includes; the rest of viewer/ is its window.
+#   includes; the rest of viewer/ (the painter, the plot, window/) is its
+#   window.
 # - Qt (<Q...>) only in ui/, app/ and the viewer's window.
 # - Outside link/, records/, workflow/, viewer/, settings/ and ui/ only their
 #   contract headers are included (link/link.h, records/records.h, ...), and
-#   the viewer window's viewer/frm_view.h.
+#   the viewer window's viewer/window/frm_view.h.
 # - link/ knows nothing of the file list or its images.
 # Prints the offending lines and fails when there are any.
 # usage: include_rules.sh REPOSITORY
@@ -58,7 +59,7 @@ bad=$(
   for folder in link records workflow viewer settings ui; do
     grep -rn --include='*.cpp' --include='*.h' "#include \"$folder/" $folders bench 2>/dev/null |
       grep -v "^$folder/" | grep -v "#include \"$folder/$folder.h\"" |
-      grep -v '#include "viewer/frm_view.h"' || true
+      grep -v '#include "viewer/window/frm_view.h"' || true
   done
   # No list in the link.
   grep -rnE --include='*.cpp' --include='*.h' \

@@ -61,8 +61,7 @@ void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesyst
     }
     std::optional<view::ViewRange> range;
     if (options.timeRangeMs) {
-      const std::vector<double> positions = view::TracePositions(section, options.display.byDistance);
-      range = view::FullRange(section, positions, options.display.byDistance ? view::UsualGap(positions) : 1.0);
+      range = view::FullRange(section, view::MakeTraceAxis(section, options.display.byDistance));
       range->firstMs = options.timeRangeMs->first;
       range->lastMs = options.timeRangeMs->second;
     }

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "base/cp936.h"
+#include "viewer/display_limits.h"
 #include "kissfft.hh"
 
 namespace gt7p {
@@ -168,6 +169,18 @@ std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double 
     amplitude[k] = std::abs(out[k]) * (k == 0 || k == n / 2 ? 1 : 2) / windowSum;
   binHz = 1e6 / intervalUs / static_cast<double>(n);
   return amplitude;
+}
+
+SuitedProcessing ProcessingSuitedTo(const RecordHeader& header) {
+  SuitedProcessing suited;
+  const double sampleHz = header.intervalUs > 0 ? 1e6 / header.intervalUs : 0;
+  suited.lowCutHz = std::round(sampleHz / 200);
+  suited.highCutHz = std::round(sampleHz / 8);
+  suited.highestCornerHz = std::clamp(sampleHz / 2, 1.0, kCornerHz.high);
+  double firstMs = 0, lastMs = 0;
+  TimeSpan(header, firstMs, lastMs);
+  suited.agcMs = std::max(1.0, std::round((lastMs - firstMs) / 10));
+  return suited;
 }
 
 std::string SettingsText(const DisplayOptions& options, const Processing& processing) {

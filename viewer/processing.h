@@ -70,6 +70,15 @@ void ApplyAgc(std::vector<double>& x, size_t window);
 // rate, `binHz` apart.
 std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double intervalUs, double& binHz);
 
+// Band-pass corners and an AGC window that suit a record, offered until
+// the operator chooses: corners at 1/200 and 1/8 of the sampling rate, a
+// window of a tenth of the record (at least 1 ms); and the highest corner
+// it takes, its Nyquist frequency (at least 1 Hz, within kCornerHz).
+struct SuitedProcessing {
+  double lowCutHz = 0, highCutHz = 0, agcMs = 1, highestCornerHz = 1;
+};
+SuitedProcessing ProcessingSuitedTo(const RecordHeader& header);
+
 // The title's account of the gain and the processing, code page 936:
 // "增益 +6 dB  道归一化  带通 10-200 Hz  AGC 50 ms".
 std::string SettingsText(const DisplayOptions& options, const Processing& processing);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/cp936.h"
+#include "viewer/display_limits.h"
 
 namespace gt7p {
 namespace view {
@@ -83,12 +84,34 @@ float PeakOf(const float* samples, size_t count) {
   return peak;
 }
 
+SampleTimes SectionTimes(const RecordHeader& header) {
+  if (!(std::fabs(header.intervalUs) <= 1e7 && std::fabs(header.sampleDelayUs) <= 1e12)) return SampleTimes();
+  return RecordSampleTimes(header);
+}
+
 double SampleTimeMs(const RecordHeader& header, double index) {
-  return FirstSampleMs(header) + index * header.intervalUs * 0.001;
+  // Exact for whole indexes: the hundredths of a microsecond are whole
+  // numbers well within a double's integers.
+  const SampleTimes times = SectionTimes(header);
+  return (static_cast<double>(times.firstCentiUs) + index * static_cast<double>(times.intervalCentiUs)) / 1e5;
 }
 
 double SampleIndexAt(const RecordHeader& header, double ms) {
-  return header.intervalUs > 0 ? (ms - FirstSampleMs(header)) / (header.intervalUs * 0.001) : 0.0;
+  const SampleTimes times = SectionTimes(header);
+  return times.intervalCentiUs > 0 ? (ms - times.AtMs(0)) / (static_cast<double>(times.intervalCentiUs) / 1e5) : 0.0;
+}
+
+int32_t NearestSample(const RecordHeader& header, double ms) {
+  const double index = std::round(SampleIndexAt(header, ms));
+  return index >= 0 && index < header.sampleCount ? static_cast<int32_t>(index) : -1;
+}
+
+int32_t TriggerSample(const RecordHeader& header) {
+  const SampleTimes times = SectionTimes(header);
+  const int64_t count = std::max<int64_t>(header.sampleCount, 0);
+  if (times.firstCentiUs >= 0 || times.intervalCentiUs <= 0) return 0;
+  const int64_t first = (-times.firstCentiUs + times.intervalCentiUs - 1) / times.intervalCentiUs;
+  return static_cast<int32_t>(std::min(first, count));
 }
 
 void TimeSpan(const RecordHeader& header, double& firstMs, double& lastMs) {
@@ -101,7 +124,7 @@ std::optional<double> PickTimeMs(const RecordHeader& header, int32_t value) {
   // Counted as the picks table counts them, at the table's time.
   const int32_t index = PickSampleIndex(value, header.sampleCount);
   if (index < 0) return std::nullopt;
-  return RecordSampleTimes(header).AtMs(index);
+  return SectionTimes(header).AtMs(index);
 }
 
 SectionTrace TraceOfChannel(const std::string& channelHeader) {
@@ -138,27 +161,26 @@ std::optional<TraceMode> TraceModeNamed(const std::string& name) {
   return std::nullopt;
 }
 
-double StepGainDb(double gainDb, int steps) { return std::clamp(gainDb + 3.0 * steps, -36.0, 60.0); }
+double StepGainDb(double gainDb, int steps) { return std::clamp(gainDb + kGainStepDb * steps, kGainDb.low, kGainDb.high); }
 
 double GainFactor(double gainDb) { return std::pow(10.0, gainDb / 20); }
 
-std::vector<double> TracePositions(const Section& section, bool byDistance) {
-  std::vector<double> positions(section.traces.size());
-  for (size_t i = 0; i < positions.size(); ++i)
-    positions[i] = byDistance && std::isfinite(section.traces[i].distanceM) ? section.traces[i].distanceM
-                                                                          : static_cast<double>(i);
-  return positions;
-}
-
-double UsualGap(const std::vector<double>& positions) {
-  std::vector<double> sorted = positions;
+TraceAxis MakeTraceAxis(const Section& section, bool byDistance) {
+  TraceAxis axis;
+  axis.positions.resize(section.traces.size());
+  for (size_t i = 0; i < axis.positions.size(); ++i)
+    axis.positions[i] = byDistance && std::isfinite(section.traces[i].distanceM) ? section.traces[i].distanceM
+                                                                               : static_cast<double>(i);
+  if (!byDistance) return axis;
+  std::vector<double> sorted = axis.positions;
   std::sort(sorted.begin(), sorted.end());
   std::vector<double> gaps;
   for (size_t i = 1; i < sorted.size(); ++i)
     if (sorted[i] > sorted[i - 1]) gaps.push_back(sorted[i] - sorted[i - 1]);
-  if (gaps.empty()) return 1;
+  if (gaps.empty()) return axis;
   std::nth_element(gaps.begin(), gaps.begin() + static_cast<std::ptrdiff_t>(gaps.size() / 2), gaps.end());
-  return gaps[gaps.size() / 2];
+  axis.gap = gaps[gaps.size() / 2];
+  return axis;
 }
 
 double DistanceAtPosition(const Section& section, bool byDistance, double pos) {
@@ -171,7 +193,9 @@ double DistanceAtPosition(const Section& section, bool byDistance, double pos) {
   return section.traces[i].distanceM + f * (section.traces[j].distanceM - section.traces[i].distanceM);
 }
 
-ViewRange FullRange(const Section& section, const std::vector<double>& positions, double gap) {
+ViewRange FullRange(const Section& section, const TraceAxis& axis) {
+  const std::vector<double>& positions = axis.positions;
+  const double gap = axis.gap;
   ViewRange range;
   range.firstMs = section.firstMs;
   range.lastMs = section.lastMs;
@@ -229,7 +253,7 @@ bool SectionGeometry::Visible(int trace) const {
 }
 
 SectionGeometry LayoutSection(int width, int height, const DisplayOptions& options, const ViewRange& range,
-                              const std::vector<double>& positions, double gap, Frame& frame) {
+                              const TraceAxis& axis, Frame& frame) {
   const int m = frame.margin;
   const int leftBand = options.timeDown ? frame.timeLabels : frame.traceLabels;
   if (frame.panelWidth > 0 && width - frame.panelWidth - leftBand - 3 * m < width / 2) frame.panelWidth = 0;
@@ -243,8 +267,8 @@ SectionGeometry LayoutSection(int width, int height, const DisplayOptions& optio
   g.range = range;
   if (!(g.range.lastMs > g.range.firstMs)) g.range.lastMs = g.range.firstMs + 1;
   if (!(g.range.lastPos > g.range.firstPos)) g.range.lastPos = g.range.firstPos + 1;
-  g.positions = positions;
-  g.gap = gap > 0 ? gap : 1;
+  g.positions = axis.positions;
+  g.gap = axis.gap > 0 ? axis.gap : 1;
   return g;
 }
 

@@ -58,10 +58,22 @@ float PeakOf(const float* samples, size_t count);
 
 // ---- time ----
 
-// Time of sample index i (0-based) in ms.
+// The section's time axis is the record's (records/sample_times.h): whole
+// hundredths of a microsecond, made milliseconds at the end, the numbers
+// of the exports and the picks table. An interval beyond 10 s or a delay
+// beyond 10^12 us, which no record has, would overflow them: such a
+// header has no time axis (every sample at 0).
+SampleTimes SectionTimes(const RecordHeader& header);
+// Time of sample index i (0-based, fractional too) in ms.
 double SampleTimeMs(const RecordHeader& header, double index);
-// Fractional sample index at a time.
+// Fractional sample index at a time (0 without an interval).
 double SampleIndexAt(const RecordHeader& header, double ms);
+// Index of the sample nearest in time; -1 more than half an interval
+// before the first or after the last.
+int32_t NearestSample(const RecordHeader& header, double ms);
+// Index of the first sample at or after the trigger (time 0), at most the
+// sample count.
+int32_t TriggerSample(const RecordHeader& header);
 // The section's time span: first and last sample (at least one interval wide).
 void TimeSpan(const RecordHeader& header, double& firstMs, double& lastMs);
 // Time of an analysis point or pick, or none for 0 or a number beyond the samples.
@@ -124,17 +136,20 @@ struct DisplayOptions {
   double clip = 1;                // largest excursion, in trace spacings
 };
 
-// Gain after `steps` presses (+1 louder, -1 softer): 3 dB each, kept
-// within -36 and +60 dB.
+// Gain after `steps` presses (+1 louder, -1 softer): kGainStepDb each,
+// kept within kGainDb (display_limits.h).
 double StepGainDb(double gainDb, int steps);
 double GainFactor(double gainDb);
 
 // Where the traces lie along their axis: the channel's place (0, 1, 2...)
-// or its distance in metres.
-std::vector<double> TracePositions(const Section& section, bool byDistance);
-// The usual gap between neighbouring positions (their median gap; 1 when
+// or its distance in metres, and the usual gap between neighbours, the
+// wiggles' scale (evenly spaced 1; by distance their median gap, 1 when
 // there is none).
-double UsualGap(const std::vector<double>& positions);
+struct TraceAxis {
+  std::vector<double> positions;  // per trace
+  double gap = 1;
+};
+TraceAxis MakeTraceAxis(const Section& section, bool byDistance);
 
 // The distance in metres at a place along the trace axis: the place itself
 // for traces spaced by distance, else between the neighbouring traces'
@@ -147,7 +162,7 @@ struct ViewRange {
   double firstPos = 0, lastPos = 1;
 };
 // All of it: every sample, and half a usual gap beyond the outer traces.
-ViewRange FullRange(const Section& section, const std::vector<double>& positions, double gap);
+ViewRange FullRange(const Section& section, const TraceAxis& axis);
 
 // Where things lie, in pixels.
 struct SectionGeometry {
@@ -177,6 +192,10 @@ struct SectionGeometry {
   // or outside the area.
   int TraceAt(double x, double y) const;
   double TimeAt(double x, double y) const { return PixelToTime(timeDown ? y : x); }
+  // The time and the trace under a pixel: at its centre.
+  double TimeUnder(int x, int y) const { return TimeAt(x + 0.5, y + 0.5); }
+  int TraceUnder(int x, int y) const { return TraceAt(x + 0.5, y + 0.5); }
+  double PositionUnder(int x, int y) const { return PixelToPosition((timeDown ? x : y) + 0.5); }
   // Whether a trace's baseline lies within the area.
   bool Visible(int trace) const;
 };
@@ -192,7 +211,7 @@ struct Frame {
   int margin = 8, titleHeight = 30, traceLabels = 40, timeLabels = 40, panelWidth = 0;
 };
 SectionGeometry LayoutSection(int width, int height, const DisplayOptions& options, const ViewRange& range,
-                              const std::vector<double>& positions, double gap, Frame& frame);
+                              const TraceAxis& axis, Frame& frame);
 
 // The columns of a trace's displayed samples for the geometry's time span.
 void SetColumns(SectionTrace& trace, const RecordHeader& header, const std::vector<float>& samples,

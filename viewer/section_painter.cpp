@@ -327,10 +327,8 @@ SectionGeometry FitSection(const Section& section, const DisplayOptions& options
     frame.panelWidth =
         std::clamp(PanelNameWidth(section, panel) + panel.horizontalAdvance(QStringLiteral("  ")) + values + 14, 200, 420);
   }
-  const std::vector<double> positions = TracePositions(section, options.byDistance);
-  const double gap = options.byDistance ? UsualGap(positions) : 1.0;
-  return LayoutSection(width, height, options, range ? *range : FullRange(section, positions, gap), positions, gap,
-                       frame);
+  const TraceAxis axis = MakeTraceAxis(section, options.byDistance);
+  return LayoutSection(width, height, options, range ? *range : FullRange(section, axis), axis, frame);
 }
 
 void PaintSection(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,

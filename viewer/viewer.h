@@ -1,10 +1,12 @@
 // The record viewer's toolkit-free side: the section's computations
-// (section.h), the display processing (processing.h), first breaks and
-// their picker (first_breaks.h), the records of a folder
-// (record_files.h), and the offscreen plot (plot.h), which gt7p-cli calls
+// (section.h), the display processing (processing.h), the display
+// settings' limits (display_limits.h), first breaks and their picker
+// (first_breaks.h), the records of a folder (record_files.h), the view's
+// state with the edits of the first breaks (section_view.h,
+// pick_edits.h), and the offscreen plot (plot.h), which gt7p-cli calls
 // without knowing Qt. Code outside viewer/ includes this header, or
-// frm_view.h for the viewer window (Qt). Private to viewer/:
-// section_painter.h (QPainter) and the window's panels.
+// window/frm_view.h for the viewer window (Qt). Private to viewer/:
+// section_painter.h (QPainter) and the rest of window/.
 //
 // Threads: the caller's. The plot makes a GUI application (no display) when
 // the process has none, so it runs on the main thread of a program without
@@ -21,8 +23,11 @@
 // std::bad_alloc.
 #pragma once
 
+#include "viewer/display_limits.h"
 #include "viewer/first_breaks.h"
+#include "viewer/pick_edits.h"
 #include "viewer/plot.h"
 #include "viewer/processing.h"
 #include "viewer/record_files.h"
 #include "viewer/section.h"
+#include "viewer/section_view.h"

@@ -18,7 +18,7 @@
 
 #include "bench/median.h"
 #include "sim/record_maker.h"
-#include "viewer/frm_view.h"
+#include "viewer/window/frm_view.h"
 
 namespace {
 

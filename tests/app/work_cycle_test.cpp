@@ -37,7 +37,7 @@
 #include "tests/support/files.h"
 #include "tests/support/link_test_support.h"
 #include "tests/app/list_cells.h"
-#include "viewer/frm_view.h"
+#include "viewer/window/frm_view.h"
 
 namespace gt7p {
 namespace {
@@ -530,7 +530,9 @@ TEST_F(WorkCycle, ClosingTheWindowAsksForAViewersUnsavedPicks) {
   QApplication::sendEvent(window_->lvw->viewport(), &event);
   ASSERT_EQ(window_->findChildren<TfrmView*>().size(), 1);
   TfrmView* view = window_->findChildren<TfrmView*>().first();
-  view->AutoPick();
+  const view::SectionGeometry& g = (view->section(), view->sectionGeometry());
+  view->SetFirstBreakAt(g.left + g.width / 2, static_cast<int>(g.Baseline(0)));  // a pick of the operator's
+  ASSERT_TRUE(view->picksChanged());
   int asked = 0, answer = QMessageBox::Cancel;
   view->savePicksQuestionHook = [&] { return ++asked, answer; };
   EXPECT_FALSE(window_->close());

@@ -276,8 +276,9 @@ TEST_F(CliExportTest, PlotTakesTheViewersSettings) {
   // Receivers 1 m apart: spaced by distance, the picture is the evenly spaced one.
   ASSERT_EQ(Run("plot a.T7P -o s.png --width 600 --height 400 --distance").status, 0);
   EXPECT_EQ(pictures[Slurp(dir_ / "s.png")], "plain");
-  for (const char* bad : {"--mode va+", "--gain 61", "--gain x", "--agc -1", "--clip 0", "--filter 500,100",
-                          "--filter 100", "--filter -1,100", "--range 5,1", "--range 1,x", "--gain 1,5"}) {
+  for (const char* bad : {"--mode va+", "--gain 61", "--gain x", "--agc -1", "--agc 0", "--agc 100001", "--clip 0",
+                          "--filter 500,100", "--filter 100", "--filter -1,100", "--filter 0,1000001", "--range 5,1",
+                          "--range 1,x", "--gain 1,5"}) {
     r = Run(std::string("plot a.T7P -o bad.png ") + bad);
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_FALSE(std::filesystem::exists(dir_ / "bad.png")) << bad;

@@ -133,7 +133,7 @@ TEST_F(RecordReaderTest, RawFile) {
   EXPECT_EQ(r.header.preTriggerCount, 100);
   EXPECT_EQ(r.header.intervalUs, 10.0);
   EXPECT_EQ(r.header.sampleDelayUs, 1000.0);
-  EXPECT_EQ(FirstSampleMs(r.header), 0.0);  // no single-precision residue
+  EXPECT_EQ(RecordSampleTimes(r.header).AtMs(0), 0.0);  // no single-precision residue
   EXPECT_EQ(r.header.headerRecord, HeaderRecord());
   EXPECT_EQ(r.header.declaredSize, r.header.fileSize);
   ASSERT_EQ(r.channels.size(), static_cast<size_t>(kChannels));

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "tests/support/comma_locale.h"
+#include "tests/viewer/record_header.h"
 #include "viewer/viewer.h"
 
 namespace gt7p {
@@ -14,13 +15,7 @@ namespace view {
 namespace {
 
 RecordHeader Header(int samples, int pre, double intervalUs, double delayUs) {
-  RecordHeader h;
-  h.channelCount = 1;
-  h.sampleCount = samples;
-  h.preTriggerCount = pre;
-  h.intervalUs = intervalUs;
-  h.sampleDelayUs = delayUs;
-  return h;
+  return test::TimedHeader(samples, pre, intervalUs, delayUs, 1);
 }
 
 TEST(Decimate, EachColumnHoldsItsSamplesAndSharedEdges) {
@@ -129,6 +124,33 @@ TEST(TimeAndPicks, PreTriggerSamplesLieBeforeZero) {
   EXPECT_DOUBLE_EQ(*PickTimeMs(Header(100, 0, 20, 500), 1), 0.5);
 }
 
+// The axis, the readout and the picks take their times from the record's
+// whole numbers, as the picks table and the exports do: a sample's time is
+// the one its pick is saved with, and the readout finds it again.
+TEST(TimeAxis, OneAxisForTheSectionThePicksAndTheTable) {
+  const RecordHeader h = Header(4000, 37, 33.33, 7);
+  const SampleTimes times = RecordSampleTimes(h);
+  for (int32_t i = 0; i < h.sampleCount; ++i) {
+    ASSERT_EQ(SampleTimeMs(h, i), times.AtMs(i)) << i;
+    ASSERT_EQ(*PickTimeMs(h, PickValue(i)), times.AtMs(i)) << i;
+    ASSERT_EQ(NearestSample(h, times.AtMs(i)), i) << i;
+    ASSERT_EQ(NearestSample(h, times.AtMs(i) + 0.0166), i) << i;  // within half an interval
+  }
+  EXPECT_EQ(NearestSample(h, times.AtMs(0) - 0.017), -1);
+  EXPECT_EQ(NearestSample(h, times.AtMs(3999) + 0.017), -1);
+  // The first sample at or after the trigger: 37 pre-trigger samples,
+  // the delay of 7 us less than one interval.
+  EXPECT_EQ(TriggerSample(h), 37);
+  EXPECT_EQ(TriggerSample(Header(100, 16, 10, 0)), 16);  // exactly at 0
+  EXPECT_EQ(TriggerSample(Header(100, 0, 10, 500)), 0);  // all after it
+  EXPECT_EQ(TriggerSample(Header(100, 200, 10, 0)), 100);  // none after it
+  // A header no record has: no axis, and nothing overflows.
+  const RecordHeader absurd = Header(65535, 65535, 3e38, -1e30);
+  EXPECT_EQ(SampleTimeMs(absurd, 65534), 0.0);
+  EXPECT_EQ(*PickTimeMs(absurd, 65535), 0.0);
+  EXPECT_EQ(TriggerSample(absurd), 0);
+}
+
 TEST(TimeAxis, StepsOfOneTwoFiveAndZeroOnATick) {
   TimeAxis a = MakeTimeAxis(-0.16, 10.07, 1000, 60);  // 60 px is 0.61 ms
   EXPECT_DOUBLE_EQ(a.stepMs, 1.0);
@@ -214,12 +236,13 @@ TEST(Geometry, TimeAcrossTracesDownAndThePanel) {
   frame.timeLabels = 40;
   frame.panelWidth = 300;
   const Section s = TwelveTraces();
-  const std::vector<double> positions = TracePositions(s, false);
-  const ViewRange all = FullRange(s, positions, 1);
+  const TraceAxis axis = MakeTraceAxis(s, false);
+  EXPECT_EQ(axis.gap, 1);  // evenly spaced, whatever the distances
+  const ViewRange all = FullRange(s, axis);
   EXPECT_DOUBLE_EQ(all.firstPos, -0.5);
   EXPECT_DOUBLE_EQ(all.lastPos, 3.5);
   EXPECT_DOUBLE_EQ(all.lastMs, 9.99);
-  SectionGeometry g = LayoutSection(1600, 1000, DisplayOptions(), all, positions, 1, frame);
+  SectionGeometry g = LayoutSection(1600, 1000, DisplayOptions(), all, axis, frame);
   EXPECT_EQ(g.left, 48);
   EXPECT_EQ(g.top, 38);
   EXPECT_EQ(g.width, 1600 - 48 - 8 - 308);
@@ -235,7 +258,7 @@ TEST(Geometry, TimeAcrossTracesDownAndThePanel) {
   EXPECT_EQ(g.TraceAt(47, g.Baseline(1)), -1);  // on the labels
   // Too narrow for the panel: it goes, the traces take the width.
   Frame narrow = frame;
-  SectionGeometry n = LayoutSection(600, 400, DisplayOptions(), all, positions, 1, narrow);
+  SectionGeometry n = LayoutSection(600, 400, DisplayOptions(), all, axis, narrow);
   EXPECT_EQ(narrow.panelWidth, 0);
   EXPECT_EQ(n.width, 600 - 48 - 8);
 }
@@ -250,13 +273,12 @@ TEST(Geometry, TimeDownReversedAndSpacedByDistance) {
   o.reverse = true;
   o.byDistance = true;
   const Section s = TwelveTraces();
-  const std::vector<double> positions = TracePositions(s, true);
-  const double gap = UsualGap(positions);
-  EXPECT_DOUBLE_EQ(gap, 2);  // gaps 2, 2, 6
-  const ViewRange all = FullRange(s, positions, gap);
+  const TraceAxis axis = MakeTraceAxis(s, true);
+  EXPECT_DOUBLE_EQ(axis.gap, 2);  // gaps 2, 2, 6
+  const ViewRange all = FullRange(s, axis);
   EXPECT_DOUBLE_EQ(all.firstPos, 1);
   EXPECT_DOUBLE_EQ(all.lastPos, 13);
-  SectionGeometry g = LayoutSection(800, 600, o, all, positions, gap, frame);
+  SectionGeometry g = LayoutSection(800, 600, o, all, axis, frame);
   EXPECT_EQ(g.left, 68);
   EXPECT_EQ(g.top, 58);
   EXPECT_EQ(g.TimePixels(), g.height);
@@ -277,7 +299,7 @@ TEST(Geometry, ColumnsOfAZoomedView) {
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<float>(i);
   Frame frame;
   ViewRange range{2, 4, -0.5, 0.5};
-  const SectionGeometry g = LayoutSection(1000, 500, DisplayOptions(), range, {0.0}, 1, frame);
+  const SectionGeometry g = LayoutSection(1000, 500, DisplayOptions(), range, TraceAxis{{0.0}, 1}, frame);
   SectionTrace trace;
   SetColumns(trace, h, samples, g);
   ASSERT_EQ(trace.columns.size(), static_cast<size_t>(g.width));

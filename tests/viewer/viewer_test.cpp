@@ -32,10 +32,10 @@
 #include "sim/record_maker.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/files.h"
-#include "viewer/frm_view.h"
+#include "viewer/window/frm_view.h"
 #include "viewer/record_files.h"
 #include "viewer/section_painter.h"
-#include "viewer/side_panels.h"
+#include "viewer/window/side_panels.h"
 
 namespace gt7p {
 namespace {
@@ -77,12 +77,21 @@ class ViewerTest : public ::testing::Test {
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
     QApplication::sendEvent(view_.pnlSection, &event);
   }
-  // The point of trace i at `ms`.
+  // The pixel of trace i that holds the time `ms`.
   QPoint At(int trace, double ms) {
     view_.section();
     const view::SectionGeometry& g = view_.sectionGeometry();
-    const double t = g.TimeToPixel(ms), b = g.Baseline(trace);
-    return g.timeDown ? QPoint(int(std::lround(b)), int(std::lround(t))) : QPoint(int(std::lround(t)), int(std::lround(b)));
+    const int t = int(std::floor(g.TimeToPixel(ms))), b = int(std::floor(g.Baseline(trace)));
+    return g.timeDown ? QPoint(b, t) : QPoint(t, b);
+  }
+  // The record's sample nearest the time under the pixel, from the
+  // record's own whole-number times.
+  int64_t SampleUnder(QPoint p) {
+    const SampleTimes times = RecordSampleTimes(view_.record().header);
+    const double centiUs = view_.sectionGeometry().TimeUnder(p.x(), p.y()) * 1e5;
+    int64_t k = std::max<int64_t>(0, static_cast<int64_t>((centiUs - times.firstCentiUs) / times.intervalCentiUs) - 1);
+    while (std::fabs(times.AtCentiUs(k + 1) - centiUs) < std::fabs(times.AtCentiUs(k) - centiUs)) ++k;
+    return k;
   }
   QImage Grab() { return view_.pnlSection->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -178,14 +187,15 @@ TEST_F(ViewerTest, ZoomByWheelBoxAndKeysAndScroll) {
   EXPECT_EQ(view_.range().firstMs, all.firstMs);
   EXPECT_EQ(view_.range().lastMs, all.lastMs);
 
-  // A dragged box: times 1 to 2 ms, traces 3 to 6.
+  // A dragged box: times 1 to 2 ms, traces 3 to 6, to a pixel.
   const QPoint a = At(3, 1.0), b = At(6, 2.0);
+  const double pixelMs = (all.lastMs - all.firstMs) / view_.sectionGeometry().TimePixels();
   Mouse(QEvent::MouseButtonPress, a);
   QMouseEvent move(QEvent::MouseMove, b, view_.pnlSection->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(view_.pnlSection, &move);
   Mouse(QEvent::MouseButtonRelease, b);
-  EXPECT_NEAR(view_.range().firstMs, 1.0, 0.02);
-  EXPECT_NEAR(view_.range().lastMs, 2.0, 0.02);
+  EXPECT_NEAR(view_.range().firstMs, 1.0, pixelMs);
+  EXPECT_NEAR(view_.range().lastMs, 2.0, pixelMs);
   EXPECT_NEAR(view_.range().firstPos, 3, 0.1);
   EXPECT_NEAR(view_.range().lastPos, 6, 0.1);
   EXPECT_EQ(view_.markedTrace(), -1);  // a drag marks nothing
@@ -212,32 +222,51 @@ TEST_F(ViewerTest, ZoomByWheelBoxAndKeysAndScroll) {
   EXPECT_NEAR(view_.range().lastMs - view_.range().firstMs, 0.08, 1e-9);
 }
 
+// The readout names the sample nearest the time under the cursor, for any
+// font (which moves the section's margins) and any window size.
 TEST_F(ViewerTest, ReadoutAndMeasuringLine) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const Record& record = view_.record();
-  // Sample index 216 is 2.00 ms (16 pre-trigger samples at 10 us).
-  const QPoint p = At(9, 2.0);
-  const std::string text = view_.ReadoutAt(p.x(), p.y()).toStdString();
-  const float value = record.channels[9].samples[216];
-  EXPECT_NE(text.find("时间 2.000 ms"), std::string::npos) << text;  // the sample's time
-  EXPECT_NE(text.find("采样点 217"), std::string::npos) << text;
-  EXPECT_NE(text.find("道号 10"), std::string::npos) << text;
-  EXPECT_NE(text.find("距离 10.00 m"), std::string::npos) << text;
-  EXPECT_NE(text.find("幅值 " + QString::number(double(value), 'g', 7).toStdString()), std::string::npos) << text;
+  const SampleTimes times = RecordSampleTimes(record.header);  // 16 pre-trigger samples at 10 us
+  for (const QSize& size : {QSize(1200, 700), QSize(1033, 651), QSize(1377, 777)})
+    for (double zoom : {1.0, 0.05}) {
+      view_.resize(size);
+      QApplication::processEvents();
+      view_.ResetZoom();
+      view_.ZoomTime(zoom, 2.0);
+      SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()) + " zoom " + std::to_string(zoom));
+      // The pixel of 2.000 ms: its time within half a pixel of it.
+      const QPoint p = At(9, 2.0);
+      const view::SectionGeometry& g = view_.sectionGeometry();
+      const double pixelMs = (g.range.lastMs - g.range.firstMs) / g.TimePixels();
+      const double under = g.TimeUnder(p.x(), p.y());
+      EXPECT_LE(std::fabs(under - 2.0), pixelMs / 2 + 1e-9);
+      // The sample read out: within half a pixel of that time where a
+      // pixel spans an interval or more, within half an interval anyway.
+      const int64_t k = SampleUnder(p);
+      EXPECT_LE(std::fabs(times.AtMs(k) - under), std::min(pixelMs, 0.01) / 2 + 1e-9);
+      const std::string text = view_.ReadoutAt(p.x(), p.y()).toStdString();
+      const float value = record.channels[9].samples[static_cast<size_t>(k)];
+      EXPECT_NE(text.find("时间 " + view::FixedText(times.AtMs(k), 3) + " ms  采样点 " + std::to_string(k + 1)),
+                std::string::npos) << text;
+      EXPECT_NE(text.find("幅值 " + QString::number(double(value), 'g', 7).toStdString() + "  道号 10  距离 10.00 m"),
+                std::string::npos) << text;
+    }
   EXPECT_TRUE(view_.ReadoutAt(2, 2).isEmpty());  // outside the traces
 
   // The measuring tool: trace 2 near 1 ms to trace 12 near 3 ms, each on
   // its nearest sample, 10 m apart.
+  view_.ResetZoom();
   view_.actToolMeasure->trigger();
-  std::vector<double> times;
+  std::vector<double> ms;
   for (const QPoint& q : {At(1, 1.0), At(11, 3.0)}) {
     Mouse(QEvent::MouseButtonPress, q);
     Mouse(QEvent::MouseButtonRelease, q);
-    const double index = std::round(view::SampleIndexAt(record.header, view_.sectionGeometry().TimeAt(q.x(), q.y())));
-    times.push_back(view::SampleTimeMs(record.header, index));
+    ms.push_back(times.AtMs(SampleUnder(q)));
   }
-  const double dt = times[1] - times[0];
-  EXPECT_NEAR(dt, 2, 0.021);
+  const double dt = ms[1] - ms[0];
+  const view::SectionGeometry& g = view_.sectionGeometry();
+  EXPECT_NEAR(dt, 2, (g.range.lastMs - g.range.firstMs) / g.TimePixels() + 0.01);  // a pixel and an interval
   const std::string measure = view_.lblMeasure->text().toStdString();
   EXPECT_NE(measure.find("Δt " + view::FixedText(dt, 3) + " ms"), std::string::npos) << measure;
   EXPECT_NE(measure.find("Δx 10.00 m"), std::string::npos) << measure;
@@ -313,21 +342,30 @@ TEST_F(ViewerTest, ProcessingIsForTheDisplayOnly) {
   EXPECT_EQ(Grab(), plain);
 }
 
-TEST_F(ViewerTest, PicksAreSetMovedDeletedAndProposed) {
+// Picks are set, moved and deleted on the sample nearest the cursor, and
+// proposed by the picker; each edit (a drag as one) is undone by Ctrl+Z
+// and redone by Ctrl+Y or Ctrl+Shift+Z.
+TEST_F(ViewerTest, PicksAreSetMovedDeletedProposedAndUndone) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const std::array<int32_t, 6> instrument = view_.section().traces[4].picks;
   view_.actToolPick->trigger();
-  // A click on trace 5 at 1.5 ms: sample index 166, number 167.
-  Mouse(QEvent::MouseButtonPress, At(4, 1.5));
-  Mouse(QEvent::MouseButtonRelease, At(4, 1.5));
-  EXPECT_NEAR(view_.firstBreaks()[4], 167, 1);  // the sample nearest the click
+  // A click on trace 5 at 1.5 ms: near sample index 166, number 167.
+  const QPoint click = At(4, 1.5);
+  Mouse(QEvent::MouseButtonPress, click);
+  Mouse(QEvent::MouseButtonRelease, click);
+  const int32_t set = static_cast<int32_t>(SampleUnder(click) + 1);
+  EXPECT_NEAR(set, 167, 2);
+  EXPECT_EQ(view_.firstBreaks()[4], set);
   // Dragged along the trace: moved, even where the cursor strays off it.
-  Mouse(QEvent::MouseButtonPress, At(4, 1.5));
+  Mouse(QEvent::MouseButtonPress, click);
   const QPoint off = At(6, 2.0);
-  QMouseEvent move(QEvent::MouseMove, off, view_.pnlSection->mapToGlobal(off), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(view_.pnlSection, &move);
+  for (const QPoint& to : {At(6, 1.8), off}) {
+    QMouseEvent move(QEvent::MouseMove, to, view_.pnlSection->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view_.pnlSection, &move);
+  }
   Mouse(QEvent::MouseButtonRelease, off);
-  EXPECT_NEAR(view_.firstBreaks()[4], 217, 1);
+  const int32_t moved = static_cast<int32_t>(SampleUnder(off) + 1);
+  EXPECT_EQ(view_.firstBreaks()[4], moved);
   EXPECT_EQ(view_.firstBreaks()[6], 0);
   Mouse(QEvent::MouseButtonPress, At(4, 3.0), Qt::RightButton);
   EXPECT_EQ(view_.firstBreaks()[4], 0);
@@ -336,12 +374,37 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedAndProposed) {
   // The picker proposes a first break on every live trace near the
   // arrival the simulator made (t0 marks it to an interval or two).
   view_.AutoPick();
+  const std::vector<int32_t> proposed = view_.firstBreaks();
   int near = 0;
-  for (size_t i = 0; i < 16; ++i) near += std::abs(view_.firstBreaks()[i] - view_.section().traces[i].picks[0]) <= 4;
+  for (size_t i = 0; i < 16; ++i) near += std::abs(proposed[i] - view_.section().traces[i].picks[0]) <= 4;
   EXPECT_GE(near, 14);
   EXPECT_EQ(view_.section().traces[4].picks, instrument);
   view_.ClearPicks();
-  EXPECT_EQ(view_.firstBreaks()[4], 0);
+  EXPECT_EQ(view_.firstBreaks(), std::vector<int32_t>(24, 0));
+
+  // Back through every step, and forth again.
+  EXPECT_EQ(view_.actUndo->text().toStdString(), "撤销");
+  EXPECT_EQ(view_.actRedo->text().toStdString(), "重做");
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(view_.firstBreaks(), proposed);
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(view_.firstBreaks(), std::vector<int32_t>(24, 0));  // before the picker
+  for (int32_t before : {moved, set, 0}) {
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(view_.firstBreaks()[4], before);
+  }
+  EXPECT_FALSE(view_.picksChanged());  // as read
+  EXPECT_FALSE(view_.actUndo->isEnabled());
+  Key(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(view_.firstBreaks()[4], set);
+  Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(view_.firstBreaks()[4], moved);
+  EXPECT_TRUE(view_.picksChanged());
+  // The travel-time curve follows.
+  EXPECT_FALSE(view_.pnlTravelTime->line().has_value());  // one point
+  view_.actRedo->trigger();
+  view_.actRedo->trigger();
+  EXPECT_TRUE(view_.pnlTravelTime->line().has_value());
 }
 
 // The operator's picks go beside the record as the picks table, come back
@@ -415,6 +478,45 @@ TEST_F(ViewerTest, ChangedPicksAreOfferedForSavingBeforeLeaving) {
   EXPECT_TRUE(view_.OpenFile(Path("ZS0003.T7P")));
   ASSERT_EQ(errors_.size(), 1u);
   EXPECT_NE(errors_[0].find("拾取表格式不对"), std::string::npos) << errors_[0];
+}
+
+// A picks table the viewer could not read is never written over: a save
+// says so and asks for another file, and the table stays as it was.
+TEST_F(ViewerTest, APicksTableThatCouldNotBeReadIsNeverWrittenOver) {
+  const std::string table =
+      "file,channel,distance_m,layer,sample,time_ms\r\nOTHER.T7P,3,3,t0,50,0.34\r\n"
+      "ZS0002.T7P,2,2,t1,400,3.84\r\nZS0002.T7P,4,4,t0,300,2.84\r\nZS0002.T7P,x,4,t0,300,2.84\r\n";
+  test::WriteFile(Path("ZS0002.picks.csv"), table);
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  EXPECT_EQ(errors_, std::vector<std::string>{"拾取表格式不对（第5行）！"});
+  view_.actToolPick->trigger();
+  Mouse(QEvent::MouseButtonPress, At(1, 1.0));
+  Mouse(QEvent::MouseButtonRelease, At(1, 1.0));
+  std::vector<fs::path> asked;
+  fs::path answer;
+  view_.saveDialogHook = [&](TfrmView::SaveKind kind, const fs::path& suggested) {
+    EXPECT_EQ(kind, TfrmView::SaveKind::kFirstBreaks);
+    asked.push_back(suggested);
+    return answer;
+  };
+  view_.actSavePicks->trigger();  // cancelled: nothing written, the picks still changed
+  EXPECT_EQ(errors_.back(), "拾取表 ZS0002.picks.csv 无法读取，不能覆盖它，请另选文件保存初至。");
+  EXPECT_TRUE(view_.picksChanged());
+  answer = Path("ZS0002.picks.csv");  // the same table chosen: refused
+  EXPECT_FALSE(view_.SavePicks());
+  EXPECT_EQ(errors_.back(), "不能覆盖无法读取的拾取表！");
+  answer = Path("mine.csv");
+  EXPECT_TRUE(view_.SavePicks());
+  EXPECT_FALSE(view_.picksChanged());
+  EXPECT_EQ(asked, std::vector<fs::path>(3, Path("ZS0002.picks-1.csv")));
+  ASSERT_EQ(ReadPicksTable(Path("mine.csv")).size(), 1u);
+  EXPECT_EQ(ReadPicksTable(Path("mine.csv"))[0].channel, 2);
+  // Later saves of this record go to the file chosen, without asking.
+  view_.DeleteFirstBreakAt(At(1, 1.0).x(), At(1, 1.0).y());
+  EXPECT_TRUE(view_.SavePicks());
+  EXPECT_EQ(asked.size(), 3u);
+  EXPECT_TRUE(ReadPicksTable(Path("mine.csv")).empty());
+  EXPECT_EQ(test::ReadFile(Path("ZS0002.picks.csv")), table);
 }
 
 // A t0 row of this record beyond its samples is not drawn as a pick, and a
@@ -572,7 +674,7 @@ TEST_F(ViewerTest, ExportMenuWritesSegySeg2AndThePicksTable) {
   EXPECT_EQ(view_.actExportPicks->text().toStdString(), "导出拾取表…");
   std::vector<std::filesystem::path> suggested;
   std::filesystem::path answer;
-  view_.saveDialogHook = [&](TfrmView::ExportKind, const std::filesystem::path& name) {
+  view_.saveDialogHook = [&](TfrmView::SaveKind, const std::filesystem::path& name) {
     suggested.push_back(name);
     return answer;
   };

@@ -1,9 +1,15 @@
-// The viewer window's plots beside the section: the amplitude spectrum of
-// the marked trace, and the travel-time curve of the first breaks
-// (distance across, time down, as refraction work reads it).
+// The tabs beside the section in the viewer window: the header fields
+// ("道头"), the amplitude spectrum of the marked trace ("频谱"), and the
+// travel-time curve of the first breaks ("时距曲线", distance across, time
+// down, as refraction work reads it).
+//
+// Every tab is a TSideTab: the window tells each what changed, and the
+// tab reads what it shows from the window (frm_view.h). A new tab is one
+// more class of this kind, given to TfrmView::AddSideTab.
 #pragma once
 
 #include <QString>
+#include <QTableWidget>
 #include <QWidget>
 #include <optional>
 #include <utility>
@@ -13,10 +19,30 @@
 
 namespace gt7p {
 
-class TSpectrumPanel : public QWidget {
+class TfrmView;
+
+class TSideTab {
+ public:
+  // What changed, as bits: another record, the marked trace, the display
+  // processing, the first breaks.
+  enum Change : unsigned { kRecord = 1, kMarked = 2, kProcessing = 4, kPicks = 8, kAll = 15 };
+  virtual ~TSideTab() = default;
+  virtual void Refresh(const TfrmView& view, unsigned changes) = 0;
+};
+
+// The file header's fields, then the marked trace's channel header.
+class THeaderTable : public QTableWidget, public TSideTab {
+  Q_OBJECT
+ public:
+  explicit THeaderTable(QWidget* parent = nullptr);
+  void Refresh(const TfrmView& view, unsigned changes) override;
+};
+
+class TSpectrumPanel : public QWidget, public TSideTab {
   Q_OBJECT
  public:
   explicit TSpectrumPanel(QWidget* parent = nullptr);
+  void Refresh(const TfrmView& view, unsigned changes) override;
   // The record's spectrum, and the displayed one when processing changes
   // it (else empty); the band-pass corners to mark (0: none).
   void SetSpectra(const QString& title, std::vector<double> recorded, std::vector<double> displayed, double binHz,
@@ -33,10 +59,11 @@ class TSpectrumPanel : public QWidget {
   double binHz_ = 0, lowCutHz_ = 0, highCutHz_ = 0;
 };
 
-class TTravelTimePanel : public QWidget {
+class TTravelTimePanel : public QWidget, public TSideTab {
   Q_OBJECT
  public:
   explicit TTravelTimePanel(QWidget* parent = nullptr);
+  void Refresh(const TfrmView& view, unsigned changes) override;
   // (distance m, time ms) of the operator's first breaks and of the
   // instrument's t0.
   void SetPoints(std::vector<std::pair<double, double>> picks, std::vector<std::pair<double, double>> instrument);

@@ -1,8 +1,8 @@
 // The record viewer TfrmView: one record's section (see section.h and
-// section_painter.h) with its header fields, the marked trace's spectrum
-// and the travel-time curve beside it. Opened with a file (gt7p --view
-// FILE, or a saved list row), by dropping a file on it, or by stepping
-// through the records of its folder (PgUp, PgDn).
+// section_painter.h) with tabs beside it: its header fields, the marked
+// trace's spectrum and the travel-time curve. Opened with a file (gt7p
+// --view FILE, or a saved list row), by dropping a file on it, or by
+// stepping through the records of its folder (PgUp, PgDn).
 //
 // Gain: the mouse wheel, "+" and "-" or the buttons, 3 dB a step; "N" or
 // the check box switches trace normalisation. Zoom: Ctrl with the wheel
@@ -11,19 +11,29 @@
 // the arrow keys and the scroll bars move. A click marks a trace: its
 // channel header and spectrum show beside the section. The pick tool sets
 // or moves the first break of the trace under the cursor (the right button
-// or Delete removes it); the measuring tool's two clicks give Δt, Δx and
-// the apparent velocity. The status line reads out the point under the
+// or Delete removes it); Ctrl+Z undoes an edit of the first breaks, Ctrl+Y
+// or Ctrl+Shift+Z redoes it. The measuring tool's two clicks give Δt, Δx
+// and the apparent velocity. The status line reads out the point under the
 // cursor. The file menu also writes the open record's file as SEG-Y, SEG-2
 // or the picks table (records/records.h), through a save dialog.
+//
+// The window is a client of the viewer's state (section_view.h): what is
+// visible, the marked trace, the measuring line and the first breaks live
+// there; the window holds the record's samples, their displayed copies and
+// the widgets. Its files: frm_view.cpp (the widgets and the window's
+// place), frm_view_controls.cpp (actions, tool bars, menus, display and
+// processing), frm_view_record.cpp (opening, laying out, zoom and scroll),
+// frm_view_picks.cpp (marking, picking, measuring, the picks table),
+// frm_view_output.cpp (exports, pictures, prints), section_canvas.h (the
+// canvas and its mouse), side_panels.h (the tabs beside the section).
 //
 // The window opens within the available desktop and keeps its size and
 // place (the group "viewer" of the settings store, ui/store_group.h).
 #pragma once
 
-#include <QMainWindow>
-#include <QPoint>
-#include <QRect>
 #include <QImage>
+#include <QMainWindow>
+#include <QRect>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -33,6 +43,8 @@
 
 #include "viewer/processing.h"
 #include "viewer/section.h"
+#include "viewer/section_view.h"
+#include "viewer/window/section_canvas.h"
 
 class QAction;
 class QCheckBox;
@@ -42,12 +54,12 @@ class QLabel;
 class QPrinter;
 class QScrollBar;
 class QTabWidget;
-class QTableWidget;
 class QToolButton;
 
 namespace gt7p {
 
-class TSectionCanvas;
+class TSideTab;
+class THeaderTable;
 class TSpectrumPanel;
 class TTravelTimePanel;
 
@@ -73,14 +85,19 @@ class TfrmView : public QMainWindow {
 
   const Record& record() const { return record_; }
   std::filesystem::path fileName() const { return path_; }
-  const view::DisplayOptions& display() const { return display_; }
+  const view::SectionView& state() const { return state_; }
+  const view::DisplayOptions& display() const { return state_.display(); }
   const view::Processing& processing() const { return processing_; }
-  const view::ViewRange& range() const { return range_; }
-  int markedTrace() const { return marked_; }
+  const view::ViewRange& range() const { return state_.range(); }
+  int markedTrace() const { return state_.marked(); }
   // The operator's first breaks per trace: sample numbers from 1, 0 none;
   // whether they changed since they were read or saved.
-  const std::vector<int32_t>& firstBreaks() const { return section_.firstBreaks; }
-  bool picksChanged() const { return picksChanged_; }
+  const std::vector<int32_t>& firstBreaks() const { return state_.picks().picks(); }
+  bool picksChanged() const { return state_.picks().changed(); }
+  // The samples of trace i as displayed (processed, or the record's own),
+  // and whether processing changed them.
+  const std::vector<float>& Displayed(size_t trace) const;
+  bool processed() const { return !displayed_.empty(); }
 
   // Controls.
   QToolButton *btnGainDown, *btnGainUp;
@@ -88,31 +105,38 @@ class TfrmView : public QMainWindow {
   QCheckBox *chkNormalise, *chkAgc, *chkDc, *chkBandPass;
   QComboBox* cboMode;
   QAction *actTimeDown, *actByDistance, *actReverse, *actFlip;
-  QAction *actZoomIn, *actZoomOut, *actZoomReset;
+  QAction *actZoomIn, *actZoomOut, *actZoomTracesIn, *actZoomTracesOut, *actZoomReset;
   QAction *actToolView, *actToolPick, *actToolMeasure, *actAutoPick, *actClearPicks, *actSavePicks;
+  QAction *actUndo, *actRedo;
   QAction *actOpen, *actPrevious, *actNext, *actSaveImage, *actPrint, *actPrintPdf, *actClose;
   QScrollBar *sbHorizontal, *sbVertical;
   TSectionCanvas* pnlSection;
   QTabWidget* tabSide;
-  QTableWidget* tblHeader;
+  THeaderTable* tblHeader;
   TSpectrumPanel* pnlSpectrum;
   TTravelTimePanel* pnlTravelTime;
   QLabel *lblReadout, *lblMeasure;
+
+  // A tab beside the section, after those there: told what changed from
+  // now on (side_panels.h), and brought up to date at once.
+  void AddSideTab(TSideTab* tab, QWidget* page, const QString& title);
 
   // Seams for tests: the error box and the question whether to save changed
   // first breaks (QMessageBox::Save, Discard or Cancel).
   std::function<void(const std::string& message)> errorBoxHook;
   std::function<int()> savePicksQuestionHook;
 
-  // Export: "导出 SEG-Y…", "导出 SEG-2…", "导出拾取表…" in the file menu.
-  enum class ExportKind { kSegy, kSeg2, kPicks };
+  // What a save dialog asks a name for: the exports "导出 SEG-Y…",
+  // "导出 SEG-2…", "导出拾取表…" of the file menu, and the operator's first
+  // breaks when the table beside the record could not be read.
+  enum class SaveKind { kSegy, kSeg2, kPicks, kFirstBreaks };
   QAction *actExportSegy, *actExportSeg2, *actExportPicks;
   // Asks for the output's name (suggested: the record's with the format's
   // extension) and writes the open record's file there, complete or not at
   // all; a failure shows the system's message in the error box.
-  void ExportClick(ExportKind kind);
+  void ExportClick(SaveKind kind);
   // Seam for tests: the save dialog; an empty path is a cancel.
-  std::function<std::filesystem::path(ExportKind kind, const std::filesystem::path& suggested)> saveDialogHook;
+  std::function<std::filesystem::path(SaveKind kind, const std::filesystem::path& suggested)> saveDialogHook;
 
   // Handlers.
   void btnGainDownClick() { StepGain(-1); }
@@ -136,8 +160,11 @@ class TfrmView : public QMainWindow {
   void DeleteFirstBreakAt(int x, int y);
   void AutoPick();
   void ClearPicks();
-  // Writes NAME.picks.csv (complete or not at all); false, with the
-  // message, when it can't.
+  void UndoPick();
+  void RedoPick();
+  // Writes the first breaks into their table (NAME.picks.csv, complete or
+  // not at all; another file when that one could not be read); false, with
+  // the message, when it can't.
   bool SavePicks();
   void MeasureAt(int x, int y);  // the first, then the second point
   QString ReadoutAt(int x, int y) const;
@@ -161,10 +188,42 @@ class TfrmView : public QMainWindow {
  private:
   friend class TSectionCanvas;
   enum class Tool { kView, kPick, kMeasure };
+  // The wait cursor while the record is read, processed or written.
+  struct BusyCursor {
+    BusyCursor();
+    ~BusyCursor();
+  };
 
+  // frm_view_controls.cpp
   void MakeActions();
   void MakeToolBars();
   void MakeMenus();
+  void SyncDisplayControls();
+  void SyncProcessingControls();
+  void SuggestProcessing();  // corners and AGC window that suit the record, until chosen
+
+  // frm_view_record.cpp
+  bool TakeRecord(const std::filesystem::path& path);
+  void Reprocess();                  // the displayed samples and their peaks
+  void SetPeaks();                   // each trace's peak as displayed
+  void Relayout(int width, int height);
+  void Invalidate(bool columns);     // the picture (and the columns) made again
+  void RangeChanged() { Invalidate(true); }
+  void UpdateScrollBars();
+  void ScrollBarMoved();
+
+  // frm_view_picks.cpp
+  void DragFirstBreak(int trace, int x, int y);  // the pick a press set, along its trace
+  void LoadPicks();
+  void PicksChanged();
+  // Whether the record may be left: changed first breaks saved or dropped.
+  bool MayLeavePicks();
+  // Another file for the first breaks when the table beside the record
+  // could not be read (saying so first); false when cancelled or refused.
+  bool AskPicksTable();
+  void ShowMeasure();
+
+  // frm_view_output.cpp
   void SaveImageAction();
   // The save dialog, `suggested` filled in; an empty path is a cancel.
   std::filesystem::path AskSavePath(const QString& title, const std::filesystem::path& suggested,
@@ -172,73 +231,26 @@ class TfrmView : public QMainWindow {
   void PrintAction(bool pdf);
   void OpenAction();
 
-  bool TakeRecord(const std::filesystem::path& path);
-  void LoadPicks();
-  void PicksChanged();
-  // Whether the record may be left: changed first breaks saved or dropped.
-  bool MayLeavePicks();
-  void Reprocess();                  // the displayed samples and their peaks
-  void SetPeaks();                   // each trace's peak as displayed
-  void Relayout(int width, int height);
-  void Invalidate(bool columns);     // the picture (and the columns) made again
-  void UpdateHeaderTable();
-  void UpdateSpectrum();
-  void UpdateTravelTime();
-  void UpdateScrollBars();
-  void ScrollBarMoved();
-  void SetRange(const view::ViewRange& range);
-  void ShowMeasure();
+  // frm_view.cpp
+  void Refresh(unsigned changes);  // the tabs beside the section (TSideTab::Change)
   void FitOnScreen();
   void SaveWindowPlace();
   void ShowError(const std::string& message);
-  const std::vector<float>& Displayed(size_t trace) const;
-  view::ViewRange FullViewRange() const;
   Tool tool() const;
 
   Record record_;
   std::filesystem::path path_;
   std::vector<std::vector<float>> displayed_;  // empty while nothing is processed
-  std::vector<double> positions_;
-  double gap_ = 1;
-  view::Section section_;
+  view::SectionView state_;
+  view::Processing processing_;
   view::SectionGeometry geometry_;
   view::Frame frame_;
-  view::DisplayOptions display_;
-  view::Processing processing_;
-  view::ViewRange range_;
-  int marked_ = -1;
+  std::vector<TSideTab*> sideTabs_;
   bool columnsStale_ = true, pictureStale_ = true;
   int laidOutWidth_ = -1, laidOutHeight_ = -1;
   QImage picture_;
-  std::vector<QPointF> measure_;  // (time ms, trace-axis position) of up to two clicks
-  std::vector<PickRow> otherPicks_;  // rows of the picks file that are not ours, kept
-  bool picksChanged_ = false;
   bool placed_ = false;           // sized and placed on the screen once
   bool syncingControls_ = false;
-};
-
-// The canvas the section is painted on.
-class TSectionCanvas : public QWidget {
-  Q_OBJECT
- public:
-  explicit TSectionCanvas(TfrmView* owner);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void wheelEvent(QWheelEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void leaveEvent(QEvent* event) override;
-
- private:
-  TfrmView* owner_;
-  int wheelRest_ = 0;  // angle not yet turned into a step (fine-grained wheels)
-  QPoint pressAt_;
-  bool dragging_ = false, picking_ = false;
-  int pickTrace_ = -1;
-  QPoint cursor_{-1, -1};
 };
 
 }  // namespace gt7p

@@ -1,14 +1,17 @@
-#include "viewer/side_panels.h"
+#include "viewer/window/side_panels.h"
 
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
+#include "base/cp936.h"
 #include "ui/ui.h"
 #include "viewer/section_painter.h"
+#include "viewer/window/frm_view.h"
 
 namespace gt7p {
 
@@ -71,7 +74,65 @@ void PaintTicks(QPainter& painter, const QRect& area, double lo, double hi, bool
 
 }  // namespace
 
+THeaderTable::THeaderTable(QWidget* parent) : QTableWidget(0, 2, parent) {
+  setFont(view::SectionFont(view::kPanelFontPixels));
+  horizontalHeader()->hide();
+  verticalHeader()->hide();
+  verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).lineSpacing() + 4);
+  horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  setShowGrid(false);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void THeaderTable::Refresh(const TfrmView& view, unsigned changes) {
+  if (!(changes & (kRecord | kMarked))) return;
+  const Record& record = view.record();
+  const int marked = view.markedTrace();
+  std::vector<FieldLine> lines = view.state().section().headerLines;
+  int bold = -1;
+  if (marked >= 0 && static_cast<size_t>(marked) < record.channels.size()) {
+    lines.push_back({std::string(), std::string()});
+    bold = static_cast<int>(lines.size());
+    lines.push_back({Utf8ToCp936("第") + std::to_string(marked + 1) + Utf8ToCp936("道"), std::string()});
+    for (const FieldLine& line : ChannelFieldLines(record.header, record.channels[static_cast<size_t>(marked)].header))
+      lines.push_back(line);
+  }
+  if (record.channels.empty()) lines.clear();
+  setRowCount(static_cast<int>(lines.size()));
+  for (size_t r = 0; r < lines.size(); ++r) {
+    // Two blanks after the name keep it off its value where the font
+    // drawn is wider than the one measured (a stand-in's glyphs under Wine).
+    auto* name = new QTableWidgetItem(FromCore(lines[r].name) + (lines[r].name.empty() ? QString() : Ui("  ")));
+    auto* value = new QTableWidgetItem(FromCore(lines[r].value));
+    if (static_cast<int>(r) == bold) {
+      QFont boldFont = font();
+      boldFont.setBold(true);
+      name->setFont(boldFont);
+    }
+    setItem(static_cast<int>(r), 0, name);
+    setItem(static_cast<int>(r), 1, value);
+  }
+  if (bold >= 0) scrollToItem(item(bold, 0), QAbstractItemView::PositionAtTop);
+}
+
 TSpectrumPanel::TSpectrumPanel(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }
+
+void TSpectrumPanel::Refresh(const TfrmView& view, unsigned changes) {
+  if (!(changes & (kRecord | kMarked | kProcessing))) return;
+  const Record& record = view.record();
+  const int marked = view.markedTrace();
+  if (marked < 0 || static_cast<size_t>(marked) >= record.channels.size()) return Clear();
+  const size_t m = static_cast<size_t>(marked);
+  double binHz = 0;
+  std::vector<double> recorded = view::AmplitudeSpectrum(record.channels[m].samples, record.header.intervalUs, binHz);
+  std::vector<double> displayed;
+  if (view.processed())
+    displayed = view::AmplitudeSpectrum(view.Displayed(m), record.header.intervalUs, binHz);
+  SetSpectra(Ui("第") + QString::number(marked + 1) + Ui("道 振幅谱"), std::move(recorded), std::move(displayed), binHz,
+             view.processing().lowCutHz, view.processing().highCutHz);
+}
 
 void TSpectrumPanel::SetSpectra(const QString& title, std::vector<double> recorded, std::vector<double> displayed,
                                 double binHz, double lowCutHz, double highCutHz) {
@@ -123,6 +184,18 @@ void TSpectrumPanel::paintEvent(QPaintEvent*) {
 }
 
 TTravelTimePanel::TTravelTimePanel(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }
+
+void TTravelTimePanel::Refresh(const TfrmView& view, unsigned changes) {
+  if (!(changes & (kRecord | kPicks))) return;
+  const view::Section& section = view.state().section();
+  std::vector<std::pair<double, double>> picks, instrument;
+  for (size_t i = 0; i < section.traces.size(); ++i) {
+    const view::SectionTrace& t = section.traces[i];
+    if (const auto ms = view::PickTimeMs(section.header, section.firstBreaks[i])) picks.push_back({t.distanceM, *ms});
+    if (const auto ms = view::PickTimeMs(section.header, t.picks[0])) instrument.push_back({t.distanceM, *ms});
+  }
+  SetPoints(std::move(picks), std::move(instrument));
+}
 
 void TTravelTimePanel::SetPoints(std::vector<std::pair<double, double>> picks,
                                  std::vector<std::pair<double, double>> instrument) {

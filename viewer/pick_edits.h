@@ -1,0 +1,74 @@
+// The operator's picks of a record's traces while they are edited: one
+// sample number per trace (counted from 1, 0 for none, as first_breaks.h
+// counts them), whether they differ from those last read or saved, and
+// the edits that can be undone and redone.
+//
+// Each edit is one step: a pick set or moved, one removed, all of them
+// replaced (the automatic picker) or cleared. A drag moves the pick its
+// press set within that press's step, so that one undo takes the whole
+// gesture back. An edit that changes nothing adds no step. A new edit
+// drops the steps undone before it. The oldest steps go once there are
+// more than kMaxSteps or their changes exceed kMaxChanges (a few
+// megabytes whatever the record's size).
+//
+// Threads: the caller's. Failures: none but std::bad_alloc.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace gt7p {
+namespace view {
+
+class PickEdits {
+ public:
+  static constexpr size_t kMaxSteps = 500;
+  static constexpr size_t kMaxChanges = size_t(1) << 18;
+
+  PickEdits() = default;
+  // Picks as read: unchanged, nothing to undo.
+  explicit PickEdits(std::vector<int32_t> picks);
+
+  const std::vector<int32_t>& picks() const { return picks_; }
+  int32_t operator[](size_t trace) const { return picks_[trace]; }
+  // Whether they differ from those read or last saved (undoing back to
+  // those leaves them unchanged).
+  bool changed() const { return picks_ != saved_; }
+  // The current picks were saved.
+  void Saved();
+
+  // The edits; false when nothing changed (a trace beyond the picks
+  // included). `dragging`: the pick moves on within the step of the press
+  // that set it on this trace, if that was the last edit.
+  bool Set(size_t trace, int32_t sample, bool dragging = false);
+  bool Remove(size_t trace);
+  bool Replace(const std::vector<int32_t>& picks);  // as many as there are traces
+  bool Clear();
+
+  bool canUndo() const { return !done_.empty(); }
+  bool canRedo() const { return !undone_.empty(); }
+  bool Undo();
+  bool Redo();
+
+ private:
+  struct Change {
+    size_t trace;
+    int32_t before, after;
+  };
+  using Step = std::vector<Change>;
+
+  void Push(Step step);
+  void Apply(const Step& step, bool forwards);
+
+  std::vector<int32_t> picks_, saved_;
+  std::vector<Step> done_, undone_;
+  size_t changes_ = 0;  // in done_ and undone_
+  // The trace of the last press, while its gesture goes on; whether its
+  // step is the last one done.
+  size_t pressTrace_ = SIZE_MAX;
+  bool pressStep_ = false;
+};
+
+}  // namespace view
+}  // namespace gt7p
