@@ -11,7 +11,7 @@
 #include "app/frm_gt7p.h"
 #include "tests/support/files.h"
 #include "ui/ui.h"
-#include "viewer/frm_view.h"
+#include "viewer/window/frm_view.h"
 
 namespace gt7p {
 namespace {

@@ -32,6 +32,7 @@
 #include "sim/record_maker.h"
 #include "tests/support/comma_locale.h"
 #include "tests/support/files.h"
+#include "ui/ui.h"
 #include "viewer/window/frm_view.h"
 #include "viewer/record_files.h"
 #include "viewer/section_painter.h"
@@ -45,8 +46,7 @@ namespace fs = std::filesystem;
 // The window's place goes to a folder of the test's own (the registry of
 // Wine's throwaway prefix on Windows).
 void KeepSettingsIn(const fs::path& folder) {
-  for (QSettings::Format format : {QSettings::IniFormat, QSettings::NativeFormat})
-    QSettings::setPath(format, QSettings::UserScope, QString::fromStdString(Utf8FromPath(folder / "settings")));
+  PointStoreAt(QString::fromStdString(Utf8FromPath(folder / "settings")));
   QSettings(QSettings::defaultFormat(), QSettings::UserScope, QStringLiteral("gt7p"), QStringLiteral("gt7p"))
       .remove(QStringLiteral("viewer"));
 }
