@@ -19,13 +19,15 @@ gt7p_install() {
 # locales: the sources localedef makes the tests' decimal-comma locale from;
 # qt6-translations-l10n: Qt's own texts in Chinese, compiled in;
 # libkissfft-dev: the viewer's spectrum (its C++ header, for both systems);
-# xvfb: the viewer's tests on a 1024 x 768 X server.
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb"
+# xvfb: the viewer's tests on a 1024 x 768 X server;
+# fonts-arphic-uming: the Song-style CJK font for the window's "宋体", whose
+# metrics set the section's margins (the viewer's tests lay out with it).
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb fonts-arphic-uming"
 # The fuzz targets (clang's libFuzzer); the Qt for Windows build; the
 # Windows suite (mingw-w64, Wine, the installer's NSIS; libgtest-dev for the
 # Linux build its simulators come from, configured with its tests).
 GT7P_FUZZ_PACKAGES="cmake make clang-14 libclang-rt-14-dev libkissfft-dev"
 GT7P_QT_WINDOWS_PACKAGES="qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64 cmake ninja-build dpkg-dev perl python3"
 GT7P_WINDOWS_PACKAGES="g++ cmake make libgtest-dev g++-mingw-w64-x86-64 googletest wine wine64 locales qt6-base-dev qt6-translations-l10n libkissfft-dev xvfb x11-utils xdotool nsis python3"
-# A Song-style CJK font for the window's "宋体"; xdg-open for the help button.
-GT7P_RUN_PACKAGES="fonts-arphic-uming xdg-utils"
+# xdg-open for the help button (the font comes with the build packages).
+GT7P_RUN_PACKAGES="xdg-utils"
