@@ -77,21 +77,36 @@ class ViewerTest : public ::testing::Test {
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
     QApplication::sendEvent(view_.pnlSection, &event);
   }
-  // The pixel of trace i that holds the time `ms`.
+  // The pixel of trace i that holds the time `ms`: the time axis maps the
+  // view's span linearly onto the area's pixels.
   QPoint At(int trace, double ms) {
     view_.section();
     const view::SectionGeometry& g = view_.sectionGeometry();
-    const int t = int(std::floor(g.TimeToPixel(ms))), b = int(std::floor(g.Baseline(trace)));
+    const int pixels = g.timeDown ? g.height : g.width, start = g.timeDown ? g.top : g.left;
+    const int t = start + int(std::floor((ms - g.range.firstMs) / (g.range.lastMs - g.range.firstMs) * pixels));
+    const int b = int(std::floor(g.Baseline(trace)));
     return g.timeDown ? QPoint(b, t) : QPoint(t, b);
   }
-  // The record's sample nearest the time under the pixel, from the
-  // record's own whole-number times.
-  int64_t SampleUnder(QPoint p) {
+  // The time at the centre of a pixel, and a pixel's span of time.
+  double PixelMs(QPoint p) {
+    const view::SectionGeometry& g = view_.sectionGeometry();
+    const double along = g.timeDown ? p.y() + 0.5 - g.top : p.x() + 0.5 - g.left;
+    return g.range.firstMs + along / (g.timeDown ? g.height : g.width) * (g.range.lastMs - g.range.firstMs);
+  }
+  double PixelSpanMs() {
+    const view::SectionGeometry& g = view_.sectionGeometry();
+    return (g.range.lastMs - g.range.firstMs) / (g.timeDown ? g.height : g.width);
+  }
+  // Whether sample index k is a sample nearest the time under the pixel:
+  // within half an interval of it. Either of two samples equally near
+  // passes, so the check holds whichever way a layout's rounding falls.
+  ::testing::AssertionResult NearestUnder(int64_t k, QPoint p) {
     const SampleTimes times = RecordSampleTimes(view_.record().header);
-    const double centiUs = view_.sectionGeometry().TimeUnder(p.x(), p.y()) * 1e5;
-    int64_t k = std::max<int64_t>(0, static_cast<int64_t>((centiUs - times.firstCentiUs) / times.intervalCentiUs) - 1);
-    while (std::fabs(times.AtCentiUs(k + 1) - centiUs) < std::fabs(times.AtCentiUs(k) - centiUs)) ++k;
-    return k;
+    const double off = std::fabs(times.AtMs(k) - PixelMs(p)), half = times.intervalCentiUs / 2e5;
+    if (off <= half + 1e-9) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "sample index " << k << " at " << times.AtMs(k) << " ms lies " << off
+                                         << " ms from the pixel's " << PixelMs(p) << " ms (half an interval "
+                                         << half << ")";
   }
   QImage Grab() { return view_.pnlSection->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -235,17 +250,14 @@ TEST_F(ViewerTest, ReadoutAndMeasuringLine) {
       view_.ResetZoom();
       view_.ZoomTime(zoom, 2.0);
       SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()) + " zoom " + std::to_string(zoom));
-      // The pixel of 2.000 ms: its time within half a pixel of it.
+      // The pixel of 2.000 ms, and the sample the readout names there.
       const QPoint p = At(9, 2.0);
-      const view::SectionGeometry& g = view_.sectionGeometry();
-      const double pixelMs = (g.range.lastMs - g.range.firstMs) / g.TimePixels();
-      const double under = g.TimeUnder(p.x(), p.y());
-      EXPECT_LE(std::fabs(under - 2.0), pixelMs / 2 + 1e-9);
-      // The sample read out: within half a pixel of that time where a
-      // pixel spans an interval or more, within half an interval anyway.
-      const int64_t k = SampleUnder(p);
-      EXPECT_LE(std::fabs(times.AtMs(k) - under), std::min(pixelMs, 0.01) / 2 + 1e-9);
       const std::string text = view_.ReadoutAt(p.x(), p.y()).toStdString();
+      const size_t at = text.find("采样点 ");
+      ASSERT_NE(at, std::string::npos) << text;
+      const int64_t k = std::stoll(text.substr(at + std::strlen("采样点 "))) - 1;
+      EXPECT_TRUE(NearestUnder(k, p)) << text;
+      EXPECT_LE(std::fabs(times.AtMs(k) - 2.0), std::max(PixelSpanMs(), 0.01)) << text;
       const float value = record.channels[9].samples[static_cast<size_t>(k)];
       EXPECT_NE(text.find("时间 " + view::FixedText(times.AtMs(k), 3) + " ms  采样点 " + std::to_string(k + 1)),
                 std::string::npos) << text;
@@ -255,20 +267,28 @@ TEST_F(ViewerTest, ReadoutAndMeasuringLine) {
   EXPECT_TRUE(view_.ReadoutAt(2, 2).isEmpty());  // outside the traces
 
   // The measuring tool: trace 2 near 1 ms to trace 12 near 3 ms, each on
-  // its nearest sample, 10 m apart.
+  // its nearest sample (either of two equally near), 10 m apart.
   view_.ResetZoom();
   view_.actToolMeasure->trigger();
-  std::vector<double> ms;
-  for (const QPoint& q : {At(1, 1.0), At(11, 3.0)}) {
+  const QPoint from = At(1, 1.0), to = At(11, 3.0);
+  for (const QPoint& q : {from, to}) {
     Mouse(QEvent::MouseButtonPress, q);
     Mouse(QEvent::MouseButtonRelease, q);
-    ms.push_back(times.AtMs(SampleUnder(q)));
   }
-  const double dt = ms[1] - ms[0];
-  const view::SectionGeometry& g = view_.sectionGeometry();
-  EXPECT_NEAR(dt, 2, (g.range.lastMs - g.range.firstMs) / g.TimePixels() + 0.01);  // a pixel and an interval
   const std::string measure = view_.lblMeasure->text().toStdString();
-  EXPECT_NE(measure.find("Δt " + view::FixedText(dt, 3) + " ms"), std::string::npos) << measure;
+  std::vector<int64_t> nearFrom, nearTo;
+  for (int64_t k = 0; k < record.header.sampleCount; ++k) {
+    if (NearestUnder(k, from)) nearFrom.push_back(k);
+    if (NearestUnder(k, to)) nearTo.push_back(k);
+  }
+  double dt = 0;
+  int pairs = 0;
+  for (int64_t a : nearFrom)
+    for (int64_t b : nearTo)
+      if (measure.find("Δt " + view::FixedText(times.AtMs(b) - times.AtMs(a), 3) + " ms") != std::string::npos)
+        dt = times.AtMs(b) - times.AtMs(a), ++pairs;
+  ASSERT_GE(pairs, 1) << measure;
+  EXPECT_NEAR(dt, 2, PixelSpanMs() + 0.01);  // a pixel and an interval
   EXPECT_NE(measure.find("Δx 10.00 m"), std::string::npos) << measure;
   EXPECT_NE(measure.find("视速度 " + view::FixedText(10 / dt * 1000, 0) + " m/s"), std::string::npos) << measure;
   EXPECT_EQ(view_.markedTrace(), -1);
@@ -353,9 +373,9 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedProposedAndUndone) {
   const QPoint click = At(4, 1.5);
   Mouse(QEvent::MouseButtonPress, click);
   Mouse(QEvent::MouseButtonRelease, click);
-  const int32_t set = static_cast<int32_t>(SampleUnder(click) + 1);
+  const int32_t set = view_.firstBreaks()[4];
   EXPECT_NEAR(set, 167, 2);
-  EXPECT_EQ(view_.firstBreaks()[4], set);
+  EXPECT_TRUE(NearestUnder(set - 1, click));
   // Dragged along the trace: moved, even where the cursor strays off it.
   Mouse(QEvent::MouseButtonPress, click);
   const QPoint off = At(6, 2.0);
@@ -364,8 +384,8 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedProposedAndUndone) {
     QApplication::sendEvent(view_.pnlSection, &move);
   }
   Mouse(QEvent::MouseButtonRelease, off);
-  const int32_t moved = static_cast<int32_t>(SampleUnder(off) + 1);
-  EXPECT_EQ(view_.firstBreaks()[4], moved);
+  const int32_t moved = view_.firstBreaks()[4];
+  EXPECT_TRUE(NearestUnder(moved - 1, off));
   EXPECT_EQ(view_.firstBreaks()[6], 0);
   Mouse(QEvent::MouseButtonPress, At(4, 3.0), Qt::RightButton);
   EXPECT_EQ(view_.firstBreaks()[4], 0);
