@@ -47,12 +47,16 @@ std::vector<MinMax> DecimateSpan(const float* samples, size_t count, double firs
   if (count == 0 || columns <= 0 || !(last >= first)) return out;
   const double end = static_cast<double>(count - 1);
   // The line's value at a position within [0, end]; not finite next to a
-  // sample that is not.
+  // sample that is not. Worked out in double and kept between its two
+  // samples: in float, the difference of a huge sample and a small one
+  // rounds, and the line would pass the small one by that rounding.
   auto at = [&](double p) {
     const size_t i = static_cast<size_t>(p);
     if (static_cast<double>(i) == p) return samples[i];  // on a sample: the next one plays no part
-    const double f = p - static_cast<double>(i);
-    return static_cast<float>(samples[i] + f * (samples[i + 1] - samples[i]));
+    const double a = samples[i], b = samples[i + 1];
+    if (!std::isfinite(a) || !std::isfinite(b)) return static_cast<float>(a + b);  // not finite either
+    const double v = a + (p - static_cast<double>(i)) * (b - a);
+    return static_cast<float>(std::clamp(v, std::min(a, b), std::max(a, b)));
   };
   const double step = (last - first) / columns;
   for (int c = 0; c < columns; ++c) {

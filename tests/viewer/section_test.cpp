@@ -1,6 +1,8 @@
 // The section's computations, checked against values worked out by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <cmath>
 #include <filesystem>
@@ -92,6 +94,28 @@ TEST(Decimate, SamplesThatAreNotFiniteAreGaps) {
   EXPECT_FLOAT_EQ(PeakOf(s, 10), 8);
   const float bad[] = {nan, inf};
   EXPECT_TRUE(DecimateTrace(bad, 2, 1)[0].gap());
+}
+
+// A line between a huge sample and a small one never passes either end:
+// 1e34 and 3e29 differ by less than a float can hold, and a position a
+// hair short of the small sample must still give no more than it.
+TEST(Decimate, AHugeSampleBesideASmallOneStaysBetweenThem) {
+  const float small = 2.9765e29f, huge = -1.0059e34f;
+  for (const auto& pair : {std::array<float, 2>{huge, small}, std::array<float, 2>{small, huge},
+                           std::array<float, 2>{-huge, -small}, std::array<float, 2>{-small, -huge}}) {
+    const float lo = std::min(pair[0], pair[1]), hi = std::max(pair[0], pair[1]);
+    for (double last : {1.0, 1 - 1e-12, 1 - 1e-9, 0.999999})
+      for (int columns : {1, 2, 3, 7, 1000}) {
+        for (const MinMax& m : DecimateSpan(pair.data(), 2, 0, last, columns)) {
+          EXPECT_GE(m.min, lo) << pair[0] << " " << last << " " << columns;
+          EXPECT_LE(m.max, hi) << pair[0] << " " << last << " " << columns;
+        }
+        for (const MinMax& m : DecimateSpan(pair.data(), 2, 1 - last, 1, columns)) {
+          EXPECT_GE(m.min, lo) << pair[0] << " " << last << " " << columns;
+          EXPECT_LE(m.max, hi) << pair[0] << " " << last << " " << columns;
+        }
+      }
+  }
 }
 
 TEST(Decimate, ASpikeIsNeverLost) {
