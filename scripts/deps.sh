@@ -26,7 +26,7 @@ GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6
 # The fuzz targets (clang's libFuzzer); the Qt for Windows build; the
 # Windows suite (mingw-w64, Wine, the installer's NSIS; libgtest-dev for the
 # Linux build its simulators come from, configured with its tests).
-GT7P_FUZZ_PACKAGES="cmake make clang-14 libclang-rt-14-dev libkissfft-dev"
+GT7P_FUZZ_PACKAGES="cmake make clang-14 libclang-rt-14-dev libkissfft-dev python3"
 GT7P_QT_WINDOWS_PACKAGES="qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64 cmake ninja-build dpkg-dev perl python3"
 GT7P_WINDOWS_PACKAGES="g++ cmake make libgtest-dev g++-mingw-w64-x86-64 googletest wine wine64 locales qt6-base-dev qt6-translations-l10n libkissfft-dev xvfb x11-utils xdotool nsis python3"
 # xdg-open for the help button (the font comes with the build packages).

@@ -1,13 +1,26 @@
 #!/bin/sh
 # Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each for a bounded time from its
-# committed seeds (fuzz/corpus/TARGET); new inputs go to a scratch folder,
-# never into the checkout. A crash, a failed check, a leak, a time-out or
-# too much memory fails the run; libFuzzer keeps the input as crash-*,
-# timeout-* or oom-* in the scratch folder, whose path is printed.
-# usage: fuzz.sh [SECONDS_PER_TARGET]   (default 30; env GT7P_FUZZ_BUILD, default build-fuzz)
+# UndefinedBehaviorSanitizer) and runs them.
+#
+# fuzz.sh [SECONDS]: the random search, each target for SECONDS (default
+# 30) from its committed seeds (fuzz/corpus/TARGET); new inputs go to a
+# scratch folder, never into the checkout. A crash, a failed check, a
+# leak, a time-out or too much memory fails the run; libFuzzer keeps the
+# input as crash-*, timeout-* or oom-* in the scratch folder, whose path
+# is printed. Each run tries other inputs.
+#
+# fuzz.sh --fixed [COUNT]: each target over its seeds and COUNT (default
+# 3000) variants of them made the same way on every run
+# (fuzz/variants.py): what the test run does, so that its result never
+# depends on chance.
+# env GT7P_FUZZ_BUILD: the build folder (default build-fuzz).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
+fixed=false
+if [ "${1:-}" = --fixed ]; then
+  fixed=true
+  shift
+fi
 seconds=${1:-30}
 build=${GT7P_FUZZ_BUILD:-$top/build-fuzz}
 . "$top/scripts/deps.sh"
@@ -27,6 +40,11 @@ for program in "$build"/fuzz/fuzz_*; do
   target=${program##*/fuzz_}
   [ -d "$top/fuzz/corpus/$target" ] || { echo "fuzz_$target has no seeds in fuzz/corpus/$target"; status=1; }
 done
+if $fixed; then
+  echo "== each target over its seeds and ${1:-3000} fixed variants"
+  python3 "$top/fuzz/variants.py" "$build" "$top/fuzz/corpus" "${1:-3000}" || status=1
+  exit "$status"
+fi
 scratch=$(mktemp -d)
 kept=false
 for corpus in "$top"/fuzz/corpus/*/; do
