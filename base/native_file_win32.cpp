@@ -15,6 +15,40 @@ constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 std::error_code LastError() { return std::error_code(static_cast<int>(GetLastError()), std::system_category()); }
 
+// A virus scanner or the search indexer opens a new file for a moment
+// without sharing it; so may another program. A call that meets such a
+// holder is tried again every 50 ms for up to 2 s before it fails:
+// `attempt` gives true on success, else leaves the reason in
+// GetLastError(). With `replacing`, "access denied" counts as held too (a
+// file that is being deleted, or held while it is replaced).
+template <typename Attempt>
+bool Retrying(Attempt attempt, bool replacing = false) {
+  constexpr ULONGLONG kPatienceMs = 2000;
+  constexpr DWORD kPauseMs = 50;
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    if (attempt()) return true;
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      (replacing && error == ERROR_ACCESS_DENIED);
+    if (!held || GetTickCount64() - start >= kPatienceMs) {
+      SetLastError(error);
+      return false;
+    }
+    Sleep(kPauseMs);
+  }
+}
+
+// CreateFileW, tried again while another holds the file.
+HANDLE OpenHeld(const std::filesystem::path& path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  Retrying([&] {
+    file = CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  return file;
+}
+
 bool DeleteThere(const std::filesystem::path& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
@@ -33,8 +67,8 @@ void NativeFile::Fail() { error_ = LastError(); }
 bool NativeFile::CreateNew(const std::filesystem::path& path) {
   Close();
   // CREATE_NEW fails on any name that is taken; a reparse point is never followed.
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShare, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE file = OpenHeld(path, GENERIC_READ | GENERIC_WRITE | DELETE, kShare, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
   if (file == INVALID_HANDLE_VALUE) return Fail(), false;
   handle_ = reinterpret_cast<intptr_t>(file);
   path_ = path;
@@ -43,14 +77,15 @@ bool NativeFile::CreateNew(const std::filesystem::path& path) {
 }
 
 bool NativeFile::CreateReplacing(const std::filesystem::path& path) {
-  if (!DeleteThere(path)) return Fail(), false;
+  // No stale reason may pass for a holder: a folder at `path` fails at once.
+  if (!Retrying([&] { return SetLastError(ERROR_SUCCESS), DeleteThere(path); }, true)) return Fail(), false;
   return CreateNew(path);
 }
 
 bool NativeFile::OpenRead(const std::filesystem::path& path) {
   Close();
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = OpenHeld(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (file == INVALID_HANDLE_VALUE) return Fail(), false;
   handle_ = reinterpret_cast<intptr_t>(file);
   path_ = path;
@@ -121,12 +156,13 @@ void NativeFile::RemoveAndClose() {
   handle_ = kNone;
 }
 
+// Not tried again: a file held is one in use, which stays.
 bool NativeFile::RemoveUnused(const std::filesystem::path& path) { return DeleteThere(path); }
 
 std::error_code NativeFile::Rename(const std::filesystem::path& from, const std::filesystem::path& to, bool replace,
                                    bool durable) {
   const DWORD flags = (replace ? MOVEFILE_REPLACE_EXISTING : 0) | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-  if (MoveFileExW(from.c_str(), to.c_str(), flags)) return std::error_code();
+  if (Retrying([&] { return MoveFileExW(from.c_str(), to.c_str(), flags) != 0; }, replace)) return std::error_code();
   const DWORD error = GetLastError();
   if (!replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
     return std::make_error_code(std::errc::file_exists);
@@ -134,8 +170,8 @@ std::error_code NativeFile::Rename(const std::filesystem::path& from, const std:
 }
 
 std::error_code NativeFile::FlushToDisk(const std::filesystem::path& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE file = OpenHeld(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
   if (file == INVALID_HANDLE_VALUE) return LastError();
   std::error_code error;
   if (!FlushFileBuffers(file)) error = LastError();

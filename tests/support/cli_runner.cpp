@@ -1,5 +1,8 @@
 #include "tests/support/cli_runner.h"
 
+#include <atomic>
+#include <random>
+
 #include "tests/support/files.h"
 
 namespace gt7p {
@@ -17,6 +20,12 @@ std::string TakeFile(const std::filesystem::path& path) {
   std::error_code ec;
   std::filesystem::remove(path, ec);
   return text;
+}
+
+std::filesystem::path StderrFileIn(const std::filesystem::path& dir) {
+  static std::atomic<unsigned> runs{0};
+  static const unsigned long long process = std::random_device()();
+  return dir / (".stderr-" + std::to_string(process % 1000000000) + "-" + std::to_string(++runs));
 }
 
 }  // namespace test

@@ -21,9 +21,13 @@ std::string ShellQuote(const std::string& word);
 CliResult RunCliIn(const std::filesystem::path& dir, const std::filesystem::path& cli, const std::string& args);
 
 // Shared by the platform files (cli_runner.cpp): all of a pipe's output;
-// the text of the file that stderr went to, the file then removed.
+// the text of the file that stderr went to, the file then removed; the
+// name of that file.
 std::string ReadPipe(FILE* pipe);
 std::string TakeFile(const std::filesystem::path& path);
+// A name in `dir` for one run's stderr, used by no other run (tests run
+// side by side, and a file just written may still be held for a moment).
+std::filesystem::path StderrFileIn(const std::filesystem::path& dir);
 
 }  // namespace test
 }  // namespace gt7p

@@ -10,7 +10,7 @@ namespace test {
 std::string ShellQuote(const std::string& word) { return "'" + word + "'"; }
 
 CliResult RunCliIn(const std::filesystem::path& dir, const std::filesystem::path& cli, const std::string& args) {
-  const std::filesystem::path err = dir / ".stderr";
+  const std::filesystem::path err = StderrFileIn(dir);
   const std::string command = "cd " + ShellQuote(dir.string()) + " && " + ShellQuote(cli.string()) + " " + args +
                               " 2>" + ShellQuote(err.string());
   CliResult r;

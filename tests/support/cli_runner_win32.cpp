@@ -20,7 +20,7 @@ std::wstring Wide(const std::string& utf8) {
 std::string ShellQuote(const std::string& word) { return "\"" + word + "\""; }
 
 CliResult RunCliIn(const std::filesystem::path& dir, const std::filesystem::path& cli, const std::string& args) {
-  const std::filesystem::path err = dir / ".stderr";
+  const std::filesystem::path err = StderrFileIn(dir);
   // The wide pipe: a narrow one would pass the words in the ANSI code page.
   const std::wstring command = L"cd /d \"" + dir.wstring() + L"\" && \"" + cli.wstring() + L"\" " + Wide(args) +
                                L" 2>\"" + err.wstring() + L"\"";

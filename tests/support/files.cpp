@@ -1,10 +1,14 @@
 #include "tests/support/files.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <thread>
+
+#include "base/native_file.h"
 
 namespace gt7p {
 namespace test {
@@ -34,12 +38,31 @@ size_t TempDir::Count() const {
   return static_cast<size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
 }
 
+// Through the product's own file: on Windows it waits out a moment's
+// holder (a scanner, the indexer, a program just ending) as the product does.
 std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  NativeFile in;
+  if (!in.OpenRead(path)) return std::string();
+  std::string text;
+  char buf[65536];
+  for (size_t n; (n = in.Read(buf, sizeof buf)) > 0;) text.append(buf, n);
+  return text;
 }
 
-void WriteFile(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+// Into the file at `path` as it is (a link followed, as any writer does);
+// an open that fails is tried again every 50 ms for up to 2 s, for a
+// moment's holder on Windows.
+void WriteFile(const fs::path& path, const std::string& content) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (;;) {
+    std::ofstream out(path, std::ios::binary);
+    if (out.is_open() || std::chrono::steady_clock::now() >= until) {
+      out << content;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
 
 bool Exists(const fs::path& path) {
   std::error_code ec;
