@@ -20,10 +20,12 @@ std::string Utf8ToCp936(const std::string& utf8);
 // text shown stands for one text only. Those are control characters (no
 // name can move the cursor or break a line or a column), "\" ("A\x41B" is
 // not "AAB"; the trail byte of a double-byte character stays as it is),
-// and every byte that doesn't come back from UTF-8 as it was: 80h-FFh
-// standing alone, the lead byte of a pair that names no character and its
-// trail byte unless that is ASCII ("A\xA2B"; "A\xA2\xABB" keeps its "B",
-// which "\xAB" would take into a character; "A\xFFB" is not "A\xA2B").
+// and every byte that doesn't come back from UTF-8 as it was, or only as a
+// private-use character no font shows (and the systems map differently):
+// 80h-FFh standing alone, the lead byte of a pair that names no such
+// character and its trail byte unless that is ASCII ("A\xA2B"; "A\xA2\xABB"
+// keeps its "B", which "\xAB" would take into a character; "A\xFFB" is not
+// "A\xA2B").
 std::string ShownText(const std::string& cp936);
 // The "\xHH" of ShownText back as bytes, for a text typed as it was shown;
 // double-byte characters are taken whole.

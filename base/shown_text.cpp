@@ -6,12 +6,22 @@
 namespace gt7p {
 namespace {
 
+// A character of the private use area (U+E000 to U+F8FF) in UTF-8: no
+// font shows it, and the systems map the code page's user-defined pairs
+// and single bytes there differently, or not at all.
+bool PrivateUse(const std::string& utf8) {
+  const auto lead = static_cast<unsigned char>(utf8[0]);
+  return utf8.size() == 3 && (lead == 0xEE || (lead == 0xEF && static_cast<unsigned char>(utf8[1]) <= 0xA3));
+}
+
 // Whether the character of `length` bytes at `at` comes back from UTF-8
-// as the same bytes.
+// as the same bytes, as a character every system shows alike: an ASCII
+// byte, or a pair; a byte of 80h or above alone never is.
 bool Convertible(const std::string& text, size_t at, size_t length) {
-  if (length == 1 && static_cast<unsigned char>(text[at]) < 0x80) return true;
+  if (length == 1) return static_cast<unsigned char>(text[at]) < 0x80;
   const std::string character = text.substr(at, length);
-  return Utf8ToCp936(Cp936ToUtf8(character)) == character;
+  const std::string utf8 = Cp936ToUtf8(character);
+  return !PrivateUse(utf8) && Utf8ToCp936(utf8) == character;
 }
 
 void AppendEscaped(std::string& out, const std::string& bytes) {
