@@ -78,51 +78,27 @@ int ReportFailure(const Error& failure) {
 
 namespace {
 
-// Control characters and "\" as "\xHH". `doubleByte`: the text is code page
-// 936, whose characters are kept whole; a lead byte without its trail byte
-// is escaped too, or it would take the next escape's "\" for one. Otherwise
-// UTF-8, where no byte of a multi-byte character is below 80h. `keep`: a
-// byte shown as it stands all the same (a path's separator).
-std::string Escape(const std::string& text, bool doubleByte, char keep) {
+// A path's text (UTF-8, where no byte of a multi-byte character is below
+// 80h) with control characters and "\\" as "\\xHH", as ShownText shows
+// them; `keep` is shown as it stands all the same (a path's separator).
+std::string EscapePath(const std::string& text, char keep) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (doubleByte && WholeCharLength(text, i) == 2) {
-      out += text.substr(i++, 2);
-    } else if (byte < 0x20 || byte == 0x7F || (text[i] == '\\' && text[i] != keep) ||
-               (doubleByte && IsLeadByte(byte))) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || (c == '\\' && c != keep))
       out += "\\x" + HexDigits(byte, 2);
-    } else {
-      out += text[i];
-    }
+    else
+      out += c;
   }
   return out;
 }
 
 }  // namespace
 
-std::string EscapeControls(const std::string& text) { return Escape(text, true, '\0'); }
-
-std::string UnescapeControls(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (WholeCharLength(text, i) == 2) {
-      out += text.substr(i++, 2);
-    } else if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 &&
-               HexDigitValue(text[i + 3]) >= 0) {
-      out += static_cast<char>(HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]));
-      i += 3;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 // A "\" that separates folders (Windows) stays; one in a name (POSIX) can't
 // pass for the start of an escape.
 void PrintPath(std::ostream& out, const std::filesystem::path& path) {
-  out << Escape(Utf8FromPath(path), false, static_cast<char>(std::filesystem::path::preferred_separator));
+  out << EscapePath(Utf8FromPath(path), static_cast<char>(std::filesystem::path::preferred_separator));
 }
 
 std::string CoreText(const std::string& utf8) { return Utf8ToCp936(utf8); }

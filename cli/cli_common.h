@@ -50,16 +50,6 @@ int ReportFailure(const std::string& cp936Message);
 // The same for an Error; a WriteError with the system's reason after it.
 int ReportFailure(const Error& failure);
 
-// A code page 936 text from the instrument (or a file) for the terminal:
-// control characters as "\xHH", so that no name can move the cursor, clear
-// the screen or break a line or a column, and "\" as "\x5C", so that every
-// text shown stands for one text only ("A\x41B" is not "AAB"). A "\" that
-// is the trail byte of a double-byte character stays as it is.
-std::string EscapeControls(const std::string& text);
-// The "\xHH" of EscapeControls back as bytes, for names typed as `list`
-// shows them; double-byte characters are taken whole.
-std::string UnescapeControls(const std::string& text);
-
 // A path on a stream exactly (UTF-8), control characters escaped, and "\"
 // where it is no folder separator (a POSIX name may hold one).
 void PrintPath(std::ostream& out, const std::filesystem::path& path);

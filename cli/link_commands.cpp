@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "base/cp936.h"
@@ -45,7 +46,8 @@ std::string ListUsage() {
                      "                     [--columns default|all|I,J,...]\n"
                      "Reads the directory of the instrument memory (or of its card with --card).\n"
                      "Prints a caption line, then one line per file; cells are separated by tabs,\n"
-                     "control characters and \"\\\" in them shown as \\xHH.\n") +
+                     "control characters, \"\\\" and bytes code page 936 can't show in them\n"
+                     "shown as \\xHH.\n") +
          LinkOptions() + "  --columns     the default fields, all 54, or these field numbers\n";
 }
 
@@ -55,8 +57,12 @@ std::string GetUsage() {
          "                    (--all | NAME...)\n"
          "Fetches files from the instrument and converts them as the save command does,\n"
          "into DIR (default \".\", made when missing). NAME as `list` shows it (\\xHH\n"
-         "for a control character or \"\\\"), or trimmed (AB.DAT). An existing file\n"
-         "is skipped unless --overwrite. Prints one line per file: PATH<TAB>outcome.\n"
+         "for a control character, \"\\\" or a byte code page 936 can't show), or trimmed\n"
+         "(AB.DAT), matched against the directory. An existing file is skipped unless\n"
+         "--overwrite. Prints one line per name: PATH<TAB>outcome; a name the directory\n"
+         "doesn't hold (仪器上没有此文件), holds twice (名称不唯一) or whose file fails\n"
+         "(its message) is not saved, the rest are still tried, and the exit status is 1.\n"
+         "A dead line, a full disk or Ctrl-C end the run at once.\n"
          "A file whose name maps to the output file of another one fetched before it\n"
          "(AB/.DAT and AB_.DAT, XY.DAT and XY.BAK) is not saved (重名未保存), and the\n"
          "exit status is 1.\n" +
@@ -84,7 +90,7 @@ class TerminalUi : public ListingUi {
     while (!end->WaitFor(std::chrono::milliseconds(250))) {
       progress.Update(end->Received(), end->Declared(), std::chrono::duration<double>(Clock::now() - start).count());
       if (progress.Received() == 0) continue;
-      std::fprintf(stderr, "\r\033[K%s", Cp936ToUtf8(EscapeControls(TerminalProgressLine(progressLabel, progress))).c_str());
+      std::fprintf(stderr, "\r\033[K%s", Cp936ToUtf8(ShownText(TerminalProgressLine(progressLabel, progress))).c_str());
       shown = true;
     }
     if (shown) std::fputs("\r\033[K", stderr);
@@ -136,7 +142,7 @@ void FindPort(InstrumentLink& link, InstrumentUi& ui, PortOptions& o) {
   probe.portName = AutoDetectPortName();
   PortDetection detection;
   o.port = ResolveAutoDetect(probe, link, ui, DetectionCandidates(o.named, ListSerialPorts()), &detection).portName;
-  if (!o.quiet) std::cerr << Cp936ToUtf8(EscapeControls(Utf8ToCp936("自动检测：") + DetectionReport(detection))) << "\n";
+  if (!o.quiet) std::cerr << Cp936ToUtf8(ShownText(Utf8ToCp936("自动检测：") + DetectionReport(detection))) << "\n";
 }
 
 // The group-0 fields that --columns shows, by position.
@@ -188,7 +194,7 @@ bool ReadDirectory(InstrumentLink& link, TerminalUi& ui, LinkSettings& settings,
 
 void PrintCells(const std::vector<std::string>& cells) {
   std::string line;
-  for (size_t i = 0; i < cells.size(); ++i) line += (i > 0 ? "\t" : "") + EscapeControls(cells[i]);
+  for (size_t i = 0; i < cells.size(); ++i) line += (i > 0 ? "\t" : "") + ShownText(cells[i]);
   PrintText(std::cout, line + "\n");
 }
 
@@ -232,20 +238,81 @@ LinkSettings TransferSettings(const PortOptions& o) {
   return settings;
 }
 
-// The names as the save loop's rows: one line on stdout per file,
-// PATH<TAB>outcome, as each is done.
+// A requested name that names no file of the directory.
+const std::string& UnservedText() {
+  static const std::string text = Utf8ToCp936("仪器上没有此文件");
+  return text;
+}
+
+// The names as the save loop's rows: one line on stdout per requested
+// name, PATH<TAB>outcome, as each is done. A row with a failure of its own
+// (a name the directory doesn't hold, or holds twice) is passed over with
+// that outcome; a failed transfer or conversion gives its message, and the
+// rest are tried while `goesOn` says the line still answers.
 class PrintedNames : public CaptionRows {
  public:
-  using CaptionRows::CaptionRows;
+  PrintedNames(std::vector<std::string> captions, std::vector<std::string> rowFailures,
+               const std::filesystem::path& dest, const OutputFormat& format,
+               std::function<bool(const Error&)> goesOn)
+      : CaptionRows(std::move(captions), dest),
+        rowFailures_(std::move(rowFailures)),
+        format_(format),
+        goesOn_(std::move(goesOn)) {}
+  bool SelectedFileRow(RowId id, std::string& caption) const override {
+    if (id < rowFailures_.size() && !rowFailures_[id].empty()) {
+      PrintLine(OutputPath(DestFolder(), Caption(id), format_), rowFailures_[id]);
+      failed_ = true;
+      return false;
+    }
+    return CaptionRows::SelectedFileRow(id, caption);
+  }
   void PortNotOpened(RowId) override { throw Error(ConnectFailed()); }
   void FileDone(RowId id, const SavedFile& saved) override {
-    PrintPath(std::cout, saved.path);
-    PrintText(std::cout, "\t" + SaveOutcomeText(saved.outcome) + "\n");
-    std::cout.flush();
+    PrintLine(saved.path, SaveOutcomeText(saved.outcome));
     if (saved.outcome == SaveOutcome::kSameName) sameName.push_back({Caption(id), saved});
   }
+  bool GoOnAfter(RowId, const SavedFile& saved, const Error& failure) override {
+    if (!goesOn_(failure)) return false;
+    PrintLine(saved.path, *failure.message() ? std::string(failure.message()) : UnservedText());
+    failed_ = true;
+    return true;
+  }
+  // A name not saved for a failure of its own (not for its output's name).
+  bool failed() const { return failed_; }
   std::vector<std::pair<std::string, SavedFile>> sameName;  // the files not saved for their names
+
+ private:
+  static void PrintLine(const std::filesystem::path& path, const std::string& outcome) {
+    PrintPath(std::cout, path);
+    PrintText(std::cout, "\t" + outcome + "\n");
+    std::cout.flush();
+  }
+  const std::vector<std::string> rowFailures_;
+  const OutputFormat& format_;
+  const std::function<bool(const Error&)> goesOn_;
+  mutable bool failed_ = false;  // the loop asks for each row once, in order
 };
+
+// The directory's captions for the typed names (as `list` shows them, or
+// trimmed: "AB.DAT"), and for each name that matches no caption or more
+// than one its failure, "仪器上没有此文件" or "名称不唯一", its caption the
+// name itself.
+void MatchNames(const std::vector<std::string>& typed, const DirectoryList& directory,
+                std::vector<std::string>& captions, std::vector<std::string>& failures) {
+  static const std::string kNotUnique = Utf8ToCp936("名称不唯一");
+  for (const std::string& word : typed) {
+    const std::string name = TextFromShown(CoreText(word));
+    size_t matches = 0;
+    std::string caption = name;
+    for (const auto& row : directory.rows) {
+      if (row.empty() || (row.front() != name && FileNameFromCaption(row.front()) != name)) continue;
+      ++matches;
+      caption = row.front();
+    }
+    captions.push_back(matches == 1 ? caption : name);
+    failures.push_back(matches == 1 ? std::string() : matches == 0 ? UnservedText() : kNotUnique);
+  }
+}
 
 // The instrument, with each transfer's progress on a terminal.
 class LinkProgressSource : public LinkFileSource {
@@ -265,7 +332,7 @@ class LinkProgressSource : public LinkFileSource {
 // On stderr, which files were not saved for the name of an earlier one.
 void ReportSameNames(const std::vector<std::pair<std::string, SavedFile>>& sameName) {
   for (const auto& [caption, saved] : sameName) {
-    std::cerr << Cp936ToUtf8(EscapeControls(FileNameFromCaption(caption) + Utf8ToCp936(" 与 ") +
+    std::cerr << Cp936ToUtf8(ShownText(FileNameFromCaption(caption) + Utf8ToCp936(" 与 ") +
                                             FileNameFromCaption(saved.sameNameAs) +
                                             Utf8ToCp936(" 的输出文件同名，未保存：")));
     PrintPath(std::cerr, saved.path);
@@ -322,21 +389,34 @@ int RunGet(const std::vector<std::string>& words) {
   LinkSettings settings = TransferSettings(o.port);
   ui.commSettings = DirectorySettings(o.port, ShownFields("default"));
 
-  std::vector<std::string> names;
+  // Names are matched against the directory, so each is fetched by its
+  // entry's own caption.
+  if (!ReadDirectory(link, ui, settings, o.port)) return ReportFailure(ConnectFailed());
+  std::vector<std::string> captions, failures;
   if (o.all) {
-    if (!ReadDirectory(link, ui, settings, o.port)) return ReportFailure(ConnectFailed());
-    for (const auto& row : ui.list.rows) names.push_back(row.front());
+    for (const auto& row : ui.list.rows) captions.push_back(row.front());
   } else {
-    for (const std::string& name : o.names) names.push_back(UnescapeControls(CoreText(name)));
+    MatchNames(o.names, ui.list, captions, failures);
   }
 
+  static const std::string kCardVersionError = Utf8ToCp936("读COMMEM卡版本号错误！"),
+                           kVersionError = Utf8ToCp936("读版本号错误！");
+  // A file the instrument failed to give, or that could not be converted,
+  // ends only its own line; a line that is gone or no longer answers as the
+  // instrument, a full disk and Ctrl-C end the run.
+  const auto goesOn = [&link](const Error& failure) {
+    if (dynamic_cast<const Aborted*>(&failure) || dynamic_cast<const WriteError*>(&failure)) return false;
+    return !link.LineGone() && !link.RanOn() && failure.message() != kCardVersionError &&
+           failure.message() != kVersionError;
+  };
   LinkProgressSource source(link, ui, settings, ShowProgress(o.port));
-  PrintedNames list(names, o.dest);
+  PrintedNames list(captions, failures, o.dest, *o.format, goesOn);
   SaveJob job;
   job.format = o.format;
   job.saveChoice = o.saveChoice;
   SaveSelectedFiles(source, list, job);
   ReportSameNames(list.sameName);
+  if (list.failed()) return kExitFailed;
   return list.sameName.empty() ? kExitOk : kExitFailed;
 }
 

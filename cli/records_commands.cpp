@@ -49,7 +49,7 @@ const char kSampleUsage[] =
     "another channel count (1-65535) or sample count (1-65535).\n";
 
 void PrintFieldLines(const std::vector<FieldLine>& lines) {
-  for (const FieldLine& line : lines) PrintText(std::cout, line.name + "\t" + EscapeControls(line.value) + "\n");
+  for (const FieldLine& line : lines) PrintText(std::cout, line.name + "\t" + ShownText(line.value) + "\n");
 }
 
 }  // namespace

@@ -4,13 +4,14 @@
 // choosing the shown columns ("0" the defaults, "1" all, else only the
 // name), then the reply. A reply is either no directory (Error
 // "无法提取目录信息！") or a list of whole rows; a name always gives a
-// command of hex digit pairs and a path that stays in the destination
-// folder.
+// command of hex digit pairs, a shown text that gives it back, and a path
+// that stays in the destination folder.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_names.h"
 #include "base/text.h"
@@ -52,6 +53,10 @@ void CheckSafe(const std::string& name, gt7p::FileNameRules rules) {
 void CheckName(const std::string& caption) {
   const std::string command = gt7p::FileNameCommand(caption);
   FUZZ_CHECK(command.size() >= 22 && command.size() % 2 == 0);
+  // The name as shown gives the caption back, in text the code page carries.
+  const std::string shown = gt7p::ShownText(caption);
+  FUZZ_CHECK(gt7p::TextFromShown(shown) == caption);
+  FUZZ_CHECK(gt7p::Utf8ToCp936(gt7p::Cp936ToUtf8(shown)) == shown);
   for (char c : command) FUZZ_CHECK(gt7p::HexDigitValue(c) >= 0 && gt7p::UpperAscii(c) == c);
   const std::string name = gt7p::FileNameFromCaption(caption);
   for (gt7p::FileNameRules rules : {gt7p::FileNameRules::kPosix, gt7p::FileNameRules::kWindows})

@@ -101,7 +101,7 @@ std::optional<InstrumentDirectory> ReadDirectory(InstrumentLink& link, Instrumen
   return directory;
 }
 
-// Part of a name from the last "." after the last "\" or ":". Not
+// Part of a name from the last "." after the last "\\" or ":". Not
 // ChangeFileExt's rule: a name from the instrument is no path, and "/" is
 // a byte of it like any other.
 size_t ExtensionStart(const std::string& name) {
@@ -110,6 +110,10 @@ size_t ExtensionStart(const std::string& name) {
   if (dot == std::string::npos || (delimiter != std::string::npos && dot < delimiter)) return name.size();
   return dot;
 }
+
+// A list caption: 8 name bytes, ".", 3 extension bytes, whatever bytes
+// they are.
+bool IsCaption(const std::string& name) { return name.size() == 12 && name[8] == '.'; }
 
 std::string PaddedHex(const std::string& bytes, size_t digits) {
   std::string hex = BytesToHex(bytes);
@@ -167,6 +171,9 @@ ProbeOutcome ProbeInstrument(InstrumentLink& link, InstrumentUi& ui, const std::
 }
 
 std::string FileNameCommand(const std::string& fileName) {
+  // A caption's parts stand at fixed places: a "." or "\\" inside the
+  // extension ("AB      .D.T") is part of it, never where it starts.
+  if (IsCaption(fileName)) return PaddedHex(Trim(fileName.substr(0, 8)), 16) + PaddedHex(Trim(fileName.substr(9)), 6);
   const size_t extStart = ExtensionStart(fileName);
   const std::string name = Trim(fileName.substr(0, extStart).substr(0, 8));
   const std::string ext = Trim(ReplaceAll(fileName.substr(extStart), ".", ""));

@@ -84,8 +84,11 @@ std::optional<InstrumentDirectory> ExchangeWithInstrument(InstrumentLink& link, 
                                                           const std::filesystem::path& destPath, bool listMode);
 
 // The 22-digit file-name command for a name as the list shows it
-// ("AB      .DAT" or "AB.DAT"): the name's first 8 bytes and the extension,
-// each trimmed, as hex digit pairs padded with "0" to 16 and 6 digits.
+// ("AB      .DAT"): its bytes 0-7 and 9-11, each trimmed, as hex digit
+// pairs padded with "0" to 16 and 6 digits; the caption's places hold
+// whatever bytes they hold ("AB      .D.T" asks for "AB" and "D.T"). Any
+// other text ("AB.DAT") is cut at the last "." after the last "\" or ":"
+// into name (its first 8 bytes) and extension (without its "."s).
 std::string FileNameCommand(const std::string& fileName);
 
 // The cache file's name.

@@ -1,8 +1,11 @@
 #include "records/export_values.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "base/cp936.h"
+#include "base/error.h"
 #include "base/text.h"
 #include "records/field_ids.h"
 
@@ -92,6 +95,31 @@ int32_t FieldRecordNumber(const RecordHeader& header) {
   size_t start = name.size();
   while (start > 0 && name[start - 1] >= '0' && name[start - 1] <= '9' && name.size() - start < 9) --start;
   return start == name.size() ? 0 : StrToIntDef(name.substr(start), 0);
+}
+
+namespace {
+
+bool ExportableInterval(double us) { return us >= kLeastExportIntervalUs && us <= kMostExportIntervalUs; }  // not NaN
+
+// The interval to single precision's 7 digits, "." as the point: a QFX or
+// ESP file's float as it was meant ("-3", not "-3.00000002607703").
+std::string IntervalText(double us) {
+  char buf[40];
+  const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, us, std::chars_format::general, 7);
+  return std::string(buf, r.ptr);
+}
+
+}  // namespace
+
+void RequireExportableInterval(const RecordHeader& header) {
+  // The field may read well where the file's float does not (one beyond its
+  // digits reads 0): both must, the float to the field's hundredths.
+  const bool heldFits = ExportableInterval(std::round(header.heldIntervalUs * 100) / 100);
+  if (heldFits && ExportableInterval(header.intervalUs)) return;
+  const double named = heldFits ? header.intervalUs : header.heldIntervalUs;
+  throw Error(Utf8ToCp936("采样间隔为 ") + IntervalText(named) + Utf8ToCp936(" μs，无法导出：须在 ") +
+              FormatNumber15(kLeastExportIntervalUs) + Utf8ToCp936(" 至 ") + FormatNumber15(kMostExportIntervalUs) +
+              Utf8ToCp936(" μs 之间！"));
 }
 
 int32_t HeaderNumber(const RecordHeader& header, int fieldId) { return Whole(header.headerRecord, fieldId); }

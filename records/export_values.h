@@ -42,6 +42,14 @@ SurveyClock SurveyClockOf(const RecordHeader& header);
 // one. At most 9 digits are read.
 int32_t FieldRecordNumber(const RecordHeader& header);
 
+// Error "采样间隔为 X μs，无法导出：须在 0.01 至 65535 μs 之间！" for a
+// sample interval, as the field renders it or as the file holds it
+// (RecordHeader::heldIntervalUs), that is not a number, infinite, or
+// outside that range (X as the file holds it: "nan", "inf", "-3",
+// "3e+38"): both exports refuse such a record before they write anything.
+constexpr double kLeastExportIntervalUs = 0.01, kMostExportIntervalUs = 65535;
+void RequireExportableInterval(const RecordHeader& header);
+
 // A file-header field read as a whole number (0 when it is none).
 int32_t HeaderNumber(const RecordHeader& header, int fieldId);
 

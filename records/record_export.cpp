@@ -174,6 +174,7 @@ std::vector<std::pair<std::string, std::string>> SurveySummary(const RecordHeade
 
 void WriteSeg2(RecordReader& reader, const std::filesystem::path& path) {
   const RecordHeader& header = reader.header();
+  RequireExportableInterval(header);
   const int32_t traces = header.channelCount;
   if (traces > kMaxTraces)
     throw Error(Utf8ToCp936("SEG-2 文件最多 ") + std::to_string(kMaxTraces) + Utf8ToCp936(" 道，本记录有 ") +

@@ -15,7 +15,7 @@
 // interval that is no whole number of microseconds leaves them 0). The time
 // of the first sample goes into trace bytes 109-110 with the time scalar of
 // bytes 215-216 (1, or a divisor 10 to 10000, or a multiplier 10 to 10000);
-// a time that no scalar holds exactly, and an interval of 0, are refused.
+// a time that no scalar holds exactly is refused.
 // Geometry per trace: the source-receiver distance in whole metres
 // (37-40), exactly as group X (81-84, source X 0) with the coordinate
 // scalar (71-72); the elevation (41-44, scalar 69-70); stack count, gain
@@ -32,7 +32,9 @@
 // writes through WriteBeside) and throw Error with the system's message:
 // the reader's failures, "无法创建文件！", WriteError for a write that
 // failed, and their own message, naming the limit and SEG-2 where SEG-Y
-// can't, for a record the format can't hold. A refused record is refused
+// can't, for a record the format can't hold. Both refuse a sample interval
+// that is not a number from 0.01 to 65535 μs, naming it ("采样间隔为 nan μs，
+// 无法导出：须在 0.01 至 65535 μs 之间！"). A refused record is refused
 // before anything is written.
 #pragma once
 

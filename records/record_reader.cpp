@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "base/cp936.h"
 #include "base/error.h"
@@ -108,6 +109,15 @@ double NumberAt(const std::string& kind, const unsigned char* p) {
     default:
       return 0;
   }
+}
+
+// The interval's float of milliseconds in a layout's header block, if the
+// layout holds one.
+std::optional<float> HeldIntervalMs(const std::vector<LayoutEntry>& fields, const char* block) {
+  for (const LayoutEntry& f : fields)
+    if (f.index == kEntryInterval && f.mode == 'N' && f.sourceKind == "H")
+      return FloatAt(reinterpret_cast<const unsigned char*>(block + f.offset));
+  return std::nullopt;
 }
 
 // Gives back, into `record`, the source digits of the entries of one group
@@ -242,6 +252,7 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   // The named entries of any layout name the fields that the counts and
   // times come from.
   const std::vector<LayoutEntry>& sources = (layout_ ? *layout_ : *QfxFormat().layout).header;
+  std::optional<float> heldIntervalMs;
   if (layout_) {
     const int32_t headerBytes = layout_->headerSize;
     std::vector<char> block(static_cast<size_t>(headerBytes));
@@ -249,6 +260,7 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
     in_.read(block.data(), headerBytes);
     if (in_.gcount() != headerBytes) throw Error(Incomplete());
     const auto recovered = RecoverSource(layout_->header, block.data(), true, header_.headerRecord);
+    heldIntervalMs = HeldIntervalMs(layout_->header, block.data());
     header_.headerHeld = HeldFields(HeaderGroupZeroFields(), &recovered);
     std::string probe(kChannelHeaderChars, '0');
     std::vector<char> zeros(static_cast<size_t>(layout_->channelHeaderSize));
@@ -277,6 +289,7 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   header_.preTriggerCount = StrToIntDef(SourceValue(sources, kEntryPreTrigger, record), 0);
   header_.intervalUs = NumberOrZero(SourceValue(sources, kEntryInterval, record));
   header_.sampleDelayUs = NumberOrZero(SourceValue(sources, kEntryDelay, record));
+  header_.heldIntervalUs = heldIntervalMs ? static_cast<double>(*heldIntervalMs) * 1000 : header_.intervalUs;
   if (wholeFile && (header_.channelCount <= 0 || header_.sampleCount <= 0))
     throw Error(Utf8ToCp936("道数或采样点数为零！"));
 

@@ -47,6 +47,11 @@ struct RecordHeader {
   int32_t sampleCount = 0;
   int32_t preTriggerCount = 0;
   double intervalUs = 0;     // as the field renders it, not single-precision rounded
+  // The interval as the file holds it: intervalUs for a raw file; a QFX or
+  // ESP file's float of milliseconds in microseconds, which may be anything
+  // (NaN, infinite, negative, beyond what the field renders, which then
+  // reads 0).
+  double heldIntervalUs = 0;
   double sampleDelayUs = 0;
   uint64_t fileSize = 0;
   uint64_t declaredSize = 0;  // what the header declares the file's size to be

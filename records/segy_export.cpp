@@ -139,10 +139,7 @@ SegyPlan SegyPlanOf(const RecordHeader& header) {
   plan.times = RecordSampleTimes(header);
   plan.samples = header.sampleCount;
   plan.traces = header.channelCount;
-  const int64_t interval = plan.times.intervalCentiUs;
-  if (interval <= 0)
-    throw Error(Utf8ToCp936("采样间隔为 ") + CentiUsAsUs(interval) + Utf8ToCp936(" μs，SEG-Y 文件无法表示") +
-                RefusalSuffix());
+  const int64_t interval = plan.times.intervalCentiUs;  // at least 1: RequireExportableInterval
   const bool wholeUs = interval % 100 == 0;
   plan.revision2 = !wholeUs || interval / 100 > kMaxSigned16 || plan.samples > kMaxSigned16 ||
                    plan.traces > kMaxSigned16;
@@ -319,6 +316,7 @@ void BigEndianFloats(const std::vector<float>& samples, char* out) {
 
 void WriteSegy(RecordReader& reader, const std::filesystem::path& path) {
   const RecordHeader& header = reader.header();
+  RequireExportableInterval(header);
   const SegyPlan plan = SegyPlanOf(header);
   const uint64_t traceBytes = kTraceHeaderBytes + 4ull * static_cast<uint64_t>(plan.samples);
   OutputWriter out(path, kFileHeaderBytes + static_cast<uint64_t>(plan.traces) * traceBytes);

@@ -1,6 +1,7 @@
 #include "sim/instrument_protocol.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/cp936.h"
 #include "base/text.h"
@@ -13,8 +14,10 @@ namespace {
 constexpr auto kFrameLimit = std::chrono::milliseconds(500);
 
 // Name and extension bytes of the 22-digit name form, zeros and blanks
-// trimmed: the header field pads with zeros, a hand-made file may not.
-std::string NameKey(const std::string& digits) {
+// trimmed: the header field pads with zeros, a hand-made file may not. The
+// two parts stay apart: name "AB" with extension "D.T" is not name "AB.D"
+// with extension "T".
+std::pair<std::string, std::string> NameKey(const std::string& digits) {
   std::string bytes;
   for (size_t i = 0; i + 1 < digits.size() && i < 22; i += 2)
     bytes += static_cast<char>(std::max(HexDigitValue(digits[i]), 0) * 16 + std::max(HexDigitValue(digits[i + 1]), 0));
@@ -23,7 +26,7 @@ std::string NameKey(const std::string& digits) {
     std::replace(s.begin(), s.end(), '\0', ' ');
     return Trim(s);
   };
-  return trim(bytes.substr(0, 8)) + "." + trim(bytes.substr(8));
+  return {trim(bytes.substr(0, 8)), trim(bytes.substr(8))};
 }
 
 }  // namespace
@@ -101,7 +104,8 @@ std::optional<Reply> InstrumentProtocol::Handle(const SimulatorFaults& faults, b
     reply.trailing = Encoded(faults.trailingDigits, false).bytes;
     reply.trailingAfter = std::chrono::milliseconds(faults.trailingAfterMs);
     reply.endless = faults.endlessReplies;
-    Say(Cp936ToUtf8(NameKey(frame_)) + " -> " + std::to_string(size) + " bytes");
+    const auto key = NameKey(frame_);
+    Say(Cp936ToUtf8(key.first + "." + key.second) + " -> " + std::to_string(size) + " bytes");
     return reply;
   }
   Say(BytesToHex(frame_) + " ignored");
@@ -128,7 +132,7 @@ std::string InstrumentProtocol::Directory(const std::vector<std::string>& files,
 }
 
 std::string InstrumentProtocol::FileReply(const std::vector<std::string>& files, const SimulatorFaults& faults) const {
-  const std::string wanted = NameKey(frame_);
+  const auto wanted = NameKey(frame_);
   for (const std::string& file : files) {
     if (NameKey(file.substr(4, 22)) != wanted) continue;
     if (faults.cutFileAfter >= 0 && static_cast<size_t>(faults.cutFileAfter) < file.size())

@@ -90,8 +90,10 @@ std::string FileNameFromCaption(const std::string& caption) {
 }
 
 fs::path OutputPath(const fs::path& destDir, const std::string& caption, const OutputFormat& format) {
-  const std::string name =
-      ChangeFileExt(SafeFileName(FileNameFromCaption(caption), NativeFileNameRules()), format.extension);
+  // A byte that no conversion carries stays in the name as "\xHH": "A\xFFB"
+  // and "A\xA2B" are two files, as they are two names.
+  const std::string name = ChangeFileExt(
+      SafeFileName(WithUnconvertibleShown(FileNameFromCaption(caption)), NativeFileNameRules()), format.extension);
   return destDir / PathFromText(name);
 }
 
@@ -172,11 +174,17 @@ void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
       // the folder) is replaced only where replacing was chosen, else the
       // choice is made again for it.
       const bool replacing = saved.outcome == SaveOutcome::kOverwritten || saveChoice == kOverwriteAll;
-      const bool placed = SaveFile(source, caption, saved.path, *job.format, [&] {
-        if (!replacing) saveChoice = NextSaveChoice(saveChoice, true, ask);
-        saved.outcome = replacing ? SaveOutcome::kOverwritten : OutcomeOf(saveChoice, true);
-        return WritesFile(saved.outcome);
-      });
+      bool placed = false;
+      try {
+        placed = SaveFile(source, caption, saved.path, *job.format, [&] {
+          if (!replacing) saveChoice = NextSaveChoice(saveChoice, true, ask);
+          saved.outcome = replacing ? SaveOutcome::kOverwritten : OutcomeOf(saveChoice, true);
+          return WritesFile(saved.outcome);
+        });
+      } catch (const Error& failure) {
+        if (!list.GoOnAfter(id, saved, failure)) throw;
+        continue;
+      }
       if (placed) written.Add(saved.path, caption);
       if (saved.outcome == SaveOutcome::kStopped) list.SetStatusText(std::string());
     }

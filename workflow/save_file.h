@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "link/link.h"
 #include "records/records.h"
 #include "workflow/list_sort.h"
@@ -84,7 +85,9 @@ std::string SaveOutcomeText(SaveOutcome outcome);
 std::string FileNameFromCaption(const std::string& caption);
 
 // destDir, then the caption's safe file name with its extension replaced
-// (or added) by the format's.
+// (or added) by the format's; a byte that code page 936 can't carry to the
+// file system stands in it as "\xHH" (WithUnconvertibleShown), and the
+// "\" of that follows the rule of every "\" (SafeFileName).
 std::filesystem::path OutputPath(const std::filesystem::path& destDir, const std::string& caption,
                                  const OutputFormat& format);
 
@@ -167,6 +170,10 @@ class SaveList {
   virtual bool StopRequested() const { return false; }  // before each row: the window is closing
   virtual void PortNotOpened(RowId) {}              // the row is passed over
   virtual void FileDone(RowId, const SavedFile&) {}  // after its outcome is in the status cell
+  // The row's transfer or conversion failed with `failure` (its work file
+  // gone, the name holding what it held): true goes on with the next row,
+  // false (the window's way) lets the failure end the loop.
+  virtual bool GoOnAfter(RowId, const SavedFile&, const Error&) { return false; }
 };
 
 // Captions as the rows of a list, all selected file rows, in their order:
@@ -207,7 +214,7 @@ struct SaveJob {
 // the row, transferring and converting the file when it is saved (a file
 // whose name maps to one saved earlier in the run: "重名未保存", see above); closes the port, enables the toolbar and restores the idle status
 // in every case. A stop ends the loop after its row; an error ends it with
-// the row showing "正在保存". An aborted link ends it the same way: Aborted
+// the row showing "正在保存", unless GoOnAfter says to go on. An aborted link ends it the same way: Aborted
 // from the transfer under way leaves through the file's clean-up (a work
 // file removed, the port closed), and StopRequested ends it before the next
 // row.

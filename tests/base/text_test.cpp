@@ -53,6 +53,38 @@ TEST(Cp936Text, WhatTheCodePageLacksIsOneQuestionMark) {
   EXPECT_EQ(TextFromPath(PathFromUtf8(utf8)), want);
 }
 
+// A text shown is one text only: what the code page can't carry, control
+// characters and "\\" are "\xHH", and the shown text gives the bytes back.
+TEST(ShownTextTest, EveryByteThatCannotShowIsEscaped) {
+  const struct {
+    std::string bytes, shown;
+  } cases[] = {
+      {"AB.DAT", "AB.DAT"},
+      {"A\xFF" "B", "A\\xFFB"},                     // lead nothing
+      {"A\xA2" "B", "A\\xA2B"},                     // a pair of no character: the ASCII trail is itself
+      {"A\xA2\xAB" "B", "A\\xA2\\xABB"},            // the high trail could lead "\xAB" "B"
+      {"\xD6\xD0", "\xD6\xD0"},                      // a character stays whole
+      {"\x82\x5C", "\x82\x5C"},                      // also with "\\" for a trail byte
+      {"A\\x41", "A\\x5Cx41"},                      // "\\" of its own
+      {std::string("\n\t\x1B\x7F", 4), "\\x0A\\x09\\x1B\\x7F"},
+      {"\x81", "\\x81"},                              // a lead byte at the end
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ShownText(c.bytes), c.shown) << BytesToHex(c.bytes);
+    EXPECT_EQ(TextFromShown(c.shown), c.bytes) << c.shown;
+  }
+  // In a file name only what the code page can't carry is escaped.
+  EXPECT_EQ(WithUnconvertibleShown(std::string("A\\\n\xFF\xD6\xD0", 6)), std::string("A\\\n\\xFF\xD6\xD0", 9));
+  // Every two-byte text shows apart from every other, in text the code
+  // page carries.
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b) {
+      const std::string bytes{static_cast<char>(a), static_cast<char>(b)};
+      ASSERT_EQ(TextFromShown(ShownText(bytes)), bytes) << BytesToHex(bytes);
+      ASSERT_EQ(Utf8ToCp936(Cp936ToUtf8(ShownText(bytes))), ShownText(bytes)) << BytesToHex(bytes);
+    }
+}
+
 TEST(TextLines, EveryLineBreakForm) {
   EXPECT_EQ(SplitLines("a\r\nb\rc\nd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitLines("\n\nx"), (std::vector<std::string>{"", "", "x"}));

@@ -159,8 +159,19 @@ TEST_F(CliExportTest, FailuresLeaveNoOutput) {
     EXPECT_EQ(r.err, "数据文件不完整！\n");
   }
   EXPECT_EQ(Run("export --format seg2 missing.T7P").err, "找不到文件：missing.T7P\n");
-  // early.T7P, early.sg2, wide.T7P, cut.T7P, keep.sg2: no .sgy, .png or part file.
-  EXPECT_EQ(FileCount(), 5u);
+
+  // An interval of 0: SEG-2 has no time axis to write either.
+  record = gt7p::test::TestRecord();
+  record.intervalDigits = "000000";
+  gt7p::test::WriteFile(dir_ / "still.T7P", gt7p::test::RawFileOf(record));
+  for (const char* format : {"seg2", "segy"}) {
+    r = Run(std::string("export --format ") + format + " still.T7P");
+    EXPECT_EQ(r.status, 1) << format;
+    EXPECT_EQ(r.err, "采样间隔为 0 μs，无法导出：须在 0.01 至 65535 μs 之间！\n") << format;
+  }
+  // early.T7P, early.sg2, wide.T7P, cut.T7P, keep.sg2, still.T7P: no .sgy,
+  // .sg2 of a refused record, .png or part file.
+  EXPECT_EQ(FileCount(), 6u);
 
   EXPECT_EQ(Run("export cut.T7P").status, 2);
   EXPECT_EQ(Run("export --format segd cut.T7P").status, 2);

@@ -169,6 +169,89 @@ TEST_F(CliLinkTest, BackslashesInNamesAreShownEscaped) {
   EXPECT_FALSE(Exists(dir_ / "out/AAB.T7P"));
 }
 
+// The memory holding files of these names, each with samples of its own.
+sim::InstrumentStores StoresNamed(const std::vector<std::string>& names) {
+  sim::InstrumentStores stores;
+  uint32_t seed = 0;
+  for (const std::string& name : names) {
+    sim::SurveyFile file = sim::DemoSurveyFiles()[0];
+    file.name = name;
+    file.seed = ++seed * 7;
+    stores.memory.push_back(sim::MakeFileReply(file));
+  }
+  return stores;
+}
+
+// A "." or "\\" inside the 3-byte extension is part of it: AB.D.T is not
+// AB.T, whether fetched with --all or by name.
+TEST_F(CliLinkTest, NamesWithADotInTheExtensionFetchTheirOwnFiles) {
+  const sim::InstrumentStores stores = StoresNamed({"AB.D.T", "AB.T", "AB.D\\T"});
+  Start(stores);
+  Outcome r = Cli("get --all --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "out/AB.D.T7P\t保存完毕\nout/AB.T7P\t保存完毕\nout/AB.D\\x5CT.T7P\t保存完毕\n");
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/AB.D.T7P")), stores.memory[0]);
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/AB.T7P")), stores.memory[1]);
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/AB.D\\T.T7P")), stores.memory[2]);
+  r = Cli("get --format t7p --dest named" + Port() + " AB.D.T " + ShellQuote("AB      .D\\x5CT"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "named/AB.D.T7P")), stores.memory[0]);
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "named/AB.D\\T.T7P")), stores.memory[2]);
+  EXPECT_FALSE(Exists(dir_ / "named/AB.T7P"));
+}
+
+// Bytes code page 936 can't show are shown as \xHH: three names that would
+// all read "A?B" are three rows, three files, each fetched by its text.
+TEST_F(CliLinkTest, NamesBeyondCodePage936AreShownAndSavedApart) {
+  const sim::InstrumentStores stores = StoresNamed({"A\xFF" "B.DAT", "A\xA2" "B.DAT", "A\xA2\xAB" "B.DAT"});
+  Start(stores);
+  Outcome r = Cli("list --columns 1" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "原始文件名称\nA\\xFFB     .DAT\nA\\xA2B     .DAT\nA\\xA2\\xABB    .DAT\n");
+  r = Cli("get --all --format t7p --dest out" + Port());
+  EXPECT_EQ(r.status, 0) << r.err;
+  // The name keeps the escape; its "\\" shows as \x5C, as every "\\" of a path.
+  EXPECT_EQ(r.out, "out/A\\x5CxFFB.T7P\t保存完毕\nout/A\\x5CxA2B.T7P\t保存完毕\nout/A\\x5CxA2\\x5CxABB.T7P\t保存完毕\n");
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A\\xFFB.T7P")), stores.memory[0]);
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A\\xA2B.T7P")), stores.memory[1]);
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/A\\xA2\\xABB.T7P")), stores.memory[2]);
+  r = Cli("get --format t7p --dest named" + Port() + " " + ShellQuote("A\\xA2\\xABB.DAT") + " " +
+          ShellQuote("A\\xFFB     .DAT"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "named/A\\xA2\\xABB.T7P")), stores.memory[2]);
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "named/A\\xFFB.T7P")), stores.memory[0]);
+}
+
+// Each requested name gets its own line; one the instrument doesn't hold,
+// or holds twice, fails alone and the rest are still fetched.
+TEST_F(CliLinkTest, GetGoesOnPastNamesItCannotFetch) {
+  const sim::InstrumentStores stores = StoresNamed({"A.DAT", "B.DAT", "DUP.DAT", "DUP.DAT"});
+  Start(stores);
+  Outcome r = Cli("get --format t7p --dest out" + Port() + " A.DAT NOPE.DAT DUP.DAT B.DAT");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "out/A.T7P\t保存完毕\nout/NOPE.T7P\t仪器上没有此文件\nout/DUP.T7P\t名称不唯一\nout/B.T7P\t保存完毕\n");
+  EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(dir_ / "out/B.T7P")), stores.memory[1]);
+  EXPECT_FALSE(Exists(dir_ / "out/DUP.T7P"));
+
+  // Files the line brings cut short fail one by one, the line still answering.
+  sim::SimulatorFaults cut;
+  cut.cutFileAfter = 100;
+  sim_->SetFaults(cut);
+  r = Cli("get --overwrite --format t7p --dest cut" + Port() + " A.DAT B.DAT");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "cut/A.T7P\t数据文件不完整！\ncut/B.T7P\t数据文件不完整！\n");
+  EXPECT_EQ(Exists(dir_ / "cut/A.T7P") || Exists(dir_ / "cut/B.T7P"), false);
+
+  // A line that goes away ends the run at once.
+  sim::SimulatorFaults gone;
+  gone.hangUpAfter = 400;
+  sim_->SetFaults(gone);
+  r = Cli("get --format t7p --dest gone" + Port() + " A.DAT B.DAT");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "数据文件不完整！\n");
+}
+
 // Two names for one output file: the first is saved, the second reported
 // and not saved, and the exit status tells.
 TEST_F(CliLinkTest, GetReportsTwoFilesForOneName) {

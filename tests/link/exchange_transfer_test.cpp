@@ -32,6 +32,15 @@ TEST(FileNameCommandTest, NameAndExtensionPadded) {
   EXPECT_EQ(FileNameCommand("X/Y.D/T"), "582F590000000000442F54");     // "/" is a byte like any other
 }
 
+// A caption's extension is its bytes 9-11, whatever they are: "AB.D.T" is
+// not "AB.T", and "\\" or ":" there ends nothing.
+TEST(FileNameCommandTest, CaptionPartsStandAtFixedPlaces) {
+  EXPECT_EQ(FileNameCommand("AB      .D.T"), "4142000000000000442E54");
+  EXPECT_EQ(FileNameCommand("AB      .T  "), "4142000000000000540000");
+  EXPECT_EQ(FileNameCommand("AB      .D\\T"), "4142000000000000445C54");
+  EXPECT_EQ(FileNameCommand("A:B.C   .D:T"), "413A422E43000000443A54");
+}
+
 class TransferTest : public ::testing::Test {
  protected:
   void Start(sim::SimulatorFaults faults = {}) {

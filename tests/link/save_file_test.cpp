@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 
+#include "base/cp936.h"
 #include "base/text.h"
 #include "link/exchange.h"
 #include "records/converter.h"
@@ -168,6 +169,35 @@ TEST_F(SaveOverLinkTest, NameFromTheInstrumentStaysInTheFolder) {
   EXPECT_EQ(rows.paths, std::vector<fs::path>{dir_ / ".._.._X.T7P"});
   EXPECT_EQ(sim::ReplyFromRawFile(ReadFile(rows.paths[0])), reply);
   EXPECT_EQ(dir_.Count(), 1u);
+}
+
+// Names whose extension holds a ".", a "\\" or a ":", and names with bytes
+// code page 936 can't carry: each row's file holds its own data, never that
+// of a name that only looks like a part of it, under a name of its own.
+TEST_F(SaveOverLinkTest, EachCaptionFetchesItsOwnFile) {
+  sim::InstrumentStores stores;
+  std::vector<sim::SurveyFile> files;
+  for (const char* name : {"AB.D.T", "AB.T", "AB.D\\T", "AB.D:T", "A\xFF" "B.DAT", "A\xA2" "B.DAT", "A\xA2\xAB" "B.DAT"}) {
+    files.push_back(sim::DemoSurveyFiles()[0]);
+    files.back().name = name;
+    files.back().seed = static_cast<uint32_t>(files.size() * 11);  // samples of its own
+    stores.memory.push_back(sim::MakeFileReply(files.back()));
+  }
+  Start(stores);
+  ui_.commSettings = Answer(sim_->PortPath(), 0, 1, DefaultColumns());
+  ListDirectory(link_, ui_, settings_);
+  std::vector<std::string> captions;
+  for (const auto& row : ui_.rows) captions.push_back(row[0]);
+  ASSERT_EQ(captions, (std::vector<std::string>{"AB      .D.T", "AB      .T  ", "AB      .D\\T", "AB      .D:T",
+                                                "A\xFF" "B     .DAT", "A\xA2" "B     .DAT", "A\xA2\xAB" "B    .DAT"}));
+  const AllRows rows = Save(captions, kOverwriteAll, RawFormat());
+  for (const auto& [caption, status] : rows.statuses) EXPECT_EQ(Cp936ToUtf8(status), "保存完毕") << caption;
+  ASSERT_EQ(rows.paths.size(), files.size());
+  for (size_t i = 0; i < files.size(); ++i)
+    EXPECT_EQ(ReadFile(rows.paths[i]), sim::MakeRawFile(files[i])) << captions[i];
+  EXPECT_EQ(rows.paths[4], dir_ / "A\\xFFB.T7P");
+  EXPECT_EQ(rows.paths[6], dir_ / "A\\xA2\\xABB.T7P");
+  EXPECT_EQ(dir_.Count(), files.size());
 }
 
 }  // namespace

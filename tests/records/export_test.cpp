@@ -166,7 +166,45 @@ TEST_F(ExportTest, TimesNoWordHoldsAreRefusedNamingSeg2) {
 
   r = test::TestRecord();
   r.intervalDigits = "000000";
-  EXPECT_EQ(SegyFailure(r), "采样间隔为 0 μs，SEG-Y 文件无法表示；请改用 SEG-2 格式！");
+  EXPECT_EQ(SegyFailure(r), "采样间隔为 0 μs，无法导出：须在 0.01 至 65535 μs 之间！");
+}
+
+// A QFX file's interval is a float of milliseconds, which may hold anything:
+// neither export writes a file for one that is not a number from 0.01 to
+// 65535 μs, and the message names the value as it is.
+TEST_F(ExportTest, IntervalsNoTimeAxisHasAreRefusedByBoth) {
+  const fs::path raw = Raw(test::TestRecord());
+  ASSERT_TRUE(ConvertRawFile(raw, QfxFormat()));  // raw now holds the QFX file
+  const std::string qfx = test::ReadFile(raw);
+  const float tenUs = 0.01f;  // ms
+  const std::string tenUsBytes(reinterpret_cast<const char*>(&tenUs), 4);
+  const size_t at = qfx.find(tenUsBytes);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(qfx.find(tenUsBytes, at + 1), std::string::npos);
+  const struct {
+    float ms;
+    const char* shown;
+  } cases[] = {{std::nanf(""), "nan"}, {INFINITY, "inf"}, {-0.003f, "-3"}, {3e35f, "3e+38"}, {65.536f, "65536"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    std::string patched = qfx;
+    patched.replace(at, 4, reinterpret_cast<const char*>(&c.ms), 4);
+    test::WriteFile(dir_ / "R.QFX", patched);
+    const std::string want = std::string("采样间隔为 ") + c.shown + " μs，无法导出：须在 0.01 至 65535 μs 之间！";
+    RecordReader reader(dir_ / "R.QFX");
+    EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { WriteSegy(reader, dir_ / "R.sgy"); })), want);
+    EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { WriteSeg2(reader, dir_ / "R.sg2"); })), want);
+    EXPECT_FALSE(fs::exists(dir_ / "R.sgy"));
+    EXPECT_FALSE(fs::exists(dir_ / "R.sg2"));
+  }
+  // The ends of the range still go out.
+  for (const float ms : {0.00001f, 65.535f}) {
+    std::string patched = qfx;
+    patched.replace(at, 4, reinterpret_cast<const char*>(&ms), 4);
+    test::WriteFile(dir_ / "R.QFX", patched);
+    RecordReader reader(dir_ / "R.QFX");
+    EXPECT_EQ(test::FailureOf([&] { WriteSeg2(reader, dir_ / "R.sg2"); }), "(no error)") << ms;
+  }
 }
 
 // Distance in whole metres and exactly as group X; elevation, stack, gain,

@@ -51,6 +51,8 @@ TEST_F(WindowsPaths, OutputPathJoinsWithBackslashAndKeepsDoubleByteNames) {
   const std::string caption = kTrailBackslash + "01    .DAT";
   EXPECT_EQ(TextFromPath(OutputPath("D:\\", caption, RawFormat())), "D:\\" + kTrailBackslash + "01.T7P");
   EXPECT_EQ(TextFromPath(OutputPath("D:\\", "CON     .DAT", QfxFormat())), "D:\\CON_.QFX");
+  // A byte the code page can't carry is "\xHH", its "\\" a "_" as every one.
+  EXPECT_EQ(TextFromPath(OutputPath("D:\\", "A\xFF" "B\xA2\x42   .DAT", QfxFormat())), "D:\\A_xFFB_xA2B.QFX");
 }
 
 // Windows takes these names for devices (and drops a final dot): mapped,
