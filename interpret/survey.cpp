@@ -88,6 +88,18 @@ double SumSquares(const std::vector<Segment>& segments, const std::vector<int>& 
   return sse;
 }
 
+// Two neighbouring segments within 3 % of each other's slowness are one
+// wave split by noise or rounding: no refractor between them.
+bool Alike(const Segment& a, const Segment& b) {
+  return std::fabs(a.slownessMsPerM - b.slownessMsPerM) <= 0.03 * std::max(a.slownessMsPerM, b.slownessMsPerM);
+}
+
+bool AnyAlike(const std::vector<Segment>& segments) {
+  for (size_t k = 1; k < segments.size(); ++k)
+    if (Alike(segments[k - 1], segments[k])) return true;
+  return false;
+}
+
 bool Falling(const std::vector<Segment>& segments) {
   for (size_t k = 1; k < segments.size(); ++k)
     if (!(segments[k].slownessMsPerM < segments[k - 1].slownessMsPerM)) return false;
@@ -283,18 +295,23 @@ Survey Interpret(const std::vector<Shot>& shots, const SurveyOptions& options) {
     double least = std::numeric_limits<double>::infinity();
     for (int n = kMinLayers; n <= kMaxLayers && 2 * static_cast<size_t>(n) <= longest; ++n) {
       double score = 0;
-      bool usable = true;
+      bool usable = true, reached = false;
       for (const BranchPoints& b : points) {
-        const int k = std::min<int>(n, static_cast<int>(b.offsets.size() / 2));
+        int k = std::min<int>(n, static_cast<int>(b.offsets.size() / 2));
         std::vector<int> assignment;
-        const std::vector<Segment> lines = FitBranch(b.offsets, b.times, k, b.fixedSlowness, options.throughOrigin, &assignment);
+        std::vector<Segment> lines = FitBranch(b.offsets, b.times, k, b.fixedSlowness, options.throughOrigin, &assignment);
+        while (k > 1 && AnyAlike(lines)) {
+          --k;
+          lines = FitBranch(b.offsets, b.times, k, b.fixedSlowness, options.throughOrigin, &assignment);
+        }
         if (lines.empty()) continue;
         if (k == n && !Falling(lines)) usable = false;
+        reached = reached || k == n;
         const double m = static_cast<double>(b.offsets.size());
         const double floor = m * std::max(b.sampleMs * b.sampleMs / 12, 1e-12);
         score += m * std::log(std::max(SumSquares(lines, assignment, b), floor) / m) + (3.0 * k - 1) * std::log(m);
       }
-      if ((usable || n == kMinLayers) && score < least) {
+      if (((usable && reached) || n == kMinLayers) && score < least) {
         least = score;
         layers = n;
       }
@@ -308,12 +325,17 @@ Survey Interpret(const std::vector<Shot>& shots, const SurveyOptions& options) {
   for (const BranchPoints& b : points) {
     const Shot& shot = shots[b.shot];
     const bool both = std::count_if(points.begin(), points.end(), [&](const BranchPoints& o) { return o.shot == b.shot; }) > 1;
-    const int k = std::min<int>(layers, static_cast<int>(b.offsets.size() / 2));
+    int k = std::min<int>(layers, static_cast<int>(b.offsets.size() / 2));
     std::vector<int> assignment;
     Branch branch;
     branch.shot = b.shot;
     branch.direction = b.direction;
     branch.segments = FitBranch(b.offsets, b.times, k, b.fixedSlowness, options.throughOrigin, &assignment);
+    // A side that does not reach a refractor's head wave has fewer segments.
+    while (k > 1 && AnyAlike(branch.segments)) {
+      --k;
+      branch.segments = FitBranch(b.offsets, b.times, k, b.fixedSlowness, options.throughOrigin, &assignment);
+    }
     if (branch.segments.empty()) continue;
     if (k < layers)
       survey.warnings.push_back(SideName(shot, b.direction, both) + "：只有 " + std::to_string(b.offsets.size()) +
