@@ -42,7 +42,7 @@ struct Sums {
 
 struct LineFit {
   bool ok = false;
-  double a = 0, b = 0, sse = 0;
+  double a = 0, b = 0, sse = 0, sxx = 0;
 };
 
 // The least-squares line over points [i, j); the first segment may have
@@ -53,6 +53,7 @@ LineFit FitSpan(const Sums& s, size_t i, size_t j, double fixedSlope, bool origi
                XT = s.xt[j] - s.xt[i], TT = s.tt[j] - s.tt[i];
   if (n < 2) return f;
   const double mx = X / n, sxx = XX - n * mx * mx;
+  f.sxx = std::max(0.0, sxx);
   if (fixedSlope > 0) {
     f.b = fixedSlope;
     f.a = origin ? 0.0 : (T - f.b * X) / n;
@@ -217,7 +218,7 @@ std::vector<Segment> FitBranch(const std::vector<double>& offsets, const std::ve
   if (assignment) assignment->assign(n, 0);
   for (size_t s = 0; s < k; ++s) {
     const LineFit f = FitSpan(sums, starts[s], starts[s + 1], s == 0 ? fixedSlowness : 0, s == 0 && throughOrigin);
-    lines[s] = {f.a, f.b, starts[s + 1] - starts[s]};
+    lines[s] = {f.a, f.b, starts[s + 1] - starts[s], f.sxx};
     if (assignment)
       for (size_t i = starts[s]; i < starts[s + 1]; ++i) (*assignment)[order[i]] = static_cast<int>(s);
   }
@@ -368,12 +369,15 @@ Survey Interpret(const std::vector<Shot>& shots, const SurveyOptions& options) {
   survey.rmsMs = count > 0 ? std::sqrt(squares / static_cast<double>(count)) : 0;
 
   // Velocities and dips, boundary by boundary.
+  // Each branch's slowness weighted as its error allows: by the spread of
+  // its offsets (a short segment's slope is the least sure).
   auto meanSlowness = [&](size_t k, int direction) -> std::optional<double> {
     double sum = 0, weight = 0;
     for (const Branch& b : survey.branches)
       if (b.segments.size() > k && (direction == 0 || b.direction == direction)) {
-        sum += b.segments[k].slownessMsPerM * static_cast<double>(b.segments[k].points);
-        weight += static_cast<double>(b.segments[k].points);
+        const double w = b.segments[k].spreadM2 > 0 ? b.segments[k].spreadM2 : 1e-9;
+        sum += b.segments[k].slownessMsPerM * w;
+        weight += w;
       }
     if (!(weight > 0)) return std::nullopt;
     return sum / weight;
@@ -439,6 +443,8 @@ Survey Interpret(const std::vector<Shot>& shots, const SurveyOptions& options) {
     r.depthsM.assign(boundaries, std::nullopt);
     std::vector<double> sum(boundaries, 0), intercepts(boundaries, 0), crossovers(boundaries, 0), zero;
     std::vector<int> depthCount(boundaries, 0), interceptCount(boundaries, 0);
+    std::vector<double> weights(boundaries, 0);
+    std::vector<std::vector<std::pair<double, double>>> sides(boundaries);  // depth, weight
     for (const Branch& b : survey.branches) {
       if (b.shot != s) continue;
       const double tau = options.throughOrigin ? 0.0 : b.timeZeroMs;
@@ -454,11 +460,26 @@ Survey Interpret(const std::vector<Shot>& shots, const SurveyOptions& options) {
       const std::vector<std::optional<double>> depths = DepthsFromDelays(
           model, times, [&](size_t n, std::vector<double>& a, std::vector<double>& c) { return RayAngles(model, n, b.direction, a, c); },
           &negative);
+      // Both sides of a shot weighed by the spread of their head wave's
+      // offsets: a side that only just reaches it says little.
       for (size_t k = 0; k < depths.size(); ++k)
-        if (depths[k]) sum[k] += *depths[k], ++depthCount[k];
+        if (depths[k]) {
+          const double w = std::max(b.segments[k + 1].spreadM2, 1e-9);
+          sum[k] += *depths[k] * w, weights[k] += w, ++depthCount[k];
+          sides[k].push_back({*depths[k], w});
+        }
     }
     for (size_t k = 0; k < boundaries; ++k) {
-      if (depthCount[k] > 0) r.depthsM[k] = sum[k] / depthCount[k];
+      if (depthCount[k] > 0) r.depthsM[k] = sum[k] / weights[k];
+      if (sides[k].size() == 2) {
+        const auto [a, wa] = sides[k][0];
+        const auto [b, wb] = sides[k][1];
+        if (std::fabs(a - b) > 0.1 * std::max(a, b)) {
+          r.depthsM[k] = wa >= wb ? a : b;
+          survey.warnings.push_back(r.file + "：两侧求出的第" + std::to_string(k + 1) + "层底深相差较大（" + Num(a, 2) +
+                                    " m 和 " + Num(b, 2) + " m），取折射段较长一侧的 " + Num(*r.depthsM[k], 2) + " m");
+        }
+      }
       if (interceptCount[k] > 0) {
         r.interceptMs[k] = intercepts[k] / interceptCount[k];
         r.crossoverM[k] = crossovers[k] / interceptCount[k];

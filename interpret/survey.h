@@ -31,6 +31,7 @@ struct SurveyOptions {
 struct Segment {
   double interceptMs = 0, slownessMsPerM = 0;
   size_t points = 0;
+  double spreadM2 = 0;  // sum of the squared offsets from their mean: the slope's weight
 };
 
 // One shot's first breaks on one side of it, split into segments: the
