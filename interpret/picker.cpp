@@ -107,13 +107,25 @@ int PickFirstBreak(const std::vector<float>& samples, size_t from, size_t window
   return onset >= from ? static_cast<int>(onset) : static_cast<int>(from);
 }
 
+// Samples around a trace's strongest one whose spectrum sets the window.
+constexpr size_t kSpectrumSpan = 2048;
+
 size_t PickerWindow(const std::vector<const std::vector<float>*>& traces, double intervalUs) {
   std::vector<double> sum;
   double binHz = 0;
   const size_t step = std::max<size_t>(1, traces.size() / 16);
   size_t length = 0;
   for (size_t i = 0; i < traces.size(); i += step) {
-    const std::vector<double> spectrum = AmplitudeSpectrum(*traces[i], intervalUs, binHz);
+    // The stretch around the trace's strongest sample: on a long record the
+    // noise of the whole trace would outweigh the arrival's spectrum.
+    const std::vector<float>& trace = *traces[i];
+    size_t strongest = 0;
+    for (size_t k = 0; k < trace.size(); ++k)
+      if (std::isfinite(trace[k]) && std::fabs(trace[k]) > std::fabs(trace[strongest])) strongest = k;
+    const size_t from = strongest > kSpectrumSpan / 2 ? strongest - kSpectrumSpan / 2 : 0;
+    const std::vector<float> stretch(trace.begin() + static_cast<std::ptrdiff_t>(std::min(from, trace.size())),
+                                     trace.begin() + static_cast<std::ptrdiff_t>(std::min(from + kSpectrumSpan, trace.size())));
+    const std::vector<double> spectrum = AmplitudeSpectrum(stretch, intervalUs, binHz);
     if (sum.size() < spectrum.size()) sum.resize(spectrum.size(), 0.0);
     for (size_t k = 0; k < spectrum.size(); ++k) sum[k] += spectrum[k];
     length = std::max(length, traces[i]->size());
@@ -123,7 +135,8 @@ size_t PickerWindow(const std::vector<const std::vector<float>*>& traces, double
     if (sum[k] > sum[peak] || peak == 0) peak = k;
   if (peak == 0 || !(binHz > 0) || !(intervalUs > 0)) return 4;
   const double period = 1e6 / (static_cast<double>(peak) * binHz) / intervalUs;
-  return std::clamp<size_t>(static_cast<size_t>(std::lround(period)), 4, std::max<size_t>(4, length / 8));
+  return std::clamp<size_t>(static_cast<size_t>(std::lround(period)), 4,
+                            std::max<size_t>(4, std::min(length, kSpectrumSpan) / 8));
 }
 
 std::vector<int32_t> PickFirstBreaks(const std::vector<const std::vector<float>*>& traces, double intervalUs,

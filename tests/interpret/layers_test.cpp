@@ -264,6 +264,29 @@ TEST(PickedLayers, PickerOnNoisyWaveformsGivesTheModel) {
   EXPECT_NEAR(*s.shots[0].depthsM[0], 6, 0.6);
 }
 
+TEST(Picker, FindsTheBreakOnLongRecordsAndNearTheStart) {
+  // A gather of long traces: the arrival's spectrum, not the noise of the
+  // whole trace, sets the window; the nearest trace's arrival lies within
+  // a period of the record's start.
+  std::mt19937 random(3);
+  const double period = 2;  // ms
+  std::vector<std::vector<float>> traces;
+  std::vector<double> truth;
+  for (int ch = 0; ch < 8; ++ch) {
+    truth.push_back(ch == 0 ? 0.6 : 5 + 3.0 * ch);
+    traces.push_back(Trace(truth.back(), 65535, kDt, random));
+  }
+  std::vector<const std::vector<float>*> gather;
+  for (const auto& t : traces) gather.push_back(&t);
+  const std::vector<int32_t> picks = PickFirstBreaks(gather, kDt * 1000, 0);
+  for (size_t i = 0; i < picks.size(); ++i) {
+    ASSERT_GT(picks[i], 0) << i;
+    EXPECT_NEAR((picks[i] - 1) * kDt, truth[i], period / 4) << i;
+  }
+  // Held to a window that ends before the arrival: nothing there.
+  EXPECT_EQ(PickFirstBreak(traces[7], 0, 100, static_cast<size_t>(truth[7] / kDt) - 200), -1);
+}
+
 }  // namespace
 }  // namespace interpret
 }  // namespace gt7p
