@@ -19,6 +19,9 @@ int RunSimulate(const std::vector<std::string>& words);
 int RunExport(const std::vector<std::string>& words);
 int RunPicks(const std::vector<std::string>& words);
 int RunPlot(const std::vector<std::string>& words);
+int RunInterpret(const std::vector<std::string>& words);
+// picks --format sgt
+int RunTomographyPicks(const std::vector<std::string>& words);
 
 }  // namespace cli
 }  // namespace gt7p

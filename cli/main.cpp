@@ -33,6 +33,8 @@ std::string Usage() {
          "  sample [--index N] OUT                 write a synthetic raw file\n"
          "  export --format segy|seg2 INPUT [OUT]  write a record as SEG-Y or SEG-2\n"
          "  picks FILE... [-o OUT.csv]             the analysis points t0..t5 as a table\n"
+         "  picks --format sgt ... FILE...         a line's first breaks for tomography\n"
+         "  interpret [--layers N] ... FILE...     layer velocities, depths and dips\n"
          "  plot INPUT -o OUT.png [--width W] ...  draw a record's section to a PNG\n"
          "  ports                                  list the serial ports\n"
          "  list --port PORT [--card] ...          read the instrument's directory\n"
@@ -56,6 +58,7 @@ int main(int argc, char** argv) {
       {"export", RunExport},
       {"picks", RunPicks},
       {"plot", RunPlot},
+      {"interpret", RunInterpret},
   };
   PrepareOutput();
   gt7p::LetWritesFailPastSizeLimit();

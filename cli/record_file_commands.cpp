@@ -26,8 +26,9 @@ const char kExportUsage[] =
     "first-sample time its trace header can't hold exactly is refused (use SEG-2).\n";
 
 const char kPicksUsage[] =
-    "usage: gt7p-cli picks FILE... [-o OUT.csv]\n"
-    "       (-o and --output are the same)\n"
+    "usage: gt7p-cli picks [--format csv] FILE... [-o OUT.csv]\n"
+    "       gt7p-cli picks --format sgt [--geometry LINE.csv] [--picks S] [-o OUT.sgt] FILE...\n"
+    "       (-o and --output are the same; --format sgt --help tells more)\n"
     "Writes the instrument's analysis points t0..t5 of raw (.T7P) records as a\n"
     "table, UTF-8 with a header line: file, channel (its \"道号\"), distance_m,\n"
     "layer (t0 to t5), sample (the sample number, counted from 1 at the first\n"
@@ -91,7 +92,12 @@ static std::vector<std::string> WithLongOutput(std::vector<std::string> words) {
 }
 
 int RunPicks(const std::vector<std::string>& words) {
-  Args args(WithLongOutput(words), {"--output"}, {});
+  Args args(WithLongOutput(words), {"--output", "--format", "--geometry", "--picks"}, {});
+  const std::string format = args.Value("--format", "csv");
+  if (format == "sgt") return RunTomographyPicks(WithLongOutput(words));
+  if (format != "csv") throw UsageError{"--format takes csv or sgt"};
+  if (args.HasValue("--geometry") || args.HasValue("--picks"))
+    throw UsageError{"--geometry and --picks go with --format sgt"};
   if (args.help()) return std::cout << kPicksUsage, kExitOk;
   if (args.positional().empty()) throw UsageError{kPicksUsage};
   std::vector<std::filesystem::path> inputs;

@@ -45,8 +45,10 @@ const char kInfoUsage[] =
 
 const char kSampleUsage[] =
     "usage: gt7p-cli sample [--index N] [--channels C] [--samples S] OUT\n"
-    "Writes a synthetic raw file: demo record N (1-6, default 1), optionally with\n"
-    "another channel count (1-65535) or sample count (1-65535).\n";
+    "Writes a synthetic raw file: demo record N (1-9, default 1), optionally with\n"
+    "another channel count (1-65535) or sample count (1-65535). Records 7 to 9\n"
+    "are a refraction line (ZX0001 to ZX0003: shots at the start, the middle and\n"
+    "the end of 24 receivers 2 m apart over a boundary dipping 8 degrees).\n";
 
 void PrintFieldLines(const std::vector<FieldLine>& lines) {
   for (const FieldLine& line : lines) PrintText(std::cout, line.name + "\t" + ShownText(line.value) + "\n");
@@ -107,6 +109,7 @@ int RunSample(const std::vector<std::string>& words) {
   if (args.help()) return std::cout << kSampleUsage, kExitOk;
   if (args.positional().size() != 1) throw UsageError{kSampleUsage};
   std::vector<sim::SurveyFile> demo = sim::DemoSurveyFiles();
+  for (const sim::SurveyFile& shot : sim::LineSurveyFiles()) demo.push_back(shot);
   int index = IntOption(args, "--index", 1, 1, 65535);
   if (index > static_cast<int>(demo.size())) throw UsageError{"--index takes 1 to " + std::to_string(demo.size())};
   sim::SurveyFile file = demo[static_cast<size_t>(index - 1)];

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "interpret/interpret.h"
 #include "viewer/viewer.h"
 
 namespace {
@@ -128,9 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The spectrum and the picker.
   double binHz = 0;
-  const std::vector<double> spectrum = view::AmplitudeSpectrum(samples, header.intervalUs, binHz);
+  const std::vector<double> spectrum = interpret::AmplitudeSpectrum(samples, header.intervalUs, binHz);
   if (!samples.empty()) FUZZ_CHECK(binHz > 0 && !spectrum.empty());
-  const int pick = view::PickFirstBreak(shown, static_cast<size_t>(header.preTriggerCount), 4 + in.Fraction() * 40);
+  const int pick = interpret::PickFirstBreak(shown, static_cast<size_t>(header.preTriggerCount), 4 + in.Fraction() * 40);
   FUZZ_CHECK(pick == -1 || (pick >= 0 && static_cast<size_t>(pick) < shown.size()));
   view::FitTravelTime({{0, 0}, {traceAxis.positions.back(), peak}, {1, 2}});
   return 0;

@@ -1,5 +1,6 @@
 #include "records/picks_table.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 
@@ -151,6 +152,30 @@ std::vector<PickRow> ReadPicksTable(const std::filesystem::path& path) {
   in.seekg(0);
   if (!in.read(text.data(), size)) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
   return ParsePicksTable(text);
+}
+
+std::filesystem::path PicksFileOf(const std::filesystem::path& record) {
+  std::filesystem::path picks = record;
+  picks.replace_extension();
+  picks += ".picks.csv";
+  return picks;
+}
+
+std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
+                                   const std::string& fileNameUtf8, const std::vector<PickRow>& rows,
+                                   std::vector<PickRow>* others) {
+  std::vector<int32_t> picks(channelNumbers.size(), 0);
+  const std::filesystem::path name = PathFromUtf8(fileNameUtf8).filename();
+  for (const PickRow& row : rows) {
+    const auto trace = std::find(channelNumbers.begin(), channelNumbers.end(), row.channel);
+    const bool ours = row.layer == 0 && PathFromUtf8(row.file).filename() == name && trace != channelNumbers.end() &&
+                      row.sample >= 1 && row.sample <= sampleCount;
+    if (ours)
+      picks[static_cast<size_t>(trace - channelNumbers.begin())] = row.sample;
+    else if (others)
+      others->push_back(row);
+  }
+  return picks;
 }
 
 }  // namespace gt7p

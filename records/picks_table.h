@@ -103,4 +103,16 @@ std::vector<PickRow> ParsePicksTable(const std::string& text);
 void WritePicksTable(const std::filesystem::path& path, const std::vector<PickRow>& rows);
 std::vector<PickRow> ReadPicksTable(const std::filesystem::path& path);
 
+// NAME.picks.csv beside the record NAME.EXT.
+std::filesystem::path PicksFileOf(const std::filesystem::path& record);
+
+// The first breaks (sample numbers from 1, 0 for none) of the traces
+// whose channels (by "道号") have a t0 row of the file `fileName` (matched
+// by its name, whatever folder a row gives) in `rows` on one of its
+// `sampleCount` samples; the other rows, a sample beyond the record
+// included, go to `others`, so that a save keeps them.
+std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
+                                   const std::string& fileNameUtf8, const std::vector<PickRow>& rows,
+                                   std::vector<PickRow>* others);
+
 }  // namespace gt7p

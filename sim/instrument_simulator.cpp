@@ -66,6 +66,7 @@ InstrumentStores DemoStores() {
   extra.method = 41;
   extra.seed = 42;
   stores.card.push_back(MakeFileReply(extra));
+  for (const SurveyFile& shot : LineSurveyFiles()) stores.card.push_back(MakeFileReply(shot));
   return stores;
 }
 

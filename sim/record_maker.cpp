@@ -93,6 +93,31 @@ static uint32_t ByteCount(const SurveyFile& f) {
                                                             (kChannelHeaderChars / 2 + 2ull * static_cast<uint64_t>(f.samples)));
 }
 
+double GroundArrivalMs(const GroundModel& g, double receiverX) {
+  const std::vector<double>& v = g.velocities;
+  const double offset = std::fabs(receiverX - g.sourceX);
+  if (v.empty()) return 0;
+  double best = offset / v[0];
+  if (v.size() == 2 && g.depths.size() == 1) {
+    // A dipping boundary: h the perpendicular distance below the source,
+    // offset * sin(theta +- dip) / v1 + 2 h cos(theta) / v1.
+    const double dip = g.dipDeg * M_PI / 180, theta = std::asin(v[0] / v[1]);
+    const double h = (g.depths[0] + g.sourceX * std::tan(dip)) * std::cos(dip);
+    const double toward = receiverX >= g.sourceX ? dip : -dip;
+    best = std::min(best, offset * std::sin(theta + toward) / v[0] + 2 * h * std::cos(theta) / v[0]);
+  } else {
+    for (size_t n = 1; n < v.size() && n <= g.depths.size(); ++n) {
+      double t = offset / v[n];
+      for (size_t j = 0; j < n; ++j) {
+        const double thickness = g.depths[j] - (j > 0 ? g.depths[j - 1] : 0.0);
+        t += 2 * thickness * std::sqrt(std::max(0.0, 1 - std::pow(v[j] / v[n], 2))) / v[j];
+      }
+      best = std::min(best, t);
+    }
+  }
+  return best * 1000;
+}
+
 std::string MakeHeaderRecord(const SurveyFile& f) {
   RecordBuilder b(RecordBuilder::kFileHeader);
   b.Text("原始文件名称", NameField(f.name));
@@ -134,12 +159,30 @@ std::string MakeHeaderRecord(const SurveyFile& f) {
   b.Digits("解析标识", "20");
   b.Number("频段起点f1", 20.5);
   b.Number("频段终点f2", 1800.25);
-  b.Number("第一层厚度", 3.5);
-  b.Number("第一层速度", f.velocity * 0.6);
-  b.Number("第一层倾角", 5.25);
-  b.Number("第二层厚度", 12.75);
-  b.Number("第二层速度", f.velocity);
-  b.Number("第二层倾角", 2.5);
+  const GroundModel& g = f.ground;
+  if (g.velocities.empty()) {
+    b.Number("第一层厚度", 3.5);
+    b.Number("第一层速度", f.velocity * 0.6);
+    b.Number("第一层倾角", 5.25);
+    b.Number("第二层厚度", 12.75);
+    b.Number("第二层速度", f.velocity);
+    b.Number("第二层倾角", 2.5);
+    return b.chars();
+  }
+  // The layer results of the model below the source, as the instrument
+  // would have found them.
+  static const char* const kOrdinals[] = {"一", "二", "三", "四", "五"};
+  b.Number("探测层数", static_cast<double>(g.velocities.size()));
+  const double slope = g.velocities.size() == 2 ? std::tan(g.dipDeg * M_PI / 180) : 0.0;
+  double above = 0;
+  for (size_t k = 0; k < g.velocities.size() && k < 5; ++k) {
+    const std::string layer = std::string("第") + kOrdinals[k] + "层";
+    const double bottom = k < g.depths.size() ? g.depths[k] + g.sourceX * slope : above;
+    b.Number(layer + "厚度", bottom - above);
+    b.Number(layer + "速度", g.velocities[k] / 1000);
+    b.Number(layer + "倾角", k < g.depths.size() && g.velocities.size() == 2 ? std::fabs(g.dipDeg) : 0.0);
+    above = bottom;
+  }
   return b.chars();
 }
 
@@ -148,8 +191,13 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
   // damped wavelet after it and low noise before.
   uint32_t noise = f.seed * 2654435761u + static_cast<uint32_t>(ch) * 40503u + 7u;
   const double dtMs = f.intervalUs * 0.001;
-  const double distance = f.stepM * ch;
-  const double arrivalMs = 0.5 + distance / f.velocity;
+  const GroundModel& g = f.ground;
+  const bool modelled = !g.velocities.empty();
+  const double receiverX = g.firstReceiverX + (ch - 1) * g.spacing;
+  const double distance = modelled ? std::fabs(receiverX - g.sourceX) : f.stepM * ch;
+  // A modelled shot goes off the system delay (1.25 us) after the trigger.
+  const double arrivalMs = modelled ? GroundArrivalMs(g, receiverX) + 0.00125 : 0.5 + distance / f.velocity;
+  const double noiseCounts = modelled ? g.noise : 200;
   const double freqKhz = 0.6 + 0.05 * (f.seed % 5);
   const double amplitude = 24000.0 / (1.0 + 0.08 * (ch % 64));
   std::string samples;
@@ -157,7 +205,8 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
   int peak = 0;
   for (int i = 0; i < f.samples; ++i) {
     double t = (i - f.preTrigger) * dtMs - arrivalMs;
-    double v = static_cast<double>(Lcg(noise) % 401) - 200.0;
+    const uint32_t span = 2 * static_cast<uint32_t>(std::max(0.0, noiseCounts)) + 1;
+    double v = static_cast<double>(Lcg(noise) % span) - std::max(0.0, std::floor(noiseCounts));
     if (t > 0) v += amplitude * std::exp(-t * 1.2) * std::sin(2 * M_PI * freqKhz * t);
     int s = static_cast<int>(std::lround(std::clamp(v, -32768.0, 32767.0)));
     samples += HexDigits(static_cast<uint16_t>(s), 4);
@@ -178,7 +227,7 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
   // instrument counts samples: from 1 at the first recorded one, pre-trigger
   // samples included, within its range note "（1-8192）"; 0 (no point) when
   // the arrival lies beyond the record.
-  const int t0 = f.preTrigger + static_cast<int>(arrivalMs / dtMs) + 1;
+  const int t0 = f.preTrigger + static_cast<int>(modelled ? std::lround(arrivalMs / dtMs) : static_cast<long>(arrivalMs / dtMs)) + 1;
   h.Number("第零层解析点t0", t0 <= std::min(f.samples, 8192) ? t0 : 0);
   return h.chars() + samples;
 }
@@ -242,6 +291,35 @@ std::vector<SurveyFile> DemoSurveyFiles() {
     f.stepM = r.step;
     f.velocity = r.velocity;
     f.seed = seed++;
+    files.push_back(f);
+  }
+  return files;
+}
+
+std::vector<SurveyFile> LineSurveyFiles() {
+  std::vector<SurveyFile> files;
+  const double sources[] = {0, 23, 46};
+  const char* const times[] = {"20240903101500", "20240903103012", "20240903104548"};
+  for (int i = 0; i < 3; ++i) {
+    SurveyFile f;
+    f.name = "ZX000" + std::to_string(i + 1) + ".DAT";
+    f.placeUtf8 = "淮南谢桥矿三采区";
+    f.timestamp = times[i];
+    f.method = i == 1 ? 30 : 31;
+    f.medium = 2;
+    f.channels = 24;
+    f.samples = 2048;
+    f.intervalUs = 50.0;
+    f.stepM = 2.0;
+    f.velocity = 0.6;
+    f.seed = 51 + static_cast<uint32_t>(i);
+    f.ground.velocities = {600, 2400};
+    f.ground.depths = {4};
+    f.ground.dipDeg = 8;
+    f.ground.sourceX = sources[i];
+    f.ground.firstReceiverX = 0;
+    f.ground.spacing = 2;
+    f.ground.noise = 150;
     files.push_back(f);
   }
   return files;

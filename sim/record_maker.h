@@ -44,6 +44,23 @@ class RecordBuilder {
   std::string chars_;
 };
 
+// The ground under a refraction spread, for records whose first breaks
+// and header layer results follow it: layers of `velocities` (m/s, top
+// first) with boundaries at `depths` (m, vertical, below x = 0); with two
+// layers the boundary may dip (degrees, positive deepening toward +x), with
+// more they are flat. The source stands at `sourceX`, channel n's receiver
+// at firstReceiverX + (n - 1) * spacing.
+struct GroundModel {
+  std::vector<double> velocities, depths;
+  double dipDeg = 0;
+  double sourceX = 0, firstReceiverX = 1, spacing = 1;
+  double noise = 200;  // peak of the uniform noise, in counts
+};
+
+// The first arrival (ms after the shot) at `receiverX` by straight rays:
+// the direct wave or the earliest head wave.
+double GroundArrivalMs(const GroundModel& ground, double receiverX);
+
 // One data file as the instrument keeps it.
 struct SurveyFile {
   std::string name;        // 8.3 name, e.g. "ZS0001.DAT"
@@ -58,6 +75,7 @@ struct SurveyFile {
   double stepM = 1.0;      // receiver spacing
   double velocity = 2.0;   // m/ms, for the first arrivals
   uint32_t seed = 1;
+  GroundModel ground;      // its velocities empty: a straight moveout at `velocity`
 };
 
 // 316-digit file header.
@@ -79,6 +97,11 @@ bool WriteRawFile(const SurveyFile& file, std::ostream& out);
 // The demo set: realistic refraction, reflection, thickness and
 // loosened-zone surveys with 12 and 24 channels, 1024 and 2048 samples.
 std::vector<SurveyFile> DemoSurveyFiles();
+
+// A refraction line on one spread of 24 receivers over a boundary dipping
+// 8 degrees: ZX0001 shot at its start, ZX0002 in its middle, ZX0003 at its
+// end (ZX0001 and ZX0003 are a reversed pair).
+std::vector<SurveyFile> LineSurveyFiles();
 
 }  // namespace sim
 }  // namespace gt7p

@@ -1,27 +1,29 @@
 #!/bin/sh
 # The include graph of the program's folders, checked (tests, fuzz targets
 # and benchmarks may include any header):
-# - Layers only look down: base; records; link, sim, settings and the
-#   viewer's section model; workflow; ui; the viewer's window; app and cli.
+# - Layers only look down: base; records; link, sim, settings, the
+#   viewer's section model and the interpretation (interpret/); workflow;
+#   ui; the viewer's window; app and cli.
 #   A folder includes nothing of its own layer or above. The section model
 #   is the toolkit-free library of viewer/CMakeLists.txt (gt7p_section) with
 #   its headers, and the contract header viewer/viewer.h with what it
 #   includes; the rest of viewer/ (the painter, the plot, window/) is its
 #   window.
 # - Qt (<Q...>) only in ui/, app/ and the viewer's window.
-# - Outside link/, records/, workflow/, viewer/, settings/ and ui/ only their
-#   contract headers are included (link/link.h, records/records.h, ...), and
+# - Outside link/, records/, workflow/, viewer/, settings/, ui/ and
+#   interpret/ only their contract headers are included (link/link.h,
+#   records/records.h, interpret/interpret.h, ...), and
 #   the viewer window's viewer/window/frm_view.h.
 # - link/ knows nothing of the file list or its images.
 # Prints the offending lines and fails when there are any.
 # usage: include_rules.sh REPOSITORY
 set -eu
 cd "${1:?repository}"
-folders="base records link sim settings workflow ui viewer app cli"
+folders="base records link sim settings interpret workflow ui viewer app cli"
 
 rank() {
   case $1 in
-    base) echo 0 ;; records) echo 1 ;; link | sim | settings | viewer-model) echo 2 ;;
+    base) echo 0 ;; records) echo 1 ;; link | sim | settings | interpret | viewer-model) echo 2 ;;
     workflow) echo 3 ;; ui) echo 4 ;; viewer) echo 5 ;; app | cli) echo 6 ;;
   esac
 }
@@ -56,7 +58,7 @@ bad=$(
     done
   done
   # Contract headers.
-  for folder in link records workflow viewer settings ui; do
+  for folder in link records workflow viewer settings ui interpret; do
     grep -rn --include='*.cpp' --include='*.h' "#include \"$folder/" $folders bench 2>/dev/null |
       grep -v "^$folder/" | grep -v "#include \"$folder/$folder.h\"" |
       grep -v '#include "viewer/window/frm_view.h"' || true

@@ -7,7 +7,6 @@
 
 #include "base/cp936.h"
 #include "viewer/display_limits.h"
-#include "kissfft.hh"
 
 namespace gt7p {
 namespace view {
@@ -148,27 +147,6 @@ void ApplyAgc(std::vector<double>& x, size_t window) {
     const double mean = (sums[hi] - sums[lo]) / static_cast<double>(hi - lo);
     x[i] = mean > 0 ? x[i] / std::sqrt(mean) : 0.0;
   }
-}
-
-std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double intervalUs, double& binHz) {
-  binHz = 0;
-  if (samples.empty() || !(intervalUs > 0)) return {};
-  size_t n = 16;
-  while (n < samples.size()) n *= 2;
-  std::vector<std::complex<double>> in(n), out(n);
-  double windowSum = 0;
-  const size_t m = samples.size();
-  for (size_t i = 0; i < m; ++i) {
-    const double w = m > 1 ? 0.5 - 0.5 * std::cos(2 * kPi * static_cast<double>(i) / static_cast<double>(m - 1)) : 1.0;
-    windowSum += w;
-    in[i] = std::isfinite(samples[i]) ? w * samples[i] : 0.0;
-  }
-  kissfft<double>(n, false).transform(in.data(), out.data());
-  std::vector<double> amplitude(n / 2 + 1);
-  for (size_t k = 0; k < amplitude.size(); ++k)
-    amplitude[k] = std::abs(out[k]) * (k == 0 || k == n / 2 ? 1 : 2) / windowSum;
-  binHz = 1e6 / intervalUs / static_cast<double>(n);
-  return amplitude;
 }
 
 SuitedProcessing ProcessingSuitedTo(const RecordHeader& header) {

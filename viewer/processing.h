@@ -65,11 +65,6 @@ class TraceProcessor {
 // where they are all 0).
 void ApplyAgc(std::vector<double>& x, size_t window);
 
-// The amplitude spectrum of a trace (Hann window, zero-padded to a power of
-// two): amplitudes of a sinusoid's size from 0 Hz up to half the sampling
-// rate, `binHz` apart.
-std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double intervalUs, double& binHz);
-
 // Band-pass corners and an AGC window that suit a record, offered until
 // the operator chooses: corners at 1/200 and 1/8 of the sampling rate, a
 // window of a tenth of the record (at least 1 ms); and the highest corner

@@ -49,7 +49,7 @@ TEST_F(CliLinkTest, ListPrintsTheChosenColumnsWithoutTheStatus) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find('\n', r.out.find('\n') + 1) + 1),
             "原始文件名称\t字节数量\nSD0103  .DAT\t49694\n");
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10);  // the header and nine files
   EXPECT_EQ(r.err, "");
 }
 

@@ -7,10 +7,15 @@
 #include <cmath>
 #include <random>
 
+#include "interpret/interpret.h"
 #include "viewer/viewer.h"
 
 namespace gt7p {
 namespace view {
+using interpret::AmplitudeSpectrum;
+using interpret::PickFirstBreak;
+using interpret::PickFirstBreaks;
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;

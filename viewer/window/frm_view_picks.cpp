@@ -8,6 +8,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/output_file.h"
+#include "interpret/interpret.h"
 #include "ui/ui.h"
 #include "viewer/first_breaks.h"
 #include "viewer/window/frm_view.h"
@@ -70,7 +71,7 @@ void TfrmView::AutoPick() {
     std::vector<const std::vector<float>*> traces;
     for (size_t i = 0; i < record_.channels.size(); ++i) traces.push_back(&Displayed(i));
     // After the trigger: the pre-trigger samples are the noise it is told from.
-    picks = view::PickFirstBreaks(traces, record_.header.intervalUs,
+    picks = interpret::PickFirstBreaks(traces, record_.header.intervalUs,
                                   static_cast<size_t>(view::TriggerSample(record_.header)));
   }
   if (state_.ReplacePicks(picks)) PicksChanged();

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "base/cp936.h"
+#include "interpret/interpret.h"
 #include "ui/ui.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
@@ -126,10 +127,10 @@ void TSpectrumPanel::Refresh(const TfrmView& view, unsigned changes) {
   if (marked < 0 || static_cast<size_t>(marked) >= record.channels.size()) return Clear();
   const size_t m = static_cast<size_t>(marked);
   double binHz = 0;
-  std::vector<double> recorded = view::AmplitudeSpectrum(record.channels[m].samples, record.header.intervalUs, binHz);
+  std::vector<double> recorded = interpret::AmplitudeSpectrum(record.channels[m].samples, record.header.intervalUs, binHz);
   std::vector<double> displayed;
   if (view.processed())
-    displayed = view::AmplitudeSpectrum(view.Displayed(m), record.header.intervalUs, binHz);
+    displayed = interpret::AmplitudeSpectrum(view.Displayed(m), record.header.intervalUs, binHz);
   SetSpectra(Ui("第") + QString::number(marked + 1) + Ui("道 振幅谱"), std::move(recorded), std::move(displayed), binHz,
              view.processing().lowCutHz, view.processing().highCutHz);
 }

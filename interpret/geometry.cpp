@@ -1,0 +1,108 @@
+#include "interpret/geometry.h"
+
+#include <fstream>
+
+#include "base/cp936.h"
+#include "base/csv.h"
+#include "base/error.h"
+#include "base/file_names.h"
+#include "base/output_file.h"
+#include "base/text.h"
+
+namespace gt7p {
+namespace interpret {
+
+namespace {
+
+constexpr uint64_t kMaxGeometryBytes = uint64_t(4) << 20;
+
+Error RowError(size_t line, const std::string& what) {
+  return Error(Utf8ToCp936("测线几何文件第" + std::to_string(line) + "行：" + what));
+}
+
+double Field(const std::string& text, size_t line) {
+  double value = 0;
+  if (!ParseNumber(Trim(text), value)) throw RowError(line, "'" + text + "' 不是数值");
+  return value;
+}
+
+std::string Number(double value) { return FormatNumber15(value); }
+
+}  // namespace
+
+std::vector<LineRow> ParseGeometry(const std::string& text) {
+  CsvReader reader(text);
+  std::vector<std::string> fields;
+  std::vector<LineRow> rows;
+  bool header = true;
+  while (reader.Next(fields)) {
+    if (fields.size() == 1 && Trim(fields[0]).empty()) continue;
+    if (header) {
+      header = false;
+      if (!fields.empty() && Trim(fields[0]) == "file") continue;
+    }
+    if (fields.size() != 4 || Trim(fields[0]).empty())
+      throw Error(Utf8ToCp936("测线几何文件格式不对（第" + std::to_string(reader.line()) + "行）！"));
+    LineRow row;
+    row.file = Trim(fields[0]);
+    row.sourceX = Field(fields[1], reader.line());
+    row.firstReceiverX = Field(fields[2], reader.line());
+    row.spacing = Field(fields[3], reader.line());
+    if (row.spacing == 0) throw RowError(reader.line(), "检波点间距不能为零");
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<LineRow> ReadGeometry(const std::filesystem::path& path) {
+  RequireRegularFile(path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
+  std::string text;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<size_t>(in.gcount()));
+    if (text.size() > kMaxGeometryBytes) throw Error(Utf8ToCp936("测线几何文件太大：") + TextFromPath(path));
+  }
+  return ParseGeometry(text);
+}
+
+std::string GeometryText(const std::vector<LineRow>& rows) {
+  std::string text = "file,source_x_m,first_receiver_x_m,receiver_spacing_m\r\n";
+  for (const LineRow& row : rows)
+    text += CsvField(row.file) + "," + Number(row.sourceX) + "," + Number(row.firstReceiverX) + "," +
+            Number(row.spacing) + "\r\n";
+  return text;
+}
+
+void WriteGeometry(const std::filesystem::path& path, const std::vector<LineRow>& rows) {
+  OutputWriter out(path);
+  out.Write(GeometryText(rows));
+  out.Close();
+}
+
+std::filesystem::path LineFileOf(const std::filesystem::path& folder, const std::string& lineUtf8) {
+  return folder / PathFromUtf8(lineUtf8 + ".line.csv");
+}
+
+std::vector<LineRow> MatchGeometry(const std::vector<LineRow>& rows,
+                                   const std::vector<std::filesystem::path>& records) {
+  std::vector<LineRow> matched;
+  for (const auto& record : records) {
+    const std::string name = Utf8FromPath(record.filename());
+    const LineRow* found = nullptr;
+    for (const LineRow& row : rows)
+      if (PathFromUtf8(row.file).filename() == record.filename()) found = &row;
+    if (!found) throw Error(Utf8ToCp936("测线几何文件中没有记录：" + name));
+    matched.push_back(*found);
+  }
+  for (const LineRow& row : rows) {
+    bool given = false;
+    for (const auto& record : records) given = given || PathFromUtf8(row.file).filename() == record.filename();
+    if (!given) throw Error(Utf8ToCp936("测线几何文件中的记录未给出：" + row.file));
+  }
+  return matched;
+}
+
+}  // namespace interpret
+}  // namespace gt7p

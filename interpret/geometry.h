@@ -1,0 +1,48 @@
+// A line's geometry: where each record's source and receivers stand.
+//
+// The file is UTF-8 CSV, a header line, one row per record:
+//
+//   file,source_x_m,first_receiver_x_m,receiver_spacing_m
+//   ZX0001.T7P,0,1,1
+//
+// `file` is the record's file name without folder. The receiver of channel
+// ("道号") n stands at first_receiver_x_m + (n - 1) * receiver_spacing_m; a
+// negative spacing (channel 1 at the far end) is allowed, zero is not. The
+// surface is flat. A line's file is kept as LINE.line.csv in the records'
+// folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace gt7p {
+namespace interpret {
+
+struct LineRow {
+  std::string file;  // UTF-8, no folder
+  double sourceX = 0, firstReceiverX = 0, spacing = 1;
+
+  double ReceiverX(int channel) const { return firstReceiverX + (channel - 1) * spacing; }
+};
+
+// The rows of a geometry text; Error "测线几何文件格式不对（第N行）！" for a
+// line that is no row, "测线几何文件第N行：'X' 不是数值" for a field that is no
+// number, "测线几何文件第N行：检波点间距不能为零" for a zero spacing.
+std::vector<LineRow> ParseGeometry(const std::string& text);
+std::vector<LineRow> ReadGeometry(const std::filesystem::path& path);
+// The header line and the rows, CR LF.
+std::string GeometryText(const std::vector<LineRow>& rows);
+// Into a new file at `path` (the caller writes beside: WriteBeside).
+void WriteGeometry(const std::filesystem::path& path, const std::vector<LineRow>& rows);
+// LINE.line.csv in `folder`.
+std::filesystem::path LineFileOf(const std::filesystem::path& folder, const std::string& lineUtf8);
+
+// The row of each record (by file name, whatever its folder), in the
+// records' order; Error "测线几何文件中没有记录：NAME" for a record without a
+// row and "测线几何文件中的记录未给出：NAME" for a row naming no given record.
+std::vector<LineRow> MatchGeometry(const std::vector<LineRow>& rows,
+                                   const std::vector<std::filesystem::path>& records);
+
+}  // namespace interpret
+}  // namespace gt7p

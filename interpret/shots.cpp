@@ -1,0 +1,124 @@
+#include "interpret/shots.h"
+
+#include <cmath>
+#include <system_error>
+
+#include "base/cp936.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "interpret/picker.h"
+#include "records/records.h"
+
+namespace gt7p {
+namespace interpret {
+
+namespace {
+
+double FieldNumber(const std::string& record, int tableIndex) {
+  double value = 0;
+  return ParseNumber(Trim(PlainFieldValue(record, tableIndex)), value) && std::isfinite(value) ? value : 0.0;
+}
+
+constexpr int kFieldLayerCount = 12;    // "探测层数"
+constexpr int kFieldKnownVelocity = 17; // "已知速度V0", m/ms
+constexpr int kFieldFirstLayer = 40;    // "第一层厚度"; velocity and dip follow, then the next layer's
+
+}  // namespace
+
+const char* PickSourceName(PickSource source) {
+  switch (source) {
+    case PickSource::kOperator: return "operator";
+    case PickSource::kInstrument: return "instrument";
+    case PickSource::kAuto: break;
+  }
+  return "auto";
+}
+
+std::optional<PickSource> PickSourceNamed(const std::string& name) {
+  for (PickSource source : {PickSource::kOperator, PickSource::kInstrument, PickSource::kAuto})
+    if (name == PickSourceName(source)) return source;
+  return std::nullopt;
+}
+
+bool IsRefractionMethod(int method) { return method == 30 || method == 31 || method == 32; }
+
+Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std::optional<PickSource> only) {
+  RecordReader reader(record);
+  const RecordHeader& header = reader.header();
+  Shot shot;
+  shot.file = Utf8FromPath(record.filename());
+  shot.sourceX = geometry ? geometry->sourceX : 0.0;
+  shot.method = static_cast<int>(FieldNumber(header.headerRecord, kFieldMethod));
+  shot.sampleMs = header.intervalUs / 1000;
+  if (header.Holds(kFieldKnownVelocity)) shot.knownV1MS = FieldNumber(header.headerRecord, kFieldKnownVelocity) * 1000;
+  if (header.Holds(kFieldLayerCount)) shot.headerLayerCount = static_cast<int>(FieldNumber(header.headerRecord, kFieldLayerCount));
+  for (int layer = 0; layer < 5; ++layer) {
+    const int field = kFieldFirstLayer + 3 * layer;
+    if (!header.Holds(field)) break;
+    shot.headerLayers.push_back({FieldNumber(header.headerRecord, field),
+                                 FieldNumber(header.headerRecord, field + 1) * 1000,
+                                 FieldNumber(header.headerRecord, field + 2)});
+  }
+  const double systemDelayMs = header.Holds(kFieldSystemDelay) ? FieldNumber(header.headerRecord, kFieldSystemDelay) / 1000 : 0.0;
+  const SampleTimes times = RecordSampleTimes(header);
+
+  std::vector<RecordChannel> channels(static_cast<size_t>(header.channelCount));
+  std::vector<int32_t> numbers;
+  for (int i = 0; i < header.channelCount; ++i) {
+    reader.ReadChannel(i, channels[static_cast<size_t>(i)], false);
+    numbers.push_back(ChannelNumber(channels[static_cast<size_t>(i)].header));
+  }
+
+  // Sample numbers (from 1; 0 for none) per channel, from the first source
+  // that has any.
+  std::vector<int32_t> picks;
+  auto any = [](const std::vector<int32_t>& p) {
+    for (int32_t v : p)
+      if (v > 0) return true;
+    return false;
+  };
+  const std::filesystem::path table = PicksFileOf(record);
+  std::error_code missing;
+  if (!only || *only == PickSource::kOperator) {
+    if (std::filesystem::exists(table, missing))
+      picks = FirstBreaksOf(numbers, header.sampleCount, shot.file, ReadPicksTable(table), nullptr);
+    shot.source = PickSource::kOperator;
+    if (only && !any(picks)) throw Error(Utf8ToCp936("没有操作员拾取的初至：") + TextFromPath(table));
+  }
+  if (!any(picks) && (!only || *only == PickSource::kInstrument)) {
+    if (only) RequirePicks(header, TextFromPath(record.filename()));
+    picks.assign(numbers.size(), 0);
+    if (HoldsPicks(header))
+      for (size_t i = 0; i < channels.size(); ++i) {
+        const int32_t value = AnalysisPoints(channels[i].header)[0];
+        if (PickSampleIndex(value, header.sampleCount) >= 0) picks[i] = value;
+      }
+    shot.source = PickSource::kInstrument;
+  }
+  if (!any(picks) && (!only || *only == PickSource::kAuto)) {
+    for (int i = 0; i < header.channelCount; ++i) reader.ReadChannel(i, channels[static_cast<size_t>(i)], true);
+    std::vector<const std::vector<float>*> traces;
+    for (const RecordChannel& channel : channels) traces.push_back(&channel.samples);
+    picks = PickFirstBreaks(traces, header.intervalUs, static_cast<size_t>(std::max(0, header.preTriggerCount)));
+    shot.source = PickSource::kAuto;
+  }
+
+  bool offLine = false;
+  for (size_t i = 0; i < channels.size(); ++i) {
+    if (picks[i] <= 0) continue;
+    FirstBreak at;
+    at.channel = numbers[i];
+    const double distance = SourceDistanceM(channels[i].header);
+    at.receiverX = geometry ? geometry->ReceiverX(at.channel) : distance;
+    at.elevationM = FieldNumber(channels[i].header, kFieldElevation);
+    at.timeMs = times.AtMs(picks[i] - 1) - systemDelayMs;
+    if (geometry && std::fabs(std::fabs(at.receiverX - shot.sourceX) - distance) > 0.01 * distance) offLine = true;
+    shot.breaks.push_back(at);
+  }
+  if (offLine)
+    shot.warnings.push_back(shot.file + "：有检波点与源的距离和“源检距”相差超过 1%，请检查测线几何文件");
+  return shot;
+}
+
+}  // namespace interpret
+}  // namespace gt7p

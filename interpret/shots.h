@@ -1,0 +1,62 @@
+// The first breaks of one record as a shot: where its source and receivers
+// stand and when each first break arrives after the shot.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "interpret/geometry.h"
+
+namespace gt7p {
+namespace interpret {
+
+// Where a record's first breaks came from: the operator's picks table
+// beside it (its t0 rows), the record's own t0 points, or the automatic
+// picker.
+enum class PickSource { kOperator, kInstrument, kAuto };
+// "operator", "instrument", "auto".
+const char* PickSourceName(PickSource source);
+std::optional<PickSource> PickSourceNamed(const std::string& name);
+
+struct FirstBreak {
+  int32_t channel = 0;     // "道号"
+  double receiverX = 0;    // m along the line
+  double elevationM = 0;   // "相对高程"
+  double timeMs = 0;       // after the shot instant
+};
+
+// The instrument's own layer results from the header (layer 1 first).
+struct HeaderLayer {
+  double thicknessM = 0, velocityMS = 0, dipDeg = 0;
+};
+
+struct Shot {
+  std::string file;  // UTF-8 file name, no folder
+  double sourceX = 0;
+  int method = 0;            // survey-method code ("探测方法"), 30 for 3 and 0
+  PickSource source = PickSource::kAuto;
+  double sampleMs = 0;       // the sample interval
+  double knownV1MS = 0;      // "已知速度V0" in m/s; 0 where none
+  int headerLayerCount = 0;  // "探测层数"
+  std::vector<HeaderLayer> headerLayers;
+  std::vector<FirstBreak> breaks;
+  std::vector<std::string> warnings;  // UTF-8
+};
+
+// Whether a survey-method code is a refraction survey this interpretation
+// solves: 30 one-sided, 31 reversed, 32 loosened zone.
+bool IsRefractionMethod(int method);
+
+// The record's first breaks from the first source that has them, or from
+// `only` when given (Error where that source has none: the record's points
+// in a QFX or ESP file, a missing picks table). Without `geometry` the
+// source stands at x = 0 and each receiver at its "源检距"; with it a
+// receiver more than 1 % off its "源检距" is warned about.
+Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry,
+              std::optional<PickSource> only = std::nullopt);
+
+}  // namespace interpret
+}  // namespace gt7p
