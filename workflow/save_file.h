@@ -165,6 +165,7 @@ class SaveList {
   virtual void SetToolbarEnabled(bool) {}
   virtual void SetWorking(bool) {}                  // the activity display, while a file's turn lasts
   virtual bool StopRequested() const { return false; }  // before each row: the window is closing
+  virtual void FileTurn(RowId) {}                   // a selected file row's turn, before its port opens
   virtual void PortNotOpened(RowId) {}              // the row is passed over
   virtual void FileDone(RowId, const SavedFile&) {}  // after its outcome is in the status cell
 };
