@@ -633,8 +633,8 @@ void TfrmGT7P::ShowBatch() {
   const int room = bar->contentsRect().width() - 2 - 3 * 6 - panel - grip -
                    (pbrTransfer->isVisible() ? pbrTransfer->width() : 0);
   const QFontMetrics own(lblTransfer->font());
-  size_t shown = texts.size() - 1;
-  for (size_t i = 0; i < texts.size(); ++i)
+  size_t shown = bar->isVisible() ? texts.size() - 1 : 0;  // hidden: no room to measure
+  for (size_t i = 0; i < texts.size() && bar->isVisible(); ++i)
     if (own.horizontalAdvance(FromCore(texts[i])) <= room) {
       shown = i;
       break;
