@@ -641,8 +641,11 @@ void TfrmGT7P::ShowBatch() {
     }
   lblTransfer->setText(FromCore(texts[shown]));
   lblTransfer->setToolTip(shown == 0 ? QString() : FromCore(texts.front()));
-  // The panel keeps the room its text needs; the label takes only its own.
-  stbPanel->setMinimumWidth(std::min(panel, std::max(0, bar->contentsRect().width() - grip)));
+  // The panel keeps the room its text needs, short of what would widen the
+  // window: the label takes only its own.
+  const int rest = bar->contentsRect().width() - 2 - 3 * 6 - grip - own.horizontalAdvance(lblTransfer->text()) -
+                   (pbrTransfer->isVisible() ? pbrTransfer->width() : 0);
+  stbPanel->setMinimumWidth(std::max(0, std::min(panel, rest)));
   lblTransfer->show();
 }
 

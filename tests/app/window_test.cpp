@@ -161,6 +161,13 @@ TEST(StatusLine, BatchTextFitsBesideTheBarAndTheDots) {
   w->resize(w->minimumWidth(), w->height());
   QCoreApplication::processEvents();
   check("narrowest");
+  // A caption too long for any room: the window keeps its width.
+  const int width = w->width();
+  w->SetStatusText(G("正在保存文件：") + std::string(120, 'X') + "...");
+  w->ShowBatch();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->width(), width);
+  EXPECT_EQ(w->lblTransfer->toolTip(), full);
 }
 
 TEST(Commands, CancelledRefreshShowsTheErrorAndFreesTheToolbar) {
