@@ -243,8 +243,8 @@ TEST_F(SaveLoop, OverwriteAnswers) {
     EXPECT_EQ(list.events.back(), "toolbar on");  // the clean-up ran, also after a stop
     EXPECT_EQ(source_.events.back(), "close");
     // Each row reached had its turn, skipped or not; none after a stop.
-    const std::vector<std::string> turns =
-        c.answer == kStopSaving ? std::vector<std::string>{"A.DAT"} : std::vector<std::string>{"A.DAT", "B.DAT", "C.DAT"};
+    const std::vector<std::string> all = {"A.DAT", "B.DAT", "C.DAT"};
+    const std::vector<std::string> turns = c.answer == kStopSaving ? std::vector<std::string>{"A.DAT"} : all;
     EXPECT_EQ(list.turns, turns);
   }
 }
