@@ -15,8 +15,8 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QSizeGrip>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>

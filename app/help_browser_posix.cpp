@@ -12,7 +12,8 @@ bool SystemOpensHelpFile(const std::filesystem::path& file) {
   if (!ShownInHelpWindow(file)) return true;
   if (!qgetenv("BROWSER").trimmed().isEmpty()) return true;
   QProcess query;
-  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+  query.start(QStringLiteral("xdg-mime"),
+              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
   if (!query.waitForStarted(2000)) return false;
   if (!query.waitForFinished(3000)) {
     query.kill();
