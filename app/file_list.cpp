@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
@@ -189,6 +190,20 @@ void FileListView::keyReleaseEvent(QKeyEvent* event) {
 void FileListView::resizeEvent(QResizeEvent* event) {
   QTreeView::resizeEvent(event);
   emit resized();
+}
+
+void FileListView::SetEmptyText(const QString& text) {
+  emptyText_ = text;
+  viewport()->update();
+}
+
+void FileListView::paintEvent(QPaintEvent* event) {
+  QTreeView::paintEvent(event);
+  if (emptyText_.isEmpty() || model_->RowCount() > 0) return;
+  QPainter painter(viewport());
+  painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+  painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                   emptyText_);
 }
 
 }  // namespace gt7p

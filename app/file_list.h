@@ -73,6 +73,9 @@ class FileListView : public QTreeView {
   void FitColumns();
   void FitColumn(int column);
   FileListModel* listModel() const { return model_; }
+  // The word the list area shows while the list has no row ("" none).
+  void SetEmptyText(const QString& text);
+  const QString& EmptyText() const { return emptyText_; }
 
  signals:
   void backspaceReleased();
@@ -81,12 +84,14 @@ class FileListView : public QTreeView {
  protected:
   void keyReleaseEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   int CellPadding() const;
   FileListModel* model_;
   std::unordered_map<std::string, int> measured_;
   QFont measuredFont_;
+  QString emptyText_;
 };
 
 }  // namespace gt7p

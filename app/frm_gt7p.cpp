@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
+#include <QSizeGrip>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -27,6 +29,7 @@
 #include "app/about_box.h"
 #include "app/folder_browser.h"
 #include "app/frm_ow.h"
+#include "app/help_window.h"
 #include "app/images.h"
 #include "app/settings_store.h"
 #include "ui/ui.h"
@@ -138,7 +141,9 @@ TfrmGT7P::TfrmGT7P(const std::vector<std::string>& params, std::vector<std::stri
   pbrTransfer = new QProgressBar(this);
   pbrTransfer->setObjectName("pbrTransfer");
   pbrTransfer->setRange(0, 100);
-  pbrTransfer->setFixedWidth(90);
+  // Narrow enough that the batch's whole text fits beside it and the status
+  // panel's text at the window's first width.
+  pbrTransfer->setFixedWidth(60);
   pbrTransfer->setMaximumHeight(16);
   lblPort = new QLabel(this);
   lblPort->setObjectName("lblPort");
@@ -354,8 +359,12 @@ void TfrmGT7P::ShowError(const std::string& message) {
 }
 
 void TfrmGT7P::ChooseDestFolder() {
-  const std::filesystem::path chosen = BrowseForDestFolder(FolderCommandStart(DestFolder, ProgramFolder()));
+  const std::filesystem::path program = ProgramFolder();
+  const std::filesystem::path chosen = BrowseForDestFolder(
+      FolderCommandStart(DestFolder, LoadLastFolder(), program, FolderWritable(program),
+                         ToPath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))));
   if (!FolderExists(chosen)) return;
+  SaveLastFolder(chosen);
   DestFolder = chosen;
   SetSelDirHint(SelDirHint(DestFolder));
   UpdateCaption();
@@ -382,8 +391,11 @@ std::filesystem::path TfrmGT7P::BrowseForDestFolder(const std::filesystem::path&
 void TfrmGT7P::OpenHelp() {
   const std::filesystem::path path = FindHelpFileIn({ProgramFolder(), InstalledDataFolder()});
   if (path.empty()) return;
-  if (openFileHook) return openFileHook(path);
-  QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
+  const bool opened = openFileHook ? openFileHook(path)
+                                   : SystemOpensHelpFile(path) &&
+                                         QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
+  // Where nothing would show, the page in a window of the program's own.
+  if (!opened && ShownInHelpWindow(path)) (new THelpWindow(path, this))->show();
 }
 
 // ---- saving ----
@@ -424,7 +436,15 @@ void TfrmGT7P::SaveSelectedFiles() {
         w_.tmrWorking->stop();
     }
     bool StopRequested() const override { return w_.closePending_; }
-    void FileDone(RowId id, const SavedFile& saved) override { w_.savedFiles_.FileDone(id, saved); }
+    void FileTurn(RowId) override {
+      w_.Batch.FileDone();  // the previous row's, also when it ended before its outcome
+      w_.Batch.FileTurn();
+      w_.ShowBatch();
+    }
+    void FileDone(RowId id, const SavedFile& saved) override {
+      w_.savedFiles_.FileDone(id, saved);
+      w_.Batch.FileDone();
+    }
 
    private:
     TfrmGT7P& w_;
@@ -434,6 +454,21 @@ void TfrmGT7P::SaveSelectedFiles() {
   SaveJob job;
   job.format = tbnOrgData->isChecked() ? &RawFormat() : tbnSaveToESP->isChecked() ? &EspFormat() : &QfxFormat();
   job.appTitle = AppTitle;
+  size_t files = 0;
+  std::string caption;
+  for (const RowId id : rows.RowIds())
+    if (rows.SelectedFileRow(id, caption)) ++files;
+  batchStart_ = std::chrono::steady_clock::now();
+  Batch.Begin(files, 0);
+  saving_ = true;
+  lblPort->hide();  // its room goes to the batch while it lasts
+  struct EndBatch {
+    TfrmGT7P& w;
+    ~EndBatch() {
+      w.saving_ = false;
+      if (!w.Settings.portName.empty() && !w.lblPort->text().isEmpty()) w.lblPort->show();
+    }
+  } endBatch{*this};
   gt7p::SaveSelectedFiles(source, rows, job);
 }
 
@@ -443,6 +478,8 @@ void TfrmGT7P::ShowList(const DirectoryList& list) {
   FileListModel* model = lvw->listModel();
   model->Clear();
   savedFiles_.Clear();
+  // A directory without a file says so rather than leaving a blank list.
+  lvw->SetEmptyText(list.rows.empty() ? QString::fromUtf8("目录中没有数据文件") : QString());
   for (const std::string& caption : ListColumns(list)) model->AddColumn(caption);
   for (size_t r = 0; r < list.rows.size(); ++r) {
     const std::vector<std::string> cells = ListCells(list, r);
@@ -570,14 +607,53 @@ void TfrmGT7P::ShowPort() {
 void TfrmGT7P::ShowProgress(const EndSignal& end, double seconds) {
   progress_.Update(end.Received(), end.Declared(), seconds);
   pbrTransfer->setValue(std::max(progress_.Percent(), 0));
-  lblTransfer->setText(FromCore(StatusBarProgressText(progress_)));
   pbrTransfer->show();
+  if (saving_) {
+    Batch.Update(end.Received(), end.Declared(),
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - batchStart_).count());
+    return ShowBatch();
+  }
+  lblTransfer->setToolTip(QString());
+  lblTransfer->setText(FromCore(StatusBarProgressText(progress_)));
+  lblTransfer->show();
+}
+
+void TfrmGT7P::ShowBatch() {
+  const std::vector<std::string> texts = BatchProgressTexts(Batch);
+  // The room left of the bar once the status panel has its text: the
+  // longer of the status text and the five dots.
+  const QFontMetrics metrics(stbPanel->font());
+  const int panel = std::max(metrics.horizontalAdvance(FromCore("   " + IdleStatusText)),
+                             metrics.horizontalAdvance(QString("   ") + QString::fromUtf8("●●●●●")));
+  QStatusBar* bar = statusBar();
+  const auto* sizeGrip = bar->findChild<QSizeGrip*>();
+  const int grip = sizeGrip && bar->isSizeGripEnabled() ? sizeGrip->sizeHint().width() : 0;
+  // The status bar keeps 2 px before its first widget and 6 px between
+  // widgets: panel, this label, the bar, the grip.
+  const int room = bar->contentsRect().width() - 2 - 3 * 6 - panel - grip -
+                   (pbrTransfer->isVisible() ? pbrTransfer->width() : 0);
+  const QFontMetrics own(lblTransfer->font());
+  size_t shown = bar->isVisible() ? texts.size() - 1 : 0;  // hidden: no room to measure
+  for (size_t i = 0; i < texts.size() && bar->isVisible(); ++i)
+    if (own.horizontalAdvance(FromCore(texts[i])) <= room) {
+      shown = i;
+      break;
+    }
+  lblTransfer->setText(FromCore(texts[shown]));
+  lblTransfer->setToolTip(shown == 0 ? QString() : FromCore(texts.front()));
+  // The panel keeps the room its text needs, short of what would widen the
+  // window: the label takes only its own.
+  const int rest = bar->contentsRect().width() - 2 - 3 * 6 - grip - own.horizontalAdvance(lblTransfer->text()) -
+                   (pbrTransfer->isVisible() ? pbrTransfer->width() : 0);
+  stbPanel->setMinimumWidth(std::max(0, std::min(panel, rest)));
   lblTransfer->show();
 }
 
 void TfrmGT7P::HideProgress() {
   pbrTransfer->hide();
   lblTransfer->hide();
+  lblTransfer->setToolTip(QString());
+  stbPanel->setMinimumWidth(0);
 }
 
 void TfrmGT7P::WaitForEnd(const std::shared_ptr<EndSignal>& end) {

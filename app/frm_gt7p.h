@@ -8,13 +8,18 @@
 // Beyond the status panel, the status bar shows while a directory or a file
 // comes in a progress bar (the share of the declared length) and its text
 // (characters received, time left), and after a listing the port it used
-// (found by auto-detection: which ports were tried, in its tool tip). The
+// (found by auto-detection: which ports were tried, in its tool tip).
+// During a save the text beside the bar is the batch's (which file of how
+// many, the batch's characters and its time left, workflow/batch_progress.h),
+// in the longest form that fits beside the status panel's text and dots,
+// the full form in its tool tip when it had to be shortened. The
 // communication settings are kept between runs (app/settings_store.h): the
 // window starts with them and stores them after every listing.
 #pragma once
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -93,6 +98,11 @@ class TfrmGT7P : public QMainWindow, public ListingUi {
   void ShowTargetIndicator(bool isInstrument) override;
   void WaitForEnd(const std::shared_ptr<EndSignal>& end) override;
 
+  // The save under way (its file count, turn and counts) and its text
+  // beside the bar, fitted to the room the status bar leaves.
+  BatchProgress Batch;
+  void ShowBatch();
+
   InstrumentLink& Link() { return link_; }
   bool Busy() const { return busy_; }
 
@@ -100,7 +110,7 @@ class TfrmGT7P : public QMainWindow, public ListingUi {
   // settings dialog returns, and a list row's context menu (instead of
   // showing it).
   std::function<void(const std::string& message)> errorBoxHook;
-  std::function<void(const std::filesystem::path& path)> openFileHook;
+  std::function<bool(const std::filesystem::path& path)> openFileHook;  // false: nothing opened it
   SettingsDialog settingsHook;
   std::function<void(QMenu& menu)> menuHook;
 
@@ -133,6 +143,8 @@ class TfrmGT7P : public QMainWindow, public ListingUi {
   TransferProgress progress_;
   std::string detectionReport_;  // of the latest auto-detection
   std::string currentHint_;
+  bool saving_ = false;  // the text beside the bar is the batch's
+  std::chrono::steady_clock::time_point batchStart_;
   bool busy_ = false;
   bool closePending_ = false;
   bool shownOnce_ = false;

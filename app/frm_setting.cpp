@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include <algorithm>
 #include <exception>
@@ -74,8 +76,8 @@ QLabel* MakeLabel(QWidget* parent, const char* text, int left, int top) {
   return label;
 }
 
-QComboBox* MakeDropDown(QWidget* parent, int left, int top) {
-  QComboBox* box = new QComboBox(parent);
+QComboBox* MakeDropDown(QWidget* parent, int left, int top, bool elideMiddle = false) {
+  QComboBox* box = elideMiddle ? new TMiddleElidedComboBox(parent) : new QComboBox(parent);
   box->setGeometry(left, top, 137, 20);
   return box;
 }
@@ -102,6 +104,27 @@ void FallbackReportError(const std::string& message) {
 
 }  // namespace
 
+TMiddleElidedComboBox::TMiddleElidedComboBox(QWidget* parent) : QComboBox(parent) {
+  connect(this, &QComboBox::currentIndexChanged, this, [this] { setToolTip(currentText()); });
+}
+
+QString TMiddleElidedComboBox::FaceText() const {
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  return fontMetrics().elidedText(currentText(), Qt::ElideMiddle, field.width());
+}
+
+void TMiddleElidedComboBox::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  painter.setPen(palette().color(QPalette::Text));
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  option.currentText = FaceText();
+  painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
 void SetSettingErrorReporter(ErrorReporter reporter) { DefaultErrorReporter() = std::move(reporter); }
 
 TfrmSetting::TfrmSetting(PortLister listPorts, QWidget* parent)
@@ -125,7 +148,7 @@ TfrmSetting::TfrmSetting(PortLister listPorts, QWidget* parent)
   Label3 = MakeLabel(this, "定制列表信息(&L)：", 96, 96);
   lblTip = MakeLabel(this, "", 16, 120);
 
-  cbCommPort = MakeDropDown(this, 200, 17);
+  cbCommPort = MakeDropDown(this, 200, 17, true);
   cbCommObj = MakeDropDown(this, 200, 41);
   cbCommTimeOut = MakeDropDown(this, 200, 65);
   cbCommTimeOut->setToolTip(QString::fromUtf8("文件越大延时越长"));
@@ -239,7 +262,10 @@ void TfrmSetting::FillPortList(const std::string& portName) {
     cbCommPort->setPalette(boxPalette);
     return;
   }
-  for (const std::string& entry : entries) cbCommPort->addItem(FromCore(entry), QByteArray::fromStdString(entry));
+  for (const std::string& entry : entries) {
+    cbCommPort->addItem(FromCore(entry), QByteArray::fromStdString(entry));
+    cbCommPort->setItemData(cbCommPort->count() - 1, FromCore(entry), Qt::ToolTipRole);
+  }
   const PortEntryChoice choice = ChoosePortEntry(entries, portName);
   cbCommPort->view()->setMinimumWidth(choice.dropDownWidth);
   cbCommPort->setCurrentIndex(choice.selected);

@@ -6,6 +6,7 @@
 // page 936 (lengths count bytes); the dialog converts to Qt's strings itself.
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
 #include <QString>
 
@@ -14,12 +15,24 @@
 #include <vector>
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
 
 namespace gt7p {
+
+// A drop-down list whose face shortens a long entry in the middle, so both
+// ends of a port's entry stay readable; the whole entry is its tool tip, and
+// the open list shows entries whole (the port list).
+class TMiddleElidedComboBox : public QComboBox {
+ public:
+  explicit TMiddleElidedComboBox(QWidget* parent);
+  // The text the face shows of the current entry.
+  QString FaceText() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
 
 // The port entries to offer, one display line each ("COM1  (\device\serial0)").
 using PortLister = std::function<std::vector<std::string>()>;

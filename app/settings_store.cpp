@@ -27,4 +27,14 @@ void SaveStoredSettings(const StoredSettings& stored) {
   store.SetValue("autoDetect", FromCore(stored.autoDetect));
 }
 
+std::filesystem::path LoadLastFolder() {
+  const StoreGroup store(QStringLiteral("save"));
+  return ToPath(store.Value("lastFolder").toString());
+}
+
+void SaveLastFolder(const std::filesystem::path& folder) {
+  StoreGroup store(QStringLiteral("save"));
+  store.SetValue("lastFolder", FromPath(folder));
+}
+
 }  // namespace gt7p

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "base/cp936.h"
 #include "base/error.h"
@@ -71,6 +72,19 @@ bool FolderExists(const std::filesystem::path& path) {
   if (path.empty()) return false;
   std::error_code ec;
   return std::filesystem::is_directory(path, ec);
+}
+
+bool FolderWritable(const std::filesystem::path& path) {
+  if (!FolderExists(path)) return false;
+  std::error_code ec;
+  for (int n = 0; n < 100; ++n) {
+    const std::filesystem::path probe = path / (".gt7p-probe-" + std::to_string(n));
+    if (std::filesystem::exists(std::filesystem::symlink_status(probe, ec))) continue;
+    const bool made = static_cast<bool>(std::ofstream(probe, std::ios::binary));
+    if (made) std::filesystem::remove(probe, ec);
+    return made;
+  }
+  return false;
 }
 
 std::string NotAFileMessage(const std::filesystem::path& path) {

@@ -1,5 +1,5 @@
 // File names: the rules are pure text (code page 936); FolderExists,
-// NotAFileMessage and RequireRegularFile look at the file system. Only
+// FolderWritable, NotAFileMessage and RequireRegularFile look at the file system. Only
 // RequireRegularFile throws.
 #pragma once
 
@@ -32,6 +32,10 @@ std::string SafeFileName(const std::string& name, FileNameRules rules);
 
 // True when a folder stands at `path`; false for an empty path.
 bool FolderExists(const std::filesystem::path& path);
+
+// True when a file can be made in the folder at `path`: one is made there
+// and removed again. False for an empty path or no folder.
+bool FolderWritable(const std::filesystem::path& path);
 
 // Why `path` can't be read as a file, as a message that names it:
 // "找不到文件：PATH" when nothing is there, "是文件夹，不是文件：PATH" for a

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "base/cp936.h"
+#include "base/file_names.h"
 #include "base/text.h"
 #include "settings/settings.h"
 
@@ -75,8 +76,23 @@ std::filesystem::path FindHelpFileIn(const std::vector<std::filesystem::path>& f
 }
 
 std::filesystem::path FolderCommandStart(const std::filesystem::path& destFolder,
-                                         const std::filesystem::path& programFolder) {
-  return destFolder.empty() ? programFolder / "" : destFolder;
+                                         const std::filesystem::path& lastFolder,
+                                         const std::filesystem::path& programFolder, bool programWritable,
+                                         const std::filesystem::path& documentsFolder) {
+  if (!destFolder.empty()) return destFolder;
+  if (FolderExists(lastFolder)) return lastFolder;
+  if (programWritable || documentsFolder.empty()) return programFolder / "";
+  return documentsFolder / "";
+}
+
+std::filesystem::path NewFolderPath(const std::filesystem::path& parent) {
+  const std::string name = "新建文件夹";
+  for (int n = 1;; ++n) {
+    const std::filesystem::path path =
+        parent / std::filesystem::u8path(n == 1 ? name : name + " (" + std::to_string(n) + ")");
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return path;
+  }
 }
 
 void RefreshUsbSerialDriver(const std::function<void(const std::string&)>& setStatusText) {

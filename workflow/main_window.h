@@ -61,10 +61,22 @@ std::filesystem::path FindHelpFile(const std::filesystem::path& programFolder);
 // skipped. Empty when none has one.
 std::filesystem::path FindHelpFileIn(const std::vector<std::filesystem::path>& folders);
 
-// Where the folder command opens the browser: DestFolder, or the program's
-// folder with a trailing delimiter when that is empty.
+// Where the folder command opens the browser: DestFolder (the command
+// line's, or the one chosen in this run) when it is set; else the folder
+// chosen last, remembered between runs, while it is still a folder; else
+// the program's folder when it can be written to; else the user's
+// documents folder (an installed copy's folder is read-only), or the
+// program's folder when that is unknown too. The program's and the
+// documents folder end in a delimiter.
 std::filesystem::path FolderCommandStart(const std::filesystem::path& destFolder,
-                                         const std::filesystem::path& programFolder);
+                                         const std::filesystem::path& lastFolder,
+                                         const std::filesystem::path& programFolder, bool programWritable,
+                                         const std::filesystem::path& documentsFolder);
+
+// The folder that the folder browser's "新建文件夹" makes in `parent`: the
+// first of "新建文件夹", "新建文件夹 (2)", "新建文件夹 (3)" … that nothing
+// stands at (a file counts too).
+std::filesystem::path NewFolderPath(const std::filesystem::path& parent);
 
 // Tag 2, RefreshUsbSerialDriver: when the installer binds, the two driver
 // calls, with "正在刷新设备。。。" and its counts 1 to 3 as status texts;

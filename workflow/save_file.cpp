@@ -133,6 +133,7 @@ void SaveSelectedFiles(FileSource& source, SaveList& list, const SaveJob& job) {
       if (dest.empty() || !FolderExists(dest)) return;
     }
     list.ScrollToRow(id);
+    list.FileTurn(id);
     list.SetStatusText(kSavingFile + caption + "...");
     const bool connected = source.OpenCommPort();
     list.SetToolbarEnabled(false);

@@ -168,6 +168,7 @@ class SaveList {
   virtual void SetToolbarEnabled(bool) {}
   virtual void SetWorking(bool) {}                  // the activity display, while a file's turn lasts
   virtual bool StopRequested() const { return false; }  // before each row: the window is closing
+  virtual void FileTurn(RowId) {}                   // a selected file row's turn, before its port opens
   virtual void PortNotOpened(RowId) {}              // the row is passed over
   virtual void FileDone(RowId, const SavedFile&) {}  // after its outcome is in the status cell
   // The row's transfer or conversion failed with `failure` (its work file
@@ -207,7 +208,7 @@ struct SaveJob {
 // SaveSelectedFiles. For each row in the order RowIds gives, when it is a
 // selected file row: makes sure of the destination folder (the folder
 // command once it is empty or gone; still none: the loop ends quietly);
-// status "正在保存文件：CAPTION..."; opens the port (not opened: the row is
+// the row's turn (FileTurn); status "正在保存文件：CAPTION..."; opens the port (not opened: the row is
 // passed over); with the toolbar disabled, applies SaveChoice (the prompt
 // "覆盖文件：PATH" for an existing file; PATH as a code page 936 text, with
 // "?" for what it can't hold), writes "正在保存" and then the outcome into

@@ -35,8 +35,9 @@ double TransferProgress::SecondsLeft() const {
   return declared_ > received_ ? (declared_ - received_) / Rate() : 0;
 }
 
-std::string TimeLeftText(const TransferProgress& progress) {
-  const double left = progress.SecondsLeft();
+std::string TimeLeftText(const TransferProgress& progress) { return TimeLeftText(progress.SecondsLeft()); }
+
+std::string TimeLeftText(double left) {
   if (left < 0) return std::string();
   const long seconds = std::lround(std::ceil(left));
   if (seconds < 60) return Utf8ToCp936("剩余 ") + std::to_string(seconds) + Utf8ToCp936(" 秒");

@@ -30,7 +30,9 @@ class TransferProgress {
   double lastArrival_ = 0;  // seconds at which the count last grew
 };
 
-// "剩余 12 秒", "剩余 1 分 05 秒"; "" while unknown.
+// "剩余 12 秒", "剩余 1 分 05 秒" (whole seconds, rounded up); "" while
+// unknown (negative).
+std::string TimeLeftText(double seconds);
 std::string TimeLeftText(const TransferProgress& progress);
 
 // The window's status bar: "已收 14530/38326 字符  剩余 8 秒" (the declared

@@ -11,7 +11,8 @@
 // save_file.h (SaveSelectedFiles with SaveChoice), port_detect.h (the
 // instrument's port found by trying them), stored_settings.h (what is taken
 // back of the settings kept between runs), transfer_progress.h (percentage,
-// rate and time left of a reception).
+// rate and time left of a reception), batch_progress.h (where a save of
+// several files stands).
 //
 // Threads: the caller's thread; nothing here starts one.
 //
@@ -34,6 +35,7 @@
 // the run is no failure: its row shows "重名未保存".
 #pragma once
 
+#include "workflow/batch_progress.h"
 #include "workflow/comm_settings.h"
 #include "workflow/directory_list.h"
 #include "workflow/list_sort.h"

@@ -20,6 +20,7 @@
 #include "base/error.h"
 #include "settings/driver_binding.h"
 #include "tests/support/files.h"
+#include "ui/ui.h"
 
 namespace gt7p {
 namespace {
@@ -143,6 +144,29 @@ TEST(SettingDialog, PortEntrySelectionAndDropDownWidth) {
   d.FillPortList("com1");
   EXPECT_EQ(d.cbCommPort->currentIndex(), 1);
   EXPECT_EQ(d.cbCommPort->view()->minimumWidth(), 6 * 12);
+}
+
+// A long entry keeps both ends on the box's face, the whole entry is its
+// tool tip, and the entry itself (what the dialog returns) is unchanged.
+TEST(SettingDialog, LongPortEntryShortenedInTheMiddle) {
+  const std::string entry = G("/dev/ttyUSB0  (ftdi_sio) USB转串口设备 FT232R USB UART A50285BI");
+  TfrmSetting d(Fixed({entry}));
+  d.FillPortList("");
+  d.cbCommPort->setCurrentIndex(0);
+  auto* box = dynamic_cast<TMiddleElidedComboBox*>(d.cbCommPort);
+  ASSERT_NE(box, nullptr);
+  const QString whole = FromCore(entry), face = box->FaceText();
+  EXPECT_LT(face.size(), whole.size());
+  EXPECT_TRUE(face.startsWith("/dev/tty")) << face.toStdString();
+  EXPECT_TRUE(face.endsWith("BI")) << face.toStdString();
+  EXPECT_TRUE(face.contains(QChar(0x2026)));
+  EXPECT_EQ(box->toolTip(), whole);
+  EXPECT_EQ(box->itemData(0, Qt::ToolTipRole).toString(), whole);
+  EXPECT_EQ(box->currentText(), whole);
+  // A short entry is shown whole.
+  TfrmSetting shortEntry(Fixed({"COM1"}));
+  shortEntry.FillPortList("COM1");
+  EXPECT_EQ(dynamic_cast<TMiddleElidedComboBox*>(shortEntry.cbCommPort)->FaceText(), "COM1");
 }
 
 TEST(SettingDialog, NoPortMarksTheBoxRedAndOkStaysOpen) {

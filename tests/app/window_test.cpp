@@ -10,6 +10,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
 
 #include <QKeyEvent>
 #include <filesystem>
@@ -17,6 +23,7 @@
 
 #include "app/folder_browser.h"
 #include "app/frm_gt7p.h"
+#include "app/help_window.h"
 #include "ui/ui.h"
 #include "base/cp936.h"
 #include "base/file_names.h"
@@ -111,6 +118,56 @@ TEST(StatusLine, TextsHintsAndDots) {
     dots << w->stbPanel->text().trimmed();
   }
   EXPECT_EQ(dots, QStringList({Q("●●"), Q("●●●"), Q("●●●●"), Q("●●●●●"), Q("●"), Q("●●")}));
+}
+
+// The batch's text beside the file's bar, at the window's first width and
+// at its narrowest: it never runs under the bar, the status panel keeps
+// room for its text and five dots, and a shortened text has the whole one
+// as its tool tip.
+TEST(StatusLine, BatchTextFitsBesideTheBarAndTheDots) {
+  auto w = Window({});
+  w->show();
+  ASSERT_EQ(w->width(), 563);
+  w->Batch.Begin(4, 0);
+  w->Batch.FileTurn();
+  w->Batch.Update(60000, 60000, 30);
+  w->Batch.FileDone();
+  w->Batch.FileTurn();
+  w->Batch.Update(13947, 120056, 37);
+  w->SetStatusText(G("正在保存文件：ZS000002.DAT..."));
+  w->pbrTransfer->show();
+  const QString full = FromCore(BatchProgressTexts(w->Batch).front());
+  auto check = [&](const char* where) {
+    SCOPED_TRACE(where);
+    w->ShowBatch();
+    QCoreApplication::processEvents();
+    const QRect label = w->lblTransfer->geometry(), bar = w->pbrTransfer->geometry(),
+                panel = w->stbPanel->geometry();
+    EXPECT_LE(w->lblTransfer->fontMetrics().horizontalAdvance(w->lblTransfer->text()),
+              w->lblTransfer->contentsRect().width());
+    EXPECT_LE(label.right(), bar.left());
+    EXPECT_LE(panel.right(), label.left());
+    for (int tick = 0; tick < 5; ++tick) {
+      const QString shown = w->stbPanel->text();
+      EXPECT_LE(w->stbPanel->fontMetrics().horizontalAdvance(shown), w->stbPanel->contentsRect().width())
+          << shown.toStdString();
+      w->tmrWorkingTimer();
+    }
+    w->stbHint();
+    EXPECT_EQ(w->lblTransfer->toolTip(), w->lblTransfer->text() == full ? QString() : full);
+  };
+  check("first width");
+  EXPECT_EQ(w->lblTransfer->text(), full);  // room for all of it at the window's first width
+  w->resize(w->minimumWidth(), w->height());
+  QCoreApplication::processEvents();
+  check("narrowest");
+  // A caption too long for any room: the window keeps its width.
+  const int width = w->width();
+  w->SetStatusText(G("正在保存文件：") + std::string(120, 'X') + "...");
+  w->ShowBatch();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->width(), width);
+  EXPECT_EQ(w->lblTransfer->toolTip(), full);
 }
 
 TEST(Commands, CancelledRefreshShowsTheErrorAndFreesTheToolbar) {
@@ -276,13 +333,47 @@ namespace {
 TEST(Commands, HelpOpensTheFileBesideTheProgram) {
   auto w = Window({});
   std::vector<std::filesystem::path> opened;
-  w->openFileHook = [&](const std::filesystem::path& path) { opened.push_back(path); };
+  w->openFileHook = [&](const std::filesystem::path& path) {
+    opened.push_back(path);
+    return true;
+  };
   const std::filesystem::path help = ProgramFolder() / "Help.htm";
   w->tbnHelp->click();  // none there: nothing happens
   test::WriteFile(help, "x");
   w->tbnHelp->click();
   std::filesystem::remove(help);
   EXPECT_EQ(opened, std::vector<std::filesystem::path>{help});
+}
+
+TEST(Commands, HelpThatNothingOpensShowsInAWindowOfItsOwn) {
+  auto w = Window({});
+  w->openFileHook = [](const std::filesystem::path&) { return false; };
+  const std::filesystem::path help = ProgramFolder() / "Help.htm";
+  test::WriteFile(help, "<html><body><h1>Manual</h1></body></html>");
+  w->tbnHelp->click();
+  std::filesystem::remove(help);
+  const QList<THelpWindow*> shown = w->findChildren<THelpWindow*>();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0]->isWindow());
+  EXPECT_TRUE(shown[0]->txtHelp->toPlainText().contains("Manual"));
+  EXPECT_EQ(shown[0]->btnBrowser->text(), Q("用浏览器打开"));
+  shown[0]->close();  // deleted with its closing
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w->findChildren<THelpWindow*>().isEmpty());
+  // A kind the window can't show stays with the opener alone.
+  test::WriteFile(ProgramFolder() / "Help.chm", "x");
+  w->tbnHelp->click();
+  std::filesystem::remove(ProgramFolder() / "Help.chm");
+  EXPECT_TRUE(w->findChildren<THelpWindow*>().isEmpty());
+}
+
+TEST(FileList, EmptyDirectorySaysSo) {
+  auto w = Window({});
+  EXPECT_EQ(w->lvw->EmptyText(), QString());  // no word before a listing
+  w->ShowList(DirectoryList{});
+  EXPECT_EQ(w->lvw->EmptyText(), Q("目录中没有数据文件"));
+  Fill(*w, {{"A"}}, {"原始文件名称"});
+  EXPECT_EQ(w->lvw->EmptyText(), QString());
 }
 
 TEST(Commands, BackspaceRunsTheDriverRefresh) {
@@ -347,6 +438,45 @@ TEST(Commands, FolderChoiceChangesCaptionNotApplicationTitle) {
   WhenBrowserOpens([](TFolderBrowser& b) { b.reject(); });
   w->tbnSelDir->click();
   EXPECT_EQ(w->DestFolder, dir);
+}
+
+// The browser starts where the operator chose last, in a later window too;
+// a typed folder is taken by Return, a typed path that is no folder is not;
+// 新建文件夹 makes a folder of a free name in the selected one.
+TEST(Commands, FolderBrowserRemembersTypesAndMakesFolders) {
+  test::TempDir chosen;
+  const QString dir = QString::fromStdString(chosen.text());
+  auto w = Window({});
+  WhenBrowserOpens([&](TFolderBrowser& b) {
+    QTest::keyClicks(b.edtPath, dir + "/nothing-here");
+    QTest::keyClick(b.edtPath, Qt::Key_Return);  // not a folder: the browser stays
+    ASSERT_TRUE(b.isVisible());
+    b.edtPath->clear();
+    QTest::keyClicks(b.edtPath, dir);
+    QTest::keyClick(b.edtPath, Qt::Key_Return);
+  });
+  w->tbnSelDir->click();
+  EXPECT_EQ(w->DestFolder, chosen.path());
+
+  auto later = Window({});
+  QString startedAt;
+  std::vector<std::string> messages;
+  WhenBrowserOpens([&](TFolderBrowser& b) {
+    QTimer::singleShot(100, &b, [&] {
+      startedAt = b.SelectedPath();
+      b.messageHook = [&](const QString& m) { messages.push_back(m.toStdString()); };
+      ASSERT_TRUE(b.MakeNewFolder());
+      EXPECT_EQ(b.edtPath->text(), QDir::toNativeSeparators(dir + Q("/新建文件夹")));
+      b.SelectFolder(dir);
+      ASSERT_TRUE(b.MakeNewFolder());
+      b.accept();
+    });
+  });
+  later->tbnSelDir->click();
+  EXPECT_EQ(startedAt, QDir::toNativeSeparators(dir));
+  EXPECT_TRUE(FolderExists(chosen.path() / std::filesystem::u8path("新建文件夹")));
+  EXPECT_EQ(later->DestFolder, chosen.path() / std::filesystem::u8path("新建文件夹 (2)"));
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST(Saving, MissingFolderAsksAndCancelEndsSilently) {

@@ -300,7 +300,8 @@ TEST_F(WorkCycle, SettingsSurviveARestart) {
 // "自动检测": the ports are tried as the dialog offers them (the one named on
 // the command line first) and the listing uses the one that answers; the
 // status bar names it. While the directory and the file came in, the
-// progress bar showed; its text keeps the last count once it is gone.
+// progress bar showed; its text keeps the last count once it is gone (for
+// a save, the batch's).
 TEST_F(WorkCycle, AutoDetectedPortAndProgress) {
   Start(false, true);
   if (IsSkipped()) return;
@@ -327,7 +328,7 @@ TEST_F(WorkCycle, AutoDetectedPortAndProgress) {
   EXPECT_EQ(Status(0), G("保存完毕"));
   EXPECT_TRUE(barShown);
   const std::string size = std::to_string(sim::MakeRawFile(files_[0]).size());
-  EXPECT_EQ(window_->lblTransfer->text().toStdString(), "已收 " + size + "/" + size + " 字符  剩余 0 秒");
+  EXPECT_EQ(window_->lblTransfer->text().toStdString(), "第 1/1 个  " + size + "/" + size + " 字符  剩余 0 秒");
 }
 
 TEST_F(WorkCycle, FailedHandshakeShowsTheMessage) {

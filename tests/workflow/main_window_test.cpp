@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/cp936.h"
+#include "base/file_names.h"
 #include "settings/driver_binding.h"
 #include "tests/support/files.h"
 #include "workflow/main_window.h"
@@ -107,9 +108,42 @@ TEST(HelpFile, TheProgramFolderBeforeTheInstalledManual) {
   EXPECT_EQ(FindHelpFileIn(folders), program / "Help.htm");
 }
 
-TEST(FolderCommand, StartsAtTheDestinationOrTheProgramFolder) {
-  EXPECT_EQ(FolderCommandStart("C:\\Out", "C:\\Prog"), "C:\\Out");
-  EXPECT_EQ(FolderCommandStart("", "prog"), std::filesystem::path("prog") / "");
+TEST(FolderCommand, StartsAtTheDestinationTheLastChoiceOrAWritableFolder) {
+  test::TempDir last, program, documents;
+  const std::filesystem::path gone = last / "gone";
+  struct Case {
+    const char* what;
+    std::filesystem::path dest, last;
+    bool programWritable;
+    std::filesystem::path documents, start;
+  };
+  const Case cases[] = {
+      {"the command line's or this run's folder wins", "C:\\Out", last.path(), true, documents.path(), "C:\\Out"},
+      {"then the last choice", "", last.path(), false, documents.path(), last.path()},
+      {"a last choice since removed", "", gone, true, documents.path(), program / ""},
+      {"none: the program's folder", "", "", true, documents.path(), program / ""},
+      {"an installed copy: documents", "", "", false, documents.path(), documents / ""},
+      {"documents unknown", "", gone, false, "", program / ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FolderCommandStart(c.dest, c.last, program.path(), c.programWritable, c.documents), c.start) << c.what;
+
+  // Whether the program's folder takes a file: tried, and nothing left.
+  EXPECT_TRUE(FolderWritable(program.path()));
+  EXPECT_EQ(program.Count(), 0u);
+  EXPECT_FALSE(FolderWritable(gone));
+  EXPECT_FALSE(FolderWritable(""));
+  test::WriteFile(program / "file", "x");
+  EXPECT_FALSE(FolderWritable(program / "file"));
+}
+
+TEST(FolderCommand, NewFolderNamesAreFree) {
+  test::TempDir parent;
+  const auto named = [&](const char* utf8) { return parent.path() / std::filesystem::u8path(utf8); };
+  EXPECT_EQ(NewFolderPath(parent.path()), named("新建文件夹"));
+  std::filesystem::create_directory(named("新建文件夹"));
+  test::WriteFile(named("新建文件夹 (2)"), "a file takes the name too");
+  EXPECT_EQ(NewFolderPath(parent.path()), named("新建文件夹 (3)"));
 }
 
 TEST(DriverRefresh, StatusTextsAroundTheTwoCalls) {

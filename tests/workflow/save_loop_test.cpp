@@ -86,6 +86,7 @@ class FakeList : public SaveList {
   void SetStatusText(const std::string& text) override { statuses.push_back(text); }
   void SetToolbarEnabled(bool enabled) override { events.push_back(enabled ? "toolbar on" : "toolbar off"); }
   void SetWorking(bool working) override { events.push_back(working ? "working" : "idle"); }
+  void FileTurn(RowId id) override { turns.push_back(rows_.at(id).caption); }
   void PortNotOpened(RowId id) override { events.push_back("not opened " + rows_.at(id).caption); }
   void FileDone(RowId id, const SavedFile& saved) override { files.FileDone(id, saved); }
 
@@ -105,7 +106,7 @@ class FakeList : public SaveList {
   std::filesystem::path dest, chosenFolder;
   int folderQuestions = 0;
   std::deque<OverwriteChoice> answers;
-  std::vector<std::string> prompts, statuses, events;
+  std::vector<std::string> prompts, statuses, events, turns;
   SavedRowFiles files;
 
  private:
@@ -172,6 +173,7 @@ TEST(OutputPathRule, CaptionTrimmedAndExtensionReplaced) {
 TEST_F(SaveLoop, NewFilesAreConvertedAndMarked) {
   FakeList list = List({{"AB      .DAT"}, {"CD.DAT", false}, {"EF0003  .DAT"}});
   Save(list);
+  EXPECT_EQ(list.turns, (std::vector<std::string>{"AB      .DAT", "EF0003  .DAT"}));  // selected file rows only
   EXPECT_EQ(list.Status("AB      .DAT"), G("保存完毕"));
   EXPECT_EQ(list.Status("CD.DAT"), " ");
   EXPECT_EQ(list.Status("EF0003  .DAT"), G("保存完毕"));
@@ -240,6 +242,10 @@ TEST_F(SaveLoop, OverwriteAnswers) {
     EXPECT_EQ(list.SavedPath("C.DAT"), c.answer == kStopSaving ? std::filesystem::path() : Path("C.QFX"));
     EXPECT_EQ(list.events.back(), "toolbar on");  // the clean-up ran, also after a stop
     EXPECT_EQ(source_.events.back(), "close");
+    // Each row reached had its turn, skipped or not; none after a stop.
+    const std::vector<std::string> all = {"A.DAT", "B.DAT", "C.DAT"};
+    const std::vector<std::string> turns = c.answer == kStopSaving ? std::vector<std::string>{"A.DAT"} : all;
+    EXPECT_EQ(list.turns, turns);
   }
 }
 
@@ -281,6 +287,7 @@ TEST_F(SaveLoop, PortThatCannotBeOpenedPassesTheRowOver) {
   EXPECT_EQ(list.events, (std::vector<std::string>{"toolbar off", "not opened A.DAT", "idle", "toolbar on",
                                                    "toolbar off", "not opened B.DAT", "idle", "toolbar on"}));
   EXPECT_EQ(list.statuses.back(), "");
+  EXPECT_EQ(list.turns, (std::vector<std::string>{"A.DAT", "B.DAT"}));  // a turn, though nothing came
 }
 
 TEST_F(SaveLoop, ErrorEndsTheLoopAfterTheCleanUp) {
