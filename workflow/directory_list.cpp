@@ -70,7 +70,7 @@ std::vector<std::string> ListCells(const DirectoryList& list, size_t row) {
 
 bool ListDirectory(InstrumentLink& link, ListingUi& ui, LinkSettings& settings) {
   const std::optional<InstrumentDirectory> directory =
-      ExchangeWithInstrument(link, ui, settings, std::string(), std::string(), true);
+      ReadInstrumentDirectory(link, ui, settings);
   if (!directory) return false;
   const CommSettings& used = directory->settings;
 

@@ -100,7 +100,7 @@ bool LinkFileSource::OpenCommPort() { return link_.OpenCommPort(ui_, settings_.p
 void LinkFileSource::CloseCommPort() { link_.CloseCommPort(); }
 
 void LinkFileSource::FetchRawFile(const std::string& caption, const fs::path& path) {
-  ExchangeWithInstrument(link_, ui_, settings_, caption, path, false);
+  FetchInstrumentFile(link_, ui_, settings_, caption, path);
 }
 
 std::vector<RowId> CaptionRows::RowIds() const {

@@ -126,7 +126,7 @@ class FileSource {
   virtual void FetchRawFile(const std::string& caption, const std::filesystem::path& path) = 0;
 };
 
-// The instrument over the link: ExchangeWithInstrument in transfer mode.
+// The instrument over the link: FetchInstrumentFile.
 class LinkFileSource : public FileSource {
  public:
   LinkFileSource(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings)

@@ -47,7 +47,7 @@ class ReplyEndTest : public ::testing::Test {
   }
   void Fetch() {
     ui_.receptions.clear();
-    ExchangeWithInstrument(link_, ui_, settings_, "ZS0001.DAT", dest_, false);
+    FetchInstrumentFile(link_, ui_, settings_, "ZS0001.DAT", dest_);
   }
   std::string FetchFailure() {
     return FailureOf([this] { Fetch(); });
