@@ -86,6 +86,11 @@ fs::path ReservePart(const fs::path& out) {
   return file.path();
 }
 
+std::function<std::error_code(const fs::path&)>& FlushHook() {
+  static std::function<std::error_code(const fs::path&)> hook;
+  return hook;
+}
+
 bool IsFolderAt(const fs::path& path) {
   std::error_code ec;
   return fs::is_directory(fs::symlink_status(path, ec));
@@ -123,6 +128,8 @@ bool ProcessTagEnded(const std::string& tag) {
   return id != ThisProcessId() && !ProcessRunning(id);
 }
 
+void SetFlushHookForTesting(std::function<std::error_code(const fs::path&)> hook) { FlushHook() = std::move(hook); }
+
 bool WriteBeside(const fs::path& out, const std::function<void(const fs::path& part)>& write,
                  const BesideOptions& options) {
   const fs::path part = ReservePart(out);
@@ -134,7 +141,7 @@ bool WriteBeside(const fs::path& out, const std::function<void(const fs::path& p
     write(part);
     ThrowIfWorkAborted();
     if (options.flushToDisk) {
-      const std::error_code flushed = NativeFile::FlushToDisk(part);
+      const std::error_code flushed = FlushHook() ? FlushHook()(part) : NativeFile::FlushToDisk(part);
       if (flushed) throw WriteError(flushed);
     }
   } catch (...) {

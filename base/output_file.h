@@ -53,6 +53,12 @@ inline constexpr char kWorkFileExtension[] = ".___";
 bool WriteBeside(const std::filesystem::path& out, const std::function<void(const std::filesystem::path& part)>& write,
                  const BesideOptions& options = BesideOptions());
 
+// Tests: `hook` runs in place of flushing a complete file to the disk before
+// it takes its name (BesideOptions::flushToDisk), with the temporary file's
+// path; an error it returns fails the output as a failed flush does. An
+// empty function restores the flush.
+void SetFlushHookForTesting(std::function<std::error_code(const std::filesystem::path&)> hook);
+
 // The file a writer of an output makes at `path` (WriteBeside's temporary
 // file, replaced: NativeFile::CreateReplacing) and writes in pieces. Room
 // for `expectedBytes` is reserved at once (ReserveFileSpace), as the
