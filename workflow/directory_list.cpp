@@ -21,12 +21,7 @@ Cells WithStatus(Cells fields, const typename Cells::value_type& status, bool co
 }
 
 void StoreSettingsUsed(const CommSettings& used, LinkSettings& settings) {
-  settings.portName = used.portName;
-  settings.commTarget = used.commTarget;
-  settings.receiveDelay = used.receiveDelay;
-  settings.columnChoice = used.columnChoice;
-  settings.fullSilence = used.fullSilence;
-  settings.autoDetectPort = used.autoDetectPort;
+  static_cast<LineSettings&>(settings) = used;
 }
 
 }  // namespace
