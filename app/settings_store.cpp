@@ -6,25 +6,14 @@ namespace gt7p {
 
 StoredSettings LoadStoredSettings() {
   const StoreGroup store(QStringLiteral("comm"));
-  auto text = [&store](const char* key) { return ToCore(store.Value(key).toString()); };
   StoredSettings stored;
-  stored.port = text("port");
-  stored.target = text("target");
-  stored.delay = text("delay");
-  stored.columns = text("columns");
-  stored.fullSilence = text("fullSilence");
-  stored.autoDetect = text("autoDetect");
+  for (const StoredRow& row : StoredRows()) stored.*row.text = ToCore(store.Value(row.key).toString());
   return stored;
 }
 
 void SaveStoredSettings(const StoredSettings& stored) {
   StoreGroup store(QStringLiteral("comm"));
-  store.SetValue("port", FromCore(stored.port));
-  store.SetValue("target", FromCore(stored.target));
-  store.SetValue("delay", FromCore(stored.delay));
-  store.SetValue("columns", FromCore(stored.columns));
-  store.SetValue("fullSilence", FromCore(stored.fullSilence));
-  store.SetValue("autoDetect", FromCore(stored.autoDetect));
+  for (const StoredRow& row : StoredRows()) store.SetValue(row.key, FromCore(stored.*row.text));
 }
 
 std::filesystem::path LoadLastFolder() {

@@ -32,13 +32,12 @@ bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The TAG of a temporary file's or work file's name (".NAME.TAG-XXXXXXXX.part",
-// ".TAG-XXXXXXXX.___"); empty for any other name.
+// The TAG of a temporary file's name (".NAME.TAG-XXXXXXXX.part",
+// ".TAG-XXXXXXXX.part"); empty for any other name.
 std::string TagInName(const std::string& name) {
   if (name.empty() || name[0] != '.') return std::string();
-  size_t end = 0;
-  if (EndsWith(name, kPartSuffix)) end = name.size() - (sizeof kPartSuffix - 1);
-  if (EndsWith(name, kWorkFileExtension)) end = name.size() - (sizeof kWorkFileExtension - 1);
+  if (!EndsWith(name, kPartSuffix)) return std::string();
+  const size_t end = name.size() - (sizeof kPartSuffix - 1);
   if (end < kRandomChars + 2) return std::string();
   const size_t random = end - kRandomChars;
   for (size_t i = random; i < end; ++i) {
@@ -86,6 +85,11 @@ fs::path ReservePart(const fs::path& out) {
   return file.path();
 }
 
+std::function<std::error_code(const fs::path&)>& FlushHook() {
+  static std::function<std::error_code(const fs::path&)> hook;
+  return hook;
+}
+
 bool IsFolderAt(const fs::path& path) {
   std::error_code ec;
   return fs::is_directory(fs::symlink_status(path, ec));
@@ -123,6 +127,15 @@ bool ProcessTagEnded(const std::string& tag) {
   return id != ThisProcessId() && !ProcessRunning(id);
 }
 
+TemporaryBeside::TemporaryBeside(const fs::path& out) : path_(ReservePart(out)) {}
+
+TemporaryBeside::~TemporaryBeside() {
+  std::error_code ec;
+  fs::remove(path_, ec);
+}
+
+void SetFlushHookForTesting(std::function<std::error_code(const fs::path&)> hook) { FlushHook() = std::move(hook); }
+
 bool WriteBeside(const fs::path& out, const std::function<void(const fs::path& part)>& write,
                  const BesideOptions& options) {
   const fs::path part = ReservePart(out);
@@ -134,7 +147,7 @@ bool WriteBeside(const fs::path& out, const std::function<void(const fs::path& p
     write(part);
     ThrowIfWorkAborted();
     if (options.flushToDisk) {
-      const std::error_code flushed = NativeFile::FlushToDisk(part);
+      const std::error_code flushed = FlushHook() ? FlushHook()(part) : NativeFile::FlushToDisk(part);
       if (flushed) throw WriteError(flushed);
     }
   } catch (...) {

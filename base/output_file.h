@@ -27,10 +27,6 @@ struct BesideOptions {
   bool flushToDisk = false;
 };
 
-// The extension of the converter's work file beside a temporary file (its
-// extension replaced): the clean-up knows it by that.
-inline constexpr char kWorkFileExtension[] = ".___";
-
 // Makes `out` complete or not at all. The temporary file is made in `out`'s
 // folder under an unpredictable name that nothing stood at
 // (NativeFile::CreateNew), so nothing planted there is written through:
@@ -38,8 +34,8 @@ inline constexpr char kWorkFileExtension[] = ".___";
 // leaves no room for it, the eight characters random. TAG (ProcessTag)
 // names the process on this machine, so that a later run tells what a run
 // that was killed left behind from a running one's files: before its first
-// output in a folder, each process removes the temporary files and the
-// converter's work files (".___") there whose run has ended.
+// output in a folder, each process removes the temporary files there whose
+// run has ended.
 //
 // `write` then makes the file at that path (the writers replace it with a
 // file of their own making or write into it), and it takes `out`'s place
@@ -52,6 +48,28 @@ inline constexpr char kWorkFileExtension[] = ".___";
 // left of it).
 bool WriteBeside(const std::filesystem::path& out, const std::function<void(const std::filesystem::path& part)>& write,
                  const BesideOptions& options = BesideOptions());
+
+// Tests: `hook` runs in place of flushing a complete file to the disk before
+// it takes its name (BesideOptions::flushToDisk), with the temporary file's
+// path; an error it returns fails the output as a failed flush does. An
+// empty function restores the flush.
+void SetFlushHookForTesting(std::function<std::error_code(const std::filesystem::path&)> hook);
+
+// A temporary file beside `out`, named and cleaned up after a killed run as
+// WriteBeside's own, for a writer's intermediate file (a save's raw file
+// before its conversion); removed when this goes. Error "无法创建文件！"
+// when none can be made.
+class TemporaryBeside {
+ public:
+  explicit TemporaryBeside(const std::filesystem::path& out);
+  ~TemporaryBeside();
+  TemporaryBeside(const TemporaryBeside&) = delete;
+  TemporaryBeside& operator=(const TemporaryBeside&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // The file a writer of an output makes at `path` (WriteBeside's temporary
 // file, replaced: NativeFile::CreateReplacing) and writes in pieces. Room

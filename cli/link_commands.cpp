@@ -101,12 +101,11 @@ class TerminalUi : public ListingUi {
   CommSettings commSettings;  // what the options chose
 };
 
-struct PortOptions {
-  std::string port;                // empty with auto-detection, until a port is found
+// The line's settings the options give (portName empty with auto-detection,
+// until a port is found), and how to find the port and report.
+struct PortOptions : LineSettings {
   std::vector<std::string> named;  // the other --port entries, tried first
-  bool autoDetect = false;
-  int32_t target = 0, delay = 3;
-  bool fullSilence = false, quiet = false;
+  bool quiet = false;
 };
 
 PortOptions ParsePortOptions(const Args& args) {
@@ -115,16 +114,16 @@ PortOptions ParsePortOptions(const Args& args) {
     const std::string port = CoreText(value);
     if (port.find(',') != std::string::npos) throw UsageError{"a port name with \",\" can't be passed on"};
     if (port == "auto")
-      o.autoDetect = true;
+      o.autoDetectPort = true;
     else if (!port.empty())
       o.named.push_back(port);
   }
-  if (!o.autoDetect && !o.named.empty()) o.port = o.named.back();  // the last one counts
-  if (!o.autoDetect && o.port.empty()) throw UsageError{"--port is required"};
-  o.target = args.Has("--card") ? 1 : 0;
+  if (!o.autoDetectPort && !o.named.empty()) o.portName = o.named.back();  // the last one counts
+  if (!o.autoDetectPort && o.portName.empty()) throw UsageError{"--port is required"};
+  o.commTarget = args.Has("--card") ? 1 : 0;
   if (args.HasValue("--delay")) {
-    o.delay = StrToIntDef(args.Value("--delay"), 0);
-    if (o.delay < kShortestReceiveDelay || o.delay > kLongestReceiveDelay)
+    o.receiveDelay = StrToIntDef(args.Value("--delay"), 0);
+    if (o.receiveDelay < kShortestReceiveDelay || o.receiveDelay > kLongestReceiveDelay)
       throw UsageError{"--delay takes " + std::to_string(kShortestReceiveDelay) + " to " +
                        std::to_string(kLongestReceiveDelay) + " seconds"};
   }
@@ -137,11 +136,11 @@ PortOptions ParsePortOptions(const Args& args) {
 // (without --quiet) which ports were tried. Error "未找到仪器！已试：…" when
 // none does.
 void FindPort(InstrumentLink& link, InstrumentUi& ui, PortOptions& o) {
-  if (!o.autoDetect) return;
+  if (!o.autoDetectPort) return;
   CommSettings probe;
   probe.portName = AutoDetectPortName();
   PortDetection detection;
-  o.port = ResolveAutoDetect(probe, link, ui, DetectionCandidates(o.named, ListSerialPorts()), &detection).portName;
+  o.portName = ResolveAutoDetect(probe, link, ui, DetectionCandidates(o.named, ListSerialPorts()), &detection).portName;
   if (!o.quiet) std::cerr << Cp936ToUtf8(ShownText(Utf8ToCp936("自动检测：") + DetectionReport(detection))) << "\n";
 }
 
@@ -165,7 +164,7 @@ std::vector<bool> ShownFields(const std::string& choice) {
 // The directory's settings as the options give them (the port found, with
 // auto-detection).
 CommSettings DirectorySettings(const PortOptions& o, const std::vector<bool>& shownFields) {
-  CommSettings settings = CommSettingsFor(o.port, o.target, o.delay, shownFields);
+  CommSettings settings = CommSettingsFor(o.portName, o.commTarget, o.receiveDelay, shownFields);
   settings.fullSilence = o.fullSilence;
   return settings;
 }
@@ -231,10 +230,7 @@ bool MakeDestFolder(const std::filesystem::path& dest) {
 // What the transfers use: the options' port, target, delay and timing.
 LinkSettings TransferSettings(const PortOptions& o) {
   LinkSettings settings;
-  settings.portName = o.port;
-  settings.commTarget = o.target;
-  settings.receiveDelay = o.delay;
-  settings.fullSilence = o.fullSilence;
+  static_cast<LineSettings&>(settings) = o;
   return settings;
 }
 

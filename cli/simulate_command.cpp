@@ -32,7 +32,9 @@ const char kSimulateUsage[] =
     "  --noise                   random high nibbles on every byte sent\n"
     "  --pause-file N --pause-ms MS   pause every file reply for MS after N characters\n"
     "  --trailing DIGITS --trailing-after MS   send DIGITS MS after every file reply\n"
-    "  --endless                 directory and file replies never end\n";
+    "  --endless                 directory and file replies never end\n"
+    "  --keep-sending            finish a reply and its trailing digits before\n"
+    "                            answering the next command (a new handshake too)\n";
 
 int64_t CountOption(const Args& args, const std::string& option) {
   int32_t n = StrToIntDef(args.Value(option), -1);
@@ -46,7 +48,7 @@ int RunSimulate(const std::vector<std::string>& words) {
   Args args(words,
             {"--dir", "--version-reply", "--memory-reply", "--leave-out", "--cut-file", "--hang-up", "--pause-file",
              "--pause-ms", "--trailing", "--trailing-after"},
-            {"--pace", "--verbose", "--noise", "--endless"});
+            {"--pace", "--verbose", "--noise", "--endless", "--keep-sending"});
   if (args.help()) return std::cout << kSimulateUsage, kExitOk;
   if (!args.positional().empty()) throw UsageError{kSimulateUsage};
 
@@ -64,6 +66,7 @@ int RunSimulate(const std::vector<std::string>& words) {
   if (args.HasValue("--trailing-after"))
     options.faults.trailingAfterMs = static_cast<int32_t>(CountOption(args, "--trailing-after"));
   options.faults.endlessReplies = args.Has("--endless");
+  options.faults.keepSending = args.Has("--keep-sending");
   if (args.Has("--verbose")) options.log = [](const std::string& line) { std::cerr << line << std::endl; };
 
   sim::InstrumentStores stores;

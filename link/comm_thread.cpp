@@ -90,7 +90,11 @@ void TCommThread::Execute() {
   bool go = true;
   while (go) {
     const int64_t quietMs = quietLimit();
-    if (port_.Interrupted() || MsSince(last) > quietMs) break;
+    if (port_.Interrupted()) break;
+    if (MsSince(last) > quietMs) {
+      if (quietMs < SilenceMs) end_->MarkEndedOnGuard();
+      break;
+    }
     LineStatus status = port_.ReadLineStatus();
     if (status.gone) {
       end_->MarkLineGone();  // not silence: nothing more can come

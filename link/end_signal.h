@@ -53,6 +53,12 @@ class EndSignal {
   void MarkRanOn() { ranOn_.store(true); }
   bool RanOn() const { return ranOn_.load(); }
 
+  // Set by the receive thread before the signal when the reply ended on its
+  // guard (complete, and quiet for the guard's short time) rather than on
+  // its whole silence: the instrument may still have had more to send.
+  void MarkEndedOnGuard() { endedOnGuard_.store(true); }
+  bool EndedOnGuard() const { return endedOnGuard_.load(); }
+
  private:
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
@@ -63,6 +69,7 @@ class EndSignal {
   std::atomic<bool> longReply_{false};
   std::atomic<bool> lineGone_{false};
   std::atomic<bool> ranOn_{false};
+  std::atomic<bool> endedOnGuard_{false};
 };
 
 }  // namespace gt7p

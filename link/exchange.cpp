@@ -21,10 +21,14 @@ const char kVersionReply[] = "1020", kMemoryReply[] = "10";
 // How a reply ends (link/reply_end.h): `chars` declared, or read from the
 // head by `fromHead`; on the guard unless the operator wants full silences.
 // Only a reply into a file needs the run-on bound: one in memory stops at
-// 32 characters anyway.
+// 32 characters anyway. With the early end, whatever waits in the input
+// queue before the command goes out is stale (digits an instrument sent
+// after a reply that had ended) and is discarded; with full silences the
+// line stays as it always was.
 ReplyEnd EndOf(bool fullSilence, uint64_t chars, size_t headChars = 0,
                uint64_t (*fromHead)(const std::string&) = nullptr) {
   ReplyEnd end;
+  end.discardStale = !fullSilence;
   end.chars = chars;
   end.headChars = headChars;
   end.fromHead = fromHead;
@@ -36,13 +40,56 @@ ReplyEnd EndOf(bool fullSilence, uint64_t chars, size_t headChars = 0,
 // A file reply: as long as the raw file its header (at 4 to 319) declares.
 uint64_t FileReplyLength(const std::string& head) { return DeclaredRawSize(head.substr(4, kHeaderRecordChars)); }
 
+// A handshake reply that came right after a reply ended early on its guard,
+// with stray digits in front of the right text: the instrument was still
+// sending when the command went out. The exchange is tried once more with
+// full silences (WithRecovery).
+struct StrayDigits {
+  std::string message;
+};
+
+// The early end is in use: asked for, and not given up this session.
+bool FullSilence(const InstrumentLink& link, bool fullSilence) { return fullSilence || link.FullSilencesKept(); }
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+void ExpectReply(const InstrumentLink& link, const std::string& expected, bool fullSilence, bool afterEarlyEnd,
+                 const std::string& message) {
+  const std::string& reply = link.ReplyText();
+  if (reply == expected) return;
+  if (!fullSilence && afterEarlyEnd && EndsWith(reply, expected)) throw StrayDigits{message};
+  throw Error(message);
+}
+
 void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target, bool fullSilence) {
   static const std::string kCardVersionError = Utf8ToCp936("读COMMEM卡版本号错误！");
   static const std::string kVersionError = Utf8ToCp936("读版本号错误！");
+  bool afterEarlyEnd = link.EndedOnGuard();
   link.SendCommand(ui, "02", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 4));
-  if (link.ReplyText() != kVersionReply) throw Error(kCardVersionError);
+  ExpectReply(link, kVersionReply, fullSilence, afterEarlyEnd, kCardVersionError);
+  afterEarlyEnd = link.EndedOnGuard();
   link.SendCommand(ui, target == 0 ? "00" : "01", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 2));
-  if (link.ReplyText() != kMemoryReply) throw Error(kVersionError);
+  ExpectReply(link, kMemoryReply, fullSilence, afterEarlyEnd, kVersionError);
+}
+
+// Runs `exchange` (given whether to use full silences); on stray digits
+// after an early end, once more with full silences, which the link then
+// keeps for the rest of the session. With full silences a stray reply is
+// an error like any wrong reply.
+template <typename Exchange>
+auto WithRecovery(InstrumentLink& link, bool fullSilence, Exchange exchange) -> decltype(exchange(true)) {
+  try {
+    return exchange(FullSilence(link, fullSilence));
+  } catch (const StrayDigits&) {
+    link.KeepFullSilences();
+  }
+  try {
+    return exchange(true);
+  } catch (const StrayDigits& stray) {
+    throw Error(stray.message);  // not reached: full silences never recover
+  }
 }
 
 const std::string& RanOnMessage() {
@@ -67,7 +114,10 @@ void CheckWritten(ReplyFile& file) {
   if (!file.Flush()) throw WriteError(file.error());
 }
 
-std::optional<InstrumentDirectory> ReadDirectory(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings) {
+}  // namespace
+
+std::optional<InstrumentDirectory> ReadInstrumentDirectory(InstrumentLink& link, InstrumentUi& ui,
+                                                           LinkSettings& settings) {
   static const std::string kNoCache = Utf8ToCp936("无法创建缓冲池！");
   static const std::string kExtracting = Utf8ToCp936("正在提取目录信息...");
 
@@ -88,10 +138,13 @@ std::optional<InstrumentDirectory> ReadDirectory(InstrumentLink& link, Instrumen
   } cleanUp{link, cache};
 
   if (!link.OpenCommPort(ui, chosen.portName)) return std::nullopt;
-  Handshake(link, ui, chosen.commTarget, chosen.fullSilence);
-  ui.SetStatusText(kExtracting);
-  link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache,
-                   EndOf(chosen.fullSilence, 0, kDirectoryPrefixChars, DirectoryReplyLength));
+  // Stray digits are met in the handshake only, before the cache is written.
+  WithRecovery(link, chosen.fullSilence, [&](bool fullSilence) {
+    Handshake(link, ui, chosen.commTarget, fullSilence);
+    ui.SetStatusText(kExtracting);
+    link.SendCommand(ui, "00", kLongChunk, chosen.receiveDelay, &cache,
+                     EndOf(fullSilence, 0, kDirectoryPrefixChars, DirectoryReplyLength));
+  });
   CheckWritten(cache);
   // The line went away mid-way: a directory cut short is none.
   if (link.LineGone()) throw Error(NoDirectoryMessage());
@@ -100,6 +153,8 @@ std::optional<InstrumentDirectory> ReadDirectory(InstrumentLink& link, Instrumen
   directory.headers = DirectoryHeaders(cache, directory.entries);
   return directory;
 }
+
+namespace {
 
 // Part of a name from the last "." after the last "\\" or ":". Not
 // ChangeFileExt's rule: a name from the instrument is no path, and "/" is
@@ -121,19 +176,19 @@ std::string PaddedHex(const std::string& bytes, size_t digits) {
   return hex;
 }
 
-void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings, const std::string& fileName,
-               const std::filesystem::path& destPath) {
+void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings, bool fullSilence,
+               const std::string& fileName, const std::filesystem::path& destPath) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
   static const std::string kIncomplete = Utf8ToCp936("数据文件不完整！");
-  Handshake(link, ui, settings.commTarget, settings.fullSilence);
+  Handshake(link, ui, settings.commTarget, fullSilence);
   // Nobody looks at this reply: it may end on the guard once it has begun.
-  link.SendCommand(ui, "01", kShortChunk, kShortTimeout, nullptr, EndOf(settings.fullSilence, 1));
+  link.SendCommand(ui, "01", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 1));
   const std::string command = FileNameCommand(fileName);
 
   ReplyFile file;  // closed on every way out
   if (!file.Create(destPath)) throw Error(kCantCreate);
   link.SendCommand(ui, command, kLongChunk, settings.receiveDelay, &file,
-                   EndOf(settings.fullSilence, 0, 4 + kHeaderRecordChars, FileReplyLength));
+                   EndOf(fullSilence, 0, 4 + kHeaderRecordChars, FileReplyLength));
   CheckWritten(file);
   // The line went away mid-way: whatever came is not the whole file.
   if (link.LineGone()) throw Error(kIncomplete);
@@ -180,12 +235,12 @@ std::string FileNameCommand(const std::string& fileName) {
   return PaddedHex(name, 16) + PaddedHex(ext, 6);
 }
 
-std::optional<InstrumentDirectory> ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui,
-                                                          LinkSettings& settings, const std::string& fileName,
-                                                          const std::filesystem::path& destPath, bool listMode) {
-  if (listMode) return ReadDirectory(link, ui, settings);
-  FetchFile(link, ui, settings, fileName, destPath);
-  return std::nullopt;
+void FetchInstrumentFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings,
+                         const std::string& fileName, const std::filesystem::path& destPath) {
+  // Stray digits are met in the handshake only, before the file is made.
+  WithRecovery(link, settings.fullSilence, [&](bool fullSilence) {
+    FetchFile(link, ui, settings, fullSilence, fileName, destPath);
+  });
 }
 
 }  // namespace gt7p

@@ -11,6 +11,15 @@
 // reply ends on its silence alone: at least 2 s of handshake, 1 s more for
 // a file request, the receive delay after the directory or file.
 //
+// The early end never fails where the full silences would succeed. With it
+// on, input waiting before a command is written is discarded (on a port just
+// opened, too): digits an instrument sent after a reply that had already
+// ended. Digits that arrive after the command, in front of a handshake reply
+// that follows an early end ("xxxxxxxx1020"), make the exchange start over
+// once with full silences, and the link keeps full silences from then on
+// (InstrumentLink::KeepFullSilences). With full silences nothing is
+// discarded and such a reply fails as any wrong one.
+//
 // Every exchange starts with the handshake: "02" must bring back exactly
 // "1020", else Error "读COMMEM卡版本号错误！"; then "00" (instrument memory)
 // or "01" (memory card) exactly "10", else Error "读版本号错误！". A few
@@ -21,7 +30,7 @@
 // written, and the exchange fails with Error "仪器发送的数据超出声明的长度！"
 // (the transfer's file keeps what came, for the caller to remove).
 //
-// List mode (the directory): asks ui.ChooseCommSettings (its errors go on as
+// List mode (the directory, ReadInstrumentDirectory): asks ui.ChooseCommSettings (its errors go on as
 // they come; the port it answers is the one used, found by ProbeInstrument
 // when the operator asked for that); an empty port name ends quietly. Then the cache
 // file "GT7PCache.tmp" in the first of the link's cache folders where it can
@@ -45,7 +54,7 @@
 // A cache that can't be written (a full disk) gives WriteError
 // ("写入文件失败！").
 //
-// Transfer mode (one file): the port must be open (the caller opens and
+// Transfer mode (one file, FetchInstrumentFile): the port must be open (the caller opens and
 // closes it). Handshake with the stored target, "01", the file-name command
 // of `fileName` with the reply into a new file at `destPath` (a file or
 // link there is removed first and the file made only where nothing stands;
@@ -77,11 +86,14 @@ struct InstrumentDirectory {
   std::vector<std::string> headers;  // each whole 316-character header, in order, up to `entries`
 };
 
-// List mode: the directory, or nothing when the exchange ended quietly (an
-// empty port name, a port that can't be opened). Transfer mode: nothing.
-std::optional<InstrumentDirectory> ExchangeWithInstrument(InstrumentLink& link, InstrumentUi& ui,
-                                                          LinkSettings& settings, const std::string& fileName,
-                                                          const std::filesystem::path& destPath, bool listMode);
+// The directory (list mode above), or nothing when the exchange ended
+// quietly (an empty port name, a port that can't be opened).
+std::optional<InstrumentDirectory> ReadInstrumentDirectory(InstrumentLink& link, InstrumentUi& ui,
+                                                           LinkSettings& settings);
+
+// One file (transfer mode above) into a new file at `destPath`.
+void FetchInstrumentFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings,
+                         const std::string& fileName, const std::filesystem::path& destPath);
 
 // The 22-digit file-name command for a name as the list shows it
 // ("AB      .DAT"): its bytes 0-7 and 9-11, each trimmed, as hex digit

@@ -70,6 +70,7 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
   const int64_t silenceMs = replyEnd.silenceMs > 0
                                 ? static_cast<int64_t>(replyEnd.silenceMs) * secondMs_ / 1000
                                 : static_cast<int64_t>(timeoutSeconds) * secondMs_;
+  if (replyEnd.discardStale) port_->DiscardInput();
   std::shared_ptr<EndSignal> end = TCommThread::Start(*port_, silenceMs, chunkSize, replyEnd, target, &replyText_);
   receiveEnd_ = end;
   port_->Write(commandBuffer_.data(), commandBuffer_.size());

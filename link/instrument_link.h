@@ -59,6 +59,13 @@ class InstrumentLink {
   bool LineGone() const { return receiveEnd_ && receiveEnd_->LineGone(); }
   // The last reply ran on past its declared length and bound, and was cut there.
   bool RanOn() const { return receiveEnd_ && receiveEnd_->RanOn(); }
+  // The last reply ended on its guard, not on its whole silence.
+  bool EndedOnGuard() const { return receiveEnd_ && receiveEnd_->EndedOnGuard(); }
+
+  // The early end gave way to full silences for the rest of this link's
+  // life (an exchange met stray digits after an early end: exchange.h).
+  void KeepFullSilences() { fullSilencesKept_ = true; }
+  bool FullSilencesKept() const { return fullSilencesKept_; }
 
   // Gives up the exchange under way; from any thread (the window closing, a
   // signal's watcher). A reception under way ends at once (its thread wakes
@@ -85,6 +92,7 @@ class InstrumentLink {
   std::string commandBuffer_;
   std::vector<std::filesystem::path> cacheFolders_;
   int32_t secondMs_ = 1000;
+  bool fullSilencesKept_ = false;
 };
 
 }  // namespace gt7p

@@ -19,16 +19,29 @@ namespace gt7p {
 
 struct LinkSettings;
 
+// The line's settings, in one shape wherever they are kept: the directory
+// dialog's answer (CommSettings), the window's settings (LinkSettings),
+// gt7p-cli's options; the settings store keeps them row by row
+// (workflow/stored_settings.h).
+struct LineSettings {
+  std::string portName;       // empty in a dialog's answer: the exchange ends quietly
+  int32_t commTarget = 0;     // 0 instrument memory, 1 memory card
+  int32_t receiveDelay = 3;   // seconds of silence that end a long reply
+  std::string columnChoice;   // column lines, CR LF between them, as they came
+  // Every reply ends on its silence alone (the receive delay after a long
+  // one, 1 s after a short one), the link's first timing; by default a
+  // reply whose length is known ends on a short guard of quiet once it is
+  // complete (link/reply_end.h).
+  bool fullSilence = false;
+  // The operator asked for the port to be found by trying them; portName
+  // is the one found.
+  bool autoDetectPort = false;
+};
+
 // The operator's choices for one directory exchange: the settings dialog's
 // CommSettings text, read (workflow/comm_settings.h does both).
-struct CommSettings {
-  std::string portName;       // empty: the exchange ends quietly
-  int32_t commTarget = 0;     // 0 instrument memory, 1 memory card
-  int32_t receiveDelay = 3;   // seconds
-  std::string columnChoice;   // the column lines, kept as they came for the caller
+struct CommSettings : LineSettings {
   std::vector<bool> shown;    // per column line, by position: "=1" in it (the caller's)
-  bool fullSilence = false;   // every reply ends on its silence alone (see LinkSettings)
-  bool autoDetectPort = false;  // portName was found by trying the ports
 };
 
 class InstrumentUi {
@@ -49,22 +62,10 @@ class InstrumentUi {
 };
 
 // The settings of the exchange, owned by the window. The directory's
-// caller stores the port, target, delay and column choice it was read with
-// once it has filled its list; a transfer reads the target and delay.
-struct LinkSettings {
-  std::string portName;
-  int32_t commTarget = 0;     // 0 instrument memory, 1 memory card
-  int32_t receiveDelay = 3;   // seconds of silence that end a long reply
-  std::string columnChoice;   // column lines, CR LF between them
+// caller stores the settings it was read with once it has filled its list;
+// a transfer reads the port, target, delay and timing.
+struct LinkSettings : LineSettings {
   std::string defaultColumns; // built once, at the first directory exchange
-  // Every reply ends on its silence alone (the receive delay after a long
-  // one, 1 s after a short one), the link's first timing; by default a
-  // reply whose length is known ends on a short guard of quiet once it is
-  // complete (link/reply_end.h).
-  bool fullSilence = false;
-  // The operator asked for the port to be found by trying them; portName
-  // is the one found.
-  bool autoDetectPort = false;
 };
 
 }  // namespace gt7p

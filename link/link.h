@@ -3,7 +3,7 @@
 // instrument. Code outside link/ includes this header.
 //
 // Headers: instrument_link.h (the port and SendCommand), exchange.h
-// (ExchangeWithInstrument: the directory's headers, the transfer of one
+// (ReadInstrumentDirectory: the directory's headers; FetchInstrumentFile: the transfer of one
 // file), instrument_ui.h (what the exchange needs from its window: the
 // settings, the status line, the waits; the settings it keeps), end_signal.h (the end of a reception, and its progress),
 // reply_end.h (when a reply with a declared length ends). Private to link/, its
@@ -29,7 +29,7 @@
 //
 // Failures: InstrumentLink throws only Aborted ("通讯已中止！", from
 // SendCommand once the link was aborted); a port that can't be opened gives
-// false and the status "连接失败". ExchangeWithInstrument throws Error with
+// false and the status "连接失败". ReadInstrumentDirectory and FetchInstrumentFile throw Error with
 // "读COMMEM卡版本号错误！" or "读版本号错误！" (handshake), "无法创建缓冲池！" (no cache
 // file), WriteError "写入文件失败！" (the cache or the transfer's file can't be
 // written), "无法提取目录信息！" (a reply that is no directory, or cut off by the

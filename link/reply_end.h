@@ -33,6 +33,10 @@ struct ReplyEnd {
   // A silence shorter than a whole second, in milliseconds of the link's
   // second, in place of SendCommand's timeoutSeconds; 0: timeoutSeconds.
   int32_t silenceMs = 0;
+  // Input that waits before the command is written is discarded first:
+  // digits sent after an earlier reply had ended (on its guard), or before
+  // the port was opened.
+  bool discardStale = false;
 };
 
 }  // namespace gt7p

@@ -55,6 +55,9 @@ class SerialPort {
   LineStatus ReadLineStatus();
   // The purge with no queue named: discards nothing, resets the error state.
   void Purge();
+  // Discards the bytes waiting in the input queue (POSIX: tcflush; Windows:
+  // PurgeComm with PURGE_RXCLEAR).
+  void DiscardInput();
   void WaitForInput(int32_t maxMs);
   // Up to `count` bytes into `buffer`; 0 when none came, -1 when the line is
   // gone.

@@ -143,6 +143,10 @@ LineStatus SerialPort::ReadLineStatus() {
 
 void SerialPort::Purge() {}  // the error state was cleared when it was read
 
+void SerialPort::DiscardInput() {
+  if (impl_->fd >= 0) tcflush(impl_->fd, TCIFLUSH);
+}
+
 void SerialPort::WaitForInput(int32_t maxMs) {
   if (maxMs <= 0 || Interrupted()) return;
   // A closed port (fd -1) is left out by poll: only an interrupt ends the wait early.

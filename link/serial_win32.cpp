@@ -71,6 +71,10 @@ void SerialPort::Purge() {
   if (impl_->handle != INVALID_HANDLE_VALUE) PurgeComm(impl_->handle, 0);
 }
 
+void SerialPort::DiscardInput() {
+  if (impl_->handle != INVALID_HANDLE_VALUE) PurgeComm(impl_->handle, PURGE_RXCLEAR);
+}
+
 void SerialPort::WaitForInput(int32_t maxMs) {
   // A synchronous handle has no wait with a time-out; a short sleep keeps an
   // empty pass from spinning and costs at most 5 ms of latency (an

@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The in-place conversion's work file: the raw file renamed, beside its output.
+const char kWorkFileExtension[] = ".___";
+
 std::string SourceChars(const std::string& record, int32_t offset, int32_t length) {
   if (offset < 0 || length < 0 || static_cast<size_t>(offset) >= record.size()) return std::string();
   return record.substr(static_cast<size_t>(offset), static_cast<size_t>(length));

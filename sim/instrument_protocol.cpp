@@ -44,7 +44,10 @@ InstrumentProtocol::Outcome InstrumentProtocol::Take(const std::string& bytes, C
     // without sending the name.
     if (state_ == kName && frame_.size() == 2 && frame_[0] == '0') state_ = kGreet;
     if (frame_.size() == FrameLength()) {
-      if (std::optional<Reply> reply = Handle(faults, outcome.startOver)) outcome.reply = std::move(reply);
+      if (std::optional<Reply> reply = Handle(faults, outcome.startOver)) {
+        reply->afterRest = faults.keepSending;
+        outcome.reply = std::move(reply);
+      }
       frame_.clear();
     }
   }

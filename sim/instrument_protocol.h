@@ -46,6 +46,8 @@ struct SimulatorFaults {
   std::string trailingDigits;         // sent after a whole file reply,
   int32_t trailingAfterMs = 0;        //   this long after its last character
   bool endlessReplies = false;        // directory and file replies never end: "0" after "0"
+  bool keepSending = false;           // a new command's reply (a new handshake's too) waits
+                                      // until the last reply and its trailing digits are out
 };
 
 // File replies as the instrument sends them: 4 status characters, the
@@ -63,6 +65,8 @@ struct Reply {
   std::string trailing;                        // bytes after the whole reply,
   std::chrono::milliseconds trailingAfter{0};  //   this long after its last byte
   bool endless = false;                        // more "0" bytes for as long as they are read
+  bool afterRest = false;                      // sent after what is left of the last reply (and
+                                               //   its trailing bytes), not in its place
 };
 
 class InstrumentProtocol {
@@ -76,7 +80,7 @@ class InstrumentProtocol {
   // What the bytes of one read brought about: the reply of the last command
   // they completed (a later command's reply replaces an earlier one), and
   // whether one of them was "02" (a client starting over wants no leftovers
-  // of an earlier reply).
+  // of an earlier reply, unless the instrument keeps sending them).
   struct Outcome {
     std::optional<Reply> reply;
     bool startOver = false;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -106,8 +107,14 @@ class LineSender {
   bool Sending() const { return sent_ < out_.size(); }
   size_t Unsent() const { return out_.size() - sent_; }
 
-  // A new reply replaces what is left of the last one.
+  // A new reply replaces what is left of the last one, or, one that comes
+  // after the rest, waits until that and its trailing bytes are out.
   void Start(Reply reply) {
+    if (reply.afterRest && (Sending() || (!trailing_.empty() && !out_.empty()) || !waiting_.empty())) {
+      waiting_.push_back(std::move(reply));
+      return;
+    }
+    waiting_.clear();
     out_ = std::move(reply.bytes);
     sent_ = 0;
     outSince_ = Clock::now();
@@ -123,11 +130,20 @@ class LineSender {
   void Drop() {
     out_.clear();
     sent_ = 0;
+    waiting_.clear();
   }
 
   // What follows a reply once it is sent: more of an endless one, the
-  // trailing digits once their time has come.
+  // trailing digits once their time has come, then a reply that waited.
   void Extend() {
+    if (!Sending() && !waiting_.empty() && (trailing_.empty() || out_.empty())) {
+      Reply next = std::move(waiting_.front());
+      waiting_.pop_front();
+      next.afterRest = false;
+      Start(std::move(next));
+      log_("waited reply of " + std::to_string(out_.size()) + " bytes");
+      return;
+    }
     if (Sending() || out_.empty() || hangUpAt_ != std::string::npos) return;
     if (endless_) {
       out_.append(4096, '\0');
@@ -209,6 +225,7 @@ class LineSender {
   std::string trailing_;                 // bytes to follow `out_` once it is sent,
   std::chrono::milliseconds trailingAfter_{0};  //   this long after its last byte
   bool endless_ = false;                 // `out_` grows for as long as it is read
+  std::deque<Reply> waiting_;            // replies to send after `out_` and `trailing_`
   Clock::time_point outSince_, lastWrite_;
   bool blocked_ = false;  // the client's queue is full
 };
@@ -282,7 +299,9 @@ void InstrumentSimulator::Run() {
           received_ += bytes;
         }
         InstrumentProtocol::Outcome outcome = protocol.Take(bytes, Clock::now(), Faults());
-        if (outcome.startOver) pty_.DiscardUnread();  // a client starting over wants no leftovers
+        // A client starting over wants no leftovers, unless the instrument
+        // keeps sending them.
+        if (outcome.startOver && !(outcome.reply && outcome.reply->afterRest)) pty_.DiscardUnread();
         if (outcome.reply) sender.Start(std::move(*outcome.reply));
       }
     }

@@ -21,12 +21,7 @@ Cells WithStatus(Cells fields, const typename Cells::value_type& status, bool co
 }
 
 void StoreSettingsUsed(const CommSettings& used, LinkSettings& settings) {
-  settings.portName = used.portName;
-  settings.commTarget = used.commTarget;
-  settings.receiveDelay = used.receiveDelay;
-  settings.columnChoice = used.columnChoice;
-  settings.fullSilence = used.fullSilence;
-  settings.autoDetectPort = used.autoDetectPort;
+  static_cast<LineSettings&>(settings) = used;
 }
 
 }  // namespace
@@ -70,7 +65,7 @@ std::vector<std::string> ListCells(const DirectoryList& list, size_t row) {
 
 bool ListDirectory(InstrumentLink& link, ListingUi& ui, LinkSettings& settings) {
   const std::optional<InstrumentDirectory> directory =
-      ExchangeWithInstrument(link, ui, settings, std::string(), std::string(), true);
+      ReadInstrumentDirectory(link, ui, settings);
   if (!directory) return false;
   const CommSettings& used = directory->settings;
 

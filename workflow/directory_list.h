@@ -54,7 +54,7 @@ class ListingUi : public InstrumentUi {
   virtual void ShowTargetIndicator(bool isInstrument) = 0;
 };
 
-// The directory command: ExchangeWithInstrument in list mode (its errors go
+// The directory command: ReadInstrumentDirectory (its errors go
 // on as they come, and the list and `settings` stay as they were); then
 // the list is refilled from the headers, the target indicator shown and the
 // settings used stored in `settings` (fullSilence and autoDetectPort with

@@ -22,8 +22,10 @@ bool FileExists(const fs::path& path) {
 }
 
 // The file's transfer and conversion, complete or not at all, on the disk
-// before it counts as saved (see the header). False when a file that
-// appeared at `path` meanwhile was to stay (`replaceTaken` said so).
+// before it counts as saved (see the header): fetched into a temporary file,
+// converted into the output's temporary file, flushed, renamed. The raw
+// format's output is the fetched file itself, checked whole. False when a
+// file that appeared at `path` meanwhile was to stay (`replaceTaken` said so).
 bool SaveFile(FileSource& source, const std::string& caption, const fs::path& path, const OutputFormat& format,
               const std::function<bool()>& replaceTaken) {
   static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
@@ -33,8 +35,14 @@ bool SaveFile(FileSource& source, const std::string& caption, const fs::path& pa
   return WriteBeside(
       path,
       [&](const fs::path& part) {
-        source.FetchRawFile(caption, part);
-        if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
+        if (!format.layout) {
+          source.FetchRawFile(caption, part);
+          if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
+          return;
+        }
+        const TemporaryBeside raw(path);
+        source.FetchRawFile(caption, raw.path());
+        if (!ConvertRawFileTo(raw.path(), part, format)) throw Error(kCantCreate);
       },
       options);
 }
@@ -102,7 +110,7 @@ bool LinkFileSource::OpenCommPort() { return link_.OpenCommPort(ui_, settings_.p
 void LinkFileSource::CloseCommPort() { link_.CloseCommPort(); }
 
 void LinkFileSource::FetchRawFile(const std::string& caption, const fs::path& path) {
-  ExchangeWithInstrument(link_, ui_, settings_, caption, path, false);
+  FetchInstrumentFile(link_, ui_, settings_, caption, path);
 }
 
 std::vector<RowId> CaptionRows::RowIds() const {

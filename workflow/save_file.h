@@ -21,7 +21,7 @@
 // serve) the final name holds what it held before (nothing, or the old
 // file) and the temporary file is gone. Errors
 // of the transfer and the conversion go on as they come, after the file's
-// clean-up; a conversion that can't run at all (ConvertRawFile false), or a
+// clean-up; a conversion that can't run at all (ConvertRawFileTo false), or a
 // complete file that can't take its place, gives Error "无法创建文件！".
 //
 // The name is taken without replacing anything unless replacing was chosen
@@ -129,7 +129,7 @@ class FileSource {
   virtual void FetchRawFile(const std::string& caption, const std::filesystem::path& path) = 0;
 };
 
-// The instrument over the link: ExchangeWithInstrument in transfer mode.
+// The instrument over the link: FetchInstrumentFile.
 class LinkFileSource : public FileSource {
  public:
   LinkFileSource(InstrumentLink& link, InstrumentUi& ui, LinkSettings& settings)

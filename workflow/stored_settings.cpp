@@ -31,6 +31,14 @@ bool ColumnChoiceFits(const std::string& columns) {
 
 }  // namespace
 
+const std::vector<StoredRow>& StoredRows() {
+  static const std::vector<StoredRow> rows = {
+      {"port", &StoredSettings::port},       {"target", &StoredSettings::target},
+      {"delay", &StoredSettings::delay},     {"columns", &StoredSettings::columns},
+      {"fullSilence", &StoredSettings::fullSilence}, {"autoDetect", &StoredSettings::autoDetect}};
+  return rows;
+}
+
 StoredSettings StoreLinkSettings(const LinkSettings& settings) {
   StoredSettings stored;
   stored.port = settings.portName;

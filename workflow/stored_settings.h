@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "link/link.h"
 
@@ -25,6 +26,13 @@ struct StoredSettings {
   std::string fullSilence;  // "0" or "1"
   std::string autoDetect;   // "0" or "1"
 };
+
+// The store's rows: each setting's key and its text.
+struct StoredRow {
+  const char* key;
+  std::string StoredSettings::*text;
+};
+const std::vector<StoredRow>& StoredRows();
 
 StoredSettings StoreLinkSettings(const LinkSettings& settings);
 

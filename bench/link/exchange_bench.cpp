@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
           std::fprintf(stderr, "can't open %s\n", settings.portName.c_str());
           return 1;
         }
-        ExchangeWithInstrument(link, ui, settings, files[i].name, out, false);
+        FetchInstrumentFile(link, ui, settings, files[i].name, out);
         link.CloseCommPort();
         wall[mode][i + 1].push_back(SecondsSince(start));
         if (std::filesystem::file_size(out) != replies[i].size()) std::fprintf(stderr, "short file %s\n", files[i].name.c_str());

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     }
     const double cpu0 = CpuSeconds();
     const auto wall0 = std::chrono::steady_clock::now();
-    ExchangeWithInstrument(link, ui, settings, file.name, out.string(), false);
+    FetchInstrumentFile(link, ui, settings, file.name, out.string());
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
     const double cpu = CpuSeconds() - cpu0;
     link.CloseCommPort();

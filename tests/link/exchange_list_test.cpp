@@ -89,7 +89,7 @@ TEST_F(ListTest, ExchangeBringsBackTheHeadersOnly) {
   sim::SimulatorFaults faults;
   faults.directoryLeftOut = 1;  // announces 4, holds 3
   Start(sim::DemoStores(), faults);
-  const std::optional<InstrumentDirectory> read = ExchangeWithInstrument(link_, ui_, settings_, "", "", true);
+  const std::optional<InstrumentDirectory> read = ReadInstrumentDirectory(link_, ui_, settings_);
   ASSERT_TRUE(read);
   EXPECT_EQ(read->entries, 4);
   ASSERT_EQ(read->headers.size(), 3u);
@@ -100,7 +100,7 @@ TEST_F(ListTest, ExchangeBringsBackTheHeadersOnly) {
   ExpectUnchangedAndClosed();
 
   ui_.commSettings = Answer("/dev/no-such-port", 0, 3, Columns({1}));
-  EXPECT_FALSE(ExchangeWithInstrument(link_, ui_, settings_, "", "", true));
+  EXPECT_FALSE(ReadInstrumentDirectory(link_, ui_, settings_));
 }
 
 TEST_F(ListTest, CardWithOneColumnChosenByLinePosition) {

@@ -49,9 +49,9 @@ class TransferTest : public ::testing::Test {
     ASSERT_TRUE(link_.OpenCommPort(ui_, sim_->PortPath()));
     settings_.receiveDelay = 1;
   }
-  void Fetch(const std::string& name) { ExchangeWithInstrument(link_, ui_, settings_, name, dest_, false); }
+  void Fetch(const std::string& name) { FetchInstrumentFile(link_, ui_, settings_, name, dest_); }
   std::string Failure(const std::string& name, const std::filesystem::path& dest = {}) {
-    return FailureOf([&] { ExchangeWithInstrument(link_, ui_, settings_, name, dest.empty() ? dest_ : dest, false); });
+    return FailureOf([&] { FetchInstrumentFile(link_, ui_, settings_, name, dest.empty() ? dest_ : dest); });
   }
 
   TempDir dir_;

@@ -95,7 +95,7 @@ TEST(LineGone, TransferCutOffIsAnIncompleteFile) {
   ASSERT_TRUE(link.OpenCommPort(ui, simulator->PortPath()));
   TempDir dir;
   const Clock::time_point start = Clock::now();
-  EXPECT_EQ(FailureOf([&] { ExchangeWithInstrument(link, ui, settings, "ZS0001.DAT", dir / "OUT.T7P", false); }),
+  EXPECT_EQ(FailureOf([&] { FetchInstrumentFile(link, ui, settings, "ZS0001.DAT", dir / "OUT.T7P"); }),
             G("数据文件不完整！"));
   EXPECT_LT(MsSince(start), 4000);  // handshake and request 1.5 s; the silence would add 5 s
   EXPECT_EQ(ReadFile(dir / "OUT.T7P").size(), 400u);

@@ -4,7 +4,10 @@
 // reception timed where the window would wait for it.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "base/error.h"
 #include "link/exchange.h"
@@ -47,7 +50,7 @@ class ReplyEndTest : public ::testing::Test {
   }
   void Fetch() {
     ui_.receptions.clear();
-    ExchangeWithInstrument(link_, ui_, settings_, "ZS0001.DAT", dest_, false);
+    FetchInstrumentFile(link_, ui_, settings_, "ZS0001.DAT", dest_);
   }
   std::string FetchFailure() {
     return FailureOf([this] { Fetch(); });
@@ -133,29 +136,61 @@ TEST_F(ReplyEndTest, WrongHandshakeRepliesFailNoLaterThanBefore) {
   }
 }
 
+// Runs `exchange` with a budget of its own: still under way after it, the
+// link is aborted (the reception ends at once) and the case fails saying
+// why, in seconds rather than at the test's time-out.
+template <typename Exchange>
+std::string FailureWithinBudget(InstrumentLink& link, Exchange exchange) {
+  constexpr auto kBudget = std::chrono::seconds(5);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool done = false, late = false;
+  std::thread watch([&] {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!changed.wait_for(lock, kBudget, [&] { return done; })) {
+      late = true;
+      link.Abort();
+    }
+  });
+  const std::string failure = FailureOf(exchange);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+  }
+  changed.notify_all();
+  watch.join();
+  EXPECT_FALSE(late) << "a reply that never ends was still being received after 5 s: "
+                        "reception must stop 4,096 characters past the declared length";
+  return failure;
+}
+
 // An instrument that never stops sending: reception stops at the bound past
-// the declared length, with or without full silences, and the reply is
-// refused: the file's caller removes it, the list stays as it was.
+// the declared length (4,096 characters), with or without full silences, and
+// the reply is refused: the file's caller removes it, the list stays as it
+// was.
 TEST_F(ReplyEndTest, RepliesThatNeverEndStopAtTheirBound) {
+  ASSERT_EQ(kRunOnLimit, 4096u);
   sim::SimulatorFaults faults;
   faults.endlessReplies = true;
   for (bool fullSilence : {false, true}) {
     Start(faults);  // afresh: the last one is still sending
     settings_.fullSilence = fullSilence;
-    EXPECT_EQ(FetchFailure(), G("仪器发送的数据超出声明的长度！")) << fullSilence;
-    EXPECT_EQ(FileReception().received, raw_.size() + kRunOnLimit) << fullSilence;
-    EXPECT_LE(std::filesystem::file_size(dest_), raw_.size() + kRunOnLimit);
+    EXPECT_EQ(FailureWithinBudget(link_, [this] { Fetch(); }), G("仪器发送的数据超出声明的长度！")) << fullSilence;
+    ASSERT_EQ(ui_.receptions.size(), 4u) << fullSilence;
+    EXPECT_EQ(FileReception().received, raw_.size() + 4096) << fullSilence;
+    EXPECT_LE(std::filesystem::file_size(dest_), raw_.size() + 4096);
     link_.CloseCommPort();
   }
 
   Start(faults);
   link_.CloseCommPort();  // the listing opens it
   ui_.commSettings = Answer(sim_->PortPath(), 0, 3, DefaultColumns());
-  EXPECT_EQ(FailureOf([this] { ListDirectory(link_, ui_, settings_); }),
+  EXPECT_EQ(FailureWithinBudget(link_, [this] { ListDirectory(link_, ui_, settings_); }),
             G("仪器发送的数据超出声明的长度！"));
   EXPECT_EQ(ui_.clears, 0);
   EXPECT_EQ(settings_.portName, "");
-  EXPECT_EQ(ui_.receptions.back().received, 8 + 316 * 4 + kRunOnLimit);
+  ASSERT_FALSE(ui_.receptions.empty());
+  EXPECT_EQ(ui_.receptions.back().received, 8 + 316 * 4 + 4096u);
 }
 
 // Auto-detection: a port that can't be opened is passed over, one that

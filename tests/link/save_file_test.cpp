@@ -8,6 +8,7 @@
 #include <map>
 
 #include "base/cp936.h"
+#include "base/output_file.h"
 #include "base/text.h"
 #include "link/exchange.h"
 #include "records/converter.h"
@@ -136,6 +137,34 @@ TEST_F(SaveOverLinkTest, FailedSaveLeavesTheNameAsItWas) {
 
 // gt7p-cli get's save loop under a locale whose decimal point is ",": the
 // same bytes as under "C", in both converted formats.
+// A saved file reaches the disk before it takes its name: the flush sees the
+// whole converted file under its temporary name, the final name not yet
+// taken. A flush that fails fails the save: the temporary file goes and the
+// old file stays.
+TEST_F(SaveOverLinkTest, FlushedBeforeTheRenameAndAFailedFlushFailsTheSave) {
+  Start();
+  const fs::path path = dir_ / "ZS0001.QFX";
+  WriteFile(path, "OLD");
+  std::vector<fs::path> flushed;
+  SetFlushHookForTesting([&](const fs::path& part) {
+    flushed.push_back(part);
+    EXPECT_EQ(part.parent_path(), dir_.path());
+    EXPECT_EQ(ReadFile(part), ExpectedQfx(0));
+    EXPECT_EQ(ReadFile(path), "OLD");  // not renamed yet
+    return std::error_code();
+  });
+  EXPECT_EQ(Save({"ZS0001  .DAT"}).statuses["ZS0001  .DAT"], G("覆盖完毕"));
+  EXPECT_EQ(flushed.size(), 1u);
+  EXPECT_EQ(ReadFile(path), ExpectedQfx(0));
+
+  WriteFile(path, "OLD");
+  SetFlushHookForTesting([](const fs::path&) { return std::make_error_code(std::errc::io_error); });
+  EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), G("写入文件失败！"));
+  SetFlushHookForTesting(nullptr);
+  EXPECT_EQ(ReadFile(path), "OLD");
+  EXPECT_EQ(dir_.Count(), 1u);  // the temporary file is gone
+}
+
 TEST_F(SaveOverLinkTest, SameFilesUnderADecimalCommaLocale) {
   Start();
   std::string qfx, esp;

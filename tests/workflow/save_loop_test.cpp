@@ -316,18 +316,17 @@ TEST_F(SaveLoop, FailedNewFileLeavesNothing) {
   EXPECT_EQ(dir_.Count(), 1u);  // A.QFX, and no temporary file
 }
 
-// The conversion can't even start (its work file's name is taken by a
-// folder that can't be deleted): a failure, not raw text saved as QFX.
+// The conversion can't even start (the fetched file is gone, an empty
+// folder in its place): a failure, not raw text saved as QFX.
 TEST_F(SaveLoop, ConversionThatCannotStartFails) {
   for (const bool existed : {false, true}) {
     SCOPED_TRACE(existed ? "replacing" : "new");
     if (existed) test::WriteFile(Path("A.QFX"), "old");
     std::vector<std::filesystem::path> blocks;
     source_.onFetched = [&](const std::filesystem::path& raw) {
-      std::filesystem::path work = raw;
-      work.replace_extension(".___");
-      std::filesystem::create_directories(work / "busy");
-      blocks.push_back(work);
+      std::filesystem::remove(raw);
+      std::filesystem::create_directory(raw);
+      blocks.push_back(raw);
     };
     FakeList list = List({{"A.DAT"}, {"B.DAT"}});
     list.answers = {kOverwriteThis};
