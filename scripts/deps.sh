@@ -19,8 +19,9 @@ gt7p_install() {
 # locales: the sources localedef makes the tests' decimal-comma locale from;
 # qt6-translations-l10n: Qt's own texts in Chinese, compiled in;
 # libkissfft-dev: the viewer's spectrum (its C++ header, for both systems);
-# xvfb: the viewer's tests on a 1024 x 768 X server.
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb"
+# xvfb: the viewer's tests on a 1024 x 768 X server;
+# poppler-utils: pdftoppm, which rasterises the viewer's PDF prints in its tests.
+GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb poppler-utils"
 # The fuzz targets (clang's libFuzzer); the Qt for Windows build; the
 # Windows suite (mingw-w64, Wine, the installer's NSIS; libgtest-dev for the
 # Linux build its simulators come from, configured with its tests).

@@ -15,10 +15,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPageSize>
 #include <QPrinter>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QUrl>
@@ -590,6 +593,84 @@ TEST_F(ViewerTest, PicturesAtAGivenSizeAndRangeAndPrints) {
   printer.setOutputFileName(QString::fromStdString(Utf8FromPath(Path("print.pdf"))));
   view_.PrintTo(printer);
   EXPECT_EQ(test::ReadFile(Path("print.pdf")).substr(0, 5), "%PDF-");
+}
+
+// A print is the screen's picture on paper: the PDF, rasterised at the
+// width the section was laid out at, holds about as much ink in the traces'
+// area as the same section drawn into an image, and every column a wiggle
+// passes through is inked (strokes per column used to leave a flat stretch
+// blank, so the wiggles printed as dots: half the ink). The whole record,
+// and zoomed in to a few samples across the width.
+TEST_F(ViewerTest, PrintsDrawTheWigglesAsTheScreenDoesAtAnyZoom) {
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  view_.cboMode->setCurrentIndex(static_cast<int>(view::TraceMode::kWiggle));
+  const int width = 1600;  // the width prints are laid out at
+  for (const double zoom : {1.0, 0.02}) {
+    SCOPED_TRACE(zoom);
+    view_.ResetZoom();
+    view_.ZoomTime(zoom, 1.0);
+    const fs::path pdf = Path("print.pdf");
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setPageSize(QPageSize(QPageSize::A4));
+      printer.setPageOrientation(QPageLayout::Landscape);
+      printer.setFullPage(true);  // the page is the picture, no margins
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(Utf8FromPath(pdf)));
+      view_.PrintTo(printer);
+    }
+    QProcess raster;
+    raster.start(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-scale-to-x"), QString::number(width), QStringLiteral("-scale-to-y"),
+                            QStringLiteral("-1"), QString::fromStdString(Utf8FromPath(pdf)),
+                            QString::fromStdString(Utf8FromPath(Path("print")))});
+    ASSERT_TRUE(raster.waitForFinished(30000));
+    ASSERT_EQ(raster.exitCode(), 0) << raster.readAllStandardError().toStdString();
+    const QImage paper =
+        QImage(QString::fromStdString(Utf8FromPath(Path("print.png")))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(paper.width(), width);
+    const int height = paper.height();
+
+    view::Section section = view_.section();
+    auto displayed = [this](int i) -> const std::vector<float>& { return view_.Displayed(static_cast<size_t>(i)); };
+    const QImage screen = view::DrawSection(section, view_.display(), view_.range(), width, height, displayed);
+    view::Frame frame;
+    const view::SectionGeometry g =
+        view::FitSection(section, view_.display(), view_.range(), width, height, true, frame);
+    // Ink in whole pixels: a line the raster smooths over two pixels counts
+    // as the one it is.
+    auto ink = [](const QImage& image, int x, int y0, int y1) {
+      double sum = 0;
+      for (int y = y0; y < y1; ++y) sum += (255 - qGray(image.pixel(x, y))) / 255.0;
+      return sum;
+    };
+    // Inside the traces' area (the frame's own lines left out).
+    auto area = [&](const QImage& image) {
+      double sum = 0;
+      for (int x = g.left + 2; x < g.left + g.width - 2; ++x) sum += ink(image, x, g.top + 2, g.top + g.height - 2);
+      return sum;
+    };
+    const double ratio = area(paper) / area(screen);
+    EXPECT_GT(ratio, 0.85);
+    EXPECT_LT(ratio, 1.2);
+    // A trace in the middle: every column of its band that the screen inks,
+    // the paper inks too (a pixel either way for the rounding of the page).
+    const int b = static_cast<int>(std::lround(g.Baseline(12))), half = static_cast<int>(g.Spacing() / 2);
+    auto inked = [&](const QImage& image, int x) {
+      for (int dx = -1; dx <= 1; ++dx)
+        if (ink(image, x + dx, b - half, b + half) >= 0.5) return true;
+      return false;
+    };
+    int blank = 0, columns = 0;
+    for (int x = g.left + 2; x < g.left + g.width - 2; ++x) {
+      if (!inked(screen, x)) continue;
+      ++columns;
+      blank += !inked(paper, x);
+    }
+    EXPECT_GT(columns, g.width / 2);
+    EXPECT_EQ(blank, 0) << "of " << columns;
+  }
 }
 
 // A file that declares more than memory can hold is refused with a
