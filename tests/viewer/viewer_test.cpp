@@ -850,6 +850,50 @@ TEST(ViewerScreen, FitsTheScreenAndKeepsItsPlace) {
       << view.minimumSizeHint().width() << "x" << view.minimumSizeHint().height();
 }
 
+// A place remembered on other screens: from a larger screen, off every
+// screen, or damaged in the store (cut short, inverted): the window opens
+// whole on the screen, at its first place where the text can't be read.
+TEST(ViewerScreen, ARememberedPlaceLandsOnTheScreen) {
+  test::TempDir dir;
+  KeepSettingsIn(dir.path());
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  auto open = [&](const QString& place) {
+    StoreGroup(QStringLiteral("viewer")).SetValue(QStringLiteral("place"), place);
+    TfrmView view;
+    view.show();
+    QApplication::processEvents();
+    return std::make_pair(view.frameGeometry(), view.geometry());
+  };
+  const auto [firstFrame, first] = open(QString());
+  EXPECT_TRUE(available.contains(firstFrame));
+  const int w = available.width(), h = available.height();
+  const QString places[] = {
+      QStringLiteral("%1 %2 %3 %4 0").arg(w / 3).arg(h / 4).arg(w + 640).arg(h + 400),  // a larger screen
+      QStringLiteral("%1 %2 700 500 0").arg(-3 * w).arg(-2 * h),                        // off to the top left
+      QStringLiteral("%1 %2 700 500 0").arg(3 * w).arg(h / 2),                          // off to the right
+  };
+  for (const QString& place : places) {
+    const auto [frame, inside] = open(place);
+    EXPECT_TRUE(available.contains(frame)) << place.toStdString();
+  }
+  EXPECT_EQ(open(QStringLiteral("%1 %2 700 500 0").arg(3 * w).arg(h / 2)).second.size(), QSize(700, 500));
+  for (const char* damaged : {"100 100 800", "100 100 -800 -600 0", "100 100 800 600 0 9", "@ByteArray(x)"}) {
+    const auto [frame, inside] = open(QString::fromLatin1(damaged));
+    EXPECT_EQ(inside, first) << damaged;
+  }
+  // Closed, it keeps its place in the same text.
+  TfrmView view;
+  view.show();
+  view.setGeometry(QRect(available.topLeft() + QPoint(10, 40), QSize(700, 500)));
+  QApplication::processEvents();
+  view.close();
+  const auto kept = ParseWindowPlace(StoreGroup(QStringLiteral("viewer")).Value(QStringLiteral("place")).toString().toStdString());
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->inside.width, 700);
+  EXPECT_EQ(kept->inside.height, 500);
+  EXPECT_FALSE(kept->maximised);
+}
+
 // The plot's PNG goes through a palette of the picture's own colours: every
 // pixel keeps its colour, up to 256 of them; one more and the picture is
 // written as it is.
