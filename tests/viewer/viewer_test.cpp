@@ -275,6 +275,28 @@ TEST_F(ViewerTest, ReadoutAndMeasuringLine) {
   EXPECT_NE(measure.find("Δx 10.00 m"), std::string::npos) << measure;
   EXPECT_NE(measure.find("视速度 " + view::FixedText(10 / dt * 1000, 0) + " m/s"), std::string::npos) << measure;
   EXPECT_EQ(view_.markedTrace(), -1);
+
+  // Zoomed and scrolled so that the line runs out of the view: it stops at
+  // the traces' area, off the labels, the axis and the title.
+  auto lineOutside = [this] {
+    const QImage image = Grab();
+    const view::SectionGeometry& g = view_.sectionGeometry();
+    const QRect area(g.left, g.top, g.width + 1, g.height + 1);
+    int outside = 0, inside = 0;
+    for (int x = 0; x < image.width(); ++x)
+      for (int y = 0; y < image.height(); ++y) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() > 150 && c.green() < 80 && c.blue() > 70 && c.blue() < 170) ++(area.contains(x, y) ? inside : outside);
+      }
+    EXPECT_GT(inside, 20);
+    return outside;
+  };
+  EXPECT_EQ(lineOutside(), 0);
+  view_.ZoomTime(0.2, 2.0);
+  view_.ZoomTraces(0.3, 6);
+  EXPECT_EQ(lineOutside(), 0);
+  view_.ScrollPixels(-300, 0);
+  EXPECT_EQ(lineOutside(), 0);
 }
 
 TEST_F(ViewerTest, DisplayModesOrientationSpacingAndPolarity) {
