@@ -144,6 +144,29 @@ TEST_F(ViewerTest, GainByWheelKeysButtonsAndTheBox) {
   EXPECT_DOUBLE_EQ(view_.display().gainDb, -12);
   EXPECT_EQ(view_.btnGainDown->text(), "-");  // a sign every font has
 
+  // A value typed into a box and Return: applied, and the keys go back to
+  // the section, where "+" raises the gain instead of going into the box.
+  QApplication::setActiveWindow(&view_);
+  for (QDoubleSpinBox* box : {view_.spnGain, view_.spnClip}) {
+    box->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(box->hasFocus());
+    box->selectAll();
+    for (int key : {int(Qt::Key_6), int(Qt::Key_Return)}) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_6 ? QStringLiteral("6") : QString());
+      QApplication::sendEvent(box, &press);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(view_.focusWidget(), view_.pnlSection);
+  }
+  EXPECT_DOUBLE_EQ(view_.display().gainDb, 6);
+  EXPECT_DOUBLE_EQ(view_.display().clip, 6);
+  QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier, QStringLiteral("+"));
+  QApplication::sendEvent(view_.focusWidget(), &plus);
+  EXPECT_DOUBLE_EQ(view_.display().gainDb, 9);
+  view_.spnClip->setValue(1);
+  view_.spnGain->setValue(-12);
+
   EXPECT_TRUE(view_.display().normalise);
   Key(Qt::Key_N);
   EXPECT_FALSE(view_.display().normalise);

@@ -47,6 +47,7 @@
 #include "viewer/section_view.h"
 #include "viewer/window/section_canvas.h"
 
+class QAbstractSpinBox;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -199,6 +200,7 @@ class TfrmView : public QMainWindow {
   void MakeActions();
   void MakeToolBars();
   void MakeMenus();
+  void GiveBackFocus(QAbstractSpinBox* spin);  // after Return, to the section
   void SyncDisplayControls();
   void SyncProcessingControls();
   void SuggestProcessing();  // corners and AGC window that suit the record, until chosen
