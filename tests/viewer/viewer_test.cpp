@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QImage>
@@ -23,6 +24,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QWheelEvent>
@@ -57,7 +59,6 @@ void KeepSettingsIn(const fs::path& folder) {
 class ViewerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    KeepSettingsIn(dir_.path());
     sim::SurveyFile file = sim::DemoSurveyFiles()[1];  // 24 channels, 16 pre-trigger samples, t0 set
     test::WriteFile(Path("ZS0002.T7P"), sim::MakeRawFile(file));
     view_.errorBoxHook = [this](const std::string& m) { errors_.push_back(Cp936ToUtf8(m)); };
@@ -99,6 +100,10 @@ class ViewerTest : public ::testing::Test {
   QImage Grab() { return view_.pnlSection->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
   test::TempDir dir_;
+  // The store in the test's folder before the window reads it.
+  struct StoreIn {
+    explicit StoreIn(const fs::path& folder) { KeepSettingsIn(folder); }
+  } store_{dir_.path()};
   TfrmView view_;
   std::vector<std::string> errors_;
 };
@@ -179,12 +184,17 @@ TEST_F(ViewerTest, AClickMarksATraceShowsItsHeaderAndSpectrumInReadableFonts) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const int fields = view_.tblHeader->rowCount();
   const int fontPixels = view_.tblHeader->font().pixelSize();
+  const QString firstField = view_.tblHeader->item(0, 0)->text();
   EXPECT_GE(fontPixels, 12);
   view_.MarkTraceAt(At(6, 2).x(), At(6, 2).y());
   EXPECT_EQ(view_.markedTrace(), 6);
+  // Its channel header at the top, in sight, then a blank and the file's fields.
   ASSERT_EQ(view_.tblHeader->rowCount(), fields + 2 + 16);
-  EXPECT_EQ(view_.tblHeader->item(fields + 1, 0)->text().trimmed().toStdString(), "第7道");
-  EXPECT_EQ(view_.tblHeader->item(fields + 4, 1)->text().toStdString(), "7（1-100）");  // 道号
+  EXPECT_EQ(view_.tblHeader->item(0, 0)->text().trimmed().toStdString(), "第7道");
+  EXPECT_EQ(view_.tblHeader->item(3, 1)->text().toStdString(), "7（1-100）");  // 道号
+  EXPECT_TRUE(view_.tblHeader->item(17, 0)->text().isEmpty());
+  EXPECT_EQ(view_.tblHeader->item(18, 0)->text(), firstField);
+  EXPECT_EQ(view_.tblHeader->verticalScrollBar()->value(), 0);
   EXPECT_EQ(view_.tblHeader->font().pixelSize(), fontPixels);  // no smaller for more lines
   EXPECT_FALSE(view_.pnlSpectrum->recorded().empty());
   view_.MarkTraceAt(At(6, 2).x(), At(6, 2).y());  // again: unmarked
@@ -455,6 +465,25 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedProposedAndUndone) {
   EXPECT_TRUE(view_.pnlTravelTime->line().has_value());
 }
 
+// The travel-time panel draws every point whole: those at the first and the
+// last distance, on the box's edges, as much as one in the middle.
+TEST(TravelTimePanel, PointsOnTheEdgesAreDrawnWhole) {
+  TTravelTimePanel panel;
+  panel.resize(300, 240);
+  panel.SetPoints({{0, 5}, {10, 5}, {20, 5}}, {});
+  const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  // The yellow of the points in the left, middle and right thirds.
+  int yellow[3] = {};
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 200 && c.green() > 150 && c.green() < 230 && c.blue() < 80) ++yellow[x * 3 / image.width()];
+    }
+  EXPECT_GT(yellow[1], 10);
+  EXPECT_GE(yellow[0], yellow[1] * 0.8) << yellow[0] << " against " << yellow[1];
+  EXPECT_GE(yellow[2], yellow[1] * 0.8) << yellow[2] << " against " << yellow[1];
+}
+
 // The operator's picks go beside the record as the picks table, come back
 // when it is opened again, and leave the record itself as it was.
 TEST_F(ViewerTest, PicksRoundTripThroughTheTableBesideTheRecord) {
@@ -597,7 +626,10 @@ TEST_F(ViewerTest, PageKeysStepThroughTheFolder) {
   fs::remove(Path("B.QFX"));
   view_.ZoomTime(0.5);
   const view::ViewRange zoomed = view_.range();
-  EXPECT_TRUE(view_.OpenNeighbour(1));
+  Mouse(QEvent::MouseMove, At(3, (zoomed.firstMs + zoomed.lastMs) / 2), Qt::NoButton);
+  EXPECT_FALSE(view_.lblReadout->text().isEmpty());
+  Key(Qt::Key_PageDown);  // the readout of the record before goes
+  EXPECT_TRUE(view_.lblReadout->text().isEmpty());
   EXPECT_EQ(view_.fileName(), Path("C1.esp.T7P"));
   EXPECT_EQ(view_.range().firstMs, zoomed.firstMs);  // records alike keep the zoom
   EXPECT_TRUE(view_.OpenNeighbour(1));
@@ -798,6 +830,25 @@ TEST_F(ViewerTest, ExportMenuWritesSegySeg2AndThePicksTable) {
   EXPECT_EQ(view_.actExportSegy->text().toStdString(), "导出 SEG-Y…");
   EXPECT_EQ(view_.actExportSeg2->text().toStdString(), "导出 SEG-2…");
   EXPECT_EQ(view_.actExportPicks->text().toStdString(), "导出拾取表…");
+  // The save dialogs are titled by their job (Qt's own dialogs, where the
+  // test can close them, on every system).
+  QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
+  std::vector<std::string> titles;
+  QTimer cancel;
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      titles.push_back(dialog->windowTitle().toStdString());
+      dialog->reject();
+    }
+  });
+  cancel.start(10);
+  for (QAction* a : {view_.actExportSegy, view_.actExportSeg2, view_.actExportPicks}) a->trigger();
+  cancel.stop();
+  QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
+  EXPECT_EQ(titles, (std::vector<std::string>{"导出 SEG-Y", "导出 SEG-2", "导出拾取表"}));
+  // Nothing written (the dialogs keep their own state in the store's folder).
+  EXPECT_EQ(dir_.Count() - test::Exists(Path("settings")), 1u);
+
   std::vector<std::filesystem::path> suggested;
   std::filesystem::path answer;
   view_.saveDialogHook = [&](TfrmView::SaveKind, const std::filesystem::path& name) {
@@ -824,7 +875,7 @@ TEST_F(ViewerTest, ExportMenuWritesSegySeg2AndThePicksTable) {
   }
   EXPECT_EQ(test::ReadFile(Path("out.sgy")), test::ReadFile(Path("want.sgy")));
   EXPECT_EQ(test::ReadFile(Path("out.sg2")), test::ReadFile(Path("want.sg2")));
-  EXPECT_EQ(dir_.Count(), 6u);  // the record, three exports, two made here: no part file
+  EXPECT_EQ(dir_.Count() - test::Exists(Path("settings")), 6u);  // the record, three exports, two made here: no part file
 
   answer = Path("ZS0002.T7P");
   view_.actExportSeg2->trigger();
