@@ -267,12 +267,8 @@ void TfrmGT7P::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
-  // Centred on the desktop when first shown.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect desk = screen->availableGeometry();
-    QRect frame = frameGeometry();
-    move(desk.left() + (desk.width() - frame.width()) / 2, desk.top() + (desk.height() - frame.height()) / 2);
-  }
+  // Centred on the desktop when first shown, and on it whole.
+  CentreOnScreen(*this);
 }
 
 void TfrmGT7P::ShowTargetIndicator(bool isInstrument) {

@@ -9,7 +9,9 @@
 #include <QVector>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "base/cp936.h"
@@ -192,13 +194,20 @@ void PaintDensity(QPainter& painter, const Section& section, const SectionGeomet
   painter.drawImage(g.left, g.top, image);
 }
 
+// A wiggle is a polyline through its columns: each column's extremes in
+// turn, the nearer one first, so that neighbouring columns join by a
+// stroke whatever the device. (Separate strokes per column leave a flat
+// stretch as strokes of no length, which a printer or a PDF draws as
+// nothing.) A gap ends the line.
 void PaintWiggles(QPainter& painter, const Section& section, const SectionGeometry& g, const DisplayOptions& options,
                   float recordPeak) {
   const Axes axes{g.timeDown};
   const double spacing = g.Spacing();
   // Up for time across, right for time downwards.
   const double sign = g.timeDown ? 1 : -1;
-  QVector<QLine> fill, wiggle;
+  QVector<QLine> fill;
+  QPolygon line;
+  const QPen fillPen(QColor(60, 60, 60), 1), wigglePen(Qt::black, 1);
   for (size_t i = 0; i < section.traces.size(); ++i) {
     if (!g.Visible(static_cast<int>(i))) continue;
     const SectionTrace& trace = section.traces[i];
@@ -206,14 +215,11 @@ void PaintWiggles(QPainter& painter, const Section& section, const SectionGeomet
     const double scale = TraceScale(options, trace.peak, recordPeak, spacing);
     const int b = static_cast<int>(std::lround(base));
     fill.clear();
-    wiggle.clear();
     for (size_t c = 0; c < trace.columns.size(); ++c) {
       const MinMax& m = trace.columns[c];
       if (m.gap()) continue;
       const int t = g.TimeStart() + static_cast<int>(c);
       const double o1 = ClippedOffset(m.max, scale, spacing, options), o2 = ClippedOffset(m.min, scale, spacing, options);
-      const int p1 = static_cast<int>(std::lround(base + sign * o1)), p2 = static_cast<int>(std::lround(base + sign * o2));
-      wiggle.append(axes.Line(t, p1, t, p2));
       if (options.mode == TraceMode::kFillPositive) {
         const double high = std::max(o1, o2);
         if (high > 0.5) fill.append(axes.Line(t, b, t, static_cast<int>(std::lround(base + sign * high))));
@@ -222,10 +228,31 @@ void PaintWiggles(QPainter& painter, const Section& section, const SectionGeomet
         if (low < -0.5) fill.append(axes.Line(t, b, t, static_cast<int>(std::lround(base + sign * low))));
       }
     }
-    painter.setPen(QPen(QColor(60, 60, 60), 1));
+    painter.setPen(fillPen);
     painter.drawLines(fill);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawLines(wiggle);
+    painter.setPen(wigglePen);
+    auto drawLine = [&] {
+      if (line.size() == 1) line.append(line.front());  // a lone sample: a dot
+      if (!line.isEmpty()) painter.drawPolyline(line);
+      line.clear();
+    };
+    for (size_t c = 0; c < trace.columns.size(); ++c) {
+      const MinMax& m = trace.columns[c];
+      if (m.gap()) {
+        drawLine();
+        continue;
+      }
+      const int t = g.TimeStart() + static_cast<int>(c);
+      int p1 = static_cast<int>(std::lround(base + sign * ClippedOffset(m.max, scale, spacing, options)));
+      int p2 = static_cast<int>(std::lround(base + sign * ClippedOffset(m.min, scale, spacing, options)));
+      if (!line.isEmpty()) {
+        const int last = g.timeDown ? line.back().x() : line.back().y();
+        if (std::abs(p2 - last) < std::abs(p1 - last)) std::swap(p1, p2);
+      }
+      line.append(axes.At(t, p1));
+      if (p2 != p1) line.append(axes.At(t, p2));
+    }
+    drawLine();
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QImage>
@@ -15,11 +16,15 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPageSize>
 #include <QPrinter>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QWheelEvent>
@@ -54,7 +59,6 @@ void KeepSettingsIn(const fs::path& folder) {
 class ViewerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    KeepSettingsIn(dir_.path());
     sim::SurveyFile file = sim::DemoSurveyFiles()[1];  // 24 channels, 16 pre-trigger samples, t0 set
     test::WriteFile(Path("ZS0002.T7P"), sim::MakeRawFile(file));
     view_.errorBoxHook = [this](const std::string& m) { errors_.push_back(Cp936ToUtf8(m)); };
@@ -111,6 +115,10 @@ class ViewerTest : public ::testing::Test {
   QImage Grab() { return view_.pnlSection->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
   test::TempDir dir_;
+  // The store in the test's folder before the window reads it.
+  struct StoreIn {
+    explicit StoreIn(const fs::path& folder) { KeepSettingsIn(folder); }
+  } store_{dir_.path()};
   TfrmView view_;
   std::vector<std::string> errors_;
 };
@@ -156,6 +164,29 @@ TEST_F(ViewerTest, GainByWheelKeysButtonsAndTheBox) {
   EXPECT_DOUBLE_EQ(view_.display().gainDb, -12);
   EXPECT_EQ(view_.btnGainDown->text(), "-");  // a sign every font has
 
+  // A value typed into a box and Return: applied, and the keys go back to
+  // the section, where "+" raises the gain instead of going into the box.
+  QApplication::setActiveWindow(&view_);
+  for (QDoubleSpinBox* box : {view_.spnGain, view_.spnClip}) {
+    box->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(box->hasFocus());
+    box->selectAll();
+    for (int key : {int(Qt::Key_6), int(Qt::Key_Return)}) {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_6 ? QStringLiteral("6") : QString());
+      QApplication::sendEvent(box, &press);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(view_.focusWidget(), view_.pnlSection);
+  }
+  EXPECT_DOUBLE_EQ(view_.display().gainDb, 6);
+  EXPECT_DOUBLE_EQ(view_.display().clip, 6);
+  QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier, QStringLiteral("+"));
+  QApplication::sendEvent(view_.focusWidget(), &plus);
+  EXPECT_DOUBLE_EQ(view_.display().gainDb, 9);
+  view_.spnClip->setValue(1);
+  view_.spnGain->setValue(-12);
+
   EXPECT_TRUE(view_.display().normalise);
   Key(Qt::Key_N);
   EXPECT_FALSE(view_.display().normalise);
@@ -168,12 +199,17 @@ TEST_F(ViewerTest, AClickMarksATraceShowsItsHeaderAndSpectrumInReadableFonts) {
   ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
   const int fields = view_.tblHeader->rowCount();
   const int fontPixels = view_.tblHeader->font().pixelSize();
+  const QString firstField = view_.tblHeader->item(0, 0)->text();
   EXPECT_GE(fontPixels, 12);
   view_.MarkTraceAt(At(6, 2).x(), At(6, 2).y());
   EXPECT_EQ(view_.markedTrace(), 6);
+  // Its channel header at the top, in sight, then a blank and the file's fields.
   ASSERT_EQ(view_.tblHeader->rowCount(), fields + 2 + 16);
-  EXPECT_EQ(view_.tblHeader->item(fields + 1, 0)->text().trimmed().toStdString(), "第7道");
-  EXPECT_EQ(view_.tblHeader->item(fields + 4, 1)->text().toStdString(), "7（1-100）");  // 道号
+  EXPECT_EQ(view_.tblHeader->item(0, 0)->text().trimmed().toStdString(), "第7道");
+  EXPECT_EQ(view_.tblHeader->item(3, 1)->text().toStdString(), "7（1-100）");  // 道号
+  EXPECT_TRUE(view_.tblHeader->item(17, 0)->text().isEmpty());
+  EXPECT_EQ(view_.tblHeader->item(18, 0)->text(), firstField);
+  EXPECT_EQ(view_.tblHeader->verticalScrollBar()->value(), 0);
   EXPECT_EQ(view_.tblHeader->font().pixelSize(), fontPixels);  // no smaller for more lines
   EXPECT_FALSE(view_.pnlSpectrum->recorded().empty());
   view_.MarkTraceAt(At(6, 2).x(), At(6, 2).y());  // again: unmarked
@@ -292,6 +328,28 @@ TEST_F(ViewerTest, ReadoutAndMeasuringLine) {
   EXPECT_NE(measure.find("Δx 10.00 m"), std::string::npos) << measure;
   EXPECT_NE(measure.find("视速度 " + view::FixedText(10 / dt * 1000, 0) + " m/s"), std::string::npos) << measure;
   EXPECT_EQ(view_.markedTrace(), -1);
+
+  // Zoomed and scrolled so that the line runs out of the view: it stops at
+  // the traces' area, off the labels, the axis and the title.
+  auto lineOutside = [this] {
+    const QImage image = Grab();
+    const view::SectionGeometry& g = view_.sectionGeometry();
+    const QRect area(g.left, g.top, g.width + 1, g.height + 1);
+    int outside = 0, inside = 0;
+    for (int x = 0; x < image.width(); ++x)
+      for (int y = 0; y < image.height(); ++y) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() > 150 && c.green() < 80 && c.blue() > 70 && c.blue() < 170) ++(area.contains(x, y) ? inside : outside);
+      }
+    EXPECT_GT(inside, 20);
+    return outside;
+  };
+  EXPECT_EQ(lineOutside(), 0);
+  view_.ZoomTime(0.2, 2.0);
+  view_.ZoomTraces(0.3, 6);
+  EXPECT_EQ(lineOutside(), 0);
+  view_.ScrollPixels(-300, 0);
+  EXPECT_EQ(lineOutside(), 0);
 }
 
 TEST_F(ViewerTest, DisplayModesOrientationSpacingAndPolarity) {
@@ -425,6 +483,25 @@ TEST_F(ViewerTest, PicksAreSetMovedDeletedProposedAndUndone) {
   view_.actRedo->trigger();
   view_.actRedo->trigger();
   EXPECT_TRUE(view_.pnlTravelTime->line().has_value());
+}
+
+// The travel-time panel draws every point whole: those at the first and the
+// last distance, on the box's edges, as much as one in the middle.
+TEST(TravelTimePanel, PointsOnTheEdgesAreDrawnWhole) {
+  TTravelTimePanel panel;
+  panel.resize(300, 240);
+  panel.SetPoints({{0, 5}, {10, 5}, {20, 5}}, {});
+  const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  // The yellow of the points in the left, middle and right thirds.
+  int yellow[3] = {};
+  for (int x = 0; x < image.width(); ++x)
+    for (int y = 0; y < image.height(); ++y) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() > 200 && c.green() > 150 && c.green() < 230 && c.blue() < 80) ++yellow[x * 3 / image.width()];
+    }
+  EXPECT_GT(yellow[1], 10);
+  EXPECT_GE(yellow[0], yellow[1] * 0.8) << yellow[0] << " against " << yellow[1];
+  EXPECT_GE(yellow[2], yellow[1] * 0.8) << yellow[2] << " against " << yellow[1];
 }
 
 // The operator's picks go beside the record as the picks table, come back
@@ -569,7 +646,10 @@ TEST_F(ViewerTest, PageKeysStepThroughTheFolder) {
   fs::remove(Path("B.QFX"));
   view_.ZoomTime(0.5);
   const view::ViewRange zoomed = view_.range();
-  EXPECT_TRUE(view_.OpenNeighbour(1));
+  Mouse(QEvent::MouseMove, At(3, (zoomed.firstMs + zoomed.lastMs) / 2), Qt::NoButton);
+  EXPECT_FALSE(view_.lblReadout->text().isEmpty());
+  Key(Qt::Key_PageDown);  // the readout of the record before goes
+  EXPECT_TRUE(view_.lblReadout->text().isEmpty());
   EXPECT_EQ(view_.fileName(), Path("C1.esp.T7P"));
   EXPECT_EQ(view_.range().firstMs, zoomed.firstMs);  // records alike keep the zoom
   EXPECT_TRUE(view_.OpenNeighbour(1));
@@ -610,6 +690,84 @@ TEST_F(ViewerTest, PicturesAtAGivenSizeAndRangeAndPrints) {
   printer.setOutputFileName(QString::fromStdString(Utf8FromPath(Path("print.pdf"))));
   view_.PrintTo(printer);
   EXPECT_EQ(test::ReadFile(Path("print.pdf")).substr(0, 5), "%PDF-");
+}
+
+// A print is the screen's picture on paper: the PDF, rasterised at the
+// width the section was laid out at, holds about as much ink in the traces'
+// area as the same section drawn into an image, and every column a wiggle
+// passes through is inked (strokes per column used to leave a flat stretch
+// blank, so the wiggles printed as dots: half the ink). The whole record,
+// and zoomed in to a few samples across the width.
+TEST_F(ViewerTest, PrintsDrawTheWigglesAsTheScreenDoesAtAnyZoom) {
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+  ASSERT_TRUE(view_.OpenFile(Path("ZS0002.T7P")));
+  view_.cboMode->setCurrentIndex(static_cast<int>(view::TraceMode::kWiggle));
+  const int width = 1600;  // the width prints are laid out at
+  for (const double zoom : {1.0, 0.02}) {
+    SCOPED_TRACE(zoom);
+    view_.ResetZoom();
+    view_.ZoomTime(zoom, 1.0);
+    const fs::path pdf = Path("print.pdf");
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setPageSize(QPageSize(QPageSize::A4));
+      printer.setPageOrientation(QPageLayout::Landscape);
+      printer.setFullPage(true);  // the page is the picture, no margins
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(Utf8FromPath(pdf)));
+      view_.PrintTo(printer);
+    }
+    QProcess raster;
+    raster.start(pdftoppm, {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-scale-to-x"), QString::number(width), QStringLiteral("-scale-to-y"),
+                            QStringLiteral("-1"), QString::fromStdString(Utf8FromPath(pdf)),
+                            QString::fromStdString(Utf8FromPath(Path("print")))});
+    ASSERT_TRUE(raster.waitForFinished(30000));
+    ASSERT_EQ(raster.exitCode(), 0) << raster.readAllStandardError().toStdString();
+    const QImage paper =
+        QImage(QString::fromStdString(Utf8FromPath(Path("print.png")))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(paper.width(), width);
+    const int height = paper.height();
+
+    view::Section section = view_.section();
+    auto displayed = [this](int i) -> const std::vector<float>& { return view_.Displayed(static_cast<size_t>(i)); };
+    const QImage screen = view::DrawSection(section, view_.display(), view_.range(), width, height, displayed);
+    view::Frame frame;
+    const view::SectionGeometry g =
+        view::FitSection(section, view_.display(), view_.range(), width, height, true, frame);
+    // Ink in whole pixels: a line the raster smooths over two pixels counts
+    // as the one it is.
+    auto ink = [](const QImage& image, int x, int y0, int y1) {
+      double sum = 0;
+      for (int y = y0; y < y1; ++y) sum += (255 - qGray(image.pixel(x, y))) / 255.0;
+      return sum;
+    };
+    // Inside the traces' area (the frame's own lines left out).
+    auto area = [&](const QImage& image) {
+      double sum = 0;
+      for (int x = g.left + 2; x < g.left + g.width - 2; ++x) sum += ink(image, x, g.top + 2, g.top + g.height - 2);
+      return sum;
+    };
+    const double ratio = area(paper) / area(screen);
+    EXPECT_GT(ratio, 0.85);
+    EXPECT_LT(ratio, 1.2);
+    // A trace in the middle: every column of its band that the screen inks,
+    // the paper inks too (a pixel either way for the rounding of the page).
+    const int b = static_cast<int>(std::lround(g.Baseline(12))), half = static_cast<int>(g.Spacing() / 2);
+    auto inked = [&](const QImage& image, int x) {
+      for (int dx = -1; dx <= 1; ++dx)
+        if (ink(image, x + dx, b - half, b + half) >= 0.5) return true;
+      return false;
+    };
+    int blank = 0, columns = 0;
+    for (int x = g.left + 2; x < g.left + g.width - 2; ++x) {
+      if (!inked(screen, x)) continue;
+      ++columns;
+      blank += !inked(paper, x);
+    }
+    EXPECT_GT(columns, g.width / 2);
+    EXPECT_EQ(blank, 0) << "of " << columns;
+  }
 }
 
 // A file that declares more than memory can hold is refused with a
@@ -692,6 +850,25 @@ TEST_F(ViewerTest, ExportMenuWritesSegySeg2AndThePicksTable) {
   EXPECT_EQ(view_.actExportSegy->text().toStdString(), "导出 SEG-Y…");
   EXPECT_EQ(view_.actExportSeg2->text().toStdString(), "导出 SEG-2…");
   EXPECT_EQ(view_.actExportPicks->text().toStdString(), "导出拾取表…");
+  // The save dialogs are titled by their job (Qt's own dialogs, where the
+  // test can close them, on every system).
+  QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
+  std::vector<std::string> titles;
+  QTimer cancel;
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      titles.push_back(dialog->windowTitle().toStdString());
+      dialog->reject();
+    }
+  });
+  cancel.start(10);
+  for (QAction* a : {view_.actExportSegy, view_.actExportSeg2, view_.actExportPicks}) a->trigger();
+  cancel.stop();
+  QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
+  EXPECT_EQ(titles, (std::vector<std::string>{"导出 SEG-Y", "导出 SEG-2", "导出拾取表"}));
+  // Nothing written (the dialogs keep their own state in the store's folder).
+  EXPECT_EQ(dir_.Count() - test::Exists(Path("settings")), 1u);
+
   std::vector<std::filesystem::path> suggested;
   std::filesystem::path answer;
   view_.saveDialogHook = [&](TfrmView::SaveKind, const std::filesystem::path& name) {
@@ -718,7 +895,7 @@ TEST_F(ViewerTest, ExportMenuWritesSegySeg2AndThePicksTable) {
   }
   EXPECT_EQ(test::ReadFile(Path("out.sgy")), test::ReadFile(Path("want.sgy")));
   EXPECT_EQ(test::ReadFile(Path("out.sg2")), test::ReadFile(Path("want.sg2")));
-  EXPECT_EQ(dir_.Count(), 6u);  // the record, three exports, two made here: no part file
+  EXPECT_EQ(dir_.Count() - test::Exists(Path("settings")), 6u);  // the record, three exports, two made here: no part file
 
   answer = Path("ZS0002.T7P");
   view_.actExportSeg2->trigger();
@@ -787,6 +964,50 @@ TEST(ViewerScreen, FitsTheScreenAndKeepsItsPlace) {
   EXPECT_EQ(inside(view), "");
   EXPECT_TRUE(view.minimumSizeHint().width() <= 1024 && view.minimumSizeHint().height() <= 700)
       << view.minimumSizeHint().width() << "x" << view.minimumSizeHint().height();
+}
+
+// A place remembered on other screens: from a larger screen, off every
+// screen, or damaged in the store (cut short, inverted): the window opens
+// whole on the screen, at its first place where the text can't be read.
+TEST(ViewerScreen, ARememberedPlaceLandsOnTheScreen) {
+  test::TempDir dir;
+  KeepSettingsIn(dir.path());
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  auto open = [&](const QString& place) {
+    StoreGroup(QStringLiteral("viewer")).SetValue(QStringLiteral("place"), place);
+    TfrmView view;
+    view.show();
+    QApplication::processEvents();
+    return std::make_pair(view.frameGeometry(), view.geometry());
+  };
+  const auto [firstFrame, first] = open(QString());
+  EXPECT_TRUE(available.contains(firstFrame));
+  const int w = available.width(), h = available.height();
+  const QString places[] = {
+      QStringLiteral("%1 %2 %3 %4 0").arg(w / 3).arg(h / 4).arg(w + 640).arg(h + 400),  // a larger screen
+      QStringLiteral("%1 %2 700 500 0").arg(-3 * w).arg(-2 * h),                        // off to the top left
+      QStringLiteral("%1 %2 700 500 0").arg(3 * w).arg(h / 2),                          // off to the right
+  };
+  for (const QString& place : places) {
+    const auto [frame, inside] = open(place);
+    EXPECT_TRUE(available.contains(frame)) << place.toStdString();
+  }
+  EXPECT_EQ(open(QStringLiteral("%1 %2 700 500 0").arg(3 * w).arg(h / 2)).second.size(), QSize(700, 500));
+  for (const char* damaged : {"100 100 800", "100 100 -800 -600 0", "100 100 800 600 0 9", "@ByteArray(x)"}) {
+    const auto [frame, inside] = open(QString::fromLatin1(damaged));
+    EXPECT_EQ(inside, first) << damaged;
+  }
+  // Closed, it keeps its place in the same text.
+  TfrmView view;
+  view.show();
+  view.setGeometry(QRect(available.topLeft() + QPoint(10, 40), QSize(700, 500)));
+  QApplication::processEvents();
+  view.close();
+  const auto kept = ParseWindowPlace(StoreGroup(QStringLiteral("viewer")).Value(QStringLiteral("place")).toString().toStdString());
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->inside.width, 700);
+  EXPECT_EQ(kept->inside.height, 500);
+  EXPECT_FALSE(kept->maximised);
 }
 
 // The plot's PNG goes through a palette of the picture's own colours: every

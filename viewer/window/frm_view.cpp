@@ -9,12 +9,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -171,7 +169,7 @@ void TfrmView::dropEvent(QDropEvent* event) {
 
 void TfrmView::closeEvent(QCloseEvent* event) {
   if (!MayLeavePicks()) return event->ignore();
-  SaveWindowPlace();
+  SaveWindowPlace(*this, QStringLiteral("viewer"));
   event->accept();
 }
 
@@ -179,40 +177,12 @@ void TfrmView::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (placed_ || event->spontaneous()) return;
   placed_ = true;
-  // The place it had when last closed, else 1280 x 800 at most, centred;
-  // a size a caller set before showing it stands.
-  const QByteArray saved = StoreGroup(QStringLiteral("viewer")).Value(QStringLiteral("geometry")).toByteArray();
-  if (!testAttribute(Qt::WA_Resized) && (saved.isEmpty() || !restoreGeometry(saved))) {
-    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (s) {
-      const QRect available = s->availableGeometry();
-      const QSize size = QSize(1280, 800).boundedTo(available.size() * 0.92);
-      resize(size);
-      move(available.center() - QPoint(size.width() / 2, size.height() / 2));
-    }
-  }
-  FitOnScreen();
+  // The place it had when last closed, on a screen of now; else 1280 x 800
+  // at most, centred. A size a caller set before showing it stands.
+  if (!testAttribute(Qt::WA_Resized)) RestoreWindowPlace(*this, QStringLiteral("viewer"), QSize(1280, 800));
+  FitWindowOnScreens(*this);
   // Once the window manager has framed it, again with the frame.
-  QTimer::singleShot(0, this, [this] { FitOnScreen(); });
-}
-
-void TfrmView::FitOnScreen() {
-  if (isMaximized() || isFullScreen()) return;
-  QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-  if (!s) return;
-  const QRect available = s->availableGeometry();
-  const QSize frameExtra = frameGeometry().size() - size();
-  const QSize fits = size().boundedTo(available.size() - frameExtra).expandedTo(minimumSizeHint());
-  if (fits != size()) resize(fits);
-  const QRect frame = frameGeometry();
-  QPoint at = frame.topLeft();
-  at.setX(std::max(available.left(), std::min(at.x(), available.right() + 1 - frame.width())));
-  at.setY(std::max(available.top(), std::min(at.y(), available.bottom() + 1 - frame.height())));
-  if (at != frame.topLeft()) move(at);
-}
-
-void TfrmView::SaveWindowPlace() {
-  StoreGroup(QStringLiteral("viewer")).SetValue(QStringLiteral("geometry"), saveGeometry());
+  QTimer::singleShot(0, this, [this] { FitWindowOnScreens(*this); });
 }
 
 }  // namespace gt7p

@@ -27,8 +27,9 @@
 // frm_view_output.cpp (exports, pictures, prints), section_canvas.h (the
 // canvas and its mouse), side_panels.h (the tabs beside the section).
 //
-// The window opens within the available desktop and keeps its size and
-// place (the group "viewer" of the settings store, ui/store_group.h).
+// The window keeps its size and place (the group "viewer" of the settings
+// store) and opens on a screen of now whatever screens it was closed on
+// (ui/window_on_screen.h).
 #pragma once
 
 #include <QImage>
@@ -46,6 +47,7 @@
 #include "viewer/section_view.h"
 #include "viewer/window/section_canvas.h"
 
+class QAbstractSpinBox;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -198,6 +200,7 @@ class TfrmView : public QMainWindow {
   void MakeActions();
   void MakeToolBars();
   void MakeMenus();
+  void GiveBackFocus(QAbstractSpinBox* spin);  // after Return, to the section
   void SyncDisplayControls();
   void SyncProcessingControls();
   void SuggestProcessing();  // corners and AGC window that suit the record, until chosen
@@ -233,8 +236,6 @@ class TfrmView : public QMainWindow {
 
   // frm_view.cpp
   void Refresh(unsigned changes);  // the tabs beside the section (TSideTab::Change)
-  void FitOnScreen();
-  void SaveWindowPlace();
   void ShowError(const std::string& message);
   Tool tool() const;
 

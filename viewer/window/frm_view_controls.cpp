@@ -201,6 +201,16 @@ void TfrmView::MakeToolBars() {
   for (QCheckBox* box : {chkAgc, chkDc, chkBandPass}) connect(box, &QCheckBox::toggled, this, processingFromControls);
   for (QDoubleSpinBox* spin : {spnAgc, spnLowCut, spnHighCut})
     connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, processingFromControls);
+  for (QDoubleSpinBox* spin : {spnGain, spnClip, spnAgc, spnLowCut, spnHighCut}) GiveBackFocus(spin);
+}
+
+void TfrmView::GiveBackFocus(QAbstractSpinBox* spin) {
+  // Return applies a typed value and hands the keys back to the section
+  // ("+" then raises the gain instead of going into the box). Leaving the
+  // box by the mouse or Tab ends the editing too, with the focus elsewhere.
+  connect(spin, &QAbstractSpinBox::editingFinished, this, [this, spin] {
+    if (spin->hasFocus()) pnlSection->setFocus(Qt::OtherFocusReason);
+  });
 }
 
 void TfrmView::MakeMenus() {

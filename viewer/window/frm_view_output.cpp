@@ -131,13 +131,16 @@ void TfrmView::OpenAction() {
 
 void TfrmView::ExportClick(SaveKind kind) {
   if (path_.empty()) return;
+  // The dialog titled by its job.
   static const struct {
-    const char *extension, *filter;
-  } kKinds[] = {{".sgy", "SEG-Y (*.sgy *.segy)"}, {".sg2", "SEG-2 (*.sg2 *.dat)"}, {".csv", "CSV (*.csv)"}};
+    const char *title, *extension, *filter;
+  } kKinds[] = {{"导出 SEG-Y", ".sgy", "SEG-Y (*.sgy *.segy)"},
+                {"导出 SEG-2", ".sg2", "SEG-2 (*.sg2 *.dat)"},
+                {"导出拾取表", ".csv", "CSV (*.csv)"}};
   const auto& k = kKinds[static_cast<int>(kind)];
   const std::filesystem::path suggested = std::filesystem::path(path_).replace_extension(k.extension);
   const std::filesystem::path out =
-      saveDialogHook ? saveDialogHook(kind, suggested) : AskSavePath(windowTitle(), suggested, Ui(k.filter));
+      saveDialogHook ? saveDialogHook(kind, suggested) : AskSavePath(Ui(k.title), suggested, Ui(k.filter));
   if (out.empty()) return;
   try {
     {

@@ -78,6 +78,7 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   state_.section().settingsText = view::SettingsText(display(), processing_);
   SuggestProcessing();
   setWindowTitle(Ui("查看波形 - ") + FromPath(path.filename()));
+  lblReadout->clear();  // it read out the record before
   LoadPicks();
   Refresh(TSideTab::kAll);
   ShowMeasure();

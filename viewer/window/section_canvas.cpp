@@ -44,6 +44,9 @@ void TSectionCanvas::paintEvent(QPaintEvent*) {
   }
   painter.drawImage(0, 0, owner_->picture_);
 
+  // What the tools draw over the section stays on the traces' area.
+  const view::SectionGeometry& g = owner_->geometry_;
+  painter.setClipRect(QRect(g.left, g.top, g.width + 1, g.height + 1));
   if (dragging_ && (cursor_ - pressAt_).manhattanLength() > kDragPixels) {
     painter.setPen(QPen(QColor(0, 90, 200), 1, Qt::DashLine));
     painter.setBrush(QColor(0, 90, 200, 30));

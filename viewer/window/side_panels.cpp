@@ -91,15 +91,19 @@ void THeaderTable::Refresh(const TfrmView& view, unsigned changes) {
   if (!(changes & (kRecord | kMarked))) return;
   const Record& record = view.record();
   const int marked = view.markedTrace();
-  std::vector<FieldLine> lines = view.state().section().headerLines;
+  // A marked trace's channel header first, where it is seen, then the
+  // file's fields.
+  std::vector<FieldLine> lines;
   int bold = -1;
   if (marked >= 0 && static_cast<size_t>(marked) < record.channels.size()) {
-    lines.push_back({std::string(), std::string()});
-    bold = static_cast<int>(lines.size());
+    bold = 0;
     lines.push_back({Utf8ToCp936("第") + std::to_string(marked + 1) + Utf8ToCp936("道"), std::string()});
     for (const FieldLine& line : ChannelFieldLines(record.header, record.channels[static_cast<size_t>(marked)].header))
       lines.push_back(line);
+    lines.push_back({std::string(), std::string()});
   }
+  const std::vector<FieldLine>& fileLines = view.state().section().headerLines;
+  lines.insert(lines.end(), fileLines.begin(), fileLines.end());
   if (record.channels.empty()) lines.clear();
   setRowCount(static_cast<int>(lines.size()));
   for (size_t r = 0; r < lines.size(); ++r) {
@@ -115,7 +119,7 @@ void THeaderTable::Refresh(const TfrmView& view, unsigned changes) {
     setItem(static_cast<int>(r), 0, name);
     setItem(static_cast<int>(r), 1, value);
   }
-  if (bold >= 0) scrollToItem(item(bold, 0), QAbstractItemView::PositionAtTop);
+  if (bold >= 0) scrollToTop();
 }
 
 TSpectrumPanel::TSpectrumPanel(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }
@@ -238,6 +242,8 @@ void TTravelTimePanel::paintEvent(QPaintEvent*) {
     painter.drawLine(QPointF(px(x0), py(line_->interceptMs + line_->slopeMsPerM * x0)),
                      QPointF(px(x1), py(line_->interceptMs + line_->slopeMsPerM * x1)));
   }
+  // The points whole, those on the box's edges too.
+  painter.setClipRect(area.adjusted(-5, -5, 6, 6));
   painter.setPen(QPen(QColor(220, 30, 30), 1.5));
   for (const auto& [x, t] : instrument_) {
     const QPointF p(px(x), py(t));
