@@ -24,6 +24,8 @@ if [ -z "${DISPLAY:-}" ] || ! command -v makensis >/dev/null || ! command -v xwi
   echo "no display, makensis or xwininfo (run scripts/test-windows.sh)"
   exit 77
 fi
+# shellcheck source=scripts/aids.sh
+. "$source/scripts/aids.sh"
 work=$(mktemp -d)
 export WINEPREFIX="$work/wine" WINEDEBUG=-all
 # No menu entries and file types for the host's desktop (winemenubuilder),
@@ -136,10 +138,7 @@ echo "== a .QFX opened as Explorer opens it"
 "$linux_cli" convert "$work/REC.T7P" "$work/REC.QFX" >/dev/null
 wine start /unix "$work/REC.QFX"
 seen=""
-for _ in $(seq 300); do
-  xwininfo -root -tree 2>/dev/null | grep -qF '"查看波形 - REC.QFX"' && { seen=1; break; }
-  sleep 0.1
-done
+window_id "查看波形 - REC.QFX\"" >/dev/null && seen=1
 [ -n "$seen" ] && echo "start REC.QFX: 查看波形 - REC.QFX" || fail "start REC.QFX opened no viewer with the file"
 
 echo "== the uninstaller while the program runs"
