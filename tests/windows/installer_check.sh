@@ -12,7 +12,8 @@
 #     program's record type back, and keeps the settings and U2C.
 # Both setup programs are made here with makensis, uncompressed (a few
 # seconds), from the built programs staged as scripts/package.sh stages them.
-# usage: installer_check.sh GT7P_EXE GT7P_CLI_EXE LINUX_CLI VERSION SOURCE_DIR
+# usage: installer_check.sh GT7P_EXE GT7P_CLI_EXE LINUX_CLI VERSION SOURCE_DIR PRODUCT_NSH
+#   (PRODUCT_NSH: the build's gt7p-product.nsh, which holds VERSION)
 # Environment (scripts/test-windows.sh): DISPLAY, LC_ALL (a zh_CN locale).
 set -eu
 exe=$1
@@ -20,6 +21,7 @@ cli_exe=$2
 linux_cli=$3
 version=$4
 source=$5
+product_nsh=$6
 if [ -z "${DISPLAY:-}" ] || ! command -v makensis >/dev/null || ! command -v xwininfo >/dev/null; then
   echo "no display, makensis or xwininfo (run scripts/test-windows.sh)"
   exit 77
@@ -43,10 +45,13 @@ old=0.0.1
 [ "$version" != "$old" ] || { echo "the project's version is the test's older one"; exit 1; }
 # The files as the packages hold them (the setup program installs these).
 sh "$source/scripts/stage-windows.sh" "$exe" "$cli_exe" "$work/stage"
-for v in "$old" "$version"; do
-  makensis -V1 -INPUTCHARSET UTF8 -DFAST -DVERSION="$v" -DSTAGE="$work/stage" -DOUTFILE="$work/setup-$v.exe" \
+setup_program() {
+  makensis -V1 -INPUTCHARSET UTF8 -DFAST -DPRODUCT_NSH="$product_nsh" -DSTAGE="$work/stage" "$@" \
     "$source/packaging/gt7p-setup.nsi"
-done
+}
+# The older one by -DVERSION; this one as gt7p-product.nsh has it.
+setup_program -DVERSION="$old" -DOUTFILE="$work/setup-$old.exe"
+setup_program -DOUTFILE="$work/setup-$version.exe"
 
 wine cmd /c exit 0 >/dev/null 2>&1
 c=$WINEPREFIX/drive_c
