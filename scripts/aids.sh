@@ -156,3 +156,26 @@ map_com_ports() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1
 }
+
+# For the Windows suite's shell tests: skips the test (exit 77) unless
+# scripts/test-windows.sh set each of the variables named, the COM ports
+# mapped to its simulators.
+need_simulators() {
+  for _name in "$@"; do
+    eval "_value=\${$_name:-}"
+    if [ -z "$_value" ]; then
+      echo "no simulators mapped (run scripts/test-windows.sh)"
+      exit 77
+    fi
+  done
+}
+
+# A scratch folder ($work), removed at the end, as the current folder.
+enter_scratch_folder() {
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  cd "$work" || exit 1
+}
+
+# Now, in milliseconds.
+ms() { echo $(($(date +%s%N) / 1000000)); }
