@@ -120,6 +120,14 @@ save_all() {
   return 1
 }
 
+# Locale $1.UTF-8 made into folder $2 (a LOCPATH), unless it is there.
+# localedef may warn with a non-zero exit and still make it.
+make_locale() {
+  [ -d "$2/$1.UTF-8" ] && return 0
+  mkdir -p "$2"
+  localedef -i "$1" -f UTF-8 "$2/$1.UTF-8" || [ -d "$2/$1.UTF-8" ]
+}
+
 # Wine as a Chinese Windows (code page 936) in a new prefix under folder
 # $1. Wine takes its ANSI code page, and how it turns command-line
 # arguments into Windows text, from the Unix locale: zh_CN.UTF-8, made
@@ -129,10 +137,7 @@ start_chinese_wine() {
   if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
     LOCPATH="${GT7P_CACHE:-/var/cache/gt7p}/locale"
     export LOCPATH
-    if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
-      mkdir -p "$LOCPATH"
-      localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8"
-    fi
+    make_locale zh_CN "$LOCPATH"
   fi
   LC_ALL=zh_CN.UTF-8 WINEPREFIX="$1/wine" WINEDEBUG=-all
   export LC_ALL WINEPREFIX WINEDEBUG
