@@ -49,13 +49,10 @@ sim_pty() { head -n 1 "$1"; }
 
 # The top-level window whose name begins with $1, once it is there (within
 # $2 tenths, default 30 s): prints its id.
-window_id() {
-  for _ in $(seq "${2:-300}"); do
-    _id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$1" | awk '{print $1}' | head -n 1)
-    [ -n "$_id" ] && { echo "$_id"; return 0; }
-    sleep 0.1
-  done
-  return 1
+window_id() { wait_until "${2:-300}" window_now "$1"; }
+window_now() {
+  _id=$(xwininfo -root -tree 2>/dev/null | grep -F "\"$1" | awk '{print $1}' | head -n 1)
+  [ -n "$_id" ] && echo "$_id"
 }
 window_shown() { xwininfo -root -tree 2>/dev/null | grep -qF "\"$1"; }
 not_shown() { ! window_shown "$1"; }
