@@ -1,9 +1,11 @@
 ; The Windows setup program, built by scripts/package.sh with makensis:
-;   makensis -INPUTCHARSET UTF8 -DVERSION=0.1 -DSTAGE=DIR -DOUTFILE=SETUP.EXE gt7p-setup.nsi
+;   makensis -INPUTCHARSET UTF8 -DPRODUCT_NSH=BUILD/gt7p-product.nsh -DSTAGE=DIR -DOUTFILE=SETUP.EXE gt7p-setup.nsi
+; PRODUCT_NSH, which the Windows build configures, names the product, its
+; publisher and version; a -DVERSION beside it makes another version.
 ; STAGE holds what the zip holds: gt7p.exe, gt7p-cli.exe, Help.htm and
-; README.txt. makensis works in this script's folder: STAGE and OUTFILE are
-; absolute paths. -DFAST stores the files uncompressed (the Windows suite's
-; installer test, which builds it twice).
+; README.txt. makensis works in this script's folder: PRODUCT_NSH, STAGE
+; and OUTFILE are absolute paths. -DFAST stores the files uncompressed (the
+; Windows suite's installer test, which builds it twice).
 ;
 ; Per machine, into Program Files\gt7p. What it makes, and all that its
 ; uninstaller takes away again:
@@ -22,9 +24,10 @@
 ; keeps them. A folder U2C that the operator put into INSTDIR stays where it
 ; is, through upgrades and the uninstaller.
 
-!ifndef VERSION | STAGE | OUTFILE
-  !error "usage: makensis -DVERSION=x.y -DSTAGE=DIR -DOUTFILE=FILE gt7p-setup.nsi"
+!ifndef PRODUCT_NSH | STAGE | OUTFILE
+  !error "usage: makensis -DPRODUCT_NSH=FILE -DSTAGE=DIR -DOUTFILE=FILE gt7p-setup.nsi"
 !endif
+!include "${PRODUCT_NSH}"
 
 Target amd64-unicode
 ManifestDPIAware true
@@ -39,8 +42,6 @@ RequestExecutionLevel admin
 !include LogicLib.nsh
 !include FileFunc.nsh
 
-!define PRODUCT "数据文件提取软件"
-!define PUBLISHER "gt7p maintainers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\gt7p"
 !define CLASSES "Software\Classes"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
@@ -63,7 +64,7 @@ VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "FileDescription" "${PRODUCT} 安装程序"
 VIAddVersionKey /LANG=2052 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=2052 "LegalCopyright" "Copyright © 2026 ${PUBLISHER}"
+VIAddVersionKey /LANG=2052 "LegalCopyright" "${COPYRIGHT}"
 
 !define MUI_ICON "gt7p.ico"
 !define MUI_UNICON "gt7p.ico"

@@ -11,6 +11,7 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/deps.sh"
+. "$top/scripts/aids.sh"
 gt7p_install debootstrap xvfb x11-utils file
 deb=${1:-$(ls "$top"/dist/gt7p_*_amd64.deb | tail -n 1)}
 cache=${GT7P_CACHE:-/var/cache/gt7p}
@@ -27,12 +28,10 @@ fi
 
 # A copy per run: the cached root stays clean.
 root=$(mktemp -d /var/tmp/gt7p-deb-XXXXXX)
-display=:$((90 + $$ % 9))
-xvfb=""
 opener=""
 cleanup() {
   [ -n "$opener" ] && kill -- "-$opener" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  stop_started
   for m in tmp/.X11-unix dev/pts dev proc sys; do umount "$root/$m" 2>/dev/null || true; done
   rm -rf "$root"
 }
@@ -56,23 +55,16 @@ chroot "$root" gt7p-cli sample /tmp/s.T7P
 chroot "$root" gt7p-cli plot /tmp/s.T7P -o /tmp/s.png --width 800 --height 500
 echo "plot: $(file -b "$root/tmp/s.png")"
 
-echo "== gt7p on Xvfb $display"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+start_xvfb 1024x768 "$root/tmp"
+echo "== gt7p on Xvfb $DISPLAY"
 mkdir -p "$root/tmp/.X11-unix"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
-chroot "$root" env DISPLAY="$display" HOME=/tmp gt7p "/tmp" >"$root/tmp/gt7p.log" 2>&1 &
+chroot "$root" env DISPLAY="$DISPLAY" HOME=/tmp gt7p "/tmp" >"$root/tmp/gt7p.log" 2>&1 &
 window=$!
 title=""
-for _ in $(seq 100); do
-  id=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep PRX4470 | awk '{print $1}' | head -n 1)
-  if [ -n "$id" ]; then
-    title=$(DISPLAY=$display xprop -id "$id" _NET_WM_NAME | sed 's/^[^=]*= //')
-    break
-  fi
-  sleep 0.2
-done
+if id=$(window_id PRX4470 200); then
+  title=$(xprop -id "$id" _NET_WM_NAME | sed 's/^[^=]*= //')
+fi
 kill "$window" 2>/dev/null || true
 wait "$window" 2>/dev/null || true
 if [ -z "$title" ]; then
@@ -92,13 +84,10 @@ echo "/tmp/s.QFX: $(chroot "$root" env HOME=/tmp xdg-mime query filetype /tmp/s.
 # As the file manager's double-click: xdg-open runs the entry's command
 # and waits for it. In a session of its own, so that its process group
 # (xdg-open and the viewer) can be ended as one.
-setsid chroot "$root" env DISPLAY="$display" HOME=/tmp xdg-open /tmp/s.QFX >"$root/tmp/open.log" 2>&1 &
+setsid chroot "$root" env DISPLAY="$DISPLAY" HOME=/tmp xdg-open /tmp/s.QFX >"$root/tmp/open.log" 2>&1 &
 opener=$!
 seen=""
-for _ in $(seq 100); do
-  if DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep -qF '"查看波形 - s.QFX"'; then seen=1; break; fi
-  sleep 0.2
-done
+window_id '查看波形 - s.QFX"' 200 >/dev/null && seen=1
 kill -- "-$opener" 2>/dev/null || true
 wait "$opener" 2>/dev/null || true
 opener=""

@@ -46,9 +46,10 @@ rm -f "$dist/gt7p-windows-x64.zip"
 (cd "$stage" && zip -q -r -X -9 "$dist/gt7p-windows-x64.zip" gt7p)
 
 echo "== Windows setup program"
+# Name, publisher and version as the build has them (gt7p-product.nsh).
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$top/build-win-pkg/CMakeCache.txt")
 rm -f "$dist"/gt7p-setup-*-x64.exe
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage/gt7p" \
+makensis -V2 -INPUTCHARSET UTF8 -DPRODUCT_NSH="$top/build-win-pkg/gt7p-product.nsh" -DSTAGE="$stage/gt7p" \
   -DOUTFILE="$dist/gt7p-setup-$version-x64.exe" "$top/packaging/gt7p-setup.nsi"
 
 echo "== dist/"

@@ -19,11 +19,10 @@ fi
 
 echo "== no display: running the terminal demo instead of the window"
 demo=$(mktemp -d /tmp/gt7p-demo-XXXXXX)
-"$cli" simulate > "$demo/port" &
-sim=$!
-trap 'kill $sim 2>/dev/null; true' EXIT
-while [ ! -s "$demo/port" ]; do sleep 0.1; done
-port=$(head -n 1 "$demo/port")
+. "$top/scripts/aids.sh"
+trap stop_started EXIT
+start_simulator "$demo/port" "$cli" simulate
+port=$(sim_pty "$demo/port")
 echo "== simulated instrument on $port; gt7p-cli list --port $port"
 "$cli" list --port "$port"
 echo "== gt7p-cli get --all (QFX) and ESP of one file, into $demo"

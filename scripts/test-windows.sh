@@ -22,7 +22,6 @@ case ${1:-} in
 esac
 linux_build=${1:-$top/build-ci}
 win_build=$top/build-win
-cache=${GT7P_CACHE:-/var/cache/gt7p}
 jobs=$(nproc)
 
 if $tests_only; then
@@ -51,24 +50,10 @@ else
 fi
 
 echo "== Windows tests under Wine"
-# Wine takes its ANSI code page, and how it turns command-line arguments
-# into Windows text, from the Unix locale: zh_CN.UTF-8 makes it a Chinese
-# Windows. Made into the cache when the system lacks it.
-if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
-  export LOCPATH="$cache/locale"
-  if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
-    mkdir -p "$LOCPATH"
-    localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8"
-  fi
-fi
-export LC_ALL=zh_CN.UTF-8
-
+. "$top/scripts/aids.sh"
 work=$(mktemp -d)
-export WINEPREFIX="$work/wine" WINEDEBUG=-all
-sims=""
-xvfb=""
 cleanup() {
-  for pid in $sims $xvfb; do kill "$pid" 2>/dev/null || true; done
+  stop_started
   wineserver -k 2>/dev/null || true
   rm -rf "$work"
 }
@@ -77,56 +62,21 @@ trap 'exit 130' INT TERM
 
 # Wine makes windows through its X11 driver even where Qt draws offscreen
 # (Qt's event dispatcher has a message window): an X server without a
-# window manager is all it needs. Xvfb picks a free display.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
-
-# Starts simulator N, the command after N (its pid into $sims, so not in a
-# subshell), and waits for its first line, the pseudo-terminal; pty N
-# prints that.
-start_simulator() {
-  n=$1
-  shift
-  "$@" >"$work/sim$n.out" 2>"$work/sim$n.err" &
-  sims="$sims $!"
-  for _ in $(seq 50); do
-    [ -s "$work/sim$n.out" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/sim$n.out" ] || { echo "simulator $n did not start:"; cat "$work/sim$n.err"; exit 1; }
-}
-pty() { head -n 1 "$work/sim$1.out"; }
-
-# The first start makes the prefix. The simulators run before the COM ports
-# are mapped: a port whose target is missing opens and then fails every call.
-wine cmd /c exit 0 >/dev/null 2>&1
-# A test that crashes ends at once, instead of waiting behind Wine's crash
-# dialog until its time-out.
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP 2>/dev/null | grep -q 'REG_SZ *936' ||
-  { echo "Wine did not take code page 936 from the locale $LC_ALL"; exit 1; }
+# window manager is all it needs.
+start_xvfb 1280x800 "$work"
+start_chinese_wine "$work"
 cli="$linux_build/cli/gt7p-cli"
 cycle="$linux_build/tests/support/cycle_simulator"
-start_simulator 1 "$cli" simulate   # COM3: the round trip's Windows side
-start_simulator 2 "$cli" simulate   # COM5: the serial port test
-start_simulator 3 "$cli" simulate   # the round trip's Linux side
-start_simulator 4 "$cli" simulate --hang-up 400   # COM7: hangs up mid-file
-start_simulator 5 "$cli" simulate --pace          # COM8: paced as the line
-start_simulator 6 "$cycle"          # COM6: the window's work cycle (its log: the commands)
-start_simulator 7 "$cycle" --faulty-handshake   # COM4: its failed handshake
-start_simulator 8 "$cycle"          # COM9: gt7p.exe driven by mouse and keys
-for map in 3:1 5:2 7:4 8:5 6:6 4:7 9:8; do
-  ln -s "$(pty "${map#*:}")" "$work/com${map%:*}"
-  wine reg add 'HKLM\Software\Wine\Ports' /v "COM${map%:*}" /d "$work/com${map%:*}" /f >/dev/null 2>&1
-done
-wineserver -k
-wineserver -w
+start_simulator "$work/sim1.out" "$cli" simulate   # COM3: the round trip's Windows side
+start_simulator "$work/sim2.out" "$cli" simulate   # COM5: the serial port test
+start_simulator "$work/sim3.out" "$cli" simulate   # the round trip's Linux side
+start_simulator "$work/sim4.out" "$cli" simulate --hang-up 400   # COM7: hangs up mid-file
+start_simulator "$work/sim5.out" "$cli" simulate --pace          # COM8: paced as the line
+start_simulator "$work/sim6.out" "$cycle"          # COM6: the window's work cycle (its log: the commands)
+start_simulator "$work/sim7.out" "$cycle" --faulty-handshake   # COM4: its failed handshake
+start_simulator "$work/sim8.out" "$cycle"          # COM9: gt7p.exe driven by mouse and keys
+pty() { sim_pty "$work/sim$1.out"; }
+map_com_ports "$work" 3:"$(pty 1)" 5:"$(pty 2)" 7:"$(pty 4)" 8:"$(pty 5)" 6:"$(pty 6)" 4:"$(pty 7)" 9:"$(pty 8)"
 # One server for all tests: a server started per test costs ~3 s, and its
 # output would hold a piped log open.
 wineserver -p >/dev/null 2>&1

@@ -8,6 +8,7 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/deps.sh"
+. "$top/scripts/aids.sh"
 # shellcheck disable=SC2086
 # Everything at once: the fuzz build and the Windows cross build run side
 # by side later.
@@ -21,22 +22,24 @@ cache=${GT7P_CACHE:-/var/cache/gt7p}
 # The locale tests want a locale whose decimal point is ","; made into the
 # cache when the system has none (the tests fail without one).
 locales="$cache/locale"
-if ! locale -a 2>/dev/null | grep -qiE '^(de_DE|fr_FR|ru_RU)\.utf-?8$' && [ ! -d "$locales/de_DE.UTF-8" ]; then
-  mkdir -p "$locales"
-  localedef -i de_DE -f UTF-8 "$locales/de_DE.UTF-8" || [ -d "$locales/de_DE.UTF-8" ]
+if ! locale -a 2>/dev/null | grep -qiE '^(de_DE|fr_FR|ru_RU)\.utf-?8$'; then
+  make_locale de_DE "$locales"
 fi
+# Configures build folder $1 with the options after it (warnings as
+# errors), builds it and runs its tests.
+build_and_test() {
+  dir=$1
+  shift
+  cmake -S "$top" -B "$dir" -DGT7P_WERROR=ON -DGT7P_LOCALE_DIR="$locales" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  ctest --test-dir "$dir" -j"$((jobs * 2))" --output-on-failure
+}
 
 stage "build and test"
-cmake -S "$top" -B "$top/build-ci" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGT7P_WERROR=ON \
-  -DGT7P_LOCALE_DIR="$locales" >/dev/null
-cmake --build "$top/build-ci" -j"$jobs"
-ctest --test-dir "$top/build-ci" -j"$((jobs * 2))" --output-on-failure
+build_and_test "$top/build-ci" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 stage "sanitized build and test"
-cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGT7P_WERROR=ON -DGT7P_SANITIZE=ON -DGT7P_BENCH=OFF \
-  -DGT7P_LOCALE_DIR="$locales" >/dev/null
-cmake --build "$top/build-asan" -j"$jobs"
-ctest --test-dir "$top/build-asan" -j"$((jobs * 2))" --output-on-failure
+build_and_test "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DGT7P_SANITIZE=ON -DGT7P_BENCH=OFF
 
 # The fuzz targets run one at a time on one core: the Windows cross build
 # runs beside them (its output kept for a failure) and has both cores once

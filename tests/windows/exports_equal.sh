@@ -6,7 +6,8 @@
 set -eu
 linux_cli=$1
 windows_cli=$2
-. "$(dirname "$0")/script_aids.sh"
+# shellcheck source=scripts/aids.sh
+. "$(dirname "$0")/../../scripts/aids.sh"
 enter_scratch_folder
 
 # Replaces the hex digits of a raw file's header field at character AT.

@@ -11,7 +11,8 @@
 # GT7P_WIN_PACED_COM, one mapped to a simulator paced as the line.
 set -eu
 windows_cli=$1
-. "$(dirname "$0")/script_aids.sh"
+# shellcheck source=scripts/aids.sh
+. "$(dirname "$0")/../../scripts/aids.sh"
 need_simulators GT7P_WIN_HANGUP_COM GT7P_WIN_PACED_COM
 enter_scratch_folder
 status=0

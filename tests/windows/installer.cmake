@@ -16,7 +16,8 @@ endif()
 if(GT7P_LINUX_CLI AND TARGET gt7p)
   add_test(NAME Installer
            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/installer_check.sh $<TARGET_FILE:gt7p> $<TARGET_FILE:gt7p-cli>
-                   ${GT7P_LINUX_CLI} ${PROJECT_VERSION} ${PROJECT_SOURCE_DIR})
+                   ${GT7P_LINUX_CLI} ${PROJECT_VERSION} ${PROJECT_SOURCE_DIR}
+                   ${PROJECT_BINARY_DIR}/gt7p-product.nsh)
   # Started early: it runs beside the others, on its own prefix.
   set_tests_properties(Installer PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 COST 2000)
 endif()

@@ -12,7 +12,8 @@
 #     program's record type back, and keeps the settings and U2C.
 # Both setup programs are made here with makensis, uncompressed (a few
 # seconds), from the built programs staged as scripts/package.sh stages them.
-# usage: installer_check.sh GT7P_EXE GT7P_CLI_EXE LINUX_CLI VERSION SOURCE_DIR
+# usage: installer_check.sh GT7P_EXE GT7P_CLI_EXE LINUX_CLI VERSION SOURCE_DIR PRODUCT_NSH
+#   (PRODUCT_NSH: the build's gt7p-product.nsh, which holds VERSION)
 # Environment (scripts/test-windows.sh): DISPLAY, LC_ALL (a zh_CN locale).
 set -eu
 exe=$1
@@ -20,10 +21,13 @@ cli_exe=$2
 linux_cli=$3
 version=$4
 source=$5
+product_nsh=$6
 if [ -z "${DISPLAY:-}" ] || ! command -v makensis >/dev/null || ! command -v xwininfo >/dev/null; then
   echo "no display, makensis or xwininfo (run scripts/test-windows.sh)"
   exit 77
 fi
+# shellcheck source=scripts/aids.sh
+. "$source/scripts/aids.sh"
 work=$(mktemp -d)
 export WINEPREFIX="$work/wine" WINEDEBUG=-all
 # No menu entries and file types for the host's desktop (winemenubuilder),
@@ -41,10 +45,13 @@ old=0.0.1
 [ "$version" != "$old" ] || { echo "the project's version is the test's older one"; exit 1; }
 # The files as the packages hold them (the setup program installs these).
 sh "$source/scripts/stage-windows.sh" "$exe" "$cli_exe" "$work/stage"
-for v in "$old" "$version"; do
-  makensis -V1 -INPUTCHARSET UTF8 -DFAST -DVERSION="$v" -DSTAGE="$work/stage" -DOUTFILE="$work/setup-$v.exe" \
+setup_program() {
+  makensis -V1 -INPUTCHARSET UTF8 -DFAST -DPRODUCT_NSH="$product_nsh" -DSTAGE="$work/stage" "$@" \
     "$source/packaging/gt7p-setup.nsi"
-done
+}
+# The older one by -DVERSION; this one as gt7p-product.nsh has it.
+setup_program -DVERSION="$old" -DOUTFILE="$work/setup-$old.exe"
+setup_program -DOUTFILE="$work/setup-$version.exe"
 
 wine cmd /c exit 0 >/dev/null 2>&1
 c=$WINEPREFIX/drive_c
@@ -136,10 +143,7 @@ echo "== a .QFX opened as Explorer opens it"
 "$linux_cli" convert "$work/REC.T7P" "$work/REC.QFX" >/dev/null
 wine start /unix "$work/REC.QFX"
 seen=""
-for _ in $(seq 300); do
-  xwininfo -root -tree 2>/dev/null | grep -qF '"查看波形 - REC.QFX"' && { seen=1; break; }
-  sleep 0.1
-done
+window_id "查看波形 - REC.QFX\"" >/dev/null && seen=1
 [ -n "$seen" ] && echo "start REC.QFX: 查看波形 - REC.QFX" || fail "start REC.QFX opened no viewer with the file"
 
 echo "== the uninstaller while the program runs"

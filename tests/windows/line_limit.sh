@@ -12,7 +12,8 @@
 # log of commands.
 set -eu
 windows_cli=$1
-. "$(dirname "$0")/script_aids.sh"
+# shellcheck source=scripts/aids.sh
+. "$(dirname "$0")/../../scripts/aids.sh"
 need_simulators GT7P_WIN_CYCLE_COM GT7P_WIN_FAULTY_COM GT7P_WIN_FAULTY_LOG
 enter_scratch_folder
 status=0

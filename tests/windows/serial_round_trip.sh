@@ -9,7 +9,8 @@
 set -eu
 linux_cli=$1
 windows_cli=$2
-. "$(dirname "$0")/script_aids.sh"
+# shellcheck source=scripts/aids.sh
+. "$(dirname "$0")/../../scripts/aids.sh"
 need_simulators GT7P_WIN_COM GT7P_LINUX_SIM
 enter_scratch_folder
 
