@@ -121,7 +121,7 @@ TEST_F(CliTest, UsageErrors) {
   EXPECT_EQ(Run("convert --format segy a.T7P").status, 2);
   EXPECT_EQ(Run("convert --bogus a.T7P").status, 2);
   EXPECT_EQ(Run("info").status, 2);
-  EXPECT_EQ(Run("sample --index 9 x.T7P").status, 2);
+  EXPECT_EQ(Run("sample --index 10 x.T7P").status, 2);
   for (const char* command : {"convert", "info", "sample"}) {
     gt7p::test::CliResult r = Run(std::string(command) + " --help");
     EXPECT_EQ(r.status, 0) << command;
