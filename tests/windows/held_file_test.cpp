@@ -131,7 +131,10 @@ TEST_F(HeldFileTest, AHolderThatStaysIsReportedAfterABoundedWait) {
   start = Clock::now();
   EXPECT_FALSE(in.OpenRead(Path("missing.T7P")));
   EXPECT_LT(SecondsSince(start), 0.5);
-  // The replaced file stays as it was, and so does the new one.
+  // The replaced file stays as it was, and so does the new one. Wine
+  // replaces a file held without sharing, as Windows never does: there
+  // the renaming has nothing to wait for.
+  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr) return;
   EXPECT_NE(NativeFile::Rename(Path("b.tmp"), Path("a.T7P"), true), std::error_code());
   EXPECT_TRUE(test::Exists(Path("b.tmp")));
 }
