@@ -12,7 +12,9 @@
 // channel header and spectrum show beside the section. The pick tool sets
 // or moves the first break of the trace under the cursor (the right button
 // or Delete removes it); Ctrl+Z undoes an edit of the first breaks, Ctrl+Y
-// or Ctrl+Shift+Z redoes it. The measuring tool's two clicks give Δt, Δx
+// or Ctrl+Shift+Z redoes it; "自动拾取" searches the time window ("时窗")
+// and, where there are picks, asks whether to fill only the traces without
+// one. The measuring tool's two clicks give Δt, Δx
 // and the apparent velocity. The status line reads out the point under the
 // cursor. The file menu also writes the open record's file as SEG-Y, SEG-2
 // or the picks table (records/records.h), through a save dialog.
@@ -27,9 +29,9 @@
 // frm_view_output.cpp (exports, pictures, prints), section_canvas.h (the
 // canvas and its mouse), side_panels.h (the tabs beside the section).
 //
-// The window keeps its size and place (the group "viewer" of the settings
-// store) and opens on a screen of now whatever screens it was closed on
-// (ui/window_on_screen.h).
+// The window keeps its size and place, and the display settings with the
+// time window (the group "viewer" of the settings store), and opens on a
+// screen of now whatever screens it was closed on (ui/window_on_screen.h).
 #pragma once
 
 #include <QImage>

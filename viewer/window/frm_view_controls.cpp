@@ -145,6 +145,7 @@ void TfrmView::MakeToolBars() {
     if (syncingControls_) return;
     view::TimeWindow window;
     if (chkWindow->isChecked()) window = {spnWindowFrom->value(), spnWindowTo->value()};
+    if (chkWindow->isChecked() && !window.set()) return;  // an end not yet after the start: wait for it
     SetTimeWindow(window);
   };
   connect(chkWindow, &QCheckBox::toggled, this, windowFromControls);
@@ -300,9 +301,9 @@ void TfrmView::RestoreDefaults() {
 }
 
 void TfrmView::SetTimeWindow(const view::TimeWindow& window) {
-  const bool changed = state_.SetTimeWindow(window);
+  // Boxes edited while the window is off stay as typed.
+  if (!state_.SetTimeWindow(window)) return;
   SyncWindowControls();
-  if (!changed) return;
   ShowMeasure();
   RangeChanged();
 }
