@@ -130,29 +130,6 @@ void TfrmView::MakeToolBars() {
   for (QAction* a : {actTimeDown, actByDistance, actReverse, actFlip}) bar->addAction(a);
   bar->addSeparator();
   for (QAction* a : {actZoomIn, actZoomOut, actZoomReset}) bar->addAction(a);
-  chkWindow = new QCheckBox(Ui("时窗"), this);
-  chkWindow->setToolTip(Ui("只显示这段时间，自动拾取也只在其中寻找初至"));
-  chkWindow->setFocusPolicy(Qt::NoFocus);
-  spnWindowFrom = SpinBox(this, view::kWindowMs, 10, 1, QString());
-  spnWindowTo = SpinBox(this, view::kWindowMs, 10, 1, Ui(" ms"));
-  spnWindowFrom->setToolTip(Ui("时窗起点（毫秒）"));
-  spnWindowTo->setToolTip(Ui("时窗终点（毫秒）"));
-  bar->addWidget(chkWindow);
-  bar->addWidget(spnWindowFrom);
-  bar->addWidget(new QLabel(Ui("-"), this));
-  bar->addWidget(spnWindowTo);
-  auto windowFromControls = [this] {
-    if (syncingControls_) return;
-    view::TimeWindow window;
-    if (chkWindow->isChecked()) window = {spnWindowFrom->value(), spnWindowTo->value()};
-    if (chkWindow->isChecked() && !window.set()) return;  // an end not yet after the start: wait for it
-    SetTimeWindow(window);
-  };
-  connect(chkWindow, &QCheckBox::toggled, this, windowFromControls);
-  for (QDoubleSpinBox* spin : {spnWindowFrom, spnWindowTo}) {
-    connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, windowFromControls);
-    GiveBackFocus(spin);
-  }
   bar->addSeparator();
   for (QAction* a : {actToolView, actToolPick, actToolMeasure, actAutoPick, actSavePicks}) bar->addAction(a);
 
@@ -228,6 +205,35 @@ void TfrmView::MakeToolBars() {
   for (QDoubleSpinBox* spin : {spnAgc, spnLowCut, spnHighCut})
     connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, processingFromControls);
   for (QDoubleSpinBox* spin : {spnGain, spnClip, spnAgc, spnLowCut, spnHighCut}) GiveBackFocus(spin);
+  chkWindow = new QCheckBox(Ui("时窗"), this);
+  chkWindow->setToolTip(Ui("只显示这段时间，自动拾取也只在其中寻找初至"));
+  chkWindow->setFocusPolicy(Qt::NoFocus);
+  spnWindowFrom = SpinBox(this, view::kWindowMs, 10, 1, QString());
+  spnWindowTo = SpinBox(this, view::kWindowMs, 10, 1, Ui(" ms"));
+  spnWindowFrom->setToolTip(Ui("时窗起点（毫秒）"));
+  spnWindowTo->setToolTip(Ui("时窗终点（毫秒）"));
+  // A row of its own: the rows above fill a 1024-pixel screen.
+  addToolBarBreak();
+  bar = addToolBar(Ui("时窗"));
+  bar->setMovable(false);
+  bar->addWidget(chkWindow);
+  bar->addWidget(spnWindowFrom);
+  bar->addWidget(new QLabel(Ui("-"), this));
+  bar->addWidget(spnWindowTo);
+  bar->addSeparator();
+  bar->addAction(actRestoreDefaults);
+  auto windowFromControls = [this] {
+    if (syncingControls_) return;
+    view::TimeWindow window;
+    if (chkWindow->isChecked()) window = {spnWindowFrom->value(), spnWindowTo->value()};
+    if (chkWindow->isChecked() && !window.set()) return;  // an end not yet after the start: wait for it
+    SetTimeWindow(window);
+  };
+  connect(chkWindow, &QCheckBox::toggled, this, windowFromControls);
+  for (QDoubleSpinBox* spin : {spnWindowFrom, spnWindowTo}) {
+    connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, windowFromControls);
+    GiveBackFocus(spin);
+  }
 }
 
 void TfrmView::GiveBackFocus(QAbstractSpinBox* spin) {
