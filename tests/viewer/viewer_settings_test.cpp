@@ -4,13 +4,12 @@
 // 30 ms, the question before picks are replaced, and the distance axis.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QImage>
-#include <QKeyEvent>
 #include <QFontMetrics>
+#include <QImage>
 #include <QSettings>
 #include <cmath>
 
@@ -46,10 +45,6 @@ class ViewerSettingsTest : public ::testing::Test {
     test::WriteFile(Path("ZS0002.T7P"), sim::MakeRawFile(sim::DemoSurveyFiles()[1]));
   }
   fs::path Path(const char* name) { return dir_.path() / name; }
-  static void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, mods);
-    QApplication::sendEvent(to, &press);
-  }
 
   test::TempDir dir_;
 };
@@ -136,7 +131,7 @@ TEST_F(ViewerSettingsTest, ALongRecordShownAndPickedInItsWindowAndEachRunUndone)
 
   // With picks there: asked first. Cancelled, nothing changes; only the
   // empty traces filled, the operator's own pick stays; all replaced, it
-  // goes. Each run is one step back (Ctrl+Z) and forth (Ctrl+Y).
+  // goes. Each run is one step back (撤销, Ctrl+Z) and forth (重做, Ctrl+Y).
   view.ClearPicks();
   view.section();
   const view::SectionGeometry& g = view.sectionGeometry();
@@ -156,14 +151,14 @@ TEST_F(ViewerSettingsTest, ALongRecordShownAndPickedInItsWindowAndEachRunUndone)
   view.AutoPick();
   EXPECT_EQ(asked, 3);
   EXPECT_EQ(view.firstBreaks(), proposed);
-  Key(view.pnlSection, Qt::Key_Z, Qt::ControlModifier);
+  view.actUndo->trigger();
   EXPECT_EQ(view.firstBreaks(), filled);
-  Key(view.pnlSection, Qt::Key_Z, Qt::ControlModifier);
+  view.actUndo->trigger();
   EXPECT_EQ(view.firstBreaks()[3], mine);
   EXPECT_EQ(view.firstBreaks()[0], 0);
-  Key(view.pnlSection, Qt::Key_Y, Qt::ControlModifier);
+  view.actRedo->trigger();
   EXPECT_EQ(view.firstBreaks(), filled);
-  Key(view.pnlSection, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  view.actRedo->trigger();
   EXPECT_EQ(view.firstBreaks(), proposed);
 }
 
