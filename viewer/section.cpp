@@ -197,6 +197,38 @@ double DistanceAtPosition(const Section& section, bool byDistance, double pos) {
   return section.traces[i].distanceM + f * (section.traces[j].distanceM - section.traces[i].distanceM);
 }
 
+void WindowedSpan(const TimeWindow& window, double narrowest, double& firstMs, double& lastMs) {
+  if (!window.set() || !(lastMs > firstMs)) return;
+  const double first = std::max(firstMs, window.fromMs), last = std::min(lastMs, window.toMs);
+  if (!(last >= first)) return;  // beside the record
+  const double wide = std::min(std::max(narrowest, last - first), lastMs - firstMs);
+  const double start = std::clamp((first + last - wide) / 2, firstMs, lastMs - wide);
+  firstMs = start;
+  lastMs = start + wide;
+}
+
+bool WindowSamples(const RecordHeader& header, const TimeWindow& window, size_t& from, size_t& to) {
+  const size_t count = static_cast<size_t>(std::max<int32_t>(header.sampleCount, 0));
+  from = static_cast<size_t>(TriggerSample(header));
+  to = count;
+  if (window.set() && header.intervalUs > 0) {
+    double first = 0, last = 0;
+    TimeSpan(header, first, last);
+    WindowedSpan(window, NarrowestTimeMs(header), first, last);
+    // Samples on the window's edges are inside it.
+    constexpr double kEdge = 1e-6;
+    const double a = std::ceil(SampleIndexAt(header, first) - kEdge);
+    const double b = std::floor(SampleIndexAt(header, last) + kEdge) + 1;
+    from = std::max(from, static_cast<size_t>(std::clamp(a, 0.0, static_cast<double>(count))));
+    to = static_cast<size_t>(std::clamp(b, 0.0, static_cast<double>(count)));
+  }
+  if (to <= from) {
+    from = to = std::min(from, count);
+    return false;
+  }
+  return true;
+}
+
 ViewRange FullRange(const Section& section, const TraceAxis& axis) {
   const std::vector<double>& positions = axis.positions;
   const double gap = axis.gap;
@@ -260,14 +292,16 @@ SectionGeometry LayoutSection(int width, int height, const DisplayOptions& optio
                               const TraceAxis& axis, Frame& frame) {
   const int m = frame.margin;
   const int leftBand = options.timeDown ? frame.timeLabels : frame.traceLabels;
-  if (frame.panelWidth > 0 && width - frame.panelWidth - leftBand - 3 * m < width / 2) frame.panelWidth = 0;
+  const int rightBand = options.timeDown ? 0 : frame.distanceLabels;
+  if (frame.panelWidth > 0 && width - frame.panelWidth - leftBand - rightBand - 3 * m < width / 2) frame.panelWidth = 0;
   SectionGeometry g;
   g.timeDown = options.timeDown;
   g.reverse = options.reverse;
   g.left = m + leftBand;
   g.top = m + frame.titleHeight + (options.timeDown ? frame.traceLabels : 0);
-  g.width = std::max(1, width - g.left - m - (frame.panelWidth > 0 ? frame.panelWidth + m : 0));
-  g.height = std::max(1, height - g.top - m - (options.timeDown ? 0 : frame.timeLabels));
+  g.width = std::max(1, width - g.left - m - (frame.panelWidth > 0 ? frame.panelWidth + m : 0) -
+                            (options.timeDown ? 0 : frame.distanceLabels));
+  g.height = std::max(1, height - g.top - m - (options.timeDown ? frame.distanceLabels : frame.timeLabels));
   g.range = range;
   if (!(g.range.lastMs > g.range.firstMs)) g.range.lastMs = g.range.firstMs + 1;
   if (!(g.range.lastPos > g.range.firstPos)) g.range.lastPos = g.range.firstPos + 1;

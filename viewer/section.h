@@ -164,6 +164,24 @@ struct ViewRange {
 // All of it: every sample, and half a usual gap beyond the outer traces.
 ViewRange FullRange(const Section& section, const TraceAxis& axis);
 
+// The operator's time window ("时窗"): the part of a record's time the
+// section shows, zoomed and scrolled within, and the part the automatic
+// picker searches. Start and end in ms on the record's time axis; a window
+// whose end is not after its start (0 and 0) is none: all of the record.
+struct TimeWindow {
+  double fromMs = 0, toMs = 0;
+  bool set() const { return toMs > fromMs; }
+};
+// The record's span [firstMs, lastMs] cut to the window: the part inside
+// it, widened about its middle to `narrowest` where it is narrower (within
+// the span). The span stays whole for no window or one beside the record.
+void WindowedSpan(const TimeWindow& window, double narrowest, double& firstMs, double& lastMs);
+// The samples the automatic picker searches: indices [from, to) of those
+// at or after the trigger inside the record's windowed span (time
+// narrowest as the view's). False, with from == to, where none are left
+// (a window wholly before the trigger).
+bool WindowSamples(const RecordHeader& header, const TimeWindow& window, size_t& from, size_t& to);
+
 // Where things lie, in pixels.
 struct SectionGeometry {
   int left = 0, top = 0, width = 1, height = 1;  // the traces' area
@@ -206,9 +224,13 @@ struct SectionGeometry {
 // height above it for time downwards); along the time axis the band of
 // time labels (`timeLabels`: below the area, or left of it); `panelWidth`
 // on the right for the header fields (left out when the section would get
-// narrower than half the total width).
+// narrower than half the total width); for traces spaced by distance the
+// band of the distance axis (`distanceLabels`) on the far side of the
+// traces from their labels: right of the area for time across, below it
+// for time downwards.
 struct Frame {
   int margin = 8, titleHeight = 30, traceLabels = 40, timeLabels = 40, panelWidth = 0;
+  int distanceLabels = 0;
 };
 SectionGeometry LayoutSection(int width, int height, const DisplayOptions& options, const ViewRange& range,
                               const TraceAxis& axis, Frame& frame);

@@ -126,6 +126,42 @@ void PaintTimeAxis(QPainter& painter, const SectionGeometry& g, const Frame& fra
   }
 }
 
+// Traces spaced by distance: the distance along their axis in metres, with
+// ticks of 1, 2 or 5 times a power of ten, on the far side from their labels.
+void PaintDistanceAxis(QPainter& painter, const SectionGeometry& g, const Frame& frame, const QFontMetrics& fm) {
+  if (frame.distanceLabels <= 0) return;
+  const int minPixels = g.timeDown ? std::max(60, fm.horizontalAdvance("-0000.0") + 16) : 3 * fm.lineSpacing();
+  const TimeAxis axis = MakeTimeAxis(g.range.firstPos, g.range.lastPos, g.TracePixels(), minPixels);
+  const int p0 = g.TraceStart(), p1 = g.TraceStart() + g.TracePixels();
+  const int edge = g.timeDown ? g.top + g.height : g.left + g.width;  // the area's far side
+  painter.setPen(Qt::black);
+  for (double x : axis.ticksMs) {
+    const int p = static_cast<int>(std::lround(g.PositionToPixel(x)));
+    if (p < p0 || p > p1) continue;
+    const QString label = QString::fromStdString(TickLabel(x, axis.stepMs));
+    if (g.timeDown) {
+      painter.drawLine(p, edge, p, edge + 4);
+      painter.drawText(p - fm.horizontalAdvance(label) / 2, edge + 5 + fm.ascent(), label);
+    } else {
+      painter.drawLine(edge, p, edge + 4, p);
+      painter.drawText(edge + 6, p + fm.ascent() / 2 - 1, label);
+    }
+  }
+  const QString title = Ui("距离 (m)");
+  if (g.timeDown) {
+    painter.drawText(g.left + (g.width - fm.horizontalAdvance(title)) / 2, edge + 5 + fm.lineSpacing() + fm.ascent(),
+                     title);
+  } else {
+    // Upright along the band's outer edge.
+    painter.save();
+    painter.translate(edge + frame.distanceLabels - fm.descent() - 2,
+                      g.top + (g.height - fm.horizontalAdvance(title)) / 2);
+    painter.rotate(90);
+    painter.drawText(0, 0, title);
+    painter.restore();
+  }
+}
+
 void PaintTraceLabels(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
                       const QFontMetrics& fm) {
   painter.setPen(Qt::black);
@@ -310,7 +346,7 @@ void PaintTraceArea(QPainter& painter, const Section& section, const SectionGeom
 
 void PaintHeaderPanel(QPainter& painter, const Section& section, const SectionGeometry& g, const Frame& frame,
                       int height) {
-  const int x = g.left + g.width + frame.margin;
+  const int x = g.left + g.width + (g.timeDown ? 0 : frame.distanceLabels) + frame.margin;
   const QFont font = PanelFont(section, height - g.top - frame.margin);
   const QFontMetrics pm(font);
   painter.setFont(font);
@@ -346,6 +382,10 @@ SectionGeometry FitSection(const Section& section, const DisplayOptions& options
     frame.traceLabels = std::max(fm.horizontalAdvance(Ui("道号")), fm.horizontalAdvance(QStringLiteral("00000"))) + 8;
     frame.timeLabels = 2 * fm.lineSpacing() + 10;
   }
+  frame.distanceLabels = 0;
+  if (options.byDistance)
+    frame.distanceLabels = options.timeDown ? 2 * fm.lineSpacing() + 10
+                                            : fm.horizontalAdvance(QStringLiteral("-0000.0")) + fm.lineSpacing() + 12;
   frame.panelWidth = 0;
   if (withPanel) {
     const QFontMetrics panel(PanelFont(section, height - frame.margin - frame.titleHeight));
@@ -370,6 +410,7 @@ void PaintSection(QPainter& painter, const Section& section, const SectionGeomet
   PaintTitle(painter, section, g, frame, fm);
   PaintTimeAxis(painter, g, frame, fm);
   PaintTraceLabels(painter, section, g, frame, fm);
+  PaintDistanceAxis(painter, g, frame, fm);
   PaintTraceArea(painter, section, g, options, marked);
   if (frame.panelWidth > 0) PaintHeaderPanel(painter, section, g, frame, height);
   painter.restore();

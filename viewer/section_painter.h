@@ -1,7 +1,8 @@
 // The section drawn with QPainter, the same for the viewer window, its
 // pictures and prints, and the offscreen plot: the title line with the
 // legend of the analysis points, the channel labels ("道号"), the timing
-// lines and the time axis in ms, the traces in their mode, the instrument's
+// lines and the time axis in ms, for traces spaced by distance the
+// distance axis in m, the traces in their mode, the instrument's
 // analysis points t0..t5 and the operator's first breaks as marks, and
 // (pictures and the plot) the header fields on the right as the file list
 // renders them.

@@ -60,6 +60,22 @@ bool SectionView::SetDisplay(const DisplayOptions& options) {
 
 // ---- what is visible ----
 
+ViewRange SectionView::FullRange() const {
+  ViewRange full = view::FullRange(section_, axis_);
+  if (!empty()) WindowedSpan(window_, NarrowestTimeMs(section_.header), full.firstMs, full.lastMs);
+  return full;
+}
+
+bool SectionView::SetTimeWindow(const TimeWindow& window) {
+  if (window.fromMs == window_.fromMs && window.toMs == window_.toMs) return false;
+  window_ = window;
+  const ViewRange full = FullRange();
+  range_.firstMs = full.firstMs;
+  range_.lastMs = full.lastMs;
+  measure_.clear();
+  return true;
+}
+
 void SectionView::ZoomTime(double factor, std::optional<double> anchorMs) {
   if (empty()) return;
   const ViewRange full = FullRange();
@@ -212,6 +228,18 @@ bool SectionView::ReplacePicks(const std::vector<int32_t>& picks) {
   if (!picks_.Replace(picks)) return false;
   PicksChanged();
   return true;
+}
+
+bool SectionView::TakeAutomaticPicks(const std::vector<int32_t>& found, bool replaceAll) {
+  if (replaceAll) return ReplacePicks(found);
+  std::vector<int32_t> picks = picks_.picks();
+  for (size_t i = 0; i < picks.size() && i < found.size(); ++i)
+    if (picks[i] == 0) picks[i] = found[i];
+  return ReplacePicks(picks);
+}
+
+bool SectionView::anyPick() const {
+  return std::any_of(picks_.picks().begin(), picks_.picks().end(), [](int32_t p) { return p != 0; });
 }
 
 bool SectionView::ClearPicks() {

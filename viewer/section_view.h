@@ -72,7 +72,12 @@ class SectionView {
   // ---- what is visible ----
 
   const TraceAxis& traceAxis() const { return axis_; }
-  ViewRange FullRange() const { return view::FullRange(section_, axis_); }
+  // All there is to see: every trace, and the record's time within the
+  // time window (WindowedSpan). Zoom and scroll stay inside it.
+  ViewRange FullRange() const;
+  const TimeWindow& timeWindow() const { return window_; }
+  // Shows all of the new window's time; false when it did not change.
+  bool SetTimeWindow(const TimeWindow& window);
   const ViewRange& range() const { return range_; }
   void SetRange(const ViewRange& range) { range_ = range; }
   // Zooms keep the anchor (the middle by default) in its place; time no
@@ -119,6 +124,11 @@ class SectionView {
   bool RemovePick(int trace);
   bool ReplacePicks(const std::vector<int32_t>& picks);
   bool ClearPicks();
+  // The automatic picker's picks (one per trace, 0 where it found none):
+  // on the traces without a pick only, or in place of all of them
+  // (`replaceAll`, a trace it found nothing on then has none). One step.
+  bool TakeAutomaticPicks(const std::vector<int32_t>& found, bool replaceAll);
+  bool anyPick() const;
   bool UndoPick();
   bool RedoPick();
 
@@ -145,6 +155,7 @@ class SectionView {
 
   Section section_;
   DisplayOptions display_;
+  TimeWindow window_;
   TraceAxis axis_;
   ViewRange range_;
   int marked_ = -1;

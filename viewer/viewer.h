@@ -1,6 +1,7 @@
 // The record viewer's toolkit-free side: the section's computations
 // (section.h), the display processing (processing.h), the display
-// settings' limits (display_limits.h), first breaks and their picker
+// settings' limits (display_limits.h) and the text they are kept in
+// between windows (display_settings.h), first breaks and their picker
 // (first_breaks.h), the records of a folder (record_files.h), the view's
 // state with the edits of the first breaks (section_view.h,
 // pick_edits.h), and the offscreen plot (plot.h), which gt7p-cli calls
@@ -24,6 +25,7 @@
 #pragma once
 
 #include "viewer/display_limits.h"
+#include "viewer/display_settings.h"
 #include "viewer/first_breaks.h"
 #include "viewer/pick_edits.h"
 #include "viewer/plot.h"

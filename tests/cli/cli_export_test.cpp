@@ -284,9 +284,10 @@ TEST_F(CliExportTest, PlotTakesTheViewersSettings) {
     const auto [at, added] = pictures.emplace(Slurp(dir_ / "s.png"), setting);
     EXPECT_TRUE(added) << setting << " draws what " << at->second << " draws";
   }
-  // Receivers 1 m apart: spaced by distance, the picture is the evenly spaced one.
+  // Receivers 1 m apart: spaced by distance, the traces lie as evenly
+  // spaced ones, with a distance axis beside them that no other picture has.
   ASSERT_EQ(Run("plot a.T7P -o s.png --width 600 --height 400 --distance").status, 0);
-  EXPECT_EQ(pictures[Slurp(dir_ / "s.png")], "plain");
+  EXPECT_EQ(pictures.count(Slurp(dir_ / "s.png")), 0u);
   for (const char* bad : {"--mode va+", "--gain 61", "--gain x", "--agc -1", "--agc 0", "--agc 100001", "--clip 0",
                           "--filter 500,100", "--filter 100", "--filter -1,100", "--filter 0,1000001", "--range 5,1",
                           "--range 1,x", "--gain 1,5"}) {

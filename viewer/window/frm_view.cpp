@@ -23,6 +23,7 @@
 
 #include "base/cp936.h"
 #include "ui/ui.h"
+#include "viewer/display_settings.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/section_canvas.h"
 #include "viewer/window/side_panels.h"
@@ -76,6 +77,17 @@ TfrmView::TfrmView(QWidget* parent) : QMainWindow(parent) {
   statusBar()->addPermanentWidget(lblMeasure);
   statusBar()->setSizeGripEnabled(true);
   lblReadout->setText(Ui("滚轮或 +/- 调整增益，Ctrl+滚轮缩放，单击一道显示道头和频谱，拖入 .T7P、.QFX 或 .ESP 文件打开"));
+
+  // The display settings the last viewer window closed with.
+  view::DisplayOptions options = display();
+  view::TimeWindow window;
+  view::ReadDisplaySettings(StoreGroup(QStringLiteral("viewer")).Value(QStringLiteral("display")).toString().toStdString(),
+                            options, processing_, window);
+  state_.SetDisplay(options);
+  state_.SetTimeWindow(window);
+  SyncDisplayControls();
+  SyncProcessingControls();
+  SyncWindowControls();
 
   pnlSection->setFocus();
   UpdateScrollBars();
@@ -170,6 +182,8 @@ void TfrmView::dropEvent(QDropEvent* event) {
 void TfrmView::closeEvent(QCloseEvent* event) {
   if (!MayLeavePicks()) return event->ignore();
   SaveWindowPlace(*this, QStringLiteral("viewer"));
+  StoreGroup(QStringLiteral("viewer"))
+      .SetValue(QStringLiteral("display"), QString::fromStdString(view::DisplaySettingsText(display(), processing_, timeWindow())));
   event->accept();
 }
 

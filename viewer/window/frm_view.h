@@ -12,7 +12,9 @@
 // channel header and spectrum show beside the section. The pick tool sets
 // or moves the first break of the trace under the cursor (the right button
 // or Delete removes it); Ctrl+Z undoes an edit of the first breaks, Ctrl+Y
-// or Ctrl+Shift+Z redoes it. The measuring tool's two clicks give Δt, Δx
+// or Ctrl+Shift+Z redoes it; "自动拾取" searches the time window ("时窗")
+// and, where there are picks, asks whether to fill only the traces without
+// one. The measuring tool's two clicks give Δt, Δx
 // and the apparent velocity. The status line reads out the point under the
 // cursor. The file menu also writes the open record's file as SEG-Y, SEG-2
 // or the picks table (records/records.h), through a save dialog.
@@ -27,9 +29,9 @@
 // frm_view_output.cpp (exports, pictures, prints), section_canvas.h (the
 // canvas and its mouse), side_panels.h (the tabs beside the section).
 //
-// The window keeps its size and place (the group "viewer" of the settings
-// store) and opens on a screen of now whatever screens it was closed on
-// (ui/window_on_screen.h).
+// The window keeps its size and place, and the display settings with the
+// time window (the group "viewer" of the settings store), and opens on a
+// screen of now whatever screens it was closed on (ui/window_on_screen.h).
 #pragma once
 
 #include <QImage>
@@ -127,6 +129,10 @@ class TfrmView : public QMainWindow {
   // first breaks (QMessageBox::Save, Discard or Cancel).
   std::function<void(const std::string& message)> errorBoxHook;
   std::function<int()> savePicksQuestionHook;
+  // Whether "自动拾取" fills the traces without a pick (只补空道), replaces
+  // every pick (全部替换) or does nothing; asked when there are picks.
+  enum class AutoPickChoice { kFillEmpty, kReplaceAll, kCancel };
+  std::function<AutoPickChoice()> autoPickQuestionHook;
 
   // What a save dialog asks a name for: the exports "导出 SEG-Y…",
   // "导出 SEG-2…", "导出拾取表…" of the file menu, and the operator's first
@@ -147,6 +153,18 @@ class TfrmView : public QMainWindow {
   void StepGain(int steps);
   void SetDisplay(const view::DisplayOptions& options);
   void SetProcessing(const view::Processing& processing);
+  // The mode, gain, normalisation, clipping and processing at their
+  // defaults ("恢复默认"). The window starts with those the last viewer
+  // window closed with (the group "viewer" of the settings store).
+  void RestoreDefaults();
+  QAction* actRestoreDefaults;
+  // The time window ("时窗", section.h): the section shows that part of the
+  // record's time and the automatic picker searches it. Kept with the
+  // display settings; the boxes show the record's span while it is off.
+  const view::TimeWindow& timeWindow() const { return state_.timeWindow(); }
+  void SetTimeWindow(const view::TimeWindow& window);
+  QCheckBox* chkWindow;
+  QDoubleSpinBox *spnWindowFrom, *spnWindowTo;
 
   // Zoom and scroll; factors below 1 come closer. Anchors stay where they
   // are on the screen.
@@ -204,6 +222,7 @@ class TfrmView : public QMainWindow {
   void SyncDisplayControls();
   void SyncProcessingControls();
   void SuggestProcessing();  // corners and AGC window that suit the record, until chosen
+  void SyncWindowControls();
 
   // frm_view_record.cpp
   bool TakeRecord(const std::filesystem::path& path);

@@ -17,6 +17,7 @@
 #include "base/cp936.h"
 #include "ui/ui.h"
 #include "viewer/display_limits.h"
+#include "viewer/display_settings.h"
 #include "viewer/window/frm_view.h"
 
 namespace gt7p {
@@ -79,6 +80,8 @@ void TfrmView::MakeActions() {
   actZoomOut = action("缩小时间", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { ZoomTime(1 / kZoomStep); });
   actZoomTracesIn = action("放大道", {QKeySequence(Qt::CTRL | Qt::Key_BracketRight)}, [this] { ZoomTraces(kZoomStep); });
   actZoomTracesOut = action("缩小道", {QKeySequence(Qt::CTRL | Qt::Key_BracketLeft)}, [this] { ZoomTraces(1 / kZoomStep); });
+  actRestoreDefaults = action("恢复默认", {}, [this] { RestoreDefaults(); });
+  actRestoreDefaults->setToolTip(Ui("显示方式、增益、削波、AGC 和滤波恢复为默认值"));
   actZoomReset = action("全部显示", {QKeySequence(Qt::CTRL | Qt::Key_0), Qt::Key_Home}, [this] { ResetZoom(); });
 
   auto* tools = new QActionGroup(this);
@@ -202,6 +205,35 @@ void TfrmView::MakeToolBars() {
   for (QDoubleSpinBox* spin : {spnAgc, spnLowCut, spnHighCut})
     connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, processingFromControls);
   for (QDoubleSpinBox* spin : {spnGain, spnClip, spnAgc, spnLowCut, spnHighCut}) GiveBackFocus(spin);
+  chkWindow = new QCheckBox(Ui("时窗"), this);
+  chkWindow->setToolTip(Ui("只显示这段时间，自动拾取也只在其中寻找初至"));
+  chkWindow->setFocusPolicy(Qt::NoFocus);
+  spnWindowFrom = SpinBox(this, view::kWindowMs, 10, 1, QString());
+  spnWindowTo = SpinBox(this, view::kWindowMs, 10, 1, Ui(" ms"));
+  spnWindowFrom->setToolTip(Ui("时窗起点（毫秒）"));
+  spnWindowTo->setToolTip(Ui("时窗终点（毫秒）"));
+  // A row of its own: the rows above fill a 1024-pixel screen.
+  addToolBarBreak();
+  bar = addToolBar(Ui("时窗"));
+  bar->setMovable(false);
+  bar->addWidget(chkWindow);
+  bar->addWidget(spnWindowFrom);
+  bar->addWidget(new QLabel(Ui("-"), this));
+  bar->addWidget(spnWindowTo);
+  bar->addSeparator();
+  bar->addAction(actRestoreDefaults);
+  auto windowFromControls = [this] {
+    if (syncingControls_) return;
+    view::TimeWindow window;
+    if (chkWindow->isChecked()) window = {spnWindowFrom->value(), spnWindowTo->value()};
+    if (chkWindow->isChecked() && !window.set()) return;  // an end not yet after the start: wait for it
+    SetTimeWindow(window);
+  };
+  connect(chkWindow, &QCheckBox::toggled, this, windowFromControls);
+  for (QDoubleSpinBox* spin : {spnWindowFrom, spnWindowTo}) {
+    connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, windowFromControls);
+    GiveBackFocus(spin);
+  }
 }
 
 void TfrmView::GiveBackFocus(QAbstractSpinBox* spin) {
@@ -228,6 +260,8 @@ void TfrmView::MakeMenus() {
   file->addAction(actClose);
   QMenu* show = menuBar()->addMenu(Ui("显示"));
   for (QAction* a : {actTimeDown, actByDistance, actReverse, actFlip}) show->addAction(a);
+  show->addSeparator();
+  show->addAction(actRestoreDefaults);
   show->addSeparator();
   for (QAction* a : {actZoomIn, actZoomOut, actZoomTracesIn, actZoomTracesOut, actZoomReset}) show->addAction(a);
   QMenu* picks = menuBar()->addMenu(Ui("拾取"));
@@ -260,6 +294,38 @@ void TfrmView::SetDisplay(const view::DisplayOptions& options) {
   state_.section().settingsText = view::SettingsText(display(), processing_);
   ShowMeasure();
   Invalidate(columns);
+}
+
+void TfrmView::RestoreDefaults() {
+  view::DisplayOptions options = display();
+  view::Processing processing = processing_;
+  view::TimeWindow window;
+  view::ResetDisplaySettings(options, processing, window);
+  SetDisplay(options);
+  SetProcessing(processing);
+  SetTimeWindow(window);
+}
+
+void TfrmView::SetTimeWindow(const view::TimeWindow& window) {
+  // Boxes edited while the window is off stay as typed.
+  if (!state_.SetTimeWindow(window)) return;
+  SyncWindowControls();
+  ShowMeasure();
+  RangeChanged();
+}
+
+void TfrmView::SyncWindowControls() {
+  syncingControls_ = true;
+  const view::TimeWindow& w = timeWindow();
+  chkWindow->setChecked(w.set());
+  if (w.set()) {
+    spnWindowFrom->setValue(w.fromMs);
+    spnWindowTo->setValue(w.toMs);
+  } else if (!state_.empty()) {
+    spnWindowFrom->setValue(state_.section().firstMs);
+    spnWindowTo->setValue(state_.section().lastMs);
+  }
+  syncingControls_ = false;
 }
 
 void TfrmView::SyncDisplayControls() {

@@ -3,6 +3,7 @@
 // kept in.
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <cmath>
 
 #include "base/cp936.h"
@@ -65,16 +66,35 @@ void TfrmView::DeleteFirstBreakAt(int x, int y) {
 
 void TfrmView::AutoPick() {
   if (state_.empty()) return;
-  std::vector<int32_t> picks;
-  {
+  AutoPickChoice choice = AutoPickChoice::kReplaceAll;
+  if (state_.anyPick()) {
+    if (autoPickQuestionHook) {
+      choice = autoPickQuestionHook();
+    } else {
+      QMessageBox box(QMessageBox::Question, windowTitle(), Ui("已有初至的道：只补拾取还没有初至的道，还是全部替换？"),
+                      QMessageBox::NoButton, this);
+      QPushButton* fill = box.addButton(Ui("只补空道"), QMessageBox::AcceptRole);
+      QPushButton* replace = box.addButton(Ui("全部替换"), QMessageBox::DestructiveRole);
+      box.addButton(Ui("取消"), QMessageBox::RejectRole);
+      box.setDefaultButton(fill);
+      box.exec();
+      choice = box.clickedButton() == fill      ? AutoPickChoice::kFillEmpty
+               : box.clickedButton() == replace ? AutoPickChoice::kReplaceAll
+                                                : AutoPickChoice::kCancel;
+    }
+  }
+  if (choice == AutoPickChoice::kCancel) return;
+  std::vector<int32_t> picks(record_.channels.size(), 0);
+  // After the trigger (the pre-trigger samples are the noise it is told
+  // from) and within the time window.
+  size_t from = 0, to = 0;
+  if (view::WindowSamples(record_.header, timeWindow(), from, to)) {
     BusyCursor busy;
     std::vector<const std::vector<float>*> traces;
     for (size_t i = 0; i < record_.channels.size(); ++i) traces.push_back(&Displayed(i));
-    // After the trigger: the pre-trigger samples are the noise it is told from.
-    picks = interpret::PickFirstBreaks(traces, record_.header.intervalUs,
-                                  static_cast<size_t>(view::TriggerSample(record_.header)));
+    picks = interpret::PickFirstBreaks(traces, record_.header.intervalUs, from, to);
   }
-  if (state_.ReplacePicks(picks)) PicksChanged();
+  if (state_.TakeAutomaticPicks(picks, choice == AutoPickChoice::kReplaceAll)) PicksChanged();
 }
 
 void TfrmView::ClearPicks() {

@@ -77,6 +77,7 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   SetPeaks();
   state_.section().settingsText = view::SettingsText(display(), processing_);
   SuggestProcessing();
+  SyncWindowControls();
   setWindowTitle(Ui("查看波形 - ") + FromPath(path.filename()));
   lblReadout->clear();  // it read out the record before
   LoadPicks();
