@@ -42,11 +42,13 @@ std::optional<PickSource> PickSourceNamed(const std::string& name) {
 
 bool IsRefractionMethod(int method) { return method == 30 || method == 31 || method == 32; }
 
-Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std::optional<PickSource> only) {
-  RecordReader reader(record);
-  const RecordHeader& header = reader.header();
+namespace {
+
+// The header's part of a shot: method, sampling, known velocity, its own
+// layer results.
+Shot HeaderShot(const RecordHeader& header, const std::string& fileUtf8, const LineRow* geometry) {
   Shot shot;
-  shot.file = Utf8FromPath(record.filename());
+  shot.file = fileUtf8;
   shot.sourceX = geometry ? geometry->sourceX : 0.0;
   shot.method = static_cast<int>(FieldNumber(header.headerRecord, kFieldMethod));
   shot.sampleMs = header.intervalUs / 1000;
@@ -59,8 +61,45 @@ Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std:
                                  FieldNumber(header.headerRecord, field + 1) * 1000,
                                  FieldNumber(header.headerRecord, field + 2)});
   }
+  return shot;
+}
+
+// The first breaks of the channels' picks (sample numbers from 1, 0 for
+// none) into `shot`.
+void AddBreaks(Shot& shot, const RecordHeader& header, const std::vector<RecordChannel>& channels,
+               const std::vector<int32_t>& picks, const LineRow* geometry) {
   const double systemDelayMs = header.Holds(kFieldSystemDelay) ? FieldNumber(header.headerRecord, kFieldSystemDelay) / 1000 : 0.0;
   const SampleTimes times = RecordSampleTimes(header);
+  bool offLine = false;
+  for (size_t i = 0; i < channels.size() && i < picks.size(); ++i) {
+    if (picks[i] <= 0) continue;
+    FirstBreak at;
+    at.channel = ChannelNumber(channels[i].header);
+    const double distance = SourceDistanceM(channels[i].header);
+    at.receiverX = geometry ? geometry->ReceiverX(at.channel) : distance;
+    at.elevationM = FieldNumber(channels[i].header, kFieldElevation);
+    at.timeMs = times.AtMs(picks[i] - 1) - systemDelayMs;
+    if (geometry && std::fabs(std::fabs(at.receiverX - shot.sourceX) - distance) > 0.01 * distance) offLine = true;
+    shot.breaks.push_back(at);
+  }
+  if (offLine)
+    shot.warnings.push_back(shot.file + "：有检波点与源的距离和“源检距”相差超过 1%，请检查测线几何文件");
+}
+
+}  // namespace
+
+Shot ShotFromPicks(const Record& record, const std::vector<int32_t>& picks, const std::string& fileUtf8,
+                   const LineRow* geometry) {
+  Shot shot = HeaderShot(record.header, fileUtf8, geometry);
+  shot.source = PickSource::kOperator;
+  AddBreaks(shot, record.header, record.channels, picks, geometry);
+  return shot;
+}
+
+Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std::optional<PickSource> only) {
+  RecordReader reader(record);
+  const RecordHeader& header = reader.header();
+  Shot shot = HeaderShot(header, Utf8FromPath(record.filename()), geometry);
 
   std::vector<RecordChannel> channels(static_cast<size_t>(header.channelCount));
   std::vector<int32_t> numbers;
@@ -103,20 +142,7 @@ Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std:
     shot.source = PickSource::kAuto;
   }
 
-  bool offLine = false;
-  for (size_t i = 0; i < channels.size(); ++i) {
-    if (picks[i] <= 0) continue;
-    FirstBreak at;
-    at.channel = numbers[i];
-    const double distance = SourceDistanceM(channels[i].header);
-    at.receiverX = geometry ? geometry->ReceiverX(at.channel) : distance;
-    at.elevationM = FieldNumber(channels[i].header, kFieldElevation);
-    at.timeMs = times.AtMs(picks[i] - 1) - systemDelayMs;
-    if (geometry && std::fabs(std::fabs(at.receiverX - shot.sourceX) - distance) > 0.01 * distance) offLine = true;
-    shot.breaks.push_back(at);
-  }
-  if (offLine)
-    shot.warnings.push_back(shot.file + "：有检波点与源的距离和“源检距”相差超过 1%，请检查测线几何文件");
+  AddBreaks(shot, header, channels, picks, geometry);
   return shot;
 }
 

@@ -11,6 +11,9 @@
 #include "interpret/geometry.h"
 
 namespace gt7p {
+
+struct Record;
+
 namespace interpret {
 
 // Where a record's first breaks came from: the operator's picks table
@@ -57,6 +60,12 @@ bool IsRefractionMethod(int method);
 // receiver more than 1 % off its "源检距" is warned about.
 Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry,
               std::optional<PickSource> only = std::nullopt);
+
+// The shot of a record held in memory with the first breaks given (sample
+// numbers from 1 per channel, 0 for none), as the viewer holds them; its
+// source is the operator.
+Shot ShotFromPicks(const Record& record, const std::vector<int32_t>& picks, const std::string& fileUtf8,
+                   const LineRow* geometry = nullptr);
 
 }  // namespace interpret
 }  // namespace gt7p

@@ -178,6 +178,40 @@ std::string SideName(const Shot& shot, int direction, bool both) {
   return both ? shot.file + (direction > 0 ? "（+x 一侧）" : "（-x 一侧）") : shot.file;
 }
 
+// A branch's segments fitted to the layers the operator chose for some of
+// its points (the others keep theirs); false, with the reason, where a
+// layer up to the deepest chosen would have fewer than two points or no
+// line.
+bool FitChosen(const BranchPoints& b, const Shot& shot, const std::map<int32_t, int>& chosen, int layers,
+               bool throughOrigin, std::vector<int>& assignment, std::vector<Segment>& segments, std::string& why) {
+  std::vector<int> layer = assignment;
+  bool any = false;
+  for (size_t i = 0; i < layer.size(); ++i) {
+    const auto it = chosen.find(shot.breaks[b.breaks[i]].channel);
+    if (it == chosen.end()) continue;
+    layer[i] = std::clamp(it->second, 1, layers) - 1;
+    any = true;
+  }
+  if (!any) return true;
+  const int count = *std::max_element(layer.begin(), layer.end()) + 1;
+  std::vector<Segment> lines(static_cast<size_t>(count));
+  for (int k = 0; k < count; ++k) {
+    std::vector<double> xs, ts;
+    for (size_t i = 0; i < layer.size(); ++i)
+      if (layer[i] == k) xs.push_back(b.offsets[i]), ts.push_back(b.times[i]);
+    const LineFit f = xs.size() < 2 ? LineFit() : FitSpan(Sums(xs, ts), 0, xs.size(), k == 0 ? b.fixedSlowness : 0,
+                                                          k == 0 && throughOrigin);
+    if (!f.ok) {
+      why = "第" + std::to_string(k + 1) + "层只有 " + std::to_string(xs.size()) + " 个点或点在同一距离上，人工分层未采用";
+      return false;
+    }
+    lines[static_cast<size_t>(k)] = {f.a, f.b, xs.size(), f.sxx};
+  }
+  assignment = std::move(layer);
+  segments = std::move(lines);
+  return true;
+}
+
 }  // namespace
 
 std::vector<Segment> FitBranch(const std::vector<double>& offsets, const std::vector<double>& timesMs, int segments,
@@ -338,6 +372,12 @@ Survey Interpret(const std::vector<Shot>& shots, const SurveyOptions& options) {
       branch.segments = FitBranch(b.offsets, b.times, k, b.fixedSlowness, options.throughOrigin, &assignment);
     }
     if (branch.segments.empty()) continue;
+    if (b.shot < options.assigned.size() && !options.assigned[b.shot].empty()) {
+      std::string why;
+      if (!FitChosen(b, shot, options.assigned[b.shot], layers, options.throughOrigin, assignment, branch.segments, why))
+        survey.warnings.push_back(SideName(shot, b.direction, both) + "：" + why);
+      k = static_cast<int>(branch.segments.size());
+    }
     if (k < layers)
       survey.warnings.push_back(SideName(shot, b.direction, both) + "：只有 " + std::to_string(b.offsets.size()) +
                                 " 个初至点，只分出 " + std::to_string(k) + " 层");
@@ -594,6 +634,32 @@ Survey Interpret(const std::vector<Shot>& shots, const SurveyOptions& options) {
       survey.warnings.push_back("第" + std::to_string(k + 1) + "层底面：两个方向的互换时间相差 " +
                                 Num(*survey.reciprocalMismatchMs[k], 3) + " ms，超过两个采样间隔");
   return survey;
+}
+
+std::vector<std::optional<double>> ThicknessesM(const std::vector<std::optional<double>>& depthsM) {
+  std::vector<std::optional<double>> thickness(depthsM.size());
+  for (size_t k = 0; k < depthsM.size(); ++k) {
+    if (!depthsM[k]) continue;
+    if (k == 0) {
+      thickness[k] = *depthsM[k];
+    } else if (depthsM[k - 1]) {
+      thickness[k] = *depthsM[k] - *depthsM[k - 1];
+    }
+  }
+  return thickness;
+}
+
+std::optional<LoosenedZone> LoosenedZoneOf(const Survey& survey, size_t shot) {
+  if (shot >= survey.shots.size() || survey.shots[shot].depthsM.empty() || !survey.shots[shot].depthsM[0] ||
+      survey.layers.size() < 2 || !survey.layers[0].velocityMS || !survey.layers[1].velocityMS ||
+      !(*survey.layers[1].velocityMS > 0))
+    return std::nullopt;
+  LoosenedZone zone;
+  zone.thicknessM = *survey.shots[shot].depthsM[0];
+  zone.zoneVelocityMS = *survey.layers[0].velocityMS;
+  zone.rockVelocityMS = *survey.layers[1].velocityMS;
+  zone.ratio = zone.zoneVelocityMS / zone.rockVelocityMS;
+  return zone;
 }
 
 }  // namespace interpret

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,13 @@ struct SurveyOptions {
   bool throughOrigin = false;  // the direct wave through 0 (no time-zero offset)
   double v1MS = 0;             // the top layer's velocity fixed (m/s); 0: fitted
   bool headerV1 = false;       // each shot's "已知速度V0" fixes it
+  // The operator's layers for some first breaks, per shot in the order
+  // given: channel ("道号") to layer (1 the direct wave, up to `layers` or
+  // the count chosen). A branch with any keeps the fit's layers for its
+  // other points and fits each segment to its own points; where a layer
+  // would be left with fewer than two points the fit's split stays, with a
+  // warning.
+  std::vector<std::map<int32_t, int>> assigned;
 };
 
 // A straight line t = interceptMs + slownessMsPerM * offset.
@@ -107,6 +115,21 @@ std::vector<Segment> FitBranch(const std::vector<double>& offsets, const std::ve
 // increase or whose depth would be negative.
 std::vector<std::optional<double>> DepthsFromIntercepts(const std::vector<double>& interceptsMs,
                                                         const std::vector<double>& velocitiesMS);
+
+// Each layer's thickness below a shot from the depths of the boundaries
+// (the first layer's is its bottom's depth, the next ones the difference
+// of theirs); none where a depth is missing.
+std::vector<std::optional<double>> ThicknessesM(const std::vector<std::optional<double>>& depthsM);
+
+// The loosened zone round an opening (survey method 32): the layer next to
+// the wall is the zone, the one beyond it the rock. Its thickness is
+// measured into the rock from the wall (below the shot); the ratio is the
+// zone's velocity over the rock's. None where the first boundary's depth or
+// either velocity is unknown.
+struct LoosenedZone {
+  double thicknessM = 0, zoneVelocityMS = 0, rockVelocityMS = 0, ratio = 0;
+};
+std::optional<LoosenedZone> LoosenedZoneOf(const Survey& survey, size_t shot = 0);
 
 }  // namespace interpret
 }  // namespace gt7p

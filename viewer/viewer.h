@@ -2,7 +2,8 @@
 // (section.h), the display processing (processing.h), the display
 // settings' limits (display_limits.h) and the text they are kept in
 // between windows (display_settings.h), first breaks and their picker
-// (first_breaks.h), the records of a folder (record_files.h), the view's
+// (first_breaks.h), the operator's layers of the first breaks
+// (layer_assignment.h), the records of a folder (record_files.h), the view's
 // state with the edits of the first breaks (section_view.h,
 // pick_edits.h), and the offscreen plot (plot.h), which gt7p-cli calls
 // without knowing Qt. Code outside viewer/ includes this header, or
@@ -27,6 +28,7 @@
 #include "viewer/display_limits.h"
 #include "viewer/display_settings.h"
 #include "viewer/first_breaks.h"
+#include "viewer/layer_assignment.h"
 #include "viewer/pick_edits.h"
 #include "viewer/plot.h"
 #include "viewer/processing.h"

@@ -26,6 +26,7 @@
 #include "viewer/display_settings.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/section_canvas.h"
+#include "viewer/window/interpretation_tab.h"
 #include "viewer/window/side_panels.h"
 
 namespace gt7p {
@@ -58,6 +59,8 @@ TfrmView::TfrmView(QWidget* parent) : QMainWindow(parent) {
   AddSideTab(tblHeader, tblHeader, Ui("道头"));
   AddSideTab(pnlSpectrum, pnlSpectrum, Ui("频谱"));
   AddSideTab(pnlTravelTime, pnlTravelTime, Ui("时距曲线"));
+  pnlInterpretation = new TInterpretationTab(this);
+  AddSideTab(pnlInterpretation, pnlInterpretation, Ui("解析"));
 
   auto* splitter = new QSplitter(Qt::Horizontal, this);
   splitter->addWidget(sectionArea);

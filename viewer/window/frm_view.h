@@ -1,6 +1,7 @@
 // The record viewer TfrmView: one record's section (see section.h and
 // section_painter.h) with tabs beside it: its header fields, the marked
-// trace's spectrum and the travel-time curve. Opened with a file (gt7p
+// trace's spectrum, the travel-time curve and the interpretation of the
+// first breaks ("解析", interpretation_tab.h). Opened with a file (gt7p
 // --view FILE, or a saved list row), by dropping a file on it, or by
 // stepping through the records of its folder (PgUp, PgDn).
 //
@@ -47,6 +48,7 @@
 #include "viewer/processing.h"
 #include "viewer/section.h"
 #include "viewer/section_view.h"
+#include "viewer/window/interpretation_tab.h"
 #include "viewer/window/section_canvas.h"
 
 class QAbstractSpinBox;
@@ -119,6 +121,7 @@ class TfrmView : public QMainWindow {
   THeaderTable* tblHeader;
   TSpectrumPanel* pnlSpectrum;
   TTravelTimePanel* pnlTravelTime;
+  TInterpretationTab* pnlInterpretation;  // "解析" (interpretation_tab.h)
   QLabel *lblReadout, *lblMeasure;
 
   // A tab beside the section, after those there: told what changed from
@@ -190,9 +193,14 @@ class TfrmView : public QMainWindow {
   QString ReadoutAt(int x, int y) const;
 
   // The section as a picture (with the header panel) of `size`, the
-  // current view; "写入文件失败！" and the like go to the error box.
+  // current view, and where the "解析" tab has first breaks its picture of
+  // the same size beside it (InterpretationPictureOf); a print gives the
+  // tab a page after the section's. "写入文件失败！" and the like go to the
+  // error box.
   bool SaveImage(const std::filesystem::path& png, const QSize& size);
   void PrintTo(QPrinter& printer);
+  // NAME.interpretation.png beside the section's NAME.png.
+  static std::filesystem::path InterpretationPictureOf(const std::filesystem::path& png);
 
   // The section as laid out for the canvas's current size.
   const view::Section& section();

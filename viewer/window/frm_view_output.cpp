@@ -21,6 +21,7 @@
 #include "viewer/display_limits.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
+#include "viewer/window/interpretation_tab.h"
 #include "viewer/window/section_canvas.h"
 
 namespace gt7p {
@@ -33,6 +34,11 @@ bool TfrmView::SaveImage(const std::filesystem::path& png, const QSize& size) {
                                            [this](int i) -> const std::vector<float>& { return Displayed(static_cast<size_t>(i)); });
     if (image.isNull()) throw std::bad_alloc();
     WriteBeside(png, [&](const std::filesystem::path& part) { view::WritePng(image, part); });
+    if (!pnlInterpretation->shot().breaks.empty()) {
+      const QImage tab = pnlInterpretation->Picture(size);
+      if (tab.isNull()) throw std::bad_alloc();
+      WriteBeside(InterpretationPictureOf(png), [&](const std::filesystem::path& part) { view::WritePng(tab, part); });
+    }
   } catch (const Error& e) {
     ShowError(e.message());
     return false;
@@ -54,6 +60,15 @@ void TfrmView::PrintTo(QPrinter& printer) {
   view::Section copy = state_.section();
   view::PaintWholeSection(painter, copy, display(), range(), width, height,
                           [this](int i) -> const std::vector<float>& { return Displayed(static_cast<size_t>(i)); });
+  if (!pnlInterpretation->shot().breaks.empty()) {
+    printer.newPage();
+    pnlInterpretation->PaintPage(painter, QRect(0, 0, width, height));
+  }
+}
+
+std::filesystem::path TfrmView::InterpretationPictureOf(const std::filesystem::path& png) {
+  std::filesystem::path name = png;
+  return name.replace_extension(".interpretation" + png.extension().string());
 }
 
 void TfrmView::SaveImageAction() {

@@ -1,0 +1,117 @@
+#include "viewer/layer_assignment.h"
+
+#include <fstream>
+
+#include "base/cp936.h"
+#include "base/csv.h"
+#include "base/error.h"
+#include "base/file_names.h"
+#include "base/output_file.h"
+#include "base/text.h"
+
+namespace gt7p {
+namespace view {
+
+namespace {
+
+constexpr uint64_t kMaxLayersBytes = uint64_t(1) << 20;
+
+}  // namespace
+
+std::optional<int> LayerAssignment::LayerOf(int32_t channel) const {
+  const auto it = chosen_.find(channel);
+  if (it == chosen_.end()) return std::nullopt;
+  return it->second;
+}
+
+void LayerAssignment::Set(int32_t channel, int layer) {
+  if (channel < 1 || layer < 0 || layer > kMaxChosenLayer) return;
+  const std::optional<int> before = LayerOf(channel);
+  if (layer == 0) {
+    chosen_.erase(channel);
+  } else {
+    chosen_[channel] = layer;
+  }
+  changed_ = changed_ || before != LayerOf(channel);
+}
+
+void LayerAssignment::ClearAll() {
+  changed_ = changed_ || !chosen_.empty();
+  chosen_.clear();
+}
+
+void LayerAssignment::MoveBreak(const std::vector<LayeredPoint>& points, int upper, double offsetM) {
+  if (upper < 1 || upper >= kMaxChosenLayer) return;
+  for (const LayeredPoint& p : points)
+    if (p.layer == upper || p.layer == upper + 1) Set(p.channel, p.offsetM < offsetM ? upper : upper + 1);
+}
+
+void LayerAssignment::Replace(std::map<int32_t, int> chosen) {
+  chosen_ = std::move(chosen);
+  changed_ = false;
+}
+
+std::filesystem::path LayersFileOf(const std::filesystem::path& record) {
+  return std::filesystem::path(record).replace_extension(".layers.csv");
+}
+
+std::map<int32_t, int> ParseLayers(const std::string& text) {
+  CsvReader reader(text);
+  std::vector<std::string> fields;
+  std::map<int32_t, int> chosen;
+  bool header = true;
+  while (reader.Next(fields)) {
+    if (fields.size() == 1 && Trim(fields[0]).empty()) continue;
+    if (header) {
+      header = false;
+      if (!fields.empty() && Trim(fields[0]) == "channel") continue;
+    }
+    double channel = 0, layer = 0;
+    if (fields.size() != 2 || !ParseNumber(Trim(fields[0]), channel) || !ParseNumber(Trim(fields[1]), layer) ||
+        channel != static_cast<int32_t>(channel) || channel < 1 || layer != static_cast<int>(layer) || layer < 1 ||
+        layer > kMaxChosenLayer)
+      throw Error(Utf8ToCp936("分层文件格式不对（第" + std::to_string(reader.line()) + "行）！"));
+    chosen[static_cast<int32_t>(channel)] = static_cast<int>(layer);
+  }
+  return chosen;
+}
+
+std::string LayersText(const std::map<int32_t, int>& chosen) {
+  std::string text = "channel,layer\r\n";
+  for (const auto& [channel, layer] : chosen) text += std::to_string(channel) + "," + std::to_string(layer) + "\r\n";
+  return text;
+}
+
+std::map<int32_t, int> ReadLayers(const std::filesystem::path& record) {
+  const std::filesystem::path path = LayersFileOf(record);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return {};
+  RequireRegularFile(path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
+  std::string text;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<size_t>(in.gcount()));
+    if (text.size() > kMaxLayersBytes) throw Error(Utf8ToCp936("分层文件太大：") + TextFromPath(path));
+  }
+  return ParseLayers(text);
+}
+
+void WriteLayers(const std::filesystem::path& record, const std::map<int32_t, int>& chosen) {
+  const std::filesystem::path path = LayersFileOf(record);
+  if (chosen.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    if (ec && std::filesystem::exists(path)) throw Error(Utf8ToCp936("删除文件失败：") + TextFromPath(path));
+    return;
+  }
+  WriteBeside(path, [&](const std::filesystem::path& part) {
+    OutputWriter out(part);
+    out.Write(LayersText(chosen));
+    out.Close();
+  });
+}
+
+}  // namespace view
+}  // namespace gt7p

@@ -1,0 +1,500 @@
+#include "viewer/window/interpretation_tab.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "base/cp936.h"
+#include "base/error.h"
+#include "ui/ui.h"
+#include "viewer/section_painter.h"
+#include "viewer/window/frm_view.h"
+
+namespace gt7p {
+
+namespace {
+
+constexpr double kSameSide = 1e-6;  // m: a receiver on its source belongs to both sides
+
+QColor LayerColour(int layer) {
+  static const QColor kColours[] = {QColor(230, 160, 0), QColor(20, 110, 220), QColor(30, 160, 60),
+                                    QColor(200, 40, 160), QColor(120, 70, 20)};
+  return kColours[std::clamp(layer, 1, 5) - 1];
+}
+
+QString Number(const std::optional<double>& value, int decimals) {
+  return value && std::isfinite(*value) ? QString::number(*value, 'f', decimals) : Ui("—");
+}
+
+// Whether a point stands on a branch's side of its shot.
+bool OnBranch(const interpret::Survey& s, const interpret::Branch& b, const interpret::PointFit& p) {
+  return p.shot == b.shot && (p.x - s.shots[b.shot].x) * b.direction >= -kSameSide;
+}
+
+// The layer table's heading and rows.
+QStringList TableHeading() {
+  return {Ui("层"), Ui("速度 m/s"), Ui("厚度 m"), Ui("底深 m"), Ui("倾角 °"), Ui("仪器厚度 m"), Ui("仪器速度 m/s"),
+          Ui("仪器倾角 °")};
+}
+
+QString LayerName(int layer, bool zone) {
+  if (zone && layer == 1) return Ui("松动圈");
+  if (zone && layer == 2) return Ui("围岩");
+  return Ui("第") + QString::number(layer) + Ui("层");
+}
+
+std::vector<QStringList> TableRows(const std::optional<interpret::Survey>& survey, const interpret::Shot& shot,
+                                   bool zone) {
+  const size_t ours = survey ? survey->layers.size() : 0;
+  // The header's layers as far as its "探测层数" counts them.
+  const size_t theirs = shot.headerLayerCount > 0
+                            ? std::min(shot.headerLayers.size(), static_cast<size_t>(shot.headerLayerCount))
+                            : shot.headerLayers.size();
+  const size_t rows = std::max(ours, theirs);
+  std::vector<std::optional<double>> depths, thickness;
+  if (survey && !survey->shots.empty()) {
+    depths = survey->shots[0].depthsM;
+    thickness = interpret::ThicknessesM(depths);
+  }
+  std::vector<QStringList> table;
+  for (size_t k = 0; k < rows; ++k) {
+    QStringList row{LayerName(static_cast<int>(k + 1), zone)};
+    if (k < ours) {
+      const interpret::LayerResult& layer = survey->layers[k];
+      row << Number(layer.velocityMS, 0) << Number(k < thickness.size() ? thickness[k] : std::nullopt, 2)
+          << Number(k < depths.size() ? depths[k] : std::nullopt, 2)
+          << Number(k + 1 < survey->layers.size() ? survey->layers[k + 1].dipDeg : std::nullopt, 1);
+    } else {
+      row << Ui("") << Ui("") << Ui("") << Ui("");
+    }
+    if (k < theirs) {
+      const interpret::HeaderLayer& h = shot.headerLayers[k];
+      row << QString::number(h.thicknessM, 'f', 2) << QString::number(h.velocityMS, 'f', 0)
+          << QString::number(std::fabs(h.dipDeg), 'f', 1);
+    } else {
+      row << Ui("") << Ui("") << Ui("");
+    }
+    table.push_back(row);
+  }
+  return table;
+}
+
+}  // namespace
+
+// ---- the plot ----
+
+TInterpretationPlot::TInterpretationPlot(TInterpretationTab* tab) : QWidget(tab), tab_(tab) {
+  setMinimumSize(200, 160);
+  setFocusPolicy(Qt::ClickFocus);
+  setMouseTracking(false);
+}
+
+TInterpretationPlot::Axes TInterpretationPlot::AxesFor(const QRect& rect) const {
+  const QFontMetrics fm(view::SectionFont(view::kPanelFontPixels));
+  Axes a;
+  const int left = fm.horizontalAdvance(QStringLiteral("-0000.0")) + 10, top = 2 * fm.lineSpacing() + 6;
+  const int right = fm.horizontalAdvance(QStringLiteral("00000")) / 2 + 6;
+  a.area = QRect(rect.left() + left, rect.top() + top, std::max(10, rect.width() - left - right),
+                 std::max(10, rect.height() - top - 2 * fm.lineSpacing() - 14));
+  double x0 = HUGE_VAL, x1 = -HUGE_VAL, t1 = 0;
+  const interpret::Shot& shot = tab_->shot();
+  for (const interpret::FirstBreak& b : shot.breaks)
+    x0 = std::min(x0, b.receiverX), x1 = std::max(x1, b.receiverX), t1 = std::max(t1, b.timeMs);
+  if (!shot.breaks.empty()) x0 = std::min(x0, shot.sourceX), x1 = std::max(x1, shot.sourceX);
+  if (!std::isfinite(x0)) x0 = 0, x1 = 1;
+  if (!(x1 > x0)) x1 = x0 + 1;
+  a.x0 = x0;
+  a.x1 = x1;
+  a.t1 = t1 > 0 ? t1 * 1.1 : 1;
+  return a;
+}
+
+QPointF TInterpretationPlot::PixelOf(double x, double timeMs) const {
+  const Axes a = AxesFor(rect());
+  return QPointF(a.area.left() + (x - a.x0) / (a.x1 - a.x0) * a.area.width(), a.area.top() + timeMs / a.t1 * a.area.height());
+}
+
+double TInterpretationPlot::DistanceAt(int x) const {
+  const Axes a = AxesFor(rect());
+  return a.x0 + (x - a.area.left()) * (a.x1 - a.x0) / std::max(1, a.area.width());
+}
+
+int32_t TInterpretationPlot::ChannelAt(const QPoint& at) const {
+  int32_t best = 0;
+  double nearest = 8 * 8;
+  for (const interpret::FirstBreak& b : tab_->shot().breaks) {
+    const QPointF d = PixelOf(b.receiverX, b.timeMs) - at;
+    const double d2 = d.x() * d.x() + d.y() * d.y();
+    if (d2 <= nearest) nearest = d2, best = b.channel;
+  }
+  return best;
+}
+
+std::optional<TInterpretationPlot::Handle> TInterpretationPlot::HandleAt(const QPoint& at) const {
+  const auto& survey = tab_->survey();
+  if (!survey) return std::nullopt;
+  const Axes a = AxesFor(rect());
+  if (at.y() < a.area.bottom() - 14 || at.y() > a.area.bottom() + 10) return std::nullopt;
+  for (size_t i = 0; i < survey->branches.size(); ++i) {
+    const interpret::Branch& b = survey->branches[i];
+    for (size_t k = 0; k < b.crossoverM.size(); ++k) {
+      const double x = survey->shots[b.shot].x + b.direction * b.crossoverM[k];
+      if (std::fabs(PixelOf(x, 0).x() - at.x()) <= 6) return Handle{i, static_cast<int>(k + 1)};
+    }
+  }
+  return std::nullopt;
+}
+
+void TInterpretationPlot::PaintPlot(QPainter& painter, const QRect& rect) const {
+  painter.save();
+  painter.fillRect(rect, Qt::white);
+  const QFont font = view::SectionFont(view::kPanelFontPixels);
+  painter.setFont(font);
+  const QFontMetrics fm(font);
+  const interpret::Shot& shot = tab_->shot();
+  const auto& survey = tab_->survey();
+  if (shot.breaks.empty()) {
+    painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("没有初至：拾取后这里显示解析"));
+    painter.restore();
+    return;
+  }
+  QString title = Ui("解析");
+  if (survey) {
+    title += Ui("  ") + QString::number(survey->layerCount) + Ui(" 层  均方根残差 ") + QString::number(survey->rmsMs, 'f', 3) +
+             Ui(" ms");
+  }
+  painter.drawText(rect.left() + 8, rect.top() + 4 + fm.ascent(), title);
+  const Axes a = AxesFor(rect);
+  auto px = [&](double x) { return a.area.left() + (x - a.x0) / (a.x1 - a.x0) * a.area.width(); };
+  auto py = [&](double t) { return a.area.top() + t / a.t1 * a.area.height(); };
+  for (bool horizontal : {true, false}) {
+    const double lo = horizontal ? a.x0 : 0, hi = horizontal ? a.x1 : a.t1;
+    const int pixels = horizontal ? a.area.width() : a.area.height();
+    const view::TimeAxis axis = view::MakeTimeAxis(
+        lo, hi, pixels, horizontal ? fm.horizontalAdvance(QStringLiteral("00000")) + 12 : 2 * fm.lineSpacing());
+    for (double v : axis.ticksMs) {
+      const int p = static_cast<int>(std::lround(horizontal ? px(v) : py(v)));
+      const QString label = QString::fromStdString(view::TickLabel(v, axis.stepMs));
+      painter.setPen(QColor(225, 225, 225));
+      if (horizontal) {
+        painter.drawLine(p, a.area.top(), p, a.area.bottom());
+        painter.setPen(Qt::black);
+        painter.drawText(p - fm.horizontalAdvance(label) / 2, a.area.bottom() + 10 + fm.ascent(), label);
+      } else {
+        painter.drawLine(a.area.left(), p, a.area.right(), p);
+        painter.setPen(Qt::black);
+        painter.drawText(a.area.left() - 5 - fm.horizontalAdvance(label), p + fm.ascent() / 2 - 1, label);
+      }
+    }
+  }
+  painter.setPen(Qt::black);
+  painter.drawRect(a.area);
+  painter.drawText(a.area.left(), a.area.top() - 4, Ui("ms"));
+  const QString caption = tab_->loosenedZone() ? Ui("距离 (m，沿洞壁)") : Ui("距离 (m)");
+  painter.drawText(a.area.right() - fm.horizontalAdvance(caption), a.area.bottom() + 10 + fm.lineSpacing() + fm.ascent(),
+                   caption);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setClipRect(a.area.adjusted(0, 0, 1, 1));
+  if (survey) {
+    // Each branch's segments between its break points, then the handles.
+    for (const interpret::Branch& b : survey->branches) {
+      const double sx = survey->shots[b.shot].x;
+      double far = 0;
+      for (const interpret::PointFit& p : survey->points)
+        if (OnBranch(*survey, b, p)) far = std::max(far, p.offset);
+      for (size_t k = 0; k < b.segments.size(); ++k) {
+        double from = k == 0 ? 0 : b.crossoverM[k - 1], to = k + 1 < b.segments.size() ? b.crossoverM[k] : far;
+        from = std::clamp(from, 0.0, far);
+        to = std::clamp(to, from, far);
+        const interpret::Segment& s = b.segments[k];
+        painter.setPen(QPen(LayerColour(static_cast<int>(k + 1)), 1.5));
+        painter.drawLine(QPointF(px(sx + b.direction * from), py(s.interceptMs + s.slownessMsPerM * from)),
+                         QPointF(px(sx + b.direction * to), py(s.interceptMs + s.slownessMsPerM * to)));
+      }
+      for (double c : b.crossoverM) {
+        const double x = px(sx + b.direction * std::clamp(c, 0.0, far));
+        painter.setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
+        painter.drawLine(QPointF(x, a.area.top()), QPointF(x, a.area.bottom()));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(90, 90, 90));
+        const QPointF tip(x, a.area.bottom() - 9);
+        painter.drawPolygon(QPolygonF({tip, tip + QPointF(-5, 9), tip + QPointF(5, 9)}));
+      }
+    }
+  }
+  // The points whole, those on the box's edges too.
+  painter.setClipRect(a.area.adjusted(-6, -6, 7, 7));
+  const view::LayerAssignment& chosen = tab_->assignment();
+  for (const interpret::FirstBreak& b : shot.breaks) {
+    int layer = 0;
+    if (survey)
+      for (const interpret::PointFit& p : survey->points)
+        if (p.channel == b.channel) layer = p.layer;
+    const QPointF at(px(b.receiverX), py(b.timeMs));
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(layer > 0 ? LayerColour(layer) : QColor(190, 190, 190));
+    if (chosen.LayerOf(b.channel))
+      painter.drawRect(QRectF(at - QPointF(3.5, 3.5), QSizeF(7, 7)));  // the operator's choice
+    else
+      painter.drawEllipse(at, 3.5, 3.5);
+    if (b.channel == tab_->selected()) {
+      painter.setBrush(Qt::NoBrush);
+      painter.setPen(QPen(Qt::red, 1.5));
+      painter.drawEllipse(at, 7, 7);
+    }
+  }
+  painter.restore();
+}
+
+void TInterpretationPlot::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  PaintPlot(painter, rect());
+}
+
+void TInterpretationPlot::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  const QPoint at = event->position().toPoint();
+  if (const int32_t channel = ChannelAt(at)) return tab_->SelectChannel(channel);
+  dragging_ = HandleAt(at);
+  if (!dragging_) tab_->SelectChannel(0);
+}
+
+void TInterpretationPlot::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_ || !tab_->survey() || dragging_->branch >= tab_->survey()->branches.size()) return;
+  const interpret::Branch& b = tab_->survey()->branches[dragging_->branch];
+  const double offset = (DistanceAt(event->position().toPoint().x()) - tab_->survey()->shots[b.shot].x) * b.direction;
+  tab_->MoveBreak(dragging_->branch, dragging_->upper, offset, false);
+}
+
+void TInterpretationPlot::mouseReleaseEvent(QMouseEvent* event) {
+  if (dragging_ && event->button() == Qt::LeftButton) {
+    dragging_.reset();
+    tab_->SaveChoices();
+  }
+}
+
+void TInterpretationPlot::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key >= Qt::Key_1 && key <= Qt::Key_5) return tab_->AssignSelected(key - Qt::Key_0);
+  if (key == Qt::Key_0 || key == Qt::Key_Delete || key == Qt::Key_Backspace) return tab_->AssignSelected(0);
+  QWidget::keyPressEvent(event);
+}
+
+void TInterpretationPlot::contextMenuEvent(QContextMenuEvent* event) {
+  if (const int32_t channel = ChannelAt(event->pos())) tab_->SelectChannel(channel);
+  if (!tab_->selected()) return;
+  QMenu menu(this);
+  for (int layer = 1; layer <= view::kMaxChosenLayer; ++layer) {
+    QString text = LayerName(layer, tab_->loosenedZone());
+    if (layer == 1 && !tab_->loosenedZone()) text += Ui("（直达波）");
+    menu.addAction(text + Ui("\t") + QString::number(layer), this, [this, layer] { tab_->AssignSelected(layer); });
+  }
+  menu.addSeparator();
+  menu.addAction(Ui("交给拟合\t0"), this, [this] { tab_->AssignSelected(0); });
+  menu.exec(event->globalPos());
+}
+
+// ---- the tab ----
+
+TInterpretationTab::TInterpretationTab(QWidget* parent) : QWidget(parent) {
+  cboLayers = new QComboBox(this);
+  cboLayers->addItem(Ui("自动"));
+  for (int n = interpret::kMinLayers; n <= interpret::kMaxLayers; ++n) cboLayers->addItem(QString::number(n) + Ui(" 层"));
+  cboLayers->setFocusPolicy(Qt::NoFocus);
+  pnlPlot = new TInterpretationPlot(this);
+  tblLayers = new QTableWidget(0, TableHeading().size(), this);
+  tblLayers->setFont(view::SectionFont(view::kPanelFontPixels));
+  tblLayers->setHorizontalHeaderLabels(TableHeading());
+  tblLayers->verticalHeader()->hide();
+  tblLayers->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  tblLayers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tblLayers->setFocusPolicy(Qt::NoFocus);
+  tblLayers->setMaximumHeight(150);
+  lblNotes = new QLabel(this);
+  lblNotes->setWordWrap(true);
+  lblNotes->setFont(view::SectionFont(view::kPanelFontPixels));
+  auto* top = new QHBoxLayout;
+  top->addWidget(new QLabel(Ui("层数"), this));
+  top->addWidget(cboLayers);
+  top->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addLayout(top);
+  layout->addWidget(pnlPlot, 1);
+  layout->addWidget(tblLayers);
+  layout->addWidget(lblNotes);
+  connect(cboLayers, &QComboBox::currentIndexChanged, this, [this] {
+    Interpret();
+    FillTable();
+  });
+}
+
+void TInterpretationTab::Refresh(const TfrmView& view, unsigned changes) {
+  if (!(changes & (kRecord | kPicks))) return;
+  if (changes & kRecord) {
+    record_ = view.fileName();
+    selected_ = 0;
+    failure_.clear();
+    try {
+      assignment_.Replace(record_.empty() ? std::map<int32_t, int>() : view::ReadLayers(record_));
+    } catch (const Error& e) {
+      assignment_.Replace({});
+      failure_ = FromCore(e.message());
+    }
+  }
+  shot_ = view.record().channels.empty()
+              ? interpret::Shot()
+              : interpret::ShotFromPicks(view.record(), view.firstBreaks(), Utf8FromPath(record_.filename()));
+  Interpret();
+  FillTable();
+}
+
+void TInterpretationTab::Interpret() {
+  survey_.reset();
+  const QString unread = failure_.startsWith(Ui("分层文件")) ? failure_ : QString();
+  failure_ = unread;
+  if (shot_.breaks.empty()) return;
+  if (!interpret::IsRefractionMethod(shot_.method)) {
+    failure_ = Ui("该探测方法暂不支持解析");
+    return;
+  }
+  interpret::SurveyOptions options;
+  options.layers = cboLayers->currentIndex() == 0 ? 0 : cboLayers->currentIndex() + interpret::kMinLayers - 1;
+  options.assigned = {assignment_.chosen()};
+  try {
+    survey_ = interpret::Interpret({shot_}, options);
+  } catch (const Error& e) {
+    failure_ = FromCore(e.message());
+  }
+}
+
+void TInterpretationTab::FillTable() {
+  const std::vector<QStringList> rows = TableRows(survey_, shot_, loosenedZone());
+  tblLayers->setRowCount(static_cast<int>(rows.size()));
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (int c = 0; c < rows[r].size(); ++c) {
+      auto* item = new QTableWidgetItem(rows[r][c]);
+      item->setTextAlignment(c == 0 ? Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter) : Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+      if (c > 0) item->setForeground(QColor(c >= 5 ? 110 : 0, c >= 5 ? 110 : 0, c >= 5 ? 110 : 0));
+      tblLayers->setItem(static_cast<int>(r), c, item);
+    }
+  QStringList notes;
+  if (!failure_.isEmpty()) notes << failure_;
+  if (loosenedZone() && survey_) {
+    if (const auto zone = interpret::LoosenedZoneOf(*survey_))
+      notes << Ui("松动圈厚度（自洞壁向岩体内）") + QString::number(zone->thicknessM, 'f', 2) + Ui(" m，松动圈速度 ") +
+                   QString::number(zone->zoneVelocityMS, 'f', 0) + Ui(" m/s，围岩速度 ") +
+                   QString::number(zone->rockVelocityMS, 'f', 0) + Ui(" m/s，速度比 ") +
+                   QString::number(zone->ratio, 'f', 2);
+    else
+      notes << Ui("松动圈厚度求不出来");
+  }
+  if (shot_.headerLayerCount > 0) notes << Ui("仪器探测层数 ") + QString::number(shot_.headerLayerCount);
+  if (!assignment_.chosen().empty())
+    notes << Ui("人工分层 ") + QString::number(assignment_.chosen().size()) + Ui(" 点（方块）");
+  if (survey_)
+    for (const std::string& w : survey_->warnings) notes << QString::fromStdString(w);
+  lblNotes->setText(notes.join(Ui("\n")));
+  pnlPlot->update();
+}
+
+void TInterpretationTab::SelectChannel(int32_t channel) {
+  selected_ = channel;
+  pnlPlot->update();
+}
+
+void TInterpretationTab::AssignSelected(int layer) {
+  if (selected_ <= 0) return;
+  assignment_.Set(selected_, layer);
+  if (!assignment_.changed()) return;
+  Interpret();
+  FillTable();
+  SaveChoices();
+}
+
+void TInterpretationTab::MoveBreak(size_t branch, int upper, double offsetM, bool save) {
+  if (!survey_ || branch >= survey_->branches.size()) return;
+  const interpret::Branch& b = survey_->branches[branch];
+  std::vector<view::LayeredPoint> points;
+  for (const interpret::PointFit& p : survey_->points)
+    if (OnBranch(*survey_, b, p)) points.push_back({p.channel, p.offset, p.layer});
+  const std::map<int32_t, int> before = assignment_.chosen();
+  assignment_.MoveBreak(points, upper, offsetM);
+  if (assignment_.chosen() != before) {
+    Interpret();
+    FillTable();
+    pnlPlot->repaint();
+  }
+  if (save) SaveChoices();
+}
+
+void TInterpretationTab::SaveChoices() {
+  if (record_.empty() || !assignment_.changed()) return;
+  try {
+    view::WriteLayers(record_, assignment_.chosen());
+    assignment_.MarkSaved();
+  } catch (const Error& e) {
+    lblNotes->setText(FromCore(e.message()));
+  }
+}
+
+void TInterpretationTab::PaintPage(QPainter& painter, const QRect& rect) const {
+  painter.save();
+  painter.fillRect(rect, Qt::white);
+  const QFont font = view::SectionFont(view::kPanelFontPixels);
+  painter.setFont(font);
+  const QFontMetrics fm(font);
+  const std::vector<QStringList> rows = TableRows(survey_, shot_, loosenedZone());
+  const QStringList notes = lblNotes->text().split(Ui("\n"), Qt::SkipEmptyParts);
+  const int line = fm.lineSpacing() + 2;
+  const int tableHeight = line * static_cast<int>(rows.size() + 1 + notes.size()) + 8;
+  const QRect plot(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - tableHeight));
+  pnlPlot->PaintPlot(painter, plot);
+  painter.setPen(Qt::black);
+  const QStringList heading = TableHeading();
+  std::vector<int> widths(static_cast<size_t>(heading.size()), 0);
+  for (int c = 0; c < heading.size(); ++c) widths[static_cast<size_t>(c)] = fm.horizontalAdvance(heading[c]);
+  for (const QStringList& row : rows)
+    for (int c = 0; c < row.size(); ++c)
+      widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], fm.horizontalAdvance(row[c]));
+  int y = plot.bottom() + 8 + fm.ascent();
+  auto drawRow = [&](const QStringList& row) {
+    int x = rect.left() + 8;
+    for (int c = 0; c < row.size(); ++c) {
+      const int w = widths[static_cast<size_t>(c)];
+      painter.drawText(c == 0 ? x : x + w - fm.horizontalAdvance(row[c]), y, row[c]);
+      x += w + 14;
+    }
+    y += line;
+  };
+  drawRow(heading);
+  for (const QStringList& row : rows) drawRow(row);
+  for (const QString& note : notes) {
+    painter.drawText(rect.left() + 8, y, note);
+    y += line;
+  }
+  painter.restore();
+}
+
+QImage TInterpretationTab::Picture(const QSize& size) const {
+  QImage image(size, QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  PaintPage(painter, image.rect());
+  return image;
+}
+
+}  // namespace gt7p
