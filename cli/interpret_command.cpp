@@ -19,11 +19,43 @@ namespace cli {
 namespace {
 
 const char kInterpretUsage[] =
-    "usage: gt7p-cli interpret [--layers N] [--picks operator|instrument|auto]\n"
+    "usage: gt7p-cli interpret [--method refraction|thickness|reflection|two-point]\n"
+    "                [--layers N] [--picks operator|instrument|auto]\n"
     "                [--geometry LINE.csv] [--origin] [--v1 V|header]\n"
-    "                [--method refraction] [--json] FILE...\n"
-    "Layer velocities, depths and dips of refraction records (survey methods 30,\n"
-    "31 and 32) from their first breaks. One record: flat layers below its shot.\n"
+    "                [--band LO,HI] [--velocity V] [--json] FILE...\n"
+    "Interprets a record by its survey method (\"探测方法\"), or by --method:\n"
+    "  refraction (30, 31, 32), thickness (10, 11), reflection (40, 41),\n"
+    "  two-point (20). A user survey (00) has no method of its own: give --method.\n"
+    "\n"
+    "Thickness: one record's amplitude spectrum (the traces summed, zero-padded\n"
+    "at least four times), its strongest peak in the band, accepted when it\n"
+    "stands \"幅谱阀值Av\" times (2 where the header holds 0) above the band's\n"
+    "median, refined between bins. Thickness = e * V0 / f_peak, e the header's\n"
+    "\"深度波长比e\" (0.5 where 0). A thickness outside the header's h1..h2 is\n"
+    "flagged. The header's FFT points, interpolation points and band f1/f2 are\n"
+    "shown, not used. Limits: one plate of one velocity, its thickness resonance\n"
+    "the strongest peak in the band.\n"
+    "  --band LO,HI  the band in Hz; default the spectrum above its lowest 1 %\n"
+    "  --velocity V  V0 in m/s instead of the header's \"已知速度V0\" (thickness,\n"
+    "               reflection)\n"
+    "\n"
+    "Reflection: the operator's reflection picks (rows labelled refl in\n"
+    "NAME.picks.csv, at least two offsets) fitted by t^2 = T0^2 + x^2/v^2: the\n"
+    "velocity, the zero-offset time T0, the reflector's depth v*T0/2 and each\n"
+    "trace's residual. With a known V0 also each trace's depth\n"
+    "0.5*sqrt(V0^2 t^2 - x^2) and their spread (one trace suffices); a trace where\n"
+    "V0*t < x has none. Limits: a flat reflector under one velocity. Advance\n"
+    "probing ahead of a face (reflectors crossing the roadway, linear moveout) is\n"
+    "a later step.\n"
+    "\n"
+    "Two-point: the velocity between each pair of neighbouring receivers from\n"
+    "their first breaks (offset difference over time difference) and the mean;\n"
+    "first breaks as for refraction (--picks).\n"
+    "\n"
+    "Thickness, reflection and two-point take one FILE.\n"
+    "\n"
+    "Refraction: layer velocities, depths and dips from the first breaks.\n"
+    "One record: flat layers below its shot.\n"
     "Two or more records shot into one spread (a geometry file is needed): the\n"
     "refractors' true velocities and dips, the depths below each shot and, by\n"
     "the plus-minus method, below every receiver that head waves of opposite\n"
@@ -40,9 +72,12 @@ const char kInterpretUsage[] =
     "  --origin     the direct wave through time 0 (no time-zero offset fitted)\n"
     "  --v1 V       the top layer's velocity in m/s (or the header's \"已知速度V0\")\n"
     "  --method refraction  any record's first breaks taken as refraction\n"
-    "  --json       JSON: layers (velocity_m_s, dip_deg), shots (file, x_m,\n"
-    "               depths_m, picks_source), receivers (x_m, depths_m), rms_ms,\n"
-    "               warnings\n"
+    "  --json       JSON: method (\"refraction\"), layers (velocity_m_s, dip_deg),\n"
+    "               shots (file, x_m, depths_m, picks_source), receivers (x_m,\n"
+    "               depths_m), rms_ms, warnings. Thickness: method, peak_hz,\n"
+    "               velocity_m_s, thickness_m; reflection: method, velocity_m_s,\n"
+    "               zero_offset_ms, depth_m, traces; two-point: method, pairs,\n"
+    "               velocity_m_s (the mean)\n"
     "Times count from the shot: the record's time axis less its system delay. The\n"
     "direct wave's intercept is reported as the time-zero offset (a trigger check,\n"
     "warned above two samples) and taken off the refractors' intercepts. Depths are\n"
@@ -96,6 +131,8 @@ std::string JsonList(const std::vector<std::optional<double>>& values, int decim
   return out + "]";
 }
 
+std::string MethodCode(int method) { return std::to_string(method / 10 % 10) + std::to_string(method % 10); }
+
 struct Line {
   std::vector<interpret::Shot> shots;
 };
@@ -118,15 +155,15 @@ Line LoadLine(const Args& args, bool anyMethod) {
     line.shots.push_back(interpret::LoadShot(files[i], rows.empty() ? nullptr : &rows[i], only));
     const interpret::Shot& shot = line.shots.back();
     if (!anyMethod && !interpret::IsRefractionMethod(shot.method))
-      throw Error(Text("该探测方法暂不支持解析：" + shot.file + "（探测方法 " + std::to_string(shot.method / 10) +
-                       std::to_string(shot.method % 10) + "）"));
+      throw Error(Text((interpret::MethodOfCode(shot.method) ? "不是折射记录，请单独解析：" : "该探测方法暂不支持解析：") +
+                       shot.file + "（探测方法 " + MethodCode(shot.method) + "）"));
   }
   return line;
 }
 
 std::string JsonReport(const interpret::Survey& s) {
   std::ostringstream out;
-  out << "{\n  \"layers\": [";
+  out << "{\n  \"method\": \"refraction\",\n  \"layers\": [";
   for (size_t k = 0; k < s.layers.size(); ++k) {
     out << (k ? ", " : "") << "{\"velocity_m_s\": "
         << (s.layers[k].velocityMS ? Number(*s.layers[k].velocityMS, 1) : "null");
@@ -204,12 +241,174 @@ std::string TextReport(const interpret::Survey& s, const std::vector<interpret::
   return out.str();
 }
 
+
+std::string Optional(const std::optional<double>& value, int decimals) {
+  return value ? Number(*value, decimals) : std::string("null");
+}
+
+// ---- Thickness ----
+
+std::string ThicknessJson(const interpret::MethodRecord& record, const interpret::ThicknessResult& r) {
+  const interpret::MethodHeader& h = record.header;
+  std::ostringstream out;
+  out << "{\n  \"method\": \"thickness\",\n  \"file\": " << Json(record.file) << ",\n  \"peak_hz\": " << Number(r.peakHz, 2)
+      << ",\n  \"velocity_m_s\": " << Number(r.velocityMS, 1) << ",\n  \"thickness_m\": " << Number(r.thicknessM, 4)
+      << ",\n  \"ratio_e\": " << Number(r.ratioE, 4) << ",\n  \"threshold_av\": " << Number(r.thresholdAv, 2)
+      << ",\n  \"peak_to_median\": " << Number(r.peakToMedian, 2) << ",\n  \"band_hz\": [" << Number(r.bandLoHz, 2)
+      << ", " << Number(r.bandHiHz, 2) << "],\n  \"bin_hz\": " << Number(r.binHz, 4) << ",\n  \"traces\": " << r.traces
+      << ",\n  \"outside_bounds\": " << (r.outsideBounds ? "true" : "false") << ",\n  \"bounds_m\": ["
+      << Number(h.minThicknessM, 2) << ", " << Number(h.maxThicknessM, 2) << "],\n  \"header\": {\"fft_points\": "
+      << Number(h.fftPoints, 0) << ", \"interpolation_points\": " << Number(h.interpolationPoints, 0)
+      << ", \"band_f1\": " << Number(h.bandF1, 2) << ", \"band_f2\": " << Number(h.bandF2, 2) << "}\n}\n";
+  return out.str();
+}
+
+std::string ThicknessText(const interpret::MethodRecord& record, const interpret::ThicknessResult& r, bool velocityGiven) {
+  const interpret::MethodHeader& h = record.header;
+  std::ostringstream out;
+  out << "单点测厚：" << record.file << "\n\n";
+  out << "频段：" << Number(r.bandLoHz, 1) << " - " << Number(r.bandHiHz, 1) << " Hz（" << r.traces
+      << " 道振幅谱之和，频率间隔 " << Number(r.binHz, 3) << " Hz）\n";
+  out << "主频：" << Number(r.peakHz, 2) << " Hz（峰值为频段中值的 " << Number(r.peakToMedian, 2) << " 倍，幅谱阀值Av "
+      << Number(r.thresholdAv, 2) << "）\n";
+  out << "速度：" << Number(r.velocityMS, 1) << " m/s（" << (velocityGiven ? "--velocity" : "已知速度V0") << "）\n";
+  out << "深度波长比e：" << Number(r.ratioE, 3) << "\n";
+  out << "厚度：" << Number(r.thicknessM, 3) << " m\n";
+  if (r.outsideBounds)
+    out << "注意：厚度超出记录头的最小/最大厚度 h1..h2（" << Number(h.minThicknessM, 2) << " - "
+        << Number(h.maxThicknessM, 2) << " m）\n";
+  out << "\n记录头（仅供参考，未使用）：FFT点数 " << Number(h.fftPoints, 0) << "，插值点数 "
+      << Number(h.interpolationPoints, 0) << "，频段起点f1 " << Number(h.bandF1, 2) << "，频段终点f2 "
+      << Number(h.bandF2, 2) << "\n";
+  return out.str();
+}
+
+// ---- Reflection ----
+
+std::string ReflectionJson(const interpret::Shot& shot, const interpret::ReflectionResult& r) {
+  std::ostringstream out;
+  const std::optional<double> depth = r.depthM ? r.depthM : r.meanDepthM;
+  out << "{\n  \"method\": \"reflection\",\n  \"file\": " << Json(shot.file) << ",\n  \"velocity_m_s\": "
+      << Optional(r.velocityMS, 1) << ",\n  \"zero_offset_ms\": " << Optional(r.zeroOffsetMs, 4)
+      << ",\n  \"depth_m\": " << Optional(depth, 3) << ",\n  \"rms_ms\": " << Number(r.rmsMs, 4)
+      << ",\n  \"known_velocity_m_s\": " << (r.knownVelocityMS > 0 ? Number(r.knownVelocityMS, 1) : "null")
+      << ",\n  \"mean_depth_m\": " << Optional(r.meanDepthM, 3) << ",\n  \"depth_spread_m\": "
+      << Optional(r.depthSpreadM, 3) << ",\n  \"traces\": [";
+  for (size_t i = 0; i < r.traces.size(); ++i) {
+    const interpret::ReflectionTrace& t = r.traces[i];
+    out << (i ? ",\n    " : "\n    ") << "{\"channel\": " << t.channel << ", \"offset_m\": " << Number(t.offsetM, 3)
+        << ", \"time_ms\": " << Number(t.timeMs, 5) << ", \"residual_ms\": " << Optional(t.residualMs, 4)
+        << ", \"depth_m\": " << Optional(t.depthM, 3) << ", \"too_early\": " << (t.tooEarly ? "true" : "false") << "}";
+  }
+  out << "],\n  \"warnings\": [";
+  for (size_t i = 0; i < r.warnings.size(); ++i) out << (i ? ", " : "") << Json(r.warnings[i]);
+  out << "]\n}\n";
+  return out.str();
+}
+
+std::string ReflectionText(const interpret::Shot& shot, const interpret::ReflectionResult& r) {
+  std::ostringstream out;
+  out << "反射探测：" << shot.file << "（" << r.traces.size() << " 道反射波拾取）\n\n";
+  if (r.velocityMS) {
+    out << "速度：" << Number(*r.velocityMS, 1) << " m/s\n";
+    out << "零炮检距时间T0：" << Number(*r.zeroOffsetMs, 4) << " ms\n";
+    out << "反射界面深度：" << Number(*r.depthM, 3) << " m\n";
+    out << "均方根残差：" << Number(r.rmsMs, 4) << " ms\n";
+  }
+  if (r.knownVelocityMS > 0) {
+    out << "已知速度V0：" << Number(r.knownVelocityMS, 1) << " m/s";
+    if (r.meanDepthM) out << "，各道深度平均 " << Number(*r.meanDepthM, 3) << " m，标准差 " << Optional(r.depthSpreadM, 3) << " m";
+    out << "\n";
+  }
+  out << "\n道号\t源检距(m)\t反射时间(ms)\t残差(ms)\t深度(m)\n";
+  for (const interpret::ReflectionTrace& t : r.traces)
+    out << t.channel << "\t" << Number(t.offsetM, 3) << "\t" << Number(t.timeMs, 4) << "\t" << Cell(t.residualMs, 4)
+        << "\t" << (t.tooEarly ? std::string("V0·t < x") : Cell(t.depthM, 3)) << "\n";
+  for (const std::string& w : r.warnings) out << "注意：" << w << "\n";
+  return out.str();
+}
+
+// ---- Two-point ----
+
+std::string TwoPointJson(const interpret::Shot& shot, const interpret::TwoPointResult& r) {
+  std::ostringstream out;
+  out << "{\n  \"method\": \"two-point\",\n  \"file\": " << Json(shot.file) << ",\n  \"picks_source\": \""
+      << PickSourceName(shot.source) << "\",\n  \"velocity_m_s\": " << Optional(r.meanVelocityMS, 1)
+      << ",\n  \"pairs\": [";
+  for (size_t i = 0; i < r.pairs.size(); ++i) {
+    const interpret::PairVelocity& p = r.pairs[i];
+    out << (i ? ",\n    " : "\n    ") << "{\"channels\": [" << p.channelA << ", " << p.channelB << "], \"offsets_m\": ["
+        << Number(p.offsetAM, 3) << ", " << Number(p.offsetBM, 3) << "], \"times_ms\": [" << Number(p.timeAMs, 5)
+        << ", " << Number(p.timeBMs, 5) << "], \"velocity_m_s\": " << Optional(p.velocityMS, 1) << "}";
+  }
+  out << "],\n  \"warnings\": [";
+  for (size_t i = 0; i < r.warnings.size(); ++i) out << (i ? ", " : "") << Json(r.warnings[i]);
+  out << "]\n}\n";
+  return out.str();
+}
+
+std::string TwoPointText(const interpret::Shot& shot, const interpret::TwoPointResult& r) {
+  const char* sources[] = {"操作员拾取", "仪器解析点", "自动拾取"};
+  std::ostringstream out;
+  out << "双点探测：" << shot.file << "（初至来源：" << sources[static_cast<int>(shot.source)] << "）\n\n";
+  out << "道号\t源检距(m)\t初至(ms)\t速度(m/s)\n";
+  for (const interpret::PairVelocity& p : r.pairs)
+    out << p.channelA << "-" << p.channelB << "\t" << Number(p.offsetAM, 3) << "-" << Number(p.offsetBM, 3) << "\t"
+        << Number(p.timeAMs, 4) << "-" << Number(p.timeBMs, 4) << "\t" << Cell(p.velocityMS, 1) << "\n";
+  out << "\n平均速度：" << Cell(r.meanVelocityMS, 1) << " m/s\n";
+  for (const std::string& w : r.warnings) out << "注意：" << w << "\n";
+  return out.str();
+}
 }  // namespace
 
 int RunInterpret(const std::vector<std::string>& words) {
-  Args args(words, {"--layers", "--picks", "--geometry", "--v1", "--method"}, {"--origin", "--json"});
+  Args args(words, {"--layers", "--picks", "--geometry", "--v1", "--method", "--band", "--velocity"},
+            {"--origin", "--json"});
   if (args.help()) return std::cout << kInterpretUsage, kExitOk;
   if (args.positional().empty()) throw UsageError{kInterpretUsage};
+  const bool json = args.Has("--json");
+  std::optional<interpret::Method> method;
+  if (args.HasValue("--method")) {
+    method = interpret::MethodNamed(args.Value("--method"));
+    if (!method) throw UsageError{"--method takes refraction, thickness, reflection or two-point"};
+  }
+  const std::optional<std::pair<double, double>> band = NumberPairOption(args, "--band");
+  if (band && !(band->first >= 0 && band->second > band->first))
+    throw UsageError{"--band takes LO,HI in Hz with 0 <= LO < HI"};
+  const double velocity = NumberOption(args, "--velocity", 0, 1, 100000);
+  if (!method) {
+    // The first record's survey method decides.
+    const std::filesystem::path first = ExistingFile(args.positional().front());
+    const interpret::MethodRecord record = interpret::LoadMethodRecord(first, false);
+    method = interpret::MethodOfCode(record.header.method);
+    if (!method)
+      throw Error(Text("该探测方法暂不支持解析：" + record.file + "（探测方法 " + MethodCode(record.header.method) +
+                       "），请用 --method 指定"));
+  }
+  if (*method != interpret::Method::kRefraction) {
+    if (args.positional().size() != 1)
+      throw UsageError{std::string(interpret::MethodName(*method)) + " takes one FILE"};
+    if (*method == interpret::Method::kThickness) {
+      const interpret::MethodRecord record = interpret::LoadMethodRecord(ExistingFile(args.positional().front()), true);
+      interpret::ThicknessOptions options;
+      if (band) options.bandLoHz = band->first, options.bandHiHz = band->second;
+      options.velocityMS = velocity;
+      const interpret::ThicknessResult r = interpret::Thickness(record, options);
+      std::cout << (json ? ThicknessJson(record, r) : ThicknessText(record, r, velocity > 0)) << std::flush;
+      return kExitOk;
+    }
+    const Line line = LoadLine(args, true);
+    const interpret::Shot& shot = line.shots.front();
+    if (*method == interpret::Method::kReflection) {
+      const interpret::ReflectionResult r =
+          interpret::FitReflection(shot.reflections, shot.sourceX, velocity > 0 ? velocity : shot.knownV1MS);
+      std::cout << (json ? ReflectionJson(shot, r) : ReflectionText(shot, r)) << std::flush;
+    } else {
+      const interpret::TwoPointResult r = interpret::TwoPointVelocity(shot.breaks, shot.sourceX);
+      std::cout << (json ? TwoPointJson(shot, r) : TwoPointText(shot, r)) << std::flush;
+    }
+    return kExitOk;
+  }
   interpret::SurveyOptions options;
   options.layers = IntOption(args, "--layers", 0, interpret::kMinLayers, interpret::kMaxLayers);
   options.throughOrigin = args.Has("--origin");
@@ -219,8 +418,6 @@ int RunInterpret(const std::vector<std::string>& words) {
     else
       options.v1MS = NumberOption(args, "--v1", 0, 1, 100000);
   }
-  if (args.HasValue("--method") && args.Value("--method") != "refraction")
-    throw UsageError{"--method takes refraction"};
   const Line line = LoadLine(args, args.HasValue("--method"));
   const interpret::Survey survey = interpret::Interpret(line.shots, options);
   std::cout << (args.Has("--json") ? JsonReport(survey) : TextReport(survey, line.shots)) << std::flush;

@@ -34,7 +34,7 @@ std::string Usage() {
          "  export --format segy|seg2 INPUT [OUT]  write a record as SEG-Y or SEG-2\n"
          "  picks FILE... [-o OUT.csv]             the analysis points t0..t5 as a table\n"
          "  picks --format sgt ... FILE...         a line's first breaks for tomography\n"
-         "  interpret [--layers N] ... FILE...     layer velocities, depths and dips\n"
+         "  interpret [--method M] ... FILE...     refraction layers, thickness, reflection, velocity\n"
          "  plot INPUT -o OUT.png [--width W] ...  draw a record's section to a PNG\n"
          "  ports                                  list the serial ports\n"
          "  list --port PORT [--card] ...          read the instrument's directory\n"

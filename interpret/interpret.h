@@ -1,6 +1,8 @@
-// Interpretation of refraction records: layer velocities, depths and dips
-// from the first breaks of one record, of a reversed pair or of a line of
-// shots, and the first breaks out for tomography software. No toolkit: the
+// Interpretation of the instrument's records: for refraction, layer
+// velocities, depths and dips from the first breaks of one record, of a
+// reversed pair or of a line of shots, and the first breaks out for
+// tomography software; for the other survey methods (single-point
+// thickness, reflection, two-point velocity) see methods.h. No toolkit: the
 // viewer and gt7p-cli both call it. Code outside interpret/ includes this
 // header only.
 //
@@ -42,6 +44,7 @@
 #pragma once
 
 #include "interpret/geometry.h"
+#include "interpret/methods.h"
 #include "interpret/picker.h"
 #include "interpret/shots.h"
 #include "interpret/survey.h"

@@ -11,11 +11,12 @@ namespace interpret {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double intervalUs, double& binHz) {
+std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double intervalUs, double& binHz,
+                                      size_t padding) {
   binHz = 0;
   if (samples.empty() || !(intervalUs > 0)) return {};
   size_t n = 16;
-  while (n < samples.size()) n *= 2;
+  while (n < samples.size() * std::max<size_t>(padding, 1)) n *= 2;
   std::vector<std::complex<double>> in(n), out(n);
   double windowSum = 0;
   const size_t m = samples.size();

@@ -15,9 +15,10 @@ namespace gt7p {
 namespace interpret {
 
 // The amplitude spectrum of a trace (Hann window, zero-padded to a power of
-// two): amplitudes of a sinusoid's size from 0 Hz up to half the sampling
-// rate, `binHz` apart.
-std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double intervalUs, double& binHz);
+// two at least `padding` times its length): amplitudes of a sinusoid's
+// size from 0 Hz up to half the sampling rate, `binHz` apart.
+std::vector<double> AmplitudeSpectrum(const std::vector<float>& samples, double intervalUs, double& binHz,
+                                      size_t padding = 1);
 
 // The first break of one trace: its sample index (0-based) from `from` up
 // to (not including) `to` (0: the trace's end), or -1 where nothing stands

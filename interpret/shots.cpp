@@ -12,12 +12,12 @@
 namespace gt7p {
 namespace interpret {
 
-namespace {
-
 double FieldNumber(const std::string& record, int tableIndex) {
   double value = 0;
   return ParseNumber(Trim(PlainFieldValue(record, tableIndex)), value) && std::isfinite(value) ? value : 0.0;
 }
+
+namespace {
 
 constexpr int kFieldLayerCount = 12;    // "探测层数"
 constexpr int kFieldKnownVelocity = 17; // "已知速度V0", m/ms
@@ -65,22 +65,27 @@ Shot HeaderShot(const RecordHeader& header, const std::string& fileUtf8, const L
 }
 
 // The first breaks of the channels' picks (sample numbers from 1, 0 for
-// none) into `shot`.
+// none) into `shot`, and the reflections' picks where given.
 void AddBreaks(Shot& shot, const RecordHeader& header, const std::vector<RecordChannel>& channels,
-               const std::vector<int32_t>& picks, const LineRow* geometry) {
+               const std::vector<int32_t>& picks, const LineRow* geometry,
+               const std::vector<int32_t>* reflections = nullptr) {
   const double systemDelayMs = header.Holds(kFieldSystemDelay) ? FieldNumber(header.headerRecord, kFieldSystemDelay) / 1000 : 0.0;
   const SampleTimes times = RecordSampleTimes(header);
   bool offLine = false;
-  for (size_t i = 0; i < channels.size() && i < picks.size(); ++i) {
-    if (picks[i] <= 0) continue;
+  auto pickAt = [&](size_t i, int32_t sample) {
     FirstBreak at;
     at.channel = ChannelNumber(channels[i].header);
     const double distance = SourceDistanceM(channels[i].header);
     at.receiverX = geometry ? geometry->ReceiverX(at.channel) : distance;
     at.elevationM = FieldNumber(channels[i].header, kFieldElevation);
-    at.timeMs = times.AtMs(picks[i] - 1) - systemDelayMs;
+    at.timeMs = times.AtMs(sample - 1) - systemDelayMs;
     if (geometry && std::fabs(std::fabs(at.receiverX - shot.sourceX) - distance) > 0.01 * distance) offLine = true;
-    shot.breaks.push_back(at);
+    return at;
+  };
+  for (size_t i = 0; i < channels.size(); ++i) {
+    if (i < picks.size() && picks[i] > 0) shot.breaks.push_back(pickAt(i, picks[i]));
+    if (reflections && i < reflections->size() && (*reflections)[i] > 0)
+      shot.reflections.push_back(pickAt(i, (*reflections)[i]));
   }
   if (offLine)
     shot.warnings.push_back(shot.file + "：有检波点与源的距离和“源检距”相差超过 1%，请检查测线几何文件");
@@ -118,9 +123,12 @@ Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std:
   };
   const std::filesystem::path table = PicksFileOf(record);
   std::error_code missing;
+  std::vector<PickRow> rows;
+  const bool tabled = std::filesystem::exists(table, missing);
+  if (tabled) rows = ReadPicksTable(table);
+  const std::vector<int32_t> reflections = PicksOf(numbers, header.sampleCount, shot.file, rows, kReflectionPick, nullptr);
   if (!only || *only == PickSource::kOperator) {
-    if (std::filesystem::exists(table, missing))
-      picks = FirstBreaksOf(numbers, header.sampleCount, shot.file, ReadPicksTable(table), nullptr);
+    if (tabled) picks = FirstBreaksOf(numbers, header.sampleCount, shot.file, rows, nullptr);
     shot.source = PickSource::kOperator;
     if (only && !any(picks)) throw Error(Utf8ToCp936("没有操作员拾取的初至：") + TextFromPath(table));
   }
@@ -142,7 +150,7 @@ Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std:
     shot.source = PickSource::kAuto;
   }
 
-  AddBreaks(shot, header, channels, picks, geometry);
+  AddBreaks(shot, header, channels, picks, geometry, &reflections);
   return shot;
 }
 

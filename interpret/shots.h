@@ -46,8 +46,15 @@ struct Shot {
   int headerLayerCount = 0;  // "探测层数"
   std::vector<HeaderLayer> headerLayers;
   std::vector<FirstBreak> breaks;
+  // The operator's reflection picks (the picks table's refl rows), times
+  // on the same axis as the first breaks.
+  std::vector<FirstBreak> reflections;
   std::vector<std::string> warnings;  // UTF-8
 };
+
+// A field of a header or channel header (its table index) as a number; 0
+// where it reads as none.
+double FieldNumber(const std::string& record, int tableIndex);
 
 // Whether a survey-method code is a refraction survey this interpretation
 // solves: 30 one-sided, 31 reversed, 32 loosened zone.
@@ -57,7 +64,8 @@ bool IsRefractionMethod(int method);
 // `only` when given (Error where that source has none: the record's points
 // in a QFX or ESP file, a missing picks table). Without `geometry` the
 // source stands at x = 0 and each receiver at its "源检距"; with it a
-// receiver more than 1 % off its "源检距" is warned about.
+// receiver more than 1 % off its "源检距" is warned about. The reflection
+// picks come from the operator's table whatever `only` says.
 Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry,
               std::optional<PickSource> only = std::nullopt);
 

@@ -45,7 +45,11 @@ int32_t PickSampleIndex(int32_t value, int32_t sampleCount) {
   return value >= 1 && value <= sampleCount ? value - 1 : -1;
 }
 
-std::string PickLayerName(int layer) { return "t" + std::to_string(layer); }
+const char kReflectionName[] = "refl";
+
+std::string PickLayerName(int layer) {
+  return layer == kReflectionPick ? kReflectionName : "t" + std::to_string(layer);
+}
 
 PickRow MakePickRow(const RecordHeader& header, const std::string& channelHeader, int layer, int32_t sample,
                     const std::string& fileUtf8) {
@@ -122,8 +126,11 @@ std::vector<PickRow> ParsePicksTable(const std::string& text) {
     row.file = std::move(f[0]);
     int32_t layer = -1;
     const std::string layerText = Trim(f[3]);
-    if (!WholeNumber(Trim(f[1]), row.channel) || !ParseNumber(f[2], row.distanceM) || layerText.size() != 2 ||
-        layerText[0] != 't' || !WholeNumber(layerText.substr(1), layer) || layer < 0 || layer >= kPickLayers ||
+    const bool point = layerText.size() == 2 && layerText[0] == 't' && WholeNumber(layerText.substr(1), layer) &&
+                       layer >= 0 && layer < kPickLayers;
+    if (layerText == kReflectionName) layer = kReflectionPick;
+    if (!WholeNumber(Trim(f[1]), row.channel) || !ParseNumber(f[2], row.distanceM) ||
+        (!point && layerText != kReflectionName) ||
         !WholeNumber(Trim(f[4]), row.sample) || row.sample < 1 || !ParseNumber(f[5], row.timeMs))
       throw BadLine(line);
     row.layer = layer;
@@ -164,11 +171,17 @@ std::filesystem::path PicksFileOf(const std::filesystem::path& record) {
 std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
                                    const std::string& fileNameUtf8, const std::vector<PickRow>& rows,
                                    std::vector<PickRow>* others) {
+  return PicksOf(channelNumbers, sampleCount, fileNameUtf8, rows, 0, others);
+}
+
+std::vector<int32_t> PicksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
+                             const std::string& fileNameUtf8, const std::vector<PickRow>& rows, int layer,
+                             std::vector<PickRow>* others) {
   std::vector<int32_t> picks(channelNumbers.size(), 0);
   const std::filesystem::path name = PathFromUtf8(fileNameUtf8).filename();
   for (const PickRow& row : rows) {
     const auto trace = std::find(channelNumbers.begin(), channelNumbers.end(), row.channel);
-    const bool ours = row.layer == 0 && PathFromUtf8(row.file).filename() == name && trace != channelNumbers.end() &&
+    const bool ours = row.layer == layer && PathFromUtf8(row.file).filename() == name && trace != channelNumbers.end() &&
                       row.sample >= 1 && row.sample <= sampleCount;
     if (ours)
       picks[static_cast<size_t>(trace - channelNumbers.begin())] = row.sample;

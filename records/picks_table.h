@@ -15,7 +15,10 @@
 //   ZS0002.T7P,1,1,t0,67,0.5
 //
 // file: the record's file as the caller names it; channel: the channel's
-// "道号"; distance_m: its "源检距" in metres; layer: t0 to t5; sample: the
+// "道号"; distance_m: its "源检距" in metres; layer: t0 to t5, or refl for
+// the operator's pick of a reflection (a reflection survey's arrival on that
+// trace: only operators' tables hold it, the instrument keeps none, and t0
+// stays the first break); sample: the
 // sample number as the instrument counts it; time_ms: that sample's time in
 // milliseconds. Numbers have "." as the point, no exponent and no trailing
 // zeros. A field holding ",", '"', CR or LF is quoted, a '"' doubled.
@@ -40,6 +43,8 @@
 namespace gt7p {
 
 constexpr int kPickLayers = 6;  // t0..t5
+// The layer value of a reflection pick ("refl"), after t0..t5.
+constexpr int kReflectionPick = kPickLayers;
 
 // The largest table ReadPicksTable reads: some 700,000 rows, far beyond the
 // picks of a survey's records, so that a damaged or planted file can't take
@@ -52,7 +57,7 @@ constexpr uint64_t kMaxPicksTableBytes = uint64_t(32) << 20;
 int32_t PickSampleIndex(int32_t value, int32_t sampleCount);
 // The value stored for a point at sample index `sampleIndex`.
 inline int32_t PickValue(int32_t sampleIndex) { return sampleIndex + 1; }
-// "t0" to "t5".
+// "t0" to "t5"; "refl" for kReflectionPick.
 std::string PickLayerName(int layer);
 
 struct PickRow {
@@ -114,5 +119,9 @@ std::filesystem::path PicksFileOf(const std::filesystem::path& record);
 std::vector<int32_t> FirstBreaksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
                                    const std::string& fileNameUtf8, const std::vector<PickRow>& rows,
                                    std::vector<PickRow>* others);
+// The same for the rows of any layer (kReflectionPick: the reflection).
+std::vector<int32_t> PicksOf(const std::vector<int32_t>& channelNumbers, int32_t sampleCount,
+                             const std::string& fileNameUtf8, const std::vector<PickRow>& rows, int layer,
+                             std::vector<PickRow>* others);
 
 }  // namespace gt7p

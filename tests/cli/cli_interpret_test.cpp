@@ -105,8 +105,8 @@ TEST_F(InterpretTest, PicksComeFromTheOperatorsTableFirstOrAsChosen) {
 
 TEST_F(InterpretTest, BadInputsSayWhyAndPrintNothing) {
   ExpectFailure("interpret ZX0001.T7P ZX0003.T7P", "需要测线几何文件");
-  ASSERT_EQ(Run("sample --index 4 HD.T7P").status, 0);  // single-point thickness survey
-  ExpectFailure("interpret HD.T7P", "该探测方法暂不支持解析");
+  ASSERT_EQ(Run("sample --index 4 HD.T7P").status, 0);  // single-point thickness survey: its own method now
+  EXPECT_NE(Run("interpret --json HD.T7P").out.find("\"method\": \"thickness\""), std::string::npos);
   EXPECT_EQ(Run("interpret --method refraction HD.T7P").err.find("该探测方法"), std::string::npos);
   ExpectFailure("interpret --geometry L.line.csv ZX0001.T7P ZX0003.T7P", "测线几何文件中的记录未给出：ZX0002.T7P");
   Geometry("short.line.csv", {"ZX0001.T7P,0,0,2"});

@@ -109,6 +109,27 @@ TEST(PicksTable, TextReadsBackAsWritten) {
   EXPECT_EQ(ParsePicksTable(PicksTableHeader()), std::vector<PickRow>());
 }
 
+TEST(PicksTable, ReflectionPicksKeepTheirOwnLabelApartFromFirstBreaks) {
+  const std::vector<PickRow> rows = {
+      {"R.T7P", 3, 6, 0, 41, 0.4},
+      {"R.T7P", 3, 6, kReflectionPick, 801, 8},
+      {"R.T7P", 4, 8, kReflectionPick, 805, 8.04},
+      {"other/R.T7P", 5, 10, kReflectionPick, 900, 8.99},  // the same name in another folder
+  };
+  const std::string text = PicksTableText(rows);
+  EXPECT_NE(text.find("\r\nR.T7P,3,6,refl,801,8\r\n"), std::string::npos);
+  EXPECT_EQ(ParsePicksTable(text), rows);
+  const std::vector<int32_t> channels = {3, 4, 5, 6};
+  std::vector<PickRow> others;
+  EXPECT_EQ(FirstBreaksOf(channels, 1000, "R.T7P", rows, &others), (std::vector<int32_t>{41, 0, 0, 0}));
+  EXPECT_EQ(others.size(), 3u);  // the reflections, kept for a save
+  EXPECT_EQ(PicksOf(channels, 1000, "R.T7P", rows, kReflectionPick, nullptr),
+            (std::vector<int32_t>{801, 805, 900, 0}));
+  const std::string head = PicksTableHeader();
+  for (const char* row : {"A,1,2,Refl,1,0", "A,1,2,refl2,1,0", "A,1,2,r,1,0"})
+    EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ParsePicksTable(head + row); })), "拾取表格式不对（第2行）！") << row;
+}
+
 TEST(PicksTable, RefusesWhatIsNoTableOfPicks) {
   const std::string head = "file,channel,distance_m,layer,sample,time_ms\r\n";
   auto failure = [](const std::string& text) {

@@ -1,0 +1,210 @@
+// gt7p-cli interpret on thickness, reflection and two-point records written
+// here: the simulator's headers with the fields each case needs, samples
+// and picks from the textbook formulas (a damped resonance, a reflection
+// hyperbola, a straight moveout), no pre-trigger samples and no system
+// delay, so that sample number n lies at (n - 1) * dt after the shot.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <regex>
+
+#include "base/cp936.h"
+#include "records/records.h"
+#include "sim/record_maker.h"
+#include "tests/cli/cli_test.h"
+#include "tests/support/files.h"
+
+namespace {
+namespace fs = std::filesystem;
+using gt7p::test::CliResult;
+using gt7p::test::CliTest;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The number after "KEY": in a JSON text; NaN where there is none.
+double JsonNumber(const std::string& json, const std::string& key) {
+  std::smatch m;
+  if (!std::regex_search(json, m, std::regex("\"" + key + "\": (-?[0-9.]+)"))) return NAN;
+  return std::stod(m[1]);
+}
+
+class MethodsCliTest : public CliTest {
+ protected:
+  // A raw record of `channels` x `samples` at `intervalUs`, survey method
+  // `method`, header fields set by name (UTF-8) and samples from `sample`.
+  void WriteRecord(const std::string& name, int method, int channels, int samples, double intervalUs,
+                   double stepM, const std::map<std::string, double>& fields,
+                   const std::function<double(int channel, int index)>& sample) {
+    gt7p::sim::SurveyFile f = gt7p::sim::DemoSurveyFiles()[0];
+    f.name = name;
+    f.method = method;
+    f.channels = channels;
+    f.samples = samples;
+    f.preTrigger = 0;
+    f.intervalUs = intervalUs;
+    f.stepM = stepM;
+    std::string raw = gt7p::sim::MakeRawFile(f);
+    const size_t headerAt = 10;
+    std::map<std::string, double> all = fields;
+    all.emplace("系统延时", 0);
+    for (const auto& [field, value] : all) {
+      gt7p::sim::RecordBuilder b(gt7p::sim::RecordBuilder::kFileHeader);
+      b.Number(field, value);
+      bool found = false;
+      for (const gt7p::FieldSpec& spec : gt7p::HeaderGroupZeroFields())
+        if (spec.name == gt7p::Utf8ToCp936(field)) {
+          raw.replace(headerAt + static_cast<size_t>(spec.offset), static_cast<size_t>(spec.length),
+                      b.chars().substr(static_cast<size_t>(spec.offset), static_cast<size_t>(spec.length)));
+          found = true;
+        }
+      ASSERT_TRUE(found) << field;
+    }
+    const size_t channelChars = 64 + 4 * static_cast<size_t>(samples);
+    for (int c = 1; c <= channels; ++c)
+      for (int i = 0; i < samples; ++i) {
+        const long v = std::lround(std::clamp(sample(c, i), -32768.0, 32767.0));
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(static_cast<uint16_t>(v)));
+        raw.replace(headerAt + 316 + (c - 1) * channelChars + 64 + 4 * static_cast<size_t>(i), 4, digits);
+      }
+    gt7p::test::WriteFile(dir_ / name, raw);
+  }
+  // An operator's picks table beside NAME.T7P: rows of (channel, distance,
+  // layer, sample).
+  void WritePicks(const std::string& record, const std::vector<std::tuple<int, double, std::string, int>>& rows,
+                  double intervalUs) {
+    std::string text = "file,channel,distance_m,layer,sample,time_ms\r\n";
+    for (const auto& [channel, distance, layer, sample] : rows) {
+      char line[160];
+      std::snprintf(line, sizeof line, "%s,%d,%g,%s,%d,%.6f\r\n", record.c_str(), channel, distance, layer.c_str(),
+                    sample, (sample - 1) * intervalUs / 1000);
+      text += line;
+    }
+    gt7p::test::WriteFile(dir_ / (fs::path(record).stem().string() + ".picks.csv"), text);
+  }
+  void ExpectFailure(const std::string& args, const std::string& message, int status = 1) {
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.status, status) << args;
+    EXPECT_EQ(r.out, "") << args;
+    EXPECT_NE(r.err.find(message), std::string::npos) << args << ": " << r.err;
+  }
+};
+
+// A plate ringing at `hz` after the trigger, on every channel, with a
+// little noise (deterministic).
+std::function<double(int, int)> Ringing(double hz, double intervalUs, double noise = 40) {
+  return [=](int c, int i) {
+    const double t = i * intervalUs * 1e-6;
+    const double n = std::sin(12.9898 * (i + 1) + 78.233 * c) * 43758.5453;
+    return 8000 * std::exp(-t / 0.004) * std::sin(2 * kPi * hz * t + c) + noise * (2 * (n - std::floor(n)) - 1);
+  };
+}
+
+TEST_F(MethodsCliTest, ThicknessFromTheResonanceAndTheHeadersVelocity) {
+  WriteRecord("HD.T7P", 10, 4, 2048, 10, 0.5,
+              {{"已知速度V0", 3.0}, {"深度波长比e", 0.5}, {"幅谱阀值Av", 3}, {"最小厚度h1", 0.1}, {"最大厚度h2", 1}},
+              Ringing(2500, 10));
+  const CliResult r = Run("interpret --json HD.T7P");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"method\": \"thickness\""), std::string::npos);
+  EXPECT_NEAR(JsonNumber(r.out, "peak_hz"), 2500, 0.005 * 2500);
+  EXPECT_NEAR(JsonNumber(r.out, "velocity_m_s"), 3000, 1e-6);
+  EXPECT_NEAR(JsonNumber(r.out, "thickness_m"), 0.5 * 3000 / 2500, 0.005 * 0.6);
+  EXPECT_NE(r.out.find("\"outside_bounds\": false"), std::string::npos);
+  // --velocity wins, and the text names it; the band keeps the peak.
+  const CliResult given = Run("interpret --velocity 1500 --band 1000,5000 HD.T7P");
+  ASSERT_EQ(given.status, 0) << given.err;
+  EXPECT_NE(given.out.find("单点测厚：HD.T7P"), std::string::npos);
+  EXPECT_NE(given.out.find("1500 m/s（--velocity）"), std::string::npos);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(given.out, m, std::regex("厚度：([0-9.]+) m"))) << given.out;
+  EXPECT_NEAR(std::stod(m[1]), 0.5 * 1500 / 2500, 0.005 * 0.3 + 0.0005);
+  EXPECT_EQ(given.out.find("注意："), std::string::npos);
+  // Thinner than h1: flagged, still given.
+  WriteRecord("THIN.T7P", 11, 1, 2048, 10, 0.5, {{"已知速度V0", 3.0}, {"最小厚度h1", 1}, {"最大厚度h2", 5}},
+              Ringing(2500, 10));
+  const CliResult thin = Run("interpret THIN.T7P");
+  ASSERT_EQ(thin.status, 0) << thin.err;
+  EXPECT_NE(thin.out.find("注意：厚度超出记录头的最小/最大厚度 h1..h2（1 - 5 m）"), std::string::npos) << thin.out;
+}
+
+TEST_F(MethodsCliTest, ThicknessBadInputsSayWhy) {
+  WriteRecord("NOV.T7P", 10, 1, 1024, 10, 0.5, {{"已知速度V0", 0}}, Ringing(2500, 10));
+  ExpectFailure("interpret NOV.T7P", "没有已知速度V0");
+  EXPECT_EQ(Run("interpret --velocity 2000 NOV.T7P").status, 0);
+  ExpectFailure("interpret --velocity 2000 --band 60000,70000 NOV.T7P", "频段内没有频谱");
+  WriteRecord("FLAT.T7P", 10, 1, 1024, 10, 0.5, {{"已知速度V0", 3.0}, {"幅谱阀值Av", 10}},
+              [](int c, int i) { const double n = std::sin(12.9898 * (i + 1) + 78.233 * c) * 43758.5453;
+                                 return 3000 * (2 * (n - std::floor(n)) - 1); });
+  ExpectFailure("interpret FLAT.T7P", "频谱中没有明显的峰");
+  ExpectFailure("interpret --band 5,1 NOV.T7P", "--band", 2);
+  ExpectFailure("interpret --band 5 NOV.T7P", "--band", 2);
+  ExpectFailure("interpret NOV.T7P FLAT.T7P", "thickness takes one FILE", 2);
+  ExpectFailure("interpret --method advance NOV.T7P", "--method", 2);
+}
+
+TEST_F(MethodsCliTest, ReflectionFromTheOperatorsReflPicks) {
+  // v = 2000 m/s, reflector 20 m down: T0 = 20 ms; receivers every 2 m
+  // ("源检距" 2n), 25 us samples.
+  const double v = 2000, depth = 20, dtUs = 25;
+  WriteRecord("FS.T7P", 40, 24, 2048, dtUs, 2, {{"已知速度V0", 2.0}}, Ringing(300, dtUs));
+  std::vector<std::tuple<int, double, std::string, int>> rows;
+  for (int c = 1; c <= 24; ++c) {
+    const double x = 2.0 * c, tMs = 1000 * std::sqrt(4 * depth * depth + x * x) / v;
+    rows.emplace_back(c, x, "t0", static_cast<int>(std::lround(x / 1000 / 1e-6 / dtUs)) + 1);  // first breaks at 1000 m/s
+    rows.emplace_back(c, x, "refl", static_cast<int>(std::lround(tMs * 1000 / dtUs)) + 1);
+  }
+  WritePicks("FS.T7P", rows, dtUs);
+  const CliResult r = Run("interpret --json FS.T7P");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"method\": \"reflection\""), std::string::npos);
+  EXPECT_NEAR(JsonNumber(r.out, "velocity_m_s"), v, 0.005 * v);
+  EXPECT_NEAR(JsonNumber(r.out, "zero_offset_ms"), 20, 0.005 * 20);
+  EXPECT_NEAR(JsonNumber(r.out, "depth_m"), depth, 0.005 * depth);
+  EXPECT_NEAR(JsonNumber(r.out, "mean_depth_m"), depth, 0.005 * depth);  // the header's V0 of 2 m/ms
+  const CliResult text = Run("interpret FS.T7P");
+  ASSERT_EQ(text.status, 0) << text.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(text.out, m, std::regex("反射界面深度：([0-9.]+) m"))) << text.out;
+  EXPECT_NEAR(std::stod(m[1]), depth, 0.005 * depth);
+  // A V0 of 500 m/s can't reach the far receivers in time.
+  const CliResult slow = Run("interpret --velocity 500 FS.T7P");
+  EXPECT_NE(slow.out.find("V0·t < x"), std::string::npos);
+  // Without refl rows: too few picks; first breaks alone are no reflection.
+  WriteRecord("FS2.T7P", 41, 24, 2048, dtUs, 2, {{"已知速度V0", 0}}, Ringing(300, dtUs));
+  ExpectFailure("interpret FS2.T7P", "反射波拾取太少");
+  WritePicks("FS2.T7P", {{3, 6, "refl", 801}}, dtUs);
+  ExpectFailure("interpret FS2.T7P", "反射波拾取太少");
+  EXPECT_EQ(Run("interpret --velocity 2000 FS2.T7P").status, 0);  // one trace with V0 gives its depth
+  EXPECT_NE(Run("interpret --help").out.find("Advance"), std::string::npos);
+}
+
+TEST_F(MethodsCliTest, TwoPointVelocityAndTheMethodChoice) {
+  // 1500 m/s, receivers every 1.5 m: channel n's first break n ms, 100 n samples of 10 us.
+  WriteRecord("SD.T7P", 20, 4, 1024, 10, 1.5, {}, Ringing(800, 10));
+  WritePicks("SD.T7P", {{1, 1.5, "t0", 101}, {2, 3, "t0", 201}, {3, 4.5, "t0", 301}, {4, 6, "t0", 401}}, 10);
+  const CliResult r = Run("interpret --json SD.T7P");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"method\": \"two-point\""), std::string::npos);
+  EXPECT_NEAR(JsonNumber(r.out, "velocity_m_s"), 1500, 1e-6);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '{') - 1, 3);  // three pairs
+  EXPECT_NE(r.out.find("\"picks_source\": \"operator\""), std::string::npos);
+  const CliResult text = Run("interpret SD.T7P");
+  EXPECT_NE(text.out.find("平均速度：1500 m/s"), std::string::npos) << text.out;
+  // A user survey (00) has no method until one is given.
+  WriteRecord("US.T7P", 0, 4, 1024, 10, 1.5, {}, Ringing(800, 10));
+  WritePicks("US.T7P", {{1, 1.5, "t0", 101}, {2, 3, "t0", 201}}, 10);
+  ExpectFailure("interpret US.T7P", "该探测方法暂不支持解析：US.T7P（探测方法 00）");
+  const CliResult chosen = Run("interpret --json --method two-point US.T7P");
+  ASSERT_EQ(chosen.status, 0) << chosen.err;
+  EXPECT_NEAR(JsonNumber(chosen.out, "velocity_m_s"), 1500, 1e-6);
+  // A two-point record in a refraction line is named, not solved.
+  ASSERT_EQ(Run("sample --index 7 ZX.T7P").status, 0);
+  gt7p::test::WriteFile(dir_ / "L.csv", "file,source_x_m,first_receiver_x_m,receiver_spacing_m\r\nZX.T7P,0,0,2\r\nSD.T7P,0,1.5,1.5\r\n");
+  ExpectFailure("interpret --geometry L.csv ZX.T7P SD.T7P", "不是折射记录，请单独解析：SD.T7P（探测方法 20）");
+}
+
+}  // namespace
