@@ -54,10 +54,10 @@ class MethodsCliTest : public CliTest {
       gt7p::sim::RecordBuilder b(gt7p::sim::RecordBuilder::kFileHeader);
       b.Number(field, value);
       bool found = false;
-      for (const gt7p::FieldSpec& spec : gt7p::HeaderGroupZeroFields())
-        if (spec.name == gt7p::Utf8ToCp936(field)) {
-          raw.replace(headerAt + static_cast<size_t>(spec.offset), static_cast<size_t>(spec.length),
-                      b.chars().substr(static_cast<size_t>(spec.offset), static_cast<size_t>(spec.length)));
+      for (const gt7p::FieldSpec& entry : gt7p::HeaderGroupZeroFields())
+        if (entry.name == gt7p::Utf8ToCp936(field)) {
+          raw.replace(headerAt + static_cast<size_t>(entry.offset), static_cast<size_t>(entry.length),
+                      b.chars().substr(static_cast<size_t>(entry.offset), static_cast<size_t>(entry.length)));
           found = true;
         }
       ASSERT_TRUE(found) << field;
