@@ -28,6 +28,7 @@
 #include "base/cp936.h"
 #include "base/file_names.h"
 #include "base/local_folders.h"
+#include "base/messages.h"
 #include "settings/driver_binding.h"
 #include "tests/app/list_cells.h"
 #include "tests/support/files.h"
@@ -190,7 +191,7 @@ TEST(Commands, CancelledRefreshShowsTheErrorAndFreesTheToolbar) {
   w->tbnRefresh->click();
   EXPECT_TRUE(cbrDisabledDuringDialog);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], G("用户取消！."));
+  EXPECT_EQ(boxes[0], FailureText(Failure::kUserCancelled) + ".");
   EXPECT_TRUE(w->cbr->isEnabled());
   EXPECT_FALSE(w->Settings.defaultColumns.empty());  // built even though cancelled
   // Unknown tags do nothing.

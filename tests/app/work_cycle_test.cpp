@@ -28,6 +28,7 @@
 #include "app/frm_gt7p.h"
 #include "app/frm_ow.h"
 #include "base/cp936.h"
+#include "base/messages.h"
 #include "records/converter.h"
 #include "records/field_table.h"
 #include "app/frm_setting.h"
@@ -336,7 +337,7 @@ TEST_F(WorkCycle, FailedHandshakeShowsTheMessage) {
   if (IsSkipped()) return;
   Refresh();
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_[0], G("读COMMEM卡版本号错误！."));
+  EXPECT_EQ(errors_[0], FailureText(Failure::kCardVersionError) + ".");
   EXPECT_EQ(window_->lvw->listModel()->RowCount(), 0);
   EXPECT_EQ(window_->Settings.portName, "");
   EXPECT_TRUE(window_->cbr->isEnabled());
@@ -495,7 +496,7 @@ TEST_F(WorkCycle, SavedRowsOpenTheirFileInTheViewer) {
   fs::remove(dest_ / "EF0003.QFX");
   EXPECT_EQ(menuOf(0, true), std::vector<std::string>{"查看波形"});
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_[0].find(G("找不到文件：")), 0u) << Cp936ToUtf8(errors_[0]);
+  EXPECT_EQ(errors_[0].find(FailureText(Failure::kFileNotFound)), 0u) << Cp936ToUtf8(errors_[0]);
   EXPECT_EQ(viewers().size(), 1);
 
   const QPoint at = window_->lvw->visualRect(m->index(2, 0)).center();

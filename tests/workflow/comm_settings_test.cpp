@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "records/field_table.h"
 #include "tests/support/files.h"
@@ -83,7 +84,7 @@ TEST(ChooseCommSettings, DefaultsOnceThenTheDialog) {
     asked = {port, target, delay, choice, defaults};
     return std::string();
   };
-  EXPECT_EQ(test::FailureOf([&] { ChooseCommSettings(settings, dialog); }), G("用户取消！"));
+  EXPECT_EQ(test::FailureOf([&] { ChooseCommSettings(settings, dialog); }), FailureText(Failure::kUserCancelled));
   // Built before the dialog, kept after the cancel.
   EXPECT_EQ(settings.defaultColumns, DefaultColumns());
   EXPECT_EQ(settings.columnChoice, DefaultColumns());
