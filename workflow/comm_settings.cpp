@@ -91,13 +91,12 @@ CommSettings CommSettingsFor(const std::string& portName, int32_t commTarget, in
 CommSettings ChooseCommSettings(LinkSettings& settings, const SettingsDialog& editCommSettings) {
   if (settings.defaultColumns.empty()) settings.defaultColumns = DefaultColumns();
   if (settings.columnChoice.empty()) settings.columnChoice = settings.defaultColumns;
-  const std::string text = editCommSettings(settings.autoDetectPort ? AutoDetectPortName() : settings.portName,
-                                            std::to_string(settings.commTarget),
-                                            std::to_string(settings.receiveDelay), settings.columnChoice,
-                                            settings.defaultColumns);
+  LineSettings shown = settings;
+  if (settings.autoDetectPort) shown.portName = AutoDetectPortName();
+  const std::string text = editCommSettings(shown, settings.defaultColumns);
   if (text.empty()) throw FailureError(Failure::kUserCancelled);
   CommSettings chosen = ParseCommSettings(text);
-  chosen.fullSilence = settings.fullSilence;  // the dialog's check box, where there is one, says otherwise
+  chosen.fullSilence = shown.fullSilence;  // the dialog's check box, where there is one
   return chosen;
 }
 

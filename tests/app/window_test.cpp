@@ -179,13 +179,12 @@ TEST(Commands, CancelledRefreshShowsTheErrorAndFreesTheToolbar) {
     EXPECT_TRUE(w->cbr->isEnabled());  // the clean-up ran before the box
   };
   bool cbrDisabledDuringDialog = false;
-  w->settingsHook = [&](const std::string& port, const std::string& target, const std::string& delay,
-                        const std::string& choice, const std::string& defaults) {
+  w->settingsHook = [&](LineSettings& shown, const std::string& defaults) {
     cbrDisabledDuringDialog = !w->cbr->isEnabled();
-    EXPECT_EQ(port, "");
-    EXPECT_EQ(target, "0");
-    EXPECT_EQ(delay, "3");
-    EXPECT_EQ(choice, defaults);
+    EXPECT_EQ(shown.portName, "");
+    EXPECT_EQ(shown.commTarget, 0);
+    EXPECT_EQ(shown.receiveDelay, 3);
+    EXPECT_EQ(shown.columnChoice, defaults);
     return std::string();
   };
   w->tbnRefresh->click();
