@@ -571,16 +571,12 @@ CommSettings TfrmGT7P::ChooseCommSettings(LinkSettings& settings) {
     chosen = gt7p::ChooseCommSettings(settings, settingsHook);
   } else {
     const std::vector<std::string> extra = extraPorts_;
-    bool fullSilence = settings.fullSilence;
     chosen = gt7p::ChooseCommSettings(
-        settings, [this, &extra, &fullSilence](const std::string& portName, const std::string& target,
-                                               const std::string& delay, const std::string& columnChoice,
-                                               const std::string& defaultColumns) {
+        settings, [this, &extra](LineSettings& shown, const std::string& defaultColumns) {
           return gt7p::EditCommSettings(
-              portName, target, delay, columnChoice, defaultColumns,
-              [extra] { return WithAutoDetectEntry(OfferedPorts(extra, ListSerialPorts())); }, this, &fullSilence);
+              shown, defaultColumns, [extra] { return WithAutoDetectEntry(OfferedPorts(extra, ListSerialPorts())); },
+              this);
         });
-    chosen.fullSilence = fullSilence;
   }
   // "自动检测": the ports the dialog offers, in its order (the machine's
   // ports read only then).

@@ -384,13 +384,12 @@ QWidget* TfrmSetting::MessageOwner() {
   return this;
 }
 
-std::string EditCommSettings(const std::string& PortName, const std::string& TargetText,
-                             const std::string& DelayText, const std::string& ColumnChoice,
-                             const std::string& DefaultColumns, const PortLister& listPorts,
-                             QWidget* parent, bool* fullSilence) {
+std::string EditCommSettings(LineSettings& settings, const std::string& DefaultColumns,
+                             const PortLister& listPorts, QWidget* parent) {
   TfrmSetting dialog(listPorts, parent);
-  dialog.Prepare(PortName, TargetText, DelayText, ColumnChoice, DefaultColumns);
-  if (fullSilence) dialog.chkEndWhenComplete->setChecked(!*fullSilence);
+  dialog.Prepare(settings.portName, std::to_string(settings.commTarget), std::to_string(settings.receiveDelay),
+                 settings.columnChoice, DefaultColumns);
+  dialog.chkEndWhenComplete->setChecked(!settings.fullSilence);
   if (const QScreen* screen = dialog.screen()) {
     const QRect desktop = screen->virtualGeometry();
     dialog.move(desktop.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
@@ -399,7 +398,7 @@ std::string EditCommSettings(const std::string& PortName, const std::string& Tar
   if (dialog.exec() != QDialog::Accepted) {
     return std::string();
   }
-  if (fullSilence) *fullSilence = !dialog.chkEndWhenComplete->isChecked();
+  settings.fullSilence = !dialog.chkEndWhenComplete->isChecked();
   return dialog.CommSettingsText();
 }
 

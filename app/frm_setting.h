@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "link/link.h"
+
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -42,12 +44,11 @@ using PortLister = std::function<std::vector<std::string>()>;
 // by ",", then the check list's column lines ("n=fcaption", n the 1-based
 // position) joined by CR LF. Returns "" when the dialog was cancelled or
 // closed. An empty `listPorts` lists the machine's serial ports.
-// `fullSilence`, when given, sets the check box chkEndWhenComplete (checked
-// when false) and takes its answer on OK.
-std::string EditCommSettings(const std::string& PortName, const std::string& TargetText,
-                             const std::string& DelayText, const std::string& ColumnChoice,
-                             const std::string& DefaultColumns, const PortLister& listPorts = PortLister(),
-                             QWidget* parent = nullptr, bool* fullSilence = nullptr);
+// The dialog shows `settings`; its check box chkEndWhenComplete is checked
+// when settings.fullSilence is false, and OK sets settings.fullSilence from
+// it.
+std::string EditCommSettings(LineSettings& settings, const std::string& DefaultColumns,
+                             const PortLister& listPorts = PortLister(), QWidget* parent = nullptr);
 
 // How an error that leaves a button's handler is shown (the application's
 // error box); the message is code page 936. Applies to dialogs created after

@@ -11,6 +11,7 @@
 // Failures: Error (error.h) is what an operation that cannot go on throws,
 // with the system's message; ConvertError for a number that can't be read;
 // Aborted for work given up on request (the window closing, Ctrl-C). The
+// operator's failure sentences are named by Failure (messages.h). The
 // helpers here throw nothing themselves, except WriteBeside, which passes on
 // what its writer throws and gives Error "无法创建文件！" when no temporary
 // file can be made or the complete file can't take its place, and
@@ -40,6 +41,7 @@
 #include "base/file_names.h"
 #include "base/file_space.h"
 #include "base/local_folders.h"
+#include "base/messages.h"
 #include "base/native_file.h"
 #include "base/output_file.h"
 #include "base/text.h"

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "base/cp936.h"
+#include "base/messages.h"
 
 namespace gt7p {
 namespace {
@@ -11,7 +11,7 @@ std::atomic<bool> workAborted{false};
 
 }  // namespace
 
-WriteError::WriteError(std::error_code reason) : Error(Utf8ToCp936("写入文件失败！")), reason_(reason) {}
+WriteError::WriteError(std::error_code reason) : Error(FailureText(Failure::kWriteFailed)), reason_(reason) {}
 
 void AbortWork() { workAborted = true; }
 

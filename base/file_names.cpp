@@ -6,6 +6,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 
 namespace gt7p {
@@ -90,11 +91,11 @@ bool FolderWritable(const std::filesystem::path& path) {
 std::string NotAFileMessage(const std::filesystem::path& path) {
   std::error_code ec;
   const std::filesystem::file_status there = std::filesystem::status(path, ec);
-  const char* message = std::filesystem::is_regular_file(there) ? nullptr
-                        : std::filesystem::is_directory(there)  ? "是文件夹，不是文件："
-                        : std::filesystem::exists(there)        ? "不是普通文件："
-                                                                : "找不到文件：";
-  return message ? Utf8ToCp936(message) + TextFromPath(path) : std::string();
+  if (std::filesystem::is_regular_file(there)) return std::string();
+  const Failure failure = std::filesystem::is_directory(there) ? Failure::kFolderNotFile
+                          : std::filesystem::exists(there)     ? Failure::kNotRegularFile
+                                                               : Failure::kFileNotFound;
+  return FailureText(failure) + TextFromPath(path);
 }
 
 void RequireRegularFile(const std::filesystem::path& path) {

@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/file_space.h"
 #include "base/local_folders.h"
+#include "base/messages.h"
 #include "base/native_file.h"
 #include "base/text.h"
 
@@ -81,7 +82,7 @@ fs::path ReservePart(const fs::path& out) {
   // A name near the file system's limit (255) leaves no room for the long
   // form: the short one then.
   if (!file.CreateUnique(stem, kPartSuffix) && !file.CreateUnique(dir / ("." + tag), kPartSuffix))
-    throw Error(Utf8ToCp936("无法创建文件！"));
+    throw FailureError(Failure::kCantCreateFile);
   return file.path();
 }
 
@@ -98,7 +99,7 @@ bool IsFolderAt(const fs::path& path) {
 }  // namespace
 
 OutputWriter::OutputWriter(const fs::path& path, uint64_t expectedBytes) {
-  if (!file_.CreateReplacing(path)) throw Error(Utf8ToCp936("无法创建文件！"));
+  if (!file_.CreateReplacing(path)) throw FailureError(Failure::kCantCreateFile);
   if (expectedBytes > 0) ReserveFileSpace(path, expectedBytes);
 }
 
@@ -172,7 +173,7 @@ bool WriteBeside(const fs::path& out, const std::function<void(const fs::path& p
   }
   if (ec) {
     removePart();
-    throw Error(Utf8ToCp936("无法创建文件！"));
+    throw FailureError(Failure::kCantCreateFile);
   }
   return true;
 }

@@ -10,6 +10,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
@@ -177,11 +178,6 @@ void UseTestSecond(InstrumentLink& link) {
   if (value > 0) link.SetSecondForTesting(value);
 }
 
-const std::string& ConnectFailed() {
-  static const std::string text = Utf8ToCp936("连接失败");
-  return text;
-}
-
 // Whether a progress line may be drawn: on a terminal, without --quiet.
 bool ShowProgress(const PortOptions& o) { return !o.quiet && ProgressOnStderr(); }
 
@@ -262,7 +258,7 @@ class PrintedNames : public CaptionRows {
     }
     return CaptionRows::SelectedFileRow(id, caption);
   }
-  void PortNotOpened(RowId) override { throw Error(ConnectFailed()); }
+  void PortNotOpened(RowId) override { throw Error(FailureText(Failure::kConnectFailed)); }
   void FileDone(RowId id, const SavedFile& saved) override {
     PrintLine(saved.path, SaveOutcomeText(saved.outcome));
     if (saved.outcome == SaveOutcome::kSameName) sameName.push_back({Caption(id), saved});
@@ -360,7 +356,7 @@ int RunList(const std::vector<std::string>& words) {
   TerminalUi ui;
   FindPort(link, ui, o);
   ui.commSettings = DirectorySettings(o, shown);
-  if (!ReadDirectory(link, ui, settings, o)) return ReportFailure(ConnectFailed());
+  if (!ReadDirectory(link, ui, settings, o)) return ReportFailure(FailureText(Failure::kConnectFailed));
   PrintCells(ui.list.captions);
   for (const auto& row : ui.list.rows) PrintCells(row);
   return kExitOk;
@@ -371,7 +367,7 @@ int RunGet(const std::vector<std::string>& words) {
             {"--card", "--overwrite", "--skip", "--all", "--full-silence", "--quiet"});
   if (args.help()) return std::cout << GetUsage(), kExitOk;
   GetOptions o = ParseGetOptions(args);
-  if (!MakeDestFolder(o.dest)) return ReportFailure(Utf8ToCp936("无法创建文件！"));
+  if (!MakeDestFolder(o.dest)) return ReportFailure(FailureText(Failure::kCantCreateFile));
 
   InstrumentLink link;
   UseTestSecond(link);
@@ -387,7 +383,7 @@ int RunGet(const std::vector<std::string>& words) {
 
   // Names are matched against the directory, so each is fetched by its
   // entry's own caption.
-  if (!ReadDirectory(link, ui, settings, o.port)) return ReportFailure(ConnectFailed());
+  if (!ReadDirectory(link, ui, settings, o.port)) return ReportFailure(FailureText(Failure::kConnectFailed));
   std::vector<std::string> captions, failures;
   if (o.all) {
     for (const auto& row : ui.list.rows) captions.push_back(row.front());
@@ -395,15 +391,13 @@ int RunGet(const std::vector<std::string>& words) {
     MatchNames(o.names, ui.list, captions, failures);
   }
 
-  static const std::string kCardVersionError = Utf8ToCp936("读COMMEM卡版本号错误！"),
-                           kVersionError = Utf8ToCp936("读版本号错误！");
   // A file the instrument failed to give, or that could not be converted,
   // ends only its own line; a line that is gone or no longer answers as the
   // instrument, a full disk and Ctrl-C end the run.
   const auto goesOn = [&link](const Error& failure) {
     if (dynamic_cast<const Aborted*>(&failure) || dynamic_cast<const WriteError*>(&failure)) return false;
-    return !link.LineGone() && !link.RanOn() && failure.message() != kCardVersionError &&
-           failure.message() != kVersionError;
+    return !link.LineGone() && !link.RanOn() && failure.message() != FailureText(Failure::kCardVersionError) &&
+           failure.message() != FailureText(Failure::kVersionError);
   };
   LinkProgressSource source(link, ui, settings, ShowProgress(o.port));
   PrintedNames list(captions, failures, o.dest, *o.format, goesOn);

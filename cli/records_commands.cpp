@@ -9,6 +9,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_names.h"
+#include "base/messages.h"
 #include "base/output_file.h"
 #include "base/text.h"
 #include "cli/cli_common.h"
@@ -70,7 +71,7 @@ int RunConvert(const std::vector<std::string>& words) {
 
   const InterruptWatch interrupts([] { AbortWork(); });
   WriteBeside(out, [&](const fs::path& part) {
-    if (!ConvertRawFileTo(raw, part, *format)) throw Error(Utf8ToCp936("无法创建文件！"));
+    if (!ConvertRawFileTo(raw, part, *format)) throw FailureError(Failure::kCantCreateFile);
   });
   return kExitOk;
 }
@@ -89,7 +90,7 @@ int RunInfo(const std::vector<std::string>& words) {
   PrintText(std::cout, Utf8ToCp936("文件长度\t") + std::to_string(header.fileSize) + "\n");
   PrintText(std::cout, Utf8ToCp936("声明长度\t") + std::to_string(header.declaredSize) + "\n");
   const bool incomplete = header.fileSize < header.declaredSize;
-  if (incomplete) PrintText(std::cout, Utf8ToCp936("数据文件不完整！\n"));
+  if (incomplete) PrintText(std::cout, FailureText(Failure::kIncompleteFile) + "\n");
   RecordChannel channel;
   for (int ch = 0; ch < header.channelCount; ++ch) {
     try {
@@ -101,7 +102,7 @@ int RunInfo(const std::vector<std::string>& words) {
     PrintFieldLines(ChannelFieldLines(header, channel.header));
   }
   // A cut file is a failure to read it whole, also for scripts.
-  return incomplete ? ReportFailure(Utf8ToCp936("数据文件不完整！")) : kExitOk;
+  return incomplete ? ReportFailure(FailureText(Failure::kIncompleteFile)) : kExitOk;
 }
 
 int RunSample(const std::vector<std::string>& words) {
@@ -118,7 +119,7 @@ int RunSample(const std::vector<std::string>& words) {
   const InterruptWatch interrupts([] { AbortWork(); });
   WriteBeside(PathArg(args.positional()[0]), [&](const fs::path& part) {
     std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    if (!out) throw Error(Utf8ToCp936("无法创建文件！"));
+    if (!out) throw FailureError(Failure::kCantCreateFile);
     errno = 0;
     const bool written = sim::WriteRawFile(file, out);
     out.close();

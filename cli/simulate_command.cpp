@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "base/cp936.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
@@ -73,7 +74,7 @@ int RunSimulate(const std::vector<std::string>& words) {
   if (args.HasValue("--dir")) {
     const std::filesystem::path dir = PathArg(args.Value("--dir"));
     std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec)) return ReportFailure(Utf8ToCp936("找不到文件：") + TextFromPath(dir));
+    if (!std::filesystem::is_directory(dir, ec)) return ReportFailure(FailureText(Failure::kFileNotFound) + TextFromPath(dir));
     stores = sim::StoresFromFolder(dir);
   } else {
     stores = sim::DemoStores();

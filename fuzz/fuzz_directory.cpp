@@ -14,6 +14,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_names.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "fuzz/fuzz_support.h"
 #include "link/directory_reply.h"
@@ -89,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     entries = gt7p::DirectoryEntryCount(cache);
   } catch (const gt7p::Error& e) {
-    FUZZ_CHECK(std::string(e.message()) == gt7p::NoDirectoryMessage());
+    FUZZ_CHECK(std::string(e.message()) == gt7p::FailureText(gt7p::Failure::kNoDirectory));
     return 0;
   }
   FUZZ_CHECK(entries >= 0 && entries <= 0xFFFF);

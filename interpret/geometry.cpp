@@ -6,6 +6,7 @@
 #include "base/csv.h"
 #include "base/error.h"
 #include "base/file_names.h"
+#include "base/messages.h"
 #include "base/output_file.h"
 #include "base/text.h"
 
@@ -57,7 +58,7 @@ std::vector<LineRow> ParseGeometry(const std::string& text) {
 std::vector<LineRow> ReadGeometry(const std::filesystem::path& path) {
   RequireRegularFile(path);
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
+  if (!in) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(path));
   std::string text;
   char buffer[65536];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {

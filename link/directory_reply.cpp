@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "records/records.h"
 
@@ -29,15 +29,10 @@ std::vector<std::string> DirectoryHeaders(ReplyFile& cache, int32_t entries) {
   return headers;
 }
 
-const std::string& NoDirectoryMessage() {
-  static const std::string message = Utf8ToCp936("无法提取目录信息！");
-  return message;
-}
-
 int32_t DirectoryEntryCount(ReplyFile& cache) {
   cache.Seek(0);
   const std::string prefix = cache.Read(kDirectoryPrefixChars);
-  if (prefix.size() < kDirectoryPrefixChars || prefix[0] != '1') throw Error(NoDirectoryMessage());
+  if (prefix.size() < kDirectoryPrefixChars || prefix[0] != '1') throw FailureError(Failure::kNoDirectory);
   return HexNumber(prefix.substr(2, 4));
 }
 

@@ -11,9 +11,6 @@
 
 namespace gt7p {
 
-// "无法提取目录信息！": the reply is no directory, or was cut off.
-const std::string& NoDirectoryMessage();
-
 // Characters before the first header: "1", one more, the count, two more.
 constexpr size_t kDirectoryPrefixChars = 8;
 

@@ -6,6 +6,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "link/directory_reply.h"
 #include "link/reply_file.h"
@@ -64,14 +65,12 @@ void ExpectReply(const InstrumentLink& link, const std::string& expected, bool f
 }
 
 void Handshake(InstrumentLink& link, InstrumentUi& ui, int32_t target, bool fullSilence) {
-  static const std::string kCardVersionError = Utf8ToCp936("读COMMEM卡版本号错误！");
-  static const std::string kVersionError = Utf8ToCp936("读版本号错误！");
   bool afterEarlyEnd = link.EndedOnGuard();
   link.SendCommand(ui, "02", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 4));
-  ExpectReply(link, kVersionReply, fullSilence, afterEarlyEnd, kCardVersionError);
+  ExpectReply(link, kVersionReply, fullSilence, afterEarlyEnd, FailureText(Failure::kCardVersionError));
   afterEarlyEnd = link.EndedOnGuard();
   link.SendCommand(ui, target == 0 ? "00" : "01", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 2));
-  ExpectReply(link, kMemoryReply, fullSilence, afterEarlyEnd, kVersionError);
+  ExpectReply(link, kMemoryReply, fullSilence, afterEarlyEnd, FailureText(Failure::kVersionError));
 }
 
 // Runs `exchange` (given whether to use full silences); on stray digits
@@ -90,11 +89,6 @@ auto WithRecovery(InstrumentLink& link, bool fullSilence, Exchange exchange) -> 
   } catch (const StrayDigits& stray) {
     throw Error(stray.message);  // not reached: full silences never recover
   }
-}
-
-const std::string& RanOnMessage() {
-  static const std::string text = Utf8ToCp936("仪器发送的数据超出声明的长度！");
-  return text;
 }
 
 // The cache file's own name in the first folder that takes it; where other
@@ -118,7 +112,6 @@ void CheckWritten(ReplyFile& file) {
 
 std::optional<InstrumentDirectory> ReadInstrumentDirectory(InstrumentLink& link, InstrumentUi& ui,
                                                            LinkSettings& settings) {
-  static const std::string kNoCache = Utf8ToCp936("无法创建缓冲池！");
   static const std::string kExtracting = Utf8ToCp936("正在提取目录信息...");
 
   InstrumentDirectory directory;
@@ -127,7 +120,7 @@ std::optional<InstrumentDirectory> ReadInstrumentDirectory(InstrumentLink& link,
   if (chosen.portName.empty()) return std::nullopt;
 
   ReplyFile cache;
-  if (!CreateCacheFile(link, cache)) throw Error(kNoCache);
+  if (!CreateCacheFile(link, cache)) throw FailureError(Failure::kNoBufferPool);
   struct CleanUp {
     InstrumentLink& link;
     ReplyFile& cache;
@@ -147,9 +140,9 @@ std::optional<InstrumentDirectory> ReadInstrumentDirectory(InstrumentLink& link,
   });
   CheckWritten(cache);
   // The line went away mid-way: a directory cut short is none.
-  if (link.LineGone()) throw Error(NoDirectoryMessage());
+  if (link.LineGone()) throw FailureError(Failure::kNoDirectory);
   directory.entries = DirectoryEntryCount(cache);
-  if (link.RanOn()) throw Error(RanOnMessage());
+  if (link.RanOn()) throw FailureError(Failure::kReplyTooLong);
   directory.headers = DirectoryHeaders(cache, directory.entries);
   return directory;
 }
@@ -178,21 +171,19 @@ std::string PaddedHex(const std::string& bytes, size_t digits) {
 
 void FetchFile(InstrumentLink& link, InstrumentUi& ui, const LinkSettings& settings, bool fullSilence,
                const std::string& fileName, const std::filesystem::path& destPath) {
-  static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
-  static const std::string kIncomplete = Utf8ToCp936("数据文件不完整！");
   Handshake(link, ui, settings.commTarget, fullSilence);
   // Nobody looks at this reply: it may end on the guard once it has begun.
   link.SendCommand(ui, "01", kShortChunk, kShortTimeout, nullptr, EndOf(fullSilence, 1));
   const std::string command = FileNameCommand(fileName);
 
   ReplyFile file;  // closed on every way out
-  if (!file.Create(destPath)) throw Error(kCantCreate);
+  if (!file.Create(destPath)) throw FailureError(Failure::kCantCreateFile);
   link.SendCommand(ui, command, kLongChunk, settings.receiveDelay, &file,
                    EndOf(fullSilence, 0, 4 + kHeaderRecordChars, FileReplyLength));
   CheckWritten(file);
   // The line went away mid-way: whatever came is not the whole file.
-  if (link.LineGone()) throw Error(kIncomplete);
-  if (link.RanOn()) throw Error(RanOnMessage());
+  if (link.LineGone()) throw FailureError(Failure::kIncompleteFile);
+  if (link.RanOn()) throw FailureError(Failure::kReplyTooLong);
 
   file.Seek(0);
   const std::string status = file.Read(4);

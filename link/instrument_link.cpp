@@ -6,6 +6,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/local_folders.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "link/comm_thread.h"
 #include "link/instrument_ui.h"
@@ -24,10 +25,9 @@ InstrumentLink::~InstrumentLink() { CloseCommPort(); }
 
 bool InstrumentLink::OpenCommPort(InstrumentUi& ui, const std::string& portName) {
   static const std::string kConnecting = Utf8ToCp936("正在连接端口 ");
-  static const std::string kFailed = Utf8ToCp936("连接失败");
   ui.SetStatusText(kConnecting + portName + " ...");
   if (!port_->Open(portName)) {
-    ui.SetStatusText(kFailed);
+    ui.SetStatusText(FailureText(Failure::kConnectFailed));
     return false;
   }
   if (!port_->Configure()) {
@@ -58,8 +58,7 @@ bool InstrumentLink::AbortRequested() const { return port_->Interrupted(); }
 
 void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandText, int32_t chunkSize,
                                  int32_t timeoutSeconds, ReplyFile* target, const ReplyEnd& replyEnd) {
-  static const std::string kAborted = Utf8ToCp936("通讯已中止！");
-  if (AbortRequested()) throw Aborted(kAborted);
+  if (AbortRequested()) throw Aborted(FailureText(Failure::kLinkAborted));
   replyText_.clear();
   commandBuffer_.resize(commandText.size());
   for (size_t i = 0; i < commandText.size(); ++i) {
@@ -81,7 +80,7 @@ void InstrumentLink::SendCommand(InstrumentUi& ui, const std::string& commandTex
     throw;
   }
   end->Wait();
-  if (AbortRequested()) throw Aborted(kAborted);
+  if (AbortRequested()) throw Aborted(FailureText(Failure::kLinkAborted));
 }
 
 }  // namespace gt7p

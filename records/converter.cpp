@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "base/file_names.h"
 #include "base/file_space.h"
+#include "base/messages.h"
 #include "base/native_file.h"
 #include "base/output_file.h"
 #include "base/text.h"
@@ -82,11 +83,9 @@ void ApplyHeaderRule(int32_t index, std::string& value, ConversionContext& conte
   }
 }
 
-std::string IncompleteMessage() { return Utf8ToCp936("数据文件不完整！"); }
-
 // Whole channels at a time, straight to the system.
 void ReadExactly(NativeFile& in, char* buffer, size_t n) {
-  if (in.Read(buffer, n) != n) throw Error(IncompleteMessage());
+  if (in.Read(buffer, n) != n) throw FailureError(Failure::kIncompleteFile);
 }
 
 // Writes blocks on a thread of its own, so that writing one channel and
@@ -159,7 +158,7 @@ class BlockWriter {
 
 void Convert(NativeFile& in, NativeFile& out, const OutputLayout& layout) {
   uint64_t inputSize = 0;
-  if (!in.Size(inputSize)) throw Error(IncompleteMessage());
+  if (!in.Size(inputSize)) throw FailureError(Failure::kIncompleteFile);
   std::string record(kRawLeadingChars + kHeaderRecordChars, '\0');
   ReadExactly(in, &record[0], record.size());
   record.erase(0, kRawLeadingChars);
@@ -167,7 +166,8 @@ void Convert(NativeFile& in, NativeFile& out, const OutputLayout& layout) {
   ConversionContext context;
   std::string header;
   WriteLayoutGroup(layout.header, record, true, context, header);
-  if (inputSize < DeclaredRawSize(context.channelCount, context.sampleCount)) throw Error(IncompleteMessage());
+  if (inputSize < DeclaredRawSize(context.channelCount, context.sampleCount))
+    throw FailureError(Failure::kIncompleteFile);
   const size_t samples = static_cast<size_t>(context.sampleCount);
   ReserveFileSpace(out.path(), static_cast<uint64_t>(layout.headerSize) +
                                    static_cast<uint64_t>(context.channelCount) *
@@ -195,10 +195,10 @@ void Convert(NativeFile& in, NativeFile& out, const OutputLayout& layout) {
 void CheckWholeRawFile(const fs::path& path) {
   NativeFile in;
   uint64_t size = 0;
-  if (!in.OpenRead(path) || !in.Size(size)) throw Error(IncompleteMessage());
+  if (!in.OpenRead(path) || !in.Size(size)) throw FailureError(Failure::kIncompleteFile);
   std::string head(kRawLeadingChars + kHeaderRecordChars, '\0');
   ReadExactly(in, &head[0], head.size());
-  if (size < DeclaredRawSize(head.substr(kRawLeadingChars))) throw Error(IncompleteMessage());
+  if (size < DeclaredRawSize(head.substr(kRawLeadingChars))) throw FailureError(Failure::kIncompleteFile);
 }
 
 bool IsFile(const fs::path& path) {

@@ -9,6 +9,7 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "base/file_names.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "records/converter.h"
 #include "records/field_format.h"
@@ -219,8 +220,6 @@ double NumberOrZero(const std::string& text) {
   return ParseNumber(text, value) ? value : 0;
 }
 
-std::string Incomplete() { return Utf8ToCp936("数据文件不完整！"); }
-
 }  // namespace
 
 const OutputFormat& FileFormat(const fs::path& path) {
@@ -240,7 +239,7 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   RequireRegularFile(file);
   std::error_code ec;
   in_.open(file, std::ios::binary);
-  if (!in_) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(file));
+  if (!in_) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(file));
   header_.fileSize = fs::file_size(file, ec);
 
   const OutputFormat* format = FormatOfMagic(ReadMagic(in_));
@@ -258,7 +257,7 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
     std::vector<char> block(static_cast<size_t>(headerBytes));
     in_.seekg(0);
     in_.read(block.data(), headerBytes);
-    if (in_.gcount() != headerBytes) throw Error(Incomplete());
+    if (in_.gcount() != headerBytes) throw FailureError(Failure::kIncompleteFile);
     const auto recovered = RecoverSource(layout_->header, block.data(), true, header_.headerRecord);
     heldIntervalMs = HeldIntervalMs(layout_->header, block.data());
     header_.headerHeld = HeldFields(HeaderGroupZeroFields(), &recovered);
@@ -274,8 +273,8 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
     in_.read(&head[0], static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(in_.gcount()));
     for (char c : head)
-      if (HexDigitValue(c) < 0) throw Error(Utf8ToCp936("无法识别的文件格式！"));
-    if (head.size() < kRawLeadingChars + kHeaderRecordChars) throw Error(Incomplete());
+      if (HexDigitValue(c) < 0) throw FailureError(Failure::kUnknownFormat);
+    if (head.size() < kRawLeadingChars + kHeaderRecordChars) throw FailureError(Failure::kIncompleteFile);
     header_.headerRecord = head.substr(kRawLeadingChars);
     header_.headerHeld = HeldFields(HeaderGroupZeroFields(), nullptr);
     header_.channelHeld = HeldFields(HeaderGroupOneFields(), nullptr);
@@ -291,12 +290,12 @@ RecordReader::RecordReader(const fs::path& file, bool wholeFile) {
   header_.sampleDelayUs = NumberOrZero(SourceValue(sources, kEntryDelay, record));
   header_.heldIntervalUs = heldIntervalMs ? static_cast<double>(*heldIntervalMs) * 1000 : header_.intervalUs;
   if (wholeFile && (header_.channelCount <= 0 || header_.sampleCount <= 0))
-    throw Error(Utf8ToCp936("道数或采样点数为零！"));
+    throw FailureError(Failure::kNoTracesOrSamples);
 
   // Raw or not, a channel is its header and 4 bytes per sample.
   channelBytes_ = channelHeaderBytes_ + 4ull * static_cast<uint64_t>(std::max(header_.sampleCount, 0));
   header_.declaredSize = dataStart_ + channelBytes_ * static_cast<uint64_t>(std::max(header_.channelCount, 0));
-  if (wholeFile && header_.fileSize < header_.declaredSize) throw Error(Incomplete());
+  if (wholeFile && header_.fileSize < header_.declaredSize) throw FailureError(Failure::kIncompleteFile);
   buffer_.resize(static_cast<size_t>(channelBytes_));
   position_ = UINT64_MAX;
 }
@@ -305,7 +304,7 @@ RecordReader::~RecordReader() = default;
 
 void RecordReader::ReadChannel(int index, RecordChannel& channel, bool withSamples) {
   ThrowIfWorkAborted();
-  if (index < 0 || index >= header_.channelCount) throw Error(Incomplete());
+  if (index < 0 || index >= header_.channelCount) throw FailureError(Failure::kIncompleteFile);
   const uint64_t at = dataStart_ + channelBytes_ * static_cast<uint64_t>(index);
   if (at != position_) {
     in_.clear();
@@ -315,7 +314,7 @@ void RecordReader::ReadChannel(int index, RecordChannel& channel, bool withSampl
   in_.read(buffer_.data(), static_cast<std::streamsize>(bytes));
   if (static_cast<uint64_t>(in_.gcount()) != bytes) {
     position_ = UINT64_MAX;
-    throw Error(Incomplete());
+    throw FailureError(Failure::kIncompleteFile);
   }
   position_ = at + bytes;
 

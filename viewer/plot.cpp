@@ -9,6 +9,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "viewer/first_breaks.h"
 #include "viewer/section_painter.h"
 
@@ -38,7 +39,7 @@ std::unique_ptr<QGuiApplication> EnsureApplication() {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-Error OutOfMemory() { return Error(Utf8ToCp936("内存不足！")); }
+Error OutOfMemory() { return FailureError(Failure::kOutOfMemory); }
 
 }  // namespace
 

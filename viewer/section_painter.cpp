@@ -16,6 +16,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/output_file.h"
 #include "ui/ui.h"
 
@@ -479,7 +480,7 @@ void WritePng(const QImage& image, const std::filesystem::path& path) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   const QImage indexed = WithPalette(image);
-  if (!QImageWriter(&buffer, "png").write(indexed.isNull() ? image : indexed)) throw Error(Utf8ToCp936("内存不足！"));
+  if (!QImageWriter(&buffer, "png").write(indexed.isNull() ? image : indexed)) throw FailureError(Failure::kOutOfMemory);
   OutputWriter out(path);
   out.Write(bytes.constData(), static_cast<size_t>(bytes.size()));
   out.Close();

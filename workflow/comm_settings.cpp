@@ -4,6 +4,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "records/records.h"
 #include "settings/settings.h"
@@ -88,16 +89,14 @@ CommSettings CommSettingsFor(const std::string& portName, int32_t commTarget, in
 }
 
 CommSettings ChooseCommSettings(LinkSettings& settings, const SettingsDialog& editCommSettings) {
-  static const std::string kCancelled = Utf8ToCp936("用户取消！");
   if (settings.defaultColumns.empty()) settings.defaultColumns = DefaultColumns();
   if (settings.columnChoice.empty()) settings.columnChoice = settings.defaultColumns;
-  const std::string text = editCommSettings(settings.autoDetectPort ? AutoDetectPortName() : settings.portName,
-                                            std::to_string(settings.commTarget),
-                                            std::to_string(settings.receiveDelay), settings.columnChoice,
-                                            settings.defaultColumns);
-  if (text.empty()) throw Error(kCancelled);
+  LineSettings shown = settings;
+  if (settings.autoDetectPort) shown.portName = AutoDetectPortName();
+  const std::string text = editCommSettings(shown, settings.defaultColumns);
+  if (text.empty()) throw FailureError(Failure::kUserCancelled);
   CommSettings chosen = ParseCommSettings(text);
-  chosen.fullSilence = settings.fullSilence;  // the dialog's check box, where there is one, says otherwise
+  chosen.fullSilence = shown.fullSilence;  // the dialog's check box, where there is one
   return chosen;
 }
 

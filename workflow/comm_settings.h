@@ -54,16 +54,16 @@ CommSettings ParseCommSettings(const std::string& text);
 CommSettings CommSettingsFor(const std::string& portName, int32_t commTarget, int32_t receiveDelay,
                              const std::vector<bool>& shownFields);
 
-// The settings dialog as the exchange opens it: PortName, TargetText,
-// DelayText, ColumnChoice, DefaultColumns; returns the CommSettings text, ""
-// when cancelled.
-using SettingsDialog = std::function<std::string(const std::string&, const std::string&, const std::string&,
-                                                 const std::string&, const std::string&)>;
+// The settings dialog as the exchange opens it: it shows `settings` (port,
+// target, delay, column choice, the line's timing) and the default column
+// choice; returns the CommSettings text, "" when cancelled. On OK it may
+// change the timing (settings.fullSilence), which the text does not hold.
+using SettingsDialog = std::function<std::string(LineSettings& settings, const std::string& defaultColumns)>;
 
 // The first steps of a directory exchange: DefaultColumns built once, an
 // empty ColumnChoice filled from it, the dialog opened with `settings` (the
 // port "自动检测" when the port was found by auto-detection), its answer
-// read; fullSilence is carried over. Throws Error "用户取消！" for the empty
+// read; fullSilence as the dialog left it. Throws Error "用户取消！" for the empty
 // answer, and as ParseCommSettings does.
 CommSettings ChooseCommSettings(LinkSettings& settings, const SettingsDialog& editCommSettings);
 

@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "base/file_names.h"
 #include "base/local_folders.h"
+#include "base/messages.h"
 #include "base/output_file.h"
 #include "base/text.h"
 #include "link/link.h"
@@ -28,7 +29,6 @@ bool FileExists(const fs::path& path) {
 // file that appeared at `path` meanwhile was to stay (`replaceTaken` said so).
 bool SaveFile(FileSource& source, const std::string& caption, const fs::path& path, const OutputFormat& format,
               const std::function<bool()>& replaceTaken) {
-  static const std::string kCantCreate = Utf8ToCp936("无法创建文件！");
   BesideOptions options;
   options.replaceTaken = replaceTaken;
   options.flushToDisk = true;
@@ -37,12 +37,12 @@ bool SaveFile(FileSource& source, const std::string& caption, const fs::path& pa
       [&](const fs::path& part) {
         if (!format.layout) {
           source.FetchRawFile(caption, part);
-          if (!ConvertRawFile(part, format)) throw Error(kCantCreate);
+          if (!ConvertRawFile(part, format)) throw FailureError(Failure::kCantCreateFile);
           return;
         }
         const TemporaryBeside raw(path);
         source.FetchRawFile(caption, raw.path());
-        if (!ConvertRawFileTo(raw.path(), part, format)) throw Error(kCantCreate);
+        if (!ConvertRawFileTo(raw.path(), part, format)) throw FailureError(Failure::kCantCreateFile);
       },
       options);
 }

@@ -85,8 +85,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     TimedWindow window;
     window.show();
-    window.settingsHook = [&](auto&&, auto&&, auto&&, const std::string& choice, auto&&) {
-      return simulator.PortPath() + ",0,1," + choice;
+    window.settingsHook = [&](gt7p::LineSettings& shown, auto&&) {
+      return simulator.PortPath() + ",0,1," + shown.columnChoice;
     };
     window.errorBoxHook = [](const std::string& m) { std::fprintf(stderr, "error: %s\n", m.c_str()); };
     window.tbnRefresh->click();
@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
   gt7p::sim::InstrumentSimulator small(gt7p::sim::DemoStores());
   for (int i = 0; i < runs; ++i) {
     gt7p::TfrmGT7P window({});
-    window.settingsHook = [&](auto&&, auto&&, auto&&, const std::string& choice, auto&&) {
-      return small.PortPath() + ",0,10," + choice;
+    window.settingsHook = [&](gt7p::LineSettings& shown, auto&&) {
+      return small.PortPath() + ",0,10," + shown.columnChoice;
     };
     window.show();
     QTimer::singleShot(0, &window, [&] { window.tbnRefresh->click(); });

@@ -51,7 +51,12 @@ std::string RunDialog(const std::function<void(TfrmSetting&)>& drive, const std:
       dialog->reject();
     }
   });
-  return EditCommSettings(port, target, delay, columns, std::string(), ports);
+  LineSettings settings;
+  settings.portName = port;
+  settings.commTarget = std::stoi(target);
+  settings.receiveDelay = std::stoi(delay);
+  settings.columnChoice = columns;
+  return EditCommSettings(settings, std::string(), ports);
 }
 
 std::vector<bool> Marks(const TfrmSetting& d) {
@@ -109,9 +114,12 @@ TEST(SettingDialog, EndWhenCompleteCheckBox) {
       if (click) dialog->chkEndWhenComplete->click();
       (ok ? dialog->btnSetting : dialog->btnCancel)->click();
     });
-    bool value = fullSilence;
-    EditCommSettings("COM3", "0", "3", kTwoColumns, std::string(), Fixed(kPorts), nullptr, &value);
-    return value;
+    LineSettings settings;
+    settings.portName = "COM3";
+    settings.columnChoice = kTwoColumns;
+    settings.fullSilence = fullSilence;
+    EditCommSettings(settings, std::string(), Fixed(kPorts));
+    return settings.fullSilence;
   };
   EXPECT_TRUE(run(false, true, true));
   EXPECT_FALSE(run(true, true, true));

@@ -21,6 +21,7 @@
 #include "app/folder_browser.h"
 #include "app/frm_gt7p.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/failure.h"
 #include "tests/support/files.h"
 
 namespace gt7p {
@@ -51,7 +52,7 @@ TEST(WindowAids, QtButtonsSpeakChinese) {
   });
   timer->start(20);
   w.tbnRefresh->click();
-  EXPECT_EQ(text, Q("用户取消！."));
+  EXPECT_EQ(text, QString::fromStdString(test::Said(Failure::kUserCancelled) + "."));
   EXPECT_EQ(buttons, QStringList{Q("确定")});
 }
 

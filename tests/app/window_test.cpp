@@ -28,6 +28,7 @@
 #include "base/cp936.h"
 #include "base/file_names.h"
 #include "base/local_folders.h"
+#include "base/messages.h"
 #include "settings/driver_binding.h"
 #include "tests/app/list_cells.h"
 #include "tests/support/files.h"
@@ -184,19 +185,18 @@ TEST(Commands, CancelledRefreshShowsTheErrorAndFreesTheToolbar) {
     EXPECT_TRUE(w->cbr->isEnabled());  // the clean-up ran before the box
   };
   bool cbrDisabledDuringDialog = false;
-  w->settingsHook = [&](const std::string& port, const std::string& target, const std::string& delay,
-                        const std::string& choice, const std::string& defaults) {
+  w->settingsHook = [&](LineSettings& shown, const std::string& defaults) {
     cbrDisabledDuringDialog = !w->cbr->isEnabled();
-    EXPECT_EQ(port, "");
-    EXPECT_EQ(target, "0");
-    EXPECT_EQ(delay, "3");
-    EXPECT_EQ(choice, defaults);
+    EXPECT_EQ(shown.portName, "");
+    EXPECT_EQ(shown.commTarget, 0);
+    EXPECT_EQ(shown.receiveDelay, 3);
+    EXPECT_EQ(shown.columnChoice, defaults);
     return std::string();
   };
   w->tbnRefresh->click();
   EXPECT_TRUE(cbrDisabledDuringDialog);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0], G("用户取消！."));
+  EXPECT_EQ(boxes[0], FailureText(Failure::kUserCancelled) + ".");
   EXPECT_TRUE(w->cbr->isEnabled());
   EXPECT_FALSE(w->Settings.defaultColumns.empty());  // built even though cancelled
   // Unknown tags do nothing.

@@ -28,6 +28,7 @@
 #include "app/frm_gt7p.h"
 #include "app/frm_ow.h"
 #include "base/cp936.h"
+#include "base/messages.h"
 #include "records/converter.h"
 #include "records/field_table.h"
 #include "app/frm_setting.h"
@@ -69,9 +70,8 @@ class WorkCycle : public ::testing::Test {
   // The settings dialog answered with the simulator's port, `target` and a
   // receive delay of 1 s (these tests are not about timing).
   void Answer(int target) {
-    window_->settingsHook = [this, target](const std::string&, const std::string&, const std::string&,
-                                           const std::string& choice, const std::string&) {
-      return instrument_->Port() + "," + std::to_string(target) + ",1," + choice;
+    window_->settingsHook = [this, target](LineSettings& shown, const std::string&) {
+      return instrument_->Port() + "," + std::to_string(target) + ",1," + shown.columnChoice;
     };
   }
   void Refresh() { window_->tbnRefresh->click(); }
@@ -270,11 +270,10 @@ TEST_F(WorkCycle, SettingsSurviveARestart) {
     ~Back() { QSettings::setDefaultFormat(QSettings::IniFormat); }
   } back;
   const std::string columns = test::Columns({1, 3});
-  window_->settingsHook = [this, columns](const std::string&, const std::string&, const std::string&,
-                                          const std::string&, const std::string&) {
+  window_->settingsHook = [this, columns](LineSettings& shown, const std::string&) {
+    shown.fullSilence = true;  // the dialog's check box cleared
     return instrument_->Port() + ",1,5," + columns;
   };
-  window_->Settings.fullSilence = true;  // as the dialog's check box leaves it
   Refresh();
   ASSERT_TRUE(errors_.empty()) << Cp936ToUtf8(errors_[0]);
   ASSERT_EQ(window_->lvw->listModel()->RowCount(), 1);  // the card's
@@ -305,8 +304,9 @@ TEST_F(WorkCycle, SettingsSurviveARestart) {
 TEST_F(WorkCycle, AutoDetectedPortAndProgress) {
   Start(false, true);
   if (IsSkipped()) return;
-  window_->settingsHook = [](const std::string&, const std::string&, const std::string&, const std::string& choice,
-                             const std::string&) { return AutoDetectPortName() + ",0,1," + choice; };
+  window_->settingsHook = [](LineSettings& shown, const std::string&) {
+    return AutoDetectPortName() + ",0,1," + shown.columnChoice;
+  };
   bool barShown = false;
   QTimer look;
   QObject::connect(&look, &QTimer::timeout, [&] { barShown = barShown || !window_->pbrTransfer->isHidden(); });
@@ -336,7 +336,7 @@ TEST_F(WorkCycle, FailedHandshakeShowsTheMessage) {
   if (IsSkipped()) return;
   Refresh();
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_[0], G("读COMMEM卡版本号错误！."));
+  EXPECT_EQ(errors_[0], FailureText(Failure::kCardVersionError) + ".");
   EXPECT_EQ(window_->lvw->listModel()->RowCount(), 0);
   EXPECT_EQ(window_->Settings.portName, "");
   EXPECT_TRUE(window_->cbr->isEnabled());
@@ -373,9 +373,8 @@ class ClosingWindow : public WorkCycle {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closedAt).count();
   }
   void AnswerDelay(int seconds) {
-    window_->settingsHook = [this, seconds](const std::string&, const std::string&, const std::string&,
-                                            const std::string& choice, const std::string&) {
-      return instrument_->Port() + ",0," + std::to_string(seconds) + "," + choice;
+    window_->settingsHook = [this, seconds](LineSettings& shown, const std::string&) {
+      return instrument_->Port() + ",0," + std::to_string(seconds) + "," + shown.columnChoice;
     };
   }
   using Clock = std::chrono::steady_clock;
@@ -495,7 +494,7 @@ TEST_F(WorkCycle, SavedRowsOpenTheirFileInTheViewer) {
   fs::remove(dest_ / "EF0003.QFX");
   EXPECT_EQ(menuOf(0, true), std::vector<std::string>{"查看波形"});
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_[0].find(G("找不到文件：")), 0u) << Cp936ToUtf8(errors_[0]);
+  EXPECT_EQ(errors_[0].find(FailureText(Failure::kFileNotFound)), 0u) << Cp936ToUtf8(errors_[0]);
   EXPECT_EQ(viewers().size(), 1);
 
   const QPoint at = window_->lvw->visualRect(m->index(2, 0)).center();

@@ -56,7 +56,7 @@ TEST(WriteBeside, APlaceThatCannotBeTakenSaysSo) {
   fs::create_directory(out);
   test::WriteFile(out / "inside", "x");  // a folder that is not empty: no rename over it
   EXPECT_EQ(test::FailureOf([&] { WriteBeside(out, [](const fs::path& p) { test::WriteFile(p, "new"); }); }),
-            Utf8ToCp936("无法创建文件！"));
+            FailureText(Failure::kCantCreateFile));
   EXPECT_EQ(dir.Count(), 1u);
 }
 

@@ -15,9 +15,12 @@
 #include "tests/cli/cli_test.h"
 #include "tests/records/standard_readers.h"
 #include "tests/records/test_records.h"
+#include "tests/support/failure.h"
 
 namespace {
 namespace fs = std::filesystem;
+using gt7p::Failure;
+using gt7p::test::Said;
 using gt7p::test::Slurp;
 using gt7p::test::Seg2File;
 using gt7p::test::Seg2Trace;
@@ -150,15 +153,15 @@ TEST_F(CliExportTest, FailuresLeaveNoOutput) {
   std::ofstream(dir_ / "keep.sg2") << "old";
   r = Run("export --format seg2 cut.T7P keep.sg2");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "数据文件不完整！\n");
+  EXPECT_EQ(r.err, Said(Failure::kIncompleteFile) + "\n");
   EXPECT_EQ(Slurp(dir_ / "keep.sg2"), "old");
   EXPECT_EQ(Run("export --format segy cut.T7P").status, 1);
   r = Run("plot cut.T7P -o cut.png");
   EXPECT_EQ(r.status, 1);
   if (r.err.find("Qt") == std::string::npos) {  // else built without Qt
-    EXPECT_EQ(r.err, "数据文件不完整！\n");
+    EXPECT_EQ(r.err, Said(Failure::kIncompleteFile) + "\n");
   }
-  EXPECT_EQ(Run("export --format seg2 missing.T7P").err, "找不到文件：missing.T7P\n");
+  EXPECT_EQ(Run("export --format seg2 missing.T7P").err, Said(Failure::kFileNotFound) + "missing.T7P\n");
 
   // An interval of 0: SEG-2 has no time axis to write either.
   record = gt7p::test::TestRecord();
@@ -225,7 +228,7 @@ TEST_F(CliExportTest, PicksTableOfRawRecords) {
 
   EXPECT_EQ(Run("picks").status, 2);
   EXPECT_EQ(Run("picks a.T7P -o a.T7P").status, 2);
-  EXPECT_EQ(Run("picks missing.T7P").err, "找不到文件：missing.T7P\n");
+  EXPECT_EQ(Run("picks missing.T7P").err, Said(Failure::kFileNotFound) + "missing.T7P\n");
   EXPECT_EQ(Run("picks --help").status, 0);
 }
 
@@ -341,8 +344,8 @@ TEST_F(CliExportTest, InfoOfQfxAndEspShowsTheFieldsTheyHold) {
   std::ofstream(dir_ / "short.QFX", std::ios::binary) << qfx.substr(0, 512 + 64 + 100);
   gt7p::test::CliResult r = Run("info short.QFX");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "数据文件不完整！\n");
-  EXPECT_NE(r.out.find("\n数据文件不完整！\n\n第1道\n"), std::string::npos);
+  EXPECT_EQ(r.err, Said(Failure::kIncompleteFile) + "\n");
+  EXPECT_NE(r.out.find("\n" + Said(Failure::kIncompleteFile) + "\n\n第1道\n"), std::string::npos);
   EXPECT_EQ(r.out.find("第2道"), std::string::npos);
 }
 

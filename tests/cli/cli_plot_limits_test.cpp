@@ -7,6 +7,7 @@
 #include "sim/record_maker.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/failure.h"
 #include "tests/support/files.h"
 
 namespace gt7p {
@@ -31,7 +32,7 @@ TEST_F(PlotLimits, TooLittleMemorySaysSo) {
   // 1 GB of address space: the program runs, a 20000 x 20000 picture (1.6 GB) can't.
   const CliResult r = Cli("ulimit -v 1000000", "plot A.T7P -o A.png --width 20000 --height 20000");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "内存不足！\n");
+  EXPECT_EQ(r.err, test::Said(Failure::kOutOfMemory) + "\n");
   EXPECT_EQ(dir_.Count(), 1u);  // no picture, no temporary file
 }
 
@@ -39,13 +40,13 @@ TEST_F(PlotLimits, AWriteThatFailsSaysWhyAndNothingElse) {
   // dash counts ulimit -f in 512-byte blocks, bash in 1024: far below the picture either way.
   const CliResult r = Cli("trap '' XFSZ; ulimit -f 8", "plot A.T7P -o A.png");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "写入文件失败！ (File too large)\n");
+  EXPECT_EQ(r.err, test::Said(Failure::kWriteFailed) + " (File too large)\n");
   EXPECT_EQ(dir_.Count(), 1u);
   // The exports write through the same writer.
   for (const char* args : {"export --format segy A.T7P", "export --format seg2 A.T7P"}) {
     const CliResult e = Cli("trap '' XFSZ; ulimit -f 1", args);
     EXPECT_EQ(e.status, 1) << args;
-    EXPECT_EQ(e.err, "写入文件失败！ (File too large)\n") << args;
+    EXPECT_EQ(e.err, test::Said(Failure::kWriteFailed) + " (File too large)\n") << args;
   }
   EXPECT_EQ(dir_.Count(), 1u);
 }

@@ -10,10 +10,13 @@
 
 #include "base/text.h"
 #include "tests/cli/cli_test.h"
+#include "tests/support/failure.h"
 
 namespace {
 namespace fs = std::filesystem;
+using gt7p::Failure;
 using gt7p::test::CliTest;
+using gt7p::test::Said;
 using gt7p::test::ShellQuote;
 using gt7p::test::Slurp;
 
@@ -38,7 +41,7 @@ TEST_F(CliTest, FailedConversionLeavesNoOutput) {
   std::ofstream(dir_ / "keep.QFX") << "old";
   gt7p::test::CliResult r = Run("convert A.T7P keep.QFX");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "数据文件不完整！\n");
+  EXPECT_EQ(r.err, Said(Failure::kIncompleteFile) + "\n");
   EXPECT_EQ(Slurp(dir_ / "keep.QFX"), "old");
   EXPECT_EQ(Slurp(dir_ / "A.T7P"), raw);
   EXPECT_EQ(Run("convert A.T7P").status, 1);
@@ -46,7 +49,7 @@ TEST_F(CliTest, FailedConversionLeavesNoOutput) {
   EXPECT_EQ(FileCount(), 2u);
   gt7p::test::CliResult missing = Run("convert nothing.T7P");
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "找不到文件：nothing.T7P\n");
+  EXPECT_EQ(missing.err, Said(Failure::kFileNotFound) + "nothing.T7P\n");
 }
 
 // An output never replaces its input: OUT that names RAW, by default or by
@@ -105,12 +108,12 @@ TEST_F(CliTest, ChineseFileNames) {
   EXPECT_EQ(fs::file_size(dir_ / fs::u8path("测量 一.QFX")), 50432u);
   gt7p::test::CliResult missing = Run("info " + ShellQuote("无此文件.T7P"));
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "找不到文件：无此文件.T7P\n");
+  EXPECT_EQ(missing.err, Said(Failure::kFileNotFound) + "无此文件.T7P\n");
   fs::create_directory(dir_ / fs::u8path("测量.T7P"));
   for (const char* command : {"info", "convert", "export --format seg2"}) {
     const gt7p::test::CliResult folder = Run(std::string(command) + " " + ShellQuote("测量.T7P"));
     EXPECT_EQ(folder.status, 1) << command;
-    EXPECT_EQ(folder.err, "是文件夹，不是文件：测量.T7P\n") << command;
+    EXPECT_EQ(folder.err, Said(Failure::kFolderNotFile) + "测量.T7P\n") << command;
   }
 }
 
@@ -161,7 +164,7 @@ TEST_F(CliTest, InfoRefusesAFileThatIsNoRecord) {
   const gt7p::test::CliResult r = Run("info notes.T7P");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "无法识别的文件格式！\n");
+  EXPECT_EQ(r.err, Said(Failure::kUnknownFormat) + "\n");
 }
 
 TEST_F(CliTest, InfoOfAnIncompleteFile) {
@@ -172,9 +175,9 @@ TEST_F(CliTest, InfoOfAnIncompleteFile) {
   std::ofstream(dir_ / "A.T7P", std::ios::binary) << raw;
   gt7p::test::CliResult r = Run("info A.T7P");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "数据文件不完整！\n");
-  EXPECT_NE(r.out.find("\n文件长度\t" + std::to_string(raw.size()) + "\n声明长度\t" + std::to_string(full) +
-                       "\n数据文件不完整！\n"),
+  EXPECT_EQ(r.err, Said(Failure::kIncompleteFile) + "\n");
+  EXPECT_NE(r.out.find("\n文件长度\t" + std::to_string(raw.size()) + "\n声明长度\t" + std::to_string(full) + "\n" +
+                       Said(Failure::kIncompleteFile) + "\n"),
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("第2道\n"), std::string::npos);

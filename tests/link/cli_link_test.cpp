@@ -20,6 +20,7 @@
 #include "sim/record_maker.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/failure.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/simulator.h"
 
@@ -239,7 +240,8 @@ TEST_F(CliLinkTest, GetGoesOnPastNamesItCannotFetch) {
   sim_->SetFaults(cut);
   r = Cli("get --overwrite --format t7p --dest cut" + Port() + " A.DAT B.DAT");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "cut/A.T7P\t数据文件不完整！\ncut/B.T7P\t数据文件不完整！\n");
+  const std::string incomplete = test::Said(Failure::kIncompleteFile);
+  EXPECT_EQ(r.out, "cut/A.T7P\t" + incomplete + "\ncut/B.T7P\t" + incomplete + "\n");
   EXPECT_EQ(Exists(dir_ / "cut/A.T7P") || Exists(dir_ / "cut/B.T7P"), false);
 
   // A line that goes away ends the run at once.
@@ -249,7 +251,7 @@ TEST_F(CliLinkTest, GetGoesOnPastNamesItCannotFetch) {
   r = Cli("get --format t7p --dest gone" + Port() + " A.DAT B.DAT");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "数据文件不完整！\n");
+  EXPECT_EQ(r.err, test::Said(Failure::kIncompleteFile) + "\n");
 }
 
 // Two names for one output file: the first is saved, the second reported
@@ -293,10 +295,10 @@ TEST_F(CliLinkTest, FailuresAndUsageErrors) {
   Start(sim::DemoStores(), faults);
   Outcome r = Cli("list" + Port());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "读COMMEM卡版本号错误！\n");
+  EXPECT_EQ(r.err, test::Said(Failure::kCardVersionError) + "\n");
   r = Cli("get --port /dev/no-such-port ZS0001.DAT");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "连接失败\n");
+  EXPECT_EQ(r.err, test::Said(Failure::kConnectFailed) + "\n");
   for (const char* usage : {"list", "list --port x --delay 11", "list --port x --columns 0", "get --port x",
                             "get --port x --all A.DAT", "get --port x --skip --overwrite A.DAT"}) {
     EXPECT_EQ(Cli(usage).status, 2) << usage;
@@ -468,7 +470,7 @@ TEST_F(CliInterruptTest, CtrlCOrHangUpDuringATransferKeepsTheOldFile) {
                                                    sim_->PortPath(), "ZS0001.DAT", "ZS0002.DAT"}, signo);
     EXPECT_EQ(status, exitStatus) << Stderr();
     EXPECT_LT(ms, 5000);
-    EXPECT_EQ(Stderr(), "通讯已中止！\n");
+    EXPECT_EQ(Stderr(), test::Said(Failure::kLinkAborted) + "\n");
     EXPECT_EQ(ReadFile(dir_ / "out/ZS0001.QFX"), "OLD");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path() / "out"), {}), 1) << "a work file was left";
   }

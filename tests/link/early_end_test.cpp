@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/messages.h"
 #include "link/exchange.h"
 #include "records/converter.h"
 #include "sim/instrument_simulator.h"
@@ -155,7 +156,7 @@ TEST(StaleInput, DiscardedWithTheEarlyEndOnly) {
   fetchThenWait(full);
   settings.fullSilence = true;
   EXPECT_EQ(FailureOf([&] { FetchInstrumentFile(full, ui, settings, "ZS0001.DAT", dest); }),
-            G("读COMMEM卡版本号错误！"));
+            FailureText(Failure::kCardVersionError));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "link/exchange.h"
 #include "link/reply_file.h"
 #include "records/field_table.h"
@@ -31,7 +32,7 @@ class ListTest : public ::testing::Test {
     ui_.commSettings = Answer(sim_->PortPath(), 0, 1, DefaultColumns());
   }
   void List() { ListDirectory(link_, ui_, settings_); }
-  std::string Failure() {
+  std::string ListFailure() {
     return FailureOf([this] { List(); });
   }
   void ExpectUnchangedAndClosed() {
@@ -158,7 +159,7 @@ TEST_F(ListTest, DirectoryReplyThatIsNoDirectory) {
     sim::SimulatorFaults faults;
     faults.directoryReply = reply;
     Start(sim::DemoStores(), faults);
-    EXPECT_EQ(Failure(), G("无法提取目录信息！")) << reply;
+    EXPECT_EQ(ListFailure(), FailureText(Failure::kNoDirectory)) << reply;
     EXPECT_EQ(ui_.clears, 0);
     ExpectUnchangedAndClosed();
   }
@@ -166,15 +167,16 @@ TEST_F(ListTest, DirectoryReplyThatIsNoDirectory) {
 
 TEST_F(ListTest, HandshakeRepliesMustMatchExactly) {
   struct Case {
-    const char *version, *memory, *message;
+    const char *version, *memory;
+    Failure message;
   };
-  for (const Case& c : {Case{"10201", "10", "读COMMEM卡版本号错误！"}, Case{"102", "10", "读COMMEM卡版本号错误！"},
-                        Case{"1020", "102", "读版本号错误！"}, Case{"1020", "210", "读版本号错误！"}}) {
+  for (const Case& c : {Case{"10201", "10", Failure::kCardVersionError}, Case{"102", "10", Failure::kCardVersionError},
+                        Case{"1020", "102", Failure::kVersionError}, Case{"1020", "210", Failure::kVersionError}}) {
     sim::SimulatorFaults faults;
     faults.versionReply = c.version;
     faults.memoryReply = c.memory;
     Start(sim::DemoStores(), faults);
-    EXPECT_EQ(Failure(), G(c.message)) << c.version << " " << c.memory;
+    EXPECT_EQ(ListFailure(), FailureText(c.message)) << c.version << " " << c.memory;
     EXPECT_EQ(ui_.clears, 0);
     ExpectUnchangedAndClosed();
   }
@@ -182,19 +184,19 @@ TEST_F(ListTest, HandshakeRepliesMustMatchExactly) {
 
 TEST_F(ListTest, DialogAnswersThatEndEarly) {
   ui_.commSettings = "";
-  EXPECT_EQ(Failure(), G("用户取消！"));
+  EXPECT_EQ(ListFailure(), FailureText(Failure::kUserCancelled));
   ui_.commSettings = "/dev/x,a,3,";
-  EXPECT_EQ(Failure(), "");
+  EXPECT_EQ(ListFailure(), "");
   ui_.commSettings = ",0,3," + Columns({1});
-  EXPECT_EQ(Failure(), "(no error)");
+  EXPECT_EQ(ListFailure(), "(no error)");
   EXPECT_TRUE(ui_.statuses.empty());
   EXPECT_FALSE(Exists(cacheDir_ / kCacheFileName));
 }
 
 TEST_F(ListTest, PortThatCannotBeOpenedEndsQuietly) {
   ui_.commSettings = Answer("/dev/no-such-port", 0, 3, Columns({1}));
-  EXPECT_EQ(Failure(), "(no error)");
-  EXPECT_EQ(ui_.statuses.back(), G("连接失败"));
+  EXPECT_EQ(ListFailure(), "(no error)");
+  EXPECT_EQ(ui_.statuses.back(), FailureText(Failure::kConnectFailed));
   EXPECT_EQ(ui_.clears, 0);
   ExpectUnchangedAndClosed();
 }
@@ -202,7 +204,7 @@ TEST_F(ListTest, PortThatCannotBeOpenedEndsQuietly) {
 TEST_F(ListTest, ShownLineBeyondTheTableFailsAfterTheClear) {
   Start();
   ui_.commSettings = Answer(sim_->PortPath(), 0, 1, Columns({1}) + "\r\n55=1extra");
-  EXPECT_EQ(Failure(), "");
+  EXPECT_EQ(ListFailure(), "");
   EXPECT_EQ(ui_.clears, 1);
   EXPECT_EQ(ui_.statuses.back(), "");  // the end of the refill ran
   EXPECT_EQ(ui_.fits, 1);
@@ -226,7 +228,7 @@ TEST_F(ListTest, CacheFileFallsBackToTheNextFolder) {
 
   link_.SetCacheFolders({notAFolder});
   ui_.statuses.clear();
-  EXPECT_EQ(Failure(), G("无法创建缓冲池！"));
+  EXPECT_EQ(ListFailure(), FailureText(Failure::kNoBufferPool));
   EXPECT_TRUE(ui_.statuses.empty());  // no port was opened
 }
 

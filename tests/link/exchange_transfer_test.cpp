@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "link/exchange.h"
 #include "sim/instrument_simulator.h"
@@ -50,7 +51,7 @@ class TransferTest : public ::testing::Test {
     settings_.receiveDelay = 1;
   }
   void Fetch(const std::string& name) { FetchInstrumentFile(link_, ui_, settings_, name, dest_); }
-  std::string Failure(const std::string& name, const std::filesystem::path& dest = {}) {
+  std::string FetchFailure(const std::string& name, const std::filesystem::path& dest = {}) {
     return FailureOf([&] { FetchInstrumentFile(link_, ui_, settings_, name, dest.empty() ? dest_ : dest); });
   }
 
@@ -94,13 +95,13 @@ TEST_F(TransferTest, ShortRepliesStayAsReceived) {
 
   faults.cutFileAfter = 3;
   sim_->SetFaults(faults);
-  EXPECT_EQ(Failure("ZS0001.DAT"), "");
+  EXPECT_EQ(FetchFailure("ZS0001.DAT"), "");
   EXPECT_EQ(ReadFile(dest_), "102");
 }
 
 TEST_F(TransferTest, UnknownFileIsAFailureWithWhatCame) {
   Start();
-  EXPECT_EQ(Failure("NONE.DAT"), "");
+  EXPECT_EQ(FetchFailure("NONE.DAT"), "");
   EXPECT_EQ(ReadFile(dest_), "00");  // the simulator's answer for a name it lacks
 }
 
@@ -108,14 +109,14 @@ TEST_F(TransferTest, HandshakeFailureCreatesNoFile) {
   sim::SimulatorFaults faults;
   faults.memoryReply = "11";
   Start(faults);
-  EXPECT_EQ(Failure("ZS0001.DAT"), G("读版本号错误！"));
+  EXPECT_EQ(FetchFailure("ZS0001.DAT"), FailureText(Failure::kVersionError));
   EXPECT_FALSE(Exists(dest_));
 }
 
 TEST_F(TransferTest, DestinationThatCannotBeCreated) {
   Start();
-  EXPECT_EQ(Failure("ZS0001.DAT", dir_ / "missing/OUT.T7P"), G("无法创建文件！"));
-  EXPECT_EQ(Failure("ZS0001.DAT", dir_.path()), G("无法创建文件！"));  // a folder stands there
+  EXPECT_EQ(FetchFailure("ZS0001.DAT", dir_ / "missing/OUT.T7P"), FailureText(Failure::kCantCreateFile));
+  EXPECT_EQ(FetchFailure("ZS0001.DAT", dir_.path()), FailureText(Failure::kCantCreateFile));  // a folder stands there
   EXPECT_TRUE(std::filesystem::is_directory(dir_.path()));
 }
 

@@ -15,6 +15,7 @@
 #include "sim/instrument_simulator.h"
 #include "sim/record_maker.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/failure.h"
 #include "tests/support/link_test_support.h"
 #include "tests/support/simulator.h"
 #include "workflow/save_file.h"
@@ -47,7 +48,7 @@ class FileSizeLimit {
 };
 
 const std::string& WriteFailed() {
-  static const std::string text = G("写入文件失败！");
+  static const std::string text = FailureText(Failure::kWriteFailed);
   return text;
 }
 
@@ -142,7 +143,7 @@ TEST_F(FullDiskCli, ConvertAndGetSayWhy) {
   // dash counts ulimit -f in 512-byte blocks, bash in 1024: either way far below a record.
   CliResult r = Cli("convert A.T7P");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "写入文件失败！ (File too large)\n");
+  EXPECT_EQ(r.err, test::Said(Failure::kWriteFailed) + " (File too large)\n");
   EXPECT_FALSE(Exists(dir_ / "A.QFX"));
   EXPECT_EQ(dir_.Count(), 1u);
 
@@ -150,7 +151,7 @@ TEST_F(FullDiskCli, ConvertAndGetSayWhy) {
   const auto simulator = StartSimulator();
   r = Cli("get --all --dest out --port " + simulator->PortPath());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "写入文件失败！ (File too large)\n");
+  EXPECT_EQ(r.err, test::Said(Failure::kWriteFailed) + " (File too large)\n");
   EXPECT_EQ(r.out, "");
   EXPECT_TRUE(fs::is_empty(dir_ / "out"));
 }

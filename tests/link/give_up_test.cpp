@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "link/exchange.h"
 #include "link/reply_file.h"
 #include "sim/instrument_simulator.h"
@@ -47,7 +48,7 @@ class Later {
 };
 
 const std::string& AbortedText() {
-  static const std::string text = G("通讯已中止！");
+  static const std::string text = FailureText(Failure::kLinkAborted);
   return text;
 }
 
@@ -96,7 +97,7 @@ TEST(LineGone, TransferCutOffIsAnIncompleteFile) {
   TempDir dir;
   const Clock::time_point start = Clock::now();
   EXPECT_EQ(FailureOf([&] { FetchInstrumentFile(link, ui, settings, "ZS0001.DAT", dir / "OUT.T7P"); }),
-            G("数据文件不完整！"));
+            FailureText(Failure::kIncompleteFile));
   EXPECT_LT(MsSince(start), 4000);  // handshake and request 1.5 s; the silence would add 5 s
   EXPECT_EQ(ReadFile(dir / "OUT.T7P").size(), 400u);
 }

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "link/exchange.h"
 #include "records/converter.h"
 #include "sim/instrument_simulator.h"
@@ -120,15 +121,16 @@ TEST_F(ReplyEndTest, AReplyShortOfItsHeaderEndsOnSilence) {
 // part of the reply and fail it too.
 TEST_F(ReplyEndTest, WrongHandshakeRepliesFailNoLaterThanBefore) {
   struct Case {
-    const char *version, *memory, *message;
+    const char *version, *memory;
+    Failure message;
   };
-  for (const Case& c : {Case{"1021", "10", "读COMMEM卡版本号错误！"}, Case{"10201", "10", "读COMMEM卡版本号错误！"},
-                        Case{"1020", "100", "读版本号错误！"}}) {
+  for (const Case& c : {Case{"1021", "10", Failure::kCardVersionError}, Case{"10201", "10", Failure::kCardVersionError},
+                        Case{"1020", "100", Failure::kVersionError}}) {
     sim::SimulatorFaults faults;
     faults.versionReply = c.version;
     faults.memoryReply = c.memory;
     Start(faults, 1000);
-    EXPECT_EQ(FetchFailure(), G(c.message)) << c.version << " " << c.memory;
+    EXPECT_EQ(FetchFailure(), FailureText(c.message)) << c.version << " " << c.memory;
     ASSERT_FALSE(ui_.receptions.empty());
     EXPECT_LE(ui_.receptions.back().ms, 1000) << c.version << " " << c.memory;
     EXPECT_FALSE(Exists(dest_));
@@ -175,7 +177,7 @@ TEST_F(ReplyEndTest, RepliesThatNeverEndStopAtTheirBound) {
   for (bool fullSilence : {false, true}) {
     Start(faults);  // afresh: the last one is still sending
     settings_.fullSilence = fullSilence;
-    EXPECT_EQ(FailureWithinBudget(link_, [this] { Fetch(); }), G("仪器发送的数据超出声明的长度！")) << fullSilence;
+    EXPECT_EQ(FailureWithinBudget(link_, [this] { Fetch(); }), FailureText(Failure::kReplyTooLong)) << fullSilence;
     ASSERT_EQ(ui_.receptions.size(), 4u) << fullSilence;
     EXPECT_EQ(FileReception().received, raw_.size() + 4096) << fullSilence;
     EXPECT_LE(std::filesystem::file_size(dest_), raw_.size() + 4096);
@@ -186,7 +188,7 @@ TEST_F(ReplyEndTest, RepliesThatNeverEndStopAtTheirBound) {
   link_.CloseCommPort();  // the listing opens it
   ui_.commSettings = Answer(sim_->PortPath(), 0, 3, DefaultColumns());
   EXPECT_EQ(FailureWithinBudget(link_, [this] { ListDirectory(link_, ui_, settings_); }),
-            G("仪器发送的数据超出声明的长度！"));
+            FailureText(Failure::kReplyTooLong));
   EXPECT_EQ(ui_.clears, 0);
   EXPECT_EQ(settings_.portName, "");
   ASSERT_FALSE(ui_.receptions.empty());

@@ -6,8 +6,10 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "base/cp936.h"
+#include "base/messages.h"
 #include "base/output_file.h"
 #include "base/text.h"
 #include "link/exchange.h"
@@ -99,19 +101,19 @@ TEST_F(SaveOverLinkTest, FailedSaveLeavesTheNameAsItWas) {
     const char* what;
     const char* caption;
     int64_t cutAfter, hangUpAfter;
-    const char* failure;
+    std::optional<Failure> failure;  // none: a name the instrument doesn't serve fails without a message
     bool raw;  // the raw format fails too
   };
   // A reply that stops short of its header's declared length is no file in
   // any format, the raw one kept as it came included.
   const Case cases[] = {
-      {"the instrument stops mid-way", "ZS0001  .DAT", 5000, -1, "数据文件不完整！", true},
-      {"the instrument stops within the header", "ZS0001  .DAT", 200, -1, "数据文件不完整！", true},
-      {"the line goes away", "ZS0001  .DAT", -1, 5000, "数据文件不完整！", true},
-      {"a name the instrument doesn't serve", "ZZ0009  .DAT", -1, -1, "", true},
+      {"the instrument stops mid-way", "ZS0001  .DAT", 5000, -1, Failure::kIncompleteFile, true},
+      {"the instrument stops within the header", "ZS0001  .DAT", 200, -1, Failure::kIncompleteFile, true},
+      {"the line goes away", "ZS0001  .DAT", -1, 5000, Failure::kIncompleteFile, true},
+      {"a name the instrument doesn't serve", "ZZ0009  .DAT", -1, -1, std::nullopt, true},
   };
   Start();
-  ui_.onStatus = [](const std::string& status) { EXPECT_NE(status, G("连接失败")); };
+  ui_.onStatus = [](const std::string& status) { EXPECT_NE(status, FailureText(Failure::kConnectFailed)); };
   for (const Case& c : cases) {
     sim::SimulatorFaults faults;
     faults.cutFileAfter = c.cutAfter;
@@ -124,7 +126,8 @@ TEST_F(SaveOverLinkTest, FailedSaveLeavesTheNameAsItWas) {
         settings_.portName = sim_->PortPath();
         const fs::path path = OutputPath(dir_.path(), c.caption, *format);
         if (existed) WriteFile(path, "OLD");
-        EXPECT_EQ(FailureOf([&] { Save({c.caption}, kOverwriteAll, *format); }), G(c.failure));
+        EXPECT_EQ(FailureOf([&] { Save({c.caption}, kOverwriteAll, *format); }),
+                  c.failure ? FailureText(*c.failure) : std::string());
         EXPECT_EQ(Exists(path), existed);
         EXPECT_EQ(ReadFile(path), existed ? "OLD" : "");
         EXPECT_EQ(dir_.Count(), existed ? 1u : 0u) << "a temporary file was left";
@@ -159,7 +162,7 @@ TEST_F(SaveOverLinkTest, FlushedBeforeTheRenameAndAFailedFlushFailsTheSave) {
 
   WriteFile(path, "OLD");
   SetFlushHookForTesting([](const fs::path&) { return std::make_error_code(std::errc::io_error); });
-  EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), G("写入文件失败！"));
+  EXPECT_EQ(FailureOf([&] { Save({"ZS0001  .DAT"}); }), FailureText(Failure::kWriteFailed));
   SetFlushHookForTesting(nullptr);
   EXPECT_EQ(ReadFile(path), "OLD");
   EXPECT_EQ(dir_.Count(), 1u);  // the temporary file is gone

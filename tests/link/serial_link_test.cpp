@@ -11,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "base/messages.h"
 #include "link/end_signal.h"
 #include "link/instrument_link.h"
 #include "link/reply_file.h"
@@ -218,7 +219,8 @@ TEST_F(SerialLinkTest, OpenSetsTheLineAndLeavesFlowControlAlone) {
 
 TEST_F(SerialLinkTest, PortsThatCannotBeUsed) {
   EXPECT_FALSE(link_.OpenCommPort(ui_, "/dev/no-such-port"));
-  EXPECT_EQ(ui_.statuses, (std::vector<std::string>{G("正在连接端口 /dev/no-such-port ..."), G("连接失败")}));
+  EXPECT_EQ(ui_.statuses,
+            (std::vector<std::string>{G("正在连接端口 /dev/no-such-port ..."), FailureText(Failure::kConnectFailed)}));
   link_.CloseCommPort();
   link_.CloseCommPort();
 

@@ -258,7 +258,7 @@ TEST_F(ConvertRawFileTest, TruncatedRawFileFailsAndRestores) {
     std::string raw = full.substr(0, length);
     for (const OutputFormat* format : {&QfxFormat(), &EspFormat(), &RawFormat()}) {
       test::WriteFile(path_, raw);
-      EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, *format); }), test::G("数据文件不完整！"))
+      EXPECT_EQ(test::FailureOf([&] { ConvertRawFile(path_, *format); }), FailureText(Failure::kIncompleteFile))
           << length << " " << format->name;
       ExpectRestored(raw);
     }

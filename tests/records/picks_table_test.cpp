@@ -142,11 +142,12 @@ TEST(PicksTable, RefusesWhatIsNoTableOfPicks) {
                           "A,1,2,t0,1.5,0", "A,1,,t0,1,0"})
     EXPECT_EQ(failure(head + row), "拾取表格式不对（第2行）！") << row;
   test::TempDir dir;
-  EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ReadPicksTable(dir / "none.csv"); })).rfind("找不到文件：", 0), 0u);
+  EXPECT_EQ(test::FailureOf([&] { ReadPicksTable(dir / "none.csv"); }).rfind(FailureText(Failure::kFileNotFound), 0),
+            0u);
   // A folder by that name is no table (it read as an empty one).
   std::filesystem::create_directory(dir / "folder.picks.csv");
-  EXPECT_EQ(Cp936ToUtf8(test::FailureOf([&] { ReadPicksTable(dir / "folder.picks.csv"); }))
-                .rfind("是文件夹，不是文件：", 0),
+  EXPECT_EQ(test::FailureOf([&] { ReadPicksTable(dir / "folder.picks.csv"); })
+                .rfind(FailureText(Failure::kFolderNotFile), 0),
             0u);
   // A table beyond the bound is refused before it is read (a sparse file:
   // no disk is spent on it).

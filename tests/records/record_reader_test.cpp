@@ -229,23 +229,25 @@ TEST_F(RecordReaderTest, ChannelsInAnyOrderAndHeadersAlone) {
 
 TEST_F(RecordReaderTest, Failures) {
   std::string raw = RawFile();
-  EXPECT_EQ(ReadFailure(Write("short.T7P", raw.substr(0, raw.size() - 1))), "数据文件不完整！");
-  EXPECT_EQ(ReadFailure(Write("head.T7P", raw.substr(0, 200))), "数据文件不完整！");
-  EXPECT_EQ(ReadFailure(Write("empty.T7P", "")), "数据文件不完整！");
+  EXPECT_EQ(ReadFailure(Write("short.T7P", raw.substr(0, raw.size() - 1))), test::Said(Failure::kIncompleteFile));
+  EXPECT_EQ(ReadFailure(Write("head.T7P", raw.substr(0, 200))), test::Said(Failure::kIncompleteFile));
+  EXPECT_EQ(ReadFailure(Write("empty.T7P", "")), test::Said(Failure::kIncompleteFile));
   const std::string qfx = test::ReadFile(Converted("E.QFX", QfxFormat()));
-  EXPECT_EQ(ReadFailure(Write("short.QFX", qfx.substr(0, qfx.size() - 4))), "数据文件不完整！");
-  EXPECT_EQ(ReadFailure(Write("header.QFX", qfx.substr(0, 300))), "数据文件不完整！");
-  EXPECT_EQ(ReadFailure(Write("text.T7P", "hello, world")), "无法识别的文件格式！");
+  EXPECT_EQ(ReadFailure(Write("short.QFX", qfx.substr(0, qfx.size() - 4))), test::Said(Failure::kIncompleteFile));
+  EXPECT_EQ(ReadFailure(Write("header.QFX", qfx.substr(0, 300))), test::Said(Failure::kIncompleteFile));
+  EXPECT_EQ(ReadFailure(Write("text.T7P", "hello, world")), test::Said(Failure::kUnknownFormat));
   std::string noChannels = raw;
   noChannels.replace(10 + 144, 4, "0000");
-  EXPECT_EQ(ReadFailure(Write("none.T7P", noChannels)), "道数或采样点数为零！");
-  EXPECT_EQ(ReadFailure(dir_ / "missing.QFX"), "找不到文件：" + Cp936ToUtf8(TextFromPath(dir_ / "missing.QFX")));
+  EXPECT_EQ(ReadFailure(Write("none.T7P", noChannels)), test::Said(Failure::kNoTracesOrSamples));
+  EXPECT_EQ(ReadFailure(dir_ / "missing.QFX"),
+            test::Said(Failure::kFileNotFound) + Cp936ToUtf8(TextFromPath(dir_ / "missing.QFX")));
   // Nothing that isn't a file passes for a missing one (nor is read: a
   // device or a pipe may never end).
   fs::create_directory(dir_ / "folder.QFX");
-  EXPECT_EQ(ReadFailure(dir_ / "folder.QFX"), "是文件夹，不是文件：" + Cp936ToUtf8(TextFromPath(dir_ / "folder.QFX")));
+  EXPECT_EQ(ReadFailure(dir_ / "folder.QFX"),
+            test::Said(Failure::kFolderNotFile) + Cp936ToUtf8(TextFromPath(dir_ / "folder.QFX")));
   if (fs::exists("/dev/zero")) {
-    EXPECT_EQ(ReadFailure("/dev/zero"), "不是普通文件：/dev/zero");
+    EXPECT_EQ(ReadFailure("/dev/zero"), test::Said(Failure::kNotRegularFile) + "/dev/zero");
   }
 }
 

@@ -55,7 +55,7 @@ TEST(Reservation, OnlyForWhatTheInputHolds) {
       EXPECT_EQ(test::FailureOf([&] {
                   inPlace ? ConvertRawFile(dir / "H.T7P", *format) : ConvertRawFileTo(dir / "H.T7P", dir / "H.out", *format);
                 }),
-                test::G("数据文件不完整！"));
+                FailureText(Failure::kIncompleteFile));
       EXPECT_EQ(test::ReadFile(dir / "H.T7P"), huge);
     }
     EXPECT_TRUE(reservations.empty()) << reservations.front();

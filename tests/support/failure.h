@@ -4,7 +4,9 @@
 #include <functional>
 #include <string>
 
+#include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 
 namespace gt7p {
 namespace test {
@@ -18,6 +20,9 @@ inline std::string FailureOf(const std::function<void()>& run) {
   }
   return "(no error)";
 }
+
+// The failure's sentence as UTF-8, for what the front ends print or show.
+inline std::string Said(Failure failure) { return Cp936ToUtf8(FailureText(failure)); }
 
 }  // namespace test
 }  // namespace gt7p

@@ -16,10 +16,9 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 CommSettings RecordingUi::ChooseCommSettings(LinkSettings& settings) {
-  return gt7p::ChooseCommSettings(settings, [this](const std::string& portName, const std::string& target,
-                                                   const std::string& delay, const std::string& columnChoice,
-                                                   const std::string& defaultColumns) {
-    dialogArgs = {portName, target, delay, columnChoice, defaultColumns};
+  return gt7p::ChooseCommSettings(settings, [this](LineSettings& shown, const std::string& defaultColumns) {
+    dialogArgs = {shown.portName, std::to_string(shown.commTarget), std::to_string(shown.receiveDelay),
+                  shown.columnChoice, defaultColumns};
     return commSettings;
   });
 }

@@ -36,6 +36,7 @@
 #include "records/records.h"
 #include "sim/record_maker.h"
 #include "tests/support/comma_locale.h"
+#include "tests/support/failure.h"
 #include "tests/support/files.h"
 #include "ui/ui.h"
 #include "viewer/window/frm_view.h"
@@ -683,7 +684,7 @@ TEST_F(ViewerTest, PicturesAtAGivenSizeAndRangeAndPrints) {
   // A folder that isn't there: the message, no file.
   EXPECT_FALSE(view_.SaveImage(Path("none") / "x.png", QSize(300, 300)));
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_[0], "无法创建文件！");
+  EXPECT_EQ(errors_[0], test::Said(Failure::kCantCreateFile));
 
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
@@ -837,7 +838,7 @@ TEST_F(ViewerTest, DroppedFilesOpenAndBadOnesSaySo) {
   test::WriteFile(Path("bad.QFX"), "not a record");
   EXPECT_FALSE(view_.OpenFile(Path("bad.QFX")));
   ASSERT_EQ(errors_.size(), 1u);
-  EXPECT_EQ(errors_[0], "无法识别的文件格式！");
+  EXPECT_EQ(errors_[0], test::Said(Failure::kUnknownFormat));
   EXPECT_EQ(view_.record().header.channelCount, 24);  // what was shown stays
   EXPECT_EQ(view_.windowTitle().toStdString(), "查看波形 - ZS0002.T7P");
 }

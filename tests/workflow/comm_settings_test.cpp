@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/text.h"
 #include "records/field_table.h"
 #include "tests/support/files.h"
@@ -78,25 +79,43 @@ TEST(CommSettingsText, ForTheTerminal) {
 TEST(ChooseCommSettings, DefaultsOnceThenTheDialog) {
   LinkSettings settings;
   std::vector<std::string> asked;
-  const SettingsDialog dialog = [&](const std::string& port, const std::string& target, const std::string& delay,
-                                    const std::string& choice, const std::string& defaults) {
-    asked = {port, target, delay, choice, defaults};
+  const SettingsDialog dialog = [&](LineSettings& shown, const std::string& defaults) {
+    asked = {shown.portName, std::to_string(shown.commTarget), std::to_string(shown.receiveDelay),
+             shown.columnChoice, defaults};
     return std::string();
   };
-  EXPECT_EQ(test::FailureOf([&] { ChooseCommSettings(settings, dialog); }), G("用户取消！"));
+  EXPECT_EQ(test::FailureOf([&] { ChooseCommSettings(settings, dialog); }), FailureText(Failure::kUserCancelled));
   // Built before the dialog, kept after the cancel.
   EXPECT_EQ(settings.defaultColumns, DefaultColumns());
   EXPECT_EQ(settings.columnChoice, DefaultColumns());
   EXPECT_EQ(asked, (std::vector<std::string>{"", "0", "3", DefaultColumns(), DefaultColumns()}));
   settings.columnChoice = "1=1x";
   settings.commTarget = 1;
-  const CommSettings chosen =
-      ChooseCommSettings(settings, [&](auto&&, auto&&, auto&&, const std::string& choice, auto&&) {
-        return "COM1,1,4," + choice;
-      });
+  const CommSettings chosen = ChooseCommSettings(settings, [&](LineSettings& shown, auto&&) {
+    return "COM1,1,4," + shown.columnChoice;
+  });
   EXPECT_EQ(chosen.columnChoice, "1=1x");
   EXPECT_EQ(chosen.receiveDelay, 4);
   EXPECT_EQ(settings.receiveDelay, 3);  // stored by the exchange, once the listing succeeded
+}
+
+// The line's timing is one of the settings the dialog edits: what it leaves
+// there is the answer's; the window's own settings change only once the
+// listing succeeded.
+TEST(ChooseCommSettings, TheDialogSetsTheTiming) {
+  LinkSettings settings;
+  for (const bool silence : {false, true}) {
+    bool shownSilence = !silence;
+    const CommSettings chosen = ChooseCommSettings(settings, [&](LineSettings& shown, auto&&) {
+      shownSilence = shown.fullSilence;
+      shown.fullSilence = !shown.fullSilence;
+      return "COM1,0,3," + shown.columnChoice;
+    });
+    EXPECT_EQ(shownSilence, silence);
+    EXPECT_EQ(chosen.fullSilence, !silence);
+    EXPECT_EQ(settings.fullSilence, silence);
+    settings.fullSilence = !silence;
+  }
 }
 
 TEST(SettingDialogRules, TargetAndDelayEntries) {

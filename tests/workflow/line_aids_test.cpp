@@ -130,9 +130,9 @@ TEST(AutoDetectRules, TheDialogOffersItAgain) {
   settings.fullSilence = true;
   std::string asked;
   const CommSettings chosen =
-      ChooseCommSettings(settings, [&](const std::string& port, auto&&, auto&&, const std::string& choice, auto&&) {
-        asked = port;
-        return "COM3,0,3," + choice;
+      ChooseCommSettings(settings, [&](LineSettings& shown, auto&&) {
+        asked = shown.portName;
+        return "COM3,0,3," + shown.columnChoice;
       });
   EXPECT_EQ(asked, AutoDetectPortName());
   EXPECT_TRUE(chosen.fullSilence);  // carried where the dialog has no check box

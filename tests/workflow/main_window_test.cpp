@@ -5,6 +5,7 @@
 
 #include "base/cp936.h"
 #include "base/file_names.h"
+#include "base/messages.h"
 #include "settings/driver_binding.h"
 #include "tests/support/files.h"
 #include "workflow/main_window.h"
@@ -80,7 +81,8 @@ TEST(StatusAndErrorTexts, IdleTextAndFullStop) {
   EXPECT_EQ(StatusText(""), G("待命"));
   EXPECT_EQ(StatusText(" x "), " x ");
   const std::pair<std::string, std::string> boxes[] = {
-      {G("用户取消！"), G("用户取消！.")}, {"", ""}, {"done.", "done."}, {"stop!", "stop!"},
+      {FailureText(Failure::kUserCancelled), FailureText(Failure::kUserCancelled) + "."},
+      {"", ""}, {"done.", "done."}, {"stop!", "stop!"},
       {"x-", "x-"},  // "-" sorts before "."
       {"x/", "x/."}, {"abc", "abc."}};
   for (const auto& [message, text] : boxes) EXPECT_EQ(ErrorBoxText(message), text) << message;

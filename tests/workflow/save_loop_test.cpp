@@ -10,6 +10,7 @@
 
 #include "base/error.h"
 #include "base/local_folders.h"
+#include "base/messages.h"
 #include "records/converter.h"
 #include "sim/record_maker.h"
 #include "tests/support/files.h"
@@ -330,7 +331,7 @@ TEST_F(SaveLoop, ConversionThatCannotStartFails) {
     };
     FakeList list = List({{"A.DAT"}, {"B.DAT"}});
     list.answers = {kOverwriteThis};
-    EXPECT_EQ(test::FailureOf([&] { Save(list); }), G("无法创建文件！"));
+    EXPECT_EQ(test::FailureOf([&] { Save(list); }), FailureText(Failure::kCantCreateFile));
     EXPECT_EQ(list.Status("A.DAT"), G("正在保存"));
     EXPECT_EQ(list.Status("B.DAT"), " ");
     EXPECT_EQ(test::ReadFile(Path("A.QFX")), existed ? "old" : "");

@@ -15,6 +15,7 @@
 #include <new>
 
 #include "base/cp936.h"
+#include "base/messages.h"
 #include "ui/ui.h"
 #include "viewer/display_limits.h"
 #include "viewer/display_settings.h"
@@ -351,7 +352,7 @@ void TfrmView::SetProcessing(const view::Processing& processing) {
     processing_ = old;
     displayed_.clear();
     displayed_.shrink_to_fit();
-    ShowError(Utf8ToCp936("内存不足！"));
+    ShowError(FailureText(Failure::kOutOfMemory));
     Reprocess();  // as before, if that was nothing: no copies
   }
   SyncProcessingControls();

@@ -16,6 +16,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/output_file.h"
 #include "ui/ui.h"
 #include "viewer/display_limits.h"
@@ -43,7 +44,7 @@ bool TfrmView::SaveImage(const std::filesystem::path& png, const QSize& size) {
     ShowError(e.message());
     return false;
   } catch (const std::bad_alloc&) {
-    ShowError(Utf8ToCp936("内存不足！"));
+    ShowError(FailureText(Failure::kOutOfMemory));
     return false;
   }
   return true;
@@ -130,7 +131,7 @@ void TfrmView::PrintAction(bool pdf) {
       printer.setOutputFormat(QPrinter::PdfFormat);
       printer.setOutputFileName(FromPath(part));
       PrintTo(printer);
-      if (!printer.isValid() || printer.printerState() == QPrinter::Error) throw Error(Utf8ToCp936("写入文件失败！"));
+      if (!printer.isValid() || printer.printerState() == QPrinter::Error) throw FailureError(Failure::kWriteFailed);
     });
   } catch (const Error& e) {
     ShowError(e.message());
