@@ -78,9 +78,14 @@ start_simulator "$work/sim8.out" "$cycle"          # COM9: gt7p.exe driven by mo
 pty() { sim_pty "$work/sim$1.out"; }
 map_com_ports "$work" 3:"$(pty 1)" 5:"$(pty 2)" 7:"$(pty 4)" 8:"$(pty 5)" 6:"$(pty 6)" 4:"$(pty 7)" 9:"$(pty 8)"
 # One server for all tests: a server started per test costs ~3 s, and its
-# output would hold a piped log open.
+# output would hold a piped log open. The same goes for the desktop
+# process, which Wine ends and starts again between programs: the keeper
+# holds it from here to the end, started with output that no test reads.
 wineserver -p >/dev/null 2>&1
-wine cmd /c exit 0 >/dev/null 2>&1
+wine "$win_build/tests/windows/desktop_keeper.exe" >"$work/keeper.out" 2>/dev/null </dev/null &
+started="$started $!"
+keeper_ready() { grep -q ready "$work/keeper.out"; }
+wait_until 600 keeper_ready || { echo "the desktop keeper did not start under Wine"; exit 1; }
 
 GT7P_WIN_COM=COM3 GT7P_WIN_TEST_COM=COM5 GT7P_LINUX_SIM=$(pty 3) \
   GT7P_WIN_HANGUP_COM=COM7 GT7P_WIN_PACED_COM=COM8 \

@@ -30,7 +30,7 @@ TEST_F(CliTest, ConvertLeavesRawAndNamesTheOutput) {
   EXPECT_EQ(fs::file_size(dir_ / "ZS0001.QFX"), 50432u);  // 12 channels of 1024 samples
   EXPECT_EQ(fs::file_size(dir_ / "ZS0001.ESP"), 51712u);
   EXPECT_EQ(Slurp(dir_ / "other.bin"), Slurp(dir_ / "ZS0001.ESP"));
-  EXPECT_EQ(FileCount(), 4u);  // no work or part files left
+  EXPECT_EQ(FileCount(), 4u) << folder_.Names();  // no work or part files left
 }
 
 TEST_F(CliTest, FailedConversionLeavesNoOutput) {
@@ -46,7 +46,7 @@ TEST_F(CliTest, FailedConversionLeavesNoOutput) {
   EXPECT_EQ(Slurp(dir_ / "A.T7P"), raw);
   EXPECT_EQ(Run("convert A.T7P").status, 1);
   EXPECT_FALSE(fs::exists(dir_ / "A.QFX"));
-  EXPECT_EQ(FileCount(), 2u);
+  EXPECT_EQ(FileCount(), 2u) << folder_.Names();
   gt7p::test::CliResult missing = Run("convert nothing.T7P");
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, Said(Failure::kFileNotFound) + "nothing.T7P\n");
@@ -71,7 +71,7 @@ TEST_F(CliTest, OutputThatIsTheInputIsRefused) {
   }
   EXPECT_EQ(Slurp(dir_ / "raw.QFX"), raw);
   EXPECT_EQ(Slurp(dir_ / "A.T7P"), raw);
-  EXPECT_EQ(FileCount(), linked ? 3u : 2u);
+  EXPECT_EQ(FileCount(), linked ? 3u : 2u) << folder_.Names();
 }
 
 // A link planted where the output's temporary file used to be written is
@@ -86,7 +86,7 @@ TEST_F(CliTest, PlantedTemporaryNameIsNotFollowed) {
   EXPECT_EQ(Run("convert A.T7P OUT.QFX").status, 0);
   EXPECT_EQ(Slurp(dir_ / "victim"), "precious");
   EXPECT_EQ(fs::file_size(dir_ / "OUT.QFX"), 50432u);
-  EXPECT_EQ(FileCount(), 4u);
+  EXPECT_EQ(FileCount(), 4u) << folder_.Names();
 }
 
 // Names that code page 936 can't hold reach the file system as they are.
@@ -97,7 +97,7 @@ TEST_F(CliTest, NamesBeyondCodePage936) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(fs::file_size(dir_ / fs::u8path(smile)), 50432u);
   EXPECT_EQ(Run("info " + ShellQuote(smile)).status, 0);
-  EXPECT_EQ(FileCount(), 2u);  // nothing under a name with "?" in it
+  EXPECT_EQ(FileCount(), 2u) << folder_.Names();  // nothing under a name with "?" in it
 }
 
 // The words reach the core as code page 936 texts, and file names leave it

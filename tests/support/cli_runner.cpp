@@ -1,7 +1,9 @@
 #include "tests/support/cli_runner.h"
 
 #include <atomic>
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include "tests/support/files.h"
 
@@ -17,8 +19,12 @@ std::string ReadPipe(FILE* pipe) {
 
 std::string TakeFile(const std::filesystem::path& path) {
   const std::string text = ReadFile(TextFromPath(path));
+  // On Windows the program just ended may hold the file a moment longer.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   std::error_code ec;
-  std::filesystem::remove(path, ec);
+  while (!std::filesystem::remove(path, ec) && std::filesystem::exists(path) &&
+         std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   return text;
 }
 

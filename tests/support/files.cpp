@@ -38,6 +38,14 @@ size_t TempDir::Count() const {
   return static_cast<size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
 }
 
+std::string TempDir::Names() const {
+  std::string names;
+  for (const fs::directory_entry& e : fs::directory_iterator(path_)) {
+    names += "\n" + e.path().filename().u8string();
+  }
+  return names;
+}
+
 // Through the product's own file: on Windows it waits out a moment's
 // holder (a scanner, the indexer, a program just ending) as the product does.
 std::string ReadFile(const fs::path& path) {

@@ -26,6 +26,8 @@ class TempDir {
   std::filesystem::path operator/(const std::string& name) const { return path_ / PathFromText(name); }
   // Files and folders directly in it.
   size_t Count() const;
+  // Their names (UTF-8), one line each: what a failed count shows.
+  std::string Names() const;
 
  private:
   std::filesystem::path path_;
