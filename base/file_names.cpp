@@ -103,4 +103,19 @@ void RequireRegularFile(const std::filesystem::path& path) {
   if (!notAFile.empty()) throw Error(notAFile);
 }
 
+std::string ReadSmallFile(const std::filesystem::path& path, uint64_t limit, const std::string& tooLarge) {
+  RequireRegularFile(path);  // a folder, or a pipe that might never end
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(path));
+  std::string text;
+  char buffer[65536];
+  // Read to its end rather than by its size: the size may change under us.
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<size_t>(in.gcount()));
+    if (text.size() > limit) throw Error(tooLarge + TextFromPath(path));
+  }
+  if (in.bad()) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(path));
+  return text;
+}
+
 }  // namespace gt7p

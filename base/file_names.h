@@ -1,8 +1,9 @@
 // File names: the rules are pure text (code page 936); FolderExists,
-// FolderWritable, NotAFileMessage and RequireRegularFile look at the file system. Only
-// RequireRegularFile throws.
+// FolderWritable, NotAFileMessage, RequireRegularFile and ReadSmallFile look
+// at the file system. Only RequireRegularFile and ReadSmallFile throw.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -44,5 +45,12 @@ bool FolderWritable(const std::filesystem::path& path);
 std::string NotAFileMessage(const std::filesystem::path& path);
 // Error with that message unless `path` is a file to read.
 void RequireRegularFile(const std::filesystem::path& path);
+
+// The whole of a small text file the operator keeps beside the records (a
+// picks table, a line's geometry, layer choices), read at once. Error with
+// RequireRegularFile's message, or "找不到文件：PATH" when it can't be read,
+// or `tooLarge` followed by the path (code page 936) when it holds more than
+// `limit` bytes: a file that large is none of ours.
+std::string ReadSmallFile(const std::filesystem::path& path, uint64_t limit, const std::string& tooLarge);
 
 }  // namespace gt7p

@@ -1,12 +1,10 @@
 #include "interpret/geometry.h"
 
-#include <fstream>
 
 #include "base/cp936.h"
 #include "base/csv.h"
 #include "base/error.h"
 #include "base/file_names.h"
-#include "base/messages.h"
 #include "base/output_file.h"
 #include "base/text.h"
 
@@ -56,16 +54,7 @@ std::vector<LineRow> ParseGeometry(const std::string& text) {
 }
 
 std::vector<LineRow> ReadGeometry(const std::filesystem::path& path) {
-  RequireRegularFile(path);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(path));
-  std::string text;
-  char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxGeometryBytes) throw Error(Utf8ToCp936("测线几何文件太大：") + TextFromPath(path));
-  }
-  return ParseGeometry(text);
+  return ParseGeometry(ReadSmallFile(path, kMaxGeometryBytes, Utf8ToCp936("测线几何文件太大：")));
 }
 
 std::string GeometryText(const std::vector<LineRow>& rows) {

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 
 #include "base/cp936.h"
 #include "base/csv.h"
 #include "base/error.h"
 #include "base/file_names.h"
-#include "base/messages.h"
 #include "base/output_file.h"
 #include "base/text.h"
 #include "records/field_ids.h"
@@ -148,18 +146,7 @@ void WritePicksTable(const std::filesystem::path& path, const std::vector<PickRo
 }
 
 std::vector<PickRow> ReadPicksTable(const std::filesystem::path& path) {
-  RequireRegularFile(path);  // a folder, or a pipe that might never end
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(path));
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(path));
-  if (static_cast<uint64_t>(size) > kMaxPicksTableBytes)
-    throw Error(Utf8ToCp936("拾取表太大（超过 32 MB）：") + TextFromPath(path));
-  std::string text(static_cast<size_t>(size), '\0');
-  in.seekg(0);
-  if (!in.read(text.data(), size)) throw Error(FailureText(Failure::kFileNotFound) + TextFromPath(path));
-  return ParsePicksTable(text);
+  return ParsePicksTable(ReadSmallFile(path, kMaxPicksTableBytes, Utf8ToCp936("拾取表太大（超过 32 MB）：")));
 }
 
 std::filesystem::path PicksFileOf(const std::filesystem::path& record) {

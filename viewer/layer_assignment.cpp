@@ -1,6 +1,5 @@
 #include "viewer/layer_assignment.h"
 
-#include <fstream>
 
 #include "base/cp936.h"
 #include "base/csv.h"
@@ -86,16 +85,7 @@ std::map<int32_t, int> ReadLayers(const std::filesystem::path& record) {
   const std::filesystem::path path = LayersFileOf(record);
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return {};
-  RequireRegularFile(path);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(Utf8ToCp936("找不到文件：") + TextFromPath(path));
-  std::string text;
-  char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<size_t>(in.gcount()));
-    if (text.size() > kMaxLayersBytes) throw Error(Utf8ToCp936("分层文件太大：") + TextFromPath(path));
-  }
-  return ParseLayers(text);
+  return ParseLayers(ReadSmallFile(path, kMaxLayersBytes, Utf8ToCp936("分层文件太大：")));
 }
 
 void WriteLayers(const std::filesystem::path& record, const std::map<int32_t, int>& chosen) {

@@ -11,6 +11,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/file_names.h"
 #include "base/native_file.h"
 #include "base/output_file.h"
 #include "tests/support/failure.h"
@@ -260,6 +261,39 @@ TEST(NativeFile, RemoveAndCloseTakesOnlyItsOwnFile) {
   test::WriteFile(path, "someone else's");
   mine.RemoveAndClose();
   EXPECT_EQ(test::ReadFile(path), "someone else's");
+}
+
+}  // namespace
+}  // namespace gt7p
+
+namespace gt7p {
+namespace {
+
+// A small file read whole; what is no small file of ours is refused by
+// name, never read on (a folder, a file over the limit, nothing there).
+TEST(ReadSmallFile, TakesTheWholeFileAndRefusesWhatIsNone) {
+  test::TempDir dir;
+  const std::string tooLarge = Utf8ToCp936("太大：");
+  const std::string text(100000, 'x');  // more than one read's buffer
+  test::WriteFile(dir / "a.csv", text);
+  EXPECT_EQ(ReadSmallFile(dir / "a.csv", 100000, tooLarge), text);
+  try {
+    ReadSmallFile(dir / "a.csv", 99999, tooLarge);
+    ADD_FAILURE() << "a file over the limit was read";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), tooLarge + TextFromPath(dir / "a.csv"));
+  }
+  test::WriteFile(dir / "empty.csv", "");
+  EXPECT_EQ(ReadSmallFile(dir / "empty.csv", 10, tooLarge), "");
+  fs::create_directory(dir / "folder");
+  for (const char* name : {"folder", "missing.csv"}) {
+    try {
+      ReadSmallFile(dir / name, 10, tooLarge);
+      ADD_FAILURE() << name << " was read";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), NotAFileMessage(dir / name)) << name;
+    }
+  }
 }
 
 }  // namespace
