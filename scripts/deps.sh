@@ -22,8 +22,9 @@ gt7p_install() {
 # xvfb: the viewer's tests on a 1024 x 768 X server;
 # fonts-arphic-uming: the Song-style CJK font for the window's "宋体", whose
 # metrics set the section's margins (the viewer's tests lay out with it);
-# poppler-utils: pdftoppm, which rasterises the viewer's PDF prints in its tests.
-GT7P_BUILD_PACKAGES="g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb fonts-arphic-uming poppler-utils"
+# poppler-utils: pdftoppm, which rasterises the viewer's PDF prints in its tests;
+# ccache: the compiler cache kept beside the Qt for Windows (scripts/test.sh).
+GT7P_BUILD_PACKAGES="g++ cmake make ccache pkg-config libgtest-dev libbenchmark-dev qt6-base-dev python3-segyio locales qt6-translations-l10n libkissfft-dev xvfb fonts-arphic-uming poppler-utils"
 # The fuzz targets (clang's libFuzzer); the Qt for Windows build; the
 # Windows suite (mingw-w64, Wine, the installer's NSIS; libgtest-dev for the
 # Linux build its simulators come from, configured with its tests).

@@ -13,6 +13,9 @@
 #        GT7P_QT_JOBS            build jobs (default: the number of cores)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
+# Qt is built once per machine and kept: not through the compiler cache
+# that scripts/test.sh sets up for the project's own builds.
+unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 . "$top/scripts/deps.sh"
 # shellcheck disable=SC2086
 gt7p_install $GT7P_QT_WINDOWS_PACKAGES

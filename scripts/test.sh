@@ -19,6 +19,20 @@ start=$(date +%s)
 stage() { echo "== $1 (at $(($(date +%s) - start)) s)"; }
 cache=${GT7P_CACHE:-/var/cache/gt7p}
 
+# Every build folder here is made anew, so each run would compile all four
+# builds (Linux, sanitized, fuzz, Windows) from nothing: a compiler cache
+# kept in the cache folder, beside the Qt for Windows, gives a run after a
+# small change only what changed. Paths under the checkout count relative
+# to it, so a clone elsewhere hits too; a wrong hit can't happen (ccache
+# hashes the compiler, its options and every header's contents).
+CCACHE_DIR=${CCACHE_DIR:-$cache/ccache}
+CCACHE_BASEDIR=$top
+CCACHE_NOHASHDIR=1
+CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+CMAKE_C_COMPILER_LAUNCHER=ccache
+CMAKE_CXX_COMPILER_LAUNCHER=ccache
+export CCACHE_DIR CCACHE_BASEDIR CCACHE_NOHASHDIR CCACHE_MAXSIZE CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
+
 # The locale tests want a locale whose decimal point is ","; made into the
 # cache when the system has none (the tests fail without one).
 locales="$cache/locale"
