@@ -74,12 +74,13 @@ window_place() {
 
 # The main window's toolbar buttons stand at fixed places in its client
 # area (no frame without a window manager): clicks button $3 (refresh,
-# save, select-all) of the window at x $1, y $2.
+# save, select-all, folder) of the window at x $1, y $2.
 click_tool() {
   case $3 in
     refresh) _dx=22 ;;      # 取目录信息
     save) _dx=53 ;;         # 保存所选的文件
     select-all) _dx=84 ;;   # 全选
+    folder) _dx=215 ;;      # 指定目标文件夹
     *) echo "no toolbar button $3"; return 1 ;;
   esac
   xdotool mousemove $(($1 + _dx)) $(($2 + 13)) click 1
