@@ -13,6 +13,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,20 @@ std::vector<LineRow> ParseGeometry(const std::string& text);
 std::vector<LineRow> ReadGeometry(const std::filesystem::path& path);
 // The header line and the rows, CR LF.
 std::string GeometryText(const std::vector<LineRow>& rows);
-// Into a new file at `path` (the caller writes beside: WriteBeside).
+// Error, as the file's row N would be read, for a row without a file name
+// ("测线几何文件格式不对（第N行）！") or of zero spacing.
+void CheckGeometry(const std::vector<LineRow>& rows);
+// Into a new file at `path` (the caller writes beside: WriteBeside); the
+// rows checked first (CheckGeometry).
 void WriteGeometry(const std::filesystem::path& path, const std::vector<LineRow>& rows);
 // LINE.line.csv in `folder`.
 std::filesystem::path LineFileOf(const std::filesystem::path& folder, const std::string& lineUtf8);
+// The line file of `records` in `folder`: the first LINE.line.csv there (by
+// name) with a row naming one of them (by file name); none where none
+// does. A line file that can't be read throws its Error, the file's name
+// before it ("NAME：...").
+std::optional<std::filesystem::path> FindLineFile(const std::filesystem::path& folder,
+                                                  const std::vector<std::filesystem::path>& records);
 
 // The row of each record (by file name, whatever its folder), in the
 // records' order; Error "测线几何文件中没有记录：NAME" for a record without a
