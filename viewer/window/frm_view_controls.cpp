@@ -62,6 +62,8 @@ void TfrmView::MakeActions() {
     return a;
   };
   actOpen = action("打开…", {QKeySequence::Open}, [this] { OpenAction(); });
+  actOpenLine = action("打开测线…", {}, [this] { OpenLineAction(); });
+  actOpenLine->setToolTip(Ui("打开同一文件夹中的几个记录及其测线几何文件，一起解析"));
   actPrevious = action("上一个记录", {Qt::Key_PageUp}, [this] { OpenNeighbour(-1); });
   actNext = action("下一个记录", {Qt::Key_PageDown}, [this] { OpenNeighbour(1); });
   actSaveImage = action("另存为图片…", {}, [this] { SaveImageAction(); });
@@ -249,6 +251,7 @@ void TfrmView::GiveBackFocus(QAbstractSpinBox* spin) {
 void TfrmView::MakeMenus() {
   QMenu* file = menuBar()->addMenu(Ui("文件"));
   file->addAction(actOpen);
+  file->addAction(actOpenLine);
   file->addAction(actPrevious);
   file->addAction(actNext);
   file->addSeparator();
@@ -313,6 +316,7 @@ void TfrmView::SetTimeWindow(const view::TimeWindow& window) {
   SyncWindowControls();
   ShowMeasure();
   RangeChanged();
+  Refresh(TSideTab::kTimeWindow);
 }
 
 void TfrmView::SyncWindowControls() {
