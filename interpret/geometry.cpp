@@ -1,6 +1,10 @@
 #include "interpret/geometry.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <sstream>
 #include <fstream>
 #include <system_error>
 
@@ -31,6 +35,31 @@ double Field(const std::string& text, size_t line) {
 
 std::string Number(double value) { return FormatNumber15(value); }
 
+constexpr int kMaxLayer = 5;
+
+std::map<int32_t, int> Layers(const std::string& text, size_t line) {
+  std::map<int32_t, int> layers;
+  std::istringstream in(text);
+  std::string pair;
+  while (in >> pair) {
+    const size_t colon = pair.find(':');
+    double channel = 0, layer = 0;
+    if (colon == std::string::npos || !ParseNumber(pair.substr(0, colon), channel) ||
+        !ParseNumber(pair.substr(colon + 1), layer) || channel < 1 || channel > INT32_MAX ||
+        channel != std::floor(channel) || layer < 1 || layer > kMaxLayer || layer != std::floor(layer))
+      throw RowError(line, "'" + pair + "' 不是“道号:层”");
+    layers[static_cast<int32_t>(channel)] = static_cast<int>(layer);
+  }
+  return layers;
+}
+
+std::string LayersField(const std::map<int32_t, int>& layers) {
+  std::string text;
+  for (const auto& [channel, layer] : layers)
+    text += (text.empty() ? "" : " ") + std::to_string(channel) + ":" + std::to_string(layer);
+  return text;
+}
+
 Error FormatError(size_t line) {
   return Error(Utf8ToCp936("测线几何文件格式不对（第" + std::to_string(line) + "行）！"));
 }
@@ -53,12 +82,13 @@ std::vector<LineRow> ParseGeometry(const std::string& text) {
       header = false;
       if (!fields.empty() && Trim(fields[0]) == "file") continue;
     }
-    if (fields.size() != 4 || Trim(fields[0]).empty()) throw FormatError(reader.line());
+    if ((fields.size() != 4 && fields.size() != 5) || Trim(fields[0]).empty()) throw FormatError(reader.line());
     LineRow row;
     row.file = Trim(fields[0]);
     row.sourceX = Field(fields[1], reader.line());
     row.firstReceiverX = Field(fields[2], reader.line());
     row.spacing = Field(fields[3], reader.line());
+    if (fields.size() == 5) row.layers = Layers(fields[4], reader.line());
     CheckRow(row, reader.line());
     rows.push_back(row);
   }
@@ -79,10 +109,13 @@ std::vector<LineRow> ReadGeometry(const std::filesystem::path& path) {
 }
 
 std::string GeometryText(const std::vector<LineRow>& rows) {
-  std::string text = "file,source_x_m,first_receiver_x_m,receiver_spacing_m\r\n";
+  bool chosen = false;
+  for (const LineRow& row : rows) chosen = chosen || !row.layers.empty();
+  std::string text = chosen ? "file,source_x_m,first_receiver_x_m,receiver_spacing_m,layers\r\n"
+                            : "file,source_x_m,first_receiver_x_m,receiver_spacing_m\r\n";
   for (const LineRow& row : rows)
     text += CsvField(row.file) + "," + Number(row.sourceX) + "," + Number(row.firstReceiverX) + "," +
-            Number(row.spacing) + "\r\n";
+            Number(row.spacing) + (chosen ? "," + LayersField(row.layers) : std::string()) + "\r\n";
   return text;
 }
 

@@ -10,9 +10,16 @@
 // negative spacing (channel 1 at the far end) is allowed, zero is not. The
 // surface is flat. A line's file is kept as LINE.line.csv in the records'
 // folder.
+//
+// An optional fifth column, `layers`, holds the operator's layer choices of
+// the record's first breaks (the viewer's "解析" tab): "道号:层" pairs apart
+// by spaces, "11:2 12:2", layers 1 to 5; empty for none. A file is written
+// with it only when some row has choices.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,13 +30,15 @@ namespace interpret {
 struct LineRow {
   std::string file;  // UTF-8, no folder
   double sourceX = 0, firstReceiverX = 0, spacing = 1;
+  std::map<int32_t, int> layers{};  // channel to layer, the operator's choices
 
   double ReceiverX(int channel) const { return firstReceiverX + (channel - 1) * spacing; }
 };
 
 // The rows of a geometry text; Error "测线几何文件格式不对（第N行）！" for a
 // line that is no row, "测线几何文件第N行：'X' 不是数值" for a field that is no
-// number, "测线几何文件第N行：检波点间距不能为零" for a zero spacing.
+// number, "测线几何文件第N行：检波点间距不能为零" for a zero spacing,
+// "测线几何文件第N行：'X' 不是“道号:层”" for a layer choice that is none.
 std::vector<LineRow> ParseGeometry(const std::string& text);
 std::vector<LineRow> ReadGeometry(const std::filesystem::path& path);
 // The header line and the rows, CR LF.

@@ -18,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/records.h"
@@ -162,6 +163,11 @@ class SectionView {
   // One step; `continuing` goes on with the last step where that was a
   // change of the choices (a drag). False when nothing changed.
   bool SetLayers(const std::map<int32_t, int>& chosen, bool continuing = false);
+  // Choices read from elsewhere (a line's file): no step, not changed.
+  void TakeLayers(std::map<int32_t, int> chosen) { picks_.ReadLayers(std::move(chosen)); }
+  // Whether they differ from those read or last written; written elsewhere.
+  bool layersChanged() const { return picks_.layersChanged(); }
+  void LayersSaved() { picks_.LayersSaved(); }
   // Writes them beside `record` when they differ from those read or last
   // written (complete or not at all; no file when none is chosen); throws
   // the write's Error.

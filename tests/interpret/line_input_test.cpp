@@ -74,6 +74,28 @@ TEST(LineGeometry, TheLineFileOfRecordsIsFoundInTheirFolderAndWrittenOnlyWhole) 
   EXPECT_FALSE(test::Exists(bad));
 }
 
+TEST(LineGeometry, LayerChoicesInAFifthColumnReadBack) {
+  std::vector<LineRow> rows = {{"A.T7P", 0, 1, 1, {}}, {"B.T7P", 24, 23, -1, {}}};
+  EXPECT_EQ(GeometryText(rows).find("layers"), std::string::npos) << "none chosen: four columns";
+  rows[1].layers = {{12, 2}, {3, 1}};
+  const std::string text = GeometryText(rows);
+  EXPECT_EQ(text,
+            "file,source_x_m,first_receiver_x_m,receiver_spacing_m,layers\r\n"
+            "A.T7P,0,1,1,\r\n"
+            "B.T7P,24,23,-1,3:1 12:2\r\n");
+  const std::vector<LineRow> back = ParseGeometry(text);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_TRUE(back[0].layers.empty());
+  EXPECT_EQ(back[1].layers, (std::map<int32_t, int>{{3, 1}, {12, 2}}));
+  EXPECT_EQ(back[1].spacing, -1);
+  // Rows of four and of five columns mix; a choice that is none says so.
+  const std::string head = "file,source_x_m,first_receiver_x_m,receiver_spacing_m,layers\n";
+  EXPECT_EQ(ParseGeometry(head + "A.T7P,0,1,1\nB.T7P,0,1,1, 4:2 \n").at(1).layers.at(4), 2);
+  for (const char* bad : {"4:6", "0:1", "4", "x:1", "4:1.5"})
+    EXPECT_EQ(MessageOf([&] { ParseGeometry(head + "A.T7P,0,1,1," + bad + "\n"); }),
+              std::string("测线几何文件第2行：'") + bad + "' 不是“道号:层”");
+}
+
 // A reversed pair over one flat boundary at depth h, times from the
 // textbook (direct x / v1, head wave x / v2 + 2 h cos(theta) / v1): the
 // section is at h from shot to shot.

@@ -5,16 +5,19 @@
 // model's depth 4 + x tan(8 degrees).
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <cmath>
+#include <map>
 
 #include "base/cp936.h"
 #include "interpret/interpret.h"
 #include "sim/record_maker.h"
 #include "tests/support/files.h"
 #include "ui/ui.h"
+#include "viewer/viewer.h"
 #include "viewer/window/frm_view.h"
 
 namespace gt7p {
@@ -104,6 +107,28 @@ TEST_F(InterpretationLineTest, AnExistingLineFileIsReadAndItsBadRowsSaySo) {
   ASSERT_TRUE(view_.OpenLine(records_));
   EXPECT_EQ(tab_->lineFile(), interpret::LineFileOf(dir_.path(), "L"));
   EXPECT_EQ(tab_->shots().at(2).sourceX, 46);
+
+  // A point put on a layer: kept in the line's file, not beside the
+  // record; undone, and read back when the line is opened again.
+  const auto layerOf = [&](int32_t channel) {
+    for (const interpret::PointFit& p : tab_->survey()->points)
+      if (p.shot == tab_->shown() && p.channel == channel) return p.layer;
+    return 0;
+  };
+  ASSERT_TRUE(tab_->survey());
+  const int fitted = layerOf(5);
+  tab_->SelectChannel(5);
+  tab_->AssignSelected(fitted == 1 ? 2 : 1);
+  EXPECT_NE(layerOf(5), fitted);
+  EXPECT_FALSE(test::Exists(view::LayersFileOf(records_[0])));
+  EXPECT_EQ(interpret::ReadGeometry(tab_->lineFile()).at(0).layers, (std::map<int32_t, int>{{5, fitted == 1 ? 2 : 1}}));
+  view_.actUndo->trigger();
+  EXPECT_EQ(layerOf(5), fitted);
+  EXPECT_TRUE(interpret::ReadGeometry(tab_->lineFile()).at(0).layers.empty());
+  view_.actRedo->trigger();
+  ASSERT_TRUE(view_.OpenLine(records_));
+  EXPECT_EQ(view_.layerChoices(), (std::map<int32_t, int>{{5, fitted == 1 ? 2 : 1}}));
+  EXPECT_NE(layerOf(5), fitted);
 
   // A record of another folder leaves the line.
   const fs::path other = dir_.path() / "other" / "ZX0001.T7P";

@@ -211,6 +211,9 @@ bool TfrmView::OpenLine(const std::vector<std::filesystem::path>& records) {
     ShowError(e.message());
     return false;
   }
+  // The shown record's choices are the line's from now on.
+  state_.TakeLayers(rows.front().layers);
+  EditsChanged(TSideTab::kLayers);
   tabSide->setCurrentWidget(pnlInterpretation);
   return true;
 }

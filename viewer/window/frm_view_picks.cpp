@@ -132,6 +132,13 @@ void TfrmView::SetLayerChoices(const std::map<int32_t, int>& chosen, bool contin
 void TfrmView::SaveLayerChoices() {
   if (path_.empty()) return;
   try {
+    // A line's record keeps them in the line's file.
+    if (pnlInterpretation->LineRowOf(path_)) {
+      if (!state_.layersChanged()) return;
+      pnlInterpretation->SaveLineChoices(path_, state_.layers());
+      state_.LayersSaved();
+      return;
+    }
     state_.SaveLayers(path_);
   } catch (const Error& e) {
     ShowError(e.message());
@@ -149,7 +156,10 @@ void TfrmView::LoadPicks() {
   // The layer choices after the picks, whose reading starts a new history.
   layersError_.clear();
   try {
-    state_.ReadLayers(path_);
+    if (const interpret::LineRow* row = pnlInterpretation->LineRowOf(path_))
+      state_.TakeLayers(row->layers);  // a line's record: from the line's file
+    else
+      state_.ReadLayers(path_);
   } catch (const Error& e) {
     layersError_ = e.message();
   }

@@ -18,6 +18,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/output_file.h"
 #include "ui/ui.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
@@ -250,10 +251,13 @@ void TInterpretationPlot::PaintPlot(QPainter& painter, const QRect& rect) const 
         painter.drawLine(QPointF(px(sx + b.direction * from), py(s.interceptMs + s.slownessMsPerM * from)),
                          QPointF(px(sx + b.direction * to), py(s.interceptMs + s.slownessMsPerM * to)));
       }
+      // The handles of the shown record's branches (the choices are its).
+      const bool shown = b.shot == tab_->shown();
       for (double c : b.crossoverM) {
         const double x = px(sx + b.direction * std::clamp(c, 0.0, far));
-        painter.setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
+        painter.setPen(QPen(shown ? QColor(110, 110, 110) : QColor(200, 200, 200), 1, Qt::DashLine));
         painter.drawLine(QPointF(x, a.area.top()), QPointF(x, a.area.bottom()));
+        if (!shown) continue;
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(90, 90, 90));
         const QPointF tip(x, a.area.bottom() - 9);
@@ -363,13 +367,14 @@ void TDepthSection::PaintSection(QPainter& painter, const QRect& rect) const {
   for (const auto& boundary : boundaries)
     for (const interpret::SectionPoint& p : boundary) deepest = std::max(deepest, p.depthM);
   painter.drawText(rect.left() + 8, rect.top() + 4 + fm.ascent(),
-                   Ui("深度剖面  ") + QString::fromStdString(Utf8FromPath(tab_->lineFile().filename())));
+                   Ui("深度剖面（深度 m，向下）  ") + QString::fromStdString(Utf8FromPath(tab_->lineFile().filename())));
   if (!(deepest > 0)) {
     painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("没有界面深度"));
     painter.restore();
     return;
   }
-  const QRect area = AreaOf(rect, fm);
+  // Room above the box for the shots' names.
+  const QRect area = AreaOf(rect.adjusted(0, fm.lineSpacing() + 4, 0, 0), fm);
   double x0 = 0, x1 = 1;
   SpanOf(tab_->shots(), x0, x1);
   const double d1 = deepest * 1.3;
@@ -400,7 +405,6 @@ void TDepthSection::PaintSection(QPainter& painter, const QRect& rect) const {
   painter.setPen(Qt::black);
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(area);
-  painter.drawText(area.left() - fm.horizontalAdvance(Ui("深度 m")) / 2, area.top() - 4, Ui("深度 m"));
   const QString caption = Ui("距离 (m)");
   painter.drawText(area.right() - fm.horizontalAdvance(caption), area.bottom() + 10 + fm.lineSpacing() + fm.ascent(),
                    caption);
@@ -468,7 +472,7 @@ void TInterpretationTab::Refresh(const TfrmView& view, unsigned changes) {
     if (lineMode() && shown_ < line_.records.size() && record_ == line_.records[shown_]) {
       try {
         line_.shots[shown_] = interpret::LoadShot(record_, &line_.rows[shown_]);
-        line_.assigned[shown_] = view::ReadLayers(record_);
+        line_.assigned[shown_] = line_.rows[shown_].layers;
       } catch (const Error& e) {
         line_.failure = FromCore(e.message());
       }
@@ -523,16 +527,25 @@ void TInterpretationTab::SetLine(const std::filesystem::path& file, const std::v
   // Each record's first breaks as gt7p-cli reads them, and its choices.
   for (size_t i = 0; i < records.size(); ++i) {
     line.shots.push_back(interpret::LoadShot(records[i], &rows[i]));
-    try {
-      line.assigned.push_back(view::ReadLayers(records[i]));
-    } catch (const Error& e) {
-      line.assigned.emplace_back();
-      line.failure = FromCore(e.message());
-    }
+    line.assigned.push_back(rows[i].layers);
   }
   line_ = std::move(line);
   ShowLine();
   Refresh(*view_, kPicks);
+}
+
+const interpret::LineRow* TInterpretationTab::LineRowOf(const std::filesystem::path& record) const {
+  const auto at = std::find(line_.records.begin(), line_.records.end(), record);
+  return at == line_.records.end() ? nullptr : &line_.rows[static_cast<size_t>(at - line_.records.begin())];
+}
+
+void TInterpretationTab::SaveLineChoices(const std::filesystem::path& record, const std::map<int32_t, int>& chosen) {
+  const auto at = std::find(line_.records.begin(), line_.records.end(), record);
+  if (at == line_.records.end()) return;
+  std::vector<interpret::LineRow> rows = line_.rows;
+  rows[static_cast<size_t>(at - line_.records.begin())].layers = chosen;
+  WriteBeside(line_.file, [&](const std::filesystem::path& part) { interpret::WriteGeometry(part, rows); });
+  line_.rows = std::move(rows);
 }
 
 void TInterpretationTab::ShowLine() { pnlDepth->setVisible(lineMode()); }

@@ -24,6 +24,8 @@
 // their geometry (interpret/geometry.h) interpreted together as gt7p-cli
 // interpret --geometry does, the record shown one of them (its first
 // breaks as the window holds them, the others' as gt7p-cli reads them).
+// The layer choices of a line's records are kept in the line's file (its
+// `layers` column), not beside the records.
 // The plot then holds every shot's points, and a depth section under it
 // shows the boundaries along the spread (interpret::DepthSection), the
 // layers filled, each shot marked, depth downwards; the layer table is
@@ -139,6 +141,11 @@ class TInterpretationTab : public QWidget, public TSideTab {
   void SetLine(const std::filesystem::path& file, const std::vector<std::filesystem::path>& records,
                const std::vector<interpret::LineRow>& rows);
   bool lineMode() const { return !line_.records.empty(); }
+  // The line's row of `record`, if it is one of the line's; its layer
+  // choices written into the line's file (complete or not at all), Error
+  // where that fails.
+  const interpret::LineRow* LineRowOf(const std::filesystem::path& record) const;
+  void SaveLineChoices(const std::filesystem::path& record, const std::map<int32_t, int>& chosen);
   // The colour layer k is filled with in the depth section.
   static QColor LayerFill(int layer);
   const std::filesystem::path& lineFile() const { return line_.file; }
