@@ -3,7 +3,8 @@
 // trace's spectrum, the travel-time curve and the interpretation of the
 // first breaks ("解析", interpretation_tab.h). Opened with a file (gt7p
 // --view FILE, or a saved list row), by dropping a file on it, or by
-// stepping through the records of its folder (PgUp, PgDn).
+// stepping through the records of its folder (PgUp, PgDn); "打开测线…"
+// opens several records of a folder as a line (OpenLine).
 //
 // Gain: the mouse wheel, "+" and "-" or the buttons, 3 dB a step; "N" or
 // the check box switches trace normalisation. Zoom: Ctrl with the wheel
@@ -12,8 +13,8 @@
 // the arrow keys and the scroll bars move. A click marks a trace: its
 // channel header and spectrum show beside the section. The pick tool sets
 // or moves the first break of the trace under the cursor (the right button
-// or Delete removes it); Ctrl+Z undoes an edit of the first breaks, Ctrl+Y
-// or Ctrl+Shift+Z redoes it; "自动拾取" searches the time window ("时窗")
+// or Delete removes it); Ctrl+Z undoes an edit of the first breaks or of
+// the "解析" tab's layer choices, Ctrl+Y or Ctrl+Shift+Z redoes it; "自动拾取" searches the time window ("时窗")
 // and, where there are picks, asks whether to fill only the traces without
 // one. The measuring tool's two clicks give Δt, Δx
 // and the apparent velocity. The status line reads out the point under the

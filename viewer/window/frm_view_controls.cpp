@@ -106,7 +106,7 @@ void TfrmView::MakeActions() {
   actAutoPick->setToolTip(Ui("在每一道上自动拾取初至（能量比），再逐道修改"));
   actClearPicks = action("清除拾取", {}, [this] { ClearPicks(); });
   actUndo = action("撤销", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoPick(); });
-  actUndo->setToolTip(Ui("撤销上一次初至的修改（Ctrl+Z）"));
+  actUndo->setToolTip(Ui("撤销上一次初至或分层的修改（Ctrl+Z）"));
   actRedo = action("重做", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
                    [this] { RedoPick(); });
   actRedo->setToolTip(Ui("重做撤销的修改（Ctrl+Y）"));
