@@ -584,9 +584,13 @@ void TInterpretationTab::FillTable() {
   QStringList notes;
   if (!layersError_.isEmpty()) notes << layersError_;
   if (!line_.failure.isEmpty()) notes << line_.failure;
-  if (lineMode())
+  if (lineMode()) {
     notes << Ui("测线 ") + QString::fromStdString(Utf8FromPath(line_.file.filename())) + Ui("：") +
                  QString::number(shots_.size()) + Ui(" 炮，层表为本记录 ") + QString::fromStdString(shot().file);
+    QStringList sources;
+    for (const interpret::Shot& s : shots_) sources << QString::fromStdString(s.file) + Ui(" ") + SourceName(s.source);
+    notes << Ui("各炮初至来源：") + sources.join(Ui("，"));
+  }
   if (!failure_.isEmpty()) notes << failure_;
   if (loosenedZone() && survey_) {
     if (const auto zone = interpret::LoosenedZoneOf(*survey_))
