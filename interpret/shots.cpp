@@ -1,6 +1,8 @@
 #include "interpret/shots.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <system_error>
 
 #include "base/cp936.h"
@@ -91,7 +93,59 @@ void AddBreaks(Shot& shot, const RecordHeader& header, const std::vector<RecordC
     shot.warnings.push_back(shot.file + "：有检波点与源的距离和“源检距”相差超过 1%，请检查测线几何文件");
 }
 
+bool AnyPick(const std::vector<int32_t>& picks) {
+  for (int32_t v : picks)
+    if (v > 0) return true;
+  return false;
+}
+
+// The first breaks of the first source in order that has any (of `only`
+// alone when given, whatever it holds), and that source.
+PickSource FirstSourceWithPicks(std::optional<PickSource> only,
+                                const std::function<std::vector<int32_t>(PickSource)>& picksOf,
+                                std::vector<int32_t>& picks) {
+  for (PickSource source : {PickSource::kOperator, PickSource::kInstrument, PickSource::kAuto}) {
+    if (only && *only != source) continue;
+    picks = picksOf(source);
+    if (only || AnyPick(picks)) return source;
+  }
+  return PickSource::kAuto;
+}
+
+// The record's own t0 points per channel (0 where none or out of the
+// record).
+std::vector<int32_t> InstrumentPicks(const RecordHeader& header, const std::vector<RecordChannel>& channels) {
+  std::vector<int32_t> picks(channels.size(), 0);
+  if (HoldsPicks(header))
+    for (size_t i = 0; i < channels.size(); ++i) {
+      const int32_t value = AnalysisPoints(channels[i].header)[0];
+      if (PickSampleIndex(value, header.sampleCount) >= 0) picks[i] = value;
+    }
+  return picks;
+}
+
 }  // namespace
+
+Shot ShotOfRecord(const Record& record, const std::vector<int32_t>& operatorPicks,
+                  const std::vector<const std::vector<float>*>& traces, size_t from, size_t to,
+                  const std::string& fileUtf8, const LineRow* geometry) {
+  Shot shot = HeaderShot(record.header, fileUtf8, geometry);
+  std::vector<int32_t> picks;
+  shot.source = FirstSourceWithPicks(
+      std::nullopt,
+      [&](PickSource source) {
+        switch (source) {
+          case PickSource::kOperator: return operatorPicks;
+          case PickSource::kInstrument: return InstrumentPicks(record.header, record.channels);
+          case PickSource::kAuto: break;
+        }
+        if (traces.empty()) return std::vector<int32_t>();
+        return PickFirstBreaks(traces, record.header.intervalUs, from, to);
+      },
+      picks);
+  AddBreaks(shot, record.header, record.channels, picks, geometry);
+  return shot;
+}
 
 Shot ShotFromPicks(const Record& record, const std::vector<int32_t>& picks, const std::string& fileUtf8,
                    const LineRow* geometry) {
@@ -115,40 +169,33 @@ Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry, std:
 
   // Sample numbers (from 1; 0 for none) per channel, from the first source
   // that has any.
-  std::vector<int32_t> picks;
-  auto any = [](const std::vector<int32_t>& p) {
-    for (int32_t v : p)
-      if (v > 0) return true;
-    return false;
-  };
   const std::filesystem::path table = PicksFileOf(record);
   std::error_code missing;
   std::vector<PickRow> rows;
   const bool tabled = std::filesystem::exists(table, missing);
   if (tabled) rows = ReadPicksTable(table);
   const std::vector<int32_t> reflections = PicksOf(numbers, header.sampleCount, shot.file, rows, kReflectionPick, nullptr);
-  if (!only || *only == PickSource::kOperator) {
-    if (tabled) picks = FirstBreaksOf(numbers, header.sampleCount, shot.file, rows, nullptr);
-    shot.source = PickSource::kOperator;
-    if (only && !any(picks)) throw Error(Utf8ToCp936("没有操作员拾取的初至：") + TextFromPath(table));
-  }
-  if (!any(picks) && (!only || *only == PickSource::kInstrument)) {
-    if (only) RequirePicks(header, TextFromPath(record.filename()));
-    picks.assign(numbers.size(), 0);
-    if (HoldsPicks(header))
-      for (size_t i = 0; i < channels.size(); ++i) {
-        const int32_t value = AnalysisPoints(channels[i].header)[0];
-        if (PickSampleIndex(value, header.sampleCount) >= 0) picks[i] = value;
-      }
-    shot.source = PickSource::kInstrument;
-  }
-  if (!any(picks) && (!only || *only == PickSource::kAuto)) {
-    for (int i = 0; i < header.channelCount; ++i) reader.ReadChannel(i, channels[static_cast<size_t>(i)], true);
-    std::vector<const std::vector<float>*> traces;
-    for (const RecordChannel& channel : channels) traces.push_back(&channel.samples);
-    picks = PickFirstBreaks(traces, header.intervalUs, static_cast<size_t>(std::max(0, header.preTriggerCount)));
-    shot.source = PickSource::kAuto;
-  }
+  std::vector<int32_t> picks;
+  shot.source = FirstSourceWithPicks(
+      only,
+      [&](PickSource source) {
+        std::vector<int32_t> found;
+        switch (source) {
+          case PickSource::kOperator:
+            if (tabled) found = FirstBreaksOf(numbers, header.sampleCount, shot.file, rows, nullptr);
+            if (only && !AnyPick(found)) throw Error(Utf8ToCp936("没有操作员拾取的初至：") + TextFromPath(table));
+            return found;
+          case PickSource::kInstrument:
+            if (only) RequirePicks(header, TextFromPath(record.filename()));
+            return InstrumentPicks(header, channels);
+          case PickSource::kAuto: break;
+        }
+        for (int i = 0; i < header.channelCount; ++i) reader.ReadChannel(i, channels[static_cast<size_t>(i)], true);
+        std::vector<const std::vector<float>*> traces;
+        for (const RecordChannel& channel : channels) traces.push_back(&channel.samples);
+        return PickFirstBreaks(traces, header.intervalUs, static_cast<size_t>(std::max(0, header.preTriggerCount)));
+      },
+      picks);
 
   AddBreaks(shot, header, channels, picks, geometry, &reflections);
   return shot;

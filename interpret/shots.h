@@ -2,6 +2,7 @@
 // stand and when each first break arrives after the shot.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -68,6 +69,17 @@ bool IsRefractionMethod(int method);
 // picks come from the operator's table whatever `only` says.
 Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry,
               std::optional<PickSource> only = std::nullopt);
+
+// The shot of a record held in memory, its first breaks from the first
+// source that has them, in LoadShot's order: `operatorPicks` (sample
+// numbers from 1 per channel, 0 for none, as the viewer holds them), else
+// the record's own t0 points, else the automatic picker over `traces` (one
+// per channel: the samples as the viewer shows them) from sample index
+// `from` up to `to` (0: the end); no traces, no automatic picks. The
+// shot's `source` says which one it was.
+Shot ShotOfRecord(const Record& record, const std::vector<int32_t>& operatorPicks,
+                  const std::vector<const std::vector<float>*>& traces, size_t from, size_t to,
+                  const std::string& fileUtf8, const LineRow* geometry = nullptr);
 
 // The shot of a record held in memory with the first breaks given (sample
 // numbers from 1 per channel, 0 for none), as the viewer holds them; its

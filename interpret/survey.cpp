@@ -662,5 +662,23 @@ std::optional<LoosenedZone> LoosenedZoneOf(const Survey& survey, size_t shot) {
   return zone;
 }
 
+std::vector<std::vector<SectionPoint>> DepthSection(const Survey& survey) {
+  constexpr double kSamePlace = 1e-6;  // m
+  std::vector<std::vector<SectionPoint>> section(static_cast<size_t>(std::max(survey.layerCount - 1, 0)));
+  for (size_t k = 0; k < section.size(); ++k) {
+    std::vector<SectionPoint>& points = section[k];
+    for (const ReceiverResult& r : survey.receivers)
+      if (k < r.depthsM.size() && r.depthsM[k]) points.push_back({r.x, *r.depthsM[k]});
+    for (const ShotResult& shot : survey.shots) {
+      if (k >= shot.depthsM.size() || !shot.depthsM[k]) continue;
+      bool taken = false;
+      for (const SectionPoint& p : points) taken = taken || std::fabs(p.x - shot.x) <= kSamePlace;
+      if (!taken) points.push_back({shot.x, *shot.depthsM[k]});
+    }
+    std::sort(points.begin(), points.end(), [](const SectionPoint& a, const SectionPoint& b) { return a.x < b.x; });
+  }
+  return section;
+}
+
 }  // namespace interpret
 }  // namespace gt7p

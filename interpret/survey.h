@@ -131,5 +131,14 @@ struct LoosenedZone {
 };
 std::optional<LoosenedZone> LoosenedZoneOf(const Survey& survey, size_t shot = 0);
 
+// The depth section along the spread: per boundary (below layer k, k from
+// 1) its depths (m, vertical) at the places that have one, the receivers'
+// (the opposite pairs' mean) and the shots' own below them, by x; a
+// receiver on a shot takes the receiver's.
+struct SectionPoint {
+  double x = 0, depthM = 0;
+};
+std::vector<std::vector<SectionPoint>> DepthSection(const Survey& survey);
+
 }  // namespace interpret
 }  // namespace gt7p

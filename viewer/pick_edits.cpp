@@ -18,7 +18,7 @@ bool PickEdits::Set(size_t trace, int32_t sample, bool dragging) {
   }
   if (picks_[trace] == sample) return false;
   if (continues && pressStep_) {
-    Change& change = done_.back().front();
+    Change& change = done_.back().picks.front();
     picks_[trace] = change.after = sample;
     if (change.after == change.before) {  // dragged back to where it was: no step
       done_.pop_back();
@@ -27,7 +27,7 @@ bool PickEdits::Set(size_t trace, int32_t sample, bool dragging) {
     }
     return true;
   }
-  Push({{trace, picks_[trace], sample}});
+  Push({{{trace, picks_[trace], sample}}, {}});
   pressTrace_ = trace;
   pressStep_ = true;
   return true;
@@ -36,7 +36,7 @@ bool PickEdits::Set(size_t trace, int32_t sample, bool dragging) {
 bool PickEdits::Remove(size_t trace) {
   pressTrace_ = SIZE_MAX;
   if (trace >= picks_.size() || picks_[trace] == 0) return false;
-  Push({{trace, picks_[trace], 0}});
+  Push({{{trace, picks_[trace], 0}}, {}});
   return true;
 }
 
@@ -45,9 +45,9 @@ bool PickEdits::Replace(const std::vector<int32_t>& picks) {
   Step step;
   for (size_t i = 0; i < picks_.size(); ++i) {
     const int32_t after = i < picks.size() ? picks[i] : 0;
-    if (after != picks_[i]) step.push_back({i, picks_[i], after});
+    if (after != picks_[i]) step.picks.push_back({i, picks_[i], after});
   }
-  if (step.empty()) return false;
+  if (step.picks.empty()) return false;
   Push(std::move(step));
   return true;
 }
@@ -56,6 +56,7 @@ bool PickEdits::Clear() { return Replace({}); }
 
 bool PickEdits::Undo() {
   pressTrace_ = SIZE_MAX;
+  layerStep_ = false;
   if (done_.empty()) return false;
   Apply(done_.back(), false);
   undone_.push_back(std::move(done_.back()));
@@ -65,6 +66,7 @@ bool PickEdits::Undo() {
 
 bool PickEdits::Redo() {
   pressTrace_ = SIZE_MAX;
+  layerStep_ = false;
   if (undone_.empty()) return false;
   Apply(undone_.back(), true);
   done_.push_back(std::move(undone_.back()));
@@ -72,7 +74,56 @@ bool PickEdits::Redo() {
   return true;
 }
 
+void PickEdits::ReadLayers(std::map<int32_t, int> chosen) {
+  layers_ = std::move(chosen);
+  layersSaved_ = layers_;
+  layerStep_ = false;
+}
+
+std::vector<PickEdits::LayerChange> PickEdits::LayerChanges(const std::map<int32_t, int>& from,
+                                                            const std::map<int32_t, int>& to) {
+  auto at = [](const std::map<int32_t, int>& m, int32_t channel) {
+    const auto it = m.find(channel);
+    return it == m.end() ? 0 : it->second;
+  };
+  std::vector<LayerChange> changes;
+  for (const auto& [channel, layer] : from)
+    if (at(to, channel) != layer) changes.push_back({channel, layer, at(to, channel)});
+  for (const auto& [channel, layer] : to)
+    if (!from.count(channel)) changes.push_back({channel, 0, layer});
+  return changes;
+}
+
+bool PickEdits::SetLayers(const std::map<int32_t, int>& chosen, bool continuing) {
+  pressTrace_ = SIZE_MAX;
+  if (continuing && layerStep_ && !done_.empty()) {
+    if (chosen == layers_) return false;
+    // The step again, from where it began to these choices.
+    Step& last = done_.back();
+    std::map<int32_t, int> start = layers_;
+    for (const LayerChange& change : last.layers)
+      if (change.before) start[change.channel] = change.before;
+      else start.erase(change.channel);
+    changes_ -= last.size();
+    last.layers = LayerChanges(start, chosen);
+    changes_ += last.size();
+    layers_ = chosen;
+    if (last.layers.empty()) {  // back where it began: no step
+      done_.pop_back();
+      layerStep_ = false;
+    }
+    return true;
+  }
+  Step step;
+  step.layers = LayerChanges(layers_, chosen);
+  if (step.layers.empty()) return false;
+  Push(std::move(step));
+  layerStep_ = true;
+  return true;
+}
+
 void PickEdits::Push(Step step) {
+  layerStep_ = false;
   for (const Step& dropped : undone_) changes_ -= dropped.size();
   undone_.clear();
   Apply(step, true);
@@ -85,7 +136,12 @@ void PickEdits::Push(Step step) {
 }
 
 void PickEdits::Apply(const Step& step, bool forwards) {
-  for (const Change& change : step) picks_[change.trace] = forwards ? change.after : change.before;
+  for (const Change& change : step.picks) picks_[change.trace] = forwards ? change.after : change.before;
+  for (const LayerChange& change : step.layers) {
+    const int layer = forwards ? change.after : change.before;
+    if (layer) layers_[change.channel] = layer;
+    else layers_.erase(change.channel);
+  }
 }
 
 }  // namespace view

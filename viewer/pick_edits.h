@@ -1,10 +1,15 @@
 // The operator's picks of a record's traces while they are edited: one
 // sample number per trace (counted from 1, 0 for none, as first_breaks.h
 // counts them), whether they differ from those last read or saved, and
-// the edits that can be undone and redone.
+// the edits that can be undone and redone. Beside them the operator's
+// layer choices of the record's first breaks (layer_assignment.h), whose
+// edits are steps of the same history: one undo takes back the last edit
+// of either kind.
 //
 // Each edit is one step: a pick set or moved, one removed, all of them
-// replaced (the automatic picker) or cleared. A drag moves the pick its
+// replaced (the automatic picker) or cleared; the layer choices changed
+// (a point put on a layer, a break point moved: a drag continues its
+// step). A drag moves the pick its
 // press set within that press's step, so that one undo takes the whole
 // gesture back. An edit that changes nothing adds no step. A new edit
 // drops the steps undone before it. The oldest steps go once there are
@@ -16,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace gt7p {
@@ -46,6 +52,17 @@ class PickEdits {
   bool Replace(const std::vector<int32_t>& picks);  // as many as there are traces
   bool Clear();
 
+  // The layer choices: channel ("道号") to layer; as read (no step, not
+  // changed), or changed as one step (`continuing`: within the last step,
+  // when that was a change of them, so that a drag is one step; none where
+  // nothing is left changed). False when nothing changed.
+  const std::map<int32_t, int>& layers() const { return layers_; }
+  void ReadLayers(std::map<int32_t, int> chosen);
+  bool SetLayers(const std::map<int32_t, int>& chosen, bool continuing = false);
+  // Whether they differ from those read or last saved.
+  bool layersChanged() const { return layers_ != layersSaved_; }
+  void LayersSaved() { layersSaved_ = layers_; }
+
   bool canUndo() const { return !done_.empty(); }
   bool canRedo() const { return !undone_.empty(); }
   bool Undo();
@@ -56,12 +73,23 @@ class PickEdits {
     size_t trace;
     int32_t before, after;
   };
-  using Step = std::vector<Change>;
+  struct LayerChange {
+    int32_t channel;
+    int before, after;  // 0: no choice
+  };
+  struct Step {
+    std::vector<Change> picks;
+    std::vector<LayerChange> layers;
+    size_t size() const { return picks.size() + layers.size(); }
+  };
 
   void Push(Step step);
   void Apply(const Step& step, bool forwards);
+  static std::vector<LayerChange> LayerChanges(const std::map<int32_t, int>& from, const std::map<int32_t, int>& to);
 
   std::vector<int32_t> picks_, saved_;
+  std::map<int32_t, int> layers_, layersSaved_;
+  bool layerStep_ = false;  // the last step done is a change of the layers that may go on
   std::vector<Step> done_, undone_;
   size_t changes_ = 0;  // in done_ and undone_
   // The trace of the last press, while its gesture goes on; whether its

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "viewer/first_breaks.h"
+#include "viewer/layer_assignment.h"
 
 namespace gt7p {
 namespace view {
@@ -270,6 +271,21 @@ void SectionView::ReadPicks(const std::filesystem::path& record) {
   otherPicks_ = std::move(others);
   picksTable_ = std::move(unreadable_);
   unreadable_.clear();
+}
+
+void SectionView::ReadLayers(const std::filesystem::path& record) {
+  picks_.ReadLayers({});
+  picks_.ReadLayers(view::ReadLayers(record));
+}
+
+bool SectionView::SetLayers(const std::map<int32_t, int>& chosen, bool continuing) {
+  return picks_.SetLayers(chosen, continuing);
+}
+
+void SectionView::SaveLayers(const std::filesystem::path& record) {
+  if (!picks_.layersChanged()) return;
+  WriteLayers(record, picks_.layers());
+  picks_.LayersSaved();
 }
 
 bool SectionView::ChoosePicksTable(const std::filesystem::path& file) {

@@ -15,8 +15,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/records.h"
@@ -149,6 +151,27 @@ class SectionView {
   std::vector<PickRow> PickRows(const std::function<const std::string&(int trace)>& channelHeader,
                                 const std::string& fileUtf8) const;
   void PicksSaved() { picks_.Saved(); }
+
+  // ---- the operator's layer choices (layer_assignment.h) ----
+
+  // On the same history as the first breaks: UndoPick and RedoPick take
+  // back and do again the last edit of either kind.
+  const std::map<int32_t, int>& layers() const { return picks_.layers(); }
+  // Those of NAME.layers.csv beside `record` (none where there is no
+  // file); throws its Error, leaving none.
+  void ReadLayers(const std::filesystem::path& record);
+  // One step; `continuing` goes on with the last step where that was a
+  // change of the choices (a drag). False when nothing changed.
+  bool SetLayers(const std::map<int32_t, int>& chosen, bool continuing = false);
+  // Choices read from elsewhere (a line's file): no step, not changed.
+  void TakeLayers(std::map<int32_t, int> chosen) { picks_.ReadLayers(std::move(chosen)); }
+  // Whether they differ from those read or last written; written elsewhere.
+  bool layersChanged() const { return picks_.layersChanged(); }
+  void LayersSaved() { picks_.LayersSaved(); }
+  // Writes them beside `record` when they differ from those read or last
+  // written (complete or not at all; no file when none is chosen); throws
+  // the write's Error.
+  void SaveLayers(const std::filesystem::path& record);
 
  private:
   void PicksChanged() { section_.firstBreaks = picks_.picks(); }

@@ -2,6 +2,7 @@
 // a reader of its own here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -52,6 +53,78 @@ TEST(LineGeometry, BadFilesSayWhatIsWrong) {
   const std::vector<LineRow> matched = MatchGeometry(rows, {"x/B.T7P", "y/A.T7P"});
   EXPECT_EQ(matched[0].sourceX, 10);
   EXPECT_EQ(matched[1].sourceX, 0);
+}
+
+TEST(LineGeometry, TheLineFileOfRecordsIsFoundInTheirFolderAndWrittenOnlyWhole) {
+  test::TempDir dir;
+  WriteGeometry(LineFileOf(dir.path(), "A"), {{"X1.T7P", 0, 1, 1}, {"X2.T7P", 24, 23, -1}});
+  WriteGeometry(LineFileOf(dir.path(), "B"), {{"Y1.T7P", 0, 1, 1}});
+  test::WriteFile(dir.path() / "notes.csv", "X9.T7P,0,1,1\n");
+  EXPECT_EQ(FindLineFile(dir.path(), {dir.path() / "X2.T7P"}), LineFileOf(dir.path(), "A"));
+  EXPECT_EQ(FindLineFile(dir.path(), {"elsewhere/Y1.T7P", "Y2.T7P"}), LineFileOf(dir.path(), "B"));
+  EXPECT_EQ(FindLineFile(dir.path(), {"X9.T7P"}), std::nullopt);
+  // A line file that can't be read says which and why.
+  test::WriteFile(LineFileOf(dir.path(), "C"), "file,source_x_m,first_receiver_x_m,receiver_spacing_m\nZ.T7P,0,1,0\n");
+  EXPECT_EQ(MessageOf([&] { FindLineFile(dir.path(), {"X9.T7P"}); }), "C.line.csv：测线几何文件第2行：检波点间距不能为零");
+  // Rows of zero spacing or no file are never written.
+  const auto bad = LineFileOf(dir.path(), "D");
+  EXPECT_EQ(MessageOf([&] { WriteGeometry(bad, {{"A.T7P", 0, 1, 1}, {"B.T7P", 0, 1, 0}}); }),
+            "测线几何文件第3行：检波点间距不能为零");
+  EXPECT_EQ(MessageOf([&] { CheckGeometry({{" ", 0, 1, 1}}); }), "测线几何文件格式不对（第2行）！");
+  EXPECT_FALSE(test::Exists(bad));
+}
+
+TEST(LineGeometry, LayerChoicesInAFifthColumnReadBack) {
+  std::vector<LineRow> rows = {{"A.T7P", 0, 1, 1, {}}, {"B.T7P", 24, 23, -1, {}}};
+  EXPECT_EQ(GeometryText(rows).find("layers"), std::string::npos) << "none chosen: four columns";
+  rows[1].layers = {{12, 2}, {3, 1}};
+  const std::string text = GeometryText(rows);
+  EXPECT_EQ(text,
+            "file,source_x_m,first_receiver_x_m,receiver_spacing_m,layers\r\n"
+            "A.T7P,0,1,1,\r\n"
+            "B.T7P,24,23,-1,3:1 12:2\r\n");
+  const std::vector<LineRow> back = ParseGeometry(text);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_TRUE(back[0].layers.empty());
+  EXPECT_EQ(back[1].layers, (std::map<int32_t, int>{{3, 1}, {12, 2}}));
+  EXPECT_EQ(back[1].spacing, -1);
+  // Rows of four and of five columns mix; a choice that is none says so.
+  const std::string head = "file,source_x_m,first_receiver_x_m,receiver_spacing_m,layers\n";
+  EXPECT_EQ(ParseGeometry(head + "A.T7P,0,1,1\nB.T7P,0,1,1, 4:2 \n").at(1).layers.at(4), 2);
+  for (const char* bad : {"4:6", "0:1", "4", "x:1", "4:1.5"})
+    EXPECT_EQ(MessageOf([&] { ParseGeometry(head + "A.T7P,0,1,1," + bad + "\n"); }),
+              std::string("测线几何文件第2行：'") + bad + "' 不是“道号:层”");
+}
+
+// A reversed pair over one flat boundary at depth h, times from the
+// textbook (direct x / v1, head wave x / v2 + 2 h cos(theta) / v1): the
+// section is at h from shot to shot.
+TEST(DepthSection, AReversedPairOverAFlatBoundaryGivesItsDepthAlongTheSpread) {
+  constexpr double v1 = 500, v2 = 2000, h = 3, length = 24;
+  auto arrival = [&](double offset) {
+    return std::min(offset / v1, offset / v2 + 2 * h * std::sqrt(1 - v1 * v1 / (v2 * v2)) / v1) * 1000;
+  };
+  std::vector<Shot> shots(2);
+  for (size_t i = 0; i < 2; ++i) {
+    shots[i].file = i ? "B.T7P" : "A.T7P";
+    shots[i].sourceX = i ? length : 0;
+    shots[i].sampleMs = 0.01;
+    for (int c = 1; c < length; ++c) shots[i].breaks.push_back({c, double(c), 0, arrival(std::fabs(c - shots[i].sourceX))});
+  }
+  SurveyOptions options;
+  options.layers = 2;
+  const Survey s = Interpret(shots, options);
+  const std::vector<std::vector<SectionPoint>> section = DepthSection(s);
+  ASSERT_EQ(section.size(), 1u);
+  ASSERT_GE(section[0].size(), 10u);
+  EXPECT_DOUBLE_EQ(section[0].front().x, 0);
+  EXPECT_DOUBLE_EQ(section[0].back().x, length);
+  for (size_t i = 0; i < section[0].size(); ++i) {
+    EXPECT_NEAR(section[0][i].depthM, h, 0.01) << section[0][i].x;
+    if (i) {
+      EXPECT_LT(section[0][i - 1].x, section[0][i].x);
+    }
+  }
 }
 
 // The tomography table as a reader of that format takes it: a count and

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAction>
 #include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
@@ -166,6 +167,48 @@ TEST_F(InterpretationTabTest, ABreakPointDraggedMovesThePointsBetweenTheSegments
   // Direct-wave points on the head wave's segment make it slower than the
   // rock: the fit follows the operator.
   EXPECT_LT(*tab_->survey()->layers[1].velocityMS, kV2 * 0.95);
+}
+
+TEST_F(InterpretationTabTest, WithoutTheOperatorsPicksTheRecordsOwnPointsAreInterpreted) {
+  EXPECT_EQ(tab_->lblSource->text(), Ui("初至来源：操作员拾取"));
+  std::filesystem::remove(PicksFileOf(record_));
+  ASSERT_TRUE(view_.OpenFile(record_));
+  EXPECT_EQ(tab_->lblSource->text(), Ui("初至来源：仪器解析点"));
+  ASSERT_TRUE(tab_->survey()) << tab_->lblNotes->text().toStdString();
+  EXPECT_EQ(tab_->shot().breaks.size(), 24u);
+  EXPECT_NEAR(*tab_->survey()->layers[0].velocityMS, kV1, kV1 * 0.02);
+  EXPECT_NEAR(*tab_->survey()->layers[1].velocityMS, kV2, kV2 * 0.02);
+  // They stay the record's: no picks of the operator's made of them.
+  for (int32_t p : view_.firstBreaks()) EXPECT_EQ(p, 0);
+  EXPECT_FALSE(view_.picksChanged());
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(InterpretationTabTest, UndoTakesBackTheLastLayerChoiceOrEditOfThePicks) {
+  const fs::path layers = view::LayersFileOf(record_);
+  EXPECT_EQ(view_.actUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+  tab_->SelectChannel(8);
+  KeyOnPlot(Qt::Key_1);
+  EXPECT_EQ(LayerOf(8), 1);
+  ASSERT_TRUE(view_.actUndo->isEnabled());
+  // The picks cleared after it: the record's own points stand in.
+  view_.ClearPicks();
+  EXPECT_EQ(tab_->lblSource->text(), Ui("初至来源：仪器解析点"));
+  EXPECT_EQ(LayerOf(8), 1);
+
+  view_.actUndo->trigger();  // the clearing
+  EXPECT_EQ(tab_->lblSource->text(), Ui("初至来源：操作员拾取"));
+  EXPECT_EQ(LayerOf(8), 1);
+  EXPECT_EQ(test::ReadFile(layers), "channel,layer\r\n8,1\r\n");
+  view_.actUndo->trigger();  // the choice: given back to the fit, the file gone
+  EXPECT_EQ(LayerOf(8), 2);
+  EXPECT_TRUE(tab_->assignment().chosen().empty());
+  EXPECT_FALSE(test::Exists(layers));
+  EXPECT_FALSE(view_.actUndo->isEnabled());
+  view_.actRedo->trigger();
+  EXPECT_EQ(LayerOf(8), 1);
+  EXPECT_EQ(test::ReadFile(layers), "channel,layer\r\n8,1\r\n");
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(InterpretationTabTest, ThePictureAndThePrintTakeTheTab) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "base/error.h"
 #include "tests/support/files.h"
@@ -53,6 +54,55 @@ TEST(PickEdits, EachEditIsOneStepAndADragIsOne) {
   EXPECT_FALSE(edits.Set(3, 1));
   edits.Undo();
   EXPECT_TRUE(edits.changed());
+}
+
+TEST(PickEdits, LayerChoicesAreStepsOfTheSameHistory) {
+  using Layers = std::map<int32_t, int>;
+  PickEdits edits(std::vector<int32_t>{0, 0});
+  edits.ReadLayers({{5, 2}});
+  EXPECT_FALSE(edits.layersChanged());
+  EXPECT_FALSE(edits.canUndo());  // as read: no step
+  EXPECT_FALSE(edits.SetLayers({{5, 2}}));
+  // A pick, a point put on a layer, another pick: undone last first.
+  EXPECT_TRUE(edits.Set(0, 10));
+  EXPECT_TRUE(edits.SetLayers({{5, 2}, {3, 1}}));
+  EXPECT_TRUE(edits.layersChanged());
+  EXPECT_TRUE(edits.Set(1, 20));
+  ASSERT_TRUE(edits.Undo());
+  EXPECT_EQ(edits.picks(), (std::vector<int32_t>{10, 0}));
+  EXPECT_EQ(edits.layers(), (Layers{{5, 2}, {3, 1}}));
+  ASSERT_TRUE(edits.Undo());
+  EXPECT_EQ(edits.layers(), (Layers{{5, 2}}));
+  EXPECT_EQ(edits.picks(), (std::vector<int32_t>{10, 0}));
+  EXPECT_FALSE(edits.layersChanged());
+  ASSERT_TRUE(edits.Redo());
+  EXPECT_EQ(edits.layers(), (Layers{{5, 2}, {3, 1}}));
+  edits.LayersSaved();
+  EXPECT_FALSE(edits.layersChanged());
+
+  // A drag of a break point: one step however often it moves, a choice
+  // given back (5) and ones made (7, 8) in it; undone to before the drag.
+  EXPECT_TRUE(edits.SetLayers({{3, 1}, {7, 1}}));
+  EXPECT_TRUE(edits.SetLayers({{3, 1}, {7, 1}, {8, 1}}, true));
+  EXPECT_FALSE(edits.SetLayers({{3, 1}, {7, 1}, {8, 1}}, true));
+  EXPECT_FALSE(edits.canRedo());
+  ASSERT_TRUE(edits.Undo());
+  EXPECT_EQ(edits.layers(), (Layers{{5, 2}, {3, 1}}));
+  EXPECT_FALSE(edits.layersChanged());
+  ASSERT_TRUE(edits.Redo());
+  EXPECT_EQ(edits.layers(), (Layers{{3, 1}, {7, 1}, {8, 1}}));
+  // After an undo or a pick a continuing change is a step of its own.
+  EXPECT_TRUE(edits.Set(0, 11));
+  EXPECT_TRUE(edits.SetLayers({{3, 1}}, true));
+  ASSERT_TRUE(edits.Undo());
+  EXPECT_EQ(edits.layers(), (Layers{{3, 1}, {7, 1}, {8, 1}}));
+  EXPECT_EQ(edits.picks(), (std::vector<int32_t>{11, 0}));
+  // Dragged back to where it began: no step left.
+  ASSERT_TRUE(edits.Undo());  // the pick 11
+  EXPECT_TRUE(edits.SetLayers({{3, 2}}));
+  EXPECT_TRUE(edits.SetLayers({{3, 1}, {7, 1}, {8, 1}}, true));
+  ASSERT_TRUE(edits.Undo());  // the first drag's, not the one that left nothing
+  EXPECT_EQ(edits.layers(), (Layers{{5, 2}, {3, 1}}));
 }
 
 TEST(PickEdits, TheOldestStepsGo) {

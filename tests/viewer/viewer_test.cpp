@@ -679,8 +679,10 @@ TEST_F(ViewerTest, PicturesAtAGivenSizeAndRangeAndPrints) {
                                               return view_.record().channels[static_cast<size_t>(i)].samples;
                                             });
   EXPECT_EQ(part.convertToFormat(QImage::Format_RGB32), expected);
-  // Nothing but the picture is left beside it.
-  EXPECT_EQ(dir_.Count(), 3u);
+  // Nothing but the pictures is left beside it, each with the "解析" tab's
+  // (the record's own t0 points interpreted).
+  EXPECT_EQ(dir_.Count(), 5u);
+  EXPECT_TRUE(test::Exists(TfrmView::InterpretationPictureOf(Path("part.png"))));
   // A folder that isn't there: the message, no file.
   EXPECT_FALSE(view_.SaveImage(Path("none") / "x.png", QSize(300, 300)));
   ASSERT_EQ(errors_.size(), 1u);

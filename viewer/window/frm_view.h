@@ -3,7 +3,8 @@
 // trace's spectrum, the travel-time curve and the interpretation of the
 // first breaks ("解析", interpretation_tab.h). Opened with a file (gt7p
 // --view FILE, or a saved list row), by dropping a file on it, or by
-// stepping through the records of its folder (PgUp, PgDn).
+// stepping through the records of its folder (PgUp, PgDn); "打开测线…"
+// opens several records of a folder as a line (OpenLine).
 //
 // Gain: the mouse wheel, "+" and "-" or the buttons, 3 dB a step; "N" or
 // the check box switches trace normalisation. Zoom: Ctrl with the wheel
@@ -12,8 +13,8 @@
 // the arrow keys and the scroll bars move. A click marks a trace: its
 // channel header and spectrum show beside the section. The pick tool sets
 // or moves the first break of the trace under the cursor (the right button
-// or Delete removes it); Ctrl+Z undoes an edit of the first breaks, Ctrl+Y
-// or Ctrl+Shift+Z redoes it; "自动拾取" searches the time window ("时窗")
+// or Delete removes it); Ctrl+Z undoes an edit of the first breaks or of
+// the "解析" tab's layer choices, Ctrl+Y or Ctrl+Shift+Z redoes it; "自动拾取" searches the time window ("时窗")
 // and, where there are picks, asks whether to fill only the traces without
 // one. The measuring tool's two clicks give Δt, Δx
 // and the apparent velocity. The status line reads out the point under the
@@ -41,6 +42,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,6 +90,23 @@ class TfrmView : public QMainWindow {
   bool OpenFile(const std::filesystem::path& path);
   // The record `step` places after (before) this one in its folder.
   bool OpenNeighbour(int step);
+  // "打开测线…": records of one folder opened as a line. Their geometry is
+  // the line file in that folder naming them (interpret::FindLineFile,
+  // matched as gt7p-cli interpret --geometry matches it); where there is
+  // none, a new LINE.line.csv is made from the table (TLineDialog) and
+  // written complete or not at all. The first record is shown and the
+  // "解析" tab interprets the line (interpretation_tab.h). A failure shows
+  // its message in the error box; false then, or when cancelled.
+  bool OpenLine(const std::vector<std::filesystem::path>& records);
+  QAction* actOpenLine;
+  // Seams for tests: the records asked for (empty: cancelled), and the
+  // new line file's table: the name and rows given back, none: cancelled.
+  std::function<std::vector<std::filesystem::path>()> openLineHook;
+  struct NewLine {
+    std::string nameUtf8;
+    std::vector<interpret::LineRow> rows;
+  };
+  std::function<std::optional<NewLine>(const NewLine& suggested)> lineTableHook;
 
   const Record& record() const { return record_; }
   std::filesystem::path fileName() const { return path_; }
@@ -183,8 +202,19 @@ class TfrmView : public QMainWindow {
   void DeleteFirstBreakAt(int x, int y);
   void AutoPick();
   void ClearPicks();
+  // Undo and redo take back the last edit of the first breaks or of the
+  // "解析" tab's layer choices.
   void UndoPick();
   void RedoPick();
+  // The "解析" tab's layer choices of the record (layer_assignment.h): one
+  // undoable step (`continuing`: on with the last one, a drag), written
+  // to NAME.layers.csv beside the record when `save`; a failure to write
+  // goes to the error box. Read with the first breaks on open; the
+  // message of a file that could not be read, else empty (code page 936).
+  const std::map<int32_t, int>& layerChoices() const { return state_.layers(); }
+  void SetLayerChoices(const std::map<int32_t, int>& chosen, bool continuing, bool save);
+  void SaveLayerChoices();
+  const std::string& layersError() const { return layersError_; }
   // Writes the first breaks into their table (NAME.picks.csv, complete or
   // not at all; another file when that one could not be read); false, with
   // the message, when it can't.
@@ -246,6 +276,7 @@ class TfrmView : public QMainWindow {
   void DragFirstBreak(int trace, int x, int y);  // the pick a press set, along its trace
   void LoadPicks();
   void PicksChanged();
+  void EditsChanged(unsigned changes);  // the undo and redo actions, the tabs
   // Whether the record may be left: changed first breaks saved or dropped.
   bool MayLeavePicks();
   // Another file for the first breaks when the table beside the record
@@ -260,6 +291,7 @@ class TfrmView : public QMainWindow {
                                     const QString& filter);
   void PrintAction(bool pdf);
   void OpenAction();
+  void OpenLineAction();
 
   // frm_view.cpp
   void Refresh(unsigned changes);  // the tabs beside the section (TSideTab::Change)
@@ -268,6 +300,7 @@ class TfrmView : public QMainWindow {
 
   Record record_;
   std::filesystem::path path_;
+  std::string layersError_;
   std::vector<std::vector<float>> displayed_;  // empty while nothing is processed
   view::SectionView state_;
   view::Processing processing_;

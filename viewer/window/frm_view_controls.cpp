@@ -62,6 +62,8 @@ void TfrmView::MakeActions() {
     return a;
   };
   actOpen = action("打开…", {QKeySequence::Open}, [this] { OpenAction(); });
+  actOpenLine = action("打开测线…", {}, [this] { OpenLineAction(); });
+  actOpenLine->setToolTip(Ui("打开同一文件夹中的几个记录及其测线几何文件，一起解析"));
   actPrevious = action("上一个记录", {Qt::Key_PageUp}, [this] { OpenNeighbour(-1); });
   actNext = action("下一个记录", {Qt::Key_PageDown}, [this] { OpenNeighbour(1); });
   actSaveImage = action("另存为图片…", {}, [this] { SaveImageAction(); });
@@ -104,7 +106,7 @@ void TfrmView::MakeActions() {
   actAutoPick->setToolTip(Ui("在每一道上自动拾取初至（能量比），再逐道修改"));
   actClearPicks = action("清除拾取", {}, [this] { ClearPicks(); });
   actUndo = action("撤销", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoPick(); });
-  actUndo->setToolTip(Ui("撤销上一次初至的修改（Ctrl+Z）"));
+  actUndo->setToolTip(Ui("撤销上一次初至或分层的修改（Ctrl+Z）"));
   actRedo = action("重做", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
                    [this] { RedoPick(); });
   actRedo->setToolTip(Ui("重做撤销的修改（Ctrl+Y）"));
@@ -249,6 +251,7 @@ void TfrmView::GiveBackFocus(QAbstractSpinBox* spin) {
 void TfrmView::MakeMenus() {
   QMenu* file = menuBar()->addMenu(Ui("文件"));
   file->addAction(actOpen);
+  file->addAction(actOpenLine);
   file->addAction(actPrevious);
   file->addAction(actNext);
   file->addSeparator();
@@ -313,6 +316,7 @@ void TfrmView::SetTimeWindow(const view::TimeWindow& window) {
   SyncWindowControls();
   ShowMeasure();
   RangeChanged();
+  Refresh(TSideTab::kTimeWindow);
 }
 
 void TfrmView::SyncWindowControls() {

@@ -23,6 +23,7 @@
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
 #include "viewer/window/interpretation_tab.h"
+#include "viewer/window/line_dialog.h"
 #include "viewer/window/section_canvas.h"
 
 namespace gt7p {
@@ -143,6 +144,78 @@ void TfrmView::OpenAction() {
   const QString name = QFileDialog::getOpenFileName(this, Ui("打开记录"), folder,
                                                     Ui("记录 (*.T7P *.QFX *.ESP *.t7p *.qfx *.esp);;所有文件 (*)"));
   if (!name.isEmpty()) OpenFile(ToPath(name));
+}
+
+void TfrmView::OpenLineAction() {
+  std::vector<std::filesystem::path> records;
+  if (openLineHook) {
+    records = openLineHook();
+  } else {
+    const QString folder = path_.empty() ? QString() : FromPath(path_.parent_path());
+    for (const QString& name : QFileDialog::getOpenFileNames(this, Ui("打开测线：选择记录"), folder,
+                                                             Ui("记录 (*.T7P *.QFX *.ESP *.t7p *.qfx *.esp)")))
+      records.push_back(ToPath(name));
+  }
+  if (!records.empty()) OpenLine(records);
+}
+
+bool TfrmView::OpenLine(const std::vector<std::filesystem::path>& records) {
+  if (records.size() < 2) {
+    ShowError(Utf8ToCp936("测线至少要有两个记录！"));
+    return false;
+  }
+  const std::filesystem::path folder = records.front().parent_path();
+  std::filesystem::path file;
+  std::vector<interpret::LineRow> rows;
+  try {
+    if (const auto found = interpret::FindLineFile(folder, records)) {
+      file = *found;
+      rows = interpret::MatchGeometry(interpret::ReadGeometry(file), records);
+    }
+  } catch (const Error& e) {
+    ShowError(e.message());
+    return false;
+  }
+  if (file.empty()) {
+    // A new line file from the table, asked again until it is written.
+    NewLine line;
+    line.nameUtf8 = Utf8FromPath(records.front().stem());
+    for (const std::filesystem::path& record : records) line.rows.push_back({Utf8FromPath(record.filename()), 0, 1, 1});
+    for (;;) {
+      std::optional<NewLine> given;
+      if (lineTableHook) {
+        given = lineTableHook(line);
+      } else {
+        TLineDialog dialog(line.nameUtf8, line.rows, this);
+        if (dialog.exec() == QDialog::Accepted) given = NewLine{dialog.nameUtf8(), dialog.rows()};
+      }
+      if (!given) return false;
+      line = *given;
+      try {
+        const std::filesystem::path out = interpret::LineFileOf(folder, line.nameUtf8);
+        WriteBeside(out, [&](const std::filesystem::path& part) { interpret::WriteGeometry(part, line.rows); });
+        file = out;
+        rows = line.rows;
+        break;
+      } catch (const Error& e) {
+        ShowError(e.message());
+        if (lineTableHook) return false;
+      }
+    }
+  }
+  if (!OpenFile(records.front())) return false;
+  try {
+    BusyCursor busy;
+    pnlInterpretation->SetLine(file, records, rows);
+  } catch (const Error& e) {
+    ShowError(e.message());
+    return false;
+  }
+  // The shown record's choices are the line's from now on.
+  state_.TakeLayers(rows.front().layers);
+  EditsChanged(TSideTab::kLayers);
+  tabSide->setCurrentWidget(pnlInterpretation);
+  return true;
 }
 
 void TfrmView::ExportClick(SaveKind kind) {

@@ -102,18 +102,47 @@ void TfrmView::ClearPicks() {
 }
 
 void TfrmView::UndoPick() {
-  if (state_.UndoPick()) PicksChanged();
+  if (!state_.UndoPick()) return;
+  SaveLayerChoices();
+  PicksChanged();
 }
 
 void TfrmView::RedoPick() {
-  if (state_.RedoPick()) PicksChanged();
+  if (!state_.RedoPick()) return;
+  SaveLayerChoices();
+  PicksChanged();
 }
 
 void TfrmView::PicksChanged() {
+  EditsChanged(TSideTab::kPicks | TSideTab::kLayers);
+  Invalidate(false);
+}
+
+void TfrmView::EditsChanged(unsigned changes) {
   actUndo->setEnabled(state_.picks().canUndo());
   actRedo->setEnabled(state_.picks().canRedo());
-  Refresh(TSideTab::kPicks);
-  Invalidate(false);
+  Refresh(changes);
+}
+
+void TfrmView::SetLayerChoices(const std::map<int32_t, int>& chosen, bool continuing, bool save) {
+  if (state_.SetLayers(chosen, continuing)) EditsChanged(TSideTab::kLayers);
+  if (save) SaveLayerChoices();
+}
+
+void TfrmView::SaveLayerChoices() {
+  if (path_.empty()) return;
+  try {
+    // A line's record keeps them in the line's file.
+    if (pnlInterpretation->LineRowOf(path_)) {
+      if (!state_.layersChanged()) return;
+      pnlInterpretation->SaveLineChoices(path_, state_.layers());
+      state_.LayersSaved();
+      return;
+    }
+    state_.SaveLayers(path_);
+  } catch (const Error& e) {
+    ShowError(e.message());
+  }
 }
 
 // ---- the picks table ----
@@ -123,6 +152,16 @@ void TfrmView::LoadPicks() {
     state_.ReadPicks(path_);
   } catch (const Error& e) {
     ShowError(e.message());
+  }
+  // The layer choices after the picks, whose reading starts a new history.
+  layersError_.clear();
+  try {
+    if (const interpret::LineRow* row = pnlInterpretation->LineRowOf(path_))
+      state_.TakeLayers(row->layers);  // a line's record: from the line's file
+    else
+      state_.ReadLayers(path_);
+  } catch (const Error& e) {
+    layersError_ = e.message();
   }
   PicksChanged();
 }

@@ -18,6 +18,7 @@
 
 #include "base/cp936.h"
 #include "base/error.h"
+#include "base/output_file.h"
 #include "ui/ui.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
@@ -56,7 +57,7 @@ QString LayerName(int layer, bool zone) {
 }
 
 std::vector<QStringList> TableRows(const std::optional<interpret::Survey>& survey, const interpret::Shot& shot,
-                                   bool zone) {
+                                   size_t shown, bool zone) {
   const size_t ours = survey ? survey->layers.size() : 0;
   // The header's layers as far as its "探测层数" counts them.
   const size_t theirs = shot.headerLayerCount > 0
@@ -64,8 +65,8 @@ std::vector<QStringList> TableRows(const std::optional<interpret::Survey>& surve
                             : shot.headerLayers.size();
   const size_t rows = std::max(ours, theirs);
   std::vector<std::optional<double>> depths, thickness;
-  if (survey && !survey->shots.empty()) {
-    depths = survey->shots[0].depthsM;
+  if (survey && shown < survey->shots.size()) {
+    depths = survey->shots[shown].depthsM;
     thickness = interpret::ThicknessesM(depths);
   }
   std::vector<QStringList> table;
@@ -91,6 +92,60 @@ std::vector<QStringList> TableRows(const std::optional<interpret::Survey>& surve
   return table;
 }
 
+// The distances the shots' points and sources span.
+void SpanOf(const std::vector<interpret::Shot>& shots, double& x0, double& x1) {
+  x0 = HUGE_VAL, x1 = -HUGE_VAL;
+  for (const interpret::Shot& shot : shots) {
+    for (const interpret::FirstBreak& b : shot.breaks) x0 = std::min(x0, b.receiverX), x1 = std::max(x1, b.receiverX);
+    if (!shot.breaks.empty()) x0 = std::min(x0, shot.sourceX), x1 = std::max(x1, shot.sourceX);
+  }
+  if (!std::isfinite(x0)) x0 = 0, x1 = 1;
+  if (!(x1 > x0)) x1 = x0 + 1;
+}
+
+// The plot's and the section's margins round their boxes.
+QRect AreaOf(const QRect& rect, const QFontMetrics& fm) {
+  const int left = fm.horizontalAdvance(QStringLiteral("-0000.0")) + 10, top = 2 * fm.lineSpacing() + 6;
+  const int right = fm.horizontalAdvance(QStringLiteral("00000")) / 2 + 6;
+  return QRect(rect.left() + left, rect.top() + top, std::max(10, rect.width() - left - right),
+               std::max(10, rect.height() - top - 2 * fm.lineSpacing() - 14));
+}
+
+// Tick lines and labels along both axes of `area`: across from x0 to x1,
+// down from 0 to y1.
+void DrawGrid(QPainter& painter, const QFontMetrics& fm, const QRect& area, double x0, double x1, double y1) {
+  for (bool horizontal : {true, false}) {
+    const double lo = horizontal ? x0 : 0, hi = horizontal ? x1 : y1;
+    const int pixels = horizontal ? area.width() : area.height();
+    const view::TimeAxis axis = view::MakeTimeAxis(
+        lo, hi, pixels, horizontal ? fm.horizontalAdvance(QStringLiteral("00000")) + 12 : 2 * fm.lineSpacing());
+    for (double v : axis.ticksMs) {
+      const int p = static_cast<int>(std::lround(horizontal ? area.left() + (v - x0) / (x1 - x0) * area.width()
+                                                            : area.top() + v / y1 * area.height()));
+      const QString label = QString::fromStdString(view::TickLabel(v, axis.stepMs));
+      painter.setPen(QColor(225, 225, 225));
+      if (horizontal) {
+        painter.drawLine(p, area.top(), p, area.bottom());
+        painter.setPen(Qt::black);
+        painter.drawText(p - fm.horizontalAdvance(label) / 2, area.bottom() + 10 + fm.ascent(), label);
+      } else {
+        painter.drawLine(area.left(), p, area.right(), p);
+        painter.setPen(Qt::black);
+        painter.drawText(area.left() - 5 - fm.horizontalAdvance(label), p + fm.ascent() / 2 - 1, label);
+      }
+    }
+  }
+}
+
+QString SourceName(interpret::PickSource source) {
+  switch (source) {
+    case interpret::PickSource::kOperator: return Ui("操作员拾取");
+    case interpret::PickSource::kInstrument: return Ui("仪器解析点");
+    case interpret::PickSource::kAuto: break;
+  }
+  return Ui("自动拾取");
+}
+
 }  // namespace
 
 // ---- the plot ----
@@ -104,19 +159,11 @@ TInterpretationPlot::TInterpretationPlot(TInterpretationTab* tab) : QWidget(tab)
 TInterpretationPlot::Axes TInterpretationPlot::AxesFor(const QRect& rect) const {
   const QFontMetrics fm(view::SectionFont(view::kPanelFontPixels));
   Axes a;
-  const int left = fm.horizontalAdvance(QStringLiteral("-0000.0")) + 10, top = 2 * fm.lineSpacing() + 6;
-  const int right = fm.horizontalAdvance(QStringLiteral("00000")) / 2 + 6;
-  a.area = QRect(rect.left() + left, rect.top() + top, std::max(10, rect.width() - left - right),
-                 std::max(10, rect.height() - top - 2 * fm.lineSpacing() - 14));
-  double x0 = HUGE_VAL, x1 = -HUGE_VAL, t1 = 0;
-  const interpret::Shot& shot = tab_->shot();
-  for (const interpret::FirstBreak& b : shot.breaks)
-    x0 = std::min(x0, b.receiverX), x1 = std::max(x1, b.receiverX), t1 = std::max(t1, b.timeMs);
-  if (!shot.breaks.empty()) x0 = std::min(x0, shot.sourceX), x1 = std::max(x1, shot.sourceX);
-  if (!std::isfinite(x0)) x0 = 0, x1 = 1;
-  if (!(x1 > x0)) x1 = x0 + 1;
-  a.x0 = x0;
-  a.x1 = x1;
+  a.area = AreaOf(rect, fm);
+  double t1 = 0;
+  for (const interpret::Shot& shot : tab_->shots())
+    for (const interpret::FirstBreak& b : shot.breaks) t1 = std::max(t1, b.timeMs);
+  SpanOf(tab_->shots(), a.x0, a.x1);
   a.t1 = t1 > 0 ? t1 * 1.1 : 1;
   return a;
 }
@@ -149,6 +196,7 @@ std::optional<TInterpretationPlot::Handle> TInterpretationPlot::HandleAt(const Q
   if (at.y() < a.area.bottom() - 14 || at.y() > a.area.bottom() + 10) return std::nullopt;
   for (size_t i = 0; i < survey->branches.size(); ++i) {
     const interpret::Branch& b = survey->branches[i];
+    if (b.shot != tab_->shown()) continue;  // the shown record's choices only
     for (size_t k = 0; k < b.crossoverM.size(); ++k) {
       const double x = survey->shots[b.shot].x + b.direction * b.crossoverM[k];
       if (std::fabs(PixelOf(x, 0).x() - at.x()) <= 6) return Handle{i, static_cast<int>(k + 1)};
@@ -163,9 +211,8 @@ void TInterpretationPlot::PaintPlot(QPainter& painter, const QRect& rect) const 
   const QFont font = view::SectionFont(view::kPanelFontPixels);
   painter.setFont(font);
   const QFontMetrics fm(font);
-  const interpret::Shot& shot = tab_->shot();
   const auto& survey = tab_->survey();
-  if (shot.breaks.empty()) {
+  if (tab_->shot().breaks.empty()) {
     painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("没有初至：拾取后这里显示解析"));
     painter.restore();
     return;
@@ -179,26 +226,7 @@ void TInterpretationPlot::PaintPlot(QPainter& painter, const QRect& rect) const 
   const Axes a = AxesFor(rect);
   auto px = [&](double x) { return a.area.left() + (x - a.x0) / (a.x1 - a.x0) * a.area.width(); };
   auto py = [&](double t) { return a.area.top() + t / a.t1 * a.area.height(); };
-  for (bool horizontal : {true, false}) {
-    const double lo = horizontal ? a.x0 : 0, hi = horizontal ? a.x1 : a.t1;
-    const int pixels = horizontal ? a.area.width() : a.area.height();
-    const view::TimeAxis axis = view::MakeTimeAxis(
-        lo, hi, pixels, horizontal ? fm.horizontalAdvance(QStringLiteral("00000")) + 12 : 2 * fm.lineSpacing());
-    for (double v : axis.ticksMs) {
-      const int p = static_cast<int>(std::lround(horizontal ? px(v) : py(v)));
-      const QString label = QString::fromStdString(view::TickLabel(v, axis.stepMs));
-      painter.setPen(QColor(225, 225, 225));
-      if (horizontal) {
-        painter.drawLine(p, a.area.top(), p, a.area.bottom());
-        painter.setPen(Qt::black);
-        painter.drawText(p - fm.horizontalAdvance(label) / 2, a.area.bottom() + 10 + fm.ascent(), label);
-      } else {
-        painter.drawLine(a.area.left(), p, a.area.right(), p);
-        painter.setPen(Qt::black);
-        painter.drawText(a.area.left() - 5 - fm.horizontalAdvance(label), p + fm.ascent() / 2 - 1, label);
-      }
-    }
-  }
+  DrawGrid(painter, fm, a.area, a.x0, a.x1, a.t1);
   painter.setPen(Qt::black);
   painter.drawRect(a.area);
   painter.drawText(a.area.left(), a.area.top() - 4, Ui("ms"));
@@ -223,10 +251,13 @@ void TInterpretationPlot::PaintPlot(QPainter& painter, const QRect& rect) const 
         painter.drawLine(QPointF(px(sx + b.direction * from), py(s.interceptMs + s.slownessMsPerM * from)),
                          QPointF(px(sx + b.direction * to), py(s.interceptMs + s.slownessMsPerM * to)));
       }
+      // The handles of the shown record's branches (the choices are its).
+      const bool shown = b.shot == tab_->shown();
       for (double c : b.crossoverM) {
         const double x = px(sx + b.direction * std::clamp(c, 0.0, far));
-        painter.setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
+        painter.setPen(QPen(shown ? QColor(110, 110, 110) : QColor(200, 200, 200), 1, Qt::DashLine));
         painter.drawLine(QPointF(x, a.area.top()), QPointF(x, a.area.bottom()));
+        if (!shown) continue;
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(90, 90, 90));
         const QPointF tip(x, a.area.bottom() - 9);
@@ -237,22 +268,26 @@ void TInterpretationPlot::PaintPlot(QPainter& painter, const QRect& rect) const 
   // The points whole, those on the box's edges too.
   painter.setClipRect(a.area.adjusted(-6, -6, 7, 7));
   const view::LayerAssignment& chosen = tab_->assignment();
-  for (const interpret::FirstBreak& b : shot.breaks) {
-    int layer = 0;
-    if (survey)
-      for (const interpret::PointFit& p : survey->points)
-        if (p.channel == b.channel) layer = p.layer;
-    const QPointF at(px(b.receiverX), py(b.timeMs));
-    painter.setPen(QPen(Qt::black, 1));
-    painter.setBrush(layer > 0 ? LayerColour(layer) : QColor(190, 190, 190));
-    if (chosen.LayerOf(b.channel))
-      painter.drawRect(QRectF(at - QPointF(3.5, 3.5), QSizeF(7, 7)));  // the operator's choice
-    else
-      painter.drawEllipse(at, 3.5, 3.5);
-    if (b.channel == tab_->selected()) {
-      painter.setBrush(Qt::NoBrush);
-      painter.setPen(QPen(Qt::red, 1.5));
-      painter.drawEllipse(at, 7, 7);
+  for (size_t si = 0; si < tab_->shots().size(); ++si) {
+    const bool shown = si == tab_->shown();
+    for (const interpret::FirstBreak& b : tab_->shots()[si].breaks) {
+      int layer = 0;
+      if (survey)
+        for (const interpret::PointFit& p : survey->points)
+          if (p.shot == si && p.channel == b.channel) layer = p.layer;
+      const QPointF at(px(b.receiverX), py(b.timeMs));
+      painter.setPen(QPen(shown ? Qt::black : Qt::gray, 1));
+      painter.setBrush(layer > 0 ? LayerColour(layer) : QColor(190, 190, 190));
+      const double r = shown ? 3.5 : 2.5;
+      if (shown && chosen.LayerOf(b.channel))
+        painter.drawRect(QRectF(at - QPointF(r, r), QSizeF(2 * r, 2 * r)));  // the operator's choice
+      else
+        painter.drawEllipse(at, r, r);
+      if (shown && b.channel == tab_->selected()) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::red, 1.5));
+        painter.drawEllipse(at, 7, 7);
+      }
     }
   }
   painter.restore();
@@ -268,6 +303,7 @@ void TInterpretationPlot::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   if (const int32_t channel = ChannelAt(at)) return tab_->SelectChannel(channel);
   dragging_ = HandleAt(at);
+  dragMoved_ = false;
   if (!dragging_) tab_->SelectChannel(0);
 }
 
@@ -275,7 +311,8 @@ void TInterpretationPlot::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ || !tab_->survey() || dragging_->branch >= tab_->survey()->branches.size()) return;
   const interpret::Branch& b = tab_->survey()->branches[dragging_->branch];
   const double offset = (DistanceAt(event->position().toPoint().x()) - tab_->survey()->shots[b.shot].x) * b.direction;
-  tab_->MoveBreak(dragging_->branch, dragging_->upper, offset, false);
+  tab_->MoveBreak(dragging_->branch, dragging_->upper, offset, dragMoved_, false);
+  dragMoved_ = true;
 }
 
 void TInterpretationPlot::mouseReleaseEvent(QMouseEvent* event) {
@@ -306,9 +343,90 @@ void TInterpretationPlot::contextMenuEvent(QContextMenuEvent* event) {
   menu.exec(event->globalPos());
 }
 
+// ---- the depth section ----
+
+QColor TInterpretationTab::LayerFill(int layer) { return LayerColour(layer).lighter(170); }
+
+TDepthSection::TDepthSection(TInterpretationTab* tab) : QWidget(tab), tab_(tab) { setMinimumSize(200, 120); }
+
+void TDepthSection::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  PaintSection(painter, rect());
+}
+
+void TDepthSection::PaintSection(QPainter& painter, const QRect& rect) const {
+  painter.save();
+  painter.fillRect(rect, Qt::white);
+  const QFont font = view::SectionFont(view::kPanelFontPixels);
+  painter.setFont(font);
+  const QFontMetrics fm(font);
+  const auto& survey = tab_->survey();
+  std::vector<std::vector<interpret::SectionPoint>> boundaries;
+  if (survey) boundaries = interpret::DepthSection(*survey);
+  double deepest = 0;
+  for (const auto& boundary : boundaries)
+    for (const interpret::SectionPoint& p : boundary) deepest = std::max(deepest, p.depthM);
+  painter.drawText(rect.left() + 8, rect.top() + 4 + fm.ascent(),
+                   Ui("深度剖面（深度 m，向下）  ") + QString::fromStdString(Utf8FromPath(tab_->lineFile().filename())));
+  if (!(deepest > 0)) {
+    painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("没有界面深度"));
+    painter.restore();
+    return;
+  }
+  // Room above the box for the shots' names.
+  const QRect area = AreaOf(rect.adjusted(0, fm.lineSpacing() + 4, 0, 0), fm);
+  double x0 = 0, x1 = 1;
+  SpanOf(tab_->shots(), x0, x1);
+  const double d1 = deepest * 1.3;
+  auto px = [&](double x) { return area.left() + (x - x0) / (x1 - x0) * area.width(); };
+  auto py = [&](double d) { return area.top() + d / d1 * area.height(); };
+  // Each layer filled from its top down, the deeper ones over it.
+  painter.fillRect(area, TInterpretationTab::LayerFill(1));
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setClipRect(area.adjusted(0, 0, 1, 1));
+  for (size_t k = 0; k < boundaries.size(); ++k) {
+    const auto& boundary = boundaries[k];
+    if (boundary.empty()) continue;
+    QPolygonF line;
+    for (const interpret::SectionPoint& p : boundary) line << QPointF(px(p.x), py(p.depthM));
+    QPolygonF fill = line;
+    fill << QPointF(line.back().x(), area.bottom() + 1) << QPointF(line.front().x(), area.bottom() + 1);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(TInterpretationTab::LayerFill(static_cast<int>(k + 2)));
+    painter.drawPolygon(fill);
+    painter.setPen(QPen(LayerColour(static_cast<int>(k + 2)).darker(130), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(line);
+    for (const QPointF& at : line) painter.drawEllipse(at, 2, 2);
+  }
+  painter.setClipping(false);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  DrawGrid(painter, fm, area, x0, x1, d1);
+  painter.setPen(Qt::black);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(area);
+  const QString caption = Ui("距离 (m)");
+  painter.drawText(area.right() - fm.horizontalAdvance(caption), area.bottom() + 10 + fm.lineSpacing() + fm.ascent(),
+                   caption);
+  // Each shot on the surface, named.
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  for (const interpret::Shot& shot : tab_->shots()) {
+    const QPointF tip(px(shot.sourceX), area.top());
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::red);
+    painter.drawPolygon(QPolygonF({tip, tip + QPointF(-5, -9), tip + QPointF(5, -9)}));
+    QString name = QString::fromStdString(shot.file);
+    name = name.left(name.lastIndexOf(QLatin1Char('.')) > 0 ? name.lastIndexOf(QLatin1Char('.')) : name.size());
+    const int w = fm.horizontalAdvance(name);
+    const double left = std::clamp(tip.x() - w / 2.0, double(rect.left() + 2), double(rect.right() - w - 2));
+    painter.drawText(QPointF(left, tip.y() - 11), name);
+  }
+  painter.restore();
+}
+
 // ---- the tab ----
 
-TInterpretationTab::TInterpretationTab(QWidget* parent) : QWidget(parent) {
+TInterpretationTab::TInterpretationTab(TfrmView* view) : QWidget(view), view_(view) {
   cboLayers = new QComboBox(this);
   cboLayers->addItem(Ui("自动"));
   for (int n = interpret::kMinLayers; n <= interpret::kMaxLayers; ++n) cboLayers->addItem(QString::number(n) + Ui(" 层"));
@@ -329,10 +447,16 @@ TInterpretationTab::TInterpretationTab(QWidget* parent) : QWidget(parent) {
   top->addWidget(new QLabel(Ui("层数"), this));
   top->addWidget(cboLayers);
   top->addStretch(1);
+  lblSource = new QLabel(this);
+  lblSource->setFont(view::SectionFont(view::kPanelFontPixels));
+  top->addWidget(lblSource);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addLayout(top);
   layout->addWidget(pnlPlot, 1);
+  pnlDepth = new TDepthSection(this);
+  pnlDepth->hide();
+  layout->addWidget(pnlDepth, 1);
   layout->addWidget(tblLayers);
   layout->addWidget(lblNotes);
   connect(cboLayers, &QComboBox::currentIndexChanged, this, [this] {
@@ -342,46 +466,113 @@ TInterpretationTab::TInterpretationTab(QWidget* parent) : QWidget(parent) {
 }
 
 void TInterpretationTab::Refresh(const TfrmView& view, unsigned changes) {
-  if (!(changes & (kRecord | kPicks))) return;
+  if (!(changes & (kRecord | kPicks | kProcessing | kTimeWindow | kLayers))) return;
   if (changes & kRecord) {
+    // The record left, as it was saved, for the line.
+    if (lineMode() && shown_ < line_.records.size() && record_ == line_.records[shown_]) {
+      try {
+        line_.shots[shown_] = interpret::LoadShot(record_, &line_.rows[shown_]);
+        line_.assigned[shown_] = line_.rows[shown_].layers;
+      } catch (const Error& e) {
+        line_.failure = FromCore(e.message());
+      }
+    }
     record_ = view.fileName();
     selected_ = 0;
-    failure_.clear();
-    try {
-      assignment_.Replace(record_.empty() ? std::map<int32_t, int>() : view::ReadLayers(record_));
-    } catch (const Error& e) {
-      assignment_.Replace({});
-      failure_ = FromCore(e.message());
-    }
+    // Another record than the line's leaves the line.
+    if (lineMode() && std::find(line_.records.begin(), line_.records.end(), record_) == line_.records.end())
+      line_ = Line();
+    ShowLine();
   }
-  shot_ = view.record().channels.empty()
-              ? interpret::Shot()
-              : interpret::ShotFromPicks(view.record(), view.firstBreaks(), Utf8FromPath(record_.filename()));
+  layersError_ = view.layersError().empty() ? QString() : FromCore(view.layersError());
+  assignment_.Replace(view.layerChoices());
+  if (changes == kLayers) {  // the same first breaks
+    Interpret();
+    FillTable();
+    return;
+  }
+  shots_.clear();
+  shown_ = 0;
+  if (!view.record().channels.empty()) {
+    const interpret::LineRow* row = nullptr;
+    if (lineMode()) {
+      shots_ = line_.shots;
+      shown_ = static_cast<size_t>(std::find(line_.records.begin(), line_.records.end(), record_) - line_.records.begin());
+      row = &line_.rows[shown_];
+    }
+    // The automatic picker, where it comes to that, sees the traces as
+    // shown, within the time window.
+    std::vector<const std::vector<float>*> traces;
+    size_t from = 0, to = 0;
+    if (view::WindowSamples(view.record().header, view.timeWindow(), from, to))
+      for (size_t i = 0; i < view.record().channels.size(); ++i) traces.push_back(&view.Displayed(i));
+    interpret::Shot shot = interpret::ShotOfRecord(view.record(), view.firstBreaks(), traces, from, to,
+                                                   Utf8FromPath(record_.filename()), row);
+    if (lineMode())
+      shots_[shown_] = std::move(shot);
+    else
+      shots_.push_back(std::move(shot));
+  }
+  lblSource->setText(shot().breaks.empty() ? QString() : Ui("初至来源：") + SourceName(shot().source));
   Interpret();
   FillTable();
 }
 
+void TInterpretationTab::SetLine(const std::filesystem::path& file, const std::vector<std::filesystem::path>& records,
+                                 const std::vector<interpret::LineRow>& rows) {
+  Line line;
+  line.file = file;
+  line.records = records;
+  line.rows = rows;
+  // Each record's first breaks as gt7p-cli reads them, and its choices.
+  for (size_t i = 0; i < records.size(); ++i) {
+    line.shots.push_back(interpret::LoadShot(records[i], &rows[i]));
+    line.assigned.push_back(rows[i].layers);
+  }
+  line_ = std::move(line);
+  ShowLine();
+  Refresh(*view_, kPicks);
+}
+
+const interpret::LineRow* TInterpretationTab::LineRowOf(const std::filesystem::path& record) const {
+  const auto at = std::find(line_.records.begin(), line_.records.end(), record);
+  return at == line_.records.end() ? nullptr : &line_.rows[static_cast<size_t>(at - line_.records.begin())];
+}
+
+void TInterpretationTab::SaveLineChoices(const std::filesystem::path& record, const std::map<int32_t, int>& chosen) {
+  const auto at = std::find(line_.records.begin(), line_.records.end(), record);
+  if (at == line_.records.end()) return;
+  std::vector<interpret::LineRow> rows = line_.rows;
+  rows[static_cast<size_t>(at - line_.records.begin())].layers = chosen;
+  WriteBeside(line_.file, [&](const std::filesystem::path& part) { interpret::WriteGeometry(part, rows); });
+  line_.rows = std::move(rows);
+}
+
+void TInterpretationTab::ShowLine() { pnlDepth->setVisible(lineMode()); }
+
 void TInterpretationTab::Interpret() {
   survey_.reset();
-  const QString unread = failure_.startsWith(Ui("分层文件")) ? failure_ : QString();
-  failure_ = unread;
-  if (shot_.breaks.empty()) return;
-  if (!interpret::IsRefractionMethod(shot_.method)) {
-    failure_ = Ui("该探测方法暂不支持解析");
-    return;
-  }
+  failure_.clear();
+  if (shot().breaks.empty()) return;
+  for (const interpret::Shot& s : shots_)
+    if (!interpret::IsRefractionMethod(s.method)) {
+      failure_ = Ui("该探测方法暂不支持解析");
+      return;
+    }
   interpret::SurveyOptions options;
   options.layers = cboLayers->currentIndex() == 0 ? 0 : cboLayers->currentIndex() + interpret::kMinLayers - 1;
-  options.assigned = {assignment_.chosen()};
+  for (size_t i = 0; i < shots_.size(); ++i)
+    options.assigned.push_back(i == shown_ ? assignment_.chosen()
+                                           : i < line_.assigned.size() ? line_.assigned[i] : std::map<int32_t, int>());
   try {
-    survey_ = interpret::Interpret({shot_}, options);
+    survey_ = interpret::Interpret(shots_, options);
   } catch (const Error& e) {
     failure_ = FromCore(e.message());
   }
 }
 
 void TInterpretationTab::FillTable() {
-  const std::vector<QStringList> rows = TableRows(survey_, shot_, loosenedZone());
+  const std::vector<QStringList> rows = TableRows(survey_, shot(), shown_, loosenedZone());
   tblLayers->setRowCount(static_cast<int>(rows.size()));
   for (size_t r = 0; r < rows.size(); ++r)
     for (int c = 0; c < rows[r].size(); ++c) {
@@ -391,6 +582,15 @@ void TInterpretationTab::FillTable() {
       tblLayers->setItem(static_cast<int>(r), c, item);
     }
   QStringList notes;
+  if (!layersError_.isEmpty()) notes << layersError_;
+  if (!line_.failure.isEmpty()) notes << line_.failure;
+  if (lineMode()) {
+    notes << Ui("测线 ") + QString::fromStdString(Utf8FromPath(line_.file.filename())) + Ui("：") +
+                 QString::number(shots_.size()) + Ui(" 炮，层表为本记录 ") + QString::fromStdString(shot().file);
+    QStringList sources;
+    for (const interpret::Shot& s : shots_) sources << QString::fromStdString(s.file) + Ui(" ") + SourceName(s.source);
+    notes << Ui("各炮初至来源：") + sources.join(Ui("，"));
+  }
   if (!failure_.isEmpty()) notes << failure_;
   if (loosenedZone() && survey_) {
     if (const auto zone = interpret::LoosenedZoneOf(*survey_))
@@ -401,13 +601,14 @@ void TInterpretationTab::FillTable() {
     else
       notes << Ui("松动圈厚度求不出来");
   }
-  if (shot_.headerLayerCount > 0) notes << Ui("仪器探测层数 ") + QString::number(shot_.headerLayerCount);
+  if (shot().headerLayerCount > 0) notes << Ui("仪器探测层数 ") + QString::number(shot().headerLayerCount);
   if (!assignment_.chosen().empty())
     notes << Ui("人工分层 ") + QString::number(assignment_.chosen().size()) + Ui(" 点（方块）");
   if (survey_)
     for (const std::string& w : survey_->warnings) notes << QString::fromStdString(w);
   lblNotes->setText(notes.join(Ui("\n")));
   pnlPlot->update();
+  pnlDepth->update();
 }
 
 void TInterpretationTab::SelectChannel(int32_t channel) {
@@ -417,38 +618,24 @@ void TInterpretationTab::SelectChannel(int32_t channel) {
 
 void TInterpretationTab::AssignSelected(int layer) {
   if (selected_ <= 0) return;
-  assignment_.Set(selected_, layer);
-  if (!assignment_.changed()) return;
-  Interpret();
-  FillTable();
-  SaveChoices();
+  view::LayerAssignment changed = assignment_;
+  changed.Set(selected_, layer);
+  if (changed.chosen() != assignment_.chosen()) view_->SetLayerChoices(changed.chosen(), false, true);
 }
 
-void TInterpretationTab::MoveBreak(size_t branch, int upper, double offsetM, bool save) {
+void TInterpretationTab::MoveBreak(size_t branch, int upper, double offsetM, bool continuing, bool save) {
   if (!survey_ || branch >= survey_->branches.size()) return;
   const interpret::Branch& b = survey_->branches[branch];
   std::vector<view::LayeredPoint> points;
   for (const interpret::PointFit& p : survey_->points)
     if (OnBranch(*survey_, b, p)) points.push_back({p.channel, p.offset, p.layer});
-  const std::map<int32_t, int> before = assignment_.chosen();
-  assignment_.MoveBreak(points, upper, offsetM);
-  if (assignment_.chosen() != before) {
-    Interpret();
-    FillTable();
-    pnlPlot->repaint();
-  }
-  if (save) SaveChoices();
+  view::LayerAssignment moved = assignment_;
+  moved.MoveBreak(points, upper, offsetM);
+  view_->SetLayerChoices(moved.chosen(), continuing, save);
+  pnlPlot->repaint();
 }
 
-void TInterpretationTab::SaveChoices() {
-  if (record_.empty() || !assignment_.changed()) return;
-  try {
-    view::WriteLayers(record_, assignment_.chosen());
-    assignment_.MarkSaved();
-  } catch (const Error& e) {
-    lblNotes->setText(FromCore(e.message()));
-  }
-}
+void TInterpretationTab::SaveChoices() { view_->SaveLayerChoices(); }
 
 void TInterpretationTab::PaintPage(QPainter& painter, const QRect& rect) const {
   painter.save();
@@ -456,12 +643,21 @@ void TInterpretationTab::PaintPage(QPainter& painter, const QRect& rect) const {
   const QFont font = view::SectionFont(view::kPanelFontPixels);
   painter.setFont(font);
   const QFontMetrics fm(font);
-  const std::vector<QStringList> rows = TableRows(survey_, shot_, loosenedZone());
-  const QStringList notes = lblNotes->text().split(Ui("\n"), Qt::SkipEmptyParts);
+  const std::vector<QStringList> rows = TableRows(survey_, shot(), shown_, loosenedZone());
+  QStringList notes = lblNotes->text().split(Ui("\n"), Qt::SkipEmptyParts);
+  if (!lblSource->text().isEmpty()) notes.prepend(lblSource->text());
   const int line = fm.lineSpacing() + 2;
   const int tableHeight = line * static_cast<int>(rows.size() + 1 + notes.size()) + 8;
-  const QRect plot(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - tableHeight));
-  pnlPlot->PaintPlot(painter, plot);
+  QRect plot(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - tableHeight));
+  if (lineMode()) {  // the depth section under the plot
+    const QRect both = plot;
+    plot.setHeight(both.height() / 2);
+    pnlDepth->PaintSection(painter, QRect(both.left(), plot.bottom() + 1, both.width(), both.height() - plot.height()));
+    pnlPlot->PaintPlot(painter, plot);
+    plot = both;
+  } else {
+    pnlPlot->PaintPlot(painter, plot);
+  }
   painter.setPen(Qt::black);
   const QStringList heading = TableHeading();
   std::vector<int> widths(static_cast<size_t>(heading.size()), 0);

@@ -1,5 +1,6 @@
-// The "解析" tab beside the section: the record's first breaks (the picks
-// the window holds) against distance, coloured by layer, with the segments
+// The "解析" tab beside the section: the record's first breaks (the
+// operator's picks the window holds, else the record's own t0 points, else
+// the automatic picker's) against distance, coloured by layer, with the segments
 // the interpretation fitted to them; the layer table, ours beside the
 // instrument's own "第N层厚度/速度/倾角" from the header; the layer count
 // ("自动" or 2 to 5).
@@ -9,21 +10,37 @@
 // and 0 or Delete gives it back to the fit. A break point between two
 // segments (the handles under the plot) is dragged along the distance: the
 // points of both layers nearer the source than it go to the upper one.
-// The choices live in NAME.layers.csv beside the record
-// (viewer/layer_assignment.h), written at each change and read on open.
+// The choices are the window's (TfrmView::SetLayerChoices): steps of the
+// same history as the edits of the first breaks, so that Ctrl+Z and Ctrl+Y
+// take back and do again the last edit of either kind; kept in
+// NAME.layers.csv beside the record (viewer/layer_assignment.h), written
+// at each change and read on open.
 //
 // For a loosened-zone record (survey method 32) the labels say 松动圈: the
 // zone's thickness into the rock from the wall, its velocity, the rock's
 // and their ratio.
 //
+// A line ("打开测线…", TfrmView::OpenLine): the records of one folder with
+// their geometry (interpret/geometry.h) interpreted together as gt7p-cli
+// interpret --geometry does, the record shown one of them (its first
+// breaks as the window holds them, the others' as gt7p-cli reads them).
+// The layer choices of a line's records are kept in the line's file (its
+// `layers` column), not beside the records.
+// The plot then holds every shot's points, and a depth section under it
+// shows the boundaries along the spread (interpret::DepthSection), the
+// layers filled, each shot marked, depth downwards; the layer table is
+// the shown record's. Opening a record not of the line leaves the line.
+//
 // All the numbers come from interpret/; this file only lays them out.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,24 +93,62 @@ class TInterpretationPlot : public QWidget {
   Axes AxesFor(const QRect& rect) const;
   TInterpretationTab* tab_;
   std::optional<Handle> dragging_;
+  bool dragMoved_ = false;  // the drag's step begun
+};
+
+// The depth section of a line: distance across, depth down.
+class TDepthSection : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TDepthSection(TInterpretationTab* tab);
+  void PaintSection(QPainter& painter, const QRect& rect) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TInterpretationTab* tab_;
 };
 
 class TInterpretationTab : public QWidget, public TSideTab {
   Q_OBJECT
  public:
-  explicit TInterpretationTab(QWidget* parent = nullptr);
+  explicit TInterpretationTab(TfrmView* view);
   void Refresh(const TfrmView& view, unsigned changes) override;
 
   QComboBox* cboLayers;  // "自动", "2 层" .. "5 层"
   TInterpretationPlot* pnlPlot;
+  TDepthSection* pnlDepth;  // a line's only
   QTableWidget* tblLayers;
   QLabel* lblNotes;  // the loosened zone, the RMS, warnings, or why no model
+  // "初至来源：" the operator's picks ("操作员拾取"), else the record's own
+  // t0 points ("仪器解析点"), else the automatic picker over the traces as
+  // shown within the time window ("自动拾取"): interpret::ShotOfRecord.
+  QLabel* lblSource;
 
   // The last interpretation, none where no model could be made.
   const std::optional<interpret::Survey>& survey() const { return survey_; }
-  const interpret::Shot& shot() const { return shot_; }
+  // The shown record's shot; all the shots (of the line, else that one).
+  const interpret::Shot& shot() const { return shots_.empty() ? none_ : shots_[shown_]; }
+  const std::vector<interpret::Shot>& shots() const { return shots_; }
+  size_t shown() const { return shown_; }
   const view::LayerAssignment& assignment() const { return assignment_; }
-  bool loosenedZone() const { return shot_.method == 32; }
+  bool loosenedZone() const { return shot().method == 32; }
+
+  // A line of records (their folder's geometry file `file`, a row per
+  // record); the window then shows one of them. Its other records' first
+  // breaks and layer choices are read here; a failure shows in the notes.
+  void SetLine(const std::filesystem::path& file, const std::vector<std::filesystem::path>& records,
+               const std::vector<interpret::LineRow>& rows);
+  bool lineMode() const { return !line_.records.empty(); }
+  // The line's row of `record`, if it is one of the line's; its layer
+  // choices written into the line's file (complete or not at all), Error
+  // where that fails.
+  const interpret::LineRow* LineRowOf(const std::filesystem::path& record) const;
+  void SaveLineChoices(const std::filesystem::path& record, const std::map<int32_t, int>& chosen);
+  // The colour layer k is filled with in the depth section.
+  static QColor LayerFill(int layer);
+  const std::filesystem::path& lineFile() const { return line_.file; }
 
   // The point of a channel selected (0: none).
   void SelectChannel(int32_t channel);
@@ -101,8 +156,9 @@ class TInterpretationTab : public QWidget, public TSideTab {
   // The selected point put on `layer` (0: given back to the fit).
   void AssignSelected(int layer);
   // A branch's break point below layer `upper` moved to `offsetM` from its
-  // shot; `save` writes the file (at the end of a drag).
-  void MoveBreak(size_t branch, int upper, double offsetM, bool save);
+  // shot; `continuing` within the step of the drag so far; `save` writes
+  // the file (at the end of a drag).
+  void MoveBreak(size_t branch, int upper, double offsetM, bool continuing, bool save);
   void SaveChoices();
 
   // The plot over the layer table, as a picture or onto a page.
@@ -112,9 +168,24 @@ class TInterpretationTab : public QWidget, public TSideTab {
  private:
   void Interpret();
   void FillTable();
+  void ShowLine();  // the depth section shown or hidden
 
+  struct Line {
+    std::filesystem::path file;
+    std::vector<std::filesystem::path> records;
+    std::vector<interpret::LineRow> rows;
+    std::vector<interpret::Shot> shots;             // as read; the shown one's replaced
+    std::vector<std::map<int32_t, int>> assigned;  // the other records' choices
+    QString failure;
+  };
+
+  TfrmView* view_;
   std::filesystem::path record_;
-  interpret::Shot shot_;
+  QString layersError_;  // NAME.layers.csv could not be read
+  Line line_;
+  std::vector<interpret::Shot> shots_;
+  size_t shown_ = 0;
+  interpret::Shot none_;
   view::LayerAssignment assignment_;
   std::optional<interpret::Survey> survey_;
   QString failure_;

@@ -24,8 +24,17 @@ class TfrmView;
 class TSideTab {
  public:
   // What changed, as bits: another record, the marked trace, the display
-  // processing, the first breaks.
-  enum Change : unsigned { kRecord = 1, kMarked = 2, kProcessing = 4, kPicks = 8, kAll = 15 };
+  // processing, the first breaks, the time window, the layer choices of
+  // the "解析" tab.
+  enum Change : unsigned {
+    kRecord = 1,
+    kMarked = 2,
+    kProcessing = 4,
+    kPicks = 8,
+    kTimeWindow = 16,
+    kLayers = 32,
+    kAll = 63
+  };
   virtual ~TSideTab() = default;
   virtual void Refresh(const TfrmView& view, unsigned changes) = 0;
 };
