@@ -114,6 +114,16 @@ TEST_F(MethodsCliTest, ThicknessFromTheResonanceAndTheHeadersVelocity) {
   EXPECT_NEAR(JsonNumber(r.out, "velocity_m_s"), 3000, 1e-6);
   EXPECT_NEAR(JsonNumber(r.out, "thickness_m"), 0.5 * 3000 / 2500, 0.005 * 0.6);
   EXPECT_NE(r.out.find("\"outside_bounds\": false"), std::string::npos);
+  // The table's one layer row holds the JSON's numbers.
+  ASSERT_EQ(Run("interpret --csv HD.csv HD.T7P").status, 0);
+  std::smatch row;
+  const std::string csv = gt7p::test::Slurp(dir_ / "HD.csv");
+  ASSERT_TRUE(std::regex_match(csv, row, std::regex("kind,number,file,peak_hz,velocity_m_s,thickness_m,[a-z_,]*\r\n"
+                                                    "layer,1,HD.T7P,([0-9.]+),([0-9.]+),([0-9.]+),[^\r\n]*,false\r\n")))
+      << csv;
+  std::smatch json;
+  ASSERT_TRUE(std::regex_search(r.out, json, std::regex("\"peak_hz\": ([0-9.]+),\n  \"velocity_m_s\": ([0-9.]+),\n  \"thickness_m\": ([0-9.]+)")));
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(row[i], json[i]) << i;
   // --velocity wins, and the text names it; the band keeps the peak.
   const CliResult given = Run("interpret --velocity 1500 --band 1000,5000 HD.T7P");
   ASSERT_EQ(given.status, 0) << given.err;
