@@ -535,7 +535,7 @@ const std::vector<interpret::FirstBreak>* BreaksOf(const Interpretation& result,
 
 void RecordPart(Pages& pages, const Interpretation& result, size_t i, const ResultTable& table) {
   const std::filesystem::path& file = result.request.files[i];
-  pages.NewPage();
+  if (i > 0 || result.method == Method::kRefraction) pages.NewPage();
   pages.Heading(Ui("记录 %1：%2").arg(i + 1).arg(FromPath(file.filename())));
   // The section first: its header lines come with it.
   const double width = pages.width(), scale = width / 1000, height = 620 * scale;
