@@ -588,6 +588,7 @@ void RecordPart(Pages& pages, const Interpretation& result, size_t i, const Resu
   pages.Label(Ui("解析结果：%1").arg(MethodTitle(result.method)));
   if (result.method == Method::kRefraction) {
     pages.Draw(TableOf(table, "shot", std::to_string(i + 1)), 1);
+    pages.Text(Parameters(result), kSmall);
     if (i < result.shots.size() && !result.shots[i].warnings.empty()) pages.Text(Warnings(result.shots[i].warnings), kSmall);
     return;
   }
