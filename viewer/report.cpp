@@ -660,19 +660,30 @@ void WriteSurveyReport(const std::filesystem::path& pdfPath, const interpret::In
     for (size_t i = 0; i < records; ++i) headers.push_back(HeaderFieldLines(RecordReader(result.request.files[i]).header()));
     const ResultTable table = interpret::ResultRows(result);
 
-    QPdfWriter writer(FromPath(pdfPath));
-    writer.setResolution(72);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(18, 15, 18, 12), QPageLayout::Millimeter);
-    writer.setTitle(Ui("%1报告").arg(MethodTitle(result.method)));
-    writer.setCreator(QStringLiteral("gt7p"));
-    Pages pages(writer);
-    TitleBlock(pages, result, texts, headers);
-    if (result.method == Method::kRefraction) LinePart(pages, result, table);
-    for (size_t i = 0; i < records; ++i) RecordPart(pages, result, i, table);
-    pages.Heading(Ui("方法说明"));
-    pages.Text(MethodStatement(result.method), kBody);
-    pages.Finish();
+    {
+      QPdfWriter writer(FromPath(pdfPath));
+      writer.setResolution(72);
+      writer.setPageSize(QPageSize(QPageSize::A4));
+      writer.setPageMargins(QMarginsF(18, 15, 18, 12), QPageLayout::Millimeter);
+      writer.setTitle(Ui("%1报告").arg(MethodTitle(result.method)));
+      writer.setCreator(QStringLiteral("gt7p"));
+      Pages pages(writer);
+      TitleBlock(pages, result, texts, headers);
+      if (result.method == Method::kRefraction) LinePart(pages, result, table);
+      for (size_t i = 0; i < records; ++i) RecordPart(pages, result, i, table);
+      pages.Heading(Ui("方法说明"));
+      pages.Text(MethodStatement(result.method), kBody);
+      pages.Finish();
+    }
+    // The writer says nothing of a write that failed: a file cut short ends
+    // without the trailer the writer puts last.
+    const QByteArray written = [&] {
+      QFile file(FromPath(pdfPath));
+      if (!file.open(QIODevice::ReadOnly) || file.size() < 64) return QByteArray();
+      file.seek(file.size() - 64);
+      return file.read(64);
+    }();
+    if (!written.contains("%%EOF")) throw FailureError(Failure::kWriteFailed);
   } catch (const std::bad_alloc&) {
     throw FailureError(Failure::kOutOfMemory);
   }

@@ -167,6 +167,15 @@ TEST_F(ReportTest, FailuresSayWhatInterpretSaysAndLeaveNoFile) {
   }
   EXPECT_EQ(FileCount(), before);
   EXPECT_EQ(gt7p::test::Slurp(dir_ / "old.pdf"), "an older report");
+  // A disk that fills up part-way (a file size limit): the writer's silence
+  // is no success.
+  const std::string cli = gt7p::test::ShellQuote(fs::absolute(GT7P_CLI).string());
+  const CliResult full = Tool("sh", "-c " + gt7p::test::ShellQuote("ulimit -f 100 && exec " + cli +
+                                                                   " report --geometry L.line.csv -o full.pdf"
+                                                                   " ZX0001.T7P ZX0002.T7P ZX0003.T7P"));
+  EXPECT_EQ(full.status, 1);
+  EXPECT_NE(full.err.find("写入文件失败！"), std::string::npos) << full.err;
+  EXPECT_EQ(FileCount(), before);
   EXPECT_EQ(Run("report --layers 6 -o new.pdf ZX0001.T7P").status, 2);
   EXPECT_EQ(Run("report ZX0001.T7P").status, 2);  // no -o
   EXPECT_EQ(Run("report -o ZX0001.T7P ZX0001.T7P").status, 2);
