@@ -352,6 +352,13 @@ interpret::Request InterpretRequest(const Args& args) {
   for (const std::string& word : args.positional()) request.files.push_back(ExistingFile(word));
   if (request.method && *request.method != interpret::Method::kRefraction && request.files.size() != 1)
     throw UsageError{std::string(interpret::MethodName(*request.method)) + " takes one FILE"};
+  // Without --method the first record's survey method decides: known once it is read.
+  if (!request.method && request.files.size() > 1) {
+    const interpret::MethodRecord record = interpret::LoadMethodRecord(request.files.front(), false);
+    const auto method = interpret::MethodOfCode(record.header.method);
+    if (method && *method != interpret::Method::kRefraction)
+      throw UsageError{std::string(interpret::MethodName(*method)) + " takes one FILE"};
+  }
   if (args.HasValue("--geometry")) request.geometry = ExistingFile(args.Value("--geometry"));
   return request;
 }
@@ -374,13 +381,6 @@ int RunInterpret(const std::vector<std::string>& words) {
       args.HasValue("--csv") ? std::optional<std::filesystem::path>(PathArg(args.Value("--csv"))) : std::nullopt;
   if (csv)
     for (const std::filesystem::path& input : request.files) RefuseSameFile(input, *csv, "--csv");
-  // A user survey, or a record of several files: known only once the first is read.
-  if (!request.method && request.files.size() > 1) {
-    const interpret::MethodRecord record = interpret::LoadMethodRecord(request.files.front(), false);
-    const auto method = interpret::MethodOfCode(record.header.method);
-    if (method && *method != interpret::Method::kRefraction)
-      throw UsageError{std::string(interpret::MethodName(*method)) + " takes one FILE"};
-  }
   const interpret::Interpretation result = interpret::RunInterpretation(request);
   if (csv) {
     const std::string text = interpret::ResultCsv(interpret::ResultRows(result));

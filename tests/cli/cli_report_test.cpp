@@ -178,6 +178,10 @@ TEST_F(ReportTest, FailuresSayWhatInterpretSaysAndLeaveNoFile) {
   EXPECT_EQ(FileCount(), before);
   EXPECT_EQ(Run("report --layers 6 -o new.pdf ZX0001.T7P").status, 2);
   EXPECT_EQ(Run("report ZX0001.T7P").status, 2);  // no -o
+  ASSERT_EQ(Run("sample --index 4 HD.T7P").status, 0);
+  const CliResult two = Run("report -o new.pdf HD.T7P ZX0001.T7P");  // a thickness record alone, as for interpret
+  EXPECT_EQ(two.status, 2);
+  EXPECT_EQ(two.err, "gt7p-cli report: thickness takes one FILE\n");
   EXPECT_EQ(Run("report -o ZX0001.T7P ZX0001.T7P").status, 2);
   EXPECT_FALSE(fs::exists(dir_ / "new.pdf"));
   EXPECT_NE(Run("report --help").out.find("--client"), std::string::npos);
