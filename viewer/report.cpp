@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPdfWriter>
 #include <QPolygonF>
 #include <algorithm>

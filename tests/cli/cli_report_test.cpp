@@ -72,6 +72,13 @@ TEST_F(ReportTest, LineReportHoldsTheTitleBlockAndEveryNumberOfTheJson) {
   EXPECT_EQ(r.out, "");
   const std::vector<std::string> pages = Pages("line.pdf");
   ASSERT_GE(pages.size(), 4u);  // the title and the line, then each record
+  if (Have("pdfinfo")) {
+    std::smatch count;
+    const std::string info = Tool("pdfinfo", "line.pdf").out;
+    ASSERT_TRUE(std::regex_search(info, count, std::regex("Pages: +([0-9]+)"))) << info;
+    EXPECT_EQ(std::stoul(count[1]), pages.size());
+    EXPECT_NE(info.find("595 x 842 pts (A4)"), std::string::npos) << info;
+  }
   std::string all;
   for (size_t i = 0; i < pages.size(); ++i) {
     EXPECT_NE(pages[i].find("第 " + std::to_string(i + 1) + " 页"), std::string::npos) << "page " << i + 1;
