@@ -142,5 +142,11 @@ void RefuseSameFile(const std::filesystem::path& input, const std::filesystem::p
     throw UsageError{std::string(outName) + " is the input file itself; name another file (the input is left unchanged)"};
 }
 
+std::vector<std::string> WithLongOutput(std::vector<std::string> words) {
+  for (std::string& w : words)
+    if (w == "-o") w = "--output";
+  return words;
+}
+
 }  // namespace cli
 }  // namespace gt7p

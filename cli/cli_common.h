@@ -43,6 +43,9 @@ class Args {
   bool help_ = false;
 };
 
+// "-o" is the one short option of the CLI: it stands for "--output".
+std::vector<std::string> WithLongOutput(std::vector<std::string> words);
+
 // A code page 936 text of the core on a stream, as UTF-8.
 void PrintText(std::ostream& out, const std::string& cp936);
 // The system's message of a failure on stderr; returns kExitFailed.

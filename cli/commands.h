@@ -20,6 +20,7 @@ int RunExport(const std::vector<std::string>& words);
 int RunPicks(const std::vector<std::string>& words);
 int RunPlot(const std::vector<std::string>& words);
 int RunInterpret(const std::vector<std::string>& words);
+int RunReport(const std::vector<std::string>& words);
 // picks --format sgt
 int RunTomographyPicks(const std::vector<std::string>& words);
 

@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "cli/interpret_options.h"
 #include "interpret/interpret.h"
 
 namespace gt7p {
@@ -22,7 +23,7 @@ const char kInterpretUsage[] =
     "usage: gt7p-cli interpret [--method refraction|thickness|reflection|two-point]\n"
     "                [--layers N] [--picks operator|instrument|auto]\n"
     "                [--geometry LINE.csv] [--origin] [--v1 V|header]\n"
-    "                [--band LO,HI] [--velocity V] [--json] FILE...\n"
+    "                [--band LO,HI] [--velocity V] [--json] [--csv OUT.csv] FILE...\n"
     "Interprets a record by its survey method (\"探测方法\"), or by --method:\n"
     "  refraction (30, 31, 32), thickness (10, 11), reflection (40, 41),\n"
     "  two-point (20). A user survey (00) has no method of its own: give --method.\n"
@@ -78,6 +79,11 @@ const char kInterpretUsage[] =
     "               velocity_m_s, thickness_m; reflection: method, velocity_m_s,\n"
     "               zero_offset_ms, depth_m, traces; two-point: method, pairs,\n"
     "               velocity_m_s (the mean)\n"
+    "  --csv OUT.csv  the result as a table too (UTF-8, a header line, CR LF):\n"
+    "               kind (layer, shot, receiver, pair), number, then the JSON's\n"
+    "               fields, one column per boundary (depth_1_m, intercept_1_ms,\n"
+    "               crossover_1_m, spread_1_m, ...); the numbers as in --json,\n"
+    "               empty where it has null\n"
     "Times count from the shot: the record's time axis less its system delay. The\n"
     "direct wave's intercept is reported as the time-zero offset (a trigger check,\n"
     "warned above two samples) and taken off the refractors' intercepts. Depths are\n"
@@ -93,19 +99,8 @@ const char kTomographyUsage[] =
     "and receiver indices from 1, time in seconds after the shot). First breaks\n"
     "come from the same source as interpret's (--picks).\n";
 
-std::string Text(const std::string& utf8) { return Utf8ToCp936(utf8); }
 
-std::string Number(double value, int decimals) {
-  if (!std::isfinite(value)) return "null";
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  std::string s = text;
-  if (s.find('.') != std::string::npos) {
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-  }
-  return s == "-0" ? "0" : s;
-}
+std::string Number(double value, int decimals) { return interpret::ResultNumber(value, decimals); }
 
 std::string Json(const std::string& utf8) {
   std::string out = "\"";
@@ -129,36 +124,6 @@ std::string JsonList(const std::vector<std::optional<double>>& values, int decim
   for (size_t i = 0; i < values.size(); ++i)
     out += (i ? ", " : "") + (values[i] ? Number(*values[i], decimals) : std::string("null"));
   return out + "]";
-}
-
-std::string MethodCode(int method) { return std::to_string(method / 10 % 10) + std::to_string(method % 10); }
-
-struct Line {
-  std::vector<interpret::Shot> shots;
-};
-
-Line LoadLine(const Args& args, bool anyMethod) {
-  std::optional<interpret::PickSource> only;
-  if (args.HasValue("--picks")) {
-    only = interpret::PickSourceNamed(args.Value("--picks"));
-    if (!only) throw UsageError{"--picks takes operator, instrument or auto"};
-  }
-  std::vector<std::filesystem::path> files;
-  for (const std::string& word : args.positional()) files.push_back(ExistingFile(word));
-  std::vector<interpret::LineRow> rows;
-  if (args.HasValue("--geometry"))
-    rows = interpret::MatchGeometry(interpret::ReadGeometry(ExistingFile(args.Value("--geometry"))), files);
-  else if (files.size() > 1)
-    throw Error(Text("需要测线几何文件"));
-  Line line;
-  for (size_t i = 0; i < files.size(); ++i) {
-    line.shots.push_back(interpret::LoadShot(files[i], rows.empty() ? nullptr : &rows[i], only));
-    const interpret::Shot& shot = line.shots.back();
-    if (!anyMethod && !interpret::IsRefractionMethod(shot.method))
-      throw Error(Text((interpret::MethodOfCode(shot.method) ? "不是折射记录，请单独解析：" : "该探测方法暂不支持解析：") +
-                       shot.file + "（探测方法 " + MethodCode(shot.method) + "）"));
-  }
-  return line;
 }
 
 std::string JsonReport(const interpret::Survey& s) {
@@ -361,66 +326,86 @@ std::string TwoPointText(const interpret::Shot& shot, const interpret::TwoPointR
 }
 }  // namespace
 
-int RunInterpret(const std::vector<std::string>& words) {
-  Args args(words, {"--layers", "--picks", "--geometry", "--v1", "--method", "--band", "--velocity"},
-            {"--origin", "--json"});
-  if (args.help()) return std::cout << kInterpretUsage, kExitOk;
-  if (args.positional().empty()) throw UsageError{kInterpretUsage};
-  const bool json = args.Has("--json");
-  std::optional<interpret::Method> method;
+interpret::Request InterpretRequest(const Args& args) {
+  interpret::Request request;
   if (args.HasValue("--method")) {
-    method = interpret::MethodNamed(args.Value("--method"));
-    if (!method) throw UsageError{"--method takes refraction, thickness, reflection or two-point"};
+    request.method = interpret::MethodNamed(args.Value("--method"));
+    if (!request.method) throw UsageError{"--method takes refraction, thickness, reflection or two-point"};
+  }
+  if (args.HasValue("--picks")) {
+    request.picks = interpret::PickSourceNamed(args.Value("--picks"));
+    if (!request.picks) throw UsageError{"--picks takes operator, instrument or auto"};
   }
   const std::optional<std::pair<double, double>> band = NumberPairOption(args, "--band");
   if (band && !(band->first >= 0 && band->second > band->first))
     throw UsageError{"--band takes LO,HI in Hz with 0 <= LO < HI"};
-  const double velocity = NumberOption(args, "--velocity", 0, 1, 100000);
-  if (!method) {
-    // The first record's survey method decides.
-    const std::filesystem::path first = ExistingFile(args.positional().front());
-    const interpret::MethodRecord record = interpret::LoadMethodRecord(first, false);
-    method = interpret::MethodOfCode(record.header.method);
-    if (!method)
-      throw Error(Text("该探测方法暂不支持解析：" + record.file + "（探测方法 " + MethodCode(record.header.method) +
-                       "），请用 --method 指定"));
-  }
-  if (*method != interpret::Method::kRefraction) {
-    if (args.positional().size() != 1)
-      throw UsageError{std::string(interpret::MethodName(*method)) + " takes one FILE"};
-    if (*method == interpret::Method::kThickness) {
-      const interpret::MethodRecord record = interpret::LoadMethodRecord(ExistingFile(args.positional().front()), true);
-      interpret::ThicknessOptions options;
-      if (band) options.bandLoHz = band->first, options.bandHiHz = band->second;
-      options.velocityMS = velocity;
-      const interpret::ThicknessResult r = interpret::Thickness(record, options);
-      std::cout << (json ? ThicknessJson(record, r) : ThicknessText(record, r, velocity > 0)) << std::flush;
-      return kExitOk;
-    }
-    const Line line = LoadLine(args, true);
-    const interpret::Shot& shot = line.shots.front();
-    if (*method == interpret::Method::kReflection) {
-      const interpret::ReflectionResult r =
-          interpret::FitReflection(shot.reflections, shot.sourceX, velocity > 0 ? velocity : shot.knownV1MS);
-      std::cout << (json ? ReflectionJson(shot, r) : ReflectionText(shot, r)) << std::flush;
-    } else {
-      const interpret::TwoPointResult r = interpret::TwoPointVelocity(shot.breaks, shot.sourceX);
-      std::cout << (json ? TwoPointJson(shot, r) : TwoPointText(shot, r)) << std::flush;
-    }
-    return kExitOk;
-  }
-  interpret::SurveyOptions options;
-  options.layers = IntOption(args, "--layers", 0, interpret::kMinLayers, interpret::kMaxLayers);
-  options.throughOrigin = args.Has("--origin");
+  if (band) request.thickness.bandLoHz = band->first, request.thickness.bandHiHz = band->second;
+  request.velocityMS = request.thickness.velocityMS = NumberOption(args, "--velocity", 0, 1, 100000);
+  request.survey.layers = IntOption(args, "--layers", 0, interpret::kMinLayers, interpret::kMaxLayers);
+  request.survey.throughOrigin = args.Has("--origin");
   if (args.HasValue("--v1")) {
     if (args.Value("--v1") == "header")
-      options.headerV1 = true;
+      request.survey.headerV1 = true;
     else
-      options.v1MS = NumberOption(args, "--v1", 0, 1, 100000);
+      request.survey.v1MS = NumberOption(args, "--v1", 0, 1, 100000);
   }
-  const Line line = LoadLine(args, args.HasValue("--method"));
-  const interpret::Survey survey = interpret::Interpret(line.shots, options);
-  std::cout << (args.Has("--json") ? JsonReport(survey) : TextReport(survey, line.shots)) << std::flush;
+  for (const std::string& word : args.positional()) request.files.push_back(ExistingFile(word));
+  if (request.method && *request.method != interpret::Method::kRefraction && request.files.size() != 1)
+    throw UsageError{std::string(interpret::MethodName(*request.method)) + " takes one FILE"};
+  // Without --method the first record's survey method decides: known once it is read.
+  if (!request.method && request.files.size() > 1) {
+    const interpret::MethodRecord record = interpret::LoadMethodRecord(request.files.front(), false);
+    const auto method = interpret::MethodOfCode(record.header.method);
+    if (method && *method != interpret::Method::kRefraction)
+      throw UsageError{std::string(interpret::MethodName(*method)) + " takes one FILE"};
+  }
+  if (args.HasValue("--geometry")) request.geometry = ExistingFile(args.Value("--geometry"));
+  return request;
+}
+
+const std::vector<std::string>& InterpretValueOptions() {
+  static const std::vector<std::string> options = {"--layers", "--picks",   "--geometry", "--v1",
+                                                   "--method", "--band",    "--velocity"};
+  return options;
+}
+
+int RunInterpret(const std::vector<std::string>& words) {
+  std::vector<std::string> valueOptions = InterpretValueOptions();
+  valueOptions.push_back("--csv");
+  Args args(words, valueOptions, {"--origin", "--json"});
+  if (args.help()) return std::cout << kInterpretUsage, kExitOk;
+  if (args.positional().empty()) throw UsageError{kInterpretUsage};
+  const bool json = args.Has("--json");
+  const interpret::Request request = InterpretRequest(args);
+  const std::optional<std::filesystem::path> csv =
+      args.HasValue("--csv") ? std::optional<std::filesystem::path>(PathArg(args.Value("--csv"))) : std::nullopt;
+  if (csv)
+    for (const std::filesystem::path& input : request.files) RefuseSameFile(input, *csv, "--csv");
+  const interpret::Interpretation result = interpret::RunInterpretation(request);
+  if (csv) {
+    const std::string text = interpret::ResultCsv(interpret::ResultRows(result));
+    WriteBeside(*csv, [&](const std::filesystem::path& part) {
+      OutputWriter out(part, text.size());
+      out.Write(text);
+      out.Close();
+    });
+  }
+  std::string out;
+  switch (result.method) {
+    case interpret::Method::kThickness:
+      out = json ? ThicknessJson(result.record, result.thickness) : ThicknessText(result.record, result.thickness, request.thickness.velocityMS > 0);
+      break;
+    case interpret::Method::kReflection:
+      out = json ? ReflectionJson(result.shots.front(), result.reflection) : ReflectionText(result.shots.front(), result.reflection);
+      break;
+    case interpret::Method::kTwoPoint:
+      out = json ? TwoPointJson(result.shots.front(), result.twoPoint) : TwoPointText(result.shots.front(), result.twoPoint);
+      break;
+    case interpret::Method::kRefraction:
+      out = json ? JsonReport(result.survey) : TextReport(result.survey, result.shots);
+      break;
+  }
+  std::cout << out << std::flush;
   return kExitOk;
 }
 
@@ -432,11 +417,19 @@ int RunTomographyPicks(const std::vector<std::string>& words) {
   const std::filesystem::path out = toFile ? PathArg(args.Value("--output")) : std::filesystem::path();
   if (toFile)
     for (const std::string& word : args.positional()) RefuseSameFile(ExistingFile(word), out, "-o");
-  const Line line = LoadLine(args, true);
+  interpret::Request request;
+  if (args.HasValue("--picks")) {
+    request.picks = interpret::PickSourceNamed(args.Value("--picks"));
+    if (!request.picks) throw UsageError{"--picks takes operator, instrument or auto"};
+  }
+  for (const std::string& word : args.positional()) request.files.push_back(ExistingFile(word));
+  if (args.HasValue("--geometry")) request.geometry = ExistingFile(args.Value("--geometry"));
+  request.method = interpret::Method::kRefraction;  // given: any record's first breaks
+  const std::vector<interpret::Shot> shots = interpret::LoadShots(request);
   if (toFile)
-    WriteBeside(out, [&](const std::filesystem::path& part) { interpret::WriteTomography(part, line.shots); });
+    WriteBeside(out, [&](const std::filesystem::path& part) { interpret::WriteTomography(part, shots); });
   else
-    std::cout << interpret::TomographyText(line.shots) << std::flush;
+    std::cout << interpret::TomographyText(shots) << std::flush;
   return kExitOk;
 }
 

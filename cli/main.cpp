@@ -35,6 +35,7 @@ std::string Usage() {
          "  picks FILE... [-o OUT.csv]             the analysis points t0..t5 as a table\n"
          "  picks --format sgt ... FILE...         a line's first breaks for tomography\n"
          "  interpret [--method M] ... FILE...     refraction layers, thickness, reflection, velocity\n"
+         "  report ... -o OUT.pdf FILE...          the interpretation as a PDF report\n"
          "  plot INPUT -o OUT.png [--width W] ...  draw a record's section to a PNG\n"
          "  ports                                  list the serial ports\n"
          "  list --port PORT [--card] ...          read the instrument's directory\n"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
       {"picks", RunPicks},
       {"plot", RunPlot},
       {"interpret", RunInterpret},
+      {"report", RunReport},
   };
   PrepareOutput();
   gt7p::LetWritesFailPastSizeLimit();

@@ -84,12 +84,6 @@ int RunExport(const std::vector<std::string>& words) {
   return kExitOk;
 }
 
-// "-o" is the one short option of the CLI: it stands for "--output".
-static std::vector<std::string> WithLongOutput(std::vector<std::string> words) {
-  for (std::string& w : words)
-    if (w == "-o") w = "--output";
-  return words;
-}
 
 int RunPicks(const std::vector<std::string>& words) {
   Args args(WithLongOutput(words), {"--output", "--format", "--geometry", "--picks"}, {});

@@ -46,6 +46,7 @@
 #include "interpret/geometry.h"
 #include "interpret/methods.h"
 #include "interpret/picker.h"
+#include "interpret/results.h"
 #include "interpret/shots.h"
 #include "interpret/survey.h"
 #include "interpret/tomography.h"

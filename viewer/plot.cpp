@@ -4,6 +4,7 @@
 #include <QImage>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -43,39 +44,69 @@ Error OutOfMemory() { return FailureError(Failure::kOutOfMemory); }
 
 }  // namespace
 
+std::unique_ptr<QGuiApplication> view::EnsureGuiApplication() { return EnsureApplication(); }
+
+namespace {
+
+// The record's section made as the viewer makes it, and `draw` given it with
+// the samples as displayed (one channel at a time).
+void WithRecordSection(RecordReader& reader, const std::filesystem::path& recordPath, const PlotOptions& options,
+                       const std::function<void(view::Section&, const std::optional<view::ViewRange>&,
+                                                const view::DisplayedSamples&)>& draw) {
+  // The channel headers first: where the traces lie may hang on their distances.
+  RecordChannel channel;
+  view::Section section = view::MakeSection(reader.header(), recordPath, [&](int i) {
+    reader.ReadChannel(i, channel, false);
+    return channel.header;
+  });
+  section.settingsText = view::SettingsText(options.display, options.processing);
+  try {
+    section.firstBreaks = view::FirstBreaksBeside(section, recordPath, nullptr);
+  } catch (const Error&) {
+    // A table that can't be read is left out of the picture; the viewer says why.
+  }
+  std::optional<view::ViewRange> range;
+  if (options.timeRangeMs) {
+    range = view::FullRange(section, view::MakeTraceAxis(section, options.display.byDistance));
+    range->firstMs = options.timeRangeMs->first;
+    range->lastMs = options.timeRangeMs->second;
+  }
+  // One channel's samples at a time: each is reduced to its columns at once.
+  const view::TraceProcessor processor(section.header, options.processing);
+  draw(section, range, [&](int i) -> const std::vector<float>& {
+    reader.ReadChannel(i, channel);
+    processor.Apply(channel.samples);
+    return channel.samples;
+  });
+}
+
+}  // namespace
+
+std::vector<FieldLine> view::PaintRecordFile(QPainter& painter, const std::filesystem::path& recordPath,
+                                             const PlotOptions& options, int width, int height, bool withPanel) {
+  RecordReader reader(recordPath);
+  std::vector<FieldLine> lines;
+  WithRecordSection(reader, recordPath, options,
+                    [&](Section& section, const std::optional<ViewRange>& range, const DisplayedSamples& displayed) {
+                      PaintWholeSection(painter, section, options.display, range, width, height, displayed, withPanel);
+                      lines = section.headerLines;
+                    });
+  return lines;
+}
+
 void PlotRecordFile(const std::filesystem::path& recordPath, const std::filesystem::path& pngPath,
                     const PlotOptions& options) {
   RecordReader reader(recordPath);
   auto app = EnsureApplication();
   try {
-    // The channel headers first: where the traces lie may hang on their distances.
-    RecordChannel channel;
-    view::Section section = view::MakeSection(reader.header(), recordPath, [&](int i) {
-      reader.ReadChannel(i, channel, false);
-      return channel.header;
-    });
-    section.settingsText = view::SettingsText(options.display, options.processing);
-    try {
-      section.firstBreaks = view::FirstBreaksBeside(section, recordPath, nullptr);
-    } catch (const Error&) {
-      // A table that can't be read is left out of the picture; the viewer says why.
-    }
-    std::optional<view::ViewRange> range;
-    if (options.timeRangeMs) {
-      range = view::FullRange(section, view::MakeTraceAxis(section, options.display.byDistance));
-      range->firstMs = options.timeRangeMs->first;
-      range->lastMs = options.timeRangeMs->second;
-    }
-    // One channel's samples at a time: each is reduced to its columns at once.
-    const view::TraceProcessor processor(section.header, options.processing);
-    const QImage image = view::DrawSection(section, options.display, range, options.width, options.height,
-                                           [&](int i) -> const std::vector<float>& {
-                                             reader.ReadChannel(i, channel);
-                                             processor.Apply(channel.samples);
-                                             return channel.samples;
-                                           });
-    if (image.isNull()) throw OutOfMemory();
-    view::WritePng(image, pngPath);
+    WithRecordSection(reader, recordPath, options,
+                      [&](view::Section& section, const std::optional<view::ViewRange>& range,
+                          const view::DisplayedSamples& displayed) {
+                        const QImage image =
+                            view::DrawSection(section, options.display, range, options.width, options.height, displayed);
+                        if (image.isNull()) throw OutOfMemory();
+                        view::WritePng(image, pngPath);
+                      });
   } catch (const std::bad_alloc&) {
     throw OutOfMemory();
   }

@@ -418,9 +418,10 @@ void PaintSection(QPainter& painter, const Section& section, const SectionGeomet
 }
 
 void PaintWholeSection(QPainter& painter, Section& section, const DisplayOptions& options,
-                       const std::optional<ViewRange>& range, int width, int height, const DisplayedSamples& displayed) {
+                       const std::optional<ViewRange>& range, int width, int height, const DisplayedSamples& displayed,
+                       bool withPanel) {
   Frame frame;
-  const SectionGeometry geometry = FitSection(section, options, range, width, height, true, frame);
+  const SectionGeometry geometry = FitSection(section, options, range, width, height, withPanel, frame);
   for (size_t i = 0; i < section.traces.size(); ++i) {
     const std::vector<float>& samples = displayed(static_cast<int>(i));
     section.traces[i].peak = PeakOf(samples.data(), samples.size());

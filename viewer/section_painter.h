@@ -13,11 +13,14 @@
 #include <QRect>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "viewer/plot.h"
 #include "viewer/section.h"
 
+class QGuiApplication;
 class QPainter;
 
 namespace gt7p {
@@ -52,7 +55,8 @@ using DisplayedSamples = std::function<const std::vector<float>&(int trace)>;
 // from their displayed samples (asked for in channel order, one at a
 // time), painted with the header panel.
 void PaintWholeSection(QPainter& painter, Section& section, const DisplayOptions& options,
-                       const std::optional<ViewRange>& range, int width, int height, const DisplayedSamples& displayed);
+                       const std::optional<ViewRange>& range, int width, int height, const DisplayedSamples& displayed,
+                       bool withPanel = true);
 // The same into an image; a null image when there is no memory for it.
 QImage DrawSection(Section& section, const DisplayOptions& options, const std::optional<ViewRange>& range,
                    int width, int height, const DisplayedSamples& displayed);
@@ -69,6 +73,17 @@ QImage WithPalette(const QImage& image);
 // says why and libpng never prints its own words. Throws Error
 // "无法创建文件！", WriteError, or "内存不足！".
 void WritePng(const QImage& image, const std::filesystem::path& path);
+
+// A GUI application for drawing where the process has none (gt7p-cli:
+// the minimal platform with the system's fonts), null where one runs.
+// plot.cpp.
+std::unique_ptr<QGuiApplication> EnsureGuiApplication();
+
+// The record's section, read one channel at a time, painted as the plot
+// draws it into (0, 0, width, height) (with the header panel when
+// `withPanel`); its header's lines back. The reader's failures. plot.cpp.
+std::vector<FieldLine> PaintRecordFile(QPainter& painter, const std::filesystem::path& record,
+                                       const PlotOptions& options, int width, int height, bool withPanel);
 
 }  // namespace view
 }  // namespace gt7p

@@ -5,8 +5,9 @@
 // (first_breaks.h), the operator's layers of the first breaks
 // (layer_assignment.h), the records of a folder (record_files.h), the view's
 // state with the edits of the first breaks (section_view.h,
-// pick_edits.h), and the offscreen plot (plot.h), which gt7p-cli calls
-// without knowing Qt. Code outside viewer/ includes this header, or
+// pick_edits.h), the offscreen plot (plot.h) and the survey report
+// (report.h), which gt7p-cli calls without knowing Qt. Code outside
+// viewer/ includes this header, or
 // window/frm_view.h for the viewer window (Qt). Private to viewer/:
 // section_painter.h (QPainter) and the rest of window/.
 //
@@ -33,5 +34,6 @@
 #include "viewer/plot.h"
 #include "viewer/processing.h"
 #include "viewer/record_files.h"
+#include "viewer/report.h"
 #include "viewer/section.h"
 #include "viewer/section_view.h"

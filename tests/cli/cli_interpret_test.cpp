@@ -3,6 +3,7 @@
 // 8 degrees toward +x (v1 600 m/s, v2 2400 m/s), receivers every 2 m from 0.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 #include <sstream>
@@ -121,6 +122,54 @@ TEST_F(InterpretTest, BadInputsSayWhyAndPrintNothing) {
   ExpectFailure("interpret TWO.T7P", "TWO.T7P：初至少于 3 个");
   EXPECT_EQ(Run("interpret --layers 6 ZX0001.T7P").status, 2);
   EXPECT_EQ(Run("interpret --picks best ZX0001.T7P").status, 2);
+}
+
+// The CSV's rows hold the JSON's numbers as written: each shot's and
+// receiver's position and first depth, the layers' velocities.
+TEST_F(InterpretTest, CsvHoldsTheJsonsNumbers) {
+  const std::string files = "--geometry L.line.csv ZX0001.T7P ZX0002.T7P ZX0003.T7P";
+  const CliResult r = Run("interpret --json --csv line.csv " + files);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string csv = gt7p::test::Slurp(dir_ / "line.csv");
+  ASSERT_EQ(csv.substr(0, 12), "kind,number,");
+  std::vector<std::vector<std::string>> rows;
+  size_t crlf = 0;
+  for (size_t at = 0, end; (end = csv.find("\r\n", at)) != std::string::npos; at = end + 2, ++crlf) {
+    std::vector<std::string> fields;
+    std::stringstream line(csv.substr(at, end - at));
+    for (std::string field; std::getline(line, field, ',');) fields.push_back(field);
+    if (!csv.compare(end - 1, 1, ",")) fields.emplace_back();
+    rows.push_back(fields);
+  }
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), static_cast<long>(crlf));  // CR LF only
+  ASSERT_GT(rows.size(), 1u);
+  const std::vector<std::string>& head = rows[0];
+  auto column = [&](const std::string& name) { return std::find(head.begin(), head.end(), name) - head.begin(); };
+  ASSERT_LT(column("depth_1_m"), static_cast<long>(head.size()));
+  // The JSON's objects of shots and receivers, in order, against the rows.
+  const std::regex object("\"x_m\": (-?[0-9.]+), \"depths_m\": \\[(-?[0-9.]+|null)");
+  std::vector<std::pair<std::string, std::string>> json;
+  for (auto it = std::sregex_iterator(r.out.begin(), r.out.end(), object); it != std::sregex_iterator(); ++it)
+    json.push_back({(*it)[1], (*it)[2] == "null" ? "" : std::string((*it)[2])});
+  std::vector<std::pair<std::string, std::string>> table;
+  std::vector<std::string> velocities;
+  for (size_t i = 1; i < rows.size(); ++i) {
+    ASSERT_EQ(rows[i].size(), head.size()) << i;
+    if (rows[i][0] == "layer") velocities.push_back(rows[i][column("velocity_m_s")]);
+    else table.push_back({rows[i][column("x_m")], rows[i][column("depth_1_m")]});
+  }
+  EXPECT_EQ(table, json);
+  EXPECT_EQ(table.size(), 3u + 24);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.out, m, std::regex("\"velocity_m_s\": ([0-9.]+)\\}, \\{\"velocity_m_s\": ([0-9.]+)")));
+  EXPECT_EQ(velocities, (std::vector<std::string>{m[1], m[2]}));
+  // A failure leaves no table, and an older one stays as it was.
+  const size_t before = FileCount();
+  EXPECT_EQ(Run("interpret --csv line.csv ZX0001.T7P ZX0003.T7P").status, 1);
+  EXPECT_EQ(Run("interpret --csv none.csv ZX0001.T7P ZX0003.T7P").status, 1);
+  EXPECT_EQ(FileCount(), before);
+  EXPECT_EQ(gt7p::test::Slurp(dir_ / "line.csv"), csv);
+  EXPECT_EQ(Run("interpret --csv ZX0001.T7P ZX0001.T7P").status, 2);  // never over its input
 }
 
 TEST_F(InterpretTest, TomographyTableReadsBack) {

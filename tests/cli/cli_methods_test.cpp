@@ -114,6 +114,16 @@ TEST_F(MethodsCliTest, ThicknessFromTheResonanceAndTheHeadersVelocity) {
   EXPECT_NEAR(JsonNumber(r.out, "velocity_m_s"), 3000, 1e-6);
   EXPECT_NEAR(JsonNumber(r.out, "thickness_m"), 0.5 * 3000 / 2500, 0.005 * 0.6);
   EXPECT_NE(r.out.find("\"outside_bounds\": false"), std::string::npos);
+  // The table's one layer row holds the JSON's numbers.
+  ASSERT_EQ(Run("interpret --csv HD.csv HD.T7P").status, 0);
+  std::smatch row;
+  const std::string csv = gt7p::test::Slurp(dir_ / "HD.csv");
+  ASSERT_TRUE(std::regex_match(csv, row, std::regex("kind,number,file,peak_hz,velocity_m_s,thickness_m,[a-z_,]*\r\n"
+                                                    "layer,1,HD.T7P,([0-9.]+),([0-9.]+),([0-9.]+),[^\r\n]*,false\r\n")))
+      << csv;
+  std::smatch json;
+  ASSERT_TRUE(std::regex_search(r.out, json, std::regex("\"peak_hz\": ([0-9.]+),\n  \"velocity_m_s\": ([0-9.]+),\n  \"thickness_m\": ([0-9.]+)")));
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(row[i], json[i]) << i;
   // --velocity wins, and the text names it; the band keeps the peak.
   const CliResult given = Run("interpret --velocity 1500 --band 1000,5000 HD.T7P");
   ASSERT_EQ(given.status, 0) << given.err;
@@ -194,6 +204,16 @@ TEST_F(MethodsCliTest, TwoPointVelocityAndTheMethodChoice) {
   EXPECT_NE(r.out.find("\"picks_source\": \"operator\""), std::string::npos);
   const CliResult text = Run("interpret SD.T7P");
   EXPECT_NE(text.out.find("平均速度：1500 m/s"), std::string::npos) << text.out;
+  // As a table: the mean on the layer row, a row per pair with its channels
+  // and times as the JSON writes them.
+  ASSERT_EQ(Run("interpret --csv SD.csv SD.T7P").status, 0);
+  EXPECT_EQ(gt7p::test::Slurp(dir_ / "SD.csv"),
+            "kind,number,file,picks_source,velocity_m_s,channel_a,channel_b,offset_a_m,offset_b_m,time_a_ms,time_b_ms\r\n"
+            "layer,1,SD.T7P,operator,1500,,,,,,\r\n"
+            "pair,1,,,1500,1,2,1.5,3,1,2\r\n"
+            "pair,2,,,1500,2,3,3,4.5,2,3\r\n"
+            "pair,3,,,1500,3,4,4.5,6,3,4\r\n");
+  EXPECT_NE(r.out.find("\"times_ms\": [1, 2]"), std::string::npos) << r.out;
   // A user survey (00) has no method until one is given.
   WriteRecord("US.T7P", 0, 4, 1024, 10, 1.5, {}, Ringing(800, 10));
   WritePicks("US.T7P", {{1, 1.5, "t0", 101}, {2, 3, "t0", 201}}, 10);

@@ -1,0 +1,68 @@
+#include "viewer/window/report_dialog.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <new>
+
+#include "base/error.h"
+#include "base/messages.h"
+#include "base/output_file.h"
+#include "interpret/interpret.h"
+#include "ui/ui.h"
+#include "viewer/report.h"
+
+namespace gt7p {
+
+std::string MakeReportOf(QWidget* parent, const std::filesystem::path& record) {
+  if (record.empty()) return std::string();
+  ReportTexts texts = RememberedReportTexts(std::nullopt, std::nullopt, std::nullopt);
+  QDialog dialog(parent);
+  dialog.setWindowTitle(Ui("生成报告"));
+  auto* client = new QLineEdit(QString::fromStdString(texts.client), &dialog);
+  auto* project = new QLineEdit(QString::fromStdString(texts.project), &dialog);
+  auto* operatorName = new QLineEdit(QString::fromStdString(texts.operatorName), &dialog);
+  auto* method = new QComboBox(&dialog);
+  method->addItem(Ui("按记录的探测方法"));
+  const interpret::Method methods[] = {interpret::Method::kRefraction, interpret::Method::kThickness,
+                                       interpret::Method::kReflection, interpret::Method::kTwoPoint};
+  for (const char* name : {"折射探测", "单点测厚", "反射探测", "双点测速"}) method->addItem(Ui(name));
+  auto* layout = new QFormLayout(&dialog);
+  layout->addRow(Ui("委托单位："), client);
+  layout->addRow(Ui("工程名称："), project);
+  layout->addRow(Ui("操作员："), operatorName);
+  layout->addRow(Ui("解析方法："), method);
+  layout->addRow(new QLabel(Ui("初至取记录旁已保存的拾取表。"), &dialog));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  layout->addRow(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (dialog.exec() != QDialog::Accepted) return std::string();
+  texts = {client->text().toStdString(), project->text().toStdString(), operatorName->text().toStdString()};
+
+  std::filesystem::path suggested = record;
+  suggested.replace_extension(".report.pdf");
+  const QString name = QFileDialog::getSaveFileName(parent, Ui("生成报告"), FromPath(suggested), Ui("PDF 文件 (*.pdf)"));
+  if (name.isEmpty()) return std::string();
+  std::filesystem::path out = ToPath(name);
+  if (out.extension().empty()) out += ".pdf";
+  try {
+    interpret::Request request;
+    request.files = {record};
+    if (method->currentIndex() > 0) request.method = methods[method->currentIndex() - 1];
+    const interpret::Interpretation result = interpret::RunInterpretation(request);
+    WriteBeside(out, [&](const std::filesystem::path& part) { WriteSurveyReport(part, result, texts); });
+    KeepReportTexts(texts);
+  } catch (const Error& e) {
+    return e.message();
+  } catch (const std::bad_alloc&) {
+    return FailureText(Failure::kOutOfMemory);
+  }
+  return std::string();
+}
+
+}  // namespace gt7p
