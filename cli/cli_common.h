@@ -74,6 +74,11 @@ double NumberOption(const Args& args, const std::string& option, double fallback
 // UsageError for anything else.
 std::optional<std::pair<double, double>> NumberPairOption(const Args& args, const std::string& option);
 
+// Channel numbers ("道号") "1,3,5-8" of an option, each from 1 to 65535,
+// in the order given; empty when it was not given; UsageError for anything
+// else (a range that runs backwards included).
+std::vector<int32_t> ChannelListOption(const Args& args, const std::string& option);
+
 // A file named on the command line; Error (NotAFileMessage: "找不到文件：",
 // "是文件夹，不是文件：", "不是普通文件：" and the name) when no file is there.
 std::filesystem::path ExistingFile(const std::string& utf8);

@@ -23,7 +23,8 @@ const char kInterpretUsage[] =
     "usage: gt7p-cli interpret [--method refraction|thickness|reflection|two-point]\n"
     "                [--layers N] [--picks operator|instrument|auto]\n"
     "                [--geometry LINE.csv] [--origin] [--v1 V|header]\n"
-    "                [--band LO,HI] [--velocity V] [--json] [--csv OUT.csv] FILE...\n"
+    "                [--band LO,HI] [--traces LIST] [--velocity V] [--json]\n"
+    "                [--csv OUT.csv] FILE...\n"
     "Interprets a record by its survey method (\"探测方法\"), or by --method:\n"
     "  refraction (30, 31, 32), thickness (10, 11), reflection (40, 41),\n"
     "  two-point (20). A user survey (00) has no method of its own: give --method.\n"
@@ -37,6 +38,8 @@ const char kInterpretUsage[] =
     "shown, not used. Limits: one plate of one velocity, its thickness resonance\n"
     "the strongest peak in the band.\n"
     "  --band LO,HI  the band in Hz; default the spectrum above its lowest 1 %\n"
+    "  --traces LIST the channels (\"道号\") whose spectra are summed, as 1,3,5-8;\n"
+    "               default every trace\n"
     "  --velocity V  V0 in m/s instead of the header's \"已知速度V0\" (thickness,\n"
     "               reflection)\n"
     "\n"
@@ -340,6 +343,7 @@ interpret::Request InterpretRequest(const Args& args) {
   if (band && !(band->first >= 0 && band->second > band->first))
     throw UsageError{"--band takes LO,HI in Hz with 0 <= LO < HI"};
   if (band) request.thickness.bandLoHz = band->first, request.thickness.bandHiHz = band->second;
+  request.thickness.channels = ChannelListOption(args, "--traces");
   request.velocityMS = request.thickness.velocityMS = NumberOption(args, "--velocity", 0, 1, 100000);
   request.survey.layers = IntOption(args, "--layers", 0, interpret::kMinLayers, interpret::kMaxLayers);
   request.survey.throughOrigin = args.Has("--origin");
@@ -365,7 +369,7 @@ interpret::Request InterpretRequest(const Args& args) {
 
 const std::vector<std::string>& InterpretValueOptions() {
   static const std::vector<std::string> options = {"--layers", "--picks",   "--geometry", "--v1",
-                                                   "--method", "--band",    "--velocity"};
+                                                   "--method", "--band",    "--velocity", "--traces"};
   return options;
 }
 

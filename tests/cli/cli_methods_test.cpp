@@ -141,6 +141,26 @@ TEST_F(MethodsCliTest, ThicknessFromTheResonanceAndTheHeadersVelocity) {
   EXPECT_NE(thin.out.find("注意：厚度超出记录头的最小/最大厚度 h1..h2（1 - 5 m）"), std::string::npos) << thin.out;
 }
 
+// The operator names the traces whose spectra count: channels 1 and 2 ring
+// loudly at 4 kHz (a neighbouring plate), 3 and 4 at 2.5 kHz.
+TEST_F(MethodsCliTest, ThicknessFromTheChosenTraces) {
+  const std::function<double(int, int)> loud = Ringing(4000, 10), plate = Ringing(2500, 10);
+  WriteRecord("TW.T7P", 10, 4, 2048, 10, 0.5, {{"已知速度V0", 3.0}, {"深度波长比e", 0.5}},
+              [&](int c, int i) { return c < 2 ? 4 * loud(c, i) : plate(c, i); });
+  const CliResult all = Run("interpret --json TW.T7P");
+  ASSERT_EQ(all.status, 0) << all.err;
+  EXPECT_NEAR(JsonNumber(all.out, "peak_hz"), 4000, 0.005 * 4000);
+  const CliResult chosen = Run("interpret --json --traces 3-4 TW.T7P");
+  ASSERT_EQ(chosen.status, 0) << chosen.err;
+  EXPECT_NEAR(JsonNumber(chosen.out, "peak_hz"), 2500, 0.005 * 2500);
+  EXPECT_NEAR(JsonNumber(chosen.out, "thickness_m"), 0.5 * 3000 / 2500, 0.005 * 0.6);
+  EXPECT_NE(chosen.out.find("\"traces\": 2"), std::string::npos) << chosen.out;
+  EXPECT_EQ(Run("interpret --json --traces 4,3 TW.T7P").out, chosen.out);
+  ExpectFailure("interpret --traces 9 TW.T7P", "没有可用的道");
+  for (const char* bad : {"--traces 4-3", "--traces 0", "--traces x", "--traces 1.5", "--traces 1-2-3"})
+    ExpectFailure(std::string("interpret ") + bad + " TW.T7P", "--traces", 2);
+}
+
 TEST_F(MethodsCliTest, ThicknessBadInputsSayWhy) {
   WriteRecord("NOV.T7P", 10, 1, 1024, 10, 0.5, {{"已知速度V0", 0}}, Ringing(2500, 10));
   ExpectFailure("interpret NOV.T7P", "没有已知速度V0");
