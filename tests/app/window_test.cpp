@@ -336,22 +336,24 @@ TEST(Saving, NothingSelectedDoesNothing) {
 namespace gt7p {
 namespace {
 
-TEST(Commands, HelpOpensTheFileBesideTheProgram) {
-  auto w = Window({});
-  std::vector<std::filesystem::path> opened;
-  w->openFileHook = [&](const std::filesystem::path& path) {
-    opened.push_back(path);
-    return true;
-  };
-  const std::filesystem::path help = ProgramFolder() / "Help.htm";
-  w->tbnHelp->click();  // none there: nothing happens
-  test::WriteFile(help, "x");
-  w->tbnHelp->click();
-  std::filesystem::remove(help);
-  EXPECT_EQ(opened, std::vector<std::filesystem::path>{help});
-}
-
-TEST(Commands, HelpThatNothingOpensShowsInAWindowOfItsOwn) {
+// One case for both: each puts its own Help.htm beside the program, which
+// a case running beside it would see.
+TEST(Commands, HelpOpensTheFileBesideTheProgramOrShowsItInAWindowOfItsOwn) {
+  {
+    auto w = Window({});
+    std::vector<std::filesystem::path> opened;
+    w->openFileHook = [&](const std::filesystem::path& path) {
+      opened.push_back(path);
+      return true;
+    };
+    const std::filesystem::path help = ProgramFolder() / "Help.htm";
+    w->tbnHelp->click();  // none there: nothing happens
+    test::WriteFile(help, "x");
+    w->tbnHelp->click();
+    std::filesystem::remove(help);
+    EXPECT_EQ(opened, std::vector<std::filesystem::path>{help});
+  }
+  // Where nothing opens it, the help shows in a window of its own.
   auto w = Window({});
   w->openFileHook = [](const std::filesystem::path&) { return false; };
   const std::filesystem::path help = ProgramFolder() / "Help.htm";
