@@ -42,6 +42,10 @@ std::optional<PickSource> PickSourceNamed(const std::string& name) {
   return std::nullopt;
 }
 
+int MethodCodeOf(const RecordHeader& header) {
+  return static_cast<int>(FieldNumber(header.headerRecord, kFieldMethod));
+}
+
 bool IsRefractionMethod(int method) { return method == 30 || method == 31 || method == 32; }
 
 namespace {
@@ -52,7 +56,7 @@ Shot HeaderShot(const RecordHeader& header, const std::string& fileUtf8, const L
   Shot shot;
   shot.file = fileUtf8;
   shot.sourceX = geometry ? geometry->sourceX : 0.0;
-  shot.method = static_cast<int>(FieldNumber(header.headerRecord, kFieldMethod));
+  shot.method = MethodCodeOf(header);
   shot.sampleMs = header.intervalUs / 1000;
   if (header.Holds(kFieldKnownVelocity)) shot.knownV1MS = FieldNumber(header.headerRecord, kFieldKnownVelocity) * 1000;
   if (header.Holds(kFieldLayerCount)) shot.headerLayerCount = static_cast<int>(FieldNumber(header.headerRecord, kFieldLayerCount));

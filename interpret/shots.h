@@ -14,6 +14,7 @@
 namespace gt7p {
 
 struct Record;
+struct RecordHeader;
 
 namespace interpret {
 
@@ -56,6 +57,9 @@ struct Shot {
 // A field of a header or channel header (its table index) as a number; 0
 // where it reads as none.
 double FieldNumber(const std::string& record, int tableIndex);
+
+// The survey-method code ("探测方法") a record's header holds, 0 where none.
+int MethodCodeOf(const RecordHeader& header);
 
 // Whether a survey-method code is a refraction survey this interpretation
 // solves: 30 one-sided, 31 reversed, 32 loosened zone.

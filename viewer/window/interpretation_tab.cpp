@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -326,7 +327,8 @@ TInterpretationTab::TInterpretationTab(TfrmView* view) : QWidget(view), view_(vi
   lblSource = new QLabel(this);
   lblSource->setFont(view::SectionFont(view::kPanelFontPixels));
   top->addWidget(lblSource);
-  auto* layout = new QVBoxLayout(this);
+  auto* refraction = new QWidget(this);
+  auto* layout = new QVBoxLayout(refraction);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addLayout(top);
   layout->addWidget(pnlPlot, 1);
@@ -335,13 +337,31 @@ TInterpretationTab::TInterpretationTab(TfrmView* view) : QWidget(view), view_(vi
   layout->addWidget(pnlDepth, 1);
   layout->addWidget(tblLayers);
   layout->addWidget(lblNotes);
+  stkPages_ = new QStackedWidget(this);
+  stkPages_->addWidget(refraction);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(stkPages_);
   connect(cboLayers, &QComboBox::currentIndexChanged, this, [this] {
     Interpret();
     FillTable();
   });
 }
 
+void TInterpretationTab::AddPage(TMethodPage* page) {
+  pages_.push_back(page);
+  stkPages_->addWidget(page);
+}
+
 void TInterpretationTab::Refresh(const TfrmView& view, unsigned changes) {
+  if (changes & kRecord) {
+    const int method = interpret::MethodCodeOf(view.record().header);
+    page_ = nullptr;
+    for (TMethodPage* page : pages_)
+      if (page->Takes(method)) page_ = page;
+    stkPages_->setCurrentIndex(page_ ? stkPages_->indexOf(page_) : 0);
+  }
+  if (page_) return page_->Refresh(view, changes);
   if (!(changes & (kRecord | kPicks | kProcessing | kTimeWindow | kLayers))) return;
   if (changes & kRecord) {
     // The record left, as it was saved, for the line.
@@ -514,6 +534,7 @@ void TInterpretationTab::MoveBreak(size_t branch, int upper, double offsetM, boo
 void TInterpretationTab::SaveChoices() { view_->SaveLayerChoices(); }
 
 void TInterpretationTab::PaintPage(QPainter& painter, const QRect& rect) const {
+  if (page_) return page_->PaintPage(painter, rect);
   painter.save();
   painter.fillRect(rect, Qt::white);
   const QFont font = view::SectionFont(view::kPanelFontPixels);

@@ -52,11 +52,25 @@
 class QComboBox;
 class QLabel;
 class QPainter;
+class QStackedWidget;
 class QTableWidget;
 
 namespace gt7p {
 
 class TInterpretationTab;
+
+// A page of the tab for a survey method besides refraction (thickness,
+// reflection, two-point): shown instead of the refraction's plot and layer
+// table while the record's "探测方法" is one the page takes. It is
+// refreshed as the tab is, and draws the tab's picture and print then.
+class TMethodPage : public QWidget, public TSideTab {
+ public:
+  using QWidget::QWidget;
+  // Whether the page interprets records of survey-method code `method`.
+  virtual bool Takes(int method) const = 0;
+  // The page drawn into `rect` (the tab's picture and prints).
+  virtual void PaintPage(QPainter& painter, const QRect& rect) const = 0;
+};
 
 // The plot of the tab: distance across, time down.
 class TInterpretationPlot : public QWidget {
@@ -161,7 +175,12 @@ class TInterpretationTab : public QWidget, public TSideTab {
   void MoveBreak(size_t branch, int upper, double offsetM, bool continuing, bool save);
   void SaveChoices();
 
-  // The plot over the layer table, as a picture or onto a page.
+  // The method pages; the one shown for the record, none for refraction.
+  void AddPage(TMethodPage* page);
+  TMethodPage* page() const { return page_; }
+
+  // The plot over the layer table (or the method page), as a picture or
+  // onto a page.
   QImage Picture(const QSize& size) const;
   void PaintPage(QPainter& painter, const QRect& rect) const;
 
@@ -180,6 +199,9 @@ class TInterpretationTab : public QWidget, public TSideTab {
   };
 
   TfrmView* view_;
+  QStackedWidget* stkPages_;  // the refraction's page first, then the methods'
+  std::vector<TMethodPage*> pages_;
+  TMethodPage* page_ = nullptr;
   std::filesystem::path record_;
   QString layersError_;  // NAME.layers.csv could not be read
   Line line_;
