@@ -1,5 +1,6 @@
 #include "viewer/report.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -119,7 +120,8 @@ struct Table {
 // painter's unit is the point (the writer at 72 dots per inch).
 class Pages {
  public:
-  explicit Pages(QPdfWriter& writer) : writer_(writer) {
+  // `total`: the page count "共 N 页" gives, 0 while it is not known yet.
+  Pages(QPdfWriter& writer, int total) : writer_(writer), total_(total) {
     if (!painter_.begin(&writer_)) throw FailureError(Failure::kCantCreateFile);
     width_ = writer_.width();
     bottom_ = writer_.height() - 18;  // the page number below
@@ -132,6 +134,7 @@ class Pages {
     if (!painter_.end()) throw FailureError(Failure::kCantCreateFile);
   }
 
+  int count() const { return page_; }
   QPainter& painter() { return painter_; }
   double width() const { return width_; }
   double y() const { return y_; }
@@ -237,13 +240,14 @@ class Pages {
   void Number() {
     painter_.setFont(ReportFont(kSmall));
     painter_.setPen(Qt::black);
-    painter_.drawText(QRectF(0, writer_.height() - 12, width_, 12), Qt::AlignCenter, Ui("第 %1 页").arg(page_));
+    painter_.drawText(QRectF(0, writer_.height() - 12, width_, 12), Qt::AlignCenter,
+                      total_ > 0 ? Ui("第 %1 页，共 %2 页").arg(page_).arg(total_) : Ui("第 %1 页").arg(page_));
   }
 
   QPdfWriter& writer_;
   QPainter painter_;
   double width_ = 0, bottom_ = 0, y_ = 0;
-  int page_ = 1;
+  int total_ = 0, page_ = 1;
 };
 
 // ---- charts ----
@@ -659,20 +663,34 @@ void WriteSurveyReport(const std::filesystem::path& pdfPath, const interpret::In
     for (size_t i = 0; i < records; ++i) headers.push_back(HeaderFieldLines(RecordReader(result.request.files[i]).header()));
     const ResultTable table = interpret::ResultRows(result);
 
-    {
-      QPdfWriter writer(FromPath(pdfPath));
+    // Laid out twice: first into memory for the page count, then into the
+    // file with "共 N 页" on every page (the count text is in the footer,
+    // below the body, so the second layout breaks the pages alike).
+    auto compose = [&](QPdfWriter& writer, int total) {
       writer.setResolution(72);
       writer.setPageSize(QPageSize(QPageSize::A4));
       writer.setPageMargins(QMarginsF(18, 15, 18, 12), QPageLayout::Millimeter);
       writer.setTitle(Ui("%1报告").arg(MethodTitle(result.method)));
       writer.setCreator(QStringLiteral("gt7p"));
-      Pages pages(writer);
+      Pages pages(writer, total);
       TitleBlock(pages, result, texts, headers);
       if (result.method == Method::kRefraction) LinePart(pages, result, table);
       for (size_t i = 0; i < records; ++i) RecordPart(pages, result, i, table);
       pages.Heading(Ui("方法说明"));
       pages.Text(MethodStatement(result.method), kBody);
       pages.Finish();
+      return pages.count();
+    };
+    int total = 0;
+    {
+      QBuffer scratch;
+      scratch.open(QIODevice::WriteOnly);
+      QPdfWriter writer(&scratch);
+      total = compose(writer, 0);
+    }
+    {
+      QPdfWriter writer(FromPath(pdfPath));
+      compose(writer, total);
     }
     // The writer says nothing of a write that failed: a file cut short ends
     // without the trailer the writer puts last.

@@ -6,8 +6,9 @@
 // breaks, the method's result and parameters; for a refraction survey the
 // layers, the travel-time curves of all shots, the line's geometry (where a
 // geometry file was given) and a depth section; last a short account of
-// each method used and its limits. Every page is numbered. Each number is
-// the result table's cell (ResultRows), as the JSON writes it.
+// each method used and its limits. Every page is numbered, with the page
+// count ("第 n 页，共 N 页"). Each number is the result table's cell
+// (ResultRows), as the JSON writes it.
 //
 // No toolkit in this header (gt7p-cli calls it); a build without Qt links a
 // stand-in that says the report is not built in.

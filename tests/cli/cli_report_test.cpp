@@ -81,7 +81,9 @@ TEST_F(ReportTest, LineReportHoldsTheTitleBlockAndEveryNumberOfTheJson) {
   }
   std::string all;
   for (size_t i = 0; i < pages.size(); ++i) {
-    EXPECT_NE(pages[i].find("第 " + std::to_string(i + 1) + " 页"), std::string::npos) << "page " << i + 1;
+    EXPECT_NE(pages[i].find("第 " + std::to_string(i + 1) + " 页，共 " + std::to_string(pages.size()) + " 页"),
+              std::string::npos)
+        << "page " << i + 1;
     all += pages[i];
   }
   // The title block: the options' texts, the header fields, the program.
