@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTimer>
+#include <regex>
 
 #include "base/cp936.h"
 #include "base/text.h"
+#include "interpret/interpret.h"
 #include "sim/record_maker.h"
 #include "tests/support/files.h"
 #include "ui/ui.h"
@@ -37,12 +40,15 @@ class ReportDialogTest : public ::testing::Test {
   }
   // Runs the dialogs: the texts typed into the first one, `pdf` chosen in
   // the file dialog.
-  std::string Make(const fs::path& record, const std::vector<QString>& texts, const fs::path& pdf) {
+  std::string Make(const fs::path& record, const std::vector<QString>& texts, const fs::path& pdf,
+                   const fs::path& lineFile = {}, const std::vector<fs::path>& lineRecords = {}) {
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
       QWidget* modal = QApplication::activeModalWidget();
       if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-        files->selectFile(FromPath(pdf));
+        // The name typed: selectFile leaves a name edit that has the focus
+        // as it is.
+        if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(FromPath(pdf));
         static_cast<QDialog*>(files)->accept();  // QFileDialog::accept, which takes the name
       } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
         const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
@@ -51,7 +57,7 @@ class ReportDialogTest : public ::testing::Test {
       }
     });
     answer.start(20);
-    return MakeReportOf(nullptr, record);
+    return MakeReportOf(nullptr, record, lineFile, lineRecords);
   }
   test::TempDir dir_;
 };
@@ -65,6 +71,48 @@ TEST_F(ReportDialogTest, WritesTheReportAndKeepsItsTexts) {
   EXPECT_EQ(kept.client, "华东勘察院");
   EXPECT_EQ(kept.project, "三采区");
   EXPECT_EQ(kept.operatorName, "李工");
+}
+
+// The page count of a PDF as its page tree gives it.
+int PageCount(const std::string& pdf) {
+  std::smatch count;
+  return std::regex_search(pdf, count, std::regex("/Type /Pages\\s*/Kids\\s*\\[[^\\]]*\\]\\s*/Count ([0-9]+)"))
+             ? std::stoi(count[1])
+             : -1;
+}
+
+TEST_F(ReportDialogTest, AnOpenLineIsReportedWholeOrTheRecordAlone) {
+  std::vector<fs::path> records;
+  std::vector<interpret::LineRow> rows;
+  for (const sim::SurveyFile& file : sim::LineSurveyFiles()) {
+    const std::string name = file.name.substr(0, file.name.find('.')) + ".T7P";
+    records.push_back(dir_.path() / name);
+    test::WriteFile(records.back(), sim::MakeRawFile(file));
+    rows.push_back({name, file.ground.sourceX, file.ground.firstReceiverX, file.ground.spacing});
+  }
+  const fs::path line = interpret::LineFileOf(dir_.path(), "L");
+  interpret::WriteGeometry(line, rows);
+  // The line's name offered for the line.
+  const fs::path whole = dir_.path() / "L.report.pdf", alone = dir_.path() / "alone.pdf";
+  ASSERT_EQ(Make(records[1], {}, alone), "");
+  ASSERT_EQ(Make(records[1], {}, whole, line, records), "");
+  // The line's part, then a part per record: more pages than one record's.
+  const int wholePages = PageCount(test::ReadFile(whole)), alonePages = PageCount(test::ReadFile(alone));
+  EXPECT_GT(alonePages, 0);
+  EXPECT_GE(wholePages, alonePages + 2);
+
+  // The record alone, chosen in the dialog: as without a line.
+  const fs::path chosen = dir_.path() / "chosen.pdf";
+  QTimer pick;
+  QObject::connect(&pick, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && !qobject_cast<QFileDialog*>(modal))
+      for (QComboBox* scope : modal->findChildren<QComboBox*>())
+        if (scope->count() == 2) scope->setCurrentIndex(1);  // the method's has five
+  });
+  pick.start(5);
+  ASSERT_EQ(Make(records[1], {}, chosen, line, records), "");
+  EXPECT_EQ(PageCount(test::ReadFile(chosen)), alonePages);
 }
 
 TEST_F(ReportDialogTest, ARecordWithoutResultSaysWhyAndLeavesNoFile) {

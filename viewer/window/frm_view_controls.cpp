@@ -20,6 +20,7 @@
 #include "viewer/display_limits.h"
 #include "viewer/display_settings.h"
 #include "viewer/window/frm_view.h"
+#include "viewer/window/interpretation_tab.h"
 #include "viewer/window/report_dialog.h"
 
 namespace gt7p {
@@ -260,7 +261,10 @@ void TfrmView::MakeMenus() {
   file->addAction(actPrint);
   file->addAction(actPrintPdf);
   file->addAction(Ui("生成报告…"), this, [this] {
-    if (const std::string failure = MakeReportOf(this, path_); !failure.empty()) ShowError(failure);
+    if (const std::string failure =
+            MakeReportOf(this, path_, pnlInterpretation->lineFile(), pnlInterpretation->lineRecords());
+        !failure.empty())
+      ShowError(failure);
   });
   file->addSeparator();
   for (QAction* a : {actExportSegy, actExportSeg2, actExportPicks}) file->addAction(a);

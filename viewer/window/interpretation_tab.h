@@ -163,6 +163,7 @@ class TInterpretationTab : public QWidget, public TSideTab {
   // The colour layer k is filled with in the depth section.
   static QColor LayerFill(int layer);
   const std::filesystem::path& lineFile() const { return line_.file; }
+  const std::vector<std::filesystem::path>& lineRecords() const { return line_.records; }
 
   // The point of a channel selected (0: none).
   void SelectChannel(int32_t channel);

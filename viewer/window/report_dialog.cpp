@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <new>
 
+#include "base/cp936.h"
 #include "base/error.h"
 #include "base/messages.h"
 #include "base/output_file.h"
@@ -18,8 +19,23 @@
 
 namespace gt7p {
 
-std::string MakeReportOf(QWidget* parent, const std::filesystem::path& record) {
+namespace {
+
+// "L" of the line file "L.line.csv" (its stem without ".line").
+std::string LineName(const std::filesystem::path& lineFile) {
+  std::string stem = Utf8FromPath(lineFile.stem());
+  const std::string suffix = ".line";
+  if (stem.size() > suffix.size() && stem.compare(stem.size() - suffix.size(), suffix.size(), suffix) == 0)
+    stem.resize(stem.size() - suffix.size());
+  return stem;
+}
+
+}  // namespace
+
+std::string MakeReportOf(QWidget* parent, const std::filesystem::path& record, const std::filesystem::path& lineFile,
+                         const std::vector<std::filesystem::path>& lineRecords) {
   if (record.empty()) return std::string();
+  const bool line = !lineFile.empty() && !lineRecords.empty();
   ReportTexts texts = RememberedReportTexts(std::nullopt, std::nullopt, std::nullopt);
   QDialog dialog(parent);
   dialog.setWindowTitle(Ui("生成报告"));
@@ -31,7 +47,13 @@ std::string MakeReportOf(QWidget* parent, const std::filesystem::path& record) {
   const interpret::Method methods[] = {interpret::Method::kRefraction, interpret::Method::kThickness,
                                        interpret::Method::kReflection, interpret::Method::kTwoPoint};
   for (const char* name : {"折射探测", "单点测厚", "反射探测", "双点测速"}) method->addItem(Ui(name));
+  auto* scope = new QComboBox(&dialog);
+  if (line) {
+    scope->addItem(Ui("整条测线 %1（%2 个记录）").arg(QString::fromStdString(LineName(lineFile))).arg(lineRecords.size()));
+    scope->addItem(Ui("本记录 %1").arg(FromPath(record.filename())));
+  }
   auto* layout = new QFormLayout(&dialog);
+  if (line) layout->addRow(Ui("报告范围："), scope);
   layout->addRow(Ui("委托单位："), client);
   layout->addRow(Ui("工程名称："), project);
   layout->addRow(Ui("操作员："), operatorName);
@@ -44,8 +66,10 @@ std::string MakeReportOf(QWidget* parent, const std::filesystem::path& record) {
   if (dialog.exec() != QDialog::Accepted) return std::string();
   texts = {client->text().toStdString(), project->text().toStdString(), operatorName->text().toStdString()};
 
+  const bool wholeLine = line && scope->currentIndex() == 0;
   std::filesystem::path suggested = record;
   suggested.replace_extension(".report.pdf");
+  if (wholeLine) suggested = lineFile.parent_path() / PathFromUtf8(LineName(lineFile) + ".report.pdf");
   const QString name = QFileDialog::getSaveFileName(parent, Ui("生成报告"), FromPath(suggested), Ui("PDF 文件 (*.pdf)"));
   if (name.isEmpty()) return std::string();
   std::filesystem::path out = ToPath(name);
@@ -53,6 +77,10 @@ std::string MakeReportOf(QWidget* parent, const std::filesystem::path& record) {
   try {
     interpret::Request request;
     request.files = {record};
+    if (wholeLine) {
+      request.files = lineRecords;
+      request.geometry = lineFile;
+    }
     if (method->currentIndex() > 0) request.method = methods[method->currentIndex() - 1];
     const interpret::Interpretation result = interpret::RunInterpretation(request);
     WriteBeside(out, [&](const std::filesystem::path& part) { WriteSurveyReport(part, result, texts); });
