@@ -85,14 +85,14 @@ void PaintTitle(QPainter& painter, const Section& section, const SectionGeometry
   const int headBase = frame.margin + frame.titleHeight - 5;
   int x = g.left + g.width;
   if (AnyPicked(section, section.reflections)) {
-    const QString label = Ui("反射波");
+    const QString label = Ui("反射波拾取");
     x -= fm.horizontalAdvance(label) + 18;
     PaintDiamond(painter, QPoint(x + 4, headBase - fm.ascent() / 2 + 1), 4);
     painter.setPen(Qt::black);
     painter.drawText(x + 11, headBase, label);
   }
   if (firstBreaks) {
-    const QString label = Ui("拾取");
+    const QString label = Ui("初至拾取");
     x -= fm.horizontalAdvance(label) + 16;
     painter.fillRect(x, headBase - fm.ascent() + 2, 6, fm.ascent(), kFirstBreakColor);
     painter.drawText(x + 9, headBase, label);

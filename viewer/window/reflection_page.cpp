@@ -70,6 +70,8 @@ QTableWidget* MakeTable(QWidget* parent, const QStringList& heading) {
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionMode(QAbstractItemView::NoSelection);
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table->horizontalHeader()->setStretchLastSection(true);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
   return table;
 }
 
@@ -236,9 +238,16 @@ QStringList TReflectionPage::ResultLines() const {
   if (r.knownVelocityMS > 0) {
     QString line = Ui("V0 ") + Number(r.knownVelocityMS, 0) + Ui(" m/s：各道深度平均 ") + Number(r.meanDepthM, 2) +
                    Ui(" m，离差 ") + Number(r.depthSpreadM, 2) + Ui(" m");
+    // The channels named while they fit on the line; the table marks each.
+    constexpr int kNamed = 8;
     QStringList early;
     for (const interpret::ReflectionTrace& t : r.traces)
       if (t.tooEarly) early << QString::number(t.channel);
+    if (early.size() > kNamed) {
+      const int all = static_cast<int>(early.size());
+      early = early.mid(0, kNamed);
+      early << Ui("等 ") + QString::number(all) + Ui(" 道");
+    }
     if (!early.isEmpty()) line += Ui("   V0·t < x 的道：") + early.join(Ui("、"));
     lines << line;
   }
