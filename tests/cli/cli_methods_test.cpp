@@ -235,8 +235,8 @@ TEST_F(MethodsCliTest, ReflectionReportHoldsTheJsonsVelocityT0AndDepth) {
   for (const char* key : {"velocity_m_s", "zero_offset_ms", "depth_m"}) {
     std::smatch m;
     ASSERT_TRUE(std::regex_search(json.out, m, std::regex(std::string("\"") + key + "\": ([0-9.]+)"))) << key;
-    EXPECT_TRUE(std::regex_search(pdf.out, std::regex("(^|[^0-9.])" + std::regex_replace(m[1].str(), std::regex("\\."), "\\.") +
-                                                      "($|[^0-9])")))
+    const std::string number = std::regex_replace(m[1].str(), std::regex("\\."), "\\.");
+    EXPECT_TRUE(std::regex_search(pdf.out, std::regex("(^|[^0-9.])" + number + "($|[^0-9])")))
         << key << " " << m[1] << "\n" << pdf.out;
   }
   // And they are the model's.

@@ -104,7 +104,8 @@ void TfrmView::MakeActions() {
   actToolPick->setToolTip(Ui("单击一道设置或移动其初至或反射波，右键删除"));
   actToolMeasure->setToolTip(Ui("两次单击量出时差、距离差和视速度"));
   auto* kinds = new QActionGroup(this);
-  actPickFirstBreaks = action("初至", {QKeySequence(Qt::CTRL | Qt::Key_1)}, [this] { SetPickKind(view::PickKind::kFirstBreak); });
+  actPickFirstBreaks =
+      action("初至", {QKeySequence(Qt::CTRL | Qt::Key_1)}, [this] { SetPickKind(view::PickKind::kFirstBreak); });
   actPickReflections =
       action("反射波", {QKeySequence(Qt::CTRL | Qt::Key_2)}, [this] { SetPickKind(view::PickKind::kReflection); });
   for (QAction* a : {actPickFirstBreaks, actPickReflections}) {
@@ -117,6 +118,7 @@ void TfrmView::MakeActions() {
   actAutoPick = action("自动拾取", {}, [this] { AutoPick(); });
   actAutoPick->setToolTip(Ui("在每一道上自动拾取初至（能量比），再逐道修改"));
   actClearPicks = action("清除拾取", {}, [this] { ClearPicks(); });
+  actClearPicks->setToolTip(Ui("清除正在拾取的一种（初至或反射波）的全部拾取"));
   actUndo = action("撤销", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoPick(); });
   actUndo->setToolTip(Ui("撤销上一次初至或分层的修改（Ctrl+Z）"));
   actRedo = action("重做", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
