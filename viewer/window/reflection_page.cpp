@@ -75,12 +75,13 @@ QTableWidget* MakeTable(QWidget* parent, const QStringList& heading) {
   return table;
 }
 
-void FillTable(QTableWidget* table, const std::vector<QStringList>& rows) {
+// Numbers right-aligned, the words of column `words` (if any) left.
+void FillTable(QTableWidget* table, const std::vector<QStringList>& rows, int words = -1) {
   table->setRowCount(static_cast<int>(rows.size()));
   for (size_t r = 0; r < rows.size(); ++r)
     for (int c = 0; c < rows[r].size(); ++c) {
       auto* item = new QTableWidgetItem(rows[r][c]);
-      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      item->setTextAlignment((c == words ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
       table->setItem(static_cast<int>(r), c, item);
     }
 }
@@ -223,7 +224,7 @@ void TReflectionPage::Fit() {
     failure_ = FromCore(e.message());
   }
   lblResults->setText(ResultLines().join(Ui("\n")));
-  FillTable(tblTraces, TableRows());
+  FillTable(tblTraces, TableRows(), 5);
   lblNotes->setText(NoteLines().join(Ui("\n")));
   pnlPlot_->update();
 }
@@ -282,8 +283,11 @@ void TReflectionPage::PaintPlot(QPainter& painter, const QRect& rect) const {
   }
   double x0 = 0, x1 = 1;
   OffsetSpan(offsets, x0, x1);
-  const PlotAxes axes =
-      BeginPlot(painter, rect, Ui("反射波时距（时间 ms，向下）"), x0, x1, t1 > 0 ? t1 * 1.15 : 1);
+  // The residuals in a strip under the plot, where they fit.
+  const bool strip = result_ && result_->velocityMS && rect.height() >= 220;
+  const int stripHeight = strip ? std::max(50, rect.height() / 5) : 0;
+  const QRect top(rect.left(), rect.top(), rect.width(), rect.height() - stripHeight);
+  const PlotAxes axes = BeginPlot(painter, top, Ui("反射波时距（时间 ms，向下）"), x0, x1, t1 > 0 ? t1 * 1.15 : 1);
   painter.setClipRect(axes.area.adjusted(-6, -6, 6, 6));
   painter.setRenderHint(QPainter::Antialiasing, true);
   if (result_ && result_->velocityMS && result_->zeroOffsetMs) {
@@ -305,6 +309,35 @@ void TReflectionPage::PaintPlot(QPainter& painter, const QRect& rect) const {
     const QPointF at = axes.At(offsets[i], shot_.reflections[i].timeMs);
     const QPointF diamond[4] = {at + QPointF(0, -5), at + QPointF(5, 0), at + QPointF(0, 5), at + QPointF(-5, 0)};
     painter.drawPolygon(diamond, 4);
+  }
+  if (strip) {
+    painter.setClipping(false);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QFontMetrics fm(painter.font());
+    const QRect band(axes.area.left(), top.bottom() + 4, axes.area.width(), stripHeight - 8);
+    painter.fillRect(rect.left(), top.bottom() + 1, rect.width(), stripHeight, Qt::white);
+    painter.setPen(QColor(200, 200, 200));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(band);
+    const int middle = band.center().y();
+    painter.drawLine(band.left(), middle, band.right(), middle);
+    double most = 0;
+    for (const interpret::ReflectionTrace& t : result_->traces)
+      if (t.residualMs) most = std::max(most, std::fabs(*t.residualMs));
+    // Scaled to the largest, but no finer than a hundredth of a millisecond.
+    const double scale = std::max(most, 0.01);
+    painter.setPen(QPen(kReflectionColour.darker(130), 3));
+    for (const interpret::ReflectionTrace& t : result_->traces) {
+      if (!t.residualMs) continue;
+      const int x = static_cast<int>(std::lround(axes.At(t.offsetM, 0).x()));
+      const int y = middle + static_cast<int>(std::lround(*t.residualMs / scale * (band.height() / 2 - 2)));
+      painter.drawLine(x, middle, x, y);
+    }
+    painter.setPen(Qt::black);
+    const QString label = Ui("残差");
+    painter.drawText(band.left() - 5 - fm.horizontalAdvance(label), middle + fm.ascent() / 2 - 1, label);
+    painter.drawText(band.left() + 4, band.top() + fm.ascent() + 1,
+                     Ui("±") + QString::number(scale, 'f', 3) + Ui(" ms（向下为晚到）"));
   }
   painter.restore();
 }
