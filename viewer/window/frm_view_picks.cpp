@@ -1,6 +1,6 @@
-// The viewer window's marking, picking and measuring through the view's
-// state, the readout under the cursor, and the table the first breaks are
-// kept in.
+// The viewer window's marking, picking (first breaks or reflections) and
+// measuring through the view's state, the readout under the cursor, and
+// the table the picks are kept in.
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
