@@ -132,7 +132,8 @@ std::vector<int32_t> InstrumentPicks(const RecordHeader& header, const std::vect
 
 Shot ShotOfRecord(const Record& record, const std::vector<int32_t>& operatorPicks,
                   const std::vector<const std::vector<float>*>& traces, size_t from, size_t to,
-                  const std::string& fileUtf8, const LineRow* geometry) {
+                  const std::string& fileUtf8, const LineRow* geometry,
+                  const std::vector<int32_t>& reflectionPicks) {
   Shot shot = HeaderShot(record.header, fileUtf8, geometry);
   std::vector<int32_t> picks;
   shot.source = FirstSourceWithPicks(
@@ -147,7 +148,7 @@ Shot ShotOfRecord(const Record& record, const std::vector<int32_t>& operatorPick
         return PickFirstBreaks(traces, record.header.intervalUs, from, to);
       },
       picks);
-  AddBreaks(shot, record.header, record.channels, picks, geometry);
+  AddBreaks(shot, record.header, record.channels, picks, geometry, &reflectionPicks);
   return shot;
 }
 

@@ -80,10 +80,12 @@ Shot LoadShot(const std::filesystem::path& record, const LineRow* geometry,
 // the record's own t0 points, else the automatic picker over `traces` (one
 // per channel: the samples as the viewer shows them) from sample index
 // `from` up to `to` (0: the end); no traces, no automatic picks. The
-// shot's `source` says which one it was.
+// shot's `source` says which one it was. Its reflections are the
+// operator's `reflectionPicks` (sample numbers as `operatorPicks`).
 Shot ShotOfRecord(const Record& record, const std::vector<int32_t>& operatorPicks,
                   const std::vector<const std::vector<float>*>& traces, size_t from, size_t to,
-                  const std::string& fileUtf8, const LineRow* geometry = nullptr);
+                  const std::string& fileUtf8, const LineRow* geometry = nullptr,
+                  const std::vector<int32_t>& reflectionPicks = {});
 
 // The shot of a record held in memory with the first breaks given (sample
 // numbers from 1 per channel, 0 for none), as the viewer holds them; its

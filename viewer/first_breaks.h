@@ -3,9 +3,10 @@
 // The operator's first breaks are kept beside the record as NAME.picks.csv
 // (for NAME.T7P, NAME.QFX or NAME.ESP), in the picks table of gt7p-cli
 // picks (records/picks_table.h): one row per picked trace, layer t0, its
-// sample number counted from 1 as the instrument counts its own points.
-// Rows of other layers or of other files in that table are kept as they
-// are when the picks are saved again. NAME.picks.csv and the t0 rows of a
+// sample number counted from 1 as the instrument counts its own points;
+// the operator's reflection picks the same way as refl rows. Rows of other
+// layers or of other files in that table are kept as they are when the
+// picks are saved again. NAME.picks.csv and the t0 rows of a
 // record are found by PicksFileOf and FirstBreaksOf (records/picks_table.h).
 //
 // The automatic picker is the interpretation's (interpret/picker.h).

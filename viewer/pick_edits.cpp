@@ -5,21 +5,33 @@
 namespace gt7p {
 namespace view {
 
-PickEdits::PickEdits(std::vector<int32_t> picks) : picks_(std::move(picks)), saved_(picks_) {}
+PickEdits::PickEdits(std::vector<int32_t> picks, std::vector<int32_t> reflections) {
+  reflections.resize(picks.size(), 0);
+  picks_[0] = std::move(picks);
+  picks_[1] = std::move(reflections);
+  saved_[0] = picks_[0];
+  saved_[1] = picks_[1];
+}
 
-void PickEdits::Saved() { saved_ = picks_; }
+void PickEdits::Saved() {
+  saved_[0] = picks_[0];
+  saved_[1] = picks_[1];
+}
 
-bool PickEdits::Set(size_t trace, int32_t sample, bool dragging) {
-  if (trace >= picks_.size()) return false;
-  const bool continues = dragging && trace == pressTrace_;
+bool PickEdits::Set(size_t trace, int32_t sample, bool dragging, PickKind kind) {
+  const int k = Index(kind);
+  std::vector<int32_t>& picks = picks_[k];
+  if (trace >= picks.size()) return false;
+  const bool continues = dragging && trace == pressTrace_ && k == pressKind_;
   if (!continues) {
     pressTrace_ = trace;
+    pressKind_ = k;
     pressStep_ = false;
   }
-  if (picks_[trace] == sample) return false;
+  if (picks[trace] == sample) return false;
   if (continues && pressStep_) {
     Change& change = done_.back().picks.front();
-    picks_[trace] = change.after = sample;
+    picks[trace] = change.after = sample;
     if (change.after == change.before) {  // dragged back to where it was: no step
       done_.pop_back();
       --changes_;
@@ -27,32 +39,35 @@ bool PickEdits::Set(size_t trace, int32_t sample, bool dragging) {
     }
     return true;
   }
-  Push({{{trace, picks_[trace], sample}}, {}});
+  Push({{{trace, picks[trace], sample, k}}, {}});
   pressTrace_ = trace;
+  pressKind_ = k;
   pressStep_ = true;
   return true;
 }
 
-bool PickEdits::Remove(size_t trace) {
+bool PickEdits::Remove(size_t trace, PickKind kind) {
   pressTrace_ = SIZE_MAX;
-  if (trace >= picks_.size() || picks_[trace] == 0) return false;
-  Push({{{trace, picks_[trace], 0}}, {}});
+  const int k = Index(kind);
+  if (trace >= picks_[k].size() || picks_[k][trace] == 0) return false;
+  Push({{{trace, picks_[k][trace], 0, k}}, {}});
   return true;
 }
 
-bool PickEdits::Replace(const std::vector<int32_t>& picks) {
+bool PickEdits::Replace(const std::vector<int32_t>& picks, PickKind kind) {
   pressTrace_ = SIZE_MAX;
+  const int k = Index(kind);
   Step step;
-  for (size_t i = 0; i < picks_.size(); ++i) {
+  for (size_t i = 0; i < picks_[k].size(); ++i) {
     const int32_t after = i < picks.size() ? picks[i] : 0;
-    if (after != picks_[i]) step.picks.push_back({i, picks_[i], after});
+    if (after != picks_[k][i]) step.picks.push_back({i, picks_[k][i], after, k});
   }
   if (step.picks.empty()) return false;
   Push(std::move(step));
   return true;
 }
 
-bool PickEdits::Clear() { return Replace({}); }
+bool PickEdits::Clear(PickKind kind) { return Replace({}, kind); }
 
 bool PickEdits::Undo() {
   pressTrace_ = SIZE_MAX;
@@ -136,7 +151,8 @@ void PickEdits::Push(Step step) {
 }
 
 void PickEdits::Apply(const Step& step, bool forwards) {
-  for (const Change& change : step.picks) picks_[change.trace] = forwards ? change.after : change.before;
+  for (const Change& change : step.picks)
+    picks_[change.kind][change.trace] = forwards ? change.after : change.before;
   for (const LayerChange& change : step.layers) {
     const int layer = forwards ? change.after : change.before;
     if (layer) layers_[change.channel] = layer;

@@ -101,6 +101,8 @@ struct Section {
   double firstMs = 0, lastMs = 0;        // times of the first and last sample
   // The operator's first breaks per trace: sample numbers, 0 for none.
   std::vector<int32_t> firstBreaks;
+  // The operator's reflection picks, the same way.
+  std::vector<int32_t> reflections;
   // The title's account of the gain and the processing (SettingsText).
   std::string settingsText;
 };

@@ -28,6 +28,21 @@ constexpr int kSmallestPanelFont = 11;  // below this the panel drops lines inst
 const QColor kPickColors[6] = {QColor(220, 30, 30), QColor(30, 90, 220), QColor(20, 150, 40),
                                QColor(230, 130, 0), QColor(180, 40, 180), QColor(0, 160, 170)};
 const QColor kFirstBreakColor(255, 200, 0);
+const QColor kReflectionColor(0, 200, 230);  // apart from every layer colour above
+
+bool AnyPicked(const Section& section, const std::vector<int32_t>& picks) {
+  return std::any_of(picks.begin(), picks.end(), [&](int32_t n) { return PickTimeMs(section.header, n).has_value(); });
+}
+
+// The reflection pick's marker: a diamond on the trace, outlined.
+void PaintDiamond(QPainter& painter, const QPoint& at, int radius) {
+  const QPoint points[4] = {at + QPoint(0, -radius), at + QPoint(radius, 0), at + QPoint(0, radius),
+                            at + QPoint(-radius, 0)};
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(kReflectionColor);
+  painter.drawPolygon(points, 4);
+  painter.setBrush(Qt::NoBrush);
+}
 
 // The font of the header panel: the largest from 12 px down to 11 px that
 // fits its lines; lines that still don't fit are left out.
@@ -66,12 +81,18 @@ void PaintTitle(QPainter& painter, const Section& section, const SectionGeometry
   bool used[6] = {};
   for (const SectionTrace& trace : section.traces)
     for (size_t k = 0; k < 6; ++k) used[k] = used[k] || PickTimeMs(section.header, trace.picks[k]).has_value();
-  const bool firstBreaks = std::any_of(section.firstBreaks.begin(), section.firstBreaks.end(),
-                                       [&](int32_t n) { return PickTimeMs(section.header, n).has_value(); });
+  const bool firstBreaks = AnyPicked(section, section.firstBreaks);
   const int headBase = frame.margin + frame.titleHeight - 5;
   int x = g.left + g.width;
+  if (AnyPicked(section, section.reflections)) {
+    const QString label = Ui("反射波拾取");
+    x -= fm.horizontalAdvance(label) + 18;
+    PaintDiamond(painter, QPoint(x + 4, headBase - fm.ascent() / 2 + 1), 4);
+    painter.setPen(Qt::black);
+    painter.drawText(x + 11, headBase, label);
+  }
   if (firstBreaks) {
-    const QString label = Ui("拾取");
+    const QString label = Ui("初至拾取");
     x -= fm.horizontalAdvance(label) + 16;
     painter.fillRect(x, headBase - fm.ascent() + 2, 6, fm.ascent(), kFirstBreakColor);
     painter.drawText(x + 9, headBase, label);
@@ -308,15 +329,21 @@ void PaintMarks(QPainter& painter, const Section& section, const SectionGeometry
       painter.drawLine(axes.Line(p, b - half, p, b + half));
     }
     if (i < section.firstBreaks.size()) {
-      const auto t = PickTimeMs(section.header, section.firstBreaks[i]);
-      if (!t) continue;
-      const int p = static_cast<int>(std::lround(g.TimeToPixel(*t)));
-      // A bar across the trace, outlined so that it shows on any mode.
-      const QLine bar = axes.Line(p, b - half - 1, p, b + half + 1);
-      painter.setPen(QPen(Qt::black, spacing >= 8 ? 5 : 3));
-      painter.drawLine(bar);
-      painter.setPen(QPen(kFirstBreakColor, spacing >= 8 ? 3 : 1));
-      painter.drawLine(bar);
+      if (const auto t = PickTimeMs(section.header, section.firstBreaks[i])) {
+        const int p = static_cast<int>(std::lround(g.TimeToPixel(*t)));
+        // A bar across the trace, outlined so that it shows on any mode.
+        const QLine bar = axes.Line(p, b - half - 1, p, b + half + 1);
+        painter.setPen(QPen(Qt::black, spacing >= 8 ? 5 : 3));
+        painter.drawLine(bar);
+        painter.setPen(QPen(kFirstBreakColor, spacing >= 8 ? 3 : 1));
+        painter.drawLine(bar);
+      }
+    }
+    if (i < section.reflections.size()) {
+      if (const auto t = PickTimeMs(section.header, section.reflections[i])) {
+        const int p = static_cast<int>(std::lround(g.TimeToPixel(*t)));
+        PaintDiamond(painter, axes.At(p, b), std::clamp(half, 3, 6));
+      }
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/cp936.h"
 #include "viewer/first_breaks.h"
 #include "viewer/layer_assignment.h"
 
@@ -38,7 +39,8 @@ void SectionView::Show(Section section) {
   axis_ = MakeTraceAxis(section_, display_.byDistance);
   marked_ = -1;
   measure_.clear();
-  picks_ = PickEdits(section_.firstBreaks);
+  picks_ = PickEdits(section_.firstBreaks, section_.reflections);
+  PicksChanged();
   otherPicks_.clear();
   picksTable_.clear();
   unreadable_.clear();
@@ -214,13 +216,13 @@ bool SectionView::SetPick(int trace, double ms, bool dragging) {
   const double index = std::round(SampleIndexAt(section_.header, ms));
   const auto sample =
       static_cast<int32_t>(std::clamp(index, 0.0, static_cast<double>(std::max(section_.header.sampleCount - 1, 0))));
-  if (!picks_.Set(static_cast<size_t>(trace), PickValue(sample), dragging)) return false;
+  if (!picks_.Set(static_cast<size_t>(trace), PickValue(sample), dragging, pickKind_)) return false;
   PicksChanged();
   return true;
 }
 
 bool SectionView::RemovePick(int trace) {
-  if (trace < 0 || !picks_.Remove(static_cast<size_t>(trace))) return false;
+  if (trace < 0 || !picks_.Remove(static_cast<size_t>(trace), pickKind_)) return false;
   PicksChanged();
   return true;
 }
@@ -244,7 +246,7 @@ bool SectionView::anyPick() const {
 }
 
 bool SectionView::ClearPicks() {
-  if (!picks_.Clear()) return false;
+  if (!picks_.Clear(pickKind_)) return false;
   PicksChanged();
   return true;
 }
@@ -266,7 +268,14 @@ void SectionView::ReadPicks(const std::filesystem::path& record) {
   picksTable_.clear();
   unreadable_ = PicksFileOf(record);
   std::vector<PickRow> others;
-  picks_ = PickEdits(FirstBreaksBeside(section_, record, &others));
+  std::vector<int32_t> firstBreaks = FirstBreaksBeside(section_, record, &others);
+  std::vector<int32_t> channels;
+  for (const SectionTrace& trace : section_.traces) channels.push_back(trace.channelNumber);
+  std::vector<PickRow> rest;
+  std::vector<int32_t> reflections = PicksOf(channels, section_.header.sampleCount, Utf8FromPath(record.filename()),
+                                             others, kReflectionPick, &rest);
+  others = std::move(rest);
+  picks_ = PickEdits(std::move(firstBreaks), std::move(reflections));
   PicksChanged();
   otherPicks_ = std::move(others);
   picksTable_ = std::move(unreadable_);
@@ -303,6 +312,11 @@ std::vector<PickRow> SectionView::PickRows(const std::function<const std::string
   for (size_t i = 0; i < picks.size(); ++i)
     if (picks[i] > 0)
       rows.push_back(MakePickRow(section_.header, channelHeader(static_cast<int>(i)), 0, picks[i], fileUtf8));
+  const std::vector<int32_t>& reflections = picks_.reflections();
+  for (size_t i = 0; i < reflections.size(); ++i)
+    if (reflections[i] > 0)
+      rows.push_back(
+          MakePickRow(section_.header, channelHeader(static_cast<int>(i)), kReflectionPick, reflections[i], fileUtf8));
   rows.insert(rows.end(), otherPicks_.begin(), otherPicks_.end());
   return rows;
 }

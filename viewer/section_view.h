@@ -116,25 +116,31 @@ class SectionView {
   void ClearMeasure() { measure_.clear(); }
   std::optional<Measurement> Measured() const;
 
-  // ---- first breaks ----
+  // ---- first breaks and reflections ----
 
   const PickEdits& picks() const { return picks_; }
+  // What SetPick, RemovePick and ClearPicks edit: the first breaks or the
+  // reflections (the window starts a reflection survey's record on them).
+  PickKind pickKind() const { return pickKind_; }
+  void SetPickKind(PickKind kind) { pickKind_ = kind; }
   // Each an undoable step (pick_edits.h); true when the picks changed.
   // A pick goes on the sample nearest `ms` within the record; `dragging`
   // moves it on within the step of the press that set it.
   bool SetPick(int trace, double ms, bool dragging = false);
   bool RemovePick(int trace);
-  bool ReplacePicks(const std::vector<int32_t>& picks);
   bool ClearPicks();
-  // The automatic picker's picks (one per trace, 0 where it found none):
-  // on the traces without a pick only, or in place of all of them
+  // The first breaks, whatever the kind picked.
+  bool ReplacePicks(const std::vector<int32_t>& picks);
+  // The automatic picker's first breaks (one per trace, 0 where it found
+  // none): on the traces without a pick only, or in place of all of them
   // (`replaceAll`, a trace it found nothing on then has none). One step.
   bool TakeAutomaticPicks(const std::vector<int32_t>& found, bool replaceAll);
-  bool anyPick() const;
+  bool anyPick() const;  // a first break
   bool UndoPick();
   bool RedoPick();
 
-  // The first breaks from the picks table beside `record` (PicksFileOf);
+  // The first breaks and reflections from the picks table beside `record`
+  // (PicksFileOf);
   // for a table that can't be read, throws its Error, after which saves
   // need another file (ChoosePicksTable).
   void ReadPicks(const std::filesystem::path& record);
@@ -146,7 +152,8 @@ class SectionView {
   // Takes `file` for the saves, unless it is the table that could not be
   // read: never written over, since its rows are unknown.
   bool ChoosePicksTable(const std::filesystem::path& file);
-  // What a save writes: a t0 row per picked trace (its channel header from
+  // What a save writes: a t0 row per trace with a first break and a refl
+  // row per trace with a reflection (its channel header from
   // `channelHeader`), then the rows of the table that were not ours.
   std::vector<PickRow> PickRows(const std::function<const std::string&(int trace)>& channelHeader,
                                 const std::string& fileUtf8) const;
@@ -174,7 +181,10 @@ class SectionView {
   void SaveLayers(const std::filesystem::path& record);
 
  private:
-  void PicksChanged() { section_.firstBreaks = picks_.picks(); }
+  void PicksChanged() {
+    section_.firstBreaks = picks_.picks();
+    section_.reflections = picks_.reflections();
+  }
 
   Section section_;
   DisplayOptions display_;
@@ -184,6 +194,7 @@ class SectionView {
   int marked_ = -1;
   std::vector<Point> measure_;
   PickEdits picks_;
+  PickKind pickKind_ = PickKind::kFirstBreak;
   std::vector<PickRow> otherPicks_;  // rows of the table that are not ours, kept by saves
   std::filesystem::path picksTable_, unreadable_;
 };

@@ -56,6 +56,54 @@ TEST(PickEdits, EachEditIsOneStepAndADragIsOne) {
   EXPECT_TRUE(edits.changed());
 }
 
+TEST(PickEdits, ReflectionsAreEditsOfTheSameHistory) {
+  constexpr PickKind kRefl = PickKind::kReflection;
+  PickEdits edits(std::vector<int32_t>{0, 7, 0}, std::vector<int32_t>{0, 0, 30});
+  EXPECT_EQ(edits.reflections(), (std::vector<int32_t>{0, 0, 30}));
+  EXPECT_FALSE(edits.Set(2, 30, false, kRefl));  // no change, no step
+  EXPECT_FALSE(edits.changed());
+  // A reflection set and dragged on the trace of a first break: one step,
+  // the first break left as it was.
+  EXPECT_TRUE(edits.Set(1, 20, false, kRefl));
+  EXPECT_TRUE(edits.Set(1, 24, true, kRefl));
+  EXPECT_TRUE(edits.changed());
+  EXPECT_EQ(edits.picks(), (std::vector<int32_t>{0, 7, 0}));
+  // A first break then: a drag of the reflection on its trace after it is
+  // a press of its own, not a move of the first break.
+  EXPECT_TRUE(edits.Set(1, 9));
+  EXPECT_TRUE(edits.Set(1, 26, true, kRefl));
+  EXPECT_EQ(edits.picks(), (std::vector<int32_t>{0, 9, 0}));
+  EXPECT_EQ(edits.reflections(), (std::vector<int32_t>{0, 26, 30}));
+  EXPECT_TRUE(edits.Remove(2, kRefl));
+  EXPECT_FALSE(edits.Remove(0, kRefl));
+  EXPECT_TRUE(edits.Clear());  // the first breaks only
+  EXPECT_EQ(edits.reflections(), (std::vector<int32_t>{0, 26, 0}));
+  // Undo takes back the last edit of either kind, in order.
+  const std::vector<std::pair<std::vector<int32_t>, std::vector<int32_t>>> back = {
+      {{0, 9, 0}, {0, 26, 0}}, {{0, 9, 0}, {0, 26, 30}}, {{0, 9, 0}, {0, 24, 30}},
+      {{0, 7, 0}, {0, 24, 30}}, {{0, 7, 0}, {0, 0, 30}}};
+  for (const auto& [picks, reflections] : back) {
+    ASSERT_TRUE(edits.Undo());
+    EXPECT_EQ(edits.picks(), picks);
+    EXPECT_EQ(edits.reflections(), reflections);
+  }
+  EXPECT_FALSE(edits.changed());
+  // Saved covers both kinds; a change of the reflections alone is a change.
+  EXPECT_TRUE(edits.Redo());
+  EXPECT_TRUE(edits.changed());
+  edits.Saved();
+  EXPECT_FALSE(edits.changed());
+  EXPECT_TRUE(edits.Replace({5, 5, 5}, kRefl));
+  EXPECT_EQ(edits.picks(), (std::vector<int32_t>{0, 7, 0}));
+  EXPECT_TRUE(edits.changed());
+  EXPECT_TRUE(edits.Undo());
+  EXPECT_FALSE(edits.changed());
+  // Without reflections read, as many empty ones as first breaks.
+  PickEdits plain(std::vector<int32_t>{3, 0});
+  EXPECT_EQ(plain.reflections(), (std::vector<int32_t>{0, 0}));
+  EXPECT_FALSE(plain.Set(2, 1, false, kRefl));
+}
+
 TEST(PickEdits, LayerChoicesAreStepsOfTheSameHistory) {
   using Layers = std::map<int32_t, int>;
   PickEdits edits(std::vector<int32_t>{0, 0});
@@ -253,6 +301,48 @@ TEST(SectionView, ThePicksTableAndItsOtherRows) {
   EXPECT_EQ(SparePicksFile(record), dir.path() / "A.picks-2.csv");
   EXPECT_TRUE(view.ChoosePicksTable(dir.path() / "A.picks-2.csv"));
   EXPECT_EQ(view.picksTable(), dir.path() / "A.picks-2.csv");
+}
+
+TEST(SectionView, ReflectionsFromAndIntoTheTableBesideFirstBreaks) {
+  test::TempDir dir;
+  const std::filesystem::path record = dir.path() / "A.T7P", table = dir.path() / "A.picks.csv";
+  test::WriteFile(table,
+                  "file,channel,distance_m,layer,sample,time_ms\r\nA.T7P,2,4,t0,5,0.04\r\nA.T7P,3,6,refl,40,0.39\r\n"
+                  "A.T7P,1,2,t1,7,0.06\r\nB.T7P,1,2,refl,9,0.08\r\n");
+  SectionView view;
+  view.Show(FourTraces(Header(1001, 0, 10, 0)));
+  view.ReadPicks(record);
+  EXPECT_EQ(view.picks().picks(), (std::vector<int32_t>{0, 5, 0, 0}));
+  EXPECT_EQ(view.picks().reflections(), (std::vector<int32_t>{0, 0, 40, 0}));
+  EXPECT_EQ(view.section().reflections, view.picks().reflections());
+  // Picking in the reflection mode leaves the first breaks alone.
+  view.SetPickKind(PickKind::kReflection);
+  EXPECT_TRUE(view.SetPick(1, 0.3));
+  EXPECT_TRUE(view.RemovePick(2));
+  EXPECT_FALSE(view.RemovePick(2));
+  EXPECT_EQ(view.picks().picks(), (std::vector<int32_t>{0, 5, 0, 0}));
+  EXPECT_EQ(view.picks().reflections(), (std::vector<int32_t>{0, 31, 0, 0}));
+  EXPECT_EQ(view.section().reflections, view.picks().reflections());
+  // The automatic picker's first breaks whatever the mode.
+  EXPECT_TRUE(view.TakeAutomaticPicks({2, 2, 2, 2}, false));
+  EXPECT_EQ(view.picks().picks(), (std::vector<int32_t>{2, 5, 2, 2}));
+  EXPECT_EQ(view.picks().reflections(), (std::vector<int32_t>{0, 31, 0, 0}));
+  EXPECT_TRUE(view.UndoPick());
+  EXPECT_TRUE(view.ClearPicks());  // the mode's kind
+  EXPECT_EQ(view.picks().picks(), (std::vector<int32_t>{0, 5, 0, 0}));
+  EXPECT_TRUE(view.UndoPick());
+
+  const std::string channel(kChannelHeaderChars, '0');
+  const std::vector<PickRow> rows = view.PickRows([&](int) -> const std::string& { return channel; }, "A.T7P");
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].layer, 0);
+  EXPECT_EQ(rows[0].sample, 5);
+  EXPECT_EQ(rows[1].layer, kReflectionPick);
+  EXPECT_EQ(rows[1].sample, 31);
+  EXPECT_NEAR(rows[1].timeMs, 0.30, 1e-9);  // sample 31 at 10 us
+  // Another layer and another file's reflection kept as they were.
+  EXPECT_EQ(rows[2], (PickRow{"A.T7P", 1, 2, 1, 7, 0.06}));
+  EXPECT_EQ(rows[3], (PickRow{"B.T7P", 1, 2, kReflectionPick, 9, 0.08}));
 }
 
 }  // namespace

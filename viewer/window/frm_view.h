@@ -119,6 +119,8 @@ class TfrmView : public QMainWindow {
   // whether they changed since they were read or saved.
   const std::vector<int32_t>& firstBreaks() const { return state_.picks().picks(); }
   bool picksChanged() const { return state_.picks().changed(); }
+  // The operator's reflection picks, the same way.
+  const std::vector<int32_t>& reflectionPicks() const { return state_.picks().reflections(); }
   // The samples of trace i as displayed (processed, or the record's own),
   // and whether processing changed them.
   const std::vector<float>& Displayed(size_t trace) const;
@@ -133,6 +135,10 @@ class TfrmView : public QMainWindow {
   QAction *actZoomIn, *actZoomOut, *actZoomTracesIn, *actZoomTracesOut, *actZoomReset;
   QAction *actToolView, *actToolPick, *actToolMeasure, *actAutoPick, *actClearPicks, *actSavePicks;
   QAction *actUndo, *actRedo;
+  // What picking sets: the first breaks ("初至") or the reflections
+  // ("反射波"); a reflection survey's record opens on the reflections.
+  QAction *actPickFirstBreaks, *actPickReflections;
+  void SetPickKind(view::PickKind kind);
   QAction *actOpen, *actPrevious, *actNext, *actSaveImage, *actPrint, *actPrintPdf, *actClose;
   QScrollBar *sbHorizontal, *sbVertical;
   TSectionCanvas* pnlSection;

@@ -102,11 +102,24 @@ void TfrmView::MakeActions() {
   }
   actToolView->setChecked(true);
   actToolView->setToolTip(Ui("单击一道显示其道头和频谱，拖出方框放大"));
-  actToolPick->setToolTip(Ui("单击一道设置或移动其初至，右键删除"));
+  actToolPick->setToolTip(Ui("单击一道设置或移动其初至或反射波，右键删除"));
   actToolMeasure->setToolTip(Ui("两次单击量出时差、距离差和视速度"));
+  auto* kinds = new QActionGroup(this);
+  actPickFirstBreaks =
+      action("初至", {QKeySequence(Qt::CTRL | Qt::Key_1)}, [this] { SetPickKind(view::PickKind::kFirstBreak); });
+  actPickReflections =
+      action("反射波", {QKeySequence(Qt::CTRL | Qt::Key_2)}, [this] { SetPickKind(view::PickKind::kReflection); });
+  for (QAction* a : {actPickFirstBreaks, actPickReflections}) {
+    a->setCheckable(true);
+    kinds->addAction(a);
+  }
+  actPickFirstBreaks->setChecked(true);
+  actPickFirstBreaks->setToolTip(Ui("拾取时设置初至（Ctrl+1）"));
+  actPickReflections->setToolTip(Ui("拾取时设置反射波（Ctrl+2）"));
   actAutoPick = action("自动拾取", {}, [this] { AutoPick(); });
   actAutoPick->setToolTip(Ui("在每一道上自动拾取初至（能量比），再逐道修改"));
   actClearPicks = action("清除拾取", {}, [this] { ClearPicks(); });
+  actClearPicks->setToolTip(Ui("清除正在拾取的一种（初至或反射波）的全部拾取"));
   actUndo = action("撤销", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { UndoPick(); });
   actUndo->setToolTip(Ui("撤销上一次初至或分层的修改（Ctrl+Z）"));
   actRedo = action("重做", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
@@ -115,7 +128,7 @@ void TfrmView::MakeActions() {
   actUndo->setEnabled(false);
   actRedo->setEnabled(false);
   actSavePicks = action("保存拾取", {QKeySequence::Save}, [this] { SavePicks(); });
-  actSavePicks->setToolTip(Ui("把初至保存在记录旁的 .picks.csv 文件里（Ctrl+S）"));
+  actSavePicks->setToolTip(Ui("把初至和反射波拾取保存在记录旁的 .picks.csv 文件里（Ctrl+S）"));
 }
 
 void TfrmView::MakeToolBars() {
@@ -136,7 +149,9 @@ void TfrmView::MakeToolBars() {
   bar->addSeparator();
   for (QAction* a : {actZoomIn, actZoomOut, actZoomReset}) bar->addAction(a);
   bar->addSeparator();
-  for (QAction* a : {actToolView, actToolPick, actToolMeasure, actAutoPick, actSavePicks}) bar->addAction(a);
+  for (QAction* a : {actToolView, actToolPick, actToolMeasure}) bar->addAction(a);
+  bar->addSeparator();
+  for (QAction* a : {actPickFirstBreaks, actPickReflections, actAutoPick, actSavePicks}) bar->addAction(a);
 
   addToolBarBreak();
   bar = addToolBar(Ui("增益和滤波"));
@@ -278,6 +293,8 @@ void TfrmView::MakeMenus() {
   for (QAction* a : {actZoomIn, actZoomOut, actZoomTracesIn, actZoomTracesOut, actZoomReset}) show->addAction(a);
   QMenu* picks = menuBar()->addMenu(Ui("拾取"));
   for (QAction* a : {actToolView, actToolPick, actToolMeasure}) picks->addAction(a);
+  picks->addSeparator();
+  for (QAction* a : {actPickFirstBreaks, actPickReflections}) picks->addAction(a);
   picks->addSeparator();
   for (QAction* a : {actUndo, actRedo}) picks->addAction(a);
   picks->addSeparator();

@@ -1,6 +1,6 @@
-// The viewer window's marking, picking and measuring through the view's
-// state, the readout under the cursor, and the table the first breaks are
-// kept in.
+// The viewer window's marking, picking (first breaks or reflections) and
+// measuring through the view's state, the readout under the cursor, and
+// the table the picks are kept in.
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -97,6 +97,11 @@ void TfrmView::AutoPick() {
   if (state_.TakeAutomaticPicks(picks, choice == AutoPickChoice::kReplaceAll)) PicksChanged();
 }
 
+void TfrmView::SetPickKind(view::PickKind kind) {
+  state_.SetPickKind(kind);
+  (kind == view::PickKind::kReflection ? actPickReflections : actPickFirstBreaks)->setChecked(true);
+}
+
 void TfrmView::ClearPicks() {
   if (state_.ClearPicks()) PicksChanged();
 }
@@ -191,7 +196,7 @@ bool TfrmView::SavePicks() {
     return false;
   }
   state_.PicksSaved();
-  lblReadout->setText(Ui("初至已保存：") + FromPath(state_.picksTable().filename()));
+  lblReadout->setText(Ui("拾取已保存：") + FromPath(state_.picksTable().filename()));
   return true;
 }
 
@@ -201,7 +206,7 @@ bool TfrmView::MayLeavePicks() {
   if (savePicksQuestionHook) {
     answer = savePicksQuestionHook();
   } else {
-    QMessageBox box(QMessageBox::Question, windowTitle(), Ui("初至已修改，是否保存？"),
+    QMessageBox box(QMessageBox::Question, windowTitle(), Ui("拾取（初至或反射波）已修改，是否保存？"),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     answer = box.exec();
   }

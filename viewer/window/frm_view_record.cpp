@@ -74,6 +74,8 @@ bool TfrmView::TakeRecord(const std::filesystem::path& path) {
   displayed_ = std::move(displayed);
   path_ = path;
   state_.Show(std::move(section));
+  const int method = interpret::MethodCodeOf(record_.header);
+  SetPickKind(method == 40 || method == 41 ? view::PickKind::kReflection : view::PickKind::kFirstBreak);
   SetPeaks();
   state_.section().settingsText = view::SettingsText(display(), processing_);
   SuggestProcessing();

@@ -24,6 +24,7 @@
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
 #include "viewer/window/interpretation_drawing.h"
+#include "viewer/window/reflection_page.h"
 
 namespace gt7p {
 
@@ -346,6 +347,8 @@ TInterpretationTab::TInterpretationTab(TfrmView* view) : QWidget(view), view_(vi
     Interpret();
     FillTable();
   });
+  AddPage(new TReflectionPage(view_));
+  AddPage(new TTwoPointPage(view_));
 }
 
 void TInterpretationTab::AddPage(TMethodPage* page) {
