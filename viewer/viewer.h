@@ -5,7 +5,8 @@
 // (first_breaks.h), the operator's layers of the first breaks
 // (layer_assignment.h), the records of a folder (record_files.h), the view's
 // state with the edits of the first breaks (section_view.h,
-// pick_edits.h), the offscreen plot (plot.h) and the survey report
+// pick_edits.h), the frequency axis of the spectrum plots
+// (spectrum_axis.h), the offscreen plot (plot.h) and the survey report
 // (report.h), which gt7p-cli calls without knowing Qt. Code outside
 // viewer/ includes this header, or
 // window/frm_view.h for the viewer window (Qt). Private to viewer/:
@@ -37,3 +38,4 @@
 #include "viewer/report.h"
 #include "viewer/section.h"
 #include "viewer/section_view.h"
+#include "viewer/spectrum_axis.h"
