@@ -24,6 +24,7 @@
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
 #include "viewer/window/interpretation_drawing.h"
+#include "viewer/window/thickness_page.h"
 
 namespace gt7p {
 
@@ -346,6 +347,7 @@ TInterpretationTab::TInterpretationTab(TfrmView* view) : QWidget(view), view_(vi
     Interpret();
     FillTable();
   });
+  AddPage(new TThicknessPage(view_));
 }
 
 void TInterpretationTab::AddPage(TMethodPage* page) {
