@@ -43,8 +43,8 @@ std::optional<double> ShownPeakHz(const std::vector<double>& spectrum, double bi
   return interpret::RefinedPeakBin(spectrum, peak) * binHz;
 }
 
-QRectF SpectrumArea(const QRectF& rect, const QFont& font) {
-  const QFontMetricsF fm(font);
+QRectF SpectrumArea(const QRectF& rect, const QFont& font, const QPaintDevice* device) {
+  const QFontMetricsF fm = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
   const double left = fm.horizontalAdvance(QStringLiteral("-60")) + 10, top = 2 * fm.lineSpacing() + 6;
   const double right = fm.horizontalAdvance(QStringLiteral("00000")) / 2 + 6;  // the last tick's label
   return QRectF(rect.left() + left, rect.top() + top, std::max(10.0, rect.width() - left - right),
@@ -56,10 +56,10 @@ void PaintSpectrum(QPainter& painter, const QRectF& rect, const SpectrumFigure& 
   painter.save();
   painter.fillRect(rect, Qt::white);
   painter.setFont(font);
-  const QFontMetricsF fm(font);
+  const QFontMetricsF fm(font, painter.device());
   painter.setPen(Qt::black);
   painter.drawText(QPointF(rect.left() + 8, rect.top() + 4 + fm.ascent()), figure.title);
-  const QRectF area = SpectrumArea(rect, font);
+  const QRectF area = SpectrumArea(rect, font, painter.device());
   const auto& s = figure.spectrum;
   if (axis.empty() || s.size() < 3 || !(figure.binHz > 0)) {
     painter.drawRect(area);

@@ -38,9 +38,9 @@ void SetAxisLimits(SpectrumAxis& axis, const std::vector<double>& spectrum, doub
 // holds no local maximum.
 std::optional<double> ShownPeakHz(const std::vector<double>& spectrum, double binHz, const SpectrumAxis& axis);
 
-// The plot's box within `rect` for text of `font` (mouse positions map
-// to the axis through it).
-QRectF SpectrumArea(const QRectF& rect, const QFont& font);
+// The plot's box within `rect` for text of `font` on `device` (the
+// screen where none; mouse positions map to the axis through it).
+QRectF SpectrumArea(const QRectF& rect, const QFont& font, const QPaintDevice* device = nullptr);
 
 // The figure drawn into `rect` in `font`: title, ticks and their values,
 // the box, the band, the curves and the peak. Lines are `line` units wide
