@@ -57,6 +57,7 @@ TThicknessPage::TThicknessPage(TfrmView* view) : TMethodPage(view) {
   const QFont font = view::SectionFont(view::kPanelFontPixels);
   spnBandLo = SpinBox(this, 1, 1e6);
   spnBandHi = SpinBox(this, 1, 1e6);
+  for (QDoubleSpinBox* spin : {spnBandLo, spnBandHi}) spin->setSpecialValueText(Ui("默认"));
   spnVelocity = SpinBox(this, 1, 100000);
   spnVelocity->setSpecialValueText(Ui("无"));
   edtTraces = new QLineEdit(this);
@@ -106,6 +107,9 @@ TThicknessPage::TThicknessPage(TfrmView* view) : TMethodPage(view) {
   connect(edtTraces, &QLineEdit::editingFinished, this, [this] { Compute(); });
   connect(chkLogarithmic, &QCheckBox::toggled, pnlPlot, &TSpectrumView::SetLogarithmic);
   connect(pnlPlot, &TSpectrumView::logarithmicChanged, chkLogarithmic, &QCheckBox::setChecked);
+  // A plate's resonance lies low in a spectrum sampled for its arrivals:
+  // the decades show it.
+  chkLogarithmic->setChecked(true);
 }
 
 bool TThicknessPage::Takes(int method) const {
