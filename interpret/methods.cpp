@@ -118,25 +118,37 @@ double RefinedPeakBin(const std::vector<double>& spectrum, size_t peak) {
   return static_cast<double>(peak) + shift;
 }
 
-ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& options) {
-  ThicknessResult r;
-  r.velocityMS = options.velocityMS > 0 ? options.velocityMS : record.header.knownVelocityMS;
-  if (!(r.velocityMS > 0)) throw Fail("没有已知速度V0");
-  r.ratioE = record.header.ratioE > 0 ? record.header.ratioE : kDefaultRatioE;
-  r.thresholdAv = record.header.thresholdAv > 0 ? record.header.thresholdAv : kDefaultThresholdAv;
-
+SummedSpectrum SumSpectra(const MethodRecord& record, const std::vector<int32_t>& channels) {
+  SummedSpectrum sum;
   for (size_t i = 0; i < record.traces.size(); ++i) {
-    if (!options.channels.empty() &&
-        std::find(options.channels.begin(), options.channels.end(), record.channels[i]) == options.channels.end())
-      continue;
+    if (!channels.empty() && std::find(channels.begin(), channels.end(), record.channels[i]) == channels.end()) continue;
     double binHz = 0;
     const std::vector<double> spectrum = AmplitudeSpectrum(record.traces[i], record.intervalUs, binHz, kLeastPadding);
     if (spectrum.empty()) continue;
-    if (r.spectrum.size() < spectrum.size()) r.spectrum.resize(spectrum.size(), 0.0);
-    for (size_t k = 0; k < spectrum.size(); ++k) r.spectrum[k] += spectrum[k];
-    r.binHz = binHz;
-    ++r.traces;
+    if (sum.spectrum.size() < spectrum.size()) sum.spectrum.resize(spectrum.size(), 0.0);
+    for (size_t k = 0; k < spectrum.size(); ++k) sum.spectrum[k] += spectrum[k];
+    sum.binHz = binHz;
+    ++sum.traces;
   }
+  return sum;
+}
+
+ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& options) {
+  // Without a velocity nothing is worth the spectra.
+  if (!(options.velocityMS > 0) && !(record.header.knownVelocityMS > 0)) throw Fail("没有已知速度V0");
+  return ThicknessOfSpectrum(record.header, SumSpectra(record, options.channels), options);
+}
+
+ThicknessResult ThicknessOfSpectrum(const MethodHeader& header, const SummedSpectrum& summed,
+                                    const ThicknessOptions& options) {
+  ThicknessResult r;
+  r.velocityMS = options.velocityMS > 0 ? options.velocityMS : header.knownVelocityMS;
+  if (!(r.velocityMS > 0)) throw Fail("没有已知速度V0");
+  r.ratioE = header.ratioE > 0 ? header.ratioE : kDefaultRatioE;
+  r.thresholdAv = header.thresholdAv > 0 ? header.thresholdAv : kDefaultThresholdAv;
+  r.spectrum = summed.spectrum;
+  r.binHz = summed.binHz;
+  r.traces = summed.traces;
   if (r.traces == 0 || r.spectrum.size() < 2) throw Fail("没有可用的道");
 
   const double nyquistHz = r.binHz * static_cast<double>(r.spectrum.size() - 1);
@@ -160,7 +172,7 @@ ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& op
   if (r.peakToMedian < r.thresholdAv) throw Fail("频谱中没有明显的峰");
   r.peakHz = RefinedPeakBin(r.spectrum, peak) * r.binHz;
   r.thicknessM = r.ratioE * r.velocityMS / r.peakHz;
-  const double h1 = record.header.minThicknessM, h2 = record.header.maxThicknessM;
+  const double h1 = header.minThicknessM, h2 = header.maxThicknessM;
   r.outsideBounds = (h1 > 0 && r.thicknessM < h1) || (h2 > 0 && r.thicknessM > h2);
   return r;
 }

@@ -104,6 +104,19 @@ struct ThicknessResult {
 // strongest bin is below Av times the median).
 ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& options);
 
+// The same in two steps, so that a caller changing only the band or the
+// velocity sums the spectra once: the summed amplitude spectrum of the
+// traces of `channels` (every trace where empty; no failure), and the
+// thickness from it (options.channels unused; the errors above).
+struct SummedSpectrum {
+  std::vector<double> spectrum;  // from 0 Hz
+  double binHz = 0;
+  int traces = 0;
+};
+SummedSpectrum SumSpectra(const MethodRecord& record, const std::vector<int32_t>& channels);
+ThicknessResult ThicknessOfSpectrum(const MethodHeader& header, const SummedSpectrum& summed,
+                                    const ThicknessOptions& options);
+
 // The strongest local maximum of `spectrum` among the bins lo..hi (never
 // the first or last bin: a band edge on the flank of a peak outside it is
 // no peak), 0 where there is none.

@@ -30,6 +30,8 @@ QDoubleSpinBox* SpinBox(QWidget* parent, int decimals, double most) {
   spin->setRange(0, most);
   spin->setKeyboardTracking(false);  // the result at each finished number, not each digit
   spin->setFont(view::SectionFont(view::kPanelFontPixels));
+  // As wide as a usual number, not as the largest one: the side tabs stay narrow.
+  spin->setMinimumWidth(QFontMetrics(spin->font()).horizontalAdvance(QStringLiteral("00000.0")) + 28);
   return spin;
 }
 
@@ -59,10 +61,11 @@ TThicknessPage::TThicknessPage(TfrmView* view) : TMethodPage(view) {
   spnBandHi = SpinBox(this, 1, 1e6);
   for (QDoubleSpinBox* spin : {spnBandLo, spnBandHi}) spin->setSpecialValueText(Ui("默认"));
   spnVelocity = SpinBox(this, 1, 100000);
-  spnVelocity->setSpecialValueText(Ui("无"));
+  spnVelocity->setSpecialValueText(Ui("文件头"));  // 0: the header's V0, if any
   edtTraces = new QLineEdit(this);
   edtTraces->setFont(font);
   edtTraces->setPlaceholderText(Ui("全部，或如 1,3,5-8"));
+  edtTraces->setMinimumWidth(QFontMetrics(font).horizontalAdvance(QStringLiteral("1,3,5-8")) + 12);
   chkLogarithmic = new QCheckBox(Ui("对数频率轴"), this);
   chkLogarithmic->setFont(font);
   pnlPlot = new TThicknessPlot(this);
@@ -87,13 +90,13 @@ TThicknessPage::TThicknessPage(TfrmView* view) : TMethodPage(view) {
   band->addWidget(spnBandLo, 1);
   band->addWidget(label("–"));
   band->addWidget(spnBandHi, 1);
-  controls->addLayout(band, 0, 1);
-  controls->addWidget(label("V0 m/s"), 0, 2);
-  controls->addWidget(spnVelocity, 0, 3);
-  controls->addWidget(label("道"), 1, 0);
-  controls->addWidget(edtTraces, 1, 1);
-  controls->addWidget(chkLogarithmic, 1, 2, 1, 2);
-  controls->setColumnStretch(1, 2);
+  controls->addLayout(band, 0, 1, 1, 3);
+  controls->addWidget(chkLogarithmic, 0, 4);
+  controls->addWidget(label("V0 m/s"), 1, 0);
+  controls->addWidget(spnVelocity, 1, 1);
+  controls->addWidget(label("道"), 1, 2);
+  controls->addWidget(edtTraces, 1, 3, 1, 2);
+  controls->setColumnStretch(1, 1);
   controls->setColumnStretch(3, 1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -119,6 +122,7 @@ bool TThicknessPage::Takes(int method) const {
 void TThicknessPage::Refresh(const TfrmView& view, unsigned changes) {
   if (!(changes & kRecord)) return;  // the record's own samples: no display processing
   record_ = interpret::MethodRecordOf(view.record(), Utf8FromPath(view.fileName().filename()));
+  summed_.reset();
   // The controls of a new record: its V0, the default band, every trace.
   filling_ = true;
   spnBandLo->setValue(0);
@@ -152,17 +156,21 @@ void TThicknessPage::Compute() {
   } else if (record_.traces.empty()) {
     note_ = Ui("没有可用的道");
   } else {
+    if (!summed_ || summedFor_ != options.channels) {
+      summed_ = interpret::SumSpectra(record_, options.channels);
+      summedFor_ = options.channels;
+    }
     try {
-      result_ = interpret::Thickness(record_, options);
+      result_ = interpret::ThicknessOfSpectrum(record_.header, *summed_, options);
       shown_ = result_;
     } catch (const Error& e) {
       note_ = FromCore(e.message());
       // Without a velocity the spectrum and its peak still show: V0 is
       // the one thing missing.
-      if (!(options.velocityMS > 0)) {
+      if (!(options.velocityMS > 0) && !(record_.header.knownVelocityMS > 0)) {
         options.velocityMS = 1;
         try {
-          shown_ = interpret::Thickness(record_, options);
+          shown_ = interpret::ThicknessOfSpectrum(record_.header, *summed_, options);
         } catch (const Error&) {
         }
       }

@@ -12,7 +12,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "interpret/interpret.h"
 #include "viewer/spectrum_painter.h"
@@ -72,6 +74,10 @@ class TThicknessPage : public TMethodPage {
   static QString PeakText(const interpret::ThicknessResult& r);
 
   interpret::MethodRecord record_;
+  // The spectra summed for the traces of `summedFor_`: a new band or
+  // velocity sums them no more.
+  std::optional<interpret::SummedSpectrum> summed_;
+  std::vector<int32_t> summedFor_;
   std::optional<interpret::ThicknessResult> result_, shown_;
   QString note_;
   bool filling_ = false;  // the controls set from a new record
