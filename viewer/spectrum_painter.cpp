@@ -21,7 +21,8 @@ QString TickText(double v, double step) {
   int decimals = 0;
   while (decimals < 6 && std::fabs(step * std::pow(10.0, decimals) - std::round(step * std::pow(10.0, decimals))) > 1e-6)
     ++decimals;
-  if (std::fabs(v) >= 10000 && std::fmod(v, 1000) == 0) return QString::number(v / 1000, 'f', 0) + Ui("k");
+  // Steps of a thousand or more in kHz, all of them alike ("5k 10k 15k").
+  if (step >= 1000 && std::fmod(v, 1000) == 0) return QString::number(v / 1000, 'f', 0) + Ui("k");
   return QString::number(v, 'f', decimals);
 }
 
@@ -45,7 +46,7 @@ std::optional<double> ShownPeakHz(const std::vector<double>& spectrum, double bi
 
 QRectF SpectrumArea(const QRectF& rect, const QFont& font, const QPaintDevice* device) {
   const QFontMetricsF fm = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
-  const double left = fm.horizontalAdvance(QStringLiteral("-60")) + 10, top = 2 * fm.lineSpacing() + 6;
+  const double left = fm.horizontalAdvance(QStringLiteral("-60")) + 10, top = 2 * fm.lineSpacing() + 10;
   const double right = fm.horizontalAdvance(QStringLiteral("00000")) / 2 + 6;  // the last tick's label
   return QRectF(rect.left() + left, rect.top() + top, std::max(10.0, rect.width() - left - right),
                 std::max(10.0, rect.height() - top - 2 * fm.lineSpacing() - 8));
