@@ -10,7 +10,8 @@
 // (report.h), which gt7p-cli calls without knowing Qt. Code outside
 // viewer/ includes this header, or
 // window/frm_view.h for the viewer window (Qt). Private to viewer/:
-// section_painter.h (QPainter) and the rest of window/.
+// section_painter.h and spectrum_painter.h (QPainter) and the rest of
+// window/.
 //
 // Threads: the caller's. The plot makes a GUI application (no display) when
 // the process has none, so it runs on the main thread of a program without
