@@ -84,7 +84,8 @@ void PaintSpectrum(QPainter& painter, const QRectF& rect, const SpectrumFigure& 
     if (b > a) painter.fillRect(QRectF(a, area.top(), b - a, area.height()), QColor(255, 236, 190));
   }
   // Ticks: frequency across, dB down.
-  const int across = std::max(2, static_cast<int>(area.width() / (fm.horizontalAdvance(QStringLiteral("00000")) + 14)));
+  // Room for labels of four figures ("100k", "1500", "12.5"), rarely five.
+  const int across = std::max(2, static_cast<int>(area.width() / (fm.horizontalAdvance(QStringLiteral("0000")) + 12)));
   const std::vector<double> ticks = axis.Ticks(across);
   const double step = ticks.size() >= 2 ? ticks[1] - ticks[0] : 1;
   for (double v : ticks) {
