@@ -127,6 +127,8 @@ TEST_F(ThicknessPageTest, TheBandAndTheTracesChooseThePeak) {
   page->spnBandHi->setValue(70000);
   EXPECT_FALSE(page->result());
   EXPECT_EQ(page->note().toStdString(), "频段内没有频谱");
+  EXPECT_FALSE(page->Figure().spectrum.empty()) << "the spectrum shows where a band would find something";
+  EXPECT_FALSE(page->Figure().peakHz);
   // Back to the whole band; the quiet plate's traces alone.
   page->spnBandLo->setValue(0);
   page->spnBandHi->setValue(0);

@@ -153,6 +153,7 @@ void TThicknessPage::Compute() {
   const std::string traces = Trim(edtTraces->text().toStdString());
   if (!traces.empty() && !ParseChannelList(traces, options.channels)) {
     note_ = Ui("道号写成 1,3,5-8");
+    summed_.reset();  // no spectrum for traces unknown
   } else if (record_.traces.empty()) {
     note_ = Ui("没有可用的道");
   } else {
@@ -176,7 +177,7 @@ void TThicknessPage::Compute() {
       }
     }
   }
-  if (shown_) view::SetAxisLimits(pnlPlot->axis(), shown_->spectrum, shown_->binHz);
+  if (summed_) view::SetAxisLimits(pnlPlot->axis(), summed_->spectrum, summed_->binHz);
   lblResult->setText(ResultLines().join(Ui("\n")));
   pnlPlot->update();
 }
@@ -184,13 +185,22 @@ void TThicknessPage::Compute() {
 view::SpectrumFigure TThicknessPage::Figure() const {
   view::SpectrumFigure figure;
   figure.title = Ui("振幅谱之和");
-  if (!shown_) return figure;
-  figure.title += Ui("（") + QString::number(shown_->traces) + Ui(" 道）");
-  figure.spectrum = shown_->spectrum;
-  figure.binHz = shown_->binHz;
-  figure.bandLoHz = shown_->bandLoHz;
-  figure.bandHiHz = shown_->bandHiHz;
-  figure.peakHz = shown_->peakHz;
+  if (shown_) {
+    figure.title += Ui("（") + QString::number(shown_->traces) + Ui(" 道）");
+    figure.spectrum = shown_->spectrum;
+    figure.binHz = shown_->binHz;
+    figure.bandLoHz = shown_->bandLoHz;
+    figure.bandHiHz = shown_->bandHiHz;
+    figure.peakHz = shown_->peakHz;
+  } else if (summed_ && summed_->traces > 0) {
+    // No peak in the band, or no band in the spectrum: the spectrum shows
+    // where to put the band.
+    figure.title += Ui("（") + QString::number(summed_->traces) + Ui(" 道）");
+    figure.spectrum = summed_->spectrum;
+    figure.binHz = summed_->binHz;
+    figure.bandLoHz = spnBandLo->value();
+    figure.bandHiHz = spnBandHi->value();
+  }
   return figure;
 }
 

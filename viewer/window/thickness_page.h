@@ -7,7 +7,8 @@
 // marked; under it the result (peak, its height over the band's median
 // against Av, e, V0, the thickness, flagged outside the header's h1..h2)
 // and the header's own spectral settings, shown only. A failure of the
-// interpretation is the page's note. The numbers are interpret/'s.
+// interpretation is the page's note; the spectrum still shows where there
+// is one (without a velocity its peak too). The numbers are interpret/'s.
 #pragma once
 
 #include <QString>
@@ -63,8 +64,7 @@ class TThicknessPage : public TMethodPage {
   // The last interpretation; none where it failed (note() says why).
   const std::optional<interpret::ThicknessResult>& result() const { return result_; }
   const QString& note() const { return note_; }
-  // The figure of the page's spectrum (also where the interpretation
-  // failed for want of a velocity: the spectrum and its peak).
+  // The figure of the page's spectrum.
   view::SpectrumFigure Figure() const;
   QStringList ResultLines() const;
   QString HeaderLine() const;
