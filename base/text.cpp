@@ -225,4 +225,17 @@ std::string HexDigits(uint64_t value, size_t width) {
   return out;
 }
 
+bool ParseChannelList(const std::string& text, std::vector<int32_t>& channels) {
+  std::vector<int32_t> list;
+  for (const std::string& part : SplitText(text, ',')) {
+    const std::vector<std::string> ends = SplitText(part, '-');
+    double from = 0, to = 0;
+    if (ends.size() > 2 || !ParseNumber(ends.front(), from) || !ParseNumber(ends.back(), to)) return false;
+    if (from != std::floor(from) || to != std::floor(to) || from < 1 || to > 65535 || to < from) return false;
+    for (double c = from; c <= to; ++c) list.push_back(static_cast<int32_t>(c));
+  }
+  channels = std::move(list);
+  return true;
+}
+
 }  // namespace gt7p

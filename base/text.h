@@ -77,6 +77,12 @@ int32_t StrToIntDef(const std::string& text, int32_t fallback);
 // process's locale: "." is the point under every one.
 bool ParseNumber(const std::string& text, double& value);
 
+// A list of channel numbers ("道号") as "1,3,5-8": whole numbers from 1 to
+// 65535, single or as ranges FROM-TO (FROM <= TO), joined by ","; blanks
+// round each part are allowed. False for anything else, an empty text
+// included.
+bool ParseChannelList(const std::string& text, std::vector<int32_t>& channels);
+
 // The same text rounded once to single precision; false also for a number
 // beyond its range (too small gives zero).
 bool ParseSingle(const std::string& text, float& value);

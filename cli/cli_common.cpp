@@ -133,15 +133,8 @@ std::optional<std::pair<double, double>> NumberPairOption(const Args& args, cons
 
 std::vector<int32_t> ChannelListOption(const Args& args, const std::string& option) {
   std::vector<int32_t> channels;
-  if (!args.HasValue(option)) return channels;
-  const UsageError bad{option + " takes channel numbers from 1 to 65535, as 1,3,5-8"};
-  for (const std::string& part : SplitText(args.Value(option), ',')) {
-    const std::vector<std::string> ends = SplitText(part, '-');
-    double from = 0, to = 0;
-    if (ends.size() > 2 || !ParseNumber(ends.front(), from) || !ParseNumber(ends.back(), to)) throw bad;
-    if (from != std::floor(from) || to != std::floor(to) || from < 1 || to > 65535 || to < from) throw bad;
-    for (double c = from; c <= to; ++c) channels.push_back(static_cast<int32_t>(c));
-  }
+  if (args.HasValue(option) && !ParseChannelList(args.Value(option), channels))
+    throw UsageError{option + " takes channel numbers from 1 to 65535, as 1,3,5-8"};
   return channels;
 }
 

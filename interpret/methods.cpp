@@ -49,14 +49,9 @@ std::optional<Method> MethodNamed(const std::string& name) {
   return std::nullopt;
 }
 
-MethodRecord LoadMethodRecord(const std::filesystem::path& path, bool samples) {
-  RecordReader reader(path);
-  const RecordHeader& h = reader.header();
-  MethodRecord record;
-  record.file = Utf8FromPath(path.filename());
-  record.intervalUs = h.intervalUs;
+MethodHeader MethodHeaderOf(const RecordHeader& h) {
   auto number = [&](int field) { return h.Holds(field) ? FieldNumber(h.headerRecord, field) : 0.0; };
-  MethodHeader& m = record.header;
+  MethodHeader m;
   m.method = static_cast<int>(number(kFieldMethod));
   m.knownVelocityMS = number(kFieldKnownVelocity) * 1000;
   m.ratioE = number(kFieldRatioE);
@@ -69,6 +64,16 @@ MethodRecord LoadMethodRecord(const std::filesystem::path& path, bool samples) {
   m.maxThicknessM = number(kFieldMaxThickness);
   m.minVelocityMS = number(kFieldMinVelocity) * 1000;
   m.maxVelocityMS = number(kFieldMaxVelocity) * 1000;
+  return m;
+}
+
+MethodRecord LoadMethodRecord(const std::filesystem::path& path, bool samples) {
+  RecordReader reader(path);
+  const RecordHeader& h = reader.header();
+  MethodRecord record;
+  record.file = Utf8FromPath(path.filename());
+  record.intervalUs = h.intervalUs;
+  record.header = MethodHeaderOf(h);
   if (samples) {
     RecordChannel channel;
     for (int i = 0; i < h.channelCount; ++i) {
@@ -80,25 +85,70 @@ MethodRecord LoadMethodRecord(const std::filesystem::path& path, bool samples) {
   return record;
 }
 
-ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& options) {
-  ThicknessResult r;
-  r.velocityMS = options.velocityMS > 0 ? options.velocityMS : record.header.knownVelocityMS;
-  if (!(r.velocityMS > 0)) throw Fail("没有已知速度V0");
-  r.ratioE = record.header.ratioE > 0 ? record.header.ratioE : kDefaultRatioE;
-  r.thresholdAv = record.header.thresholdAv > 0 ? record.header.thresholdAv : kDefaultThresholdAv;
+MethodRecord MethodRecordOf(const Record& source, const std::string& file) {
+  MethodRecord record;
+  record.file = file;
+  record.intervalUs = source.header.intervalUs;
+  record.header = MethodHeaderOf(source.header);
+  for (const RecordChannel& channel : source.channels) {
+    record.channels.push_back(ChannelNumber(channel.header));
+    record.traces.push_back(channel.samples);
+  }
+  return record;
+}
 
+size_t StrongestPeakBin(const std::vector<double>& spectrum, size_t lo, size_t hi) {
+  if (spectrum.size() < 3) return 0;
+  size_t peak = 0;
+  for (size_t k = std::max<size_t>(lo, 1); k <= std::min(hi, spectrum.size() - 2); ++k)
+    if (spectrum[k] >= spectrum[k - 1] && spectrum[k] > spectrum[k + 1] && (peak == 0 || spectrum[k] > spectrum[peak]))
+      peak = k;
+  return peak;
+}
+
+double RefinedPeakBin(const std::vector<double>& spectrum, size_t peak) {
+  if (peak == 0 || peak + 1 >= spectrum.size()) return static_cast<double>(peak);
+  const double a = spectrum[peak - 1], b = spectrum[peak], c = spectrum[peak + 1];
+  double shift = 0;
+  if (a > 0 && b > 0 && c > 0) {
+    const double la = std::log(a), lb = std::log(b), lc = std::log(c);
+    const double curve = la - 2 * lb + lc;
+    if (curve < 0) shift = std::clamp(0.5 * (la - lc) / curve, -0.5, 0.5);
+  }
+  return static_cast<double>(peak) + shift;
+}
+
+SummedSpectrum SumSpectra(const MethodRecord& record, const std::vector<int32_t>& channels) {
+  SummedSpectrum sum;
   for (size_t i = 0; i < record.traces.size(); ++i) {
-    if (!options.channels.empty() &&
-        std::find(options.channels.begin(), options.channels.end(), record.channels[i]) == options.channels.end())
-      continue;
+    if (!channels.empty() && std::find(channels.begin(), channels.end(), record.channels[i]) == channels.end()) continue;
     double binHz = 0;
     const std::vector<double> spectrum = AmplitudeSpectrum(record.traces[i], record.intervalUs, binHz, kLeastPadding);
     if (spectrum.empty()) continue;
-    if (r.spectrum.size() < spectrum.size()) r.spectrum.resize(spectrum.size(), 0.0);
-    for (size_t k = 0; k < spectrum.size(); ++k) r.spectrum[k] += spectrum[k];
-    r.binHz = binHz;
-    ++r.traces;
+    if (sum.spectrum.size() < spectrum.size()) sum.spectrum.resize(spectrum.size(), 0.0);
+    for (size_t k = 0; k < spectrum.size(); ++k) sum.spectrum[k] += spectrum[k];
+    sum.binHz = binHz;
+    ++sum.traces;
   }
+  return sum;
+}
+
+ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& options) {
+  // Without a velocity nothing is worth the spectra.
+  if (!(options.velocityMS > 0) && !(record.header.knownVelocityMS > 0)) throw Fail("没有已知速度V0");
+  return ThicknessOfSpectrum(record.header, SumSpectra(record, options.channels), options);
+}
+
+ThicknessResult ThicknessOfSpectrum(const MethodHeader& header, const SummedSpectrum& summed,
+                                    const ThicknessOptions& options) {
+  ThicknessResult r;
+  r.velocityMS = options.velocityMS > 0 ? options.velocityMS : header.knownVelocityMS;
+  if (!(r.velocityMS > 0)) throw Fail("没有已知速度V0");
+  r.ratioE = header.ratioE > 0 ? header.ratioE : kDefaultRatioE;
+  r.thresholdAv = header.thresholdAv > 0 ? header.thresholdAv : kDefaultThresholdAv;
+  r.spectrum = summed.spectrum;
+  r.binHz = summed.binHz;
+  r.traces = summed.traces;
   if (r.traces == 0 || r.spectrum.size() < 2) throw Fail("没有可用的道");
 
   const double nyquistHz = r.binHz * static_cast<double>(r.spectrum.size() - 1);
@@ -116,28 +166,13 @@ ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& op
   std::nth_element(inBand.begin(), inBand.begin() + static_cast<std::ptrdiff_t>(inBand.size() / 2), inBand.end());
   const double median = inBand[inBand.size() / 2];
 
-  // The strongest local maximum in the band: a band edge on the flank of a
-  // peak outside it is no peak.
-  size_t peak = 0;
-  for (size_t k = std::max<size_t>(lo, 1); k <= std::min(hi, last - 1); ++k)
-    if (r.spectrum[k] >= r.spectrum[k - 1] && r.spectrum[k] > r.spectrum[k + 1] &&
-        (peak == 0 || r.spectrum[k] > r.spectrum[peak]))
-      peak = k;
+  const size_t peak = StrongestPeakBin(r.spectrum, lo, hi);
   if (peak == 0 || !(r.spectrum[peak] > 0)) throw Fail("频谱中没有明显的峰");
   r.peakToMedian = median > 0 ? r.spectrum[peak] / median : HUGE_VAL;
   if (r.peakToMedian < r.thresholdAv) throw Fail("频谱中没有明显的峰");
-
-  // A parabola through the logarithms of the three amplitudes around it.
-  const double a = r.spectrum[peak - 1], b = r.spectrum[peak], c = r.spectrum[peak + 1];
-  double shift = 0;
-  if (a > 0 && c > 0) {
-    const double la = std::log(a), lb = std::log(b), lc = std::log(c);
-    const double curve = la - 2 * lb + lc;
-    if (curve < 0) shift = std::clamp(0.5 * (la - lc) / curve, -0.5, 0.5);
-  }
-  r.peakHz = (static_cast<double>(peak) + shift) * r.binHz;
+  r.peakHz = RefinedPeakBin(r.spectrum, peak) * r.binHz;
   r.thicknessM = r.ratioE * r.velocityMS / r.peakHz;
-  const double h1 = record.header.minThicknessM, h2 = record.header.maxThicknessM;
+  const double h1 = header.minThicknessM, h2 = header.maxThicknessM;
   r.outsideBounds = (h1 > 0 && r.thicknessM < h1) || (h2 > 0 && r.thicknessM > h2);
   return r;
 }

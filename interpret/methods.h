@@ -68,6 +68,10 @@ struct MethodRecord {
 
 // Reads the header and, when `samples`, every trace. The reader's failures.
 MethodRecord LoadMethodRecord(const std::filesystem::path& record, bool samples);
+// The same of a record held in memory (the viewer's), `file` its UTF-8
+// name; every trace.
+MethodHeader MethodHeaderOf(const RecordHeader& header);
+MethodRecord MethodRecordOf(const Record& record, const std::string& file);
 
 // ---- Thickness ----
 
@@ -99,6 +103,28 @@ struct ThicknessResult {
 // "没有可用的道" (no trace, or none of `channels`), "频谱中没有明显的峰" (the
 // strongest bin is below Av times the median).
 ThicknessResult Thickness(const MethodRecord& record, const ThicknessOptions& options);
+
+// The same in two steps, so that a caller changing only the band or the
+// velocity sums the spectra once: the summed amplitude spectrum of the
+// traces of `channels` (every trace where empty; no failure), and the
+// thickness from it (options.channels unused; the errors above).
+struct SummedSpectrum {
+  std::vector<double> spectrum;  // from 0 Hz
+  double binHz = 0;
+  int traces = 0;
+};
+SummedSpectrum SumSpectra(const MethodRecord& record, const std::vector<int32_t>& channels);
+ThicknessResult ThicknessOfSpectrum(const MethodHeader& header, const SummedSpectrum& summed,
+                                    const ThicknessOptions& options);
+
+// The strongest local maximum of `spectrum` among the bins lo..hi (never
+// the first or last bin: a band edge on the flank of a peak outside it is
+// no peak), 0 where there is none.
+size_t StrongestPeakBin(const std::vector<double>& spectrum, size_t lo, size_t hi);
+// The peak at bin `peak` (0 < peak < size - 1) refined between bins by a
+// parabola through the logarithms of the three amplitudes around it, in
+// bins (within half a bin of `peak`).
+double RefinedPeakBin(const std::vector<double>& spectrum, size_t peak);
 
 // ---- Reflection ----
 

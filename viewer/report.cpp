@@ -19,6 +19,7 @@
 #include "records/records.h"
 #include "ui/ui.h"
 #include "viewer/section_painter.h"
+#include "viewer/spectrum_painter.h"
 
 namespace gt7p {
 namespace {
@@ -536,6 +537,27 @@ const std::vector<interpret::FirstBreak>* BreaksOf(const Interpretation& result,
   return result.method == Method::kReflection ? &result.shots[i].reflections : &result.shots[i].breaks;
 }
 
+// The summed spectrum as the thickness page of the viewer draws it, on a
+// logarithmic axis over the whole spectrum.
+void ThicknessSpectrum(Pages& pages, const interpret::ThicknessResult& r) {
+  constexpr double kHeight = 240;
+  pages.Label(Ui("振幅谱之和"), kHeight);
+  view::SpectrumFigure figure;
+  figure.title = Ui("%1 道振幅谱之和，频段 %2 - %3 Hz（阴影）")
+                     .arg(r.traces)
+                     .arg(QString::fromStdString(ResultNumber(r.bandLoHz, 2)), QString::fromStdString(ResultNumber(r.bandHiHz, 2)));
+  figure.spectrum = r.spectrum;
+  figure.binHz = r.binHz;
+  figure.bandLoHz = r.bandLoHz;
+  figure.bandHiHz = r.bandHiHz;
+  figure.peakHz = r.peakHz;
+  view::SpectrumAxis axis;
+  axis.SetLogarithmic(true);
+  view::SetAxisLimits(axis, r.spectrum, r.binHz);
+  view::PaintSpectrum(pages.painter(), QRectF(0, pages.y(), pages.width(), kHeight), figure, axis, ReportFont(kSmall), 0.6);
+  pages.Advance(kHeight + 8);
+}
+
 void RecordPart(Pages& pages, const Interpretation& result, size_t i, const ResultTable& table) {
   const std::filesystem::path& file = result.request.files[i];
   if (i > 0 || result.method == Method::kRefraction) pages.NewPage();
@@ -604,6 +626,7 @@ void RecordPart(Pages& pages, const Interpretation& result, size_t i, const Resu
   if (!warnings.empty()) pages.Text(Warnings(warnings), kSmall);
   if (result.method == Method::kThickness && result.thickness.outsideBounds)
     pages.Text(Ui("注意：厚度超出记录头的最小/最大厚度 h1..h2"), kSmall);
+  if (result.method == Method::kThickness) ThicknessSpectrum(pages, result.thickness);
 }
 
 void LinePart(Pages& pages, const Interpretation& result, const ResultTable& table) {

@@ -5,11 +5,13 @@
 // (first_breaks.h), the operator's layers of the first breaks
 // (layer_assignment.h), the records of a folder (record_files.h), the view's
 // state with the edits of the first breaks (section_view.h,
-// pick_edits.h), the offscreen plot (plot.h) and the survey report
+// pick_edits.h), the frequency axis of the spectrum plots
+// (spectrum_axis.h), the offscreen plot (plot.h) and the survey report
 // (report.h), which gt7p-cli calls without knowing Qt. Code outside
 // viewer/ includes this header, or
 // window/frm_view.h for the viewer window (Qt). Private to viewer/:
-// section_painter.h (QPainter) and the rest of window/.
+// section_painter.h and spectrum_painter.h (QPainter) and the rest of
+// window/.
 //
 // Threads: the caller's. The plot makes a GUI application (no display) when
 // the process has none, so it runs on the main thread of a program without
@@ -37,3 +39,4 @@
 #include "viewer/report.h"
 #include "viewer/section.h"
 #include "viewer/section_view.h"
+#include "viewer/spectrum_axis.h"

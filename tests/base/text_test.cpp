@@ -44,6 +44,19 @@ TEST(NumberText, ParsingAndPrinting) {
   EXPECT_EQ(StrToIntDef("12a", -1), -1);
 }
 
+TEST(NumberText, ChannelLists) {
+  std::vector<int32_t> c;
+  EXPECT_TRUE(ParseChannelList(" 1, 3,5-8 ,2", c));
+  EXPECT_EQ(c, (std::vector<int32_t>{1, 3, 5, 6, 7, 8, 2}));
+  EXPECT_TRUE(ParseChannelList("65535", c));
+  EXPECT_EQ(c, (std::vector<int32_t>{65535}));
+  // Nothing taken from a bad list: the channels as they were.
+  for (const char* bad : {"", "0", "65536", "4-3", "1.5", "x", "1,,2", "1-2-3", "-2", "1,"}) {
+    EXPECT_FALSE(ParseChannelList(bad, c)) << bad;
+    EXPECT_EQ(c, (std::vector<int32_t>{65535})) << bad;
+  }
+}
+
 // A character code page 936 lacks is one "?" on every system: never a
 // look-alike ("ö" as "o"), never one "?" per UTF-16 half.
 TEST(Cp936Text, WhatTheCodePageLacksIsOneQuestionMark) {

@@ -11,18 +11,15 @@
 #include <map>
 #include <regex>
 
-#include "base/cp936.h"
 #include "records/records.h"
-#include "sim/record_maker.h"
 #include "tests/cli/cli_test.h"
 #include "tests/support/files.h"
+#include "tests/support/method_records.h"
 
 namespace {
 namespace fs = std::filesystem;
 using gt7p::test::CliResult;
 using gt7p::test::CliTest;
-
-constexpr double kPi = 3.14159265358979323846;
 
 // The number after "KEY": in a JSON text; NaN where there is none.
 double JsonNumber(const std::string& json, const std::string& key) {
@@ -33,44 +30,11 @@ double JsonNumber(const std::string& json, const std::string& key) {
 
 class MethodsCliTest : public CliTest {
  protected:
-  // A raw record of `channels` x `samples` at `intervalUs`, survey method
-  // `method`, header fields set by name (UTF-8) and samples from `sample`.
   void WriteRecord(const std::string& name, int method, int channels, int samples, double intervalUs,
                    double stepM, const std::map<std::string, double>& fields,
                    const std::function<double(int channel, int index)>& sample) {
-    gt7p::sim::SurveyFile f = gt7p::sim::DemoSurveyFiles()[0];
-    f.name = name;
-    f.method = method;
-    f.channels = channels;
-    f.samples = samples;
-    f.preTrigger = 0;
-    f.intervalUs = intervalUs;
-    f.stepM = stepM;
-    std::string raw = gt7p::sim::MakeRawFile(f);
-    const size_t headerAt = 10;
-    std::map<std::string, double> all = fields;
-    all.emplace("系统延时", 0);
-    for (const auto& [field, value] : all) {
-      gt7p::sim::RecordBuilder b(gt7p::sim::RecordBuilder::kFileHeader);
-      b.Number(field, value);
-      bool found = false;
-      for (const gt7p::FieldSpec& entry : gt7p::HeaderGroupZeroFields())
-        if (entry.name == gt7p::Utf8ToCp936(field)) {
-          raw.replace(headerAt + static_cast<size_t>(entry.offset), static_cast<size_t>(entry.length),
-                      b.chars().substr(static_cast<size_t>(entry.offset), static_cast<size_t>(entry.length)));
-          found = true;
-        }
-      ASSERT_TRUE(found) << field;
-    }
-    const size_t channelChars = 64 + 4 * static_cast<size_t>(samples);
-    for (int c = 1; c <= channels; ++c)
-      for (int i = 0; i < samples; ++i) {
-        const long v = std::lround(std::clamp(sample(c, i), -32768.0, 32767.0));
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(static_cast<uint16_t>(v)));
-        raw.replace(headerAt + 316 + (c - 1) * channelChars + 64 + 4 * static_cast<size_t>(i), 4, digits);
-      }
-    gt7p::test::WriteFile(dir_ / name, raw);
+    gt7p::test::WriteFile(dir_ / name, gt7p::test::MethodRecordBytes(name, method, channels, samples, intervalUs,
+                                                                     stepM, fields, sample));
   }
   // An operator's picks table beside NAME.T7P: rows of (channel, distance,
   // layer, sample).
@@ -93,15 +57,7 @@ class MethodsCliTest : public CliTest {
   }
 };
 
-// A plate ringing at `hz` after the trigger, on every channel, with a
-// little noise (deterministic).
-std::function<double(int, int)> Ringing(double hz, double intervalUs, double noise = 40) {
-  return [=](int c, int i) {
-    const double t = i * intervalUs * 1e-6;
-    const double n = std::sin(12.9898 * (i + 1) + 78.233 * c) * 43758.5453;
-    return 8000 * std::exp(-t / 0.004) * std::sin(2 * kPi * hz * t + c) + noise * (2 * (n - std::floor(n)) - 1);
-  };
-}
+using gt7p::test::Ringing;
 
 TEST_F(MethodsCliTest, ThicknessFromTheResonanceAndTheHeadersVelocity) {
   WriteRecord("HD.T7P", 10, 4, 2048, 10, 0.5,

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 #include <set>
@@ -155,6 +156,14 @@ TEST_F(ReportTest, ThicknessReportHoldsTheJsonsNumbers) {
   }
   EXPECT_NE(all.find("单点测厚报告"), std::string::npos);
   EXPECT_NE(all.find("已知速度V0"), std::string::npos);  // the method's limit
+  // The spectrum's figure marks the peak with its frequency to 0.1 Hz (the
+  // table gives it to 0.01 Hz).
+  std::smatch peak;
+  ASSERT_TRUE(std::regex_search(json.out, peak, std::regex("\"peak_hz\": ([0-9.]+)")));
+  char marked[32];
+  std::snprintf(marked, sizeof marked, "%.1f", std::stod(peak[1]));
+  EXPECT_NE(all.find("振幅谱之和"), std::string::npos);
+  EXPECT_NE(all.find(std::string("峰值 ") + marked + " Hz"), std::string::npos) << marked << "\n" << all;
 }
 
 // A failure says what interpret says, exits 1 and leaves no PDF (an older

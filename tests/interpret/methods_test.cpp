@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "base/cp936.h"
 #include "base/error.h"
@@ -130,6 +131,52 @@ TEST(ThicknessTest, BadInputsFailWithTheirMessages) {
   // The resonance passes the same threshold.
   record.header.thresholdAv = 10;
   EXPECT_NO_THROW(Thickness(record, {}));
+}
+
+// The parabola through the logarithms is exact for a Gaussian peak,
+// a * exp(-(k - c)^2 / (2 s^2)), wherever its top c lies between bins; the
+// strongest local maximum is the peak, a band edge on a flank is none.
+TEST(ThicknessTest, PeakSearchAndItsRefinementOnAGaussian) {
+  for (const double c : {40.0, 40.25, 40.5, 39.6, 40.49}) {
+    std::vector<double> s(100);
+    for (size_t k = 0; k < s.size(); ++k) {
+      const double d = static_cast<double>(k) - c;
+      s[k] = 3 * std::exp(-d * d / (2 * 1.7 * 1.7)) + 0.5 * std::exp(-(static_cast<double>(k) - 80) * (static_cast<double>(k) - 80) / 8.0);
+    }
+    const size_t peak = StrongestPeakBin(s, 0, s.size() - 1);
+    EXPECT_EQ(peak, static_cast<size_t>(std::lround(c))) << c;
+    EXPECT_NEAR(RefinedPeakBin(s, peak), c, 1e-9) << c;
+    // Bins 45 to 70: the first peak's falling flank, no maximum of its own; the second peak's top at 80 beyond.
+    EXPECT_EQ(StrongestPeakBin(s, 45, 70), 0u);
+    EXPECT_EQ(StrongestPeakBin(s, 45, 90), 80u);
+  }
+  EXPECT_EQ(StrongestPeakBin({1, 2}, 0, 1), 0u) << "too short for a maximum";
+  EXPECT_DOUBLE_EQ(RefinedPeakBin({1, 0, 1}, 1), 1) << "a minimum is not moved";
+}
+
+// The viewer sums the spectra once and varies the band and velocity: the
+// same numbers as the one call the command line makes.
+TEST(ThicknessTest, SummedOnceGivesWhatOneCallGives) {
+  MethodRecord record = Resonance(4321, 2, 3, 10, 4096, 20000, 0.05);
+  record.header.knownVelocityMS = 3000;
+  ThicknessOptions options;
+  options.channels = {1, 3};
+  const SummedSpectrum summed = SumSpectra(record, options.channels);
+  EXPECT_EQ(summed.traces, 2);
+  for (const auto& [lo, hi, v] : {std::tuple<double, double, double>{0, 0, 0}, {1000, 10000, 1800}, {15000, 30000, 0}}) {
+    options.bandLoHz = lo;
+    options.bandHiHz = hi;
+    options.velocityMS = v;
+    const ThicknessResult one = Thickness(record, options), two = ThicknessOfSpectrum(record.header, summed, options);
+    EXPECT_EQ(one.peakHz, two.peakHz);
+    EXPECT_EQ(one.thicknessM, two.thicknessM);
+    EXPECT_EQ(one.spectrum, two.spectrum);
+  }
+  // The failures of the one call.
+  EXPECT_EQ(FailureOf([&] { ThicknessOfSpectrum(record.header, SumSpectra(record, {9}), {}); }),
+            Utf8ToCp936("没有可用的道"));
+  record.header.knownVelocityMS = 0;
+  EXPECT_EQ(FailureOf([&] { ThicknessOfSpectrum(record.header, summed, {}); }), Utf8ToCp936("没有已知速度V0"));
 }
 
 // Reflection picks of a flat reflector `depthM` deep under velocity `v`

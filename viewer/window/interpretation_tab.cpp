@@ -25,6 +25,7 @@
 #include "viewer/window/frm_view.h"
 #include "viewer/window/interpretation_drawing.h"
 #include "viewer/window/reflection_page.h"
+#include "viewer/window/thickness_page.h"
 
 namespace gt7p {
 
@@ -349,6 +350,7 @@ TInterpretationTab::TInterpretationTab(TfrmView* view) : QWidget(view), view_(vi
   });
   AddPage(new TReflectionPage(view_));
   AddPage(new TTwoPointPage(view_));
+  AddPage(new TThicknessPage(view_));
 }
 
 void TInterpretationTab::AddPage(TMethodPage* page) {

@@ -1,7 +1,11 @@
 #include "viewer/window/side_panels.h"
 
 #include <QFontMetrics>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -12,6 +16,7 @@
 #include "interpret/interpret.h"
 #include "ui/ui.h"
 #include "viewer/section_painter.h"
+#include "viewer/spectrum_painter.h"
 #include "viewer/window/frm_view.h"
 
 namespace gt7p {
@@ -122,7 +127,58 @@ void THeaderTable::Refresh(const TfrmView& view, unsigned changes) {
   if (bold >= 0) scrollToTop();
 }
 
-TSpectrumPanel::TSpectrumPanel(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }
+TSpectrumView::TSpectrumView(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }
+
+QRectF TSpectrumView::Area() const { return view::SpectrumArea(QRectF(rect()), view::SectionFont(view::kPanelFontPixels)); }
+
+void TSpectrumView::SetLogarithmic(bool on) {
+  if (on == axis_.logarithmic()) return;
+  axis_.SetLogarithmic(on);
+  update();
+  emit logarithmicChanged(on);
+}
+
+void TSpectrumView::wheelEvent(QWheelEvent* event) {
+  const QRectF area = Area();
+  const double steps = event->angleDelta().y() / 120.0;
+  if (axis_.empty() || steps == 0) return event->ignore();
+  axis_.Zoom((event->position().x() - area.left()) / area.width(), std::pow(1.25, steps));
+  update();
+  event->accept();
+}
+
+void TSpectrumView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) dragX_ = event->position().x();
+}
+
+void TSpectrumView::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragX_ || axis_.empty()) return;
+  const double x = event->position().x();
+  axis_.Pan(-(x - *dragX_) / Area().width());  // the curve follows the mouse
+  dragX_ = x;
+  update();
+}
+
+void TSpectrumView::mouseReleaseEvent(QMouseEvent*) { dragX_.reset(); }
+
+void TSpectrumView::mouseDoubleClickEvent(QMouseEvent*) {
+  axis_.Reset();
+  update();
+}
+
+void TSpectrumView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  QAction* log = menu.addAction(Ui("对数频率轴"), this, [this](bool on) { SetLogarithmic(on); });
+  log->setCheckable(true);
+  log->setChecked(axis_.logarithmic());
+  menu.addAction(Ui("显示全部频率"), this, [this] {
+    axis_.Reset();
+    update();
+  });
+  menu.exec(event->globalPos());
+}
+
+TSpectrumPanel::TSpectrumPanel(QWidget* parent) : TSpectrumView(parent) {}
 
 void TSpectrumPanel::Refresh(const TfrmView& view, unsigned changes) {
   if (!(changes & (kRecord | kMarked | kProcessing))) return;
@@ -147,45 +203,32 @@ void TSpectrumPanel::SetSpectra(const QString& title, std::vector<double> record
   binHz_ = binHz;
   lowCutHz_ = lowCutHz;
   highCutHz_ = highCutHz;
+  // Another trace of the same record keeps the range shown.
+  view::SetAxisLimits(axis(), recorded_, binHz_);
   update();
 }
 
 void TSpectrumPanel::Clear() { SetSpectra(QString(), {}, {}, 0, 0, 0); }
 
+std::optional<double> TSpectrumPanel::peakHz() const {
+  return view::ShownPeakHz(displayed_.empty() ? recorded_ : displayed_, binHz_, axis());
+}
+
 void TSpectrumPanel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QFontMetrics fm = BeginPanel(painter, rect());
-  if (recorded_.size() < 2 || !(binHz_ > 0)) {
+  BeginPanel(painter, rect());
+  if (recorded_.size() < 3 || !(binHz_ > 0)) {
     PaintHint(painter, rect(), Ui("单击一道显示其振幅谱"));
     return;
   }
-  painter.drawText(8, 4 + fm.ascent(), title_);
-  const QRect area = PlotArea(size(), fm);
-  const double top = std::max(*std::max_element(recorded_.begin(), recorded_.end()),
-                              displayed_.empty() ? 0.0 : *std::max_element(displayed_.begin(), displayed_.end()));
-  const double floorDb = -60, nyquist = binHz_ * static_cast<double>(recorded_.size() - 1);
-  auto x = [&](double hz) { return area.left() + hz / nyquist * area.width(); };
-  auto y = [&](double db) { return area.top() + db / floorDb * area.height(); };
-  PaintTicks(painter, area, 0, nyquist, true, fm, x);
-  PaintTicks(painter, area, floorDb, 0, false, fm, y);
-  PaintFrame(painter, area, fm, Ui("dB"), Ui("频率 (Hz)"));
-  for (double hz : {lowCutHz_, highCutHz_}) {
-    if (!(hz > 0)) continue;
-    painter.setPen(QPen(QColor(230, 130, 0), 1, Qt::DashLine));
-    painter.drawLine(QPointF(x(hz), area.top()), QPointF(x(hz), area.bottom()));
-  }
-  auto curve = [&](const std::vector<double>& spectrum, const QColor& colour) {
-    QPainterPath path;
-    for (size_t k = 0; k < spectrum.size(); ++k) {
-      const double db = spectrum[k] > 0 && top > 0 ? std::max(20 * std::log10(spectrum[k] / top), floorDb) : floorDb;
-      const QPointF p(x(static_cast<double>(k) * binHz_), y(db));
-      k == 0 ? path.moveTo(p) : path.lineTo(p);
-    }
-    painter.setPen(QPen(colour, 1));
-    painter.drawPath(path);
-  };
-  curve(recorded_, displayed_.empty() ? QColor(20, 60, 160) : QColor(170, 170, 170));
-  if (!displayed_.empty()) curve(displayed_, QColor(20, 60, 160));
+  view::SpectrumFigure figure;
+  figure.title = title_;
+  figure.spectrum = displayed_.empty() ? recorded_ : displayed_;
+  if (!displayed_.empty()) figure.behind = recorded_;
+  figure.binHz = binHz_;
+  figure.marksHz = {lowCutHz_, highCutHz_};
+  figure.peakHz = peakHz();
+  view::PaintSpectrum(painter, QRectF(rect()), figure, axis(), view::SectionFont(view::kPanelFontPixels));
 }
 
 TTravelTimePanel::TTravelTimePanel(QWidget* parent) : QWidget(parent) { setMinimumSize(200, 160); }

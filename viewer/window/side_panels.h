@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "viewer/first_breaks.h"
+#include "viewer/spectrum_axis.h"
 
 namespace gt7p {
 
@@ -47,7 +48,39 @@ class THeaderTable : public QTableWidget, public TSideTab {
   void Refresh(const TfrmView& view, unsigned changes) override;
 };
 
-class TSpectrumPanel : public QWidget, public TSideTab {
+// A spectrum plot the mouse moves about: the wheel zooms about the cursor,
+// a drag pans, a double click shows the whole range again; the context
+// menu switches the frequency axis to logarithmic ("对数频率轴"). What it
+// draws is its subclass's.
+class TSpectrumView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TSpectrumView(QWidget* parent = nullptr);
+  view::SpectrumAxis& axis() { return axis_; }
+  const view::SpectrumAxis& axis() const { return axis_; }
+  // The plot's box in the widget.
+  QRectF Area() const;
+  void SetLogarithmic(bool on);
+
+ signals:
+  void logarithmicChanged(bool on);
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  view::SpectrumAxis axis_;
+  std::optional<double> dragX_;  // the last position of a drag
+};
+
+// The marked trace's amplitude spectrum, the strongest peak within the
+// shown range marked with its frequency.
+class TSpectrumPanel : public TSpectrumView, public TSideTab {
   Q_OBJECT
  public:
   explicit TSpectrumPanel(QWidget* parent = nullptr);
@@ -58,6 +91,8 @@ class TSpectrumPanel : public QWidget, public TSideTab {
                   double lowCutHz, double highCutHz);
   void Clear();
   const std::vector<double>& recorded() const { return recorded_; }
+  // The peak marked (of the displayed spectrum where there is one), if any.
+  std::optional<double> peakHz() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
