@@ -7,6 +7,7 @@
 #include "base/csv.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "records/records.h"
 
 namespace gt7p {
 namespace interpret {
@@ -210,8 +211,24 @@ Interpretation RunInterpretation(const Request& request) {
         FitReflection(shot.reflections, shot.sourceX, request.velocityMS > 0 ? request.velocityMS : shot.knownV1MS);
   else if (*method == Method::kTwoPoint)
     result.twoPoint = TwoPointVelocity(shot.breaks, shot.sourceX);
-  else
-    result.survey = Interpret(result.shots, request.survey);
+  else {
+    // The operator's layer choices where none are given, as the viewer
+    // keeps them: a line's in its file, a lone record's beside it.
+    SurveyOptions& options = result.request.survey;
+    if (options.assigned.empty())
+      for (size_t i = 0; i < result.shots.size(); ++i) {
+        if (!result.geometry.empty()) {
+          options.assigned.push_back(result.geometry[i].layers);
+          continue;
+        }
+        try {
+          options.assigned.push_back(ReadLayers(files[i]));
+        } catch (const Error& e) {
+          throw Error(TextFromPath(LayersFileOf(files[i]).filename()) + Text("：") + e.message());
+        }
+      }
+    result.survey = Interpret(result.shots, options);
+  }
   return result;
 }
 

@@ -51,7 +51,11 @@ struct Interpretation {
 // geometry; for refraction a record of another method ("不是折射记录，请单独
 // 解析：" or "该探测方法暂不支持解析：" with the name and the code) unless the
 // method was given. Thickness, reflection and two-point use the first
-// record only (the caller refuses more).
+// record only (the caller refuses more). A refraction without
+// `survey.assigned` takes the operator's layer choices as the viewer keeps
+// them: a line's from its geometry file's `layers` column, a lone record's
+// from NAME.layers.csv beside it (records/layers_file.h; its error with the
+// file's name before it); the result's request holds those used.
 Interpretation RunInterpretation(const Request& request);
 
 // The records' shots (refraction, reflection, two-point) and, with

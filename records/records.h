@@ -48,6 +48,7 @@
 #include "records/field_ids.h"
 #include "records/field_table.h"
 #include "records/formats.h"
+#include "records/layers_file.h"
 #include "records/layouts.h"
 #include "records/picks_table.h"
 #include "records/record_export.h"

@@ -3,14 +3,8 @@
 // wave along the top of layer 2, ...), whatever the fit would say. The
 // interpretation takes it as its `assigned` option.
 //
-// Kept in a file of its own beside the record, NAME.layers.csv (UTF-8, a
-// header line, one row per chosen channel, CR LF):
-//
-//   channel,layer
-//   11,2
-//
-// never in the picks table, whose t1..t5 rows are the instrument's points.
-// A record without choices has no such file.
+// Kept in a file of its own beside the record, NAME.layers.csv
+// (records/layers_file.h).
 #pragma once
 
 #include <cstdint>
@@ -20,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "records/records.h"
+
 namespace gt7p {
 namespace view {
-
-constexpr int kMaxChosenLayer = 5;
 
 // A first break as the tab shows it: its channel, its distance from the
 // source along its branch, and the layer it is on now.
@@ -53,18 +47,6 @@ class LayerAssignment {
   std::map<int32_t, int> chosen_;
   bool changed_ = false;
 };
-
-// NAME.layers.csv beside `record`.
-std::filesystem::path LayersFileOf(const std::filesystem::path& record);
-// Error (code page 936) "分层文件格式不对（第N行）！" for a row that is not a
-// channel from 1 and a layer from 1 to kMaxChosenLayer.
-std::map<int32_t, int> ParseLayers(const std::string& text);
-std::string LayersText(const std::map<int32_t, int>& chosen);
-// The choices of the file beside `record`; none where there is no file.
-std::map<int32_t, int> ReadLayers(const std::filesystem::path& record);
-// The file beside `record`, complete or not at all; removed when nothing
-// is chosen.
-void WriteLayers(const std::filesystem::path& record, const std::map<int32_t, int>& chosen);
 
 }  // namespace view
 }  // namespace gt7p

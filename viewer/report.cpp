@@ -101,6 +101,13 @@ QString CellText(const std::string& column, const std::string& value) {
   return value.empty() ? Ui("—") : QString::fromStdString(value);
 }
 
+// How many first breaks the operator put on a layer.
+size_t ChosenPoints(const interpret::SurveyOptions& options) {
+  size_t chosen = 0;
+  for (const std::map<int32_t, int>& shot : options.assigned) chosen += shot.size();
+  return chosen;
+}
+
 // ---- the pages ----
 
 constexpr double kBody = 9, kSmall = 7.5, kTitle = 18, kHeading = 12;  // points
@@ -519,6 +526,7 @@ QString Parameters(const Interpretation& result) {
       items << (result.survey.reversed ? Ui("相遇观测，倾斜界面") : Ui("水平层"));
       items << Ui("均方根残差 %1 ms").arg(n(result.survey.rmsMs, 4));
       if (r.survey.throughOrigin) items << Ui("直达波过原点");
+      if (const size_t chosen = ChosenPoints(r.survey)) items << Ui("人工分层 %1 点").arg(chosen);
       if (r.survey.v1MS > 0) items << Ui("第1层速度定为 %1 m/s").arg(n(r.survey.v1MS, 1));
       if (r.survey.headerV1) items << Ui("第1层速度取已知速度V0");
       break;

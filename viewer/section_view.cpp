@@ -284,7 +284,7 @@ void SectionView::ReadPicks(const std::filesystem::path& record) {
 
 void SectionView::ReadLayers(const std::filesystem::path& record) {
   picks_.ReadLayers({});
-  picks_.ReadLayers(view::ReadLayers(record));
+  picks_.ReadLayers(gt7p::ReadLayers(record));
 }
 
 bool SectionView::SetLayers(const std::map<int32_t, int>& chosen, bool continuing) {

@@ -72,6 +72,34 @@ TEST_F(InterpretTest, OneRecordGivesFlatLayersInJsonAndInText) {
   EXPECT_NE(text.out.find("仪器解析点"), std::string::npos);
 }
 
+// The viewer's layer choices count here too: a lone record's beside it, a
+// line's in its file. Three far points (head waves at about 1570 m/s) put
+// on the direct wave's layer drag its 600 m/s up.
+TEST_F(InterpretTest, TheOperatorsLayerChoicesBesideTheRecordOrInTheLineFile) {
+  const auto firstVelocity = [&](const std::string& args) {
+    const CliResult r = Run("interpret --json " + args);
+    EXPECT_EQ(r.status, 0) << args << ": " << r.err;
+    const std::vector<double> v = Numbers(r.out, "velocity_m_s");
+    return v.empty() ? 0.0 : v[0];
+  };
+  EXPECT_NEAR(firstVelocity("ZX0001.T7P"), 600, 6);
+  gt7p::test::WriteFile(dir_ / "ZX0001.layers.csv", "channel,layer\r\n20,1\r\n21,1\r\n22,1\r\n");
+  EXPECT_GT(firstVelocity("ZX0001.T7P"), 900);
+  EXPECT_NEAR(firstVelocity("--picks instrument ZX0001.T7P"), firstVelocity("ZX0001.T7P"), 1e-9);
+
+  // A line takes its own file's choices, not those beside its records.
+  gt7p::test::WriteFile(dir_ / "ZX0001.layers.csv", "channel,layer\r\n20,9\r\n");
+  ExpectFailure("interpret ZX0001.T7P", "ZX0001.layers.csv：分层文件格式不对（第2行）！");
+  const std::string line = "--geometry P.line.csv ZX0001.T7P ZX0003.T7P";
+  Geometry("P.line.csv", {"ZX0001.T7P,0,0,2", "ZX0003.T7P,46,0,2"});
+  const double plain = firstVelocity(line);
+  EXPECT_NEAR(plain, 600, 6);
+  gt7p::test::WriteFile(dir_ / "P.line.csv",
+                        "file,source_x_m,first_receiver_x_m,receiver_spacing_m,layers\r\n"
+                        "ZX0001.T7P,0,0,2,20:1 21:1 22:1\r\nZX0003.T7P,46,0,2,\r\n");
+  EXPECT_GT(firstVelocity(line), plain + 50);
+}
+
 TEST_F(InterpretTest, ReversedPairAndLineGiveDipAndDepths) {
   Geometry("P.line.csv", {"ZX0001.T7P,0,0,2", "ZX0003.T7P,46,0,2"});
   for (const std::string& args : {std::string("--geometry P.line.csv ZX0001.T7P ZX0003.T7P"),

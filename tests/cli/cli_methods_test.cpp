@@ -21,12 +21,7 @@ namespace fs = std::filesystem;
 using gt7p::test::CliResult;
 using gt7p::test::CliTest;
 
-// The number after "KEY": in a JSON text; NaN where there is none.
-double JsonNumber(const std::string& json, const std::string& key) {
-  std::smatch m;
-  if (!std::regex_search(json, m, std::regex("\"" + key + "\": (-?[0-9.]+)"))) return NAN;
-  return std::stod(m[1]);
-}
+using gt7p::test::JsonNumber;
 
 class MethodsCliTest : public CliTest {
  protected:
@@ -166,39 +161,6 @@ TEST_F(MethodsCliTest, ReflectionFromTheOperatorsReflPicks) {
   ExpectFailure("interpret FS2.T7P", "反射波拾取太少");
   EXPECT_EQ(Run("interpret --velocity 2000 FS2.T7P").status, 0);  // one trace with V0 gives its depth
   EXPECT_NE(Run("interpret --help").out.find("Advance"), std::string::npos);
-}
-
-// The report of a reflection record as a client reads it (pdftotext): the
-// velocity, T0 and depth that interpret --json gives, as written there.
-TEST_F(MethodsCliTest, ReflectionReportHoldsTheJsonsVelocityT0AndDepth) {
-  if (gt7p::test::RunCliIn(dir_, "pdftotext", "-v").status != 0) GTEST_SKIP() << "pdftotext is missing";
-  setenv("XDG_CONFIG_HOME", (dir_ / "settings").string().c_str(), 1);
-  // v = 1800 m/s, reflector 15 m down: T0 = 16.67 ms; receivers every 1.5 m.
-  const double v = 1800, depth = 15, dtUs = 20;
-  WriteRecord("FR.T7P", 41, 12, 2048, dtUs, 1.5, {{"已知速度V0", 0}}, Ringing(300, dtUs));
-  std::vector<std::tuple<int, double, std::string, int>> rows;
-  for (int c = 1; c <= 12; ++c) {
-    const double x = 1.5 * c, tMs = 1000 * std::sqrt(4 * depth * depth + x * x) / v;
-    rows.emplace_back(c, x, "refl", static_cast<int>(std::lround(tMs * 1000 / dtUs)) + 1);
-  }
-  WritePicks("FR.T7P", rows, dtUs);
-  const CliResult json = Run("interpret --json FR.T7P");
-  ASSERT_EQ(json.status, 0) << json.err;
-  const CliResult report = Run("report -o fr.pdf FR.T7P");
-  ASSERT_EQ(report.status, 0) << report.err;
-  const CliResult pdf = gt7p::test::RunCliIn(dir_, "pdftotext", "-layout fr.pdf -");
-  ASSERT_EQ(pdf.status, 0) << pdf.err;
-  for (const char* key : {"velocity_m_s", "zero_offset_ms", "depth_m"}) {
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(json.out, m, std::regex(std::string("\"") + key + "\": ([0-9.]+)"))) << key;
-    const std::string number = std::regex_replace(m[1].str(), std::regex("\\."), "\\.");
-    EXPECT_TRUE(std::regex_search(pdf.out, std::regex("(^|[^0-9.])" + number + "($|[^0-9])")))
-        << key << " " << m[1] << "\n" << pdf.out;
-  }
-  // And they are the model's.
-  EXPECT_NEAR(JsonNumber(json.out, "velocity_m_s"), v, 0.01 * v);
-  EXPECT_NEAR(JsonNumber(json.out, "zero_offset_ms"), 2000 * depth / v, 0.01 * 2000 * depth / v);
-  EXPECT_NEAR(JsonNumber(json.out, "depth_m"), depth, 0.01 * depth);
 }
 
 TEST_F(MethodsCliTest, TwoPointVelocityAndTheMethodChoice) {

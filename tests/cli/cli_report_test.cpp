@@ -16,6 +16,7 @@
 
 #include "tests/cli/cli_test.h"
 #include "tests/support/files.h"
+#include "tests/support/method_records.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -164,6 +165,42 @@ TEST_F(ReportTest, ThicknessReportHoldsTheJsonsNumbers) {
   std::snprintf(marked, sizeof marked, "%.1f", std::stod(peak[1]));
   EXPECT_NE(all.find("振幅谱之和"), std::string::npos);
   EXPECT_NE(all.find(std::string("峰值 ") + marked + " Hz"), std::string::npos) << marked << "\n" << all;
+}
+
+// The report of a reflection record as a client reads it (pdftotext): the
+// velocity, T0 and depth that interpret --json gives, as written there.
+TEST_F(ReportTest, ReflectionReportHoldsTheJsonsVelocityT0AndDepth) {
+  if (!Have("pdftotext")) GTEST_SKIP() << "pdftotext is missing";
+  // v = 1800 m/s, reflector 15 m down: T0 = 16.67 ms; receivers every 1.5 m.
+  const double v = 1800, depth = 15, dtUs = 20;
+  gt7p::test::WriteFile(dir_ / "FR.T7P", gt7p::test::MethodRecordBytes("FR.T7P", 41, 12, 2048, dtUs, 1.5, {{"已知速度V0", 0}},
+                                                                     gt7p::test::Ringing(300, dtUs)));
+  std::string picks = "file,channel,distance_m,layer,sample,time_ms\r\n";
+  for (int c = 1; c <= 12; ++c) {
+    const double x = 1.5 * c, tMs = 1000 * std::sqrt(4 * depth * depth + x * x) / v;
+    const int sample = static_cast<int>(std::lround(tMs * 1000 / dtUs)) + 1;
+    char row[160];
+    std::snprintf(row, sizeof row, "FR.T7P,%d,%g,refl,%d,%.6f\r\n", c, x, sample, (sample - 1) * dtUs / 1000);
+    picks += row;
+  }
+  gt7p::test::WriteFile(dir_ / "FR.picks.csv", picks);
+  const CliResult json = Run("interpret --json FR.T7P");
+  ASSERT_EQ(json.status, 0) << json.err;
+  const CliResult report = Run("report -o fr.pdf FR.T7P");
+  ASSERT_EQ(report.status, 0) << report.err;
+  const CliResult pdf = gt7p::test::RunCliIn(dir_, "pdftotext", "-layout fr.pdf -");
+  ASSERT_EQ(pdf.status, 0) << pdf.err;
+  for (const char* key : {"velocity_m_s", "zero_offset_ms", "depth_m"}) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(json.out, m, std::regex(std::string("\"") + key + "\": ([0-9.]+)"))) << key;
+    const std::string number = std::regex_replace(m[1].str(), std::regex("\\."), "\\.");
+    EXPECT_TRUE(std::regex_search(pdf.out, std::regex("(^|[^0-9.])" + number + "($|[^0-9])")))
+        << key << " " << m[1] << "\n" << pdf.out;
+  }
+  // And they are the model's.
+  EXPECT_NEAR(gt7p::test::JsonNumber(json.out, "velocity_m_s"), v, 0.01 * v);
+  EXPECT_NEAR(gt7p::test::JsonNumber(json.out, "zero_offset_ms"), 2000 * depth / v, 0.01 * 2000 * depth / v);
+  EXPECT_NEAR(gt7p::test::JsonNumber(json.out, "depth_m"), depth, 0.01 * depth);
 }
 
 // A failure says what interpret says, exits 1 and leaves no PDF (an older

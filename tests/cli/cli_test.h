@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "tests/support/cli_runner.h"
@@ -14,6 +16,13 @@ namespace gt7p {
 namespace test {
 
 inline std::string Slurp(const std::filesystem::path& p) { return ReadFile(p); }
+
+// The number after "KEY": in a JSON text; NaN where there is none.
+inline double JsonNumber(const std::string& json, const std::string& key) {
+  std::smatch m;
+  if (!std::regex_search(json, m, std::regex("\"" + key + "\": (-?[0-9.]+)"))) return NAN;
+  return std::stod(m[1]);
+}
 
 class CliTest : public ::testing::Test {
  protected:

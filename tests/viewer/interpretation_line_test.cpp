@@ -120,7 +120,7 @@ TEST_F(InterpretationLineTest, AnExistingLineFileIsReadAndItsBadRowsSaySo) {
   tab_->SelectChannel(5);
   tab_->AssignSelected(fitted == 1 ? 2 : 1);
   EXPECT_NE(layerOf(5), fitted);
-  EXPECT_FALSE(test::Exists(view::LayersFileOf(records_[0])));
+  EXPECT_FALSE(test::Exists(LayersFileOf(records_[0])));
   EXPECT_EQ(interpret::ReadGeometry(tab_->lineFile()).at(0).layers, (std::map<int32_t, int>{{5, fitted == 1 ? 2 : 1}}));
   view_.actUndo->trigger();
   EXPECT_EQ(layerOf(5), fitted);

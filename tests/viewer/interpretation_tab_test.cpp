@@ -122,7 +122,7 @@ TEST_F(InterpretationTabTest, TheZoneAndTheRockBesideTheInstrumentsLayers) {
 }
 
 TEST_F(InterpretationTabTest, APointPutOnALayerIsKeptBesideTheRecordAndReadBack) {
-  const fs::path layers = view::LayersFileOf(record_);
+  const fs::path layers = LayersFileOf(record_);
   EXPECT_FALSE(test::Exists(layers));
   Mouse(QEvent::MouseButtonPress, PointOf(8));
   Mouse(QEvent::MouseButtonRelease, PointOf(8));
@@ -158,9 +158,9 @@ TEST_F(InterpretationTabTest, ABreakPointDraggedMovesThePointsBetweenTheSegments
   Mouse(QEvent::MouseButtonPress, handle);
   Mouse(QEvent::MouseMove, QPoint(to, handle.y()));
   for (int32_t c = 1; c <= 24; ++c) EXPECT_EQ(LayerOf(c), c < 4.5 ? 1 : 2) << c;
-  EXPECT_FALSE(test::Exists(view::LayersFileOf(record_))) << "written when the drag ends";
+  EXPECT_FALSE(test::Exists(LayersFileOf(record_))) << "written when the drag ends";
   Mouse(QEvent::MouseButtonRelease, QPoint(to, handle.y()));
-  const std::map<int32_t, int> chosen = view::ReadLayers(record_);
+  const std::map<int32_t, int> chosen = ReadLayers(record_);
   EXPECT_EQ(chosen.size(), 24u);
   EXPECT_EQ(chosen.at(4), 1);
   EXPECT_EQ(chosen.at(5), 2);
@@ -185,7 +185,7 @@ TEST_F(InterpretationTabTest, WithoutTheOperatorsPicksTheRecordsOwnPointsAreInte
 }
 
 TEST_F(InterpretationTabTest, UndoTakesBackTheLastLayerChoiceOrEditOfThePicks) {
-  const fs::path layers = view::LayersFileOf(record_);
+  const fs::path layers = LayersFileOf(record_);
   EXPECT_EQ(view_.actUndo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
   tab_->SelectChannel(8);
   KeyOnPlot(Qt::Key_1);

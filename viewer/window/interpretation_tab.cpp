@@ -291,7 +291,7 @@ void TInterpretationPlot::contextMenuEvent(QContextMenuEvent* event) {
   if (const int32_t channel = ChannelAt(event->pos())) tab_->SelectChannel(channel);
   if (!tab_->selected()) return;
   QMenu menu(this);
-  for (int layer = 1; layer <= view::kMaxChosenLayer; ++layer) {
+  for (int layer = 1; layer <= kMaxChosenLayer; ++layer) {
     QString text = LayerName(layer, tab_->loosenedZone());
     if (layer == 1 && !tab_->loosenedZone()) text += Ui("（直达波）");
     menu.addAction(text + Ui("\t") + QString::number(layer), this, [this, layer] { tab_->AssignSelected(layer); });
