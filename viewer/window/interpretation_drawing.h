@@ -1,11 +1,14 @@
-// Drawing shared by the interpretation tab's plot and its depth section:
-// the layers' colours, the margins, the grid of both axes.
+// Drawing shared by the interpretation tab's plot, its depth section and
+// its method pages: the layers' colours, the margins, the grid of both
+// axes, the page of a picture or print.
 #pragma once
 
 #include <QColor>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRect>
+#include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "interpret/interpret.h"
@@ -22,6 +25,12 @@ QRect AreaOf(const QRect& rect, const QFontMetrics& fm);
 // Tick lines and labels along both axes of `area`: across from x0 to x1,
 // down from 0 to y1.
 void DrawGrid(QPainter& painter, const QFontMetrics& fm, const QRect& area, double x0, double x1, double y1);
+// A page of the tab (its picture and prints): `plot` drawn into the top,
+// then the `results` lines, the table (`heading` over `rows`, numbers to
+// the right, words to the left) and the `notes`.
+void PaintPageOf(QPainter& painter, const QRect& rect, const std::function<void(QPainter&, const QRect&)>& plot,
+                 const QStringList& results, const QStringList& heading, const std::vector<QStringList>& rows,
+                 const QStringList& notes);
 
 }  // namespace interpretation_drawing
 }  // namespace gt7p

@@ -1,6 +1,7 @@
 // The interpretation tab's depth section, and the drawing it shares with
 // the tab's plot.
 #include <QPolygonF>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -58,6 +59,55 @@ void DrawGrid(QPainter& painter, const QFontMetrics& fm, const QRect& area, doub
       }
     }
   }
+}
+
+// The plot above, then the lines of text and the table, then the notes:
+// the page as the tab's picture and prints show it. Numbers stand to the
+// right of their column, words to the left.
+void PaintPageOf(QPainter& painter, const QRect& rect, const std::function<void(QPainter&, const QRect&)>& plot,
+                 const QStringList& results, const QStringList& heading, const std::vector<QStringList>& rows,
+                 const QStringList& notes) {
+  painter.save();
+  painter.fillRect(rect, Qt::white);
+  const QFont font = view::SectionFont(view::kPanelFontPixels);
+  painter.setFont(font);
+  const QFontMetrics fm(font);
+  const int line = fm.lineSpacing() + 2;
+  const int textHeight = line * static_cast<int>(results.size() + 1 + rows.size() + notes.size()) + 12;
+  const QRect area(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - textHeight));
+  plot(painter, area);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  int y = area.bottom() + 8 + fm.ascent();
+  for (const QString& text : results) {
+    painter.drawText(rect.left() + 8, y, text);
+    y += line;
+  }
+  std::vector<int> widths(static_cast<size_t>(heading.size()), 0);
+  for (int c = 0; c < heading.size(); ++c) widths[static_cast<size_t>(c)] = fm.horizontalAdvance(heading[c]);
+  for (const QStringList& row : rows)
+    for (int c = 0; c < row.size() && c < heading.size(); ++c)
+      widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], fm.horizontalAdvance(row[c]));
+  auto drawRow = [&](const QStringList& row) {
+    int x = rect.left() + 8;
+    for (int c = 0; c < row.size() && c < heading.size(); ++c) {
+      const int w = widths[static_cast<size_t>(c)];
+      bool number = false;
+      row[c].toDouble(&number);
+      painter.drawText(number || row[c] == Ui("—") ? x + w - fm.horizontalAdvance(row[c]) : x, y, row[c]);
+      x += w + 14;
+    }
+    y += line;
+  };
+  if (!rows.empty()) {
+    drawRow(heading);
+    for (const QStringList& row : rows) drawRow(row);
+  }
+  for (const QString& note : notes) {
+    painter.drawText(rect.left() + 8, y, note);
+    y += line;
+  }
+  painter.restore();
 }
 
 }  // namespace interpretation_drawing

@@ -540,50 +540,17 @@ void TInterpretationTab::SaveChoices() { view_->SaveLayerChoices(); }
 
 void TInterpretationTab::PaintPage(QPainter& painter, const QRect& rect) const {
   if (page_) return page_->PaintPage(painter, rect);
-  painter.save();
-  painter.fillRect(rect, Qt::white);
-  const QFont font = view::SectionFont(view::kPanelFontPixels);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
-  const std::vector<QStringList> rows = TableRows(survey_, shot(), shown_, loosenedZone());
   QStringList notes = lblNotes->text().split(Ui("\n"), Qt::SkipEmptyParts);
   if (!lblSource->text().isEmpty()) notes.prepend(lblSource->text());
-  const int line = fm.lineSpacing() + 2;
-  const int tableHeight = line * static_cast<int>(rows.size() + 1 + notes.size()) + 8;
-  QRect plot(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - tableHeight));
-  if (lineMode()) {  // the depth section under the plot
-    const QRect both = plot;
-    plot.setHeight(both.height() / 2);
-    pnlDepth->PaintSection(painter, QRect(both.left(), plot.bottom() + 1, both.width(), both.height() - plot.height()));
-    pnlPlot->PaintPlot(painter, plot);
-    plot = both;
-  } else {
-    pnlPlot->PaintPlot(painter, plot);
-  }
-  painter.setPen(Qt::black);
-  const QStringList heading = TableHeading();
-  std::vector<int> widths(static_cast<size_t>(heading.size()), 0);
-  for (int c = 0; c < heading.size(); ++c) widths[static_cast<size_t>(c)] = fm.horizontalAdvance(heading[c]);
-  for (const QStringList& row : rows)
-    for (int c = 0; c < row.size(); ++c)
-      widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], fm.horizontalAdvance(row[c]));
-  int y = plot.bottom() + 8 + fm.ascent();
-  auto drawRow = [&](const QStringList& row) {
-    int x = rect.left() + 8;
-    for (int c = 0; c < row.size(); ++c) {
-      const int w = widths[static_cast<size_t>(c)];
-      painter.drawText(c == 0 ? x : x + w - fm.horizontalAdvance(row[c]), y, row[c]);
-      x += w + 14;
-    }
-    y += line;
+  auto plot = [this](QPainter& p, const QRect& area) {
+    if (!lineMode()) return pnlPlot->PaintPlot(p, area);
+    // The depth section under the plot.
+    const QRect top(area.left(), area.top(), area.width(), area.height() / 2);
+    pnlDepth->PaintSection(p, QRect(area.left(), top.bottom() + 1, area.width(), area.height() - top.height()));
+    pnlPlot->PaintPlot(p, top);
   };
-  drawRow(heading);
-  for (const QStringList& row : rows) drawRow(row);
-  for (const QString& note : notes) {
-    painter.drawText(rect.left() + 8, y, note);
-    y += line;
-  }
-  painter.restore();
+  interpretation_drawing::PaintPageOf(painter, rect, plot, {}, TableHeading(),
+                                      TableRows(survey_, shot(), shown_, loosenedZone()), notes);
 }
 
 QImage TInterpretationTab::Picture(const QSize& size) const {

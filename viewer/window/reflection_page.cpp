@@ -86,52 +86,6 @@ void FillTable(QTableWidget* table, const std::vector<QStringList>& rows, int wo
     }
 }
 
-// The plot above, then the lines of text and the table, then the notes:
-// the page as the tab's picture and prints show it.
-void PaintPageOf(QPainter& painter, const QRect& rect, const std::function<void(QPainter&, const QRect&)>& plot,
-                 const QStringList& results, const QStringList& heading, const std::vector<QStringList>& rows,
-                 const QStringList& notes) {
-  painter.save();
-  painter.fillRect(rect, Qt::white);
-  const QFont font = view::SectionFont(view::kPanelFontPixels);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
-  const int line = fm.lineSpacing() + 2;
-  const int textHeight = line * static_cast<int>(results.size() + 1 + rows.size() + notes.size()) + 12;
-  const QRect area(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - textHeight));
-  plot(painter, area);
-  painter.setFont(font);
-  painter.setPen(Qt::black);
-  int y = area.bottom() + 8 + fm.ascent();
-  for (const QString& text : results) {
-    painter.drawText(rect.left() + 8, y, text);
-    y += line;
-  }
-  std::vector<int> widths(static_cast<size_t>(heading.size()), 0);
-  for (int c = 0; c < heading.size(); ++c) widths[static_cast<size_t>(c)] = fm.horizontalAdvance(heading[c]);
-  for (const QStringList& row : rows)
-    for (int c = 0; c < row.size() && c < heading.size(); ++c)
-      widths[static_cast<size_t>(c)] = std::max(widths[static_cast<size_t>(c)], fm.horizontalAdvance(row[c]));
-  auto drawRow = [&](const QStringList& row) {
-    int x = rect.left() + 8;
-    for (int c = 0; c < row.size() && c < heading.size(); ++c) {
-      const int w = widths[static_cast<size_t>(c)];
-      painter.drawText(x + w - fm.horizontalAdvance(row[c]), y, row[c]);
-      x += w + 14;
-    }
-    y += line;
-  };
-  if (!rows.empty()) {
-    drawRow(heading);
-    for (const QStringList& row : rows) drawRow(row);
-  }
-  for (const QString& note : notes) {
-    painter.drawText(rect.left() + 8, y, note);
-    y += line;
-  }
-  painter.restore();
-}
-
 // Time-down axes over offsets x0..x1 and times 0..t1, titled; the
 // mapping of a point to pixels.
 struct PlotAxes {
@@ -343,7 +297,7 @@ void TReflectionPage::PaintPlot(QPainter& painter, const QRect& rect) const {
 }
 
 void TReflectionPage::PaintPage(QPainter& painter, const QRect& rect) const {
-  PaintPageOf(
+  interpretation_drawing::PaintPageOf(
       painter, rect, [this](QPainter& p, const QRect& r) { PaintPlot(p, r); }, ResultLines(),
       {Ui("道号"), Ui("源检距 m"), Ui("时间 ms"), Ui("残差 ms"), Ui("V0 深度 m"), Ui("备注")}, TableRows(), NoteLines());
 }
@@ -441,7 +395,7 @@ void TTwoPointPage::PaintPlot(QPainter& painter, const QRect& rect) const {
 }
 
 void TTwoPointPage::PaintPage(QPainter& painter, const QRect& rect) const {
-  PaintPageOf(
+  interpretation_drawing::PaintPageOf(
       painter, rect, [this](QPainter& p, const QRect& r) { PaintPlot(p, r); }, ResultLines(),
       {Ui("道 A"), Ui("道 B"), Ui("Δx m"), Ui("Δt ms"), Ui("速度 m/s")}, TableRows(), NoteLines());
 }

@@ -17,6 +17,7 @@
 #include "ui/ui.h"
 #include "viewer/section_painter.h"
 #include "viewer/window/frm_view.h"
+#include "viewer/window/interpretation_drawing.h"
 
 namespace gt7p {
 
@@ -230,24 +231,9 @@ QString TThicknessPage::PeakText(const interpret::ThicknessResult& r) {
 }
 
 void TThicknessPage::PaintPage(QPainter& painter, const QRect& rect) const {
-  painter.save();
-  painter.fillRect(rect, Qt::white);
   const QFont font = view::SectionFont(view::kPanelFontPixels);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
-  QStringList lines = ResultLines();
-  lines << HeaderLine();
-  const int line = fm.lineSpacing() + 2;
-  const int text = line * static_cast<int>(lines.size()) + 8;
-  const QRect plot(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - text));
-  view::PaintSpectrum(painter, QRectF(plot), Figure(), pnlPlot->axis(), font);
-  painter.setPen(Qt::black);
-  int y = plot.bottom() + 8 + fm.ascent();
-  for (const QString& l : lines) {
-    painter.drawText(rect.left() + 8, y, l);
-    y += line;
-  }
-  painter.restore();
+  auto plot = [&](QPainter& p, const QRect& area) { view::PaintSpectrum(p, QRectF(area), Figure(), pnlPlot->axis(), font); };
+  interpretation_drawing::PaintPageOf(painter, rect, plot, ResultLines() << HeaderLine(), {}, {}, {});
 }
 
 }  // namespace gt7p
