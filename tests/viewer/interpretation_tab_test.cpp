@@ -22,6 +22,7 @@
 #include "tests/support/files.h"
 #include "ui/ui.h"
 #include "viewer/window/frm_view.h"
+#include "viewer/window/interpretation_tab.h"
 
 namespace gt7p {
 namespace {
@@ -209,6 +210,17 @@ TEST_F(InterpretationTabTest, UndoTakesBackTheLastLayerChoiceOrEditOfThePicks) {
   EXPECT_EQ(LayerOf(8), 1);
   EXPECT_EQ(test::ReadFile(layers), "channel,layer\r\n8,1\r\n");
   EXPECT_TRUE(errors_.empty());
+}
+
+// The pages of the other methods, hidden under a refraction record, leave
+// the tab as narrow as the refraction's page: their controls, wider in
+// another system's fonts, must not widen the window.
+TEST_F(InterpretationTabTest, HiddenMethodPagesDoNotWidenTheWindow) {
+  QApplication::processEvents();
+  ASSERT_EQ(tab_->page(), nullptr);
+  QWidget* refraction = tab_->pnlPlot->parentWidget();
+  ASSERT_NE(refraction, tab_);
+  EXPECT_LE(tab_->minimumSizeHint().width(), refraction->minimumSizeHint().width() + 8);
 }
 
 TEST_F(InterpretationTabTest, ThePictureAndThePrintTakeTheTab) {

@@ -356,6 +356,18 @@ TInterpretationTab::TInterpretationTab(TfrmView* view) : QWidget(view), view_(vi
 void TInterpretationTab::AddPage(TMethodPage* page) {
   pages_.push_back(page);
   stkPages_->addWidget(page);
+  ShowPage(stkPages_->currentWidget());
+}
+
+void TInterpretationTab::ShowPage(QWidget* shown) {
+  // Only the page shown counts for the window's least size: a hidden
+  // page's controls must not widen the window.
+  for (int i = 0; i < stkPages_->count(); ++i) {
+    QWidget* page = stkPages_->widget(i);
+    page->setSizePolicy(page == shown ? QSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred)
+                                      : QSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored));
+  }
+  stkPages_->setCurrentWidget(shown);
 }
 
 void TInterpretationTab::Refresh(const TfrmView& view, unsigned changes) {
@@ -364,7 +376,7 @@ void TInterpretationTab::Refresh(const TfrmView& view, unsigned changes) {
     page_ = nullptr;
     for (TMethodPage* page : pages_)
       if (page->Takes(method)) page_ = page;
-    stkPages_->setCurrentIndex(page_ ? stkPages_->indexOf(page_) : 0);
+    ShowPage(page_ ? page_ : stkPages_->widget(0));
   }
   if (page_) return page_->Refresh(view, changes);
   if (!(changes & (kRecord | kPicks | kProcessing | kTimeWindow | kLayers))) return;

@@ -64,6 +64,7 @@ class TInterpretationTab;
 // table while the record's "探测方法" is one the page takes. It is
 // refreshed as the tab is, and draws the tab's picture and print then.
 class TMethodPage : public QWidget, public TSideTab {
+  Q_OBJECT
  public:
   using QWidget::QWidget;
   // Whether the page interprets records of survey-method code `method`.
@@ -189,6 +190,7 @@ class TInterpretationTab : public QWidget, public TSideTab {
   void Interpret();
   void FillTable();
   void ShowLine();  // the depth section shown or hidden
+  void ShowPage(QWidget* shown);  // a page of stkPages_
 
   struct Line {
     std::filesystem::path file;
