@@ -24,9 +24,11 @@ CliResult RunCliIn(const std::filesystem::path& dir, const std::filesystem::path
   // The wide pipe: a narrow one would pass the words in the ANSI code page.
   const std::wstring command = L"cd /d \"" + dir.wstring() + L"\" && \"" + cli.wstring() + L"\" " + Wide(args) +
                                L" 2>\"" + err.wstring() + L"\"";
-  // cmd answers 9009 when it could not start the program at all; under Wine on a
-  // loaded machine that happened once in a few thousand runs. Such a start is tried again.
-  constexpr int kCouldNotStart = 9009;
+  // cmd answers 9009 when it could not start the program at all, and
+  // _pclose -1 when it could not wait for cmd; under Wine on a loaded
+  // machine each happened once in a few thousand runs. Such a run, having
+  // printed nothing, is tried again.
+  constexpr int kCouldNotStart = 9009, kCouldNotWait = -1;
   CliResult r;
   for (int attempt = 0; attempt < 3; ++attempt) {
     r = CliResult();
@@ -35,7 +37,7 @@ CliResult RunCliIn(const std::filesystem::path& dir, const std::filesystem::path
     r.out = ReadPipe(pipe);
     r.status = _pclose(pipe);
     r.err = TakeFile(err);
-    if (r.status != kCouldNotStart || !r.out.empty()) break;
+    if ((r.status != kCouldNotStart && r.status != kCouldNotWait) || !r.out.empty()) break;
   }
   return r;
 }
