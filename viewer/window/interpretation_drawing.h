@@ -9,12 +9,18 @@
 #include <QRect>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "interpret/interpret.h"
 
 namespace gt7p {
 namespace interpretation_drawing {
+
+// A number to `decimals`; "—" for none or one that is not finite.
+QString Number(const std::optional<double>& value, int decimals);
+// "操作员拾取", "仪器解析点", "自动拾取".
+QString SourceName(interpret::PickSource source);
 
 // Layer 1 (top) to 5.
 QColor LayerColour(int layer);

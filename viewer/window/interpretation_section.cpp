@@ -14,6 +14,19 @@
 namespace gt7p {
 namespace interpretation_drawing {
 
+QString Number(const std::optional<double>& value, int decimals) {
+  return value && std::isfinite(*value) ? QString::number(*value, 'f', decimals) : Ui("—");
+}
+
+QString SourceName(interpret::PickSource source) {
+  switch (source) {
+    case interpret::PickSource::kOperator: return Ui("操作员拾取");
+    case interpret::PickSource::kInstrument: return Ui("仪器解析点");
+    case interpret::PickSource::kAuto: break;
+  }
+  return Ui("自动拾取");
+}
+
 QColor LayerColour(int layer) {
   static const QColor kColours[] = {QColor(230, 160, 0), QColor(20, 110, 220), QColor(30, 160, 60),
                                     QColor(200, 40, 160), QColor(120, 70, 20)};

@@ -32,15 +32,13 @@ namespace gt7p {
 using interpretation_drawing::AreaOf;
 using interpretation_drawing::DrawGrid;
 using interpretation_drawing::LayerColour;
+using interpretation_drawing::Number;
+using interpretation_drawing::SourceName;
 using interpretation_drawing::SpanOf;
 
 namespace {
 
 constexpr double kSameSide = 1e-6;  // m: a receiver on its source belongs to both sides
-
-QString Number(const std::optional<double>& value, int decimals) {
-  return value && std::isfinite(*value) ? QString::number(*value, 'f', decimals) : Ui("—");
-}
 
 // Whether a point stands on a branch's side of its shot.
 bool OnBranch(const interpret::Survey& s, const interpret::Branch& b, const interpret::PointFit& p) {
@@ -93,15 +91,6 @@ std::vector<QStringList> TableRows(const std::optional<interpret::Survey>& surve
     table.push_back(row);
   }
   return table;
-}
-
-QString SourceName(interpret::PickSource source) {
-  switch (source) {
-    case interpret::PickSource::kOperator: return Ui("操作员拾取");
-    case interpret::PickSource::kInstrument: return Ui("仪器解析点");
-    case interpret::PickSource::kAuto: break;
-  }
-  return Ui("自动拾取");
 }
 
 }  // namespace

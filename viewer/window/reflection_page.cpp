@@ -24,25 +24,14 @@ namespace gt7p {
 
 using interpretation_drawing::AreaOf;
 using interpretation_drawing::DrawGrid;
+using interpretation_drawing::Number;
+using interpretation_drawing::SourceName;
 
 namespace {
 
 const QColor kReflectionColour(0, 200, 230);  // as the section marks them
 const QColor kBreakColour(255, 200, 0);
 constexpr double kMostVelocityMS = 20000;
-
-QString Number(const std::optional<double>& value, int decimals) {
-  return value && std::isfinite(*value) ? QString::number(*value, 'f', decimals) : Ui("—");
-}
-
-QString SourceName(interpret::PickSource source) {
-  switch (source) {
-    case interpret::PickSource::kOperator: return Ui("操作员拾取");
-    case interpret::PickSource::kInstrument: return Ui("仪器解析点");
-    case interpret::PickSource::kAuto: break;
-  }
-  return Ui("自动拾取");
-}
 
 // A widget that draws what its page draws.
 class TPagePlot : public QWidget {
