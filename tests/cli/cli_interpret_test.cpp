@@ -16,8 +16,7 @@ namespace fs = std::filesystem;
 using gt7p::test::CliResult;
 using gt7p::test::CliTest;
 
-constexpr double kPi = 3.14159265358979323846;
-double BoundaryDepth(double x) { return 4 + x * std::tan(8 * kPi / 180); }
+using gt7p::test::BoundaryDepth;
 
 // The numbers after "KEY": in a JSON text, in order.
 std::vector<double> Numbers(const std::string& json, const std::string& key) {

@@ -17,6 +17,10 @@ namespace test {
 
 inline std::string Slurp(const std::filesystem::path& p) { return ReadFile(p); }
 
+// The boundary under the simulator's refraction line (gt7p-cli sample
+// --index 7 to 9): 4 m below x = 0, dipping 8 degrees; its depth at x m.
+inline double BoundaryDepth(double x) { return 4 + x * std::tan(8 * 3.14159265358979323846 / 180); }
+
 // The number after "KEY": in a JSON text; NaN where there is none.
 inline double JsonNumber(const std::string& json, const std::string& key) {
   std::smatch m;

@@ -22,6 +22,7 @@
 #include "sim/record_maker.h"
 #include "tests/support/files.h"
 #include "ui/ui.h"
+#include "tests/viewer/section_pixel.h"
 #include "viewer/window/frm_view.h"
 #include "viewer/window/reflection_page.h"
 
@@ -86,12 +87,7 @@ class MethodPagesTest : public ::testing::Test {
   }
   // The pixel of trace i at the time `ms`.
   QPoint At(int trace, double ms) {
-    view_.section();
-    const view::SectionGeometry& g = view_.sectionGeometry();
-    const int pixels = g.timeDown ? g.height : g.width, start = g.timeDown ? g.top : g.left;
-    const int t = start + int(std::floor((ms - g.range.firstMs) / (g.range.lastMs - g.range.firstMs) * pixels));
-    const int b = int(std::floor(g.Baseline(trace)));
-    return g.timeDown ? QPoint(b, t) : QPoint(t, b);
+    return test::SectionPixel(view_, trace, ms);
   }
   template <typename Page>
   Page* PageShown() {

@@ -39,6 +39,7 @@
 #include "tests/support/failure.h"
 #include "tests/support/files.h"
 #include "ui/ui.h"
+#include "tests/viewer/section_pixel.h"
 #include "viewer/window/frm_view.h"
 #include "viewer/record_files.h"
 #include "viewer/section_painter.h"
@@ -85,12 +86,7 @@ class ViewerTest : public ::testing::Test {
   // The pixel of trace i that holds the time `ms`: the time axis maps the
   // view's span linearly onto the area's pixels.
   QPoint At(int trace, double ms) {
-    view_.section();
-    const view::SectionGeometry& g = view_.sectionGeometry();
-    const int pixels = g.timeDown ? g.height : g.width, start = g.timeDown ? g.top : g.left;
-    const int t = start + int(std::floor((ms - g.range.firstMs) / (g.range.lastMs - g.range.firstMs) * pixels));
-    const int b = int(std::floor(g.Baseline(trace)));
-    return g.timeDown ? QPoint(b, t) : QPoint(t, b);
+    return test::SectionPixel(view_, trace, ms);
   }
   // The time at the centre of a pixel, and a pixel's span of time.
   double PixelMs(QPoint p) {

@@ -81,13 +81,11 @@ void PaintPageOf(QPainter& painter, const QRect& rect, const std::function<void(
                  const QStringList& results, const QStringList& heading, const std::vector<QStringList>& rows,
                  const QStringList& notes) {
   painter.save();
-  painter.fillRect(rect, Qt::white);
-  const QFont font = view::SectionFont(view::kPanelFontPixels);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
+  const QFontMetrics fm = BeginPanel(painter, rect);
   const int line = fm.lineSpacing() + 2;
   const int textHeight = line * static_cast<int>(results.size() + 1 + rows.size() + notes.size()) + 12;
   const QRect area(rect.left(), rect.top(), rect.width(), std::max(100, rect.height() - textHeight));
+  const QFont font = painter.font();
   plot(painter, area);
   painter.setFont(font);
   painter.setPen(Qt::black);
@@ -139,10 +137,7 @@ void TDepthSection::paintEvent(QPaintEvent*) {
 
 void TDepthSection::PaintSection(QPainter& painter, const QRect& rect) const {
   painter.save();
-  painter.fillRect(rect, Qt::white);
-  const QFont font = view::SectionFont(view::kPanelFontPixels);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
+  const QFontMetrics fm = BeginPanel(painter, rect);
   const auto& survey = tab_->survey();
   std::vector<std::vector<interpret::SectionPoint>> boundaries;
   if (survey) boundaries = interpret::DepthSection(*survey);

@@ -154,10 +154,7 @@ std::optional<TInterpretationPlot::Handle> TInterpretationPlot::HandleAt(const Q
 
 void TInterpretationPlot::PaintPlot(QPainter& painter, const QRect& rect) const {
   painter.save();
-  painter.fillRect(rect, Qt::white);
-  const QFont font = view::SectionFont(view::kPanelFontPixels);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
+  const QFontMetrics fm = BeginPanel(painter, rect);
   const auto& survey = tab_->survey();
   if (tab_->shot().breaks.empty()) {
     painter.drawText(rect.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, Ui("没有初至：拾取后这里显示解析"));

@@ -86,10 +86,7 @@ struct PlotAxes {
 };
 
 PlotAxes BeginPlot(QPainter& painter, const QRect& rect, const QString& title, double x0, double x1, double t1) {
-  painter.fillRect(rect, Qt::white);
-  const QFont font = view::SectionFont(view::kPanelFontPixels);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
+  const QFontMetrics fm = BeginPanel(painter, rect);
   PlotAxes axes;
   axes.area = AreaOf(rect, fm);
   axes.x0 = x0;

@@ -21,15 +21,15 @@
 
 namespace gt7p {
 
-namespace {
-
-// Clears a panel and sets its font; that font's metrics.
 QFontMetrics BeginPanel(QPainter& painter, const QRect& rect) {
   painter.fillRect(rect, Qt::white);
   const QFont font = view::SectionFont(view::kPanelFontPixels);
   painter.setFont(font);
   return QFontMetrics(font);
 }
+
+namespace {
+
 
 // The hint in the middle of a panel with nothing to plot.
 void PaintHint(QPainter& painter, const QRect& rect, const QString& hint) {

@@ -8,6 +8,8 @@
 // more class of this kind, given to TfrmView::AddSideTab.
 #pragma once
 
+#include <QFontMetrics>
+#include <QPainter>
 #include <QString>
 #include <QTableWidget>
 #include <QWidget>
@@ -21,6 +23,10 @@
 namespace gt7p {
 
 class TfrmView;
+
+// Clears a panel's (or a picture's) `rect` to white and sets the panels'
+// font; that font's metrics.
+QFontMetrics BeginPanel(QPainter& painter, const QRect& rect);
 
 class TSideTab {
  public:
