@@ -199,6 +199,7 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
   const double arrivalMs = modelled ? GroundArrivalMs(g, receiverX) + 0.00125 : 0.5 + distance / f.velocity;
   const double noiseCounts = modelled ? g.noise : 200;
   const double freqKhz = 0.6 + 0.05 * (f.seed % 5);
+  const double plateKhz = f.plateM > 0 ? 0.5 * f.velocity / f.plateM : 0;
   const double amplitude = 24000.0 / (1.0 + 0.08 * (ch % 64));
   std::string samples;
   samples.reserve(4 * static_cast<size_t>(f.samples));
@@ -207,7 +208,11 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
     double t = (i - f.preTrigger) * dtMs - arrivalMs;
     const uint32_t span = 2 * static_cast<uint32_t>(std::max(0.0, noiseCounts)) + 1;
     double v = static_cast<double>(Lcg(noise) % span) - std::max(0.0, std::floor(noiseCounts));
-    if (t > 0) v += amplitude * std::exp(-t * 1.2) * std::sin(2 * M_PI * freqKhz * t);
+    if (t > 0 && f.plateM > 0)
+      v += amplitude * (0.8 * std::exp(-t / 2.5) * std::sin(2 * M_PI * plateKhz * t) +
+                        0.3 * std::exp(-t / 1.5) * std::sin(2 * M_PI * 0.3 * t));
+    else if (t > 0)
+      v += amplitude * std::exp(-t * 1.2) * std::sin(2 * M_PI * freqKhz * t);
     int s = static_cast<int>(std::lround(std::clamp(v, -32768.0, 32767.0)));
     samples += HexDigits(static_cast<uint16_t>(s), 4);
     peak = std::max(peak, std::abs(s));
@@ -266,12 +271,13 @@ std::vector<SurveyFile> DemoSurveyFiles() {
     const char* time;
     int method, medium, channels, samples, pre;
     double interval, step, velocity;
+    double plate = 0;
   };
   static const Row rows[] = {
       {"ZS0001.DAT", "淮南谢桥矿一采区", "20240315093012", 30, 0, 12, 1024, 0, 10.0, 1.0, 1.8},
       {"ZS0002.DAT", "淮南谢桥矿一采区", "20240315094527", 31, 0, 24, 1024, 16, 10.0, 1.0, 1.8},
       {"SD0103.DAT", "大同塔山矿北翼", "20240402141205", 32, 2, 12, 2048, 0, 20.0, 0.5, 3.2},
-      {"HD0017.DAT", "平顶山十二矿", "20240519081733", 10, 0, 12, 1024, 0, 5.0, 0.5, 1.5},
+      {"HD0017.DAT", "平顶山十二矿", "20240519081733", 10, 0, 12, 1024, 0, 5.0, 0.5, 1.5, 0.6},
       {"FS0208.DAT", "兖州东滩煤矿", "20240611160940", 40, 1, 24, 2048, 32, 25.0, 2.0, 0.9},
       {"ZS0003.DAT", "淮南谢桥矿二采区", "20240702102255", 20, 2, 12, 1024, 0, 10.0, 1.5, 4.1},
   };
@@ -290,6 +296,7 @@ std::vector<SurveyFile> DemoSurveyFiles() {
     f.intervalUs = r.interval;
     f.stepM = r.step;
     f.velocity = r.velocity;
+    f.plateM = r.plate;
     f.seed = seed++;
     files.push_back(f);
   }

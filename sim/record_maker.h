@@ -74,6 +74,10 @@ struct SurveyFile {
   double intervalUs = 10.0;
   double stepM = 1.0;      // receiver spacing
   double velocity = 2.0;   // m/ms, for the first arrivals
+  // > 0: a thickness record; after the strike the plate of this thickness
+  // (m) rings at e * V0 / plateM (e the header's 0.5, V0 `velocity`),
+  // with a weaker low hum at 300 Hz beside it.
+  double plateM = 0;
   uint32_t seed = 1;
   GroundModel ground;      // its velocities empty: a straight moveout at `velocity`
 };

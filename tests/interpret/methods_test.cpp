@@ -10,7 +10,10 @@
 #include "base/cp936.h"
 #include "base/error.h"
 #include "interpret/interpret.h"
+#include "records/records.h"
+#include "sim/record_maker.h"
 #include "tests/support/failure.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -68,6 +71,23 @@ TEST(ThicknessTest, PeakAndThicknessOfAResonance) {
     EXPECT_LE(r.binHz, 1e6 / 10 / 2048 / 4 + 1e-9);
     EXPECT_FALSE(r.outsideBounds);
   }
+}
+
+// The simulator's demo thickness record, as the operator meets it first:
+// its plate rings at e * V0 / h, and the default band finds it.
+TEST(ThicknessTest, TheDemoThicknessRecordGivesItsPlate) {
+  for (const gt7p::sim::SurveyFile& file : gt7p::sim::DemoSurveyFiles()) {
+    if (file.plateM <= 0) continue;
+    gt7p::test::TempDir dir;
+    gt7p::test::WriteFile(dir.path() / "HD.T7P", gt7p::sim::MakeRawFile(file));
+    const ThicknessResult r = Thickness(LoadMethodRecord(dir.path() / "HD.T7P", true), {});
+    const double hz = 0.5 * file.velocity * 1000 / file.plateM;
+    EXPECT_NEAR(r.peakHz, hz, 0.02 * hz) << file.name;
+    EXPECT_NEAR(r.thicknessM, file.plateM, 0.02 * file.plateM) << file.name;
+    EXPECT_FALSE(r.outsideBounds) << file.name;
+    return;
+  }
+  ADD_FAILURE() << "the demo set holds no thickness record";
 }
 
 TEST(ThicknessTest, BandLeavesOutAStrongerToneAndTheVelocityOptionWins) {
