@@ -200,6 +200,8 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
   const double noiseCounts = modelled ? g.noise : 200;
   const double freqKhz = 0.6 + 0.05 * (f.seed % 5);
   const double plateKhz = f.plateM > 0 ? 0.5 * f.velocity / f.plateM : 0;
+  const double reflectionMs =
+      f.reflectorM > 0 && !modelled ? 0.5 + std::hypot(2 * f.reflectorM, distance) / f.velocity : 0;
   const double amplitude = 24000.0 / (1.0 + 0.08 * (ch % 64));
   std::string samples;
   samples.reserve(4 * static_cast<size_t>(f.samples));
@@ -213,6 +215,8 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
                         0.3 * std::exp(-t / 1.5) * std::sin(2 * M_PI * 0.3 * t));
     else if (t > 0)
       v += amplitude * std::exp(-t * 1.2) * std::sin(2 * M_PI * freqKhz * t);
+    if (const double r = (i - f.preTrigger) * dtMs - reflectionMs; reflectionMs > 0 && r > 0)
+      v += 0.4 * amplitude * std::exp(-r * 1.2) * std::sin(2 * M_PI * freqKhz * r);
     int s = static_cast<int>(std::lround(std::clamp(v, -32768.0, 32767.0)));
     samples += HexDigits(static_cast<uint16_t>(s), 4);
     peak = std::max(peak, std::abs(s));
@@ -271,14 +275,14 @@ std::vector<SurveyFile> DemoSurveyFiles() {
     const char* time;
     int method, medium, channels, samples, pre;
     double interval, step, velocity;
-    double plate = 0;
+    double plate = 0, reflector = 0;
   };
   static const Row rows[] = {
       {"ZS0001.DAT", "淮南谢桥矿一采区", "20240315093012", 30, 0, 12, 1024, 0, 10.0, 1.0, 1.8},
       {"ZS0002.DAT", "淮南谢桥矿一采区", "20240315094527", 31, 0, 24, 1024, 16, 10.0, 1.0, 1.8},
       {"SD0103.DAT", "大同塔山矿北翼", "20240402141205", 32, 2, 12, 2048, 0, 20.0, 0.5, 3.2},
       {"HD0017.DAT", "平顶山十二矿", "20240519081733", 10, 0, 12, 1024, 0, 5.0, 0.5, 1.5, 0.6},
-      {"FS0208.DAT", "兖州东滩煤矿", "20240611160940", 40, 1, 24, 2048, 32, 25.0, 2.0, 0.9},
+      {"FS0208.DAT", "兖州东滩煤矿", "20240611160940", 40, 1, 24, 2048, 32, 25.0, 2.0, 0.9, 0, 6.0},
       {"ZS0003.DAT", "淮南谢桥矿二采区", "20240702102255", 20, 2, 12, 1024, 0, 10.0, 1.5, 4.1},
   };
   std::vector<SurveyFile> files;
@@ -297,6 +301,7 @@ std::vector<SurveyFile> DemoSurveyFiles() {
     f.stepM = r.step;
     f.velocity = r.velocity;
     f.plateM = r.plate;
+    f.reflectorM = r.reflector;
     f.seed = seed++;
     files.push_back(f);
   }

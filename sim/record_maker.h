@@ -78,6 +78,10 @@ struct SurveyFile {
   // (m) rings at e * V0 / plateM (e the header's 0.5, V0 `velocity`),
   // with a weaker low hum at 300 Hz beside it.
   double plateM = 0;
+  // > 0: a flat reflector this deep (m) below the spread gives a reflection
+  // at (0.5 ms +) sqrt(4 h^2 + x^2) / `velocity`, weaker than the first
+  // arrival (a straight moveout only).
+  double reflectorM = 0;
   uint32_t seed = 1;
   GroundModel ground;      // its velocities empty: a straight moveout at `velocity`
 };

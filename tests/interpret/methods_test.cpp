@@ -269,6 +269,38 @@ TEST(ReflectionTest, KnownVelocityGivesEachTracesDepthAndFlagsTheImpossible) {
   EXPECT_NEAR(*one.meanDepthM, 30, 0.005 * 30);
 }
 
+// The simulator's demo reflection record: on the traces where the
+// reflection comes well after the first arrival, it starts at
+// 0.5 ms + sqrt(4 h^2 + x^2) / v, far louder than the 2 ms before it.
+TEST(ReflectionTest, TheDemoReflectionRecordShowsItsReflector) {
+  for (const gt7p::sim::SurveyFile& file : gt7p::sim::DemoSurveyFiles()) {
+    if (file.reflectorM <= 0) continue;
+    gt7p::test::TempDir dir;
+    gt7p::test::WriteFile(dir.path() / "FS.T7P", gt7p::sim::MakeRawFile(file));
+    const MethodRecord record = LoadMethodRecord(dir.path() / "FS.T7P", true);
+    const double dtMs = file.intervalUs / 1000;
+    int checked = 0;
+    for (size_t c = 0; c < record.traces.size(); ++c) {
+      const double x = file.stepM * record.channels[c];
+      const double direct = 0.5 + x / file.velocity;
+      const double reflection = 0.5 + std::hypot(2 * file.reflectorM, x) / file.velocity;
+      if (reflection - direct < 6 || reflection + 2 > (file.samples - file.preTrigger) * dtMs) continue;
+      const auto energy = [&](double fromMs, double toMs) {
+        double sum = 0;
+        for (int i = file.preTrigger + static_cast<int>(std::ceil(fromMs / dtMs));
+             i < file.preTrigger + static_cast<int>(toMs / dtMs); ++i)
+          sum += std::pow(record.traces[c][static_cast<size_t>(i)], 2);
+        return sum;
+      };
+      EXPECT_GT(energy(reflection, reflection + 2), 10 * energy(reflection - 2, reflection)) << "channel " << c + 1;
+      ++checked;
+    }
+    EXPECT_GE(checked, 5);
+    return;
+  }
+  ADD_FAILURE() << "the demo set holds no reflection record";
+}
+
 TEST(ReflectionTest, TooFewOrNonHyperbolicPicksFail) {
   EXPECT_EQ(FailureOf([] { FitReflection({}, 0, 0); }), Utf8ToCp936("反射波拾取太少"));
   EXPECT_EQ(FailureOf([] { FitReflection({}, 0, 2000); }), Utf8ToCp936("反射波拾取太少"));
