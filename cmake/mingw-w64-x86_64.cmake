@@ -26,9 +26,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Tests and their discovery run through Wine unless told otherwise.
+# Tests and their discovery run through Wine unless told otherwise, by a
+# runner that starts again a program Wine ended before it printed a thing.
 if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
-  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+  set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/../tests/windows/run_under_wine.sh)
 endif()
 
 # Strict C++17 hides M_PI in mingw's <cmath> without this.
