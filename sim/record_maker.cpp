@@ -203,6 +203,8 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
   const double reflectionMs =
       f.reflectorM > 0 && !modelled ? 0.5 + std::hypot(2 * f.reflectorM, distance) / f.velocity : 0;
   const double amplitude = 24000.0 / (1.0 + 0.08 * (ch % 64));
+  // The damped wavelet of an arrival `t` ms after its onset.
+  const auto wavelet = [&](double t) { return std::exp(-t * 1.2) * std::sin(2 * M_PI * freqKhz * t); };
   std::string samples;
   samples.reserve(4 * static_cast<size_t>(f.samples));
   int peak = 0;
@@ -214,9 +216,9 @@ std::string MakeChannel(const SurveyFile& f, int ch) {
       v += amplitude * (0.8 * std::exp(-t / 2.5) * std::sin(2 * M_PI * plateKhz * t) +
                         0.3 * std::exp(-t / 1.5) * std::sin(2 * M_PI * 0.3 * t));
     else if (t > 0)
-      v += amplitude * std::exp(-t * 1.2) * std::sin(2 * M_PI * freqKhz * t);
+      v += amplitude * wavelet(t);
     if (const double r = (i - f.preTrigger) * dtMs - reflectionMs; reflectionMs > 0 && r > 0)
-      v += 0.4 * amplitude * std::exp(-r * 1.2) * std::sin(2 * M_PI * freqKhz * r);
+      v += 0.4 * amplitude * wavelet(r);
     int s = static_cast<int>(std::lround(std::clamp(v, -32768.0, 32767.0)));
     samples += HexDigits(static_cast<uint16_t>(s), 4);
     peak = std::max(peak, std::abs(s));
